@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class IDVM;
+
+/// The instrument's fixed passwords.
+namespace Password {
+inline const QString System = QStringLiteral("5820316");
+inline const QString Calibrate = QStringLiteral("7715");
+/// The one-digit password whose command leaves setup mode.
+inline const QString Exit = QStringLiteral("0");
+} // namespace Password
+
+/// Enters setup mode ("SYSTEM:PASSWORD"); true when the instrument answered "*0".
+bool SendSystemPassword(IDVM &dvm);
+/// Enables writing of calibration data ("CALIBRATE:PASSWORD"); true on "*0".
+bool SendCalibratePassword(IDVM &dvm);
+/// The exit step that leaves setup mode ("CAL:PASSWORD "); true on "*0".
+bool SendCalPassword(IDVM &dvm);
+
+/// Cuts a reply into lines: CR LF, lone LF and lone CR each end a line; lines are trimmed of
+/// blanks; a last piece without a line end is kept untrimmed. Never empty: "" gives {""}.
+QStringList SplitLines(const QString &text);
+
+/// Cuts a line into fields at each delimiter. Each piece up to and including a delimiter is
+/// trimmed before the delimiter is removed, so blanks just before a delimiter stay. Never empty.
+QStringList SplitString(const QString &text, const QString &delimiter);
