@@ -1,0 +1,8 @@
+#include "sim/CommandGroups.h"
+
+void registerStandardCommands(CommandInterpreter &interpreter)
+{
+    registerSystemCommands(interpreter);
+    registerMeasurementCommands(interpreter);
+    registerCalFactorCommands(interpreter);
+}
