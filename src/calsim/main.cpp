@@ -1,0 +1,135 @@
+// calsim: a virtual calibrator for anyone who wants an instrument to talk to.
+
+#include "sim/FaultKnobs.h"
+#include "sim/InstrumentMemory.h"
+#include "sim/PtyFront.h"
+#include "sim/VirtualCalibrator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QSocketNotifier>
+
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef Q_OS_UNIX
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+/// SIGINT and SIGTERM end the event loop, so the device is closed and the process exits cleanly.
+void quitOnSignals(QCoreApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] { app.quit(); });
+    struct sigaction action{};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+#else
+void quitOnSignals(QCoreApplication &) {}
+#endif
+
+int usageError(const QString &message)
+{
+    std::fprintf(stderr, "calsim: %s\n", qPrintable(message));
+    return 1;
+}
+
+bool readNonNegative(const QCommandLineParser &parser, const QCommandLineOption &option, int *out,
+                     QString *error)
+{
+    if (!parser.isSet(option))
+        return true;
+    bool ok = false;
+    const int value = parser.value(option).toInt(&ok);
+    if (!ok || value < 0) {
+        *error = QStringLiteral("--%1 needs a whole number of 0 or more").arg(option.names().constFirst());
+        return false;
+    }
+    *out = value;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("calsim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A virtual calibrator. With --serial it serves on a pseudo-terminal and prints the "
+        "device to open as its first line of output, then answers until interrupted."));
+    parser.addHelpOption();
+    const QCommandLineOption serial(QStringLiteral("serial"), QStringLiteral("Serve on a pseudo-terminal (RS-232)."));
+    const QCommandLineOption model(QStringLiteral("model"),
+                                   QStringLiteral("Instrument to pose as: %1.").arg(InstrumentMemory::knownModels().join(QStringLiteral(", "))),
+                                   QStringLiteral("M"), InstrumentMemory::knownModels().constFirst());
+    const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Wait MS milliseconds before each reply."), QStringLiteral("MS"));
+    const QCommandLineOption pace(QStringLiteral("pace"), QStringLiteral("Send CPS characters a second (960 = 9600 baud)."), QStringLiteral("CPS"));
+    const QCommandLineOption split(QStringLiteral("split"), QStringLiteral("Cut each reply into N pieces."), QStringLiteral("N"));
+    const QCommandLineOption gap(QStringLiteral("gap"), QStringLiteral("Quiet of MS milliseconds between pieces."), QStringLiteral("MS"));
+    const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Hear commands, answer nothing."));
+    const QCommandLineOption garbage(QStringLiteral("garbage"), QStringLiteral("Put line noise (NUL and 8-bit bytes) before each reply."));
+    const QCommandLineOption reboot(QStringLiteral("reboot-ms"), QStringLiteral("How long SYSTEM:REBOOT keeps the instrument deaf."), QStringLiteral("MS"));
+    const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log every line heard and every reply on stderr."));
+    parser.addOptions({serial, model, delay, pace, split, gap, silent, garbage, reboot, verbose});
+    parser.process(app);
+    // QT_LOGGING_RULES, when set, still has the last word.
+    if (!parser.isSet(verbose))
+        QLoggingCategory::setFilterRules(QStringLiteral("calsetup.sim.debug=false"));
+
+    const QString modelName = parser.value(model);
+    if (!InstrumentMemory::isKnownModel(modelName))
+        return usageError(QStringLiteral("unknown model %1 (known: %2)")
+                              .arg(modelName, InstrumentMemory::knownModels().join(QStringLiteral(", "))));
+    if (!parser.isSet(serial))
+        return usageError(QStringLiteral("choose where to serve: --serial"));
+
+    VirtualCalibrator calibrator(modelName);
+    FaultKnobs &knobs = calibrator.knobs();
+    int rebootMs = calibrator.memory().rebootMs();
+    QString error;
+    if (!readNonNegative(parser, delay, &knobs.replyDelayMs, &error)
+        || !readNonNegative(parser, pace, &knobs.paceCharsPerSecond, &error)
+        || !readNonNegative(parser, split, &knobs.splitPieces, &error)
+        || !readNonNegative(parser, gap, &knobs.splitGapMs, &error)
+        || !readNonNegative(parser, reboot, &rebootMs, &error))
+        return usageError(error);
+    if (parser.isSet(split) && knobs.splitPieces < 1)
+        return usageError(QStringLiteral("--split needs 1 or more pieces"));
+    knobs.silent = parser.isSet(silent);
+    if (parser.isSet(garbage))
+        knobs.garbage = FaultKnobs::defaultGarbage();
+    calibrator.memory().setRebootMs(rebootMs);
+
+    PtyFront front(calibrator);
+    if (!front.open()) {
+        std::fprintf(stderr, "calsim: %s\n", qPrintable(front.errorString()));
+        return 2;
+    }
+    quitOnSignals(app);
+
+    std::printf("%s\n", qPrintable(front.devicePath()));
+    std::fflush(stdout);
+    return app.exec();
+}

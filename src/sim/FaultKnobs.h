@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+
+/**
+ * @brief Faults the virtual calibrator can put on its replies, for tests of a host's patience
+ * and robustness. Read afresh for every reply, so a test may turn them at any moment.
+ */
+struct FaultKnobs
+{
+    /// Time from hearing a command to the first byte of its reply.
+    int replyDelayMs = 0;
+    /// Hear everything, answer nothing.
+    bool silent = false;
+    /// Cut each reply into this many pieces (1 = whole) ...
+    int splitPieces = 1;
+    /// ... with this much quiet between one piece and the next.
+    int splitGapMs = 0;
+    /// Bytes put in front of every reply (line noise: NULs, 8-bit bytes, no line end).
+    QByteArray garbage;
+    /// Characters per second on the wire; 0 sends each piece at once. 960 is 9600 baud 8N1.
+    int paceCharsPerSecond = 0;
+
+    /// The noise `calsim --garbage` uses: NUL, 8-bit bytes and an escape, no CR, LF or "*".
+    static QByteArray defaultGarbage() { return QByteArray("\x00\xff\x80\xfe\x1b~", 6); }
+};

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "sim/FaultKnobs.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <deque>
+#include <functional>
+
+/**
+ * @brief Puts replies on a wire the way the fault knobs say: late, in pieces, behind noise, at
+ * wire speed, or not at all. Every front (pseudo-terminal, UDP, USB, GPIB) hands its replies to
+ * one of these with a sink that writes bytes to its own medium.
+ *
+ * All waiting goes through the process clock, so under a virtual clock a reply delayed by 3 s
+ * arrives after exactly 3 virtual seconds. Replies leave in the order they were given, a later
+ * one never overtaking an earlier one that is still being paced or held back.
+ */
+class ReplyDelivery : public QObject
+{
+    Q_OBJECT
+public:
+    using Sink = std::function<void(const QByteArray &bytes)>;
+
+    /// knobs must outlive the delivery; they are read when each reply is handed over.
+    ReplyDelivery(const FaultKnobs *knobs, Sink sink, QObject *parent = nullptr);
+
+    /// Queues one reply, measured from now. An empty reply sends nothing (not even garbage).
+    void deliver(const QByteArray &reply);
+    /// True when nothing is waiting to go out.
+    bool isIdle() const { return m_queue.empty(); }
+    /// Drops every byte not yet sent.
+    void cancel();
+
+private:
+    struct Piece
+    {
+        QByteArray bytes;
+        bool firstOfReply;
+        qint64 notBeforeMs;     ///< first piece: absolute time on the process clock
+        int gapAfterPreviousMs; ///< later pieces: quiet after the previous piece ended
+        int charsPerSecond;
+    };
+
+    void pump();
+    void scheduleAt(qint64 atMs);
+
+    const FaultKnobs *m_knobs;
+    Sink m_sink;
+    std::deque<Piece> m_queue;
+    qint64 m_lastPieceEndMs = 0;
+    // Progress of the piece being paced: when its first character started and how many went out.
+    bool m_pacing = false;
+    qint64 m_paceStartMs = 0;
+    qsizetype m_pacedChars = 0;
+    // One wake-up at a time is pending on the clock; a stale one (after cancel(), or on a clock
+    // that was swapped out) is recognised by its generation.
+    quint64 m_generation = 0;
+    bool m_wakePending = false;
+    bool m_pumping = false;
+    const class Clock *m_wakeClock = nullptr;
+};
