@@ -1,0 +1,36 @@
+# Installs the Debian packages named as arguments that are not installed yet.
+# Sourced by run.sh and test.sh; a warm machine installs nothing and runs no apt-get at all.
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if ! command -v apt-get >/dev/null 2>&1; then
+        echo "Missing packages: ${missing[*]} (install them with your package manager)" >&2
+        return 1
+    fi
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What building and testing needs.
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
+                libftdi1-dev libgtest-dev libgmock-dev)
+
+configure_and_build() {
+    local build_dir=$1
+    shift
+    if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+        cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    fi
+    cmake --build "$build_dir" -j"$(nproc)"
+}
