@@ -4,7 +4,7 @@
 #include "sim/CommandInterpreter.h"
 #include "sim/InstrumentMemory.h"
 #include "sim/RangeLayout.h"
-#include "sim/Reply.h"
+#include "sim/SimStatus.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "platform/Clock.h"
 #include "sim/InstrumentMemory.h"
-#include "sim/Reply.h"
+#include "sim/SimStatus.h"
 #include "sim/SimLog.h"
 
 CommandInterpreter::CommandInterpreter(InstrumentMemory &memory) : m_memory(memory) {}

@@ -3,7 +3,7 @@
 #include "sim/CommandGroups.h"
 #include "sim/CommandInterpreter.h"
 #include "sim/InstrumentMemory.h"
-#include "sim/Reply.h"
+#include "sim/SimStatus.h"
 
 namespace {
 
