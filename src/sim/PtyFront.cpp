@@ -96,7 +96,7 @@ bool PtyFront::open()
     m_writeNotifier = new QSocketNotifier(m_master, QSocketNotifier::Write, this);
     m_writeNotifier->setEnabled(false);
     connect(m_writeNotifier, &QSocketNotifier::activated, this, &PtyFront::flushOutgoing);
-    qCInfo(lcSim) << "serving on" << m_devicePath;
+    qCDebug(lcSim) << "serving on" << m_devicePath;
     return true;
 }
 
