@@ -95,8 +95,9 @@ int main(int argc, char **argv)
     parser.addOptions({serial, model, delay, pace, split, gap, silent, garbage, reboot, verbose});
     parser.process(app);
     // QT_LOGGING_RULES, when set, still has the last word.
-    if (!parser.isSet(verbose))
-        QLoggingCategory::setFilterRules(QStringLiteral("calsetup.sim.debug=false"));
+    // The category is quiet by default (it also runs inside the windowed program).
+    if (parser.isSet(verbose))
+        QLoggingCategory::setFilterRules(QStringLiteral("calsetup.sim.debug=true"));
 
     const QString modelName = parser.value(model);
     if (!InstrumentMemory::isKnownModel(modelName))

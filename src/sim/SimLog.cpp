@@ -1,3 +1,3 @@
 #include "sim/SimLog.h"
 
-Q_LOGGING_CATEGORY(lcSim, "calsetup.sim")
+Q_LOGGING_CATEGORY(lcSim, "calsetup.sim", QtWarningMsg)
