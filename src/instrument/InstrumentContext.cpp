@@ -8,7 +8,7 @@ InstrumentContext::InstrumentContext(QObject *parent)
       m_dvm1Comm(new SerialPortControl(&m_portTable, this)),
       m_serial(m_state),
       m_gpib(m_state),
-      m_usb(m_state),
+      m_usb(m_state, usbDevice),
       m_ethernet(m_state)
 {
 }

@@ -63,9 +63,9 @@ QString InstrumentDriver::SendToInterface(const QString &Commandstring, bool Wai
         int status = UsbTransport::Complete;
         QString reply;
         if (WaitForAck) {
-            reply = usb.sendString(Commandstring, status, timeout, PacketEndCondition);
+            reply = usb.USBSendString(Commandstring, status, timeout, PacketEndCondition);
         } else {
-            usb.sendString(Commandstring, status, kUsbUnacknowledgedSeconds, 0);
+            usb.USBSendString(Commandstring, status, kUsbUnacknowledgedSeconds, 0);
             reply.clear();
         }
         if (status == UsbTransport::TimedOut

@@ -1,0 +1,176 @@
+#include "sim/usb/SimUsbBridge.h"
+
+#include "platform/Clock.h"
+#include "sim/ReplyDelivery.h"
+#include "sim/SimLog.h"
+#include "sim/VirtualCalibrator.h"
+
+SimUsbBridge::SimUsbBridge(QObject *parent) : QObject(parent) {}
+
+SimUsbBridge::~SimUsbBridge()
+{
+    // A delivery belongs to its calibrator, which may outlive this bridge; its sink must not.
+    for (const auto &device : m_devices)
+        delete device->delivery.data();
+}
+
+int SimUsbBridge::addDevice(const QByteArray &description, const QByteArray &serialNumber,
+                            VirtualCalibrator *calibrator)
+{
+    auto device = std::make_unique<Device>();
+    device->description = description;
+    device->serialNumber = serialNumber;
+    device->calibrator = calibrator;
+    if (calibrator) {
+        Device *target = device.get();
+        // Made a child of the calibrator: it reads the calibrator's knobs and must die with them.
+        device->delivery = new ReplyDelivery(
+            &calibrator->knobs(), [this, target](const QByteArray &bytes) { receive(*target, bytes); }, calibrator);
+    }
+    m_devices.push_back(std::move(device));
+    return int(m_devices.size()) - 1;
+}
+
+void SimUsbBridge::refuseOpen(int index, ErrorKind kind, const QString &reason)
+{
+    Device &device = *m_devices.at(size_t(index));
+    device.refusal = kind;
+    device.refusalReason = reason;
+}
+
+void SimUsbBridge::failListing(ErrorKind kind, const QString &reason)
+{
+    m_listingFailure = kind;
+    m_listingFailureReason = reason;
+}
+
+QList<QByteArray> SimUsbBridge::heardLines(int index) const
+{
+    return m_devices.at(size_t(index))->heard;
+}
+
+int SimUsbBridge::openCount(int index) const
+{
+    return m_devices.at(size_t(index))->opens;
+}
+
+bool SimUsbBridge::anyOpen() const
+{
+    for (const auto &device : m_devices) {
+        if (device->handle != 0)
+            return true;
+    }
+    return false;
+}
+
+bool SimUsbBridge::fail(ErrorKind kind, const QString &text)
+{
+    m_errorKind = kind;
+    m_error = text;
+    qCDebug(lcSim) << "usb:" << text;
+    return false;
+}
+
+SimUsbBridge::Device *SimUsbBridge::byHandle(int handle)
+{
+    for (const auto &device : m_devices) {
+        if (handle > 0 && device->handle == handle)
+            return device.get();
+    }
+    fail(ErrorKind::Failed, QStringLiteral("The USB device is not open"));
+    return nullptr;
+}
+
+bool SimUsbBridge::listDevices(QList<DeviceStrings> &devices)
+{
+    devices.clear();
+    if (m_listingFailure != ErrorKind::None)
+        return fail(m_listingFailure, m_listingFailureReason);
+    for (const auto &device : m_devices)
+        devices.append({device->description, device->serialNumber});
+    m_errorKind = ErrorKind::None;
+    m_error.clear();
+    return true;
+}
+
+int SimUsbBridge::open(const QString &serialNumber, const LineSettings &settings)
+{
+    for (const auto &device : m_devices) {
+        if (QString::fromLatin1(device->serialNumber) != serialNumber)
+            continue;
+        if (device->refusal != ErrorKind::None) {
+            fail(device->refusal, device->refusalReason);
+            return 0;
+        }
+        if (device->handle != 0) {
+            fail(ErrorKind::Failed, QStringLiteral("The USB device \"%1\" is already open").arg(serialNumber));
+            return 0;
+        }
+        device->handle = m_nextHandle++;
+        device->opens += 1;
+        device->received.clear();
+        device->lines.clear();
+        m_lastSettings = settings;
+        m_errorKind = ErrorKind::None;
+        m_error.clear();
+        return device->handle;
+    }
+    fail(ErrorKind::NotFound, QStringLiteral("No USB device with serial number \"%1\"").arg(serialNumber));
+    return 0;
+}
+
+bool SimUsbBridge::write(int handle, const QByteArray &bytes)
+{
+    Device *device = byHandle(handle);
+    if (!device)
+        return false;
+    for (const QByteArray &line : device->lines.feed(bytes)) {
+        device->heard.append(line);
+        if (device->calibrator && device->delivery)
+            device->delivery->deliver(device->calibrator->handleLine(line));
+        if (device->handle != handle)
+            break; // closed by whoever the reply woke
+    }
+    return true;
+}
+
+void SimUsbBridge::receive(Device &device, const QByteArray &bytes)
+{
+    if (device.handle == 0) {
+        qCDebug(lcSim) << "usb: bridge closed, dropped" << bytes;
+        return;
+    }
+    if (device.received.size() + bytes.size() > kMaxBufferedBytes) {
+        qCWarning(lcSim) << "usb: host is not reading; dropped" << bytes.size() << "bytes";
+        return;
+    }
+    device.received += bytes;
+    systemClock().wake();
+}
+
+int SimUsbBridge::bytesWaiting(int handle)
+{
+    Device *device = byHandle(handle);
+    return device ? int(device->received.size()) : -1;
+}
+
+QByteArray SimUsbBridge::read(int handle, int maxBytes)
+{
+    Device *device = byHandle(handle);
+    if (!device || maxBytes <= 0)
+        return {};
+    const QByteArray taken = device->received.left(maxBytes);
+    device->received.remove(0, taken.size());
+    return taken;
+}
+
+void SimUsbBridge::close(int handle)
+{
+    for (const auto &device : m_devices) {
+        if (handle > 0 && device->handle == handle) {
+            device->handle = 0;
+            device->received.clear();
+            device->lines.clear();
+        }
+    }
+}

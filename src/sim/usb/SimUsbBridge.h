@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform/UsbBridge.h"
+#include "sim/LineAssembler.h"
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+#include <vector>
+
+class ReplyDelivery;
+class VirtualCalibrator;
+
+/**
+ * @brief A simulated FTDI bridge library: bridges with chosen descriptions and serial numbers,
+ * each wired to a virtual calibrator or to nothing (a bridge whose instrument stays silent).
+ *
+ * Lines the host writes (ended by CR) go to the calibrator; its replies come back through a
+ * ReplyDelivery with that calibrator's fault knobs, so delays, pieces with gaps, noise and wire
+ * pacing apply as on the other fronts. Each arrival wakes the process clock, so a host's wait
+ * returns the moment bytes are there. What arrives while the host has the bridge closed is lost,
+ * as a real bridge drops it when it is opened again.
+ *
+ * Tests can also make a bridge refuse to open, or the whole listing fail, with the reason a real
+ * library would give.
+ */
+class SimUsbBridge : public QObject, public UsbBridge
+{
+    Q_OBJECT
+public:
+    explicit SimUsbBridge(QObject *parent = nullptr);
+    ~SimUsbBridge() override;
+
+    /// Adds a bridge at the end of the listing; calibrator may be null (nobody answers). The
+    /// calibrator must outlive its use here or be destroyed with the bridge's knowledge (QPointer).
+    /// Returns its index.
+    int addDevice(const QByteArray &description, const QByteArray &serialNumber,
+                  VirtualCalibrator *calibrator);
+    int deviceCount() const { return int(m_devices.size()); }
+
+    /// Makes opening this bridge fail with the given kind and text (kind None: opens again).
+    void refuseOpen(int index, ErrorKind kind, const QString &reason = {});
+    /// Makes every listing fail with the given kind and text (kind None: lists again).
+    void failListing(ErrorKind kind, const QString &reason = {});
+
+    /// Every line the host wrote to this bridge, without CR.
+    QList<QByteArray> heardLines(int index) const;
+    /// How often this bridge was opened, and the line settings of the last open.
+    int openCount(int index) const;
+    LineSettings lastLineSettings() const { return m_lastSettings; }
+    /// Whether any bridge is open now.
+    bool anyOpen() const;
+
+    QString backendName() const override { return QStringLiteral("simulated"); }
+    bool listDevices(QList<DeviceStrings> &devices) override;
+    int open(const QString &serialNumber, const LineSettings &settings) override;
+    bool write(int handle, const QByteArray &bytes) override;
+    int bytesWaiting(int handle) override;
+    QByteArray read(int handle, int maxBytes) override;
+    void close(int handle) override;
+    QString lastError() const override { return m_error; }
+    ErrorKind lastErrorKind() const override { return m_errorKind; }
+
+private:
+    struct Device
+    {
+        QByteArray description;
+        QByteArray serialNumber;
+        QPointer<VirtualCalibrator> calibrator;
+        QPointer<ReplyDelivery> delivery;
+        LineAssembler lines;
+        QByteArray received;
+        int handle = 0;
+        int opens = 0;
+        QList<QByteArray> heard;
+        ErrorKind refusal = ErrorKind::None;
+        QString refusalReason;
+    };
+
+    Device *byHandle(int handle);
+    bool fail(ErrorKind kind, const QString &text);
+    void receive(Device &device, const QByteArray &bytes);
+
+    std::vector<std::unique_ptr<Device>> m_devices;
+    int m_nextHandle = 1;
+    ErrorKind m_listingFailure = ErrorKind::None;
+    QString m_listingFailureReason;
+    LineSettings m_lastSettings;
+    QString m_error;
+    ErrorKind m_errorKind = ErrorKind::None;
+};
