@@ -44,6 +44,11 @@ void SimUsbBridge::failListing(ErrorKind kind, const QString &reason)
     m_listingFailureReason = reason;
 }
 
+void SimUsbBridge::deviceSends(int index, const QByteArray &bytes)
+{
+    receive(*m_devices.at(size_t(index)), bytes);
+}
+
 QList<QByteArray> SimUsbBridge::heardLines(int index) const
 {
     return m_devices.at(size_t(index))->heard;

@@ -43,6 +43,10 @@ public:
     /// Makes every listing fail with the given kind and text (kind None: lists again).
     void failListing(ErrorKind kind, const QString &reason = {});
 
+    /// Bytes arriving from the instrument side now, whatever the calibrator does: lost unless
+    /// the host has the bridge open.
+    void deviceSends(int index, const QByteArray &bytes);
+
     /// Every line the host wrote to this bridge, without CR.
     QList<QByteArray> heardLines(int index) const;
     /// How often this bridge was opened, and the line settings of the last open.

@@ -1,0 +1,197 @@
+#include "fixtures/FakeClock.h"
+#include "instrument/IDVM.h"
+#include "instrument/InstrumentContext.h"
+#include "instrument/InterfaceType.h"
+#include "instrument/Reply.h"
+#include "instrument/usb/FtdiUsbBridge.h"
+#include "instrument/usb/SystemUsbBridge.h"
+#include "instrument/usb/UsbTransport.h"
+#include "platform/Settings.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+/// A bridge library that fails where the test says: listings, writes, or reads.
+class FaultyBridge : public UsbBridge
+{
+public:
+    QString backendName() const override { return QStringLiteral("faulty"); }
+    bool listDevices(QList<DeviceStrings> &devices) override
+    {
+        ++listings;
+        devices = listed;
+        if (listingFailure == ErrorKind::None)
+            return true;
+        kind = listingFailure;
+        return false;
+    }
+    int open(const QString &, const LineSettings &) override { return ++opens; }
+    bool write(int, const QByteArray &) override { return writable; }
+    int bytesWaiting(int) override
+    {
+        if (readFails)
+            return -1;
+        return int(pending.size());
+    }
+    QByteArray read(int, int maxBytes) override
+    {
+        const QByteArray taken = pending.left(maxBytes);
+        pending.remove(0, taken.size());
+        // An instrument that never stops talking.
+        if (endless)
+            pending = QByteArray(64 * 1024, 'x');
+        return taken;
+    }
+    void close(int) override { ++closes; }
+    QString lastError() const override { return QStringLiteral("scripted failure"); }
+    ErrorKind lastErrorKind() const override { return kind; }
+
+    QList<DeviceStrings> listed;
+    ErrorKind listingFailure = ErrorKind::None;
+    ErrorKind kind = ErrorKind::None;
+    bool writable = true;
+    bool readFails = false;
+    bool endless = false;
+    QByteArray pending;
+    int listings = 0;
+    int opens = 0;
+    int closes = 0;
+};
+
+class UsbTransportTest : public ::testing::Test
+{
+protected:
+    UsbTransportTest()
+    {
+        context.usb().setBridge(bridge);
+        context.usbDevice.SerialNumber = QStringLiteral("FT1");
+    }
+
+    ScopedFakeClock fake;
+    std::shared_ptr<FaultyBridge> bridge = std::make_shared<FaultyBridge>();
+    InstrumentContext context;
+};
+
+TEST_F(UsbTransportTest, LibraryFailuresEndTheExchangeAsNoAnswerWithoutWaitingItOut)
+{
+    struct Case
+    {
+        const char *name;
+        bool writable;
+        bool readFails;
+    };
+    for (const Case &c : {Case{"write fails", false, false}, Case{"reading fails", true, true}}) {
+        bridge->writable = c.writable;
+        bridge->readFails = c.readFails;
+        int status = -1;
+        const qint64 start = fake.clock.nowMs();
+        context.usb().USBSendString(QStringLiteral("*IDN?"), status, 10, 0);
+        EXPECT_EQ(status, UsbTransport::TimedOut) << c.name;
+        EXPECT_LT(fake.clock.nowMs() - start, 100) << c.name;
+        EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::PortFailed) << c.name;
+        EXPECT_EQ(bridge->closes, bridge->opens) << c.name;
+        EXPECT_FALSE(context.usbDevice.InUse) << c.name;
+    }
+    context.setDvm(CreateDVM(QStringLiteral("6400"), context));
+    context.dvm()->SetUSBDevice();
+    context.dvm()->SetInterfaceType(InterfaceUSB);
+    EXPECT_EQ(context.dvm()->SendString(QStringLiteral("READ?"), true, 20, 0), Reply::Timeout)
+        << "a failure while waiting is a time-out even for the meter";
+}
+
+TEST_F(UsbTransportTest, NoTimeAllowedMeansNoAnswerIsTaken)
+{
+    bridge->pending = "*0\r";
+    int status = -1;
+    EXPECT_EQ(context.usb().USBSendString(QStringLiteral("X"), status, 0, 1), QString());
+    EXPECT_EQ(status, UsbTransport::TimedOut);
+}
+
+TEST_F(UsbTransportTest, AnAnswerThatNeverEndsIsCutOff)
+{
+    bridge->pending = "x";
+    bridge->endless = true;
+    int status = -1;
+    EXPECT_EQ(context.usb().USBSendString(QStringLiteral("X"), status, 5, 1), Reply::Overflow);
+    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::Overflow);
+    EXPECT_EQ(bridge->closes, 1);
+}
+
+TEST_F(UsbTransportTest, CountingRetriesWhenNothingIsListedButNotWhenUsbIsOutOfReach)
+{
+    UsbTransport &usb = context.usb();
+    qint64 start = fake.clock.nowMs();
+    EXPECT_EQ(usb.countDevices(), 0);
+    EXPECT_EQ(bridge->listings, 5);
+    EXPECT_EQ(fake.clock.nowMs() - start, 4 * 250);
+    EXPECT_FALSE(usb.noUsbAccess());
+    EXPECT_EQ(usb.listingError(), QString());
+
+    for (UsbBridge::ErrorKind kind : {UsbBridge::ErrorKind::NoAccess, UsbBridge::ErrorKind::Unavailable}) {
+        bridge->listings = 0;
+        bridge->listingFailure = kind;
+        start = fake.clock.nowMs();
+        EXPECT_EQ(usb.countDevices(), 0);
+        EXPECT_EQ(bridge->listings, 1);
+        EXPECT_EQ(fake.clock.nowMs(), start);
+        EXPECT_TRUE(usb.noUsbAccess());
+        EXPECT_EQ(usb.listingError(), QStringLiteral("scripted failure"));
+    }
+
+    bridge->listingFailure = UsbBridge::ErrorKind::None;
+    bridge->listings = 0;
+    bridge->listed = {{"A", "1"}};
+    start = fake.clock.nowMs();
+    EXPECT_EQ(usb.countDevices(), 1);
+    EXPECT_EQ(bridge->listings, 1);
+    EXPECT_EQ(fake.clock.nowMs(), start);
+}
+
+TEST_F(UsbTransportTest, SettingsKeepTheChosenDeviceAndTheUsbInterface)
+{
+    UsbTransport &usb = context.usb();
+    Settings::setValue(SettingsKey::Interface, QStringLiteral("RS232"));
+    context.usbDevice = {QStringLiteral("USB-232 Cable"), QStringLiteral("FT9Z"), 4, QStringLiteral("old"), true};
+    ASSERT_TRUE(usb.SaveUSBSettings());
+    EXPECT_EQ(Settings::value(SettingsKey::Interface), QStringLiteral("USB"));
+    EXPECT_EQ(Settings::value(SettingsKey::USBName), QStringLiteral("USB-232 Cable"));
+    EXPECT_EQ(Settings::value(SettingsKey::USBSerialNumber), QStringLiteral("FT9Z"));
+
+    context.usbDevice = {};
+    context.usbDevice.Handle = 3;
+    context.usbDevice.Reply = QStringLiteral("stale");
+    usb.LoadUSBSettings();
+    EXPECT_EQ(context.usbDevice.Name, QStringLiteral("USB-232 Cable"));
+    EXPECT_EQ(context.usbDevice.SerialNumber, QStringLiteral("FT9Z"));
+    EXPECT_EQ(context.usbDevice.Handle, 0);
+    EXPECT_EQ(context.usbDevice.Reply, QString());
+    EXPECT_FALSE(context.usbDevice.InUse);
+}
+
+// The real library on this computer, whatever is attached: answers promptly, never crashes.
+TEST(SystemUsbBridge, ListsAndRefusesAnUnknownSerialNumberCleanly)
+{
+    std::unique_ptr<UsbBridge> bridge = createSystemUsbBridge();
+    QList<UsbBridge::DeviceStrings> devices;
+    if (!bridge->listDevices(devices))
+        EXPECT_FALSE(bridge->lastError().isEmpty());
+    EXPECT_EQ(bridge->open(QStringLiteral("no-such-bridge-7f3a"), UsbBridge::LineSettings()), 0);
+    EXPECT_NE(bridge->lastErrorKind(), UsbBridge::ErrorKind::None);
+    EXPECT_FALSE(bridge->lastError().isEmpty());
+    EXPECT_EQ(bridge->bytesWaiting(1), -1);
+}
+
+TEST(SystemUsbBridge, PermissionAdviceNamesTheUdevRuleForTheBridge)
+{
+    const QString advice = FtdiUsbBridge::udevRuleAdvice(0x6015);
+#ifdef CALSETUP_HAVE_LIBFTDI1
+    EXPECT_TRUE(advice.contains(QLatin1String("ATTRS{idVendor}==\"0403\", ATTRS{idProduct}==\"6015\"")))
+        << advice.toStdString();
+    EXPECT_TRUE(advice.contains(QLatin1String("/etc/udev/rules.d/")));
+#else
+    EXPECT_TRUE(advice.isEmpty());
+#endif
+}
+
+} // namespace
