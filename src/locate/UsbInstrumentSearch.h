@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class InstrumentContext;
+
+/**
+ * @brief Looks for the calibrator behind the USB bridges: lists them, asks each in turn for its
+ * identification through a probing driver, and at the first one the calibrator driver accepts
+ * stores the bridge in the settings and points `DVM` at it over USB.
+ *
+ * When none answers, the USB device record in use is put back as it was, so a failed search
+ * leaves the working connection alone. Progress lines go out through detail() and the found
+ * line through result(), for the location window and the command-line tool alike.
+ */
+class UsbInstrumentSearch : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UsbInstrumentSearch(InstrumentContext &context, QObject *parent = nullptr);
+
+    /// The search; true when an instrument was found. A search started while one runs returns
+    /// false at once.
+    bool search();
+    bool isSearching() const { return m_searching; }
+
+    static inline const QString kProbeModel = QStringLiteral("5200");
+    static inline const QString kNoDevices = QStringLiteral("No USB Devices Found");
+    static inline const QString kNoneAnswered = QStringLiteral("No Quorvadine USB DMM Devices Found");
+
+signals:
+    void detail(const QString &text);
+    void result(const QString &text);
+
+private:
+    InstrumentContext &m_context;
+    bool m_searching = false;
+};
