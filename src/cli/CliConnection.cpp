@@ -12,6 +12,7 @@
 #include "platform/Settings.h"
 #include "sim/PtyFront.h"
 #include "sim/VirtualCalibrator.h"
+#include "sim/usb/SimUsbBridge.h"
 
 #include <QHostAddress>
 
@@ -82,11 +83,14 @@ int CliConnection::setUp(const CommandLine &line, QString *error)
         if (line.isSet(option))
             chosen << QStringLiteral("--") + option;
     }
+    const bool simulate = line.isSet(CliOptionName::Simulate);
+    // A simulated run may reach its calibrator over the simulated USB bridge.
+    if (simulate && line.isSet(CliOptionName::Usb))
+        chosen.removeAll(QStringLiteral("--") + CliOptionName::Simulate);
     if (chosen.size() > 1) {
         *error = QStringLiteral("choose one connection, not %1").arg(chosen.join(QStringLiteral(" and ")));
         return ExitUsage;
     }
-    const bool simulate = line.isSet(CliOptionName::Simulate);
     if (simulate) {
         m_previousScope = Settings::scope();
         m_scopeChanged = true;
@@ -103,6 +107,13 @@ int CliConnection::setUp(const CommandLine &line, QString *error)
         }
     }
     m_context.setDvm(CreateDVM(model, m_context));
+    if (simulate) {
+        m_calibrator = std::make_unique<VirtualCalibrator>(simulatedModelFor(m_context.dvm()));
+        m_usbBridge = std::make_shared<SimUsbBridge>();
+        m_usbBridge->addDevice(SimUsbBridge::kBuiltInDescription, SimUsbBridge::kBuiltInSerialNumber,
+                               m_calibrator.get());
+        m_context.usb().setBridge(m_usbBridge);
+    }
 
     if (line.isSet(CliOptionName::Port))
         return useSerial(line.value(CliOptionName::Port), error);
@@ -110,6 +121,9 @@ int CliConnection::setUp(const CommandLine &line, QString *error)
         return useEthernet(line.value(CliOptionName::Ethernet), error);
     if (line.isSet(CliOptionName::Usb)) {
         useUsb(line.value(CliOptionName::Usb), QString());
+        if (simulate)
+            m_description += QStringLiteral(" (simulated, in front of the virtual calibrator %1)")
+                                 .arg(QString::fromLatin1(m_calibrator->memory().model()));
         return ExitSuccess;
     }
     if (line.isSet(CliOptionName::Gpib))
@@ -236,7 +250,6 @@ int CliConnection::useSavedSettings(QString *error)
 
 int CliConnection::startSimulator(QString *error)
 {
-    m_calibrator = std::make_unique<VirtualCalibrator>(simulatedModelFor(m_context.dvm()));
     m_front = std::make_unique<PtyFront>(*m_calibrator);
     if (!m_front->open()) {
         *error = QStringLiteral("cannot start the virtual calibrator: %1").arg(m_front->errorString());

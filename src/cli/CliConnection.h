@@ -6,12 +6,14 @@
 class CommandLine;
 class InstrumentContext;
 class PtyFront;
+class SimUsbBridge;
 class VirtualCalibrator;
 
 /**
  * @brief Points the instrument object where the command line says the instrument is, or else
  * where the saved settings say; with --simulate it first starts a virtual calibrator on a
- * pseudo-terminal and reaches it over RS-232 exactly as it would a real one.
+ * pseudo-terminal and reaches it over RS-232 exactly as it would a real one. The same calibrator
+ * also stands behind a simulated USB bridge, so "--simulate --usb QVSIM001" reaches it over USB.
  *
  * Lives for one run of the tool. A simulated run uses a settings store of its own, so a real
  * installation's settings are never read or written by it; the store in use before is restored
@@ -53,4 +55,5 @@ private:
     bool m_scopeChanged = false;
     std::unique_ptr<VirtualCalibrator> m_calibrator;
     std::unique_ptr<PtyFront> m_front;
+    std::shared_ptr<SimUsbBridge> m_usbBridge;
 };

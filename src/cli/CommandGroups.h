@@ -10,5 +10,8 @@
 /// identify, info, send.
 QList<CliCommand> basicCommands();
 
+/// usb list, usb select.
+QList<CliCommand> usbCommands();
+
 /// Every command of the tool, in the order the usage text lists them.
 const QList<CliCommand> &commandTable();

@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "sim/usb/SimUsbBridge.h"
+
 namespace {
 
 const CliOption *findOption(const QList<CliOption> &options, const QString &name)
@@ -64,7 +66,9 @@ const QList<CliOption> &CommandLine::commonOptions()
         {CliOptionName::Model, QStringLiteral("5200|5600|6400"),
          QStringLiteral("driver to use (default: the saved DVM1 setting)")},
         {CliOptionName::Simulate, QString(),
-         QStringLiteral("talk to a virtual calibrator started inside this program")},
+         QStringLiteral("talk to a virtual calibrator started inside this program "
+                        "(with --usb %1: through a simulated USB bridge)")
+             .arg(QString::fromLatin1(SimUsbBridge::kBuiltInSerialNumber))},
         {CliOptionName::Trace, QString(), QStringLiteral("show every command and reply with its time on stderr")},
         {CliOptionName::Help, QString(), QStringLiteral("show this text")},
     };

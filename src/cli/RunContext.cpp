@@ -95,6 +95,8 @@ int RunContext::unreachable(const QString &command)
         const SerialPortControl *port = m_instrument.dvm1Comm();
         if (dvm().GetInterfaceType() == InterfaceRS232 && port && !port->errorString().isEmpty())
             why += QStringLiteral(": ") + port->errorString();
+        if (dvm().GetInterfaceType() == InterfaceUSB && !m_instrument.usb().openError().isEmpty())
+            why += QStringLiteral(": ") + m_instrument.usb().openError();
         break;
     }
     case ExchangeOutcome::NoInterface:

@@ -38,7 +38,8 @@ int identify(RunContext &run)
     if (reply.isEmpty() || run.exchangeFailed(reply))
         return run.unreachable(QStringLiteral("*IDN?"));
     QString id = reply;
-    while (id.endsWith(QLatin1Char('\r')))
+    // Identify keeps the LF of a USB answer; the terminal gets one line either way.
+    while (id.endsWith(QLatin1Char('\r')) || id.endsWith(QLatin1Char('\n')))
         id.chop(1);
     printReply(run.out(), id);
     if (!dvm.CheckIdentity(id)) {

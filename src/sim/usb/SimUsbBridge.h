@@ -29,6 +29,10 @@ class SimUsbBridge : public QObject, public UsbBridge
     Q_OBJECT
 public:
     explicit SimUsbBridge(QObject *parent = nullptr);
+
+    /// How the programs' --simulate mode names the bridge in front of the built-in calibrator.
+    static inline const QByteArray kBuiltInDescription = "Quorvadine USB-232 Interface";
+    static inline const QByteArray kBuiltInSerialNumber = "QVSIM001";
     ~SimUsbBridge() override;
 
     /// Adds a bridge at the end of the listing; calibrator may be null (nobody answers). The

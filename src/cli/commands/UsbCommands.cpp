@@ -1,0 +1,90 @@
+// usb list, usb select: the USB bridges attached to this computer.
+
+#include "cli/CommandGroups.h"
+#include "cli/RunContext.h"
+#include "instrument/InstrumentContext.h"
+#include "instrument/usb/UsbIdentificationPass.h"
+#include "instrument/usb/UsbTransport.h"
+
+#include <QTextStream>
+
+namespace {
+
+/// Lists the bridges (retrying as the USB window does); 0, after saying why on stderr, when
+/// there are none or USB cannot be used here.
+int listedDevices(RunContext &run, int *exitCode)
+{
+    UsbTransport &usb = run.instrument().usb();
+    const int count = usb.countDevices();
+    if (count > 0)
+        return count;
+    if (usb.noUsbAccess())
+        *exitCode = run.fail(ExitRefused, QStringLiteral("no USB access: %1").arg(usb.listingError()));
+    else if (!usb.listingError().isEmpty())
+        *exitCode = run.fail(ExitRefused, QStringLiteral("no USB devices found: %1").arg(usb.listingError()));
+    else
+        *exitCode = run.fail(ExitRefused, QStringLiteral("no USB devices found"));
+    return 0;
+}
+
+int usbList(RunContext &run)
+{
+    int exitCode = ExitSuccess;
+    const int count = listedDevices(run, &exitCode);
+    if (count == 0)
+        return exitCode;
+    UsbTransport &usb = run.instrument().usb();
+    // Every bridge is asked at once, as the window does; the answers come as one line each.
+    const QStringList replies = UsbIdentificationPass::run(usb, count, true);
+    for (int i = 0; i < count; ++i) {
+        const UsbDeviceRecord &device = usb.devices.at(i);
+        run.out() << device.Name << '\t' << device.SerialNumber.trimmed() << '\t' << replies.at(i) << '\n';
+    }
+    return ExitSuccess;
+}
+
+int usbSelect(RunContext &run)
+{
+    const QString wanted = run.arguments().constFirst();
+    int exitCode = ExitSuccess;
+    const int count = listedDevices(run, &exitCode);
+    if (count == 0)
+        return exitCode;
+    InstrumentContext &instrument = run.instrument();
+    UsbTransport &usb = instrument.usb();
+    QStringList attached;
+    for (int i = 0; i < count; ++i) {
+        const UsbDeviceRecord &device = usb.devices.at(i);
+        if (device.SerialNumber != wanted && device.SerialNumber.trimmed() != wanted) {
+            attached << device.SerialNumber.trimmed();
+            continue;
+        }
+        instrument.usbDevice = device;
+        instrument.usbDevice.Handle = 0;
+        instrument.usbDevice.InUse = false;
+        if (!usb.SaveUSBSettings())
+            return run.fail(ExitUnreachable, QStringLiteral("the settings could not be written"));
+        run.out() << device.SerialNumber << " selected (" << device.Name << ")\n";
+        return ExitSuccess;
+    }
+    return run.fail(ExitRefused, QStringLiteral("no USB device with serial number \"%1\" is attached (attached: %2)")
+                                     .arg(wanted, attached.join(QStringLiteral(", "))));
+}
+
+} // namespace
+
+QList<CliCommand> usbCommands()
+{
+    return {
+        {.words = {QStringLiteral("usb"), QStringLiteral("list")},
+         .summary = QStringLiteral("list the USB bridges: name, serial number and answer to *IDN?, tab-separated; "
+                                   "exit 3 when there are none"),
+         .run = usbList},
+        {.words = {QStringLiteral("usb"), QStringLiteral("select")},
+         .argumentUsage = QStringLiteral("SERIAL"),
+         .summary = QStringLiteral("make the attached USB bridge with this serial number the saved connection"),
+         .minArguments = 1,
+         .maxArguments = 1,
+         .run = usbSelect},
+    };
+}
