@@ -42,12 +42,12 @@ void UsbTransport::setBridge(std::shared_ptr<UsbBridge> bridge)
     m_bridge = std::move(bridge);
 }
 
-UsbBridge &UsbTransport::bridge()
+UsbBridge *UsbTransport::bridge()
 {
     // Made on first use, so a program that never touches USB never starts the USB library.
     if (!m_bridge)
         m_bridge = createSystemUsbBridge();
-    return *m_bridge;
+    return m_bridge.get();
 }
 
 UsbBridge::LineSettings UsbTransport::lineSettings()
@@ -66,7 +66,7 @@ UsbBridge::LineSettings UsbTransport::lineSettings()
 int UsbTransport::ListUSBDevices()
 {
     QList<UsbBridge::DeviceStrings> found;
-    UsbBridge &usb = bridge();
+    UsbBridge &usb = *bridge();
     if (!usb.listDevices(found)) {
         m_listingError = usb.lastError();
         m_listingErrorKind = usb.lastErrorKind();
@@ -110,7 +110,7 @@ bool UsbTransport::OpenUSBDevice(const QString &serialNumber, int &handle)
         m_openError = QStringLiteral("No USB device has been selected");
         return false;
     }
-    UsbBridge &usb = bridge();
+    UsbBridge &usb = *bridge();
     handle = usb.open(serialNumber, lineSettings());
     if (handle <= 0) {
         m_openError = usb.lastError();
@@ -126,12 +126,12 @@ bool UsbTransport::USBWrite(const QString &text, int handle)
 {
     const QByteArray bytes = text.toLatin1();
     qCDebug(lcInstrument).noquote() << "send" << visibleWireText(bytes);
-    return bridge().write(handle, bytes);
+    return bridge()->write(handle, bytes);
 }
 
 int UsbTransport::bytesWaiting(int handle)
 {
-    return bridge().bytesWaiting(handle);
+    return bridge()->bytesWaiting(handle);
 }
 
 QString UsbTransport::USBRead(int handle)
@@ -139,7 +139,7 @@ QString UsbTransport::USBRead(int handle)
     const int waiting = bytesWaiting(handle);
     if (waiting <= 0)
         return {};
-    const QByteArray bytes = bridge().read(handle, waiting);
+    const QByteArray bytes = bridge()->read(handle, waiting);
     qCDebug(lcInstrument).noquote() << "recv" << visibleWireText(bytes);
     return QString::fromLatin1(bytes);
 }
@@ -147,7 +147,7 @@ QString UsbTransport::USBRead(int handle)
 int UsbTransport::waitForBytes(int handle, int timeoutMs)
 {
     Clock &clock = systemClock();
-    UsbBridge &usb = bridge();
+    UsbBridge &usb = *bridge();
     const int step = qBound(1, usb.pollIntervalMs(), TransportState::kActivityStepMs);
     const qint64 deadline = clock.nowMs() + timeoutMs;
     for (;;) {
@@ -167,7 +167,7 @@ QString UsbTransport::USBReadReply(int handle)
     while (text.size() < kMaxReplyLineChars) {
         if (waitForBytes(handle, kReadTimeoutMs) <= 0)
             return {}; // a silent read or a library error
-        const QByteArray byte = bridge().read(handle, 1);
+        const QByteArray byte = bridge()->read(handle, 1);
         if (byte.isEmpty())
             return {};
         text += byte;
@@ -181,7 +181,7 @@ QString UsbTransport::USBReadReply(int handle)
 void UsbTransport::closeDevice(int handle)
 {
     if (handle > 0)
-        bridge().close(handle);
+        bridge()->close(handle);
 }
 
 void UsbTransport::closeOpenDevice()
@@ -226,7 +226,7 @@ QString UsbTransport::USBSendString(const QString &Commandstring, int &status, i
         device.Handle = 0;
     });
 
-    UsbBridge &usb = bridge();
+    UsbBridge &usb = *bridge();
     const bool written = USBWrite(Commandstring + QLatin1Char('\r'), handle);
     m_state.paceBeforeSend();
     m_state.markSent();

@@ -31,8 +31,8 @@ public:
 
     /// Puts a bridge backend in place (the simulated one, or a test's).
     void setBridge(std::shared_ptr<UsbBridge> bridge);
-    /// The backend in use; the system's (libftdi1) unless another was set.
-    UsbBridge &bridge();
+    /// The backend in use (never null): the system's (libftdi1) unless another was set.
+    UsbBridge *bridge();
 
     /// The device in use: each driver copies its own record here before its exchange.
     UsbDeviceRecord &device;

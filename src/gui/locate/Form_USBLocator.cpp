@@ -1,0 +1,298 @@
+#include "gui/locate/Form_USBLocator.h"
+
+#include "locate/UsbDeviceSelection.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kAdvancedShow = QStringLiteral("Advanced >>");
+const QString kAdvancedHide = QStringLiteral("Advanced <<");
+
+template<typename T>
+T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+/// An instrument's answer in one list cell: its line ends as blanks.
+QString oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text.trimmed();
+}
+
+void centreOnScreen(QWidget *window)
+{
+    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize size = window->frameGeometry().size();
+    window->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+}
+
+} // namespace
+
+struct Form_USBLocator::Ui
+{
+    QGroupBox *Frame4;
+    QLabel *Label_ActiveName;
+    QLabel *Label_ActiveSerialNumber;
+    QGroupBox *Frame_USB;
+    QTreeWidget *ListView_USBDevices;
+    QLabel *Label_Access;
+    QPushButton *Command_Locate;
+    QPushButton *Command_SelectUSB;
+    QPushButton *Command_Autodetect;
+    QPushButton *Command_AutomaticUSB;
+    QPushButton *Command_Advanced;
+    QPushButton *Command_Exit;
+    QGroupBox *Frame_Test;
+    QLineEdit *Text1;
+    QPlainTextEdit *Text2;
+    QPushButton *Command_testID;
+    QPushButton *Command1;
+    QPushButton *Command_Clear;
+};
+
+Form_USBLocator::Form_USBLocator(InstrumentContext &context, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_selection(new UsbDeviceSelection(context, prompts, this)), m_ui(new Ui)
+{
+    setWindowTitle(QStringLiteral("USB Device Detection"));
+    Ui &ui = *m_ui;
+
+    ui.Frame4 = named(new QGroupBox(QStringLiteral("Active Module"), this), "Frame4");
+    ui.Label_ActiveName = named(new QLabel(ui.Frame4), "Label_ActiveName");
+    ui.Label_ActiveSerialNumber = named(new QLabel(ui.Frame4), "Label_ActiveSerialNumber");
+    for (QLabel *label : {ui.Label_ActiveName, ui.Label_ActiveSerialNumber})
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *active = new QGridLayout(ui.Frame4);
+    active->addWidget(new QLabel(QStringLiteral("Name"), ui.Frame4), 0, 0);
+    active->addWidget(ui.Label_ActiveName, 0, 1);
+    active->addWidget(new QLabel(QStringLiteral("Serial Number"), ui.Frame4), 1, 0);
+    active->addWidget(ui.Label_ActiveSerialNumber, 1, 1);
+    active->setColumnStretch(1, 1);
+
+    ui.Frame_USB = named(new QGroupBox(QStringLiteral("USB"), this), "Frame_USB");
+    ui.ListView_USBDevices = named(new QTreeWidget(ui.Frame_USB), "ListView_USBDevices");
+    ui.ListView_USBDevices->setHeaderLabels(
+        {QStringLiteral("Name"), QStringLiteral("Serial Number"), QStringLiteral("Reply")});
+    ui.ListView_USBDevices->setRootIsDecorated(false);
+    ui.ListView_USBDevices->setUniformRowHeights(true);
+    ui.ListView_USBDevices->setSelectionMode(QAbstractItemView::SingleSelection);
+    ui.ListView_USBDevices->header()->setStretchLastSection(true);
+    ui.Label_Access = named(new QLabel(ui.Frame_USB), "Label_Access");
+    ui.Label_Access->setWordWrap(true);
+    ui.Label_Access->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    ui.Label_Access->hide();
+
+    auto button = [this](QWidget *parent, const QString &caption, const char *name) {
+        auto *b = named(new QPushButton(caption, parent), name);
+        // Enter in the test box sends its command; it must not press a button as well.
+        b->setAutoDefault(false);
+        return b;
+    };
+    ui.Command_Locate = button(ui.Frame_USB, QStringLiteral("List USB Devices"), "Command_Locate");
+    ui.Command_SelectUSB = button(ui.Frame_USB, QStringLiteral("Select Device"), "Command_SelectUSB");
+    ui.Command_Autodetect = button(ui.Frame_USB, QStringLiteral("Autolocate"), "Command_Autodetect");
+    ui.Command_AutomaticUSB = button(ui.Frame_USB, QStringLiteral("Automatic by Adapter ID"), "Command_AutomaticUSB");
+    ui.Command_Advanced = button(ui.Frame_USB, kAdvancedShow, "Command_Advanced");
+    ui.Command_Exit = button(ui.Frame_USB, QStringLiteral("Exit"), "Command_Exit");
+    auto *buttons = new QVBoxLayout;
+    for (QPushButton *b : {ui.Command_Locate, ui.Command_SelectUSB, ui.Command_Autodetect, ui.Command_AutomaticUSB,
+                           ui.Command_Advanced})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+    buttons->addWidget(ui.Command_Exit);
+    auto *usbLayout = new QGridLayout(ui.Frame_USB);
+    usbLayout->addWidget(ui.ListView_USBDevices, 0, 0);
+    usbLayout->addWidget(ui.Label_Access, 1, 0);
+    usbLayout->addLayout(buttons, 0, 1, 2, 1);
+    usbLayout->setColumnStretch(0, 1);
+
+    ui.Frame_Test = named(new QGroupBox(QStringLiteral("Test Communication"), this), "Frame_Test");
+    ui.Text1 = named(new QLineEdit(ui.Frame_Test), "Text1");
+    ui.Text1->setPlaceholderText(QStringLiteral("Command, then Enter"));
+    ui.Text2 = named(new QPlainTextEdit(ui.Frame_Test), "Text2");
+    ui.Text2->setReadOnly(true);
+    ui.Text2->setToolTip(QStringLiteral("Click to clear"));
+    ui.Command_testID = button(ui.Frame_Test, QStringLiteral("ID?"), "Command_testID");
+    ui.Command1 = button(ui.Frame_Test, QStringLiteral("Date?"), "Command1");
+    ui.Command_Clear = button(ui.Frame_Test, QStringLiteral("Clear"), "Command_Clear");
+    auto *testButtons = new QVBoxLayout;
+    testButtons->addWidget(ui.Command_testID);
+    testButtons->addWidget(ui.Command1);
+    testButtons->addWidget(ui.Command_Clear);
+    testButtons->addStretch(1);
+    auto *testLayout = new QGridLayout(ui.Frame_Test);
+    testLayout->addWidget(ui.Text1, 0, 0);
+    testLayout->addWidget(ui.Text2, 1, 0);
+    testLayout->addLayout(testButtons, 0, 1, 2, 1);
+    ui.Frame_Test->hide();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(ui.Frame4);
+    layout->addWidget(ui.Frame_USB, 1);
+    layout->addWidget(ui.Frame_Test, 1);
+    layout->setSizeConstraint(QLayout::SetMinAndMaxSize);
+    resize(620, sizeHint().height());
+
+    ui.Text1->installEventFilter(this);
+    ui.Text2->viewport()->installEventFilter(this);
+
+    connect(ui.Command_Locate, &QPushButton::clicked, this, &Form_USBLocator::Command_Locate_Click);
+    connect(ui.Command_SelectUSB, &QPushButton::clicked, this, &Form_USBLocator::Command_SelectUSB_Click);
+    connect(ui.Command_Autodetect, &QPushButton::clicked, this, &Form_USBLocator::Command_Autodetect_Click);
+    connect(ui.Command_AutomaticUSB, &QPushButton::clicked, this, &Form_USBLocator::Command_AutomaticUSB_Click);
+    connect(ui.Command_Advanced, &QPushButton::clicked, this, &Form_USBLocator::Command_Advanced_Click);
+    connect(ui.Command_Exit, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui.Command_testID, &QPushButton::clicked, this, &Form_USBLocator::Command_testID_Click);
+    connect(ui.Command1, &QPushButton::clicked, this, &Form_USBLocator::Command1_Click);
+    connect(ui.Command_Clear, &QPushButton::clicked, this, &Form_USBLocator::Command_Clear_Click);
+    connect(ui.Text1, &QLineEdit::returnPressed, this, &Form_USBLocator::Text1_Enter);
+
+    connect(m_selection, &UsbDeviceSelection::rowsChanged, this, &Form_USBLocator::fillListView);
+    connect(m_selection, &UsbDeviceSelection::activeDeviceChanged, this, &Form_USBLocator::DisplayActiveUSBModule);
+    connect(m_selection, &UsbDeviceSelection::busyChanged, this, [](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
+}
+
+Form_USBLocator::~Form_USBLocator()
+{
+    delete m_ui;
+}
+
+void Form_USBLocator::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_loaded) {
+        m_loaded = true;
+        Form_Load();
+    }
+}
+
+void Form_USBLocator::Form_Load()
+{
+    centreOnScreen(this);
+    m_ui->Command_Advanced->setText(kAdvancedShow);
+    m_ui->Frame_Test->hide();
+    m_selection->load();
+    DisplayActiveUSBModule();
+    Command_Locate_Click();
+}
+
+bool Form_USBLocator::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui->Text1 && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        // Escape empties the command box; it does not close the window.
+        m_ui->Text1->clear();
+        return true;
+    }
+    if (watched == m_ui->Text2->viewport() && event->type() == QEvent::MouseButtonPress)
+        Command_Clear_Click();
+    return QDialog::eventFilter(watched, event);
+}
+
+void Form_USBLocator::DisplayActiveUSBModule()
+{
+    m_ui->Label_ActiveName->setText(m_selection->activeDevice().Name);
+    m_ui->Label_ActiveSerialNumber->setText(m_selection->activeDevice().SerialNumber);
+}
+
+void Form_USBLocator::fillListView()
+{
+    QTreeWidget *list = m_ui->ListView_USBDevices;
+    list->clear();
+    for (const UsbDeviceSelection::Row &row : m_selection->rows())
+        list->addTopLevelItem(new QTreeWidgetItem({row.name, row.serialNumber, oneLine(row.reply)}));
+    for (int column = 0; column < 2; ++column)
+        list->resizeColumnToContents(column);
+    const QString problem = m_selection->accessProblem();
+    m_ui->Label_Access->setText(problem);
+    m_ui->Label_Access->setVisible(!problem.isEmpty());
+    // The rows change during a long listing; show them as they come.
+    list->repaint();
+}
+
+void Form_USBLocator::appendReply(const QString &text)
+{
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QPlainTextEdit *box = m_ui->Text2;
+    box->moveCursor(QTextCursor::End);
+    box->insertPlainText(shown);
+    box->moveCursor(QTextCursor::End);
+}
+
+void Form_USBLocator::Command_Locate_Click()
+{
+    m_selection->listDevices();
+}
+
+void Form_USBLocator::Command_SelectUSB_Click()
+{
+    const QModelIndex current = m_ui->ListView_USBDevices->currentIndex();
+    const bool selected = current.isValid() && m_ui->ListView_USBDevices->selectionModel()->isSelected(current);
+    m_selection->selectDevice(selected ? current.row() : -1);
+}
+
+void Form_USBLocator::Command_Autodetect_Click()
+{
+    m_selection->autolocate();
+}
+
+void Form_USBLocator::Command_AutomaticUSB_Click()
+{
+    m_selection->automaticByAdapterId();
+}
+
+void Form_USBLocator::Command_Advanced_Click()
+{
+    const bool show = m_ui->Command_Advanced->text().endsWith(QLatin1Char('>'));
+    m_ui->Command_Advanced->setText(show ? kAdvancedHide : kAdvancedShow);
+    m_ui->Frame_Test->setVisible(show);
+    adjustSize();
+}
+
+void Form_USBLocator::Command_testID_Click()
+{
+    appendReply(m_selection->testIdentify());
+}
+
+void Form_USBLocator::Command1_Click()
+{
+    appendReply(m_selection->testDate());
+}
+
+void Form_USBLocator::Command_Clear_Click()
+{
+    m_ui->Text2->clear();
+}
+
+void Form_USBLocator::Text1_Enter()
+{
+    appendReply(m_selection->sendTestCommand(m_ui->Text1->text()));
+}
