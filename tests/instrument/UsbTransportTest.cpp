@@ -174,8 +174,9 @@ TEST(SystemUsbBridge, ListsAndRefusesAnUnknownSerialNumberCleanly)
 {
     std::unique_ptr<UsbBridge> bridge = createSystemUsbBridge();
     QList<UsbBridge::DeviceStrings> devices;
-    if (!bridge->listDevices(devices))
+    if (!bridge->listDevices(devices)) {
         EXPECT_FALSE(bridge->lastError().isEmpty());
+    }
     EXPECT_EQ(bridge->open(QStringLiteral("no-such-bridge-7f3a"), UsbBridge::LineSettings()), 0);
     EXPECT_NE(bridge->lastErrorKind(), UsbBridge::ErrorKind::None);
     EXPECT_FALSE(bridge->lastError().isEmpty());
