@@ -3,10 +3,8 @@
 #include "instrument/InstrumentContext.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/Reply.h"
-#include "instrument/usb/FtdiUsbBridge.h"
 #include "instrument/usb/SystemUsbBridge.h"
 #include "instrument/usb/UsbTransport.h"
-#include "platform/Settings.h"
 
 #include <gtest/gtest.h>
 
@@ -148,27 +146,6 @@ TEST_F(UsbTransportTest, CountingRetriesWhenNothingIsListedButNotWhenUsbIsOutOfR
     EXPECT_EQ(fake.clock.nowMs(), start);
 }
 
-TEST_F(UsbTransportTest, SettingsKeepTheChosenDeviceAndTheUsbInterface)
-{
-    UsbTransport &usb = context.usb();
-    Settings::setValue(SettingsKey::Interface, QStringLiteral("RS232"));
-    context.usbDevice = {QStringLiteral("USB-232 Cable"), QStringLiteral("FT9Z"), 4, QStringLiteral("old"), true};
-    ASSERT_TRUE(usb.SaveUSBSettings());
-    EXPECT_EQ(Settings::value(SettingsKey::Interface), QStringLiteral("USB"));
-    EXPECT_EQ(Settings::value(SettingsKey::USBName), QStringLiteral("USB-232 Cable"));
-    EXPECT_EQ(Settings::value(SettingsKey::USBSerialNumber), QStringLiteral("FT9Z"));
-
-    context.usbDevice = {};
-    context.usbDevice.Handle = 3;
-    context.usbDevice.Reply = QStringLiteral("stale");
-    usb.LoadUSBSettings();
-    EXPECT_EQ(context.usbDevice.Name, QStringLiteral("USB-232 Cable"));
-    EXPECT_EQ(context.usbDevice.SerialNumber, QStringLiteral("FT9Z"));
-    EXPECT_EQ(context.usbDevice.Handle, 0);
-    EXPECT_EQ(context.usbDevice.Reply, QString());
-    EXPECT_FALSE(context.usbDevice.InUse);
-}
-
 // The real library on this computer, whatever is attached: answers promptly, never crashes.
 TEST(SystemUsbBridge, ListsAndRefusesAnUnknownSerialNumberCleanly)
 {
@@ -181,18 +158,6 @@ TEST(SystemUsbBridge, ListsAndRefusesAnUnknownSerialNumberCleanly)
     EXPECT_NE(bridge->lastErrorKind(), UsbBridge::ErrorKind::None);
     EXPECT_FALSE(bridge->lastError().isEmpty());
     EXPECT_EQ(bridge->bytesWaiting(1), -1);
-}
-
-TEST(SystemUsbBridge, PermissionAdviceNamesTheUdevRuleForTheBridge)
-{
-    const QString advice = FtdiUsbBridge::udevRuleAdvice(0x6015);
-#ifdef CALSETUP_HAVE_LIBFTDI1
-    EXPECT_TRUE(advice.contains(QLatin1String("ATTRS{idVendor}==\"0403\", ATTRS{idProduct}==\"6015\"")))
-        << advice.toStdString();
-    EXPECT_TRUE(advice.contains(QLatin1String("/etc/udev/rules.d/")));
-#else
-    EXPECT_TRUE(advice.isEmpty());
-#endif
 }
 
 } // namespace

@@ -124,16 +124,4 @@ TEST_F(Form_USBLocatorTest, TheTestBoxSendsOnEnterEmptiesOnEscapeAndClearsOnACli
     EXPECT_FALSE(child<QGroupBox>("Frame_Test")->isVisible());
 }
 
-TEST_F(Form_USBLocatorTest, WithoutUsbAccessTheListSaysSoAndWhy)
-{
-    sim.bridge->failListing(UsbBridge::ErrorKind::NoAccess, QStringLiteral("USB access is not permitted"));
-    form.show();
-    EXPECT_EQ(column(0), QStringList{QStringLiteral("No USB Devices Detected")});
-    EXPECT_TRUE(child<QLabel>("Label_Access")->isVisible());
-    EXPECT_EQ(child<QLabel>("Label_Access")->text(), QStringLiteral("USB access is not permitted"));
-    child<QPushButton>("Command_SelectUSB")->click();
-    EXPECT_EQ(prompts.texts(), QStringList{QStringLiteral("Error setting USB Device")});
-    EXPECT_EQ(child<QLabel>("Label_ActiveSerialNumber")->text(), QStringLiteral("QV1"));
-}
-
 } // namespace
