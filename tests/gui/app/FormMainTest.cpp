@@ -15,7 +15,9 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -260,6 +262,47 @@ TEST_F(FormMainTest, ActivityFeedsTheProgressWindowOnlyWhileItIsVisible)
     // Fed with the reply as it grew: every line but the last had arrived at some step.
     EXPECT_GE(progress.model().value(), 3);
     EXPECT_NE(progress.model().message(), QStringLiteral("Waiting for reply..."));
+}
+
+TEST_F(FormMainTest, AutolocateSearchesAgainAndFillsTheInformationWhenFound)
+{
+    std::unique_ptr<FormMain> main = Main(context, prompts);
+    ASSERT_NE(main, nullptr);
+    ASSERT_EQ(rows(*main, "Text_Info"), QStringList({QString()}));
+    control(*main, "Command_Autolocate")->click();
+    // The location window stays open for the user to read; the information was asked for.
+    EXPECT_TRUE(anyVisible("FormAutoLocate"));
+    EXPECT_EQ(rows(*main, "Text_Info").value(2), QStringLiteral("Model :5241"));
+    EXPECT_TRUE(control(*main, "Command_Autolocate")->isEnabled());
+}
+
+TEST_F(FormMainTest, OptionsAndAboutOpenTheirWindowsModally)
+{
+    FormMain main(context, prompts);
+    main.show();
+    const struct
+    {
+        std::function<void()> open;
+        QString shown;
+    } cases[] = {
+        {[&main] { control(main, "Command_SetupSerial")->click(); }, QStringLiteral("FormOptions")},
+        {[&main] { control<QAction>(main, "MenuOptionsOptions")->trigger(); }, QStringLiteral("FormOptions")},
+        {[&main] { control<QAction>(main, "AboutMenu")->trigger(); }, QStringLiteral("StartForm with OK")},
+    };
+    for (const auto &c : cases) {
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            shown = QString::fromLatin1(modal->metaObject()->className());
+            if (auto *ok = modal->findChild<QPushButton *>(QStringLiteral("OKBut")); ok && ok->isVisible())
+                shown += QStringLiteral(" with OK");
+            modal->close();
+        });
+        c.open();
+        EXPECT_EQ(shown, c.shown);
+    }
 }
 
 // --- closing ----------------------------------------------------------------------------------------
