@@ -44,6 +44,20 @@ TEST_F(CliLocate, NothingFoundExitsThreeAndStoresNothing)
     EXPECT_FALSE(Settings::contains(SettingsKey::CommPort));
 }
 
+TEST_F(CliLocate, ASimulatedRunSearchesItsVirtualCalibratorOnly)
+{
+    const CliResult result = runTool({"--simulate", "locate"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QStringList lines = result.out.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 5) << result.out.toStdString();
+    EXPECT_EQ(lines[0], "Checking Serial Ports");
+    EXPECT_TRUE(lines[1].startsWith("Checking Port ")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith("Found Quorvadine,5241,")) << lines[2].toStdString();
+    EXPECT_EQ(lines[3], QStringLiteral("On port ") + lines[1].mid(14));
+    // The real installation's settings are not touched by a simulation.
+    EXPECT_FALSE(Settings::contains(SettingsKey::CommPort));
+}
+
 TEST_F(CliLocate, MalformedDeviceListIsAUsageError)
 {
     for (const QString &ports : {QStringLiteral("a,,b"), QStringLiteral(","), sim.devicePath() + "," + sim.devicePath()}) {

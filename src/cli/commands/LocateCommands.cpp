@@ -1,6 +1,7 @@
 // locate: the serial search the location window runs, without the window.
 
 #include "cli/CommandGroups.h"
+#include "cli/CommandLine.h"
 #include "cli/RunContext.h"
 #include "instrument/InstrumentContext.h"
 #include "instrument/serial/PortTable.h"
@@ -17,6 +18,10 @@ int locate(RunContext &run)
 {
     InstrumentContext &instrument = run.instrument();
     QList<int> candidates = SerialSearch::allPorts();
+    // A simulated run searches its virtual calibrator only: a query to a real instrument on the
+    // machine's own ports is no business of a simulation.
+    if (run.isSet(CliOptionName::Simulate))
+        instrument.portTable().setExplicitOnly(true);
     if (run.isSet(kPorts)) {
         const QStringList devices = run.value(kPorts).split(QLatin1Char(','));
         if (devices.size() > PortTable::kLastPort)

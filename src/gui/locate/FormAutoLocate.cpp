@@ -1,5 +1,6 @@
 #include "gui/locate/FormAutoLocate.h"
 
+#include "gui/app/Main.h"
 #include "instrument/InstrumentContext.h"
 #include "locate/SerialSearch.h"
 
@@ -11,7 +12,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -161,11 +161,7 @@ FormAutoLocate::~FormAutoLocate()
 
 void FormAutoLocate::Form_Load()
 {
-    const QScreen *screen = this->screen();
-    if (screen) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    CenterForm(this);
     FillPortLists();
 }
 
