@@ -48,6 +48,7 @@ FormOptions::FormOptions(InstrumentContext &context, Prompts &prompts, QWidget *
 {
     setWindowTitle(kTitle);
     setModal(true);
+    setMinimumWidth(320);
     Ui &ui = *m_ui;
 
     auto *interfaceBox = named(new QGroupBox(QStringLiteral("Instrument Interface"), this), "Frame_Interface");
