@@ -267,13 +267,4 @@ TEST_F(SerialSearchTest, ASecondSearchWhileOneRunsIsRefused)
     EXPECT_EQ(search.foundPort(), 2);
 }
 
-TEST(SerialSearchEntries, PortNumberIsReadBackFromTheEntry)
-{
-    EXPECT_EQ(SerialSearch::portEntry(3), "COM3");
-    EXPECT_EQ(SerialSearch::portEntry(16), "COM16");
-    EXPECT_EQ(SerialSearch::portFromEntry("COM16"), 16);
-    EXPECT_EQ(SerialSearch::portFromEntry("COM7 (in use)"), 7);
-    EXPECT_EQ(SerialSearch::portFromEntry("COM"), 0);
-}
-
 } // namespace

@@ -69,23 +69,6 @@ TEST_F(FormOptionsTest, OffersThePortsThatOpenAndRelistsThemWhenItOpens)
     EXPECT_EQ(ports->currentText(), "COM3");
 }
 
-TEST_F(FormOptionsTest, OkStoresTheSerialChoiceAndPointsDvmAtIt)
-{
-    FormOptions form(context, prompts);
-    form.show();
-    control<QComboBox>(form, "Combo_CommPort")->setCurrentIndex(1);
-    auto *model = control<QComboBox>(form, "Combo_Model");
-    model->setCurrentIndex(model->findData(QStringLiteral("5600")));
-    control<QPushButton>(form, "Command_OK")->click();
-
-    EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_TRUE(prompts.shown.isEmpty());
-    EXPECT_EQ(Settings::value(SettingsKey::CommPort), "3");
-    EXPECT_EQ(Settings::value(SettingsKey::Interface), "RS232");
-    EXPECT_EQ(Settings::value(SettingsKey::DVM1), "5600");
-    EXPECT_EQ(context.dvm()->GetDescription(), "Quorvadine 5600\r\nRS232 Port 3");
-}
-
 TEST_F(FormOptionsTest, BadGpibAddressIsReportedAndTheWindowStays)
 {
     FormOptions form(context, prompts);
