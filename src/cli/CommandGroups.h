@@ -9,6 +9,8 @@
 
 /// identify, info, send.
 QList<CliCommand> basicCommands();
+/// locate.
+QList<CliCommand> locateCommands();
 
 /// Every command of the tool, in the order the usage text lists them.
 const QList<CliCommand> &commandTable();
