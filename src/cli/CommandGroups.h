@@ -9,6 +9,8 @@
 
 /// identify, info, send.
 QList<CliCommand> basicCommands();
+/// locate.
+QList<CliCommand> locateCommands();
 
 /// usb list, usb select.
 QList<CliCommand> usbCommands();
