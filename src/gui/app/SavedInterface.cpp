@@ -13,9 +13,7 @@ bool connectSavedInterface(InstrumentContext &context)
     const int type = interfaceFromSettingText(Settings::value(SettingsKey::Interface));
     switch (type) {
     case InterfaceUSB:
-        context.usbDevice.Name = Settings::value(SettingsKey::USBName);
-        context.usbDevice.SerialNumber = Settings::value(SettingsKey::USBSerialNumber);
-        context.usbDevice.Text.clear();
+        context.usb().LoadUSBSettings();
         dvm->SetUSBDevice();
         break;
     case InterfaceEthernet:
