@@ -47,6 +47,8 @@ public:
     bool isSearching() const { return m_searching; }
     /// The result lines since the last locateAll, each ended by CR LF.
     QString foundText() const { return m_foundText; }
+    /// Adds a result line of another search (USB, Ethernet) to foundText().
+    void addResult(const QString &text) { m_foundText += text + QLatin1String("\r\n"); }
     /// The port of the last instrument found (0 before one was found).
     int foundPort() const { return m_foundPort; }
 

@@ -98,16 +98,40 @@ void UsbDeviceSelection::take(const UsbDeviceRecord &device, bool switchDvm)
         say(QStringLiteral("Error setting USB Device"));
 }
 
-void UsbDeviceSelection::listDevices()
+bool UsbDeviceSelection::begin()
 {
+    if (m_busy)
+        return false;
+    m_busy = true;
     emit busyChanged(true);
-    auto idle = qScopeGuard([this] { emit busyChanged(false); });
+    return true;
+}
+
+void UsbDeviceSelection::end()
+{
+    m_busy = false;
+    emit busyChanged(false);
+}
+
+void UsbDeviceSelection::listAndQuery()
+{
     if (fillList(true))
         queryReplies(true);
 }
 
+void UsbDeviceSelection::listDevices()
+{
+    if (!begin())
+        return;
+    auto done = qScopeGuard([this] { end(); });
+    listAndQuery();
+}
+
 bool UsbDeviceSelection::selectDevice(int selectedRow)
 {
+    if (!begin())
+        return false;
+    auto done = qScopeGuard([this] { end(); });
     // The single row "No USB Devices Detected" stands for no device at all.
     if (m_count == 0) {
         say(QStringLiteral("Error setting USB Device"));
@@ -133,9 +157,10 @@ bool UsbDeviceSelection::selectDevice(int selectedRow)
 
 bool UsbDeviceSelection::autolocate()
 {
-    listDevices();
-    emit busyChanged(true);
-    auto idle = qScopeGuard([this] { emit busyChanged(false); });
+    if (!begin())
+        return false;
+    auto done = qScopeGuard([this] { end(); });
+    listAndQuery();
     // Asked a second time: a bridge opened for the first time may have dropped the first question.
     queryReplies(false);
     for (int i = 0; i < m_count; ++i) {
@@ -153,8 +178,9 @@ bool UsbDeviceSelection::autolocate()
 
 bool UsbDeviceSelection::automaticByAdapterId()
 {
-    emit busyChanged(true);
-    auto idle = qScopeGuard([this] { emit busyChanged(false); });
+    if (!begin())
+        return false;
+    auto done = qScopeGuard([this] { end(); });
     if (!fillList(false)) {
         say(kNoDevicesFound);
         return false;
@@ -178,8 +204,9 @@ QString UsbDeviceSelection::testExchange(const QString &command, int endConditio
 {
     if (m_context.usbDevice.SerialNumber.isEmpty())
         return QStringLiteral("No Device Selected\r");
-    emit busyChanged(true);
-    auto idle = qScopeGuard([this] { emit busyChanged(false); });
+    if (!begin())
+        return {};
+    auto done = qScopeGuard([this] { end(); });
     UsbTransport &usb = m_context.usb();
     int status = UsbTransport::Complete;
     QString text = usb.USBSendString(command, status, kTestTimeoutSeconds, endCondition);

@@ -18,7 +18,7 @@ class Prompts;
  * A choice takes effect at once: the device record in use, the settings and `DVM`. The rows are
  * what the list shows; when the last listing found no device they are the single row "No USB
  * Devices Detected", and nothing can be selected from it (an older listing is not offered in its
- * place).
+ * place). An action started while another runs (events run during the waits) does nothing.
  */
 class UsbDeviceSelection : public QObject
 {
@@ -46,6 +46,8 @@ public:
 
     /// "List USB Devices": lists the devices and asks each for its identification.
     void listDevices();
+    /// Whether an action is running.
+    bool isBusy() const { return m_busy; }
     /// "Select Device" with the selected row (-1: none). True when a device was taken.
     bool selectDevice(int selectedRow);
     /// "Autolocate": the meter by its identification. True when one was taken.
@@ -73,6 +75,10 @@ signals:
     void busyChanged(bool busy);
 
 private:
+    /// Marks an action as running; false (and nothing to do) when one already runs.
+    bool begin();
+    void end();
+    void listAndQuery();
     /// Lists the devices into the rows; false when none.
     bool fillList(bool trimSerialNumbers);
     void queryReplies(bool removeLineEnds);
@@ -86,4 +92,5 @@ private:
     QList<Row> m_rows;
     int m_count = 0;
     QString m_accessProblem;
+    bool m_busy = false;
 };

@@ -120,6 +120,18 @@ TEST_F(UsbDeviceSelectionTest, SelectTakesTheOnlyRowWithoutSelectionOtherwiseThe
     EXPECT_TRUE(dvmUsesUsb(QStringLiteral("QV2")));
 }
 
+TEST_F(UsbDeviceSelectionTest, AnActionStartedWhileAnotherRunsDoesNothing)
+{
+    attach({{"Cable", "QV1", "Quorvadine,6481,1,1"}});
+    bool nestedTook = true;
+    fake.clock.schedule(100, sim.bridge.get(), [&] { nestedTook = selection.automaticByAdapterId(); });
+    EXPECT_TRUE(selection.autolocate());
+    EXPECT_FALSE(nestedTook);
+    EXPECT_FALSE(selection.isBusy());
+    EXPECT_EQ(prompts.shown.size(), 1) << prompts.texts().join('|').toStdString();
+    EXPECT_FALSE(sim.bridge->anyOpen());
+}
+
 TEST_F(UsbDeviceSelectionTest, AutolocatePicksTheMeterByItsAnswerWhereverItIsListed)
 {
     struct Case

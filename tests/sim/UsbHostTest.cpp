@@ -280,6 +280,14 @@ TEST_F(UsbHostTest, TheIdentificationPassAsksAllDevicesAtOnceAndWaitsOnce)
     EXPECT_EQ(usb.devices[3].Handle, -1);
     EXPECT_FALSE(sim.bridge->anyOpen());
 
+    // Events run during the pause; a second pass started by one leaves no bridge open behind.
+    QStringList nested;
+    fake.clock.schedule(100, sim.bridge.get(), [&] { nested = UsbIdentificationPass::run(usb, 4, true); });
+    const QStringList outer = UsbIdentificationPass::run(usb, 4, true);
+    EXPECT_EQ(nested.value(0), QStringLiteral("-")) << "the bridge was busy with the first pass";
+    EXPECT_TRUE(outer.value(0).startsWith(QLatin1String("Quorvadine,5241,")));
+    EXPECT_FALSE(sim.bridge->anyOpen());
+
     // Without removing line ends the answer keeps them.
     UsbIdentificationPass::run(usb, 1, false);
     EXPECT_TRUE(usb.devices[0].Reply.endsWith(QLatin1String("\r\n")));

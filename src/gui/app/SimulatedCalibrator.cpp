@@ -3,6 +3,7 @@
 #include "instrument/InstrumentContext.h"
 #include "sim/PtyFront.h"
 #include "sim/VirtualCalibrator.h"
+#include "sim/usb/SimUsbBridge.h"
 
 SimulatedCalibrator::SimulatedCalibrator(const QString &model, QObject *parent)
     : QObject(parent),
@@ -19,6 +20,10 @@ bool SimulatedCalibrator::start(InstrumentContext &context)
         return false;
     context.portTable().bind(kPortNumber, m_front->devicePath());
     context.portTable().setExplicitOnly(true);
+    // The same calibrator stands behind a simulated USB bridge, and no real bridge is listed.
+    auto usb = std::make_shared<SimUsbBridge>();
+    usb->addDevice(SimUsbBridge::kBuiltInDescription, SimUsbBridge::kBuiltInSerialNumber, m_calibrator);
+    context.usb().setBridge(usb);
     return true;
 }
 

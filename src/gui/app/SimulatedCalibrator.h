@@ -13,7 +13,8 @@ class VirtualCalibrator;
  * it would find a real instrument.
  *
  * Only the simulated port is listed in the port table, so a simulated session never sends to
- * a real instrument on the computer's own ports.
+ * a real instrument on the computer's own ports. The USB window likewise lists one simulated
+ * bridge in front of the same calibrator instead of the computer's own.
  */
 class SimulatedCalibrator : public QObject
 {

@@ -3,6 +3,7 @@
 #include "gui/app/Main.h"
 #include "instrument/InstrumentContext.h"
 #include "locate/SerialSearch.h"
+#include "locate/UsbInstrumentSearch.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -66,7 +67,8 @@ struct FormAutoLocate::Ui
 
 FormAutoLocate::FormAutoLocate(InstrumentContext &context, Prompts &prompts, QWidget *parent)
     : QDialog(parent), m_context(context), m_prompts(prompts), m_ui(new Ui),
-      m_search(new SerialSearch(context, this))
+      m_search(new SerialSearch(context, this)),
+      m_usbSearch(new UsbInstrumentSearch(context, this))
 {
     setWindowTitle(QStringLiteral("Automatic 5200 Series Location"));
     Ui &ui = *m_ui;
@@ -149,6 +151,8 @@ FormAutoLocate::FormAutoLocate(InstrumentContext &context, Prompts &prompts, QWi
         m_ui->Label_Progress->setText(SerialSearch::kCheckingSerialPorts);
     });
     connect(m_search, &SerialSearch::searchFinished, this, [] { QApplication::restoreOverrideCursor(); });
+    connect(m_usbSearch, &UsbInstrumentSearch::detail, this, &FormAutoLocate::AddDetail);
+    connect(m_usbSearch, &UsbInstrumentSearch::result, m_search, &SerialSearch::addResult);
 
     ApplyShowDetails();
     Form_Load();
@@ -221,7 +225,7 @@ void FormAutoLocate::SearchSerialPorts()
 
 bool FormAutoLocate::Locate_All()
 {
-    if (m_search->isSearching())
+    if (isSearching())
         return false;
     Ui &ui = *m_ui;
     ui.Text_Status->clear();
@@ -257,7 +261,17 @@ bool FormAutoLocate::okIsBold() const
 
 bool FormAutoLocate::isSearching() const
 {
-    return m_search->isSearching();
+    return m_search->isSearching() || m_usbSearch->isSearching();
+}
+
+bool FormAutoLocate::Locate_DVM_USB()
+{
+    if (isSearching())
+        return false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool found = m_usbSearch->search();
+    QApplication::restoreOverrideCursor();
+    return found;
 }
 
 void FormAutoLocate::Command_Details_Click()

@@ -5,6 +5,7 @@
 class InstrumentContext;
 class Prompts;
 class SerialSearch;
+class UsbInstrumentSearch;
 struct PortListing;
 
 /**
@@ -34,8 +35,13 @@ public:
     /// Whether a search of this window is running (the window will not close meanwhile).
     bool isSearching() const;
 
-    // The searches over the USB devices and the Ethernet modules (Locate_DVM_USB,
-    // Locate_DVM_Ethernet) join this window together with those interfaces.
+    /// Searches the USB bridges for the calibrator, reporting in the details pane; true when one
+    /// was found (then the settings and `DVM` use it over USB). A call while a search of this
+    /// window runs returns false.
+    bool Locate_DVM_USB();
+
+    // The search over the Ethernet modules (Locate_DVM_Ethernet) joins this window together with
+    // that interface.
 
 protected:
     void done(int result) override;
@@ -59,5 +65,6 @@ private:
     Prompts &m_prompts;
     Ui *m_ui;
     SerialSearch *m_search;
+    UsbInstrumentSearch *m_usbSearch;
     bool ShowDetails = false;
 };

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -188,7 +189,9 @@ void Form_USBLocator::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!m_loaded) {
         m_loaded = true;
-        Form_Load();
+        // Listing takes a moment (retries, the identification pause): the window is on screen
+        // first, inside its own event loop, and lists with the hourglass.
+        QTimer::singleShot(0, this, &Form_USBLocator::Form_Load);
     }
 }
 

@@ -12,7 +12,8 @@ class UsbDeviceSelection;
  * adapter's description; a test box sends single commands to the device in use.
  *
  * The window holds the layout and the wiring; what the buttons do is UsbDeviceSelection. Showing
- * the window the first time loads the device in use from the settings and lists the devices.
+ * the window the first time loads the device in use from the settings and lists the devices,
+ * once it is on screen.
  */
 class Form_USBLocator : public QDialog
 {

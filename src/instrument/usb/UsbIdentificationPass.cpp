@@ -6,35 +6,39 @@
 QStringList UsbIdentificationPass::run(UsbTransport &usb, int count, bool removeLineEnds)
 {
     count = qMin(count, int(usb.devices.size()));
+    // The pass keeps its own handles: events run during the pause, and whatever they do to the
+    // device list, every bridge opened here is read and closed here.
+    const QList<UsbDeviceRecord> asked = usb.devices.mid(0, count);
+    QList<int> handles(count, 0);
     QStringList column(count, kNotOpened);
     for (int i = 0; i < count; ++i) {
-        UsbDeviceRecord &device = usb.devices[i];
-        int handle = 0;
-        if (usb.OpenUSBDevice(device.SerialNumber, handle)) {
-            device.Handle = handle;
-            usb.USBWrite(QStringLiteral("*IDN?\r"), handle);
-        } else {
-            device.Handle = -1;
-        }
+        if (usb.OpenUSBDevice(asked.at(i).SerialNumber, handles[i]))
+            usb.USBWrite(QStringLiteral("*IDN?\r"), handles.at(i));
+        else
+            handles[i] = -1;
+        usb.devices[i].Handle = handles.at(i);
     }
 
     systemClock().pause(kAnswerPauseMs);
 
     for (int i = 0; i < count; ++i) {
-        UsbDeviceRecord &device = usb.devices[i];
-        if (device.Handle <= 0)
+        const int handle = handles.at(i);
+        if (handle <= 0)
             continue;
         QString answer;
-        if (usb.bytesWaiting(device.Handle) > 0)
-            answer = usb.USBRead(device.Handle);
+        if (usb.bytesWaiting(handle) > 0)
+            answer = usb.USBRead(handle);
+        usb.closeDevice(handle);
         if (removeLineEnds) {
             answer.remove(QLatin1Char('\r'));
             answer.remove(QLatin1Char('\n'));
         }
-        device.Reply = answer;
         column[i] = answer.isEmpty() ? kNoReply : answer;
-        usb.closeDevice(device.Handle);
-        device.Handle = 0;
+        // Only into the record of the same bridge, should the list have been rebuilt meanwhile.
+        if (i < usb.devices.size() && usb.devices.at(i).SerialNumber == asked.at(i).SerialNumber) {
+            usb.devices[i].Reply = answer;
+            usb.devices[i].Handle = 0;
+        }
     }
     return column;
 }

@@ -184,14 +184,6 @@ void UsbTransport::closeDevice(int handle)
         bridge()->close(handle);
 }
 
-void UsbTransport::closeOpenDevice()
-{
-    if (device.InUse && device.Handle > 0)
-        closeDevice(device.Handle);
-    device.Handle = 0;
-    device.InUse = false;
-}
-
 QString UsbTransport::USBSendString(const QString &Commandstring, int &status, int timeout,
                                     int PacketEndCondition)
 {

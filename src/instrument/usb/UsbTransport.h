@@ -67,8 +67,6 @@ public:
     /// characters.
     QString USBReadReply(int handle);
     void closeDevice(int handle);
-    /// Closes the device record's handle if an exchange left it open (at program exit).
-    void closeOpenDevice();
     /// The reason of the last failed open.
     QString openError() const { return m_openError; }
 

@@ -51,6 +51,11 @@ protected:
             texts << list->topLevelItem(i)->text(c);
         return texts;
     }
+    void showAndLoad()
+    {
+        form.show();
+        QCoreApplication::processEvents(); // the listing starts once the window is up
+    }
     void press(QWidget *target, int key)
     {
         QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
@@ -68,7 +73,7 @@ TEST_F(Form_USBLocatorTest, ShowingListsTheDevicesWithTheirAnswersAndTheActiveMo
 {
     sim.addCalibrator(QStringLiteral("6481"), "Quorvadine USB-232", "QV1");
     sim.addSilent("Other cable", "QV2");
-    form.show();
+    showAndLoad();
     EXPECT_EQ(column(0), (QStringList{"Quorvadine USB-232", "Other cable"}));
     EXPECT_EQ(column(1), (QStringList{"QV1", "QV2"}));
     EXPECT_TRUE(column(2)[0].startsWith(QLatin1String("Quorvadine,6481,"))) << column(2)[0].toStdString();
@@ -94,7 +99,7 @@ TEST_F(Form_USBLocatorTest, ShowingListsTheDevicesWithTheirAnswersAndTheActiveMo
 TEST_F(Form_USBLocatorTest, TheTestBoxSendsOnEnterEmptiesOnEscapeAndClearsOnAClick)
 {
     sim.addCalibrator(QStringLiteral("6481"), "Quorvadine USB-232", "QV1");
-    form.show();
+    showAndLoad();
     QPushButton *advanced = child<QPushButton>("Command_Advanced");
     EXPECT_EQ(advanced->text(), QStringLiteral("Advanced >>"));
     advanced->click();
