@@ -99,6 +99,7 @@ Form_USBLocator::Form_USBLocator(InstrumentContext &context, Prompts &prompts, Q
     ui.ListView_USBDevices->setUniformRowHeights(true);
     ui.ListView_USBDevices->setSelectionMode(QAbstractItemView::SingleSelection);
     ui.ListView_USBDevices->header()->setStretchLastSection(true);
+    ui.ListView_USBDevices->setMinimumSize(560, 140);
     ui.Label_Access = named(new QLabel(ui.Frame_USB), "Label_Access");
     ui.Label_Access->setWordWrap(true);
     ui.Label_Access->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -153,7 +154,6 @@ Form_USBLocator::Form_USBLocator(InstrumentContext &context, Prompts &prompts, Q
     layout->addWidget(ui.Frame_USB, 1);
     layout->addWidget(ui.Frame_Test, 1);
     layout->setSizeConstraint(QLayout::SetMinAndMaxSize);
-    resize(620, sizeHint().height());
 
     ui.Text1->installEventFilter(this);
     ui.Text2->viewport()->installEventFilter(this);

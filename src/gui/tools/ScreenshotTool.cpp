@@ -8,6 +8,7 @@
 #include "gui/app/StartForm.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/locate/FormOptions.h"
+#include "gui/locate/Form_USBLocator.h"
 #include "instrument/InstrumentContext.h"
 #include "sim/VirtualCalibrator.h"
 #include "platform/Prompts.h"
@@ -17,6 +18,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QPixmap>
+#include <QPushButton>
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -99,6 +101,15 @@ const Shot kShots[] = {
      }},
     {"options.png",
      [](Gallery &g) -> QWidget * { return new FormOptions(g.context, g.prompts, &g.main); }},
+    {"usb-locator.png",
+     [](Gallery &g) -> QWidget * {
+         auto *usb = new Form_USBLocator(g.context, g.prompts, &g.main);
+         usb->show();
+         QCoreApplication::processEvents(); // lists the simulated bridge with its answer
+         for (const char *button : {"Command_SelectUSB", "Command_Advanced", "Command_testID"})
+             usb->findChild<QPushButton *>(QLatin1String(button))->click();
+         return usb;
+     }},
 };
 
 bool save(QWidget *window, const QDir &folder, const char *fileName)
