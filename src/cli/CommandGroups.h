@@ -9,6 +9,8 @@
 
 /// identify, info, send.
 QList<CliCommand> basicCommands();
+/// gpib find, gpib move.
+QList<CliCommand> gpibCommands();
 
 /// Every command of the tool, in the order the usage text lists them.
 const QList<CliCommand> &commandTable();
