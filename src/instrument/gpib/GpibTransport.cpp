@@ -17,11 +17,11 @@ void GpibTransport::setBus(std::shared_ptr<Gpib488> bus)
     m_toldUnavailable = false;
 }
 
-Gpib488 &GpibTransport::bus()
+Gpib488 *GpibTransport::bus()
 {
     if (!m_bus)
         m_bus = GpibLibrary::system();
-    return *m_bus;
+    return m_bus.get();
 }
 
 QString GpibTransport::sendString(int address, const QString &command, bool waitForAck,
@@ -37,7 +37,7 @@ QString GpibTransport::sendString(int address, const QString &command, bool wait
     auto release = qScopeGuard([this] { m_busy = false; });
     m_state.abortComms = false;
 
-    Gpib488 &gpib = bus();
+    Gpib488 &gpib = *bus();
     if (!gpib.available() && !m_toldUnavailable) {
         m_toldUnavailable = true;
         qCWarning(lcInstrument).noquote() << "GPIB:" << gpib.reason();

@@ -28,7 +28,8 @@ public:
 
     /// The bus in use; until one is set, the system's IEEE-488.2 library (loaded on first use).
     void setBus(std::shared_ptr<Gpib488> bus);
-    Gpib488 &bus();
+    /// Never null.
+    Gpib488 *bus();
 
     QString sendString(int address, const QString &command, bool waitForAck, int timeoutSeconds,
                        int packetEndCondition);
