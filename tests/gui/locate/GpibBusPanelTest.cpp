@@ -1,0 +1,100 @@
+#include "fixtures/FakeClock.h"
+#include "fixtures/ScriptedPrompts.h"
+#include "gui/locate/GpibBusPanel.h"
+#include "instrument/gpib/GpibLibrary.h"
+#include "sim/VirtualCalibrator.h"
+#include "sim/gpib/SimGpibBus.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <gtest/gtest.h>
+
+namespace {
+
+class GpibBusPanelTest : public ::testing::Test
+{
+protected:
+    template <typename T>
+    T *child(const char *name)
+    {
+        T *widget = panel.findChild<T *>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    void SetUp() override
+    {
+        QObject::connect(&panel, &GpibBusPanel::addressChosen, [this](int address) { chosen << address; });
+    }
+
+    ScopedFakeClock fake;
+    ScriptedPrompts prompts;
+    VirtualCalibrator calibrator{QStringLiteral("5241")};
+    SimGpibBus bus;
+    GpibBusPanel panel{bus, prompts};
+    QList<int> chosen;
+};
+
+TEST_F(GpibBusPanelTest, SearchListsTheInstrumentsAndPickingOneOffersItsAddress)
+{
+    bus.attach(calibrator, 6);
+    child<QPushButton>("Command_SearchBus")->click();
+    auto *list = child<QListWidget>("List_Instruments");
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_TRUE(list->item(0)->text().startsWith(QLatin1String("6: Quorvadine,5241,")));
+    EXPECT_FALSE(child<QPushButton>("Command_ChangeAddress")->isEnabled());
+
+    list->setCurrentRow(0);
+    EXPECT_EQ(chosen, QList<int>{6});
+    EXPECT_TRUE(child<QPushButton>("Command_ChangeAddress")->isEnabled());
+}
+
+TEST_F(GpibBusPanelTest, ChangeAddressAsksFirstThenMovesTheInstrument)
+{
+    bus.attach(calibrator, 6);
+    child<QPushButton>("Command_SearchBus")->click();
+    child<QListWidget>("List_Instruments")->setCurrentRow(0);
+    child<QSpinBox>("Spin_NewAddress")->setValue(14);
+    chosen.clear();
+
+    prompts.answers.enqueue(Prompts::Answer::No);
+    child<QPushButton>("Command_ChangeAddress")->click();
+    EXPECT_NE(bus.deviceAt(6), nullptr);
+    EXPECT_TRUE(chosen.isEmpty());
+
+    prompts.answers.enqueue(Prompts::Answer::Yes);
+    child<QPushButton>("Command_ChangeAddress")->click();
+    EXPECT_NE(bus.deviceAt(14), nullptr);
+    EXPECT_EQ(panel.chosenAddress(), 14);
+    EXPECT_EQ(chosen, QList<int>{14});
+    EXPECT_EQ(prompts.shown.size(), 2);
+}
+
+TEST_F(GpibBusPanelTest, AFailedMoveIsReportedWithItsReason)
+{
+    VirtualCalibrator other{QStringLiteral("5600")};
+    bus.attach(calibrator, 6);
+    bus.attach(other, 14);
+    child<QPushButton>("Command_SearchBus")->click();
+    child<QListWidget>("List_Instruments")->setCurrentRow(0);
+    child<QSpinBox>("Spin_NewAddress")->setValue(14);
+    prompts.answers.enqueue(Prompts::Answer::Yes);
+    child<QPushButton>("Command_ChangeAddress")->click();
+    ASSERT_EQ(prompts.shown.size(), 2);
+    EXPECT_EQ(prompts.shown.last().text, QStringLiteral("GPIB address 14 is taken by another instrument"));
+    EXPECT_EQ(panel.chosenAddress(), 6);
+}
+
+TEST(GpibBusPanel, WithoutALibraryTheSearchIsOffAndTheReasonShows)
+{
+    ScriptedPrompts prompts;
+    GpibLibrary none({QStringLiteral("/nonexistent/libgpib.so.0")});
+    GpibBusPanel panel(none, prompts);
+    EXPECT_FALSE(panel.findChild<QPushButton *>(QStringLiteral("Command_SearchBus"))->isEnabled());
+    EXPECT_EQ(panel.findChild<QLabel *>(QStringLiteral("Label_BusStatus"))->text(),
+              QStringLiteral("GPIB: no IEEE-488.2 library found"));
+}
+
+} // namespace
