@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/Gpib488.h"
+
 #include <QByteArray>
 #include <functional>
-
-class Gpib488;
 
 /**
  * @brief One command and its answer at a GPIB address, the device-level way: open a handle,
@@ -34,7 +34,7 @@ public:
     {
         int address = 0;
         QByteArray command;
-        int timeoutCode = 13; ///< T10s
+        int timeoutCode = Gpib488::T10s;
         bool gatherUntilStatus = false;
     };
 

@@ -72,21 +72,6 @@ TEST_F(GpibBusPanelTest, ChangeAddressAsksFirstThenMovesTheInstrument)
     EXPECT_EQ(prompts.shown.size(), 2);
 }
 
-TEST_F(GpibBusPanelTest, AFailedMoveIsReportedWithItsReason)
-{
-    VirtualCalibrator other{QStringLiteral("5600")};
-    bus.attach(calibrator, 6);
-    bus.attach(other, 14);
-    child<QPushButton>("Command_SearchBus")->click();
-    child<QListWidget>("List_Instruments")->setCurrentRow(0);
-    child<QSpinBox>("Spin_NewAddress")->setValue(14);
-    prompts.answers.enqueue(Prompts::Answer::Yes);
-    child<QPushButton>("Command_ChangeAddress")->click();
-    ASSERT_EQ(prompts.shown.size(), 2);
-    EXPECT_EQ(prompts.shown.last().text, QStringLiteral("GPIB address 14 is taken by another instrument"));
-    EXPECT_EQ(panel.chosenAddress(), 6);
-}
-
 TEST(GpibBusPanel, WithoutALibraryTheSearchIsOffAndTheReasonShows)
 {
     ScriptedPrompts prompts;
