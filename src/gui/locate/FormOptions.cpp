@@ -1,5 +1,7 @@
 #include "gui/locate/FormOptions.h"
 
+#include "gui/common/Named.h"
+
 #include "instrument/InstrumentContext.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/gpib/Gpib488.h"
@@ -20,13 +22,6 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Interface Options");
-
-template<typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 } // namespace
 
