@@ -9,6 +9,8 @@
 
 /// identify, info, send.
 QList<CliCommand> basicCommands();
+/// locate.
+QList<CliCommand> locateCommands();
 /// gpib find, gpib move.
 QList<CliCommand> gpibCommands();
 
