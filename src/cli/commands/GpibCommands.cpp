@@ -11,7 +11,7 @@ namespace {
 
 int find(RunContext &run)
 {
-    GpibBusSearch search(run.instrument().gpib().bus());
+    GpibBusSearch search(*run.instrument().gpib().bus());
     const QList<GpibListener> found = search.search();
     if (search.busUnusable())
         return run.fail(ExitRefused, search.error());
@@ -45,7 +45,7 @@ int move(RunContext &run)
                                       .arg(GpibBusSearch::kLastAddress)
                                       .arg(text));
     }
-    GpibBusSearch search(run.instrument().gpib().bus());
+    GpibBusSearch search(*run.instrument().gpib().bus());
     if (!search.changeAddress(from, to))
         return run.fail(ExitRefused, search.error());
     run.out() << "moved to GPIB address " << to << '\n';
