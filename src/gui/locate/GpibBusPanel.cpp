@@ -1,5 +1,6 @@
 #include "gui/locate/GpibBusPanel.h"
 
+#include "gui/common/Named.h"
 #include "instrument/gpib/GpibBusSearch.h"
 #include "platform/Gpib488.h"
 #include "platform/Prompts.h"
@@ -15,13 +16,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("GPIB");
 
-template <typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 /// Keeps the window painted while the library blocks, without taking the user's clicks.
 void keepPainted()
 {
@@ -35,7 +29,8 @@ GpibBusPanel::GpibBusPanel(Gpib488 &bus, Prompts &prompts, QWidget *parent)
 {
     m_search = named(new QPushButton(QStringLiteral("Search Bus"), this), "Command_SearchBus");
     m_list = named(new QListWidget(this), "List_Instruments");
-    m_list->setMinimumHeight(80);
+    m_list->setMinimumHeight(60);
+    m_list->setMaximumHeight(110);
     m_newAddress = named(new QSpinBox(this), "Spin_NewAddress");
     m_newAddress->setRange(GpibBusSearch::kFirstAddress, GpibBusSearch::kLastAddress);
     m_change = named(new QPushButton(QStringLiteral("Change Address"), this), "Command_ChangeAddress");

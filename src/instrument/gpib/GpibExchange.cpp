@@ -1,5 +1,6 @@
 #include "instrument/gpib/GpibExchange.h"
 
+#include "instrument/CommandHelpers.h"
 #include "instrument/Logging.h"
 #include "instrument/TransportState.h"
 #include "platform/Clock.h"
@@ -11,18 +12,6 @@ namespace {
 
 constexpr int kBoard = 0;
 constexpr int kAssertEoi = 1;
-
-// The instrument pads with spaces; tabs and other characters are kept.
-QByteArray trimBlanks(const QByteArray &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start) == ' ')
-        ++start;
-    while (end > start && text.at(end - 1) == ' ')
-        --end;
-    return text.mid(start, end - start);
-}
 
 bool boardUnusable(const Gpib488 &bus)
 {
@@ -90,7 +79,7 @@ GpibExchange::Result GpibExchange::readMessages(int ud, bool gather, QByteArray 
             if (m_bus.ended() || chunk.isEmpty())
                 break;
         }
-        *reply += trimBlanks(message);
+        *reply += trimBlanks(QString::fromLatin1(message)).toLatin1();
         if (onRead)
             onRead(*reply);
         if (timedOut || !gather || message.isEmpty() || message.contains('*'))

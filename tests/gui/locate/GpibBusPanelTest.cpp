@@ -1,13 +1,20 @@
 #include "fixtures/FakeClock.h"
+#include "fixtures/PortBindings.h"
 #include "fixtures/ScriptedPrompts.h"
+#include "fixtures/SimGpib.h"
+#include "gui/locate/FormOptions.h"
 #include "gui/locate/GpibBusPanel.h"
+#include "instrument/IDVM.h"
+#include "instrument/InstrumentContext.h"
 #include "instrument/gpib/GpibLibrary.h"
 #include "sim/VirtualCalibrator.h"
 #include "sim/gpib/SimGpibBus.h"
 
 #include <QLabel>
 #include <QListWidget>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <gtest/gtest.h>
 
@@ -80,6 +87,32 @@ TEST(GpibBusPanel, WithoutALibraryTheSearchIsOffAndTheReasonShows)
     EXPECT_FALSE(panel.findChild<QPushButton *>(QStringLiteral("Command_SearchBus"))->isEnabled());
     EXPECT_EQ(panel.findChild<QLabel *>(QStringLiteral("Label_BusStatus"))->text(),
               QStringLiteral("GPIB: no IEEE-488.2 library found"));
+}
+
+// The options window: an instrument picked from the bus search becomes the GPIB choice.
+TEST(FormOptionsGpib, AnInstrumentFoundOnTheBusIsChosenAndStored)
+{
+    ScopedFakeClock fake;
+    ScopedLocateSettings settings(QStringLiteral("options window gpib"));
+    ScriptedPrompts prompts;
+    SimGpib sim(6);
+    InstrumentContext context;
+    context.gpib().setBus(sim.bus);
+    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
+    FormOptions form(context, prompts);
+    form.show();
+    ASSERT_TRUE(form.findChild<QRadioButton *>(QStringLiteral("Option_RS232"))->isChecked());
+
+    form.findChild<QPushButton *>(QStringLiteral("Command_SearchBus"))->click();
+    form.findChild<QListWidget *>(QStringLiteral("List_Instruments"))->setCurrentRow(0);
+    EXPECT_TRUE(form.findChild<QRadioButton *>(QStringLiteral("Option_GPIB"))->isChecked());
+    EXPECT_EQ(form.findChild<QLineEdit *>(QStringLiteral("Text_GPIBAddress"))->text(), QStringLiteral("6"));
+
+    form.findChild<QPushButton *>(QStringLiteral("Command_OK"))->click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(Settings::value(SettingsKey::Interface), QStringLiteral("GPIB"));
+    EXPECT_EQ(Settings::value(SettingsKey::GPIBPort), QStringLiteral("6"));
+    EXPECT_TRUE(context.dvm()->CheckIdentity(context.dvm()->Identify()));
 }
 
 } // namespace

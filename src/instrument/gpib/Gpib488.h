@@ -1,4 +1,0 @@
-#pragma once
-
-// The interface lives in the platform layer, where the simulator can implement it too.
-#include "platform/Gpib488.h"
