@@ -7,6 +7,7 @@ const QList<CliCommand> &commandTable()
     static const QList<CliCommand> table = [] {
         QList<CliCommand> all;
         all += basicCommands();
+        all += calCommands();
         return all;
     }();
     return table;

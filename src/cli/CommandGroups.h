@@ -9,6 +9,8 @@
 
 /// identify, info, send.
 QList<CliCommand> basicCommands();
+/// cal read, cal write, cal backup, cal restore, cal clear.
+QList<CliCommand> calCommands();
 
 /// Every command of the tool, in the order the usage text lists them.
 const QList<CliCommand> &commandTable();
