@@ -1,5 +1,4 @@
 #include "caldata/CalFactorOperations.h"
-#include "caldata/CalFile.h"
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimPty.h"
@@ -9,7 +8,6 @@
 #include "instrument/serial/SerialPortControl.h"
 #include "sim/RangeLayout.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -82,17 +80,6 @@ TEST_F(CalFactorSimTest, EditedCellsReachTheInstrumentAndARefusedOneTurnsRed)
     EXPECT_FALSE(sim.memory().inSetupMode()) << "the save leaves setup mode";
 }
 
-TEST_F(CalFactorSimTest, AWrongSystemPasswordStopsTheSaveBeforeAnyWrite)
-{
-    sim.memory().setSystemPassword("1111111");
-    ASSERT_EQ(operations().loadFromCalibrator(), Outcome::Done);
-    const QList<qint32> before = sim.memory().factors(1);
-    table.commit(1, 1, QStringLiteral("42"));
-    EXPECT_EQ(operations().saveToCalibrator().outcome, Outcome::NoSetupMode);
-    EXPECT_EQ(prompts.texts(), QStringList({"Error entering setup mode"}));
-    EXPECT_EQ(sim.memory().factors(1), before);
-}
-
 TEST_F(CalFactorSimTest, BackupThenRestoreBringsBackTheBackedUpFactors)
 {
     prompts.answers << Prompts::Answer::Yes << Prompts::Answer::Yes;
@@ -106,40 +93,6 @@ TEST_F(CalFactorSimTest, BackupThenRestoreBringsBackTheBackedUpFactors)
     EXPECT_EQ(sim.memory().factors(3)[0], original);
     EXPECT_EQ(table.text(3, 1), QString::number(original)) << "the grid is read again after the restore";
     EXPECT_FALSE(sim.memory().inSetupMode());
-}
-
-TEST_F(CalFactorSimTest, ClearMeterZeroesTheFactorsAndShowsThem)
-{
-    prompts.answers << Prompts::Answer::Yes;
-    EXPECT_EQ(operations().clearInstrument(), Outcome::Done);
-    EXPECT_EQ(statuses, QStringList({"Calibration factors cleared ok"}));
-    EXPECT_EQ(table.text(21, 1), "0");
-    EXPECT_EQ(table.text(21, 29), "0");
-    EXPECT_EQ(table.text(21, 30), "");
-}
-
-TEST_F(CalFactorSimTest, AFileSavedAfterALoadWritesEveryValueBackUnchanged)
-{
-    ASSERT_EQ(operations().loadFromCalibrator(), Outcome::Done);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("meter.cal"));
-    ASSERT_TRUE(CalFile::save(table, path));
-
-    std::array<QList<qint32>, 150> before;
-    int values = 0;
-    for (int range = 1; range <= 149; ++range) {
-        before[range] = sim.memory().factors(range);
-        values += before[range].size();
-    }
-    QString error;
-    ASSERT_TRUE(operations().loadFromFile(path, &error)) << error.toStdString();
-    EXPECT_EQ(table.pendingCount(), values);
-    const auto summary = operations().saveToCalibrator();
-    EXPECT_EQ(summary.accepted, values);
-    EXPECT_EQ(summary.rejected, 0);
-    EXPECT_EQ(table.pendingCount(), 0);
-    for (int range = 1; range <= 149; ++range)
-        EXPECT_EQ(sim.memory().factors(range), before[range]) << range;
 }
 
 } // namespace
