@@ -9,6 +9,8 @@
 
 /// identify, info, send.
 QList<CliCommand> basicCommands();
+/// locate.
+QList<CliCommand> locateCommands();
 /// cal read, cal write, cal backup, cal restore, cal clear.
 QList<CliCommand> calCommands();
 
