@@ -3,6 +3,7 @@
 #include "caldata/CalFactorOperations.h"
 #include "caldata/CalFactorTable.h"
 #include "gui/caldata/CalFactorGridModel.h"
+#include "gui/caldata/CurrentCellDelegate.h"
 #include "gui/caldata/GridCellEditor.h"
 #include "instrument/InstrumentContext.h"
 
@@ -54,6 +55,7 @@ void FormCalFactors::buildControls()
     CalGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // No selection colour over the cells: their own colours tell pending from refused.
     CalGrid->setSelectionMode(QAbstractItemView::NoSelection);
+    CalGrid->setItemDelegate(new CurrentCellDelegate(CalGrid));
     CalGrid->verticalHeader()->setFixedWidth(CalFactorTable::kLabelColumnWidthTwips / kTwipsPerPixel);
     CalGrid->verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     CalGrid->horizontalHeader()->setFixedHeight(CalFactorTable::kHeaderRowHeightTwips / kTwipsPerPixel);

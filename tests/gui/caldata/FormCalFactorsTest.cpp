@@ -3,14 +3,17 @@
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "gui/caldata/CalFactorGridModel.h"
+#include "gui/app/FormMain.h"
 #include "gui/caldata/FormCalFactors.h"
 #include "instrument/InstrumentContext.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
@@ -260,6 +263,28 @@ TEST_F(FormCalFactorsTest, DestroyingTheWindowDuringAnOperationStopsItSafely)
     EXPECT_TRUE(form.isNull());
     EXPECT_EQ(dvm->sent.size(), 3);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(FormCalFactorsFromTheMainWindow, TheButtonAndTheMenuEntryOpenOneWindowThatReportsToTextStatus)
+{
+    ScopedFakeClock fake;
+    InstrumentContext context;
+    context.setDvm(std::make_unique<ScriptedDVM>());
+    ScriptedPrompts prompts;
+    FormMain main(context, prompts);
+    auto *button = main.findChild<QAbstractButton *>(QStringLiteral("Command_CalFactors"));
+    auto *menuEntry = main.findChild<QAction *>(QStringLiteral("MenuSetupCal"));
+    ASSERT_TRUE(button && menuEntry);
+    ASSERT_TRUE(button->isEnabled());
+    button->click();
+    menuEntry->trigger();
+    const QList<FormCalFactors *> windows = main.findChildren<FormCalFactors *>();
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_TRUE(windows[0]->isVisible());
+
+    prompts.answers.enqueue(Prompts::Answer::Yes);
+    windows[0]->Command_Restore_Click();
+    EXPECT_EQ(main.quickSetup().Text_Status->toPlainText(), "Cal Factors restored");
 }
 
 } // namespace
