@@ -11,6 +11,8 @@
 QList<CliCommand> basicCommands();
 /// locate.
 QList<CliCommand> locateCommands();
+/// cal read, cal write, cal backup, cal restore, cal clear.
+QList<CliCommand> calCommands();
 /// gpib find, gpib move.
 QList<CliCommand> gpibCommands();
 
