@@ -1,6 +1,5 @@
 #include "fixtures/FakeClock.h"
 #include "fixtures/SimGpib.h"
-#include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
 #include "instrument/InstrumentContext.h"
 #include "sim/CommandInterpreter.h"
@@ -132,35 +131,6 @@ TEST_F(GpibHostTest, AWriteTheDeviceHeldOffIsSentOnceMore)
     sim.bus->refuseWrites = 2;
     EXPECT_EQ(send(QStringLiteral("SYSTEM:PASSWORD 5820316"), 0), QString());
     EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::PortFailed);
-    EXPECT_EQ(sim.bus->openHandles(), 0);
-}
-
-TEST_F(GpibHostTest, CalibrationFactorsLoadOverGpibAsOverTheOtherInterfaces)
-{
-    // The factor window reads every range with CAL:PRINT and end condition 1.
-    ASSERT_TRUE(sim.memory().setFactor(1, 0, -123456));
-    ASSERT_TRUE(sim.memory().setFactor(1, 3, 99));
-    int rangesWithFactors = 0;
-    for (int range = 1; range <= 149; ++range) {
-        SCOPED_TRACE(range);
-        const QString reply = send(QStringLiteral("CAL:PRINT %1").arg(range, 3, 10, QLatin1Char('0')), 1);
-        QStringList lines = SplitLines(reply);
-        while (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        ASSERT_FALSE(lines.isEmpty());
-        EXPECT_EQ(lines.takeLast(), QStringLiteral("*0"));
-        QList<qint32> values;
-        for (const QString &line : lines)
-            values << line.toInt();
-        EXPECT_EQ(values, sim.memory().factors(range));
-        if (range == 1) {
-            EXPECT_EQ(values.value(0), -123456);
-            EXPECT_EQ(values.value(3), 99);
-        }
-        if (!values.isEmpty())
-            ++rangesWithFactors;
-    }
-    EXPECT_GT(rangesWithFactors, 10);
     EXPECT_EQ(sim.bus->openHandles(), 0);
 }
 
