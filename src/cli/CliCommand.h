@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class RunContext;
+
+/// An option on the command line, written "--name" or "--name VALUE" (also "--name=VALUE").
+struct CliOption
+{
+    QString name;      ///< without the dashes: "timeout"
+    QString valueName; ///< what the value is, for the usage text ("S"); empty for a switch
+    QString help;
+
+    bool takesValue() const { return !valueName.isEmpty(); }
+};
+
+/**
+ * @brief One command of the command-line tool: the words that name it, what it takes, and the
+ * function that runs it. Each command group lists its commands in a table of these, written with
+ * designated initializers that name only what the command needs.
+ */
+struct CliCommand
+{
+    QStringList words{};      ///< {"identify"}; a group's commands may share a first word ("cal read")
+    QString argumentUsage{};  ///< the positional arguments for the usage text ("TEXT")
+    QString summary{};        ///< one line for the usage text
+    int minArguments = 0;
+    int maxArguments = 0;     ///< kAnyNumber: no upper limit
+    QList<CliOption> options{}; ///< options only this command takes
+    int (*run)(RunContext &run) = nullptr;
+
+    static constexpr int kAnyNumber = -1;
+
+    /// "send TEXT [--no-wait] [--timeout S] [--end 0|1]"
+    QString usageLine() const;
+};

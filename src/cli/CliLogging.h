@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QtGlobal>
+
+class QTextStream;
+
+/**
+ * @brief The tool's logging for one run: the virtual calibrator's chatter stays quiet, and with
+ * trace on, every message of the instrument layer (each command and reply on the wire) goes to
+ * the error stream with the time of day in front.
+ *
+ * Trace is an explicit request, so it wins over QT_LOGGING_RULES. Everything is put back as it
+ * was when the object goes away, so a test can run the tool in-process again and again.
+ */
+class CliLogging
+{
+public:
+    CliLogging(bool trace, QTextStream &err);
+    ~CliLogging();
+
+    CliLogging(const CliLogging &) = delete;
+    CliLogging &operator=(const CliLogging &) = delete;
+
+private:
+    QtMessageHandler m_previousHandler = nullptr;
+    bool m_trace;
+};

@@ -1,0 +1,39 @@
+#include "cli/CliRunner.h"
+
+#include "cli/CliConnection.h"
+#include "cli/CliLogging.h"
+#include "cli/CommandGroups.h"
+#include "cli/CommandLine.h"
+#include "cli/RunContext.h"
+#include "instrument/InstrumentContext.h"
+
+#include <QTextStream>
+
+int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const QList<CliCommand> &commands = commandTable();
+    const CommandLine line = CommandLine::parse(arguments, commands);
+    if (!line.error().isEmpty())
+        return RunContext::printFailure(err, ExitUsage, line.error());
+    if (line.isSet(CliOptionName::Help)) {
+        out << CommandLine::usageText(commands) << Qt::flush;
+        return ExitSuccess;
+    }
+    if (!line.command()) {
+        err << CommandLine::usageText(commands) << Qt::flush;
+        return ExitUsage;
+    }
+
+    CliLogging logging(line.isSet(CliOptionName::Trace), err);
+    InstrumentContext instrument;
+    CliConnection connection(instrument);
+    QString error;
+    const int status = connection.setUp(line, &error);
+    RunContext run(line, instrument, connection.description(), out, err);
+    if (status != ExitSuccess)
+        return run.fail(ExitCode(status), error);
+    const int result = line.command()->run(run);
+    out.flush();
+    err.flush();
+    return result;
+}

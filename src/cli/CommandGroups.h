@@ -1,0 +1,14 @@
+#pragma once
+
+#include "cli/CliCommand.h"
+
+#include <QList>
+
+// Each command group lives in its own file under commands/ and returns its table here. A new
+// group adds a file, one declaration below and one line in commandTable().
+
+/// identify, info, send.
+QList<CliCommand> basicCommands();
+
+/// Every command of the tool, in the order the usage text lists them.
+const QList<CliCommand> &commandTable();
