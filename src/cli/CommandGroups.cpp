@@ -7,6 +7,9 @@ const QList<CliCommand> &commandTable()
     static const QList<CliCommand> table = [] {
         QList<CliCommand> all;
         all += basicCommands();
+        all += outputCommands();
+        all += clockCommands();
+        all += historyCommands();
         return all;
     }();
     return table;

@@ -9,6 +9,12 @@
 
 /// identify, info, send.
 QList<CliCommand> basicCommands();
+/// output set, output on, output standby.
+QList<CliCommand> outputCommands();
+/// clock read, clock set.
+QList<CliCommand> clockCommands();
+/// history.
+QList<CliCommand> historyCommands();
 
 /// Every command of the tool, in the order the usage text lists them.
 const QList<CliCommand> &commandTable();

@@ -24,6 +24,7 @@ CalibrationHistory CalibrationHistory::parse(const QString &reply)
     for (const QString &line : SplitLines(reply)) {
         if (line.left(4).toUpper() == QLatin1String("DATE")) {
             ++current;
+            history.m_dateLines = current;
             while (history.m_slots.size() <= current)
                 history.m_slots.append(CalEvent());
             CalEvent &event = history.m_slots[current];

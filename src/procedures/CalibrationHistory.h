@@ -46,6 +46,8 @@ public:
     /// Slots 0 to upperBound(); upperBound() is the larger of 1 and the number of DATE lines.
     const QList<CalEvent> &events() const { return m_slots; }
     int upperBound() const { return int(m_slots.size()) - 1; }
+    /// How many DATE lines the reply held (the list shows one placeholder line when none).
+    int dateLineCount() const { return m_dateLines; }
 
     /// One line per event, newest first: its medium date, or NoDate.
     QStringList listLines() const;
@@ -61,4 +63,5 @@ public:
 
 private:
     QList<CalEvent> m_slots;
+    int m_dateLines = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
+#include "instrument/InstrumentContext.h"
 #include "instrument/Reply.h"
 #include "procedures/ClockCommand.h"
 #include "procedures/LenientDate.h"
@@ -15,6 +16,7 @@ InstrumentClock::Reading InstrumentClock::read() const
 {
     Reading reading;
     reading.reply = m_link.send(QStringLiteral("T"), true, kReadTimeoutSeconds, 1);
+    reading.outcome = m_link.context().state().lastOutcome;
     reading.at = LenientDate::instrumentClock(reading.reply);
     return reading;
 }
@@ -29,6 +31,7 @@ InstrumentClock::Setting InstrumentClock::set(const QDate &date, const QTime &ti
     // The password's answer is not looked at: a refusal shows in the answer to the setting.
     SendSystemPassword(*dvm);
     setting.reply = m_link.send(setting.command, true, kSetTimeoutSeconds, 1);
+    setting.outcome = m_link.context().state().lastOutcome;
     setting.accepted = Reply::isSuccess(setting.reply);
     if (setting.accepted)
         setting.reread = read();

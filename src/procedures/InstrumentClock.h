@@ -1,5 +1,6 @@
 #pragma once
 
+#include "instrument/Reply.h"
 #include "procedures/InstrumentLink.h"
 
 #include <QDate>
@@ -26,6 +27,7 @@ public:
     struct Reading
     {
         QString reply;                ///< the "T" reply as received
+        ExchangeOutcome outcome = ExchangeOutcome::Answered; ///< how the exchange ended
         std::optional<QDateTime> at;  ///< the instrument's date and time, when readable
         /// The label text: the display form, or "Invalid Reply".
         QString labelText() const;
@@ -35,6 +37,7 @@ public:
     {
         QString command;               ///< "SYSTEM:SETDATE ddmmyyhhmm"
         QString reply;                 ///< the instrument's answer to it
+        ExchangeOutcome outcome = ExchangeOutcome::NoInterface; ///< how that exchange ended
         bool accepted = false;         ///< the answer began with "*0"
         std::optional<Reading> reread; ///< the clock read back after an accepted setting
     };
