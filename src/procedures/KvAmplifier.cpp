@@ -61,15 +61,17 @@ void KvAmplifier::chooseDc()
 {
     m_frequencyShown = false;
     m_voltage = QStringLiteral("0");
+    // Shown before the first wait, so whatever runs meanwhile sees the boxes as they now are.
+    emit changed();
     chooseRange(QStringLiteral("r6"));
     setOutput();
-    emit changed();
 }
 
 void KvAmplifier::chooseAc()
 {
     m_voltage = QStringLiteral("0");
     m_frequency = QStringLiteral("50");
+    emit changed();
     chooseRange(QStringLiteral("r26"));
     // The frequency box appears only after the set: coming from DC the set sends "O0" alone.
     setOutput();
@@ -80,15 +82,15 @@ void KvAmplifier::chooseAc()
 void KvAmplifier::zeroPoint()
 {
     m_voltage = QStringLiteral("1000");
-    setOutput();
     emit changed();
+    setOutput();
 }
 
 void KvAmplifier::fullScalePoint()
 {
     m_voltage = m_frequencyShown ? QStringLiteral("6000") : QStringLiteral("10000");
-    setOutput();
     emit changed();
+    setOutput();
 }
 
 void KvAmplifier::setOutput()
