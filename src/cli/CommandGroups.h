@@ -9,6 +9,8 @@
 
 /// identify, info, send.
 QList<CliCommand> basicCommands();
+/// locate.
+QList<CliCommand> locateCommands();
 /// output set, output on, output standby.
 QList<CliCommand> outputCommands();
 /// clock read, clock set.
