@@ -1,16 +1,12 @@
 #include "procedures/CalibratorOutput.h"
 
+#include "instrument/CommandHelpers.h"
 #include "procedures/LeadingNumber.h"
 
 bool CalibratorOutput::isSingleSuccessLine(const QString &reply)
 {
-    qsizetype start = 0;
-    qsizetype end = reply.size();
-    while (start < end && reply.at(start) == QLatin1Char(' '))
-        ++start;
-    while (end > start && reply.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return QStringView(reply).mid(start, end - start) == QLatin1String("*0\r");
+    // Blanks only: the CR is part of what a single success line is.
+    return trimBlanks(reply) == QLatin1String("*0\r");
 }
 
 std::optional<QString> CalibratorOutput::setOutput(const QString &setting)

@@ -1,5 +1,7 @@
 #include "gui/procedures/FormDate.h"
 
+#include "gui/app/Main.h"
+#include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
 #include "platform/Clock.h"
 #include "procedures/LenientDate.h"
@@ -14,31 +16,25 @@
 FormDate::FormDate(InstrumentContext &context, Prompts &, QWidget *parent)
     : ProcedureWindow(QStringLiteral("Date and Time"), parent), m_clock(InstrumentLink(context))
 {
-    auto *frame1 = new QGroupBox(QStringLiteral("Computer Time"), this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
-    m_labelDate = new QLabel(QStringLiteral("..."), frame1);
-    m_labelDate->setObjectName(QStringLiteral("LabelDate"));
+    auto *frame1 = named(new QGroupBox(QStringLiteral("Computer Time"), this), "Frame1");
+    m_labelDate = named(new QLabel(QStringLiteral("..."), frame1), "LabelDate");
     (new QVBoxLayout(frame1))->addWidget(m_labelDate);
 
-    auto *frame2 = new QGroupBox(QStringLiteral("Calibrator Time"), this);
-    frame2->setObjectName(QStringLiteral("Frame2"));
-    m_labelMeterDate = new QLabel(QStringLiteral("..."), frame2);
-    m_labelMeterDate->setObjectName(QStringLiteral("LabelMeterDate"));
+    auto *frame2 = named(new QGroupBox(QStringLiteral("Calibrator Time"), this), "Frame2");
+    m_labelMeterDate = named(new QLabel(QStringLiteral("..."), frame2), "LabelMeterDate");
     auto *frame2Layout = new QHBoxLayout(frame2);
     frame2Layout->addWidget(m_labelMeterDate, 1);
     frame2Layout->addWidget(button(QStringLiteral("Command_ReadMeterTime"), QStringLiteral("Read"),
                                    &FormDate::Command_ReadMeterTime_Click));
 
-    m_datePicker = new QDateEdit(this);
-    m_datePicker->setObjectName(QStringLiteral("DTPicker1"));
+    m_datePicker = named(new QDateEdit(this), "DTPicker1");
     m_datePicker->setCalendarPopup(true);
     // The locale's short date, but with the whole year: a two-digit year would be read as 19xx.
     QString dateForm = QLocale().dateFormat(QLocale::ShortFormat);
     if (!dateForm.contains(QLatin1String("yyyy")))
         dateForm.replace(QLatin1String("yy"), QLatin1String("yyyy"));
     m_datePicker->setDisplayFormat(dateForm);
-    m_timePicker = new QTimeEdit(this);
-    m_timePicker->setObjectName(QStringLiteral("DTPicker2"));
+    m_timePicker = named(new QTimeEdit(this), "DTPicker2");
     m_timePicker->setDisplayFormat(QStringLiteral("HH:mm"));
 
     auto *layout = new QGridLayout(this);
@@ -72,7 +68,7 @@ void FormDate::scheduleClockRefresh()
 
 void FormDate::Form_Load()
 {
-    centreOnScreen();
+    CenterForm(this);
 }
 
 void FormDate::Form_Activate()

@@ -1,5 +1,7 @@
 #include "gui/procedures/Form_AdapterSetup.h"
 
+#include "gui/app/Main.h"
+
 #include <QHBoxLayout>
 
 Form_AdapterSetup::Form_AdapterSetup(InstrumentContext &, Prompts &, QWidget *parent)
@@ -9,4 +11,9 @@ Form_AdapterSetup::Form_AdapterSetup(InstrumentContext &, Prompts &, QWidget *pa
     layout->addStretch(1);
     layout->addWidget(button(QStringLiteral("Command_Exit"), QStringLiteral("Exit"), &Form_AdapterSetup::Command_Exit_Click));
     resize(320, 160);
+}
+
+void Form_AdapterSetup::Form_Load()
+{
+    CenterForm(this);
 }

@@ -14,6 +14,6 @@ class Form_AdapterSetup : public ProcedureWindow
 public:
     Form_AdapterSetup(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
 
-    void Form_Load() override { centreOnScreen(); }
+    void Form_Load() override;
     void Command_Exit_Click() { close(); }
 };

@@ -1,5 +1,6 @@
 #include "gui/procedures/Form_CalHistory.h"
 
+#include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
 
 #include <QCoreApplication>
@@ -11,15 +12,11 @@
 Form_CalHistory::Form_CalHistory(InstrumentContext &context, Prompts &, QWidget *parent)
     : ProcedureWindow(QStringLiteral("Calibration History"), parent), m_link(context)
 {
-    auto *label1 = new QLabel(QStringLiteral("Date"), this);
-    label1->setObjectName(QStringLiteral("Label1"));
-    auto *label2 = new QLabel(QStringLiteral("Ranges Calibrated"), this);
-    label2->setObjectName(QStringLiteral("Label2"));
-    m_events = new QListWidget(this);
-    m_events->setObjectName(QStringLiteral("List_CalEvents"));
+    auto *label1 = named(new QLabel(QStringLiteral("Date"), this), "Label1");
+    auto *label2 = named(new QLabel(QStringLiteral("Ranges Calibrated"), this), "Label2");
+    m_events = named(new QListWidget(this), "List_CalEvents");
     m_events->setMaximumWidth(180);
-    m_ranges = new QListWidget(this);
-    m_ranges->setObjectName(QStringLiteral("ListView1"));
+    m_ranges = named(new QListWidget(this), "ListView1");
     connect(m_events, &QListWidget::itemClicked, this, &Form_CalHistory::List_CalEvents_Click);
 
     auto *buttons = new QHBoxLayout;

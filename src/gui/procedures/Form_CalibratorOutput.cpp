@@ -1,5 +1,7 @@
 #include "gui/procedures/Form_CalibratorOutput.h"
 
+#include "gui/common/Named.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,10 +9,8 @@
 Form_CalibratorOutput::Form_CalibratorOutput(InstrumentContext &context, Prompts &, QWidget *parent)
     : ProcedureWindow(QStringLiteral("Calibrator"), parent), m_model(InstrumentLink(context))
 {
-    m_setting = new QLineEdit(this);
-    m_setting->setObjectName(QStringLiteral("Text_SetOutput"));
-    m_display = new QLabel(QStringLiteral("Calibrator Display"), this);
-    m_display->setObjectName(QStringLiteral("Label_CalibratorDisplay"));
+    m_setting = named(new QLineEdit(this), "Text_SetOutput");
+    m_display = named(new QLabel(QStringLiteral("Calibrator Display"), this), "Label_CalibratorDisplay");
     m_display->setFrameShape(QFrame::Panel);
     m_display->setFrameShadow(QFrame::Sunken);
     m_display->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -1,5 +1,7 @@
 #include "gui/procedures/Form_OutputCorrection.h"
 
+#include "gui/app/Main.h"
+#include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
 #include "procedures/DiagnosticCommands.h"
 #include "procedures/LatchControl.h"
@@ -14,34 +16,18 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-namespace {
-
-QLineEdit *lineEdit(const QString &name, QWidget *parent)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    return edit;
-}
-
-QLabel *label(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    return l;
-}
-
-} // namespace
-
 Form_OutputCorrection::Form_OutputCorrection(InstrumentContext &context, Prompts &prompts, QWidget *parent)
     : ProcedureWindow(QStringLiteral("Output Correction"), parent), m_model(InstrumentLink(context), prompts)
 {
-    auto *frame2 = new QGroupBox(QStringLiteral("Correction Factors"), this);
-    frame2->setObjectName(QStringLiteral("Frame2"));
+    auto *frame2 = named(new QGroupBox(QStringLiteral("Correction Factors"), this), "Frame2");
     auto *factors = new QGridLayout(frame2);
     const char *captions[] = {"AC HF Factor", "AC LF Factor", "AC Linearity Factor (quotient)"};
     for (int i = 0; i < 3; ++i) {
-        m_factors[size_t(i)] = lineEdit(QStringLiteral("Text%1").arg(i + 1), frame2);
-        factors->addWidget(label(QStringLiteral("Label%1").arg(i + 1), QString::fromLatin1(captions[i]), frame2), i, 0);
+        m_factors[size_t(i)] = new QLineEdit(frame2);
+        m_factors[size_t(i)]->setObjectName(QStringLiteral("Text%1").arg(i + 1));
+        auto *caption = new QLabel(QString::fromLatin1(captions[i]), frame2);
+        caption->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        factors->addWidget(caption, i, 0);
         factors->addWidget(m_factors[size_t(i)], i, 1);
     }
     auto *factorButtons = new QHBoxLayout;
@@ -50,11 +36,11 @@ Form_OutputCorrection::Form_OutputCorrection(InstrumentContext &context, Prompts
     factors->addLayout(factorButtons, 3, 1);
     factors->setColumnStretch(1, 1);
 
-    auto *frame1 = new QGroupBox(QStringLiteral("Diagnostics"), this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
+    auto *frame1 = named(new QGroupBox(QStringLiteral("Diagnostics"), this), "Frame1");
     auto *diagnostics = new QGridLayout(frame1);
     for (int i = 0; i < int(DiagnosticCommands::kRows.size()); ++i) {
-        m_bits[size_t(i)] = lineEdit(QStringLiteral("Text_Bits(%1)").arg(i), frame1);
+        m_bits[size_t(i)] = new QLineEdit(frame1);
+        m_bits[size_t(i)]->setObjectName(QStringLiteral("Text_Bits(%1)").arg(i));
         diagnostics->addWidget(m_bits[size_t(i)], i, 0);
         diagnostics->addWidget(button(QStringLiteral("Command_SetBits(%1)").arg(i),
                                       QString::fromLatin1(DiagnosticCommands::kRows[size_t(i)].caption),
@@ -63,8 +49,7 @@ Form_OutputCorrection::Form_OutputCorrection(InstrumentContext &context, Prompts
     }
     diagnostics->setColumnStretch(0, 1);
 
-    auto *frame3 = new QGroupBox(QStringLiteral("Direct Latch Control"), this);
-    frame3->setObjectName(QStringLiteral("Frame3"));
+    auto *frame3 = named(new QGroupBox(QStringLiteral("Direct Latch Control"), this), "Frame3");
     m_latchType = new QButtonGroup(this);
     auto *types = new QHBoxLayout;
     for (int i = 0; i < 2; ++i) {
@@ -75,9 +60,8 @@ Form_OutputCorrection::Form_OutputCorrection(InstrumentContext &context, Prompts
     }
     types->addStretch(1);
     m_latchType->button(0)->setChecked(true);
-    m_latchNumber = new QComboBox(frame3);
-    m_latchNumber->setObjectName(QStringLiteral("Combo_LatchNumber"));
-    m_latchData = lineEdit(QStringLiteral("Text_LatchData"), frame3);
+    m_latchNumber = named(new QComboBox(frame3), "Combo_LatchNumber");
+    m_latchData = named(new QLineEdit(frame3), "Text_LatchData");
     m_latchData->setMaxLength(3);
     // Bit 7 on the left, bit 0 on the right, as the byte is written.
     auto *digits = new QHBoxLayout;
@@ -93,9 +77,9 @@ Form_OutputCorrection::Form_OutputCorrection(InstrumentContext &context, Prompts
     m_setLatch->setEnabled(false);
     auto *latch = new QGridLayout(frame3);
     latch->addLayout(types, 0, 0, 1, 3);
-    latch->addWidget(label(QStringLiteral("Label4"), QStringLiteral("Latch Number"), frame3), 1, 0);
+    latch->addWidget(named(new QLabel(QStringLiteral("Latch Number"), frame3), "Label4"), 1, 0);
     latch->addWidget(m_latchNumber, 1, 1);
-    latch->addWidget(label(QStringLiteral("Label5"), QStringLiteral("Latch Data"), frame3), 2, 0);
+    latch->addWidget(named(new QLabel(QStringLiteral("Latch Data"), frame3), "Label5"), 2, 0);
     latch->addWidget(m_latchData, 2, 1);
     latch->addLayout(digits, 3, 0, 1, 3);
     latch->addWidget(button(QStringLiteral("CommandEnable"), QStringLiteral("Enable"), &Form_OutputCorrection::CommandEnable_Click), 4, 1);
@@ -122,7 +106,7 @@ Form_OutputCorrection::Form_OutputCorrection(InstrumentContext &context, Prompts
 
 void Form_OutputCorrection::Form_Load()
 {
-    centreOnScreen();
+    CenterForm(this);
     Option_LatchType_Click(m_latchType->checkedId());
 }
 

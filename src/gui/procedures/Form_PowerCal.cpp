@@ -1,5 +1,7 @@
 #include "gui/procedures/Form_PowerCal.h"
 
+#include "gui/app/Main.h"
+#include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
 #include "procedures/PowerRanges.h"
 
@@ -14,13 +16,6 @@
 
 namespace {
 
-QLineEdit *lineEdit(const QString &name, QWidget *parent)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    return edit;
-}
-
 QRadioButton *option(const QString &name, int index, const QString &caption, QButtonGroup *group, QWidget *parent)
 {
     auto *radio = new QRadioButton(caption, parent);
@@ -34,8 +29,7 @@ QRadioButton *option(const QString &name, int index, const QString &caption, QBu
 Form_PowerCal::Form_PowerCal(InstrumentContext &context, Prompts &prompts, QWidget *parent)
     : ProcedureWindow(PowerCalibration::Title, parent), m_model(InstrumentLink(context), prompts)
 {
-    auto *frame1 = new QGroupBox(QStringLiteral("Current Range"), this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
+    auto *frame1 = named(new QGroupBox(QStringLiteral("Current Range"), this), "Frame1");
     m_ranges = new QButtonGroup(this);
     auto *rangeLayout = new QVBoxLayout(frame1);
     for (int i = 0; i < int(kPowerRanges.size()); ++i)
@@ -43,39 +37,38 @@ Form_PowerCal::Form_PowerCal(InstrumentContext &context, Prompts &prompts, QWidg
                                       QString::fromLatin1(kPowerRanges[size_t(i)].caption), m_ranges, frame1));
     m_ranges->button(0)->setChecked(true);
 
-    auto *frame2 = new QGroupBox(QStringLiteral("Frequency Control"), this);
-    frame2->setObjectName(QStringLiteral("Frame2"));
+    auto *frame2 = named(new QGroupBox(QStringLiteral("Frequency Control"), this), "Frame2");
     m_frequencies = new QButtonGroup(this);
     auto *frequencyLayout = new QGridLayout(frame2);
     frequencyLayout->addWidget(option(QStringLiteral("Option_Frequency"), 0, QStringLiteral("DC"), m_frequencies, frame2), 0, 0);
     frequencyLayout->addWidget(option(QStringLiteral("Option_Frequency"), 1, QStringLiteral("50 Hz"), m_frequencies, frame2), 1, 0);
     frequencyLayout->addWidget(option(QStringLiteral("Option_Frequency"), 2, QStringLiteral("200 Hz"), m_frequencies, frame2), 2, 0);
     frequencyLayout->addWidget(option(QStringLiteral("Option_Frequency"), 3, QString(), m_frequencies, frame2), 3, 0);
-    m_frequency = lineEdit(QStringLiteral("Text_Frequency"), frame2);
+    m_frequency = named(new QLineEdit(frame2), "Text_Frequency");
     m_frequency->setToolTip(QStringLiteral("Frequency in Hz (40 to 400); Enter sends it"));
     frequencyLayout->addWidget(m_frequency, 3, 1);
     frequencyLayout->addWidget(new QLabel(QStringLiteral("Hz"), frame2), 3, 2);
     m_frequencies->button(1)->setChecked(true);
 
-    auto *frame5 = new QGroupBox(QStringLiteral("Output Control"), this);
-    frame5->setObjectName(QStringLiteral("Frame5"));
+    auto *frame5 = named(new QGroupBox(QStringLiteral("Output Control"), this), "Frame5");
     auto *outputLayout = new QGridLayout(frame5);
     outputLayout->addWidget(button(QStringLiteral("Command_SetZero"), QStringLiteral("Set Zero"), &Form_PowerCal::Command_SetZero_Click), 0, 0);
     outputLayout->addWidget(button(QStringLiteral("Command_SetFS"), QStringLiteral("Set Fullscale"), &Form_PowerCal::Command_SetFS_Click), 0, 1);
     outputLayout->addWidget(button(QStringLiteral("Command_OutputOn"), QStringLiteral("Output On"), &Form_PowerCal::Command_OutputOn_Click), 1, 0);
     outputLayout->addWidget(button(QStringLiteral("Command_Standby"), QStringLiteral("Standby"), &Form_PowerCal::Command_Standby_Click), 1, 1);
 
-    for (int i = 0; i < 4; ++i)
-        m_factors[size_t(i)] = lineEdit(QStringLiteral("Text_Calfactor(%1)").arg(i), this);
+    for (int i = 0; i < 4; ++i) {
+        m_factors[size_t(i)] = new QLineEdit(this);
+        m_factors[size_t(i)]->setObjectName(QStringLiteral("Text_Calfactor(%1)").arg(i));
+    }
     auto setButton = [this](int i) {
         QAbstractButton *b = button(QStringLiteral("Command_SetCal(%1)").arg(i), QStringLiteral("Set"),
                                     [this, i] { Command_SetCal_Click(i); });
         return b;
     };
 
-    auto *frame4 = new QGroupBox(QStringLiteral("Current Calibration Factors"), this);
-    frame4->setObjectName(QStringLiteral("Frame4"));
-    m_measured = lineEdit(QStringLiteral("Text_MeasuredCurrent"), frame4);
+    auto *frame4 = named(new QGroupBox(QStringLiteral("Current Calibration Factors"), this), "Frame4");
+    m_measured = named(new QLineEdit(frame4), "Text_MeasuredCurrent");
     auto *factorLayout = new QGridLayout(frame4);
     factorLayout->addWidget(new QLabel(QStringLiteral("Full Scale"), frame4), 0, 0);
     factorLayout->addWidget(new QLabel(QStringLiteral("Zero"), frame4), 0, 2);
@@ -89,8 +82,7 @@ Form_PowerCal::Form_PowerCal(InstrumentContext &context, Prompts &prompts, QWidg
     for (int column : {0, 2, 4})
         factorLayout->setColumnStretch(column, 1);
 
-    auto *frame3 = new QGroupBox(QStringLiteral("Phase Correction Factors"), this);
-    frame3->setObjectName(QStringLiteral("Frame3"));
+    auto *frame3 = named(new QGroupBox(QStringLiteral("Phase Correction Factors"), this), "Frame3");
     auto *phaseLayout = new QGridLayout(frame3);
     phaseLayout->addWidget(new QLabel(QStringLiteral("50Hz"), frame3), 0, 0);
     phaseLayout->addWidget(m_factors[2], 0, 1);
@@ -155,7 +147,7 @@ void Form_PowerCal::read_power_factors()
 
 void Form_PowerCal::Form_Load()
 {
-    centreOnScreen();
+    CenterForm(this);
     toModel();
     m_model.load();
 }

@@ -1,5 +1,7 @@
 #include "gui/procedures/Form_kVAmp.h"
 
+#include "gui/app/Main.h"
+#include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
 
 #include <QGridLayout>
@@ -9,38 +11,19 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-namespace {
-
-QLabel *label(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    return l;
-}
-
-QLineEdit *lineEdit(const QString &name, QWidget *parent)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    return edit;
-}
-
-} // namespace
-
 Form_kVAmp::Form_kVAmp(InstrumentContext &context, Prompts &prompts, QWidget *parent)
     : ProcedureWindow(QStringLiteral("kV Amplifier"), parent), m_model(InstrumentLink(context), prompts)
 {
-    auto *frame1 = new QGroupBox(QStringLiteral("kV Output"), this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
-    m_voltage = lineEdit(QStringLiteral("Text_V"), frame1);
-    m_frequency = lineEdit(QStringLiteral("Text_Hz"), frame1);
-    m_frequencyLabel = label(QStringLiteral("Label_Hz"), QStringLiteral("Frequency"), frame1);
+    auto *frame1 = named(new QGroupBox(QStringLiteral("kV Output"), this), "Frame1");
+    m_voltage = named(new QLineEdit(frame1), "Text_V");
+    m_frequency = named(new QLineEdit(frame1), "Text_Hz");
+    m_frequencyLabel = named(new QLabel(QStringLiteral("Frequency"), frame1), "Label_Hz");
     auto *output = new QGridLayout(frame1);
     output->addWidget(button(QStringLiteral("Command_DC"), QStringLiteral("DC"), &Form_kVAmp::Command_DC_Click), 0, 0);
     output->addWidget(button(QStringLiteral("Command2"), QStringLiteral("AC"), &Form_kVAmp::Command2_Click), 0, 1);
     output->addWidget(button(QStringLiteral("Command_Z"), QStringLiteral("Zero"), &Form_kVAmp::Command_Z_Click), 1, 0);
     output->addWidget(button(QStringLiteral("Command_FS"), QStringLiteral("Full Scale"), &Form_kVAmp::Command_FS_Click), 1, 1);
-    output->addWidget(label(QStringLiteral("Label1"), QStringLiteral("Voltage"), frame1), 2, 0);
+    output->addWidget(named(new QLabel(QStringLiteral("Voltage"), frame1), "Label1"), 2, 0);
     output->addWidget(m_voltage, 2, 1);
     output->addWidget(m_frequencyLabel, 3, 0);
     output->addWidget(m_frequency, 3, 1);
@@ -48,9 +31,9 @@ Form_kVAmp::Form_kVAmp(InstrumentContext &context, Prompts &prompts, QWidget *pa
     output->addWidget(button(QStringLiteral("Command_On"), QStringLiteral("Output On"), &Form_kVAmp::Command_On_Click), 5, 0);
     output->addWidget(button(QStringLiteral("Command_Off"), QStringLiteral("Output Off"), &Form_kVAmp::Command_Off_Click), 5, 1);
 
-    m_measured = lineEdit(QStringLiteral("Text_MeasuredV"), this);
+    m_measured = named(new QLineEdit(this), "Text_MeasuredV");
     auto *measurement = new QVBoxLayout;
-    measurement->addWidget(label(QStringLiteral("Label5"), QStringLiteral("Measured Voltage"), this));
+    measurement->addWidget(named(new QLabel(QStringLiteral("Measured Voltage"), this), "Label5"));
     measurement->addWidget(m_measured);
     measurement->addWidget(button(QStringLiteral("Command_CalcZero"), QStringLiteral("Calculate Zero Factor"),
                                   &Form_kVAmp::Command_CalcZero_Click));
@@ -58,12 +41,14 @@ Form_kVAmp::Form_kVAmp(InstrumentContext &context, Prompts &prompts, QWidget *pa
                                   &Form_kVAmp::Command1_Click));
     measurement->addStretch(1);
 
-    auto *frame4 = new QGroupBox(QStringLiteral("Calibration Factors"), this);
-    frame4->setObjectName(QStringLiteral("Frame4"));
+    auto *frame4 = named(new QGroupBox(QStringLiteral("Calibration Factors"), this), "Frame4");
     auto *factors = new QGridLayout(frame4);
     for (int i = 0; i < 2; ++i) {
-        m_factors[size_t(i)] = lineEdit(QStringLiteral("Text_Calfactor(%1)").arg(i), frame4);
-        factors->addWidget(label(QStringLiteral("Label%1").arg(3 + i), i == 0 ? QStringLiteral("Full Scale") : QStringLiteral("Zero"), frame4), i, 0);
+        m_factors[size_t(i)] = new QLineEdit(frame4);
+        m_factors[size_t(i)]->setObjectName(QStringLiteral("Text_Calfactor(%1)").arg(i));
+        factors->addWidget(i == 0 ? named(new QLabel(QStringLiteral("Full Scale"), frame4), "Label3")
+                                  : named(new QLabel(QStringLiteral("Zero"), frame4), "Label4"),
+                           i, 0);
         factors->addWidget(m_factors[size_t(i)], i, 1);
         factors->addWidget(button(QStringLiteral("Command_SetCal(%1)").arg(i), QStringLiteral("Set"),
                                   [this, i] { Command_SetCal_Click(i); }),
@@ -123,7 +108,7 @@ void Form_kVAmp::read_cal_factors()
 
 void Form_kVAmp::Form_Load()
 {
-    centreOnScreen();
+    CenterForm(this);
     m_model.load();
 }
 

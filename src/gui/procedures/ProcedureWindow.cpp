@@ -2,22 +2,11 @@
 
 #include <QEvent>
 #include <QPushButton>
-#include <QScreen>
 
 ProcedureWindow::ProcedureWindow(const QString &title, QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
-}
-
-void ProcedureWindow::centreOnScreen()
-{
-    const QScreen *s = screen();
-    if (!s)
-        return;
-    const QRect area = s->availableGeometry();
-    const QSize size = frameGeometry().size().isValid() ? frameGeometry().size() : sizeHint();
-    move(area.center() - QPoint(size.width() / 2, size.height() / 2));
 }
 
 QAbstractButton *ProcedureWindow::makeButton(const QString &name, const QString &caption)

@@ -23,8 +23,6 @@ protected:
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
 
-    /// Centres the window on the screen it is on.
-    void centreOnScreen();
     /// A push button named after its handler, running the window's handler when clicked.
     template <class Form>
     QAbstractButton *button(const QString &name, const QString &caption, void (Form::*handler)());
