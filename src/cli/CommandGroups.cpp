@@ -9,6 +9,7 @@ const QList<CliCommand> &commandTable()
         all += basicCommands();
         all += locateCommands();
         all += outputCommands();
+        all += measureCommands();
         all += clockCommands();
         all += historyCommands();
         return all;

@@ -13,6 +13,8 @@ QList<CliCommand> basicCommands();
 QList<CliCommand> locateCommands();
 /// output set, output on, output standby.
 QList<CliCommand> outputCommands();
+/// measure.
+QList<CliCommand> measureCommands();
 /// clock read, clock set.
 QList<CliCommand> clockCommands();
 /// history.

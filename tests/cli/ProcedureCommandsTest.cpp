@@ -145,4 +145,27 @@ TEST_F(CliProcedureCommands, OutputOnAndStandby)
     EXPECT_EQ(run({"output", "off"}).exitCode, 1);
 }
 
+TEST_F(CliProcedureCommands, MeasureSetsTheRangeReadsOnceAndPrintsBothForms)
+{
+    CliResult result = run({"measure", "DCI", "1e-7", "--model", "6400"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(commandsHeard(), QStringList({"CONF:CURRENT:DC 1.00E-07", "READ?"}));
+    EXPECT_EQ(result.out, "+1.000000E-07\n0.100u\n");
+
+    result = run({"measure", "res", "1000", "--model", "6400"});
+    EXPECT_EQ(commandsHeard(), QStringList({"CONF:RES 1000", "READ?"}));
+    EXPECT_EQ(result.out, "+1.000000E+03\n1.000k\n");
+
+    for (const QStringList &bad : {QStringList({"measure", "OHMS", "1"}), QStringList({"measure", "DCV", "ten"})}) {
+        result = run(bad);
+        EXPECT_EQ(result.exitCode, 1) << bad.join(' ').toStdString();
+        EXPECT_TRUE(commandsHeard().isEmpty());
+    }
+
+    sim.knobs().silent = true;
+    result = run({"measure", "DCV", "10"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(result.out.isEmpty());
+}
+
 } // namespace
