@@ -35,8 +35,9 @@ TEST(KvZeroFactor, FloorOfFactorMinusErrorScaledByModeDivisor)
     for (const auto &c : cases) {
         const Result r = zeroFactor(c.vn, c.vm, c.z, c.ac);
         EXPECT_EQ(r.check, c.check) << c.vn << " " << c.vm << " " << c.z;
-        if (c.check == Check::Ok)
+        if (c.check == Check::Ok) {
             EXPECT_EQ(r.factor, c.factor) << c.vn << " " << c.vm << " " << c.z;
+        }
     }
 }
 
@@ -61,8 +62,9 @@ TEST(KvFullScaleFactor, FloorOfNominalTimesFactorOverMeasured)
     for (const auto &c : cases) {
         const Result r = fullScaleFactor(c.vn, c.vm, c.f);
         EXPECT_EQ(r.check, c.check) << c.vn << " " << c.vm << " " << c.f;
-        if (c.check == Check::Ok)
+        if (c.check == Check::Ok) {
             EXPECT_EQ(r.factor, c.factor) << c.vn << " " << c.vm << " " << c.f;
+        }
     }
 }
 

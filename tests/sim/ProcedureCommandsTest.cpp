@@ -55,12 +55,12 @@ TEST_F(ProcedureCommands, HistoryListsEventsOldestFirstWithAtMostSixteenRangesAL
     int events = 0;
     for (const QByteArray &line : reply.mid(0, reply.size() - 1)) {
         EXPECT_FALSE(line.contains('*')) << line.constData();
-        if (line.startsWith("DATE "))
+        if (line.startsWith("DATE ")) {
             ++events;
-        else
+        } else {
             ASSERT_TRUE(line.startsWith("RANGE ")) << line.constData();
-        if (line.startsWith("RANGE "))
             EXPECT_LE(line.mid(6).split(',').size(), 16) << line.constData();
+        }
     }
     EXPECT_EQ(events, sim.memory().calibrationLog().events().size());
     EXPECT_EQ(reply.first(), "DATE 14/03/2023");
