@@ -200,41 +200,4 @@ TEST_F(KvAmplifierTest, FailedChecksShowTheirMessageAndChangeNothing)
     EXPECT_TRUE(s.commands().isEmpty());
 }
 
-TEST_F(KvAmplifierTest, RefusedFactorsAreReportedAndTheBoxesReRead)
-{
-    kv.setFactorText(0, "999999999");
-    const struct
-    {
-        const char *reply;
-        const char *message;
-    } cases[] = {{"*5\r", "Calibration Value out of range"}, {" *9\r", "Calibration Value not set"},
-                 {"TIMEOUT", "Calibration Value not set"}, {"  *0\r", nullptr}};
-    for (const auto &c : cases) {
-        s.dvm->sent.clear();
-        s.prompts.shown.clear();
-        s.replies.insert("P999999999", QString::fromLatin1(c.reply));
-        kv.setFactorText(0, "999999999");
-        kv.sendFactor(0);
-        if (c.message) {
-            EXPECT_EQ(s.prompts.texts(), QStringList({c.message}));
-            EXPECT_EQ(s.prompts.shown[0].title, "kV Calibration");
-            EXPECT_EQ(s.commands(), QStringList({"a1", "P999999999", "CAL:PRINT"}));
-            EXPECT_EQ(kv.factorText(0), "500000000");
-        } else {
-            EXPECT_TRUE(s.prompts.shown.isEmpty());
-            EXPECT_EQ(s.commands(), QStringList({"a1", "P999999999"}));
-        }
-    }
-}
-
-TEST_F(KvAmplifierTest, StoreAndAbortUseShortTimeouts)
-{
-    kv.store();
-    kv.abort();
-    EXPECT_EQ(s.commands(), QStringList({"a2", "a0", "CAL:PRINT"}));
-    EXPECT_EQ(s.dvm->sent[0].timeout, 3);
-    EXPECT_EQ(s.dvm->sent[1].timeout, 3);
-    EXPECT_EQ(s.dvm->sent[2].timeout, 10);
-}
-
 } // namespace

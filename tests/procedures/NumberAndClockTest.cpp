@@ -1,4 +1,3 @@
-#include "instrument/NumberFormat.h"
 #include "procedures/ClockCommand.h"
 #include "procedures/LeadingNumber.h"
 
@@ -32,40 +31,6 @@ TEST(Rounding, HalfwayGoesToTheEvenNeighbour)
     EXPECT_EQ(roundHalfEven(-3.5), -4);
     EXPECT_EQ(roundHalfEven(0.49), 0);
     EXPECT_EQ(roundHalfEven(0.51), 1);
-}
-
-TEST(Rounding, FloorGoesTowardsMinusInfinityButIgnoresBinaryNoise)
-{
-    EXPECT_EQ(floorOfDecimal(13157.89), 13157);
-    EXPECT_EQ(floorOfDecimal(-13157.89), -13158);
-    EXPECT_EQ(floorOfDecimal(499500499.50), 499500499);
-    // 1000 - 999.9 is a hair above 0.1 in binary; the result is still the whole number.
-    EXPECT_EQ(floorOfDecimal(0 - (1000 - 999.9) * 1000000 / 50), -2000);
-    EXPECT_EQ(floorOfDecimal(-0.000001 * 10), -1);
-}
-
-TEST(Rounding, IntegerTextIsPlain)
-{
-    EXPECT_EQ(integerText(499500499), "499500499");
-    EXPECT_EQ(integerText(-13158), "-13158");
-    EXPECT_EQ(integerText(-0.0), "0");
-    EXPECT_EQ(integerText(1e12), "1000000000000");
-}
-
-TEST(CommandText, LineBreaksAreTakenOut)
-{
-    EXPECT_EQ(commandText("10V\r\nS0"), "10VS0");
-    EXPECT_EQ(commandText(" 1.5 \n"), " 1.5 ");
-}
-
-TEST(GeneralNumberForm, CurrentsAndFrequenciesAsThePowerCommandsSendThem)
-{
-    EXPECT_EQ(formatGeneralNumber(0.0001), "0.0001");
-    EXPECT_EQ(formatGeneralNumber(0.00003), "0.00003");
-    EXPECT_EQ(formatGeneralNumber(2), "2");
-    EXPECT_EQ(formatGeneralNumber(20), "20");
-    EXPECT_EQ(formatGeneralNumber(45.5), "45.5");
-    EXPECT_EQ(formatGeneralNumber(1.5e3), "1500");
 }
 
 TEST(ClockCommand, TenDigitsDayMonthYearHourMinuteZeroPadded)

@@ -94,6 +94,10 @@ TEST_F(FromMainWindow, PowerCalibrationStoresAFactorThatTheHistoryThenShows)
     control(*power, "Command_CalStore")->click();
     EXPECT_EQ(sim.memory().output().power[0][1], 17);
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.texts().join('|').toStdString();
+    // A factor outside what the calibrator takes is reported.
+    typeInto(*power, "Text_Calfactor(1)", "99999");
+    control(*power, "Command_SetCal(1)")->click();
+    EXPECT_EQ(prompts.texts(), QStringList({"Cal Factor Out Of Range"}));
 
     auto *history = openFrom<Form_CalHistory>("Command_ViewCalHistory");
     ASSERT_NE(history, nullptr);

@@ -73,14 +73,12 @@ TEST_F(OutputWindow, DisplayFollowsOnlyASingleSuccessLine)
     EXPECT_EQ(form.displayReply(), "  10.0000 V STBY\r*0\r");
     EXPECT_TRUE(text(form, "Label_CalibratorDisplay").startsWith("10.0000 V STBY"));
 
-    for (const char *refusal : {"*0\rsecond\r", "*5\r", "TIMEOUT"}) {
-        dvm->sent.clear();
-        replies.insert("o20V", refusal);
-        type(form, "Text_SetOutput", "20V");
-        click(form, "Command_SetOutput");
-        EXPECT_EQ(commands(), QStringList({"o20V"})) << refusal;
-        EXPECT_TRUE(text(form, "Label_CalibratorDisplay").startsWith("10.0000 V")) << refusal;
-    }
+    dvm->sent.clear();
+    replies.insert("o20V", "*0\rsecond\r");
+    type(form, "Text_SetOutput", "20V");
+    click(form, "Command_SetOutput");
+    EXPECT_EQ(commands(), QStringList({"o20V"}));
+    EXPECT_TRUE(text(form, "Label_CalibratorDisplay").startsWith("10.0000 V"));
     EXPECT_TRUE(prompts.shown.isEmpty());
 
     dvm->sent.clear();
