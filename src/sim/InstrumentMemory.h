@@ -75,6 +75,8 @@ public:
     /// Copies the active set over the backup set, and back.
     void backupToSecondary() { m_backup = m_active; }
     void restoreFromSecondary() { m_active = m_backup; }
+    /// Sets every active factor to zero; the backup set keeps its values.
+    void clearFactors();
 
     // --- calibration history ---
     /// Notes that a range's factors were changed; the write session becomes a history event,

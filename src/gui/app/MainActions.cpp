@@ -1,6 +1,7 @@
 #include "gui/app/MainActions.h"
 
 #include "gui/app/WindowOpeners.h"
+#include "gui/caldata/FormCalFactors.h"
 #include "gui/procedures/FormDate.h"
 #include "gui/procedures/Form_AdapterSetup.h"
 #include "gui/procedures/Form_CalHistory.h"
@@ -13,6 +14,7 @@
 static MainActions buildStandardActions()
 {
     MainActions actions;
+    actions.add(MainAction::CalibrationFactors, openModelessWithStatus<FormCalFactors>);
     actions.add(MainAction::SetOutput, openModeless<Form_CalibratorOutput>);
     actions.add(MainAction::PowerCalibration, openModeless<Form_PowerCal>);
     actions.add(MainAction::KVAmplifier, openModeless<Form_kVAmp>);
