@@ -76,9 +76,11 @@ TEST_F(ProcedureCommands, AWriteSessionThatChangedFactorsBecomesAnEventWhenSetup
     EXPECT_EQ(sim.memory().calibrationLog().events().size(), before);
 
     ask("CALIBRATE:PASSWORD 7715");
-    sim.memory().recordCalibration(21);
-    sim.memory().recordCalibration(3);
-    sim.memory().recordCalibration(21);
+    const qint32 unchanged = sim.memory().factors(5).at(0);
+    ASSERT_EQ(ask("CALIBRATION:SETCAL 0,21," + QByteArray::number(sim.memory().factors(21).at(0) + 1)), "*0\r\n");
+    ASSERT_EQ(ask("CALIBRATION:SETCAL 2,3,77"), "*0\r\n");
+    ASSERT_EQ(ask("CALIBRATION:SETCAL 1,21,-5"), "*0\r\n");
+    ASSERT_EQ(ask("CALIBRATION:SETCAL 0,5," + QByteArray::number(unchanged)), "*0\r\n") << "written again, not changed";
     ask("CAL:PASSWORD 0");
     ASSERT_EQ(sim.memory().calibrationLog().events().size(), before + 1);
     const QList<QByteArray> reply = lines("CALIBRATION:HISTORY");
