@@ -10,6 +10,10 @@ const QList<CliCommand> &commandTable()
         all += locateCommands();
         all += calCommands();
         all += gpibCommands();
+        all += outputCommands();
+        all += measureCommands();
+        all += clockCommands();
+        all += historyCommands();
         return all;
     }();
     return table;

@@ -15,6 +15,14 @@ QList<CliCommand> locateCommands();
 QList<CliCommand> calCommands();
 /// gpib find, gpib move.
 QList<CliCommand> gpibCommands();
+/// output set, output on, output standby.
+QList<CliCommand> outputCommands();
+/// measure.
+QList<CliCommand> measureCommands();
+/// clock read, clock set.
+QList<CliCommand> clockCommands();
+/// history.
+QList<CliCommand> historyCommands();
 
 /// Every command of the tool, in the order the usage text lists them.
 const QList<CliCommand> &commandTable();
