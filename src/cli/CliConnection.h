@@ -6,6 +6,7 @@
 class CommandLine;
 class InstrumentContext;
 class PtyFront;
+class SimGpibBus;
 class SimUsbBridge;
 class VirtualCalibrator;
 
@@ -14,6 +15,9 @@ class VirtualCalibrator;
  * where the saved settings say; with --simulate it first starts a virtual calibrator on a
  * pseudo-terminal and reaches it over RS-232 exactly as it would a real one. The same calibrator
  * also stands behind a simulated USB bridge, so "--simulate --usb QVSIM001" reaches it over USB.
+ *
+ * With --simulate and --gpib ADDRESS the virtual calibrator listens at that address on a
+ * simulated GPIB bus instead, reached through the GPIB route.
  *
  * Lives for one run of the tool. A simulated run uses a settings store of its own, so a real
  * installation's settings are never read or written by it; the store in use before is restored
@@ -48,6 +52,7 @@ private:
     void useUsb(const QString &serialNumber, const QString &name);
     int useSavedSettings(QString *error);
     int startSimulator(QString *error);
+    void startSimulatedGpib(int address);
 
     InstrumentContext &m_context;
     QString m_description;
@@ -55,5 +60,6 @@ private:
     bool m_scopeChanged = false;
     std::unique_ptr<VirtualCalibrator> m_calibrator;
     std::unique_ptr<PtyFront> m_front;
+    std::shared_ptr<SimGpibBus> m_gpibBus;
     std::shared_ptr<SimUsbBridge> m_usbBridge;
 };

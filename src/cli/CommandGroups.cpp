@@ -8,6 +8,12 @@ const QList<CliCommand> &commandTable()
         QList<CliCommand> all;
         all += basicCommands();
         all += locateCommands();
+        all += calCommands();
+        all += gpibCommands();
+        all += outputCommands();
+        all += measureCommands();
+        all += clockCommands();
+        all += historyCommands();
         all += usbCommands();
         return all;
     }();

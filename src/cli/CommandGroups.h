@@ -11,6 +11,18 @@
 QList<CliCommand> basicCommands();
 /// locate.
 QList<CliCommand> locateCommands();
+/// cal read, cal write, cal backup, cal restore, cal clear.
+QList<CliCommand> calCommands();
+/// gpib find, gpib move.
+QList<CliCommand> gpibCommands();
+/// output set, output on, output standby.
+QList<CliCommand> outputCommands();
+/// measure.
+QList<CliCommand> measureCommands();
+/// clock read, clock set.
+QList<CliCommand> clockCommands();
+/// history.
+QList<CliCommand> historyCommands();
 
 /// usb list, usb select.
 QList<CliCommand> usbCommands();

@@ -1,5 +1,6 @@
 #include "locate/SerialSearch.h"
 
+#include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
 #include "instrument/InstrumentContext.h"
 #include "instrument/InterfaceType.h"
@@ -14,22 +15,6 @@
 #include <QScopeGuard>
 #include <memory>
 #include <vector>
-
-namespace {
-
-// The instrument's blanks are spaces; a CR at the end of a reply is not a blank and stays.
-QString trimBlanks(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start) == QLatin1Char(' '))
-        ++start;
-    while (end > start && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(start, end - start);
-}
-
-} // namespace
 
 SerialSearch::SerialSearch(InstrumentContext &context, QObject *parent)
     : QObject(parent), m_context(context)

@@ -1,5 +1,6 @@
 #include "sim/InstrumentMemory.h"
 
+#include "platform/Clock.h"
 #include "sim/RangeLayout.h"
 
 QStringList InstrumentMemory::knownModels()
@@ -25,6 +26,12 @@ void InstrumentMemory::leaveSetupMode()
 {
     m_systemUnlocked = false;
     m_calibrationUnlocked = false;
+    closeCalibrationSession();
+}
+
+void InstrumentMemory::closeCalibrationSession()
+{
+    m_calibrationLog.closeSession(clockAt(systemClock().currentDateTime()).date());
 }
 
 QList<qint32> InstrumentMemory::factors(int range) const
@@ -50,6 +57,12 @@ bool InstrumentMemory::setFactor(int range, int index, qint32 value)
         return false;
     set[index] = value;
     return true;
+}
+
+void InstrumentMemory::clearFactors()
+{
+    for (QList<qint32> &set : m_active)
+        set.fill(0);
 }
 
 QList<qint32> InstrumentMemory::initialFactors(int range)

@@ -3,13 +3,16 @@
 #include "instrument/InstrumentContext.h"
 #include "sim/PtyFront.h"
 #include "sim/VirtualCalibrator.h"
+#include "sim/gpib/SimGpibBus.h"
 #include "sim/usb/SimUsbBridge.h"
 
 SimulatedCalibrator::SimulatedCalibrator(const QString &model, QObject *parent)
     : QObject(parent),
       m_calibrator(new VirtualCalibrator(model, this)),
-      m_front(new PtyFront(*m_calibrator, m_calibrator))
+      m_front(new PtyFront(*m_calibrator, m_calibrator)),
+      m_gpibBus(std::make_shared<SimGpibBus>())
 {
+    m_gpibBus->attach(*m_calibrator, kGpibAddress);
 }
 
 SimulatedCalibrator::~SimulatedCalibrator() = default;
@@ -20,6 +23,7 @@ bool SimulatedCalibrator::start(InstrumentContext &context)
         return false;
     context.portTable().bind(kPortNumber, m_front->devicePath());
     context.portTable().setExplicitOnly(true);
+    context.gpib().setBus(m_gpibBus);
     // The same calibrator stands behind a simulated USB bridge, and no real bridge is listed.
     auto usb = std::make_shared<SimUsbBridge>();
     usb->addDevice(SimUsbBridge::kBuiltInDescription, SimUsbBridge::kBuiltInSerialNumber, m_calibrator);

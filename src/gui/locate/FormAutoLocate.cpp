@@ -1,5 +1,7 @@
 #include "gui/locate/FormAutoLocate.h"
 
+#include "gui/common/Named.h"
+
 #include "gui/app/Main.h"
 #include "instrument/InstrumentContext.h"
 #include "locate/SerialSearch.h"
@@ -37,13 +39,6 @@ QString shownText(QString text)
     while (text.endsWith(QLatin1Char('\n')))
         text.chop(1);
     return text;
-}
-
-template<typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
 }
 
 } // namespace

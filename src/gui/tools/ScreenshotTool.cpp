@@ -1,13 +1,22 @@
 // Renders every window of the program, running on the built-in virtual calibrator, into PNG
 // files: calsetup-screenshots [OUTPUT_FOLDER] (default docs/screenshots). Runs on the offscreen
 // platform unless told otherwise, with settings in a temporary folder of its own.
+#include "caldata/CalFactorTable.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/FormProgress.h"
 #include "gui/app/Main.h"
 #include "gui/app/SimulatedCalibrator.h"
 #include "gui/app/StartForm.h"
+#include "gui/caldata/FormCalFactors.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/locate/FormOptions.h"
+#include "gui/procedures/FormDate.h"
+#include "gui/procedures/Form_AdapterSetup.h"
+#include "gui/procedures/Form_CalHistory.h"
+#include "gui/procedures/Form_CalibratorOutput.h"
+#include "gui/procedures/Form_OutputCorrection.h"
+#include "gui/procedures/Form_PowerCal.h"
+#include "gui/procedures/Form_kVAmp.h"
 #include "gui/locate/Form_USBLocator.h"
 #include "instrument/InstrumentContext.h"
 #include "sim/VirtualCalibrator.h"
@@ -17,6 +26,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyleFactory>
@@ -101,6 +111,31 @@ const Shot kShots[] = {
      }},
     {"options.png",
      [](Gallery &g) -> QWidget * { return new FormOptions(g.context, g.prompts, &g.main); }},
+    {"calibration-factors.png",
+     [](Gallery &g) -> QWidget * {
+         auto *factors = new FormCalFactors(g.context, g.prompts, {}, &g.main);
+         factors->Command_LoadAllCalFactors_Click();
+         // One edited cell, light blue until it is written.
+         factors->table().commit(2, 1, QStringLiteral("1700"));
+         return factors;
+     }},
+    {"date-and-time.png", [](Gallery &g) -> QWidget * { return new FormDate(g.context, g.prompts, &g.main); }},
+    {"calibration-history.png",
+     [](Gallery &g) -> QWidget * { return new Form_CalHistory(g.context, g.prompts, &g.main); }},
+    {"power-calibration.png",
+     [](Gallery &g) -> QWidget * { return new Form_PowerCal(g.context, g.prompts, &g.main); }},
+    {"kv-amplifier.png", [](Gallery &g) -> QWidget * { return new Form_kVAmp(g.context, g.prompts, &g.main); }},
+    {"output-correction.png",
+     [](Gallery &g) -> QWidget * { return new Form_OutputCorrection(g.context, g.prompts, &g.main); }},
+    {"calibrator-output.png",
+     [](Gallery &g) -> QWidget * {
+         auto *output = new Form_CalibratorOutput(g.context, g.prompts, &g.main);
+         output->findChild<QLineEdit *>(QStringLiteral("Text_SetOutput"))->setText(QStringLiteral("10V"));
+         output->Command_SetOutput_Click();
+         return output;
+     }},
+    {"adapter-setup.png",
+     [](Gallery &g) -> QWidget * { return new Form_AdapterSetup(g.context, g.prompts, &g.main); }},
     {"usb-locator.png",
      [](Gallery &g) -> QWidget * {
          auto *usb = new Form_USBLocator(g.context, g.prompts, &g.main);
