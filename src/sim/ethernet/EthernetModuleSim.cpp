@@ -231,6 +231,7 @@ void EthernetModuleSim::readData()
         m_dataPeer = datagram.senderAddress();
         m_dataPeerPort = quint16(datagram.senderPort());
         for (const QByteArray &line : m_lines.feed(datagram.data())) {
+            dataHeard.append(line);
             m_delivery.deliver(m_calibrator.handleLine(line));
             if (!m_dataSocket)
                 return;

@@ -74,6 +74,8 @@ public:
 
     /// Every module command heard, in order (tests check the exact sequence).
     QList<QByteArray> heard;
+    /// Every instrument command line heard on the data port, in order.
+    QList<QByteArray> dataHeard;
 
     /// Answers one module-protocol datagram that came from `from` (directly or fanned out by the
     /// discovery target).
