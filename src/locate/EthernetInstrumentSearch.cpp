@@ -47,7 +47,6 @@ bool EthernetInstrumentSearch::run(const std::function<void(const QString &)> &a
     for (const EthernetModuleRecord &module : modules) {
         if (!module.hasAddress() || !isOurModule(module.OwnerName, module.DeviceName))
             continue;
-        m_context.ethernetDevice = module;
         transport.device = module;
         // The command carries its own CR and the transport adds one more: the instrument sees an
         // empty line after the question, which it ignores.
@@ -58,6 +57,7 @@ bool EthernetInstrumentSearch::run(const std::function<void(const QString &)> &a
             addDetail(QStringLiteral("No Reply from Ethernet  ") + ip);
             continue;
         }
+        m_context.ethernetDevice = module;
         SaveEthernetSettings(module);
         if (IDVM *dvm = m_context.dvm()) {
             dvm->SetInterfaceType(InterfaceEthernet);

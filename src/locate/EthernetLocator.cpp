@@ -79,13 +79,11 @@ bool EthernetLocator::findModules(bool selectLoneModule)
         EthernetModuleRecord &module = link.modules[i];
         if (!module.hasAddress())
             continue;
-        // Each module in turn becomes the one in use while its instrument is asked who it is;
-        // after the refresh the last one listed stays in use until one is chosen.
-        m_context.ethernetDevice = module;
+        // The instrument behind each module is asked who it is. The module in use stays the one
+        // the "Active Module" frame shows until another is chosen.
         transport.device = module;
         const QString reply = transport.sendString(QStringLiteral("*IDN?"), true, kIdentifyTimeoutSeconds, 0);
         module.IdentReply = EthernetModuleRecord::fixedLength(withoutLineEnds(reply), EthernetModuleRecord::kReplyLength);
-        m_context.ethernetDevice.IdentReply = module.IdentReply;
 
         Row row;
         row.moduleIndex = i;
