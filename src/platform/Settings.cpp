@@ -47,6 +47,12 @@ struct Store
         }
         return {};
     }
+    /// Removes the key under every spelling it is stored with.
+    void removeAllSpellings(const QString &key)
+    {
+        for (QString spelling = storedSpelling(key); !spelling.isEmpty(); spelling = storedSpelling(key))
+            settings.remove(spelling);
+    }
     QSettings settings;
 };
 
@@ -112,12 +118,7 @@ bool Settings::contains(const QString &key)
 bool Settings::setValue(const QString &key, const QString &value)
 {
     Store store;
-    for (;;) {
-        const QString spelling = store.storedSpelling(key);
-        if (spelling.isEmpty())
-            break;
-        store.settings.remove(spelling);
-    }
+    store.removeAllSpellings(key);
     store.settings.setValue(key, value);
     store.settings.sync();
     return store.settings.status() == QSettings::NoError;
@@ -126,11 +127,6 @@ bool Settings::setValue(const QString &key, const QString &value)
 void Settings::remove(const QString &key)
 {
     Store store;
-    for (;;) {
-        const QString spelling = store.storedSpelling(key);
-        if (spelling.isEmpty())
-            break;
-        store.settings.remove(spelling);
-    }
+    store.removeAllSpellings(key);
     store.settings.sync();
 }

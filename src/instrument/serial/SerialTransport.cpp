@@ -85,6 +85,8 @@ QString SerialTransport::sendString(SerialPortControl *port, const QString &comm
 
     if (!port->isOpen()) {
         if (port->open()) {
+            // A lone CR makes the instrument drop any partial line it holds.
+            qCDebug(lcInstrument).noquote() << "send" << visibleWireText(QByteArrayLiteral("\r"));
             port->write(QByteArrayLiteral("\r"));
             clock.pause(kOpenSettleMs);
         }
