@@ -7,6 +7,7 @@ const QList<CliCommand> &commandTable()
     static const QList<CliCommand> table = [] {
         QList<CliCommand> all;
         all += basicCommands();
+        all += ethernetCommands();
         return all;
     }();
     return table;
