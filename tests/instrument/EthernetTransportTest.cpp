@@ -2,6 +2,7 @@
 #include "fixtures/UdpPeer.h"
 #include "instrument/Reply.h"
 #include "instrument/TransportState.h"
+#include "instrument/ethernet/EthernetModuleLink.h"
 #include "instrument/ethernet/EthernetTransport.h"
 
 #include <gtest/gtest.h>
@@ -180,6 +181,32 @@ TEST_F(EthernetTransportTest, ZeroTimeoutGivesTimeoutAtOnce)
 {
     module.setResponder([](const QByteArray &) { return QList<QByteArray>{"*0\r"}; });
     EXPECT_EQ(send("T", true, 0, 1), Reply::Timeout);
+}
+
+} // namespace
+
+namespace {
+
+// The suite runs with CALSETUP_LOOPBACK_ONLY: even the default broadcast target is refused, so a
+// test that forgets to point discovery at loopback sends nothing off this computer.
+TEST(EthernetNetworkSafety, TestsReachLoopbackOnly)
+{
+    ScopedFakeClock fake;
+    ASSERT_TRUE(qEnvironmentVariableIsSet("CALSETUP_LOOPBACK_ONLY"));
+    EthernetModuleLink link;
+    link.setTargetOverride(EthernetDiscoveryTarget::parse(QStringLiteral("255.255.255.255:32767")));
+    EXPECT_FALSE(link.FindEthernetModules());
+    EXPECT_EQ(fake.clock.nowMs(), 0); // refused, not waited for
+    link.selectedModuleMac = QStringLiteral("02-00-00-00-00-01");
+    EXPECT_EQ(link.ModuleCommand(QStringLiteral("L")), "");
+    EXPECT_FALSE(link.lastCommandAnswered());
+
+    TransportState state;
+    EthernetTransport transport(state);
+    transport.device.IP = QStringLiteral("192.0.2.7");
+    transport.device.Port = 10001;
+    EXPECT_EQ(transport.sendString(QStringLiteral("*IDN?"), true, 2, 0), "");
+    EXPECT_EQ(state.lastOutcome, ExchangeOutcome::NoInterface);
 }
 
 } // namespace

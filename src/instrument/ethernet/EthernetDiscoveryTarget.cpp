@@ -28,3 +28,9 @@ std::optional<EthernetDiscoveryTarget> EthernetDiscoveryTarget::fromSettings()
 {
     return parse(Settings::value(SettingsKey::EthernetDiscovery));
 }
+
+bool EthernetDiscoveryTarget::mayReach(const QHostAddress &address)
+{
+    static const bool loopbackOnly = qEnvironmentVariableIsSet("CALSETUP_LOOPBACK_ONLY");
+    return !loopbackOnly || address.isLoopback();
+}

@@ -24,5 +24,10 @@ struct EthernetDiscoveryTarget
     /// The target the setting names; nothing when the setting is not usable.
     static std::optional<EthernetDiscoveryTarget> fromSettings();
 
+    /// Whether datagrams may go to this address. With the environment variable
+    /// CALSETUP_LOOPBACK_ONLY set (the test suite sets it) only loopback addresses may be reached,
+    /// so no test can broadcast on a real network by mistake.
+    static bool mayReach(const QHostAddress &address);
+
     QString toString() const { return address.toString() + QLatin1Char(':') + QString::number(port); }
 };

@@ -74,6 +74,10 @@ bool EthernetModuleLink::ensureSocket()
 
 bool EthernetModuleLink::send(const QByteArray &datagram, const EthernetDiscoveryTarget &to)
 {
+    if (!EthernetDiscoveryTarget::mayReach(to.address)) {
+        qCWarning(lcInstrument) << "not sending to" << to.toString() << ": only loopback addresses may be reached";
+        return false;
+    }
     qCDebug(lcInstrument).noquote() << "module send" << to.toString() << visibleWireText(datagram);
     const qint64 written = m_socket->writeDatagram(datagram, to.address, to.port);
     systemClock().noteSent();

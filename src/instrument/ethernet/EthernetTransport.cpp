@@ -2,6 +2,7 @@
 
 #include "instrument/Logging.h"
 #include "instrument/TransportState.h"
+#include "instrument/ethernet/EthernetDiscoveryTarget.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
 #include "platform/Clock.h"
 
@@ -93,7 +94,8 @@ QString EthernetTransport::sendString(const QString &command, bool waitForAck, i
     }
     const QString ip = device.ipText();
     const QHostAddress host(ip);
-    if (ip.isEmpty() || device.Port < 1 || device.Port > 65535 || host.isNull()) {
+    if (ip.isEmpty() || device.Port < 1 || device.Port > 65535 || host.isNull()
+        || !EthernetDiscoveryTarget::mayReach(host)) {
         m_state.lastOutcome = ExchangeOutcome::NoInterface;
         return {};
     }
