@@ -7,6 +7,8 @@ const QList<CliCommand> &commandTable()
     static const QList<CliCommand> table = [] {
         QList<CliCommand> all;
         all += basicCommands();
+        all += locateCommands();
+        all += calCommands();
         all += ethernetCommands();
         return all;
     }();

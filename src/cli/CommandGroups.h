@@ -9,6 +9,10 @@
 
 /// identify, info, send.
 QList<CliCommand> basicCommands();
+/// locate.
+QList<CliCommand> locateCommands();
+/// cal read, cal write, cal backup, cal restore, cal clear.
+QList<CliCommand> calCommands();
 /// ethernet find, select, init, set-ip, dhcp, reboot.
 QList<CliCommand> ethernetCommands();
 

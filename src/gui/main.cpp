@@ -1,19 +1,20 @@
 // The windowed program. With --simulate it runs on a virtual calibrator built into the process,
 // reached through a pseudo-terminal exactly as a real instrument on a serial port.
-#include "instrument/IDVM.h"
+#include "gui/app/FormMain.h"
+#include "gui/app/Main.h"
+#include "gui/app/SimulatedCalibrator.h"
+#include "gui/common/QtPrompts.h"
 #include "instrument/InstrumentContext.h"
-#include "instrument/InterfaceType.h"
-#include "instrument/serial/SerialPortControl.h"
 #include "platform/Settings.h"
-#include "sim/PtyFront.h"
-#include "sim/VirtualCalibrator.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QLabel>
-#include <QMainWindow>
-#include <QMessageBox>
-#include <QVBoxLayout>
+
+namespace {
+// The program ends this way when no calibrator answers at start-up or the simulation cannot start.
+constexpr int kExitNotFound = 3;
+constexpr int kExitCannotStart = 2;
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -29,40 +30,24 @@ int main(int argc, char **argv)
     parser.addOption(simulate);
     parser.process(app);
 
+    QtPrompts prompts;
     InstrumentContext context;
-    VirtualCalibrator *calibrator = nullptr;
     QString title = Settings::applicationTitle();
     if (parser.isSet(simulate)) {
+        // A simulated session keeps its settings apart, so it never overwrites a real installation's.
         Settings::setScope(Settings::applicationTitle() + QStringLiteral(" (simulated)"));
-        calibrator = new VirtualCalibrator(QStringLiteral("5241"), &app);
-        auto *front = new PtyFront(*calibrator, calibrator);
-        if (!front->open()) {
-            QMessageBox::critical(nullptr, title, QStringLiteral("The virtual calibrator could not start: ")
-                                                      + front->errorString());
-            return 2;
+        auto *simulator = new SimulatedCalibrator(QStringLiteral("5241"), &app);
+        if (!simulator->start(context)) {
+            prompts.critical(QStringLiteral("The virtual calibrator could not start: ") + simulator->errorString(),
+                             title);
+            return kExitCannotStart;
         }
-        context.portTable().bind(1, front->devicePath());
         title += QStringLiteral(" - simulated calibrator");
     }
 
-    context.setDvm(CreateDVM(Settings::value(SettingsKey::DVM1), context));
-    context.dvm1Comm()->setPortNumber(parser.isSet(simulate) ? 1 : Settings::intValue(SettingsKey::CommPort));
-    context.dvm()->SetCommControl(context.dvm1Comm());
-    context.dvm()->SetInterfaceType(InterfaceRS232);
-
-    QMainWindow window;
-    window.setWindowTitle(title);
-    auto *central = new QWidget(&window);
-    auto *layout = new QVBoxLayout(central);
-    auto *identity = new QLabel(central);
-    identity->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(new QLabel(context.dvm()->GetDescription(), central));
-    layout->addWidget(identity);
-    window.setCentralWidget(central);
-    window.resize(480, 200);
-    window.show();
-
-    const QString id = context.dvm()->Identify().trimmed();
-    identity->setText(context.dvm()->CheckIdentity(id) ? id : QStringLiteral("Calibrator Not Found"));
+    std::unique_ptr<FormMain> window = Main(context, prompts, title);
+    if (!window)
+        return kExitNotFound;
+    QObject::connect(window.get(), &FormMain::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     return app.exec();
 }

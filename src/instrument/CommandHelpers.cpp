@@ -4,8 +4,6 @@
 #include "instrument/Reply.h"
 #include "platform/Clock.h"
 
-namespace {
-
 QString trimBlanks(const QString &text)
 {
     qsizetype start = 0;
@@ -16,6 +14,8 @@ QString trimBlanks(const QString &text)
         --end;
     return text.mid(start, end - start);
 }
+
+namespace {
 
 QString unifyLineEnds(const QString &text)
 {

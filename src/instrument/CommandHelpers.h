@@ -20,6 +20,9 @@ bool SendCalibratePassword(IDVM &dvm);
 /// The exit step that leaves setup mode ("CAL:PASSWORD "); true on "*0".
 bool SendCalPassword(IDVM &dvm);
 
+/// Removes the instrument's blanks (spaces only; tabs, CR and LF are text) from both ends.
+QString trimBlanks(const QString &text);
+
 /// Cuts a reply into lines: CR LF, lone LF and lone CR each end a line; lines are trimmed of
 /// blanks; a last piece without a line end is kept untrimmed. Never empty: "" gives {""}.
 QStringList SplitLines(const QString &text);

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kIdentifyTimeoutSeconds = 2;
 constexpr int kReadTimeoutSeconds = 20;
 constexpr int kGpibReadTimeoutSeconds = 35;
 constexpr int kSetRangeTimeoutSeconds = 10;
@@ -125,9 +124,13 @@ bool InstrumentDriver::CheckIdentity(const QString &id)
 
 QString InstrumentDriver::Identify()
 {
-    const QString reply = SendToInterface(QStringLiteral("*IDN?"), true, kIdentifyTimeoutSeconds, 0);
+    return identificationFrom(SendToInterface(kIdentifyCommand, true, kIdentifyTimeoutSeconds, 0));
+}
+
+QString InstrumentDriver::identificationFrom(const QString &reply)
+{
     // An echo of the question is no answer.
-    if (reply.contains(QLatin1String("*IDN?")))
+    if (reply.contains(kIdentifyCommand))
         return {};
     return reply;
 }

@@ -42,6 +42,12 @@ public:
     /// The command SetRange sends for a function and value ("" when it sends none).
     static QString rangeCommand(const QString &Fn, double Value);
 
+    /// The identification query and the time Identify waits for its answer.
+    static inline const QString kIdentifyCommand = QStringLiteral("*IDN?");
+    static constexpr int kIdentifyTimeoutSeconds = 2;
+    /// What Identify makes of a reply: an echo of the question is no answer ("").
+    static QString identificationFrom(const QString &reply);
+
 private:
     QString SendToInterface(const QString &Commandstring, bool WaitForAck, int timeout,
                             int PacketEndCondition);

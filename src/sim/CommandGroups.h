@@ -9,7 +9,7 @@ class CommandInterpreter;
 void registerSystemCommands(CommandInterpreter &interpreter);
 /// The meter side: "CONF:..." and the PRT and thermocouple range commands, "READ?".
 void registerMeasurementCommands(CommandInterpreter &interpreter);
-/// Calibration factors: "CAL:PRINT".
+/// Calibration factors: "CAL:PRINT", "CALIBRATION:SETCAL", "CB", "CR", "CC".
 void registerCalFactorCommands(CommandInterpreter &interpreter);
 
 /// Every group the virtual calibrator answers.

@@ -52,6 +52,12 @@ bool InstrumentMemory::setFactor(int range, int index, qint32 value)
     return true;
 }
 
+void InstrumentMemory::clearFactors()
+{
+    for (QList<qint32> &set : m_active)
+        set.fill(0);
+}
+
 QList<qint32> InstrumentMemory::initialFactors(int range)
 {
     // A freshly adjusted instrument: gain trims of a few thousand counts either way, small zero

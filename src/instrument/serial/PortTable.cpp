@@ -47,6 +47,8 @@ void PortTable::ensureLoaded() const
         return;
     m_loaded = true;
     m_bindings = m_explicit;
+    if (m_explicitOnly)
+        return;
 #ifdef Q_OS_WIN
     for (int n = kFirstPort; n <= kLastPort; ++n) {
         if (!m_bindings.contains(n))
@@ -112,6 +114,12 @@ void PortTable::bind(int portNumber, const QString &devicePath)
             ++it;
     }
     m_explicit.insert(portNumber, devicePath);
+    refresh();
+}
+
+void PortTable::setExplicitOnly(bool only)
+{
+    m_explicitOnly = only;
     refresh();
 }
 

@@ -33,6 +33,10 @@ public:
     void bind(int portNumber, const QString &devicePath);
     /// Binds a device to its existing number, or to the lowest free one; returns the number (0 if full).
     int bindDevice(const QString &devicePath);
+    /// With true only the explicit bindings are listed, no stored or system ports: the simulated
+    /// mode must not send to real instruments.
+    void setExplicitOnly(bool only);
+
     /// Stores the number's present binding in the settings.
     bool remember(int portNumber) const;
 
@@ -43,6 +47,7 @@ private:
     void ensureLoaded() const;
 
     mutable bool m_loaded = false;
+    bool m_explicitOnly = false;
     mutable QMap<int, QString> m_bindings;
     QMap<int, QString> m_explicit;
 };

@@ -58,13 +58,21 @@ QString SerialTransport::readLine(SerialPortControl *port, int timeoutMs, const 
         if (m_state.abortComms)
             return {};
     }
-    const qsizetype cr = m_buffer.indexOf('\r');
+    QString line;
+    takeLine(m_buffer, line);
+    return line;
+}
+
+bool SerialTransport::takeLine(QByteArray &buffer, QString &line)
+{
+    const qsizetype cr = buffer.indexOf('\r');
     if (cr < 0)
-        return {};
-    QByteArray line = trimBlanks(m_buffer.left(cr + 1));
-    m_buffer.remove(0, cr + 1);
-    line.replace('\r', QByteArray()).replace('\n', QByteArray());
-    return QString::fromLatin1(line);
+        return false;
+    QByteArray text = trimBlanks(buffer.left(cr + 1));
+    buffer.remove(0, cr + 1);
+    text.replace('\r', QByteArray()).replace('\n', QByteArray());
+    line = QString::fromLatin1(text);
+    return true;
 }
 
 QString SerialTransport::sendString(SerialPortControl *port, const QString &command, bool waitForAck,

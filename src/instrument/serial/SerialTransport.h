@@ -31,6 +31,11 @@ public:
     /// Text received and not yet taken as lines.
     const QByteArray &buffer() const { return m_buffer; }
 
+    /// Takes the first CR-terminated line out of buffer: blanks trimmed from both ends of the line
+    /// with its CR (so blanks just before the CR stay), then every CR and LF removed. False, with
+    /// buffer untouched, when no CR has arrived yet.
+    static bool takeLine(QByteArray &buffer, QString &line);
+
     /// Time a line wait allows before the exchange looks at its own time-out again.
     static constexpr int kLineWaitMs = 2000;
     /// Pause after opening the port and sending a lone CR, so the instrument drops any partial line.

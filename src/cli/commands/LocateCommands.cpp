@@ -1,0 +1,71 @@
+// locate: the serial search the location window runs, without the window.
+
+#include "cli/CommandGroups.h"
+#include "cli/CommandLine.h"
+#include "cli/RunContext.h"
+#include "instrument/InstrumentContext.h"
+#include "instrument/serial/PortTable.h"
+#include "locate/SerialSearch.h"
+
+#include <QSet>
+#include <QTextStream>
+
+namespace {
+
+const QString kPorts = QStringLiteral("ports");
+
+int locate(RunContext &run)
+{
+    InstrumentContext &instrument = run.instrument();
+    QList<int> candidates = SerialSearch::allPorts();
+    // A simulated run searches its virtual calibrator only: a query to a real instrument on the
+    // machine's own ports is no business of a simulation.
+    if (run.isSet(CliOptionName::Simulate))
+        instrument.portTable().setExplicitOnly(true);
+    if (run.isSet(kPorts)) {
+        const QStringList devices = run.value(kPorts).split(QLatin1Char(','));
+        if (devices.size() > PortTable::kLastPort)
+            return run.usageError(QStringLiteral("--ports takes at most %1 devices").arg(PortTable::kLastPort));
+        QSet<QString> seen;
+        for (const QString &device : devices) {
+            if (device.trimmed().isEmpty())
+                return run.usageError(QStringLiteral("--ports needs devices separated by commas, such as "
+                                                     "/dev/ttyUSB0,/dev/ttyUSB1"));
+            if (seen.contains(device.trimmed()))
+                return run.usageError(QStringLiteral("--ports names %1 twice").arg(device.trimmed()));
+            seen.insert(device.trimmed());
+        }
+        // The devices take the port numbers 1, 2, ... in the order given, and only they are searched.
+        candidates.clear();
+        for (const QString &device : devices) {
+            const int number = PortTable::kFirstPort + int(candidates.size());
+            instrument.portTable().bind(number, device.trimmed());
+            candidates << number;
+        }
+    }
+
+    SerialSearch search(instrument);
+    QObject::connect(&search, &SerialSearch::detail, [&run](const QString &text) {
+        // A reply's CR puts what follows on a line of its own, as in the window.
+        QString shown = text;
+        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        run.out() << shown << '\n' << Qt::flush;
+    });
+    if (!search.locateAll(candidates))
+        return run.fail(ExitRefused, QStringLiteral("no instrument found on the serial ports"));
+    return ExitSuccess;
+}
+
+} // namespace
+
+QList<CliCommand> locateCommands()
+{
+    return {
+        {.words = {QStringLiteral("locate")},
+         .summary = QStringLiteral("search the serial ports for the calibrator as \"Autolocate\" does and store "
+                                   "the port it answers on; exit 3 when none answers"),
+         .options = {{kPorts, QStringLiteral("DEV,DEV,..."),
+                      QStringLiteral("search these devices, as ports 1, 2, ... (default: every port 1 to 16)")}},
+         .run = locate},
+    };
+}

@@ -1,0 +1,669 @@
+#include "gui/app/FormMain.h"
+
+#include "gui/app/FormProgress.h"
+#include "gui/app/Main.h"
+#include "gui/app/SavedInterface.h"
+#include "gui/app/StartForm.h"
+#include "gui/app/WindowPosition.h"
+#include "gui/locate/FormAutoLocate.h"
+#include "gui/locate/FormOptions.h"
+#include "instrument/CommandHelpers.h"
+#include "instrument/IDVM.h"
+#include "instrument/InformationText.h"
+#include "instrument/InstrumentContext.h"
+#include "instrument/ReadingFormat.h"
+#include "instrument/serial/SerialPortControl.h"
+#include "instrument/usb/UsbBridge.h"
+#include "platform/Clock.h"
+#include "platform/Prompts.h"
+#include "platform/Settings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// Timeouts and pauses of the main window's own commands (seconds unless named otherwise).
+constexpr int kInfoTimeout = 5;
+constexpr int kInfoSettleMs = 50;
+constexpr int kNoWaitTimeout = 10;
+constexpr int kGatherToStatusLine = 1;
+
+const QString kNotFound = QStringLiteral("Calibrator Not Found. Please restart program.");
+const QString kFrontPanelTitle = QStringLiteral("DVM Virtual Front Panel");
+
+// The window shows CR LF line ends as the instrument and the drivers write them.
+QString displayText(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
+QPlainTextEdit *readOnlyBox(QWidget *parent, const QString &name, int lines)
+{
+    auto *box = new QPlainTextEdit(parent);
+    box->setObjectName(name);
+    box->setReadOnly(true);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setTabChangesFocus(true);
+    const int lineHeight = box->fontMetrics().lineSpacing();
+    box->setMinimumHeight(lineHeight * lines + 2 * box->frameWidth() + 8);
+    // The box fills what its frame has to spare rather than asking for a size of its own.
+    box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    return box;
+}
+
+} // namespace
+
+/**
+ * @brief The main window's state while one of its commands runs: the hourglass pointer and every
+ * command button but Exit disabled, so a second press cannot start a second exchange. Nested
+ * scopes leave the state to the outermost.
+ */
+class FormMain::BusyScope
+{
+public:
+    explicit BusyScope(FormMain &window)
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto buttons = window.centralWidget()->findChildren<QAbstractButton *>();
+        for (QAbstractButton *b : buttons) {
+            if (b != window.m_exit && b->isEnabled() && !qobject_cast<QCheckBox *>(b)) {
+                b->setEnabled(false);
+                m_disabled << b;
+            }
+        }
+    }
+    ~BusyScope()
+    {
+        for (const QPointer<QAbstractButton> &b : std::as_const(m_disabled)) {
+            if (b)
+                b->setEnabled(true);
+        }
+        QApplication::restoreOverrideCursor();
+    }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+
+private:
+    QList<QPointer<QAbstractButton>> m_disabled;
+};
+
+FormMain::FormMain(InstrumentContext &context, Prompts &prompts, const MainActions &actions, QWidget *parent)
+    : QMainWindow(parent), m_context(context), m_prompts(prompts), m_actions(actions)
+{
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(Settings::applicationTitle());
+    buildUi();
+    m_context.state().activityHook = [this](const QString &replySoFar) { ShowCommActivity(replySoFar); };
+}
+
+FormMain::~FormMain()
+{
+    m_context.state().activityHook = nullptr;
+}
+
+// --- layout ---------------------------------------------------------------------------------
+
+void FormMain::buildUi()
+{
+    auto *central = new QWidget(this);
+    // Frame captions stand out from the controls inside (a style sheet font is not inherited).
+    central->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; }"));
+    auto *grid = new QGridLayout(central);
+    grid->setContentsMargins(10, 10, 10, 6);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(8);
+
+    QWidget *connection = buildConnectionFrame();
+    QWidget *setupFrames[3] = {buildSetupFrame(), buildAdvancedSetupFrame(), buildExtraFrame()};
+    grid->addWidget(connection, 0, 0);
+    grid->addWidget(buildInfoFrame(), 0, 1, 1, 2);
+    for (int column = 0; column < 3; ++column)
+        grid->addWidget(setupFrames[column], 1, column);
+    grid->addWidget(buildQuickSetupFrame(), 2, 0, 1, 3);
+
+    // Three columns of one width, however the window is sized.
+    int columnWidth = connection->minimumSizeHint().width();
+    for (QWidget *frame : setupFrames)
+        columnWidth = std::max(columnWidth, frame->minimumSizeHint().width());
+    for (int column = 0; column < 3; ++column) {
+        grid->setColumnMinimumWidth(column, columnWidth);
+        grid->setColumnStretch(column, 1);
+    }
+    grid->setRowStretch(0, 1);
+    grid->setRowStretch(2, 1);
+
+    auto *footer = new QHBoxLayout;
+    footer->addStretch(1);
+    m_exit = addButton(footer, QStringLiteral("Command_Exit"), QStringLiteral("Exit"), &FormMain::Command_Exit_Click);
+    grid->addLayout(footer, 3, 0, 1, 3);
+
+    setCentralWidget(central);
+    buildMenus();
+    buildStatusBar();
+}
+
+QAbstractButton *FormMain::addButton(QLayout *layout, const QString &name, const QString &caption,
+                                     void (FormMain::*handler)())
+{
+    auto *button = new QPushButton(caption);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    button->setMinimumWidth(150);
+    layout->addWidget(button);
+    connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    return button;
+}
+
+QAbstractButton *FormMain::addActionButton(QLayout *layout, const QString &name, const QString &caption,
+                                           MainAction action)
+{
+    auto *button = new QPushButton(caption);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    button->setMinimumWidth(150);
+    button->setEnabled(m_actions.contains(action));
+    layout->addWidget(button);
+    connect(button, &QPushButton::clicked, this, [this, action] { runAction(action); });
+    return button;
+}
+
+void FormMain::bindAction(QAction *menuEntry, MainAction action)
+{
+    menuEntry->setEnabled(m_actions.contains(action));
+    connect(menuEntry, &QAction::triggered, this, [this, action] { runAction(action); });
+}
+
+QWidget *FormMain::buildConnectionFrame()
+{
+    auto *frame = new QGroupBox(QStringLiteral("Connection Details"));
+    frame->setObjectName(QStringLiteral("Frame_ConnectionStatus"));
+    auto *layout = new QVBoxLayout(frame);
+    m_connectionStatus = readOnlyBox(frame, QStringLiteral("Text_ConnectionStatus"), 3);
+    layout->addWidget(m_connectionStatus, 1);
+    addButton(layout, QStringLiteral("Command_Autolocate"), QStringLiteral("Autolocate Calibrator"),
+              &FormMain::Command_Autolocate_Click);
+    addButton(layout, QStringLiteral("Command_SetupSerial"), QStringLiteral("Configure Serial / GPIB"),
+              &FormMain::Command_SetupSerial_Click);
+    addActionButton(layout, QStringLiteral("Command_SetupEthernet"), QStringLiteral("Configure Ethernet"),
+                    MainAction::ConfigureEthernet);
+    addActionButton(layout, QStringLiteral("Command_SetupUSB"), QStringLiteral("Configure USB"),
+                    MainAction::ConfigureUSB);
+    return frame;
+}
+
+QWidget *FormMain::buildInfoFrame()
+{
+    auto *frame = new QGroupBox(QStringLiteral("Information"));
+    frame->setObjectName(QStringLiteral("Frame_Info"));
+    auto *layout = new QVBoxLayout(frame);
+    m_info = readOnlyBox(frame, QStringLiteral("Text_Info"), 6);
+    m_info->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    layout->addWidget(m_info, 1);
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    addButton(row, QStringLiteral("Command_GetInfo"), QStringLiteral("Update"), &FormMain::Command_GetInfo_Click);
+    layout->addLayout(row);
+    return frame;
+}
+
+QWidget *FormMain::buildSetupFrame()
+{
+    auto *frame = new QGroupBox(QStringLiteral("Setup"));
+    frame->setObjectName(QStringLiteral("Frame2"));
+    auto *layout = new QVBoxLayout(frame);
+    addActionButton(layout, QStringLiteral("Command_Specifications"), QStringLiteral("Specifications"),
+                    MainAction::Specifications);
+    addActionButton(layout, QStringLiteral("Command_CalFactors"), QStringLiteral("Calibration Factors"),
+                    MainAction::CalibrationFactors);
+    addActionButton(layout, QStringLiteral("Command_Date"), QStringLiteral("Date and Time"),
+                    MainAction::DateAndTime);
+    addActionButton(layout, QStringLiteral("Command_ViewCalHistory"), QStringLiteral("View Calibration History"),
+                    MainAction::CalibrationHistory);
+    layout->addStretch(1);
+    return frame;
+}
+
+QWidget *FormMain::buildAdvancedSetupFrame()
+{
+    auto *frame = new QGroupBox(QStringLiteral("Advanced Setup"));
+    frame->setObjectName(QStringLiteral("FrameAdvSetup"));
+    auto *layout = new QVBoxLayout(frame);
+    addActionButton(layout, QStringLiteral("Command_SetOutput"), QStringLiteral("Set Output"), MainAction::SetOutput);
+    addActionButton(layout, QStringLiteral("Command_PowerCal"), QStringLiteral("Power Calibration"),
+                    MainAction::PowerCalibration);
+    addActionButton(layout, QStringLiteral("Command_KVAMP"), QStringLiteral("kV Amplifier Setup"),
+                    MainAction::KVAmplifier);
+    addActionButton(layout, QStringLiteral("Command_CorrectionFactors"), QStringLiteral("Correction Factors"),
+                    MainAction::CorrectionFactors);
+    addActionButton(layout, QStringLiteral("Command_Adapters"), QStringLiteral("Adapters"), MainAction::Adapters);
+    layout->addStretch(1);
+    return frame;
+}
+
+QWidget *FormMain::buildExtraFrame()
+{
+    auto *frame = new QGroupBox(QStringLiteral("Extra"));
+    frame->setObjectName(QStringLiteral("FrameExtra"));
+    auto *layout = new QVBoxLayout(frame);
+    addButton(layout, QStringLiteral("Command_SetupPassword"), QStringLiteral("Send Setup Password"),
+              &FormMain::Command_SetupPassword_Click);
+    addButton(layout, QStringLiteral("Command_SendPassword"), QStringLiteral("Send Cal Password"),
+              &FormMain::Command_SendPassword_Click);
+    addButton(layout, QStringLiteral("Command_SendExitPassword"), QStringLiteral("Exit Setup Mode"),
+              &FormMain::Command_SendExitPassword_Click);
+    addButton(layout, QStringLiteral("Command_Reboot"), QStringLiteral("Reboot"), &FormMain::Command_Reboot_Click);
+    addButton(layout, QStringLiteral("Command_CloseComm"), QStringLiteral("Close Comm Port"),
+              &FormMain::Command_CloseComm_Click);
+    addActionButton(layout, QStringLiteral("Command_WipeEEPROM"), QStringLiteral("Wipe EEPROM"), MainAction::WipeEEPROM);
+    layout->addStretch(1);
+    return frame;
+}
+
+QWidget *FormMain::buildQuickSetupFrame()
+{
+    auto *frame = new QGroupBox(QStringLiteral("Quick Setup"));
+    frame->setObjectName(QStringLiteral("FrameQuickSetup"));
+    auto *outer = new QHBoxLayout(frame);
+    auto *grid = new QGridLayout;
+    grid->setColumnStretch(0, 1);
+    outer->addLayout(grid, 1);
+
+    // The boxes belong to the setup-task sequence and are live only when it is.
+    const bool tasks = m_actions.contains(MainAction::PerformSetupTasks);
+    auto box = [&](QCheckBox *&member, const QString &name, const QString &caption, int row) {
+        member = new QCheckBox(caption, frame);
+        member->setObjectName(name);
+        member->setEnabled(tasks);
+        grid->addWidget(member, row, 0);
+    };
+    auto cell = [&](int row) {
+        auto *holder = new QHBoxLayout;
+        holder->setContentsMargins(0, 0, 0, 0);
+        grid->addLayout(holder, row, 1);
+        return holder;
+    };
+
+    box(m_quick.Check_Date, QStringLiteral("Check_Date"), QStringLiteral("Set Current Date and Time"), 0);
+    box(m_quick.Check_CalPassword, QStringLiteral("Check_CalPassword"), QStringLiteral("User Password"), 1);
+    m_quick.Text_UserPassword = new QLineEdit(frame);
+    m_quick.Text_UserPassword->setObjectName(QStringLiteral("Text_UserPassword"));
+    m_quick.Text_UserPassword->setEnabled(tasks);
+    cell(1)->addWidget(m_quick.Text_UserPassword);
+    box(m_quick.Check_ClearCal, QStringLiteral("Check_ClearCal"), QStringLiteral("Clear Calibration Factors"), 2);
+    box(m_quick.Check_Specs, QStringLiteral("Check_Specs"), QStringLiteral("Load Default Specifications"), 3);
+    addActionButton(cell(3), QStringLiteral("Command_SetDefaultSpec"), QStringLiteral("Set Default"),
+                    MainAction::SetDefaultSpec);
+    box(m_quick.Check_Uncerts, QStringLiteral("Check_Uncerts"), QStringLiteral("Load Default Imported Uncertainties"), 4);
+    addActionButton(cell(4), QStringLiteral("Command_SetDefaultUncert"), QStringLiteral("Set Default"),
+                    MainAction::SetDefaultUncert);
+    box(m_quick.Check_Thermocouple, QStringLiteral("Check_Thermocouple"), QStringLiteral("Thermocouple Tables"), 5);
+    box(m_quick.Check_BackupCal, QStringLiteral("Check_BackupCal"), QStringLiteral("Backup Active Calibration Factors"), 6);
+    grid->setRowStretch(7, 1);
+
+    auto *report = new QVBoxLayout;
+    m_quick.Text_Status = readOnlyBox(frame, QStringLiteral("Text_Status"), 4);
+    m_quick.Text_Status->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    report->addWidget(m_quick.Text_Status, 1);
+    auto *run = new QHBoxLayout;
+    run->addStretch(1);
+    addActionButton(run, QStringLiteral("Command_SetupTasks"), QStringLiteral("Perform Selected Tasks"),
+                    MainAction::PerformSetupTasks);
+    report->addLayout(run);
+    outer->addLayout(report, 1);
+    return frame;
+}
+
+void FormMain::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("MenuFile"));
+    QAction *exit = file->addAction(QStringLiteral("E&xit"));
+    exit->setObjectName(QStringLiteral("MenuFileExit"));
+    connect(exit, &QAction::triggered, this, &FormMain::Command_Exit_Click);
+
+    QMenu *options = menuBar()->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("MenuOptions"));
+    QAction *optionsEntry = options->addAction(QStringLiteral("&Options"));
+    optionsEntry->setObjectName(QStringLiteral("MenuOptionsOptions"));
+    connect(optionsEntry, &QAction::triggered, this, &FormMain::MenuOptionsOptions_Click);
+
+    QMenu *setup = menuBar()->addMenu(QStringLiteral("6481 Setup"));
+    setup->setObjectName(QStringLiteral("MenuSetup"));
+    const struct
+    {
+        const char *name;
+        const char *caption;
+        MainAction action;
+    } entries[] = {
+        {"MenuSetupCal", "Calibration Factors", MainAction::CalibrationFactors},
+        {"MenuSetupThermocouple", "Thermocouple", MainAction::Thermocouple},
+        {"MenuSetupPRT", "PRT", MainAction::PRT},
+        {"MenuSetupUncertainties", "Imported Uncertainties", MainAction::ImportedUncertainties},
+        {"MenuSetupSpecifications", "Specifications", MainAction::Specifications},
+    };
+    for (const auto &entry : entries) {
+        QAction *a = setup->addAction(QString::fromLatin1(entry.caption));
+        a->setObjectName(QString::fromLatin1(entry.name));
+        bindAction(a, entry.action);
+    }
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("HelpMenu"));
+    QAction *about = help->addAction(QStringLiteral("About"));
+    about->setObjectName(QStringLiteral("AboutMenu"));
+    connect(about, &QAction::triggered, this, &FormMain::AboutMenu_Click);
+}
+
+void FormMain::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(true);
+    m_panel1 = new QLabel(bar);
+    m_panel1->setObjectName(QStringLiteral("Panel1"));
+    m_panel1->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Com16 Open")) + 24);
+    m_panel1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    m_panel2 = new QLabel(bar);
+    m_panel2->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    m_panel2->setObjectName(QStringLiteral("Panel2"));
+    m_panel2->setMinimumWidth(fontMetrics().horizontalAdvance(QString(kActivityPanelWrap, QLatin1Char('|'))) + 24);
+    bar->addWidget(m_panel1);
+    bar->addWidget(m_panel2, 1);
+}
+
+// --- start and end ----------------------------------------------------------------------------
+
+void FormMain::placeWindow()
+{
+    resize(sizeHint().expandedTo(minimumSizeHint()));
+    const auto left = WindowPosition::parseTwips(Settings::value(SettingsKey::MainLeft, QString()));
+    const auto top = WindowPosition::parseTwips(Settings::value(SettingsKey::MainTop, QString()));
+    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (left && top && screen) {
+        const double dpi = screen->logicalDotsPerInchX();
+        const QPoint saved(WindowPosition::twipsToPixels(*left, dpi), WindowPosition::twipsToPixels(*top, dpi));
+        QList<QRect> areas;
+        for (QScreen *s : QGuiApplication::screens())
+            areas << s->availableGeometry();
+        if (const auto at = WindowPosition::keepOnScreen(saved, frameGeometry().size(), areas)) {
+            move(*at);
+            return;
+        }
+    }
+    CenterForm(this);
+}
+
+bool FormMain::Form_Load()
+{
+    placeWindow();
+    show();
+    QCoreApplication::processEvents();
+
+    BusyScope busy(*this);
+    // A saved USB, Ethernet or GPIB connection is tried first: the serial search cannot find
+    // an instrument on those, and a user of them would otherwise never get past start-up.
+    if (connectSavedInterface(m_context)) {
+        UpdateStatusBar();
+        return true;
+    }
+
+    auto *locator = new FormAutoLocate(m_context, m_prompts, this);
+    m_autoLocate = locator;
+    locator->show();
+    locator->SetShowDetails(false);
+    locator->Locate_All();
+    // A search that found nothing takes the bold font off OK.
+    const bool found = locator->okIsBold();
+    if (m_autoLocate) {
+        m_autoLocate->close();
+        delete m_autoLocate;
+    }
+    if (!found) {
+        m_prompts.message(kNotFound, Settings::applicationTitle(), Prompts::Icon::Critical);
+        return false;
+    }
+    UpdateStatusBar();
+    return true;
+}
+
+void FormMain::closeEvent(QCloseEvent *event)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        Form_QueryUnload();
+        Form_Unload();
+        emit unloaded();
+    }
+    event->accept();
+}
+
+void FormMain::Form_QueryUnload()
+{
+    // An open USB bridge is released before the program goes, or the next start cannot open it.
+    UsbTransport &usb = m_context.usb();
+    if (usb.device.Handle != 0 && usb.bridge()) {
+        usb.bridge()->close(usb.device.Handle);
+        usb.device.Handle = 0;
+    }
+}
+
+void FormMain::Form_Unload()
+{
+    for (qsizetype i = m_modeless.size() - 1; i >= 0; --i) {
+        if (m_modeless.at(i))
+            m_modeless.at(i)->close();
+    }
+    m_modeless.clear();
+    if (m_autoLocate)
+        m_autoLocate->close();
+
+    // A minimised window has no position worth keeping.
+    if (isMinimized())
+        return;
+    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchX() : WindowPosition::kDefaultDotsPerInch;
+    const QPoint at = pos();
+    Settings::setValue(SettingsKey::MainLeft, WindowPosition::twipsText(WindowPosition::pixelsToTwips(at.x(), dpi)));
+    Settings::setValue(SettingsKey::MainTop, WindowPosition::twipsText(WindowPosition::pixelsToTwips(at.y(), dpi)));
+}
+
+// --- public procedures -------------------------------------------------------------------------
+
+void FormMain::UpdateStatusBar()
+{
+    if (IDVM *dvm = m_context.dvm())
+        m_connectionStatus->setPlainText(displayText(dvm->GetDescription()));
+    SerialPortControl *port = m_context.dvm1Comm();
+    if (port && port->isOpen())
+        m_panel1->setText(QStringLiteral("Com%1 Open").arg(port->portNumber()));
+    else
+        m_panel1->clear();
+}
+
+QString FormMain::DisplayReading(const QString &Reading)
+{
+    return formatEngineeringReading(Reading).value_or(Reading);
+}
+
+void FormMain::OpenCommPort()
+{
+    SerialPortControl *port = m_context.dvm1Comm();
+    if (!port->open())
+        m_prompts.message(QStringLiteral("Cannot open port"), kFrontPanelTitle, Prompts::Icon::Critical);
+    UpdateStatusBar();
+}
+
+void FormMain::CloseCommPort()
+{
+    SerialPortControl *port = m_context.dvm1Comm();
+    port->close();
+    if (port->isOpen())
+        m_prompts.message(QStringLiteral("Cannot Close Port"), kFrontPanelTitle, Prompts::Icon::Critical);
+    UpdateStatusBar();
+}
+
+void FormMain::ShowCommActivity(const QString &replySoFar)
+{
+    FormProgress::feedVisible(replySoFar);
+    QString text = m_panel2->text() + QLatin1Char('|');
+    if (text.size() >= kActivityPanelWrap)
+        text.clear();
+    m_panel2->setText(text);
+}
+
+QString FormMain::statusPanelText(int panel) const
+{
+    return panel == 1 ? m_panel1->text() : m_panel2->text();
+}
+
+void FormMain::showModeless(QWidget *window)
+{
+    if (!window->isWindow())
+        window->setWindowFlag(Qt::Window, true);
+    window->setAttribute(Qt::WA_DeleteOnClose, true);
+    m_modeless.removeAll(nullptr);
+    if (!m_modeless.contains(window))
+        m_modeless.append(window);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+QWidget *FormMain::findModeless(const std::function<bool(QWidget *)> &match) const
+{
+    for (const QPointer<QWidget> &w : m_modeless) {
+        if (w && match(w))
+            return w;
+    }
+    return nullptr;
+}
+
+// --- handlers -----------------------------------------------------------------------------------
+
+void FormMain::runAction(MainAction action)
+{
+    const MainActions::Handler handler = m_actions.handler(action);
+    if (!handler)
+        return;
+    handler(*this);
+    if (action == MainAction::ConfigureEthernet || action == MainAction::ConfigureUSB)
+        UpdateStatusBar();
+}
+
+void FormMain::Command_Autolocate_Click()
+{
+    BusyScope busy(*this);
+    if (!m_autoLocate) {
+        m_autoLocate = new FormAutoLocate(m_context, m_prompts, this);
+        m_autoLocate->setAttribute(Qt::WA_DeleteOnClose, true);
+    }
+    m_autoLocate->show();
+    m_autoLocate->raise();
+    m_autoLocate->SetShowDetails(false);
+    if (m_autoLocate->Locate_All())
+        Command_GetInfo_Click();
+    UpdateStatusBar();
+}
+
+void FormMain::Command_SetupSerial_Click()
+{
+    FormOptions options(m_context, m_prompts, this);
+    options.exec();
+    UpdateStatusBar();
+}
+
+void FormMain::MenuOptionsOptions_Click()
+{
+    UpdateStatusBar();
+    FormOptions options(m_context, m_prompts, this);
+    options.exec();
+}
+
+void FormMain::Command_GetInfo_Click()
+{
+    BusyScope busy(*this);
+    m_info->clear();
+    IDVM *dvm = m_context.dvm();
+    if (!dvm)
+        return;
+    const QString reply = dvm->SendString(QStringLiteral("T"), true, kInfoTimeout, kGatherToStatusLine);
+    m_info->setPlainText(displayText(InformationText::boxText(reply)));
+    systemClock().pause(kInfoSettleMs);
+    UpdateStatusBar();
+}
+
+void FormMain::Command_Reboot_Click()
+{
+    BusyScope busy(*this);
+    if (IDVM *dvm = m_context.dvm())
+        dvm->SendString(QStringLiteral("SYSTEM:REBOOT"), false, kNoWaitTimeout, kGatherToStatusLine);
+    UpdateStatusBar();
+}
+
+void FormMain::Command_SetupPassword_Click()
+{
+    BusyScope busy(*this);
+    if (IDVM *dvm = m_context.dvm())
+        SendSystemPassword(*dvm);
+    UpdateStatusBar();
+}
+
+void FormMain::Command_SendPassword_Click()
+{
+    BusyScope busy(*this);
+    if (IDVM *dvm = m_context.dvm())
+        SendCalibratePassword(*dvm);
+    UpdateStatusBar();
+}
+
+void FormMain::Command_SendExitPassword_Click()
+{
+    BusyScope busy(*this);
+    if (IDVM *dvm = m_context.dvm()) {
+        SendCalPassword(*dvm);
+        // "L" hands the front panel back; the instrument does not answer it.
+        dvm->SendString(QStringLiteral("L"), false, kNoWaitTimeout, kGatherToStatusLine);
+    }
+    UpdateStatusBar();
+}
+
+void FormMain::Command_CloseComm_Click()
+{
+    if (SerialPortControl *port = m_context.dvm1Comm(); port && port->isOpen())
+        port->close();
+    // The panel would otherwise go on saying the port is open.
+    UpdateStatusBar();
+}
+
+void FormMain::Command_Exit_Click()
+{
+    close();
+}
+
+void FormMain::AboutMenu_Click()
+{
+    StartForm about(this);
+    about.setOkVisible(true);
+    about.exec();
+}

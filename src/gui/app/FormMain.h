@@ -1,0 +1,133 @@
+#pragma once
+
+#include "gui/app/MainActions.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+
+class FormAutoLocate;
+class InstrumentContext;
+class Prompts;
+class QAbstractButton;
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLayout;
+class QLineEdit;
+class QPlainTextEdit;
+
+/**
+ * @brief The main window: shows how the instrument is connected, sends the short commands that
+ * need no window of their own (information, reboot, passwords, exit setup mode, close the port)
+ * and opens every other window. Closing it closes the program.
+ *
+ * Controls carry their handler names as object names ("Command_GetInfo", "Text_Info"), so a
+ * reader can hold the window against its description and a test can find them.
+ */
+class FormMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    /// The Quick Setup frame's controls and the report box, for the setup-task sequence.
+    struct QuickSetupControls
+    {
+        QCheckBox *Check_Date = nullptr;
+        QCheckBox *Check_CalPassword = nullptr;
+        QLineEdit *Text_UserPassword = nullptr;
+        QCheckBox *Check_ClearCal = nullptr;
+        QCheckBox *Check_Specs = nullptr;
+        QCheckBox *Check_Uncerts = nullptr;
+        QCheckBox *Check_Thermocouple = nullptr;
+        QCheckBox *Check_BackupCal = nullptr;
+        QPlainTextEdit *Text_Status = nullptr;
+    };
+
+    /// The status bar panel that follows the line: "|" per polling step, emptied at this length.
+    static constexpr int kActivityPanelWrap = 26;
+
+    FormMain(InstrumentContext &context, Prompts &prompts,
+             const MainActions &actions = MainActions::standard(), QWidget *parent = nullptr);
+    ~FormMain() override;
+
+    InstrumentContext &context() const { return m_context; }
+    Prompts &prompts() const { return m_prompts; }
+    const QuickSetupControls &quickSetup() const { return m_quick; }
+
+    /// Places and shows the window and finds the instrument. False when none was found: the
+    /// user has been told, and the program ends.
+    bool Form_Load();
+
+    /// Shows the instrument's description and the serial port's state.
+    void UpdateStatusBar();
+    /// A reading in engineering notation ("1.5E-04" -> "0.150m"); a text without an exponent
+    /// comes back unchanged. Nothing in the program shows readings in this window yet.
+    QString DisplayReading(const QString &Reading);
+    void OpenCommPort();
+    void CloseCommPort();
+    /// The activity indicator, fed by the transports while they wait.
+    void ShowCommActivity(const QString &replySoFar);
+    /// Text of status bar panel 1 (serial port state) or 2 (activity).
+    QString statusPanelText(int panel) const;
+
+    void Command_Autolocate_Click();
+    void Command_SetupSerial_Click();
+    void Command_GetInfo_Click();
+    void Command_Reboot_Click();
+    void Command_SetupPassword_Click();
+    void Command_SendPassword_Click();
+    void Command_SendExitPassword_Click();
+    void Command_CloseComm_Click();
+    void Command_Exit_Click();
+    void MenuOptionsOptions_Click();
+    void AboutMenu_Click();
+
+    /// Shows a window beside the main window and brings it to the front; it is closed when the
+    /// main window closes (the last one opened first).
+    void showModeless(QWidget *window);
+    /// The first open modeless window that matches.
+    QWidget *findModeless(const std::function<bool(QWidget *)> &match) const;
+
+signals:
+    /// The main window has closed: the program ends.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    class BusyScope;
+
+    void buildUi();
+    QWidget *buildConnectionFrame();
+    QWidget *buildInfoFrame();
+    QWidget *buildSetupFrame();
+    QWidget *buildAdvancedSetupFrame();
+    QWidget *buildExtraFrame();
+    QWidget *buildQuickSetupFrame();
+    void buildMenus();
+    void buildStatusBar();
+    QAbstractButton *addButton(QLayout *layout, const QString &name, const QString &caption,
+                               void (FormMain::*handler)());
+    QAbstractButton *addActionButton(QLayout *layout, const QString &name, const QString &caption,
+                                     MainAction action);
+    void bindAction(QAction *menuEntry, MainAction action);
+    void runAction(MainAction action);
+    void placeWindow();
+    void Form_QueryUnload();
+    void Form_Unload();
+
+    InstrumentContext &m_context;
+    Prompts &m_prompts;
+    MainActions m_actions;
+    QuickSetupControls m_quick;
+    QPlainTextEdit *m_connectionStatus = nullptr;
+    QPlainTextEdit *m_info = nullptr;
+    QLabel *m_panel1 = nullptr;
+    QLabel *m_panel2 = nullptr;
+    QAbstractButton *m_exit = nullptr;
+    QPointer<FormAutoLocate> m_autoLocate;
+    QList<QPointer<QWidget>> m_modeless;
+    bool m_unloaded = false;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class FormMain;
+class InstrumentContext;
+class Prompts;
+class QWidget;
+
+/// Makes `DVM` from the setting "DVM1" (default "5200") with CreateDVM. It starts on RS-232 with
+/// the main serial port control; the location configures the rest.
+void LoadDVMFromSettings(InstrumentContext &context);
+
+/// Centres a window on the available area of its screen.
+void CenterForm(QWidget *window);
+
+/**
+ * The program's start: makes `DVM` from the settings, shows the main window and finds the
+ * instrument. Returns the main window, or nothing when no calibrator was found (the user has
+ * been told; the program ends). windowTitle replaces the main window's caption when given.
+ */
+std::unique_ptr<FormMain> Main(InstrumentContext &context, Prompts &prompts, const QString &windowTitle = {});

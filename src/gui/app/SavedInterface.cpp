@@ -1,0 +1,40 @@
+#include "gui/app/SavedInterface.h"
+
+#include "instrument/IDVM.h"
+#include "instrument/InstrumentContext.h"
+#include "instrument/InterfaceType.h"
+#include "platform/Settings.h"
+
+bool connectSavedInterface(InstrumentContext &context)
+{
+    IDVM *dvm = context.dvm();
+    if (!dvm)
+        return false;
+    const int type = interfaceFromSettingText(Settings::value(SettingsKey::Interface));
+    switch (type) {
+    case InterfaceUSB:
+        context.usbDevice.Name = Settings::value(SettingsKey::USBName);
+        context.usbDevice.SerialNumber = Settings::value(SettingsKey::USBSerialNumber);
+        context.usbDevice.Text.clear();
+        dvm->SetUSBDevice();
+        break;
+    case InterfaceEthernet:
+        context.ethernetDevice.IP = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetIP),
+                                                                      EthernetModuleRecord::kIpLength);
+        context.ethernetDevice.Port = Settings::intValue(SettingsKey::EthernetPort);
+        context.ethernetDevice.MAC = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetMAC),
+                                                                       EthernetModuleRecord::kMacLength);
+        dvm->SetEthernetDevice();
+        break;
+    case InterfaceGPIB:
+        dvm->SetGPIBAddress(Settings::intValue(SettingsKey::GPIBPort));
+        break;
+    default:
+        return false;
+    }
+    dvm->SetInterfaceType(type);
+    if (dvm->CheckIdentity(dvm->Identify().trimmed()))
+        return true;
+    dvm->SetInterfaceType(InterfaceRS232);
+    return false;
+}

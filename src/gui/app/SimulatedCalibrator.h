@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class InstrumentContext;
+class PtyFront;
+class VirtualCalibrator;
+
+/**
+ * @brief The virtual calibrator built into the windowed program for simulated mode: it answers
+ * on a pseudo-terminal bound to a port number, so the start-up search finds it on that port as
+ * it would find a real instrument.
+ *
+ * Only the simulated port is listed in the port table, so a simulated session never sends to
+ * a real instrument on the computer's own ports.
+ */
+class SimulatedCalibrator : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kPortNumber = 1;
+
+    explicit SimulatedCalibrator(const QString &model = QStringLiteral("5241"), QObject *parent = nullptr);
+    ~SimulatedCalibrator() override;
+
+    /// Opens the pseudo-terminal and binds it into the context's port table. False, with
+    /// errorString(), when the system gives no pseudo-terminal.
+    bool start(InstrumentContext &context);
+    QString errorString() const;
+    QString devicePath() const;
+
+    VirtualCalibrator &calibrator() { return *m_calibrator; }
+
+private:
+    VirtualCalibrator *m_calibrator;
+    PtyFront *m_front;
+};

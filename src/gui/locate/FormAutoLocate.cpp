@@ -1,0 +1,285 @@
+#include "gui/locate/FormAutoLocate.h"
+
+#include "gui/common/Named.h"
+
+#include "gui/app/Main.h"
+#include "instrument/InstrumentContext.h"
+#include "locate/SerialSearch.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+// Heights of the window with and without the details pane, in twips (1/1440 inch).
+constexpr int kDetailsHeightTwips = 5200;
+constexpr int kCompactHeightTwips = 2200;
+constexpr int kWidthTwips = 7800;
+constexpr int kTwipsPerInch = 1440;
+
+int twipsToPixels(const QWidget *widget, int twips)
+{
+    return twips * widget->logicalDpiY() / kTwipsPerInch;
+}
+
+// A reply's CR is a line break on screen, as is the CR LF that ends each result line.
+QString shownText(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    while (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+struct FormAutoLocate::Ui
+{
+    QLabel *Image1;
+    QLabel *Label_Result;
+    QLabel *Label_Progress;
+    QPlainTextEdit *Text_Status;
+    QPushButton *Command_Details;
+    QListWidget *List_RS2321;
+    QListWidget *List_RS232S;
+    QCheckBox *Check_Scanner;
+    QPushButton *Command_LocateScanner;
+    QPushButton *Command_Locate6481;
+    QPushButton *Command_Retry;
+    QPushButton *Command_OK;
+    QWidget *detailsPane;
+};
+
+FormAutoLocate::FormAutoLocate(InstrumentContext &context, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_context(context), m_prompts(prompts), m_ui(new Ui),
+      m_search(new SerialSearch(context, this))
+{
+    setWindowTitle(QStringLiteral("Automatic 5200 Series Location"));
+    Ui &ui = *m_ui;
+
+    ui.Image1 = named(new QLabel(this), "Image1");
+    ui.Image1->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+    ui.Label_Result = named(new QLabel(this), "Label_Result");
+    QFont headline = ui.Label_Result->font();
+    headline.setBold(true);
+    headline.setPointSizeF(headline.pointSizeF() * 1.3);
+    ui.Label_Result->setFont(headline);
+    ui.Label_Progress = named(new QLabel(this), "Label_Progress");
+    ui.Label_Progress->setWordWrap(true);
+    ui.Label_Progress->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    ui.Command_Details = named(new QPushButton(this), "Command_Details");
+    ui.Command_Retry = named(new QPushButton(QStringLiteral("Retry"), this), "Command_Retry");
+    ui.Command_OK = named(new QPushButton(QStringLiteral("OK"), this), "Command_OK");
+    QFont bold = ui.Command_OK->font();
+    bold.setBold(true);
+    ui.Command_OK->setFont(bold);
+    ui.Command_OK->setDefault(true);
+
+    ui.detailsPane = named(new QWidget(this), "detailsPane");
+    ui.Text_Status = named(new QPlainTextEdit(ui.detailsPane), "Text_Status");
+    ui.Text_Status->setReadOnly(true);
+    ui.List_RS2321 = named(new QListWidget(ui.detailsPane), "List_RS2321");
+    ui.List_RS232S = named(new QListWidget(ui.detailsPane), "List_RS232S");
+    ui.Check_Scanner = named(new QCheckBox(QStringLiteral("Use Scanner"), ui.detailsPane), "Check_Scanner");
+    ui.Command_Locate6481 = named(new QPushButton(QStringLiteral("Find 6481"), ui.detailsPane), "Command_Locate6481");
+    ui.Command_LocateScanner =
+        named(new QPushButton(QStringLiteral("Find Scanner"), ui.detailsPane), "Command_LocateScanner");
+    // There is no scanner search: the button is there for the layout and says so.
+    ui.Command_LocateScanner->setEnabled(false);
+    ui.Command_LocateScanner->setToolTip(QStringLiteral("No scanner search is available"));
+
+    auto *heading = new QVBoxLayout;
+    heading->addWidget(ui.Label_Result);
+    heading->addWidget(ui.Label_Progress, 1);
+    auto *top = new QHBoxLayout;
+    top->addWidget(ui.Image1, 0, Qt::AlignTop);
+    top->addLayout(heading, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(ui.Command_Details);
+    buttons->addStretch(1);
+    buttons->addWidget(ui.Command_Retry);
+    buttons->addWidget(ui.Command_OK);
+
+    auto *ports = new QGridLayout;
+    ports->addWidget(new QLabel(QStringLiteral("Calibrator port"), ui.detailsPane), 0, 0);
+    ports->addWidget(new QLabel(QStringLiteral("Scanner port"), ui.detailsPane), 0, 1);
+    ports->addWidget(ui.List_RS2321, 1, 0);
+    ports->addWidget(ui.List_RS232S, 1, 1);
+    ports->addWidget(ui.Command_Locate6481, 2, 0);
+    ports->addWidget(ui.Check_Scanner, 2, 1);
+    ports->addWidget(ui.Command_LocateScanner, 3, 1);
+    ui.List_RS2321->setMaximumWidth(110);
+    ui.List_RS232S->setMaximumWidth(110);
+    auto *details = new QHBoxLayout(ui.detailsPane);
+    details->setContentsMargins(0, 0, 0, 0);
+    details->addWidget(ui.Text_Status, 1);
+    details->addLayout(ports);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+    layout->addWidget(ui.detailsPane, 1);
+
+    connect(ui.Command_Details, &QPushButton::clicked, this, &FormAutoLocate::Command_Details_Click);
+    connect(ui.Command_Locate6481, &QPushButton::clicked, this, &FormAutoLocate::Command_Locate6481_Click);
+    connect(ui.Command_Retry, &QPushButton::clicked, this, &FormAutoLocate::Command_Retry_Click);
+    connect(ui.Command_OK, &QPushButton::clicked, this, &FormAutoLocate::Command_OK_Click);
+
+    connect(m_search, &SerialSearch::detail, this, &FormAutoLocate::AddDetail);
+    connect(m_search, &SerialSearch::portsListed, this, &FormAutoLocate::fillLists);
+    connect(m_search, &SerialSearch::searchStarted, this, [this] {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        setWindowTitle(QStringLiteral("Automatic 5200 Location"));
+        m_ui->Label_Progress->setText(SerialSearch::kCheckingSerialPorts);
+    });
+    connect(m_search, &SerialSearch::searchFinished, this, [] { QApplication::restoreOverrideCursor(); });
+
+    ApplyShowDetails();
+    Form_Load();
+}
+
+FormAutoLocate::~FormAutoLocate()
+{
+    delete m_ui;
+}
+
+void FormAutoLocate::Form_Load()
+{
+    CenterForm(this);
+    FillPortLists();
+}
+
+void FormAutoLocate::AddDetail(const QString &text)
+{
+    m_ui->Label_Progress->setText(shownText(text));
+    m_ui->Text_Status->appendPlainText(shownText(text));
+    QCoreApplication::processEvents();
+}
+
+void FormAutoLocate::SetShowDetails(bool show)
+{
+    ShowDetails = show;
+    ApplyShowDetails();
+}
+
+void FormAutoLocate::ApplyShowDetails()
+{
+    m_ui->Command_Details->setText(ShowDetails ? QStringLiteral("Details <<") : QStringLiteral("Details >>"));
+    m_ui->Text_Status->setVisible(ShowDetails);
+    m_ui->detailsPane->setVisible(ShowDetails);
+    const int twips = ShowDetails ? kDetailsHeightTwips : kCompactHeightTwips;
+    layout()->activate();
+    // The window never gets smaller than its contents need on a screen with large fonts.
+    const int height = qMax(twipsToPixels(this, twips), minimumSizeHint().height());
+    setFixedHeight(height);
+    resize(qMax(width(), kWidthTwips * logicalDpiX() / kTwipsPerInch), height);
+}
+
+void FormAutoLocate::FillPortLists()
+{
+    m_search->listPorts();
+}
+
+void FormAutoLocate::fillLists(const PortListing &listing)
+{
+    Ui &ui = *m_ui;
+    ui.Check_Scanner->setChecked(listing.useScanner());
+    ui.List_RS232S->setEnabled(listing.useScanner());
+    ui.List_RS2321->clear();
+    ui.List_RS232S->clear();
+    for (int port : listing.ports) {
+        ui.List_RS2321->addItem(SerialSearch::portEntry(port));
+        ui.List_RS232S->addItem(SerialSearch::portEntry(port));
+    }
+    ui.List_RS2321->setCurrentRow(listing.instrumentIndex);
+    ui.List_RS232S->setCurrentRow(listing.scannerIndex);
+}
+
+void FormAutoLocate::SearchSerialPorts()
+{
+    QList<int> ports;
+    for (int row = 0; row < m_ui->List_RS2321->count(); ++row)
+        ports << SerialSearch::portFromEntry(m_ui->List_RS2321->item(row)->text());
+    m_search->searchPorts(ports);
+}
+
+bool FormAutoLocate::Locate_All()
+{
+    if (m_search->isSearching())
+        return false;
+    Ui &ui = *m_ui;
+    ui.Text_Status->clear();
+    ui.Command_OK->setEnabled(false);
+    ui.Command_Retry->setEnabled(false);
+    ui.Label_Result->setText(QStringLiteral("Searching..."));
+
+    // "Checking Serial Ports", the port lists, then the search over the listed ports.
+    const bool found = m_search->locateAll();
+
+    if (found) {
+        ui.Label_Result->setText(QStringLiteral("Instrument Found"));
+        ui.Label_Progress->setText(shownText(m_search->foundText()));
+    } else {
+        ui.Label_Result->setText(QStringLiteral("No Instrument Found"));
+        ui.Label_Progress->setText(QStringLiteral("No instruments found."));
+        QFont plain = ui.Command_OK->font();
+        plain.setBold(false);
+        ui.Command_OK->setFont(plain);
+    }
+    ui.Command_OK->setEnabled(true);
+    ui.Command_Retry->setEnabled(true);
+    ui.Command_OK->setFocus();
+    raise();
+    activateWindow();
+    return found;
+}
+
+bool FormAutoLocate::okIsBold() const
+{
+    return m_ui->Command_OK->font().bold();
+}
+
+bool FormAutoLocate::isSearching() const
+{
+    return m_search->isSearching();
+}
+
+void FormAutoLocate::Command_Details_Click()
+{
+    ShowDetails = !ShowDetails;
+    ApplyShowDetails();
+}
+
+void FormAutoLocate::Command_Locate6481_Click()
+{
+    SearchSerialPorts();
+}
+
+void FormAutoLocate::Command_Retry_Click()
+{
+    Locate_All();
+}
+
+void FormAutoLocate::Command_OK_Click()
+{
+    accept();
+}
+
+// The search runs on this window's stack: closing (and perhaps deleting) the window now would
+// pull the ground from under it. A search ends within one identification wait.
+void FormAutoLocate::done(int result)
+{
+    if (!isSearching())
+        QDialog::done(result);
+}

@@ -1,0 +1,169 @@
+#include "gui/locate/FormOptions.h"
+
+#include "gui/common/Named.h"
+
+#include "instrument/InstrumentContext.h"
+#include "instrument/InterfaceType.h"
+#include "instrument/gpib/Gpib488.h"
+#include "locate/InterfaceOptions.h"
+#include "locate/SerialSearch.h"
+#include "platform/Prompts.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Interface Options");
+
+} // namespace
+
+struct FormOptions::Ui
+{
+    QRadioButton *Option_RS232;
+    QRadioButton *Option_GPIB;
+    QComboBox *Combo_CommPort;
+    QLineEdit *Text_GPIBAddress;
+    QLabel *Label_GPIBStatus;
+    QComboBox *Combo_Model;
+    QPushButton *Command_OK;
+    QPushButton *Command_Cancel;
+};
+
+FormOptions::FormOptions(InstrumentContext &context, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_context(context), m_prompts(prompts), m_ui(new Ui),
+      m_options(new InterfaceOptions(context))
+{
+    setWindowTitle(kTitle);
+    setModal(true);
+    setMinimumWidth(320);
+    Ui &ui = *m_ui;
+
+    auto *interfaceBox = named(new QGroupBox(QStringLiteral("Instrument Interface"), this), "Frame_Interface");
+    ui.Option_RS232 = named(new QRadioButton(QStringLiteral("RS-232"), interfaceBox), "Option_RS232");
+    ui.Option_GPIB = named(new QRadioButton(QStringLiteral("GPIB"), interfaceBox), "Option_GPIB");
+    ui.Combo_CommPort = named(new QComboBox(interfaceBox), "Combo_CommPort");
+    ui.Text_GPIBAddress = named(new QLineEdit(interfaceBox), "Text_GPIBAddress");
+    ui.Text_GPIBAddress->setMaxLength(3);
+    ui.Text_GPIBAddress->setToolTip(QStringLiteral("Primary address, %1 to %2")
+                                        .arg(InterfaceOptions::kFirstGpibAddress)
+                                        .arg(InterfaceOptions::kLastGpibAddress));
+    ui.Label_GPIBStatus = named(new QLabel(interfaceBox), "Label_GPIBStatus");
+    ui.Label_GPIBStatus->setWordWrap(true);
+    // The GPIB bus search ("*IDN?" to every listener) and the address change
+    // ("SYST:COMM:GPIB:ADDR") belong in this frame; they come with the GPIB interface.
+    auto *interfaceLayout = new QFormLayout(interfaceBox);
+    interfaceLayout->addRow(ui.Option_RS232, ui.Combo_CommPort);
+    interfaceLayout->addRow(ui.Option_GPIB, ui.Text_GPIBAddress);
+    interfaceLayout->addRow(ui.Label_GPIBStatus);
+
+    auto *modelBox = named(new QGroupBox(QStringLiteral("Instrument"), this), "Frame_Model");
+    ui.Combo_Model = named(new QComboBox(modelBox), "Combo_Model");
+    for (const InterfaceOptions::Model &model : InterfaceOptions::models())
+        ui.Combo_Model->addItem(model.caption, model.modelString);
+    auto *modelLayout = new QVBoxLayout(modelBox);
+    modelLayout->addWidget(ui.Combo_Model);
+
+    auto *buttons = new QDialogButtonBox(this);
+    ui.Command_OK = named(buttons->addButton(QDialogButtonBox::Ok), "Command_OK");
+    ui.Command_Cancel = named(buttons->addButton(QDialogButtonBox::Cancel), "Command_Cancel");
+    ui.Command_OK->setDefault(true);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(interfaceBox);
+    layout->addWidget(modelBox);
+    layout->addWidget(buttons);
+
+    connect(ui.Option_RS232, &QRadioButton::toggled, this, &FormOptions::ApplyInterfaceChoice);
+    connect(ui.Option_GPIB, &QRadioButton::toggled, this, &FormOptions::ApplyInterfaceChoice);
+    connect(ui.Command_OK, &QPushButton::clicked, this, &FormOptions::Command_OK_Click);
+    connect(ui.Command_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    Form_Load();
+}
+
+FormOptions::~FormOptions()
+{
+    delete m_options;
+    delete m_ui;
+}
+
+void FormOptions::Form_Load()
+{
+    Ui &ui = *m_ui;
+    const InterfaceOptions::Choice stored = m_options->stored();
+    (stored.interfaceType == InterfaceGPIB ? ui.Option_GPIB : ui.Option_RS232)->setChecked(true);
+    ui.Text_GPIBAddress->setText(stored.gpibAddress);
+    ui.Combo_Model->setCurrentIndex(InterfaceOptions::modelIndexFor(stored.modelString));
+
+    const Gpib488 *bus = m_context.gpib().bus();
+    if (!bus)
+        ui.Label_GPIBStatus->setText(QStringLiteral("GPIB: no IEEE-488.2 library loaded"));
+    else if (!bus->available())
+        ui.Label_GPIBStatus->setText(bus->reason());
+    ui.Label_GPIBStatus->setVisible(!bus || !bus->available());
+    ApplyInterfaceChoice();
+}
+
+void FormOptions::showEvent(QShowEvent *event)
+{
+    // A USB adapter may have come or gone since the window was last open.
+    FillPortList();
+    QDialog::showEvent(event);
+}
+
+void FormOptions::FillPortList()
+{
+    QComboBox *combo = m_ui->Combo_CommPort;
+    const int wanted = combo->count() ? combo->currentData().toInt() : m_options->stored().serialPort;
+    m_openPorts = m_options->openPorts();
+    combo->clear();
+    for (int port : m_openPorts) {
+        combo->addItem(SerialSearch::portEntry(port), port);
+        combo->setItemData(combo->count() - 1,
+                           InterfaceOptions::portDetails(m_context.portTable().devicePath(port)), Qt::ToolTipRole);
+    }
+    // A stored port that does not open is not offered, so nothing is chosen for it.
+    combo->setCurrentIndex(m_openPorts.indexOf(wanted));
+}
+
+void FormOptions::ApplyInterfaceChoice()
+{
+    const bool gpib = m_ui->Option_GPIB->isChecked();
+    m_ui->Combo_CommPort->setEnabled(!gpib);
+    m_ui->Text_GPIBAddress->setEnabled(gpib);
+}
+
+void FormOptions::Command_OK_Click()
+{
+    const Ui &ui = *m_ui;
+    InterfaceOptions::Choice choice;
+    choice.interfaceType = ui.Option_GPIB->isChecked() ? InterfaceGPIB : InterfaceRS232;
+    choice.serialPort = ui.Combo_CommPort->currentIndex() >= 0 ? ui.Combo_CommPort->currentData().toInt() : 0;
+    choice.gpibAddress = ui.Text_GPIBAddress->text();
+    choice.modelString = ui.Combo_Model->currentData().toString();
+
+    const InterfaceOptions::Outcome outcome = m_options->apply(choice, m_openPorts);
+    switch (outcome) {
+    case InterfaceOptions::Outcome::Applied:
+        accept();
+        return;
+    case InterfaceOptions::Outcome::InvalidSerialPort:
+    case InterfaceOptions::Outcome::InvalidGpibAddress:
+        // Nothing was changed: the user corrects the choice or cancels.
+        m_prompts.message(InterfaceOptions::message(outcome), kTitle, Prompts::Icon::Warning);
+        return;
+    case InterfaceOptions::Outcome::SaveFailed:
+        // The instrument is reached the new way for this session; only the next start loses it.
+        m_prompts.message(InterfaceOptions::message(outcome), kTitle, Prompts::Icon::Critical);
+        accept();
+        return;
+    }
+}

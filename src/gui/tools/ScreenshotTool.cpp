@@ -1,0 +1,173 @@
+// Renders every window of the program, running on the built-in virtual calibrator, into PNG
+// files: calsetup-screenshots [OUTPUT_FOLDER] (default docs/screenshots). Runs on the offscreen
+// platform unless told otherwise, with settings in a temporary folder of its own.
+#include "caldata/CalFactorTable.h"
+#include "gui/app/FormMain.h"
+#include "gui/app/FormProgress.h"
+#include "gui/app/Main.h"
+#include "gui/app/SimulatedCalibrator.h"
+#include "gui/app/StartForm.h"
+#include "gui/caldata/FormCalFactors.h"
+#include "gui/locate/FormAutoLocate.h"
+#include "gui/locate/FormOptions.h"
+#include "instrument/InstrumentContext.h"
+#include "sim/VirtualCalibrator.h"
+#include "platform/Prompts.h"
+#include "platform/Settings.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QPixmap>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QDateTime kPictureTime(QDate(2026, 12, 8), QTime(10, 0));
+
+// The offscreen platform says at every window that it has no window manager to tell things to.
+void quietPlatformNotes(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    QTextStream(stderr) << qFormatLogMessage(type, context, message) << '\n';
+}
+
+/// Answers every box with its default button and every file dialog with Cancel, and says what
+/// it was asked on stderr: nobody is there to click.
+class UnattendedPrompts : public Prompts
+{
+public:
+    Answer message(const QString &text, const QString &title, Icon, Buttons, Answer defaultAnswer) override
+    {
+        QTextStream(stderr) << "message box: " << title << ": " << text << '\n';
+        return defaultAnswer;
+    }
+    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &, const QString &) override { return {}; }
+};
+
+/// What a window picture needs: the running program.
+struct Gallery
+{
+    SimulatedCalibrator &simulator;
+    InstrumentContext &context;
+    Prompts &prompts;
+    FormMain &main;
+};
+
+/// One picture: the file name and how to bring the window into the state worth showing. The
+/// window returned is shown, grabbed and then deleted (null for a window the main one owns).
+struct Shot
+{
+    const char *fileName;
+    std::function<QWidget *(Gallery &)> prepare;
+};
+
+// One line per window of the program.
+const Shot kShots[] = {
+    {"main-window.png",
+     [](Gallery &g) -> QWidget * {
+         // The calibrator's clock at a fixed moment, so the pictures do not change with every run.
+         g.simulator.calibrator().memory().setClock(kPictureTime, QDateTime::currentDateTime());
+         g.main.Command_GetInfo_Click();
+         return nullptr;
+     }},
+    {"about.png",
+     [](Gallery &g) -> QWidget * {
+         auto *about = new StartForm(&g.main);
+         about->setOkVisible(true);
+         return about;
+     }},
+    {"progress.png",
+     [](Gallery &g) -> QWidget * {
+         auto *progress = new FormProgress(&g.main);
+         progress->SetMaxLines(60);
+         progress->ProgressText(QString(QStringLiteral("ps 001,1.000E-03\r")).repeated(24));
+         return progress;
+     }},
+    {"autolocate.png",
+     [](Gallery &g) -> QWidget * {
+         auto *locate = new FormAutoLocate(g.context, g.prompts, &g.main);
+         locate->show();
+         locate->SetShowDetails(true);
+         locate->Locate_All();
+         return locate;
+     }},
+    {"options.png",
+     [](Gallery &g) -> QWidget * { return new FormOptions(g.context, g.prompts, &g.main); }},
+    {"calibration-factors.png",
+     [](Gallery &g) -> QWidget * {
+         auto *factors = new FormCalFactors(g.context, g.prompts, {}, &g.main);
+         factors->Command_LoadAllCalFactors_Click();
+         // One edited cell, light blue until it is written.
+         factors->table().commit(2, 1, QStringLiteral("1700"));
+         return factors;
+     }},
+};
+
+bool save(QWidget *window, const QDir &folder, const char *fileName)
+{
+    window->show();
+    window->raise();
+    QCoreApplication::processEvents();
+    const QString path = folder.filePath(QString::fromLatin1(fileName));
+    if (!window->grab().save(path)) {
+        QTextStream(stderr) << "could not write " << path << '\n';
+        return false;
+    }
+    QTextStream(stdout) << path << '\n';
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qunsetenv("QT_QPA_PLATFORMTHEME");
+    // Settings of a picture run go to a folder that is thrown away afterwards.
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+
+    qInstallMessageHandler(quietPlatformNotes);
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setApplicationName(Settings::applicationTitle());
+    Settings::setScope(Settings::applicationTitle() + QStringLiteral(" (screenshots)"));
+
+    const QStringList args = QCoreApplication::arguments();
+    QDir folder(args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots"));
+    if (!folder.mkpath(QStringLiteral("."))) {
+        QTextStream(stderr) << "cannot create " << folder.path() << '\n';
+        return 1;
+    }
+
+    UnattendedPrompts prompts;
+    InstrumentContext context;
+    SimulatedCalibrator simulator;
+    if (!simulator.start(context)) {
+        QTextStream(stderr) << "the virtual calibrator could not start: " << simulator.errorString() << '\n';
+        return 2;
+    }
+    std::unique_ptr<FormMain> main =
+        Main(context, prompts, Settings::applicationTitle() + QStringLiteral(" - simulated calibrator"));
+    if (!main) {
+        QTextStream(stderr) << "the virtual calibrator was not found\n";
+        return 3;
+    }
+
+    Gallery gallery{simulator, context, prompts, *main};
+    bool ok = true;
+    for (const Shot &shot : kShots) {
+        std::unique_ptr<QWidget> window(shot.prepare(gallery));
+        ok = save(window ? window.get() : main.get(), folder, shot.fileName) && ok;
+    }
+    return ok ? 0 : 1;
+}

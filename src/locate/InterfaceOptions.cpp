@@ -1,0 +1,161 @@
+#include "locate/InterfaceOptions.h"
+
+#include "instrument/IDVM.h"
+#include "instrument/InstrumentContext.h"
+#include "instrument/InstrumentDriver.h"
+#include "instrument/InterfaceType.h"
+#include "instrument/serial/SerialPortControl.h"
+#include "platform/Settings.h"
+
+#include <QSerialPortInfo>
+
+namespace {
+
+const DriverFamily *familyOf(const IDVM *dvm)
+{
+    const auto *driver = dynamic_cast<const InstrumentDriver *>(dvm);
+    return driver ? &driver->family() : nullptr;
+}
+
+} // namespace
+
+InterfaceOptions::InterfaceOptions(InstrumentContext &context) : m_context(context) {}
+
+const QList<InterfaceOptions::Model> &InterfaceOptions::models()
+{
+    static const QList<Model> list = {
+        {QStringLiteral("5200"), QStringLiteral("5200 Series Calibrator")},
+        {QStringLiteral("5600"), QStringLiteral("5600 Calibrator")},
+        {QStringLiteral("6400"), QStringLiteral("6481 Reference DMM")},
+    };
+    return list;
+}
+
+int InterfaceOptions::modelIndexFor(const QString &modelString)
+{
+    // The same order of tests as CreateDVM, so the entry shown is the driver that would be made.
+    if (modelString.contains(QLatin1String("6400")))
+        return 2;
+    if (modelString.contains(QLatin1String("5600")))
+        return 1;
+    if (modelString.contains(QLatin1String("5200")))
+        return 0;
+    return 2;
+}
+
+InterfaceOptions::Choice InterfaceOptions::stored() const
+{
+    Choice choice;
+    choice.interfaceType = interfaceFromSettingText(Settings::value(SettingsKey::Interface)) == InterfaceGPIB
+                               ? InterfaceGPIB
+                               : InterfaceRS232;
+    choice.serialPort = Settings::intValue(SettingsKey::CommPort);
+    choice.gpibAddress = Settings::value(SettingsKey::GPIBPort).trimmed();
+    choice.modelString = models().at(modelIndexFor(Settings::value(SettingsKey::DVM1))).modelString;
+    return choice;
+}
+
+QList<int> InterfaceOptions::openPorts()
+{
+    PortTable &table = m_context.portTable();
+    // An adapter plugged in since the last look gets a number now.
+    table.refresh();
+    const SerialPortControl *comm = m_context.dvm1Comm();
+    SerialPortControl trial(&table);
+    QList<int> ports;
+    for (int n = PortTable::kFirstPort; n <= PortTable::kLastPort; ++n) {
+        // Our own open port would refuse a second opening; it is usable, and stays open.
+        if (comm->isOpen() && comm->portNumber() == n) {
+            ports << n;
+            continue;
+        }
+        trial.setPortNumber(n);
+        if (trial.open()) {
+            trial.close();
+            ports << n;
+        }
+    }
+    return ports;
+}
+
+InterfaceOptions::Outcome InterfaceOptions::apply(const Choice &choice, const QList<int> &openPorts)
+{
+    int gpibAddress = 0;
+    if (choice.interfaceType == InterfaceGPIB) {
+        bool ok = false;
+        gpibAddress = choice.gpibAddress.trimmed().toInt(&ok);
+        if (!ok || gpibAddress < kFirstGpibAddress || gpibAddress > kLastGpibAddress)
+            return Outcome::InvalidGpibAddress;
+    } else if (choice.serialPort < PortTable::kFirstPort || choice.serialPort > PortTable::kLastPort
+               || !openPorts.contains(choice.serialPort)) {
+        return Outcome::InvalidSerialPort;
+    }
+
+    reconfigure(choice, gpibAddress);
+
+    bool saved = Settings::setValue(SettingsKey::Interface, interfaceSettingText(choice.interfaceType));
+    if (choice.interfaceType == InterfaceGPIB) {
+        saved = Settings::setValue(SettingsKey::GPIBPort, QString::number(gpibAddress)) && saved;
+    } else {
+        saved = Settings::setValue(SettingsKey::CommPort, QString::number(choice.serialPort)) && saved;
+        // The chosen device keeps its number across restarts.
+        saved = m_context.portTable().remember(choice.serialPort) && saved;
+    }
+    saved = Settings::setValue(SettingsKey::DVM1, choice.modelString) && saved;
+    return saved ? Outcome::Applied : Outcome::SaveFailed;
+}
+
+void InterfaceOptions::reconfigure(const Choice &choice, int gpibAddress)
+{
+    std::unique_ptr<IDVM> fresh = CreateDVM(choice.modelString, m_context);
+    // A driver of the same family is set up in place: a window that is waiting on it keeps a
+    // living object. Another family needs the new driver.
+    const DriverFamily *current = familyOf(m_context.dvm());
+    if (!current || current != familyOf(fresh.get()))
+        m_context.setDvm(std::move(fresh));
+    IDVM *dvm = m_context.dvm();
+    dvm->SetInterfaceType(choice.interfaceType);
+    if (choice.interfaceType == InterfaceGPIB) {
+        dvm->SetGPIBAddress(gpibAddress);
+    } else {
+        SerialPortControl *comm = m_context.dvm1Comm();
+        comm->setPortNumber(choice.serialPort);
+        dvm->SetCommControl(comm);
+    }
+}
+
+QString InterfaceOptions::message(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::InvalidSerialPort:
+        return QStringLiteral("DVM1: Invalid Serial Port");
+    case Outcome::InvalidGpibAddress:
+        return QStringLiteral("DVM1: Invalid GPIB Address");
+    case Outcome::SaveFailed:
+        return QStringLiteral("Error Saving Settings");
+    case Outcome::Applied:
+        break;
+    }
+    return {};
+}
+
+QString InterfaceOptions::portDetails(const QString &devicePath)
+{
+    QStringList lines{devicePath};
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos) {
+        if (info.systemLocation() != devicePath)
+            continue;
+        if (info.hasVendorIdentifier() && info.hasProductIdentifier())
+            lines << QStringLiteral("USB %1:%2")
+                         .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                         .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
+        if (!info.serialNumber().isEmpty())
+            lines << QStringLiteral("Serial number ") + info.serialNumber();
+        const QString about = QStringList{info.manufacturer(), info.description()}.join(QLatin1Char(' ')).trimmed();
+        if (!about.isEmpty())
+            lines << about;
+        break;
+    }
+    return lines.join(QLatin1Char('\n'));
+}

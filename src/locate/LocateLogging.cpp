@@ -1,0 +1,3 @@
+#include "locate/LocateLogging.h"
+
+Q_LOGGING_CATEGORY(lcLocate, "calsetup.locate", QtWarningMsg)

@@ -1,0 +1,106 @@
+#include "fixtures/FakeClock.h"
+#include "fixtures/PortBindings.h"
+#include "fixtures/PtyPeer.h"
+#include "fixtures/ScriptedPrompts.h"
+#include "gui/locate/FormOptions.h"
+#include "instrument/IDVM.h"
+#include "instrument/InstrumentContext.h"
+#include "instrument/serial/SerialPortControl.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+class FormOptionsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(one.isOpen() && three.isOpen());
+        bindOnly(context.portTable(), {{1, one.devicePath()}, {3, three.devicePath()}});
+        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
+    }
+
+    template<typename T>
+    T *control(FormOptions &form, const char *name)
+    {
+        T *widget = form.findChild<T *>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    QStringList items(QComboBox *combo)
+    {
+        QStringList out;
+        for (int i = 0; i < combo->count(); ++i)
+            out << combo->itemText(i);
+        return out;
+    }
+
+    ScopedFakeClock fake;
+    ScopedLocateSettings settings{QStringLiteral("options window")};
+    PtyPeer one;
+    PtyPeer three;
+    InstrumentContext context;
+    ScriptedPrompts prompts;
+};
+
+TEST_F(FormOptionsTest, OffersThePortsThatOpenAndRelistsThemWhenItOpens)
+{
+    Settings::setValue(SettingsKey::CommPort, "3");
+    FormOptions form(context, prompts);
+    form.show();
+    auto *ports = control<QComboBox>(form, "Combo_CommPort");
+    EXPECT_EQ(items(ports), QStringList({"COM1", "COM3"}));
+    EXPECT_EQ(ports->currentText(), "COM3");
+    EXPECT_TRUE(ports->itemData(1, Qt::ToolTipRole).toString().contains(three.devicePath()));
+    EXPECT_TRUE(control<QRadioButton>(form, "Option_RS232")->isChecked());
+    EXPECT_FALSE(control<QLineEdit>(form, "Text_GPIBAddress")->isEnabled());
+
+    form.hide();
+    PtyPeer two;
+    bindOnly(context.portTable(), {{1, one.devicePath()}, {2, two.devicePath()}, {3, three.devicePath()}});
+    form.show();
+    EXPECT_EQ(items(ports), QStringList({"COM1", "COM2", "COM3"}));
+    EXPECT_EQ(ports->currentText(), "COM3");
+}
+
+TEST_F(FormOptionsTest, BadGpibAddressIsReportedAndTheWindowStays)
+{
+    FormOptions form(context, prompts);
+    form.show();
+    control<QRadioButton>(form, "Option_GPIB")->setChecked(true);
+    auto *address = control<QLineEdit>(form, "Text_GPIBAddress");
+    EXPECT_TRUE(address->isEnabled());
+    EXPECT_FALSE(control<QComboBox>(form, "Combo_CommPort")->isEnabled());
+    address->setText("31");
+    control<QPushButton>(form, "Command_OK")->click();
+
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_EQ(prompts.shown[0].text, "DVM1: Invalid GPIB Address");
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(Settings::contains(SettingsKey::Interface));
+
+    address->setText("9");
+    control<QPushButton>(form, "Command_OK")->click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(Settings::value(SettingsKey::GPIBPort), "9");
+    EXPECT_EQ(context.dvm()->GetDescription(), "Quorvadine 5200\r\nGPIB Address 9");
+}
+
+TEST_F(FormOptionsTest, NoSerialPortToChooseIsReported)
+{
+    bindOnly(context.portTable(), {});
+    FormOptions form(context, prompts);
+    form.show();
+    EXPECT_EQ(control<QComboBox>(form, "Combo_CommPort")->count(), 0);
+    control<QPushButton>(form, "Command_OK")->click();
+    EXPECT_EQ(prompts.texts(), QStringList({"DVM1: Invalid Serial Port"}));
+    EXPECT_FALSE(Settings::contains(SettingsKey::CommPort));
+}
+
+} // namespace
