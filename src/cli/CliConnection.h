@@ -4,6 +4,7 @@
 #include <memory>
 
 class CommandLine;
+class EthernetFront;
 class InstrumentContext;
 class PtyFront;
 class VirtualCalibrator;
@@ -53,4 +54,5 @@ private:
     bool m_scopeChanged = false;
     std::unique_ptr<VirtualCalibrator> m_calibrator;
     std::unique_ptr<PtyFront> m_front;
+    std::unique_ptr<EthernetFront> m_ethernetFront;
 };

@@ -198,3 +198,18 @@ TEST(CalsimEthernet, FindThenInfoThroughTheModule)
 #endif
 
 } // namespace
+
+namespace {
+
+// A simulated run finds the built-in calibrator's own module on loopback, never the network.
+TEST(CliEthernetSimulated, FindsTheBuiltInCalibratorsModule)
+{
+    ScopedFakeClock fake;
+    ScopedSettingsStore store(QStringLiteral("ethernet simulated"));
+    const CliResult result = runTool({"--simulate", "ethernet", "find"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.out.contains(QRegularExpression(QStringLiteral("\\n127\\.0\\.0\\.2 +02-00-00-00-00-01 .*Quorvadine,5241,"))))
+        << result.out.toStdString();
+}
+
+} // namespace

@@ -2,12 +2,14 @@
 
 #include "gui/app/WindowOpeners.h"
 #include "gui/caldata/FormCalFactors.h"
+#include "gui/locate/Form_EthernetLocator.h"
 
 // The windows of the program, one line each. A control stays disabled until its line is here.
 static MainActions buildStandardActions()
 {
     MainActions actions;
     actions.add(MainAction::CalibrationFactors, openModelessWithStatus<FormCalFactors>);
+    actions.add(MainAction::ConfigureEthernet, openModal<Form_EthernetLocator>);
     return actions;
 }
 

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+class EthernetFront;
 class InstrumentContext;
 class PtyFront;
 class VirtualCalibrator;
@@ -13,13 +14,15 @@ class VirtualCalibrator;
  * it would find a real instrument.
  *
  * Only the simulated port is listed in the port table, so a simulated session never sends to
- * a real instrument on the computer's own ports.
+ * a real instrument on the computer's own ports. Likewise the Ethernet discovery goes to the
+ * calibrator's simulated Ethernet module on loopback, never to the network.
  */
 class SimulatedCalibrator : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kPortNumber = 1;
+    static constexpr quint16 kEthernetDataPort = 10001;
 
     explicit SimulatedCalibrator(const QString &model = QStringLiteral("5241"), QObject *parent = nullptr);
     ~SimulatedCalibrator() override;
@@ -35,4 +38,5 @@ public:
 private:
     VirtualCalibrator *m_calibrator;
     PtyFront *m_front;
+    EthernetFront *m_ethernet;
 };

@@ -1,5 +1,7 @@
 #include "gui/locate/Form_EthernetLocator.h"
 
+#include "gui/app/Main.h"
+#include "gui/common/Named.h"
 #include "instrument/InstrumentContext.h"
 #include "instrument/ethernet/EthernetModuleRecord.h"
 #include "locate/EthernetLocator.h"
@@ -27,15 +29,9 @@ const QString kTitle = QStringLiteral("Ethernet-Serial Setup");
 const QString kAdvancedClosed = QStringLiteral("Advanced >>");
 const QString kAdvancedOpen = QStringLiteral("Advanced <<");
 const QString kInitialIp = QStringLiteral("192.168.1.123");
+constexpr int kInitialWidth = 720;
 
 enum Column { ColumnIP, ColumnMAC, ColumnPort, ColumnDHCP, ColumnOwner, ColumnDevice, ColumnReply };
-
-template<typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QPushButton *button(const QString &caption, const char *name, QWidget *parent, const QString &toolTip = {})
 {
@@ -219,6 +215,8 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentContext &context, Prompts &
     ui.Text1->viewport()->installEventFilter(this);
 
     m_locator->loadActiveModule();
+    // Wide enough for the list's seven columns and a whole identification.
+    resize(qMax(sizeHint().width(), kInitialWidth), sizeHint().height());
 }
 
 Form_EthernetLocator::~Form_EthernetLocator()
@@ -239,6 +237,7 @@ void Form_EthernetLocator::showEvent(QShowEvent *event)
 
 void Form_EthernetLocator::Form_Load()
 {
+    CenterForm(this);
     Command_BroadcastFind_Click();
 }
 
