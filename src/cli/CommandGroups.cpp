@@ -9,6 +9,7 @@ const QList<CliCommand> &commandTable()
         all += basicCommands();
         all += locateCommands();
         all += calCommands();
+        all += gpibCommands();
         all += ethernetCommands();
         return all;
     }();

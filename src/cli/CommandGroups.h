@@ -13,6 +13,8 @@ QList<CliCommand> basicCommands();
 QList<CliCommand> locateCommands();
 /// cal read, cal write, cal backup, cal restore, cal clear.
 QList<CliCommand> calCommands();
+/// gpib find, gpib move.
+QList<CliCommand> gpibCommands();
 /// ethernet find, select, init, set-ip, dhcp, reboot.
 QList<CliCommand> ethernetCommands();
 
