@@ -23,6 +23,8 @@ QList<CliCommand> measureCommands();
 QList<CliCommand> clockCommands();
 /// history.
 QList<CliCommand> historyCommands();
+/// ethernet find, select, init, set-ip, dhcp, reboot.
+QList<CliCommand> ethernetCommands();
 
 /// Every command of the tool, in the order the usage text lists them.
 const QList<CliCommand> &commandTable();
