@@ -4,6 +4,7 @@
 #include <memory>
 
 class CommandLine;
+class EthernetFront;
 class InstrumentContext;
 class PtyFront;
 class SimGpibBus;
@@ -61,5 +62,6 @@ private:
     std::unique_ptr<VirtualCalibrator> m_calibrator;
     std::unique_ptr<PtyFront> m_front;
     std::shared_ptr<SimGpibBus> m_gpibBus;
+    std::unique_ptr<EthernetFront> m_ethernetFront;
     std::shared_ptr<SimUsbBridge> m_usbBridge;
 };

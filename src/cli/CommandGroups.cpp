@@ -14,6 +14,7 @@ const QList<CliCommand> &commandTable()
         all += measureCommands();
         all += clockCommands();
         all += historyCommands();
+        all += ethernetCommands();
         all += usbCommands();
         return all;
     }();

@@ -4,6 +4,7 @@
 
 #include "gui/app/Main.h"
 #include "instrument/InstrumentContext.h"
+#include "locate/EthernetInstrumentSearch.h"
 #include "locate/SerialSearch.h"
 #include "locate/UsbInstrumentSearch.h"
 
@@ -256,7 +257,7 @@ bool FormAutoLocate::okIsBold() const
 
 bool FormAutoLocate::isSearching() const
 {
-    return m_search->isSearching() || m_usbSearch->isSearching();
+    return m_search->isSearching() || m_usbSearch->isSearching() || m_searchingEthernet;
 }
 
 bool FormAutoLocate::Locate_DVM_USB()
@@ -266,6 +267,22 @@ bool FormAutoLocate::Locate_DVM_USB()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool found = m_usbSearch->search();
     QApplication::restoreOverrideCursor();
+    return found;
+}
+
+bool FormAutoLocate::Locate_DVM_Ethernet()
+{
+    if (isSearching())
+        return false;
+    m_searchingEthernet = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString foundText;
+    const bool found = EthernetInstrumentSearch(m_context).run([this](const QString &text) { AddDetail(text); },
+                                                              foundText);
+    QApplication::restoreOverrideCursor();
+    m_searchingEthernet = false;
+    if (found)
+        m_ui->Label_Progress->setText(shownText(foundText));
     return found;
 }
 

@@ -40,8 +40,9 @@ public:
     /// window runs returns false.
     bool Locate_DVM_USB();
 
-    // The search over the Ethernet modules (Locate_DVM_Ethernet) joins this window together with
-    // that interface.
+    /// Searches the Ethernet modules for the calibrator (not part of Locate_All); true when one
+    /// answered. The settings and `DVM` then point at its module.
+    bool Locate_DVM_Ethernet();
 
 protected:
     void done(int result) override;
@@ -67,4 +68,5 @@ private:
     SerialSearch *m_search;
     UsbInstrumentSearch *m_usbSearch;
     bool ShowDetails = false;
+    bool m_searchingEthernet = false;
 };
