@@ -91,8 +91,9 @@ int main(int argc, char **argv)
     const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Hear commands, answer nothing."));
     const QCommandLineOption garbage(QStringLiteral("garbage"), QStringLiteral("Put line noise (NUL and 8-bit bytes) before each reply."));
     const QCommandLineOption reboot(QStringLiteral("reboot-ms"), QStringLiteral("How long SYSTEM:REBOOT keeps the instrument deaf."), QStringLiteral("MS"));
+    const QCommandLineOption erase(QStringLiteral("erase-ms"), QStringLiteral("How long WXerase keeps the instrument deaf."), QStringLiteral("MS"));
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log every line heard and every reply on stderr."));
-    parser.addOptions({serial, model, delay, pace, split, gap, silent, garbage, reboot, verbose});
+    parser.addOptions({serial, model, delay, pace, split, gap, silent, garbage, reboot, erase, verbose});
     parser.process(app);
     // QT_LOGGING_RULES, when set, still has the last word.
     // The category is quiet by default (it also runs inside the windowed program).
@@ -109,12 +110,14 @@ int main(int argc, char **argv)
     VirtualCalibrator calibrator(modelName);
     FaultKnobs &knobs = calibrator.knobs();
     int rebootMs = calibrator.memory().rebootMs();
+    int eraseMs = calibrator.memory().eraseMs();
     QString error;
     if (!readNonNegative(parser, delay, &knobs.replyDelayMs, &error)
         || !readNonNegative(parser, pace, &knobs.paceCharsPerSecond, &error)
         || !readNonNegative(parser, split, &knobs.splitPieces, &error)
         || !readNonNegative(parser, gap, &knobs.splitGapMs, &error)
-        || !readNonNegative(parser, reboot, &rebootMs, &error))
+        || !readNonNegative(parser, reboot, &rebootMs, &error)
+        || !readNonNegative(parser, erase, &eraseMs, &error))
         return usageError(error);
     if (parser.isSet(split) && knobs.splitPieces < 1)
         return usageError(QStringLiteral("--split needs 1 or more pieces"));
@@ -122,6 +125,7 @@ int main(int argc, char **argv)
     if (parser.isSet(garbage))
         knobs.garbage = FaultKnobs::defaultGarbage();
     calibrator.memory().setRebootMs(rebootMs);
+    calibrator.memory().setEraseMs(eraseMs);
 
     PtyFront front(calibrator);
     if (!front.open()) {

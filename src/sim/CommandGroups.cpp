@@ -5,4 +5,5 @@ void registerStandardCommands(CommandInterpreter &interpreter)
     registerSystemCommands(interpreter);
     registerMeasurementCommands(interpreter);
     registerCalFactorCommands(interpreter);
+    registerSpecSetupCommands(interpreter);
 }

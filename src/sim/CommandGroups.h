@@ -11,6 +11,9 @@ void registerSystemCommands(CommandInterpreter &interpreter);
 void registerMeasurementCommands(CommandInterpreter &interpreter);
 /// Calibration factors: "CAL:PRINT".
 void registerCalFactorCommands(CommandInterpreter &interpreter);
+/// The specification table and the setup tasks: "ps", "Ws", "WS", "&nn", "A", "K", "CC",
+/// "WXerase".
+void registerSpecSetupCommands(CommandInterpreter &interpreter);
 
 /// Every group the virtual calibrator answers.
 void registerStandardCommands(CommandInterpreter &interpreter);

@@ -27,6 +27,16 @@ void InstrumentMemory::leaveSetupMode()
     m_calibrationUnlocked = false;
 }
 
+void InstrumentMemory::erase()
+{
+    for (QList<qint32> &set : m_active)
+        set.fill(0);
+    m_backup = m_active;
+    m_specifications.clearFigures();
+    m_records.clear();
+    m_userPassword.clear();
+}
+
 QList<qint32> InstrumentMemory::factors(int range) const
 {
     if (range < RangeLayout::kFirstRange || range > RangeLayout::kLastRange)
