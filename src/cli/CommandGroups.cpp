@@ -8,6 +8,8 @@ const QList<CliCommand> &commandTable()
         QList<CliCommand> all;
         all += basicCommands();
         all += locateCommands();
+        all += specCommands();
+        all += setupCommands();
         return all;
     }();
     return table;

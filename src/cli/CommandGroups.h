@@ -11,6 +11,10 @@
 QList<CliCommand> basicCommands();
 /// locate.
 QList<CliCommand> locateCommands();
+/// spec read, spec write, spec clear.
+QList<CliCommand> specCommands();
+/// setup, wipe.
+QList<CliCommand> setupCommands();
 
 /// Every command of the tool, in the order the usage text lists them.
 const QList<CliCommand> &commandTable();
