@@ -8,6 +8,7 @@ const QList<CliCommand> &commandTable()
         QList<CliCommand> all;
         all += basicCommands();
         all += locateCommands();
+        all += calCommands();
         all += specCommands();
         all += setupCommands();
         return all;

@@ -11,6 +11,8 @@
 QList<CliCommand> basicCommands();
 /// locate.
 QList<CliCommand> locateCommands();
+/// cal read, cal write, cal backup, cal restore, cal clear.
+QList<CliCommand> calCommands();
 /// spec read, spec write, spec clear.
 QList<CliCommand> specCommands();
 /// setup, wipe.

@@ -7,14 +7,33 @@
 #include "sim/SimStatus.h"
 
 #include <algorithm>
+#include <limits>
+#include <optional>
 
 namespace {
+
+bool allDigits(const QByteArray &text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+}
+
+/// A decimal integer with an optional sign, within the 32-bit signed range.
+std::optional<qint32> parseInt32(const QByteArray &text)
+{
+    const QByteArray digits = text.startsWith('-') || text.startsWith('+') ? text.mid(1) : text;
+    if (!allDigits(digits) || digits.size() > 10)
+        return std::nullopt;
+    const qint64 value = text.toLongLong();
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return qint32(value);
+}
 
 QByteArray printFactors(const CommandContext &c)
 {
     // The range number comes as exactly three digits (range 7 is "007").
     const QByteArray &arg = c.argument;
-    if (arg.size() != 3 || !std::all_of(arg.begin(), arg.end(), [](char ch) { return ch >= '0' && ch <= '9'; }))
+    if (arg.size() != 3 || !allDigits(arg))
         return statusReply(SimStatus::Rejected);
     const int range = arg.toInt();
     if (range < RangeLayout::kFirstRange || range > RangeLayout::kLastRange)
@@ -28,9 +47,59 @@ QByteArray printFactors(const CommandContext &c)
     return reply + statusReply(SimStatus::Ok);
 }
 
+QByteArray setFactor(const CommandContext &c)
+{
+    // "CALIBRATION:SETCAL index,range,value". Factors are written in setup mode, entered with
+    // either the system or the calibrate password; without it nothing is looked at.
+    if (!c.memory.inSetupMode())
+        return statusReply(SimStatus::CalPasswordNeeded);
+    const QList<QByteArray> fields = c.argument.split(',');
+    if (fields.size() != 3)
+        return statusReply(SimStatus::Rejected);
+    const QByteArray index = fields[0].trimmed();
+    const QByteArray range = fields[1].trimmed();
+    const std::optional<qint32> value = parseInt32(fields[2].trimmed());
+    if (!allDigits(index) || !allDigits(range) || index.size() > 3 || range.size() > 3 || !value)
+        return statusReply(SimStatus::Rejected);
+    // setFactor refuses a range the instrument does not have and an index beyond the range's
+    // factors, which never exceed 0-61.
+    if (!c.memory.setFactor(range.toInt(), index.toInt(), *value))
+        return statusReply(SimStatus::Rejected);
+    return statusReply(SimStatus::Ok);
+}
+
+QByteArray backupFactors(const CommandContext &c)
+{
+    // Copying a whole set to or from the backup storage needs the calibrate password.
+    if (!c.memory.calibrationUnlocked())
+        return statusReply(SimStatus::CalPasswordNeeded);
+    c.memory.backupToSecondary();
+    return statusReply(SimStatus::Ok);
+}
+
+QByteArray restoreFactors(const CommandContext &c)
+{
+    if (!c.memory.calibrationUnlocked())
+        return statusReply(SimStatus::CalPasswordNeeded);
+    c.memory.restoreFromSecondary();
+    return statusReply(SimStatus::Ok);
+}
+
+QByteArray clearFactors(const CommandContext &c)
+{
+    if (!c.memory.inSetupMode())
+        return statusReply(SimStatus::CalPasswordNeeded);
+    c.memory.clearFactors();
+    return statusReply(SimStatus::Ok);
+}
+
 } // namespace
 
 void registerCalFactorCommands(CommandInterpreter &interpreter)
 {
     interpreter.addCommand("CAL:PRINT", printFactors);
+    interpreter.addCommand("CALIBRATION:SETCAL", setFactor);
+    interpreter.addCommand("CB", backupFactors);
+    interpreter.addCommand("CR", restoreFactors);
+    interpreter.addCommand("CC", clearFactors);
 }

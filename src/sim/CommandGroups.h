@@ -9,10 +9,9 @@ class CommandInterpreter;
 void registerSystemCommands(CommandInterpreter &interpreter);
 /// The meter side: "CONF:..." and the PRT and thermocouple range commands, "READ?".
 void registerMeasurementCommands(CommandInterpreter &interpreter);
-/// Calibration factors: "CAL:PRINT".
+/// Calibration factors: "CAL:PRINT", "CALIBRATION:SETCAL", "CB", "CR", "CC".
 void registerCalFactorCommands(CommandInterpreter &interpreter);
-/// The specification table and the setup tasks: "ps", "Ws", "WS", "&nn", "A", "K", "CC",
-/// "WXerase".
+/// The specification table and the setup tasks: "ps", "Ws", "WS", "&nn", "A", "K", "WXerase".
 void registerSpecSetupCommands(CommandInterpreter &interpreter);
 
 /// Every group the virtual calibrator answers.

@@ -29,8 +29,7 @@ void InstrumentMemory::leaveSetupMode()
 
 void InstrumentMemory::erase()
 {
-    for (QList<qint32> &set : m_active)
-        set.fill(0);
+    clearFactors();
     m_backup = m_active;
     m_specifications.clearFigures();
     m_records.clear();
@@ -60,6 +59,12 @@ bool InstrumentMemory::setFactor(int range, int index, qint32 value)
         return false;
     set[index] = value;
     return true;
+}
+
+void InstrumentMemory::clearFactors()
+{
+    for (QList<qint32> &set : m_active)
+        set.fill(0);
 }
 
 QList<qint32> InstrumentMemory::initialFactors(int range)

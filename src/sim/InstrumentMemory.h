@@ -76,6 +76,8 @@ public:
     /// Copies the active set over the backup set, and back.
     void backupToSecondary() { m_backup = m_active; }
     void restoreFromSecondary() { m_active = m_backup; }
+    /// Sets every active factor to zero; the backup set keeps its values.
+    void clearFactors();
 
     // --- specification table, information records, user password, erasing ---
     SpecificationTable &specifications() { return m_specifications; }

@@ -1,6 +1,6 @@
 // The specification table and the new-instrument setup commands: "ps", "Ws", "WS", the
-// information records "&nn...", the clock "A", the user password "K", clearing the calibration
-// factors "CC" and erasing everything "WXerase".
+// information records "&nn...", the clock "A", the user password "K" and erasing everything
+// "WXerase". Clearing the calibration factors ("CC") belongs to the calibration-factor group.
 
 #include "platform/Clock.h"
 #include "sim/CommandGroups.h"
@@ -98,18 +98,6 @@ QByteArray setUserPassword(const CommandContext &c)
     return statusReply(SimStatus::Ok);
 }
 
-QByteArray clearFactors(const CommandContext &c)
-{
-    if (!c.memory.inSetupMode())
-        return statusReply(SimStatus::CalPasswordNeeded);
-    for (int range = 1; range <= 149; ++range) {
-        const qsizetype count = c.memory.factors(range).size();
-        for (int index = 0; index < count; ++index)
-            c.memory.setFactor(range, index, 0);
-    }
-    return statusReply(SimStatus::Ok);
-}
-
 QByteArray eraseEverything(const CommandContext &c)
 {
     if (!c.memory.systemUnlocked())
@@ -133,6 +121,5 @@ void registerSpecSetupCommands(CommandInterpreter &interpreter)
     interpreter.addPrefixCommand("&", writeRecord);
     interpreter.addPrefixCommand("A", setClock);
     interpreter.addPrefixCommand("K", setUserPassword);
-    interpreter.addCommand("CC", clearFactors);
     interpreter.addCommand("WXerase", eraseEverything);
 }

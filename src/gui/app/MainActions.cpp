@@ -1,11 +1,13 @@
 #include "gui/app/MainActions.h"
 
 #include "gui/app/WindowOpeners.h"
+#include "gui/caldata/FormCalFactors.h"
 
 // The windows of the program, one line each. A control stays disabled until its line is here.
 static MainActions buildStandardActions()
 {
     MainActions actions;
+    actions.add(MainAction::CalibrationFactors, openModelessWithStatus<FormCalFactors>);
     return actions;
 }
 

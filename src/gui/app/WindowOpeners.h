@@ -5,6 +5,9 @@
 
 #include "gui/app/FormMain.h"
 
+#include <QPlainTextEdit>
+#include <QPointer>
+
 /// Opens the window beside the main window, or brings the one already open to the front. It
 /// closes with the main window.
 template <class Form>
@@ -15,6 +18,23 @@ void openModeless(FormMain &main)
         return;
     }
     main.showModeless(new Form(main.context(), main.prompts(), &main));
+}
+
+/// openModeless for a window that reports to the main window's status box:
+/// Form(InstrumentContext &, Prompts &, std::function<void(const QString &)> status, QWidget *parent).
+template <class Form>
+void openModelessWithStatus(FormMain &main)
+{
+    if (QWidget *open = main.findModeless([](QWidget *w) { return dynamic_cast<Form *>(w) != nullptr; })) {
+        main.showModeless(open);
+        return;
+    }
+    QPointer<QPlainTextEdit> status = main.quickSetup().Text_Status;
+    auto report = [status](const QString &text) {
+        if (status)
+            status->setPlainText(text);
+    };
+    main.showModeless(new Form(main.context(), main.prompts(), report, &main));
 }
 
 /// Opens the window modally: the main window waits until it closes.

@@ -1,11 +1,13 @@
 // Renders every window of the program, running on the built-in virtual calibrator, into PNG
 // files: calsetup-screenshots [OUTPUT_FOLDER] (default docs/screenshots). Runs on the offscreen
 // platform unless told otherwise, with settings in a temporary folder of its own.
+#include "caldata/CalFactorTable.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/FormProgress.h"
 #include "gui/app/Main.h"
 #include "gui/app/SimulatedCalibrator.h"
 #include "gui/app/StartForm.h"
+#include "gui/caldata/FormCalFactors.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/locate/FormOptions.h"
 #include "instrument/InstrumentContext.h"
@@ -99,6 +101,14 @@ const Shot kShots[] = {
      }},
     {"options.png",
      [](Gallery &g) -> QWidget * { return new FormOptions(g.context, g.prompts, &g.main); }},
+    {"calibration-factors.png",
+     [](Gallery &g) -> QWidget * {
+         auto *factors = new FormCalFactors(g.context, g.prompts, {}, &g.main);
+         factors->Command_LoadAllCalFactors_Click();
+         // One edited cell, light blue until it is written.
+         factors->table().commit(2, 1, QStringLiteral("1700"));
+         return factors;
+     }},
 };
 
 bool save(QWidget *window, const QDir &folder, const char *fileName)

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QLocale>
+#include <QString>
+
+class CalFactorTable;
+
+/**
+ * @brief The ".cal" file: a plain image of the calibration-factor grid, one line per range.
+ *
+ * A line is the range label, " , ", then each non-empty factor text followed by ",", ended by
+ * CR LF; rows 1 to the last are written, row 0 (the headings) never. Reading is positional: the
+ * fields of a line fill columns 0, 1, 2, ... in the order they stand, so a row's factors are
+ * expected to be contiguous from column 1. Bytes are Latin-1 (the texts are ASCII in practice).
+ * There is no version line, checksum or instrument identity.
+ */
+class CalFile
+{
+public:
+    /// Fields taken from one line at most (columns 0 to 66); the rest of a longer line is ignored.
+    static constexpr int kMaxFields = 67;
+
+    /// The dialog filter.
+    static QString fileFilter() { return QStringLiteral("Cal Files (*.cal)"); }
+    static QString defaultSuffix() { return QStringLiteral("cal"); }
+    /// "CalibratorBackup-" + the date as day (two digits), the locale's short month name and the
+    /// year (two digits) + ".cal": "CalibratorBackup-08Dec26.cal".
+    static QString defaultFileName(const QDate &date, const QLocale &locale = QLocale());
+
+    /// The file's bytes for the table as it stands.
+    static QByteArray toBytes(const CalFactorTable &table);
+
+    /// Writes the table through a temporary file that replaces `path` only once complete, so a
+    /// failed save leaves an existing file whole. False, with a reason, when it failed.
+    static bool save(const CalFactorTable &table, const QString &path, QString *error = nullptr);
+
+    struct ReadResult
+    {
+        int linesRead = 0;  ///< lines placed in the grid
+        bool complete = true;
+        QString error;      ///< why reading stopped early
+    };
+
+    /// Puts a file's lines into rows 1, 2, ... of the table, each field into the next column;
+    /// every value cell it fills (column 1 onwards) becomes pending. The table is expected in its
+    /// working shape and is not cleared here. A line beyond the grid's last row stops the reading
+    /// with the rows read so far kept.
+    static ReadResult fill(CalFactorTable &table, const QByteArray &contents);
+
+    /// The whole file, or false with a reason.
+    static bool read(const QString &path, QByteArray *contents, QString *error = nullptr);
+};

@@ -1,0 +1,204 @@
+#include "CliHarness.h"
+#include "fixtures/FakeClock.h"
+#include "fixtures/SimPty.h"
+#include "sim/RangeLayout.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+/// The cal commands against a virtual calibrator on a pseudo-terminal, on virtual time.
+class CalCommandsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim.isOpen()) << sim.front.errorString().toStdString();
+        // Nothing is in flight between two commands, so pacing pauses need no real settling.
+        fake.clock.pauseSettleMs = 1;
+    }
+
+    CliResult run(QStringList arguments)
+    {
+        arguments << QStringLiteral("--port") << sim.devicePath();
+        return runTool(arguments);
+    }
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    int factorCount()
+    {
+        int count = 0;
+        for (int range = RangeLayout::kFirstRange; range <= RangeLayout::kLastRange; ++range)
+            count += sim.memory().factors(range).size();
+        return count;
+    }
+
+    ScopedFakeClock fake;
+    SimPty sim;
+    QTemporaryDir dir;
+};
+
+TEST_F(CalCommandsTest, ReadThenWriteOfTheSameFileWritesEveryValueBackAndReportsEachOk)
+{
+    const CliResult read = run({"cal", "read", path("meter.cal")});
+    ASSERT_EQ(read.exitCode, 0) << read.err.toStdString();
+    const QByteArray file = readAll(path("meter.cal"));
+    const QList<qint32> range1 = sim.memory().factors(1);
+    EXPECT_TRUE(file.startsWith(QStringLiteral("001: 200mv DC , %1,%2,%3,%4,\r\n002: 2V DC , ")
+                                    .arg(range1[0])
+                                    .arg(range1[1])
+                                    .arg(range1[2])
+                                    .arg(range1[3])
+                                    .toLatin1()))
+        << file.left(80).constData();
+    EXPECT_EQ(file.count("\r\n"), 149);
+
+    const CliResult write = run({"cal", "write", path("meter.cal")});
+    EXPECT_EQ(write.exitCode, 0) << write.err.toStdString();
+    const QStringList lines = write.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), factorCount());
+    for (const QString &line : lines)
+        ASSERT_TRUE(line.endsWith(QLatin1String(" ok"))) << line.toStdString();
+    EXPECT_EQ(lines.first(), QStringLiteral("range 1 factor 0 value %1 ok").arg(range1[0]));
+    EXPECT_EQ(lines.last(), QStringLiteral("range 144 factor 3 value %1 ok").arg(sim.memory().factors(144)[3]));
+    EXPECT_FALSE(sim.memory().inSetupMode());
+}
+
+TEST_F(CalCommandsTest, WritingAFileWithOneChangedValueSendsEveryValueOfTheFile)
+{
+    ASSERT_EQ(run({"cal", "read", path("meter.cal")}).exitCode, 0);
+    QByteArray file = readAll(path("meter.cal"));
+    const QByteArray old = "002: 2V DC , " + QByteArray::number(sim.memory().factors(2)[0]) + ",";
+    ASSERT_TRUE(file.contains(old));
+    file.replace(old, "002: 2V DC , 4321,");
+    ASSERT_TRUE(writeAll(path("changed.cal"), file));
+
+    const CliResult write = run({"cal", "write", path("changed.cal")});
+    EXPECT_EQ(write.exitCode, 0) << write.err.toStdString();
+    EXPECT_EQ(write.out.count(QLatin1Char('\n')), factorCount());
+    EXPECT_TRUE(write.out.contains(QLatin1String("range 2 factor 0 value 4321 ok\n")));
+    EXPECT_EQ(sim.memory().factors(2)[0], 4321);
+}
+
+TEST_F(CalCommandsTest, ReadThatTimesOutWritesNoFileAndLeavesAnExistingOneUntouched)
+{
+    ASSERT_TRUE(writeAll(path("old.cal"), "001: keep , 1,\r\n"));
+    sim.knobs().silent = true;
+    const qint64 start = fake.clock.nowMs();
+    const CliResult read = run({"cal", "read", path("old.cal")});
+    EXPECT_EQ(read.exitCode, 2);
+    EXPECT_TRUE(read.err.contains(QLatin1String("CAL:PRINT 001"))) << read.err.toStdString();
+    EXPECT_EQ(readAll(path("old.cal")), "001: keep , 1,\r\n");
+    EXPECT_LT(fake.clock.nowMs() - start, 20000) << "one time-out, not one per range";
+
+    const CliResult fresh = run({"cal", "read", path("new.cal")});
+    EXPECT_EQ(fresh.exitCode, 2);
+    EXPECT_FALSE(QFile::exists(path("new.cal")));
+}
+
+TEST_F(CalCommandsTest, ATimeOutPartWayThroughTheReadAlsoWritesNoFile)
+{
+    // The instrument goes silent after it has answered a few ranges.
+    int answered = 0;
+    sim.calibrator.interpreter().addCommand("CAL:PRINT", [&answered, this](const CommandContext &) {
+        if (++answered > 3)
+            sim.knobs().silent = true;
+        return QByteArray("1\r\n*0\r\n");
+    });
+    const CliResult read = run({"cal", "read", path("part.cal")});
+    EXPECT_EQ(read.exitCode, 2);
+    EXPECT_TRUE(read.err.contains(QLatin1String("CAL:PRINT 004"))) << read.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("part.cal")));
+}
+
+TEST_F(CalCommandsTest, RefusedAndInvalidValuesAreReportedAndTheExitStatusSaysSo)
+{
+    ASSERT_TRUE(writeAll(path("bad.cal"), "001: 200mv DC , 5,1.5,\r\n"
+                                          "002: 2V DC , 6,\r\n"
+                                          " , \r\n"
+                                          " , \r\n"
+                                          " , \r\n"
+                                          " , \r\n"
+                                          "007: Unused , 9,\r\n"));
+    const CliResult write = run({"cal", "write", path("bad.cal")});
+    EXPECT_EQ(write.exitCode, 3);
+    EXPECT_EQ(write.out, "range 1 factor 0 value 5 ok\n"
+                         "range 1 factor 1 value 1.5 rejected\n"
+                         "range 2 factor 0 value 6 ok\n"
+                         "range 7 factor 0 value 9 rejected\n");
+    EXPECT_TRUE(write.err.contains(QLatin1String("2 of 4"))) << write.err.toStdString();
+    EXPECT_EQ(sim.memory().factors(1)[0], 5);
+    EXPECT_EQ(sim.memory().factors(2)[0], 6);
+}
+
+TEST_F(CalCommandsTest, AWriteWithoutSetupModeOrWithoutAFileSendsNoFactor)
+{
+    const QList<qint32> before = sim.memory().factors(1);
+    ASSERT_TRUE(writeAll(path("one.cal"), "001 , 5,\r\n"));
+    sim.memory().setSystemPassword("1111111");
+    const CliResult refused = run({"cal", "write", path("one.cal")});
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_TRUE(refused.err.contains(QLatin1String("Error entering setup mode"))) << refused.err.toStdString();
+    EXPECT_EQ(sim.memory().factors(1), before);
+
+    const CliResult missing = run({"cal", "write", path("missing.cal")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains(QLatin1String("Calibration Settings Not Loaded"))) << missing.err.toStdString();
+}
+
+TEST_F(CalCommandsTest, BackupRestoreAndClearDoNothingWithoutYes)
+{
+    sim.memory().setFactor(5, 0, 555);
+    const QList<qint32> backup = sim.memory().backupFactors(5);
+    for (const char *word : {"backup", "restore", "clear"}) {
+        const CliResult result = run({"cal", word});
+        EXPECT_EQ(result.exitCode, 1) << word;
+        EXPECT_TRUE(result.err.contains(QLatin1String("--yes"))) << result.err.toStdString();
+        EXPECT_TRUE(result.out.isEmpty());
+    }
+    EXPECT_EQ(sim.memory().factors(5)[0], 555);
+    EXPECT_EQ(sim.memory().backupFactors(5), backup);
+}
+
+TEST_F(CalCommandsTest, BackupRestoreAndClearWithYesPrintTheStatusText)
+{
+    sim.memory().setFactor(5, 0, 555);
+    CliResult result = run({"cal", "backup", "--yes"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, "Cal Factors backed up ok\n");
+    EXPECT_EQ(sim.memory().backupFactors(5)[0], 555);
+
+    sim.memory().setFactor(5, 0, 1);
+    result = run({"--yes", "cal", "restore"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, "Cal Factors restored\n");
+    EXPECT_EQ(sim.memory().factors(5)[0], 555);
+
+    result = run({"cal", "clear", "--yes"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, "Calibration factors cleared ok\n");
+    EXPECT_EQ(sim.memory().factors(5)[0], 0);
+    EXPECT_FALSE(sim.memory().inSetupMode());
+
+    sim.memory().setCalibratePassword("0000");
+    result = run({"cal", "backup", "--yes"});
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_TRUE(result.err.contains(QLatin1String("Error entering setup mode"))) << result.err.toStdString();
+}
+
+} // namespace

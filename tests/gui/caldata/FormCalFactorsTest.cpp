@@ -1,0 +1,290 @@
+#include "caldata/CalFactorTable.h"
+#include "fixtures/FakeClock.h"
+#include "fixtures/ScriptedDVM.h"
+#include "fixtures/ScriptedPrompts.h"
+#include "gui/caldata/CalFactorGridModel.h"
+#include "gui/app/FormMain.h"
+#include "gui/caldata/FormCalFactors.h"
+#include "instrument/InstrumentContext.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+#include <gtest/gtest.h>
+
+namespace {
+
+using State = CalFactorTable::CellState;
+
+const char *const kCommandButtons[] = {"Command_LoadAllCalFactors", "Command_SaveAll", "Command_ClearAll",
+                                       "Command_FileLoad", "Command_FileSave", "Command_Backup",
+                                       "Command_Restore"};
+
+void sendKey(QWidget *to, int key, const QString &text = {})
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(to, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(to, &release);
+}
+
+class FormCalFactorsTest : public ::testing::Test
+{
+protected:
+    FormCalFactorsTest()
+    {
+        auto scripted = std::make_unique<ScriptedDVM>();
+        dvm = scripted.get();
+        context.setDvm(std::move(scripted));
+        form = new FormCalFactors(context, prompts, [this](const QString &text) { statuses << text; });
+        form->show();
+        form->activateWindow();
+        QApplication::processEvents();
+        grid = form->findChild<QTableView *>(QStringLiteral("CalGrid"));
+        editor = form->findChild<QLineEdit *>(QStringLiteral("Text_Edit"));
+    }
+    ~FormCalFactorsTest() override { delete form.data(); }
+
+    QPushButton *button(const char *name) const { return form->findChild<QPushButton *>(QString::fromLatin1(name)); }
+    CalFactorTable &table() { return form->table(); }
+    void select(int tableRow, int tableColumn) { grid->setCurrentIndex(grid->model()->index(tableRow - 1, tableColumn - 1)); }
+    QVariant background(int tableRow, int tableColumn) const
+    {
+        return grid->model()->index(tableRow - 1, tableColumn - 1).data(Qt::BackgroundRole);
+    }
+    void typeIntoEditor(const QString &text)
+    {
+        for (QChar ch : text)
+            sendKey(editor, 0, QString(ch));
+    }
+    void doubleClick(int tableRow, int tableColumn)
+    {
+        const QPoint at = grid->visualRect(grid->model()->index(tableRow - 1, tableColumn - 1)).center();
+        QMouseEvent event(QEvent::MouseButtonDblClick, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(grid->viewport(), &event);
+    }
+    QList<bool> commandButtonStates() const
+    {
+        QList<bool> states;
+        for (const char *name : kCommandButtons)
+            states << button(name)->isEnabled();
+        return states;
+    }
+
+    ScopedFakeClock fake;
+    InstrumentContext context;
+    ScriptedDVM *dvm = nullptr;
+    ScriptedPrompts prompts;
+    QStringList statuses;
+    QPointer<FormCalFactors> form;
+    QTableView *grid = nullptr;
+    QLineEdit *editor = nullptr;
+};
+
+TEST_F(FormCalFactorsTest, OpensWithItsCaptionButtonsAndAnEmpty71By24Grid)
+{
+    EXPECT_EQ(form->windowTitle(), "Calibration Factors");
+    const QList<std::pair<const char *, QString>> captions = {
+        {"Command_LoadAllCalFactors", "Load from Calibrator"},
+        {"Command_SaveAll", "Save To Calibrator"},
+        {"Command_ClearAll", "Clear Meter"},
+        {"Command_FileLoad", "Load from File"},
+        {"Command_FileSave", "Save to File"},
+        {"Command_Backup", "Backup Meter to Secondary Cal Storage"},
+        {"Command_Restore", "Restore Meter from Secondary Cal storage"},
+        {"Command_Exit", "Exit"}};
+    for (const auto &[name, caption] : captions) {
+        ASSERT_NE(button(name), nullptr) << name;
+        EXPECT_EQ(button(name)->text(), caption);
+    }
+    EXPECT_EQ(grid->model()->rowCount(), 70);
+    EXPECT_EQ(grid->model()->columnCount(), 23);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_TRUE(editor->text().isEmpty());
+}
+
+TEST_F(FormCalFactorsTest, ATypedKeyOpensTheEditorWithThatKeyAndEnterMakesTheCellPending)
+{
+    select(2, 3);
+    sendKey(grid, Qt::Key_5, QStringLiteral("5"));
+    ASSERT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->text(), "5");
+    EXPECT_EQ(editor->cursorPosition(), 1);
+    EXPECT_TRUE(grid->visualRect(grid->currentIndex()).contains(editor->geometry().center()));
+    typeIntoEditor(QStringLiteral("0"));
+    sendKey(editor, Qt::Key_Return, QStringLiteral("\r"));
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(table().text(2, 3), "50");
+    EXPECT_EQ(table().state(2, 3), State::Pending);
+    EXPECT_EQ(background(2, 3).value<QColor>(), QColor(200, 230, 250));
+    EXPECT_EQ(grid->currentIndex(), grid->model()->index(1, 2)) << "the current cell stays where it was";
+}
+
+TEST_F(FormCalFactorsTest, EscapeDropsTheTypedTextAndTheSameTextLeavesTheCellInStep)
+{
+    table().setCell(1, 1, QStringLiteral("12"), State::InStep);
+    select(1, 1);
+    sendKey(grid, Qt::Key_9, QStringLiteral("9"));
+    sendKey(editor, Qt::Key_Escape, QStringLiteral("\x1b"));
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(table().text(1, 1), "12");
+    EXPECT_EQ(table().state(1, 1), State::InStep);
+
+    // A double click opens the editor on the cell's own text with the caret at its end.
+    doubleClick(1, 1);
+    ASSERT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->text(), "12");
+    EXPECT_EQ(editor->cursorPosition(), 2);
+    sendKey(editor, Qt::Key_Backspace, QStringLiteral("\b"));
+    typeIntoEditor(QStringLiteral("2"));
+    sendKey(editor, Qt::Key_Enter, QStringLiteral("\r"));
+    EXPECT_EQ(table().state(1, 1), State::InStep) << "retyping the old text changes nothing";
+    EXPECT_FALSE(background(1, 1).isValid());
+}
+
+TEST_F(FormCalFactorsTest, UpAndDownCommitAndMoveButStopAtTheFirstAndLastRow)
+{
+    select(1, 2);
+    sendKey(grid, Qt::Key_1, QStringLiteral("1"));
+    sendKey(editor, Qt::Key_Up);
+    EXPECT_EQ(table().text(1, 2), "1");
+    EXPECT_EQ(grid->currentIndex().row(), 0) << "Up on the first row only gives the focus back";
+
+    sendKey(grid, Qt::Key_2, QStringLiteral("2"));
+    sendKey(editor, Qt::Key_Down);
+    EXPECT_EQ(table().text(1, 2), "2");
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    EXPECT_EQ(grid->currentIndex().column(), 1);
+
+    select(70, 2);
+    sendKey(grid, Qt::Key_3, QStringLiteral("3"));
+    sendKey(editor, Qt::Key_Down);
+    EXPECT_EQ(table().text(70, 2), "3");
+    EXPECT_EQ(grid->currentIndex().row(), 69);
+}
+
+TEST_F(FormCalFactorsTest, LeavingTheCellHandsTheTextToTheCellTheEditorWasOpenedOn)
+{
+    select(3, 3);
+    sendKey(grid, Qt::Key_Space, QStringLiteral(" "));
+    EXPECT_EQ(editor->text(), "") << "a space opens the editor on the cell's text";
+    typeIntoEditor(QStringLiteral("-7"));
+    select(4, 4);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(table().text(3, 3), "-7");
+    EXPECT_EQ(table().state(3, 3), State::Pending);
+    EXPECT_EQ(table().text(4, 4), "");
+}
+
+TEST_F(FormCalFactorsTest, LoadFillsTheGridWithHeadingsAndLabelsWhileTheButtonsAreOff)
+{
+    QList<QList<bool>> statesDuringLoad;
+    QList<bool> exitDuringLoad;
+    QList<bool> hourglass;
+    dvm->responder = [&](const QString &command) {
+        statesDuringLoad << commandButtonStates();
+        exitDuringLoad << button("Command_Exit")->isEnabled();
+        hourglass << (QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        return command == QLatin1String("CAL:PRINT 021") ? QStringLiteral("11\r22\r*0\r") : QStringLiteral("*0\r");
+    };
+    button("Command_LoadAllCalFactors")->click();
+    EXPECT_EQ(dvm->sent.size(), 149);
+    EXPECT_EQ(grid->model()->rowCount(), 149);
+    EXPECT_EQ(grid->model()->columnCount(), 66);
+    EXPECT_EQ(grid->model()->headerData(0, Qt::Horizontal).toString(), "Positive");
+    EXPECT_EQ(grid->model()->headerData(4, Qt::Horizontal).toString(), "10Hz");
+    EXPECT_EQ(grid->model()->headerData(20, Qt::Vertical).toString(), "021: 200mV AC");
+    EXPECT_EQ(grid->model()->index(20, 1).data().toString(), "22");
+    for (const QList<bool> &states : statesDuringLoad)
+        ASSERT_EQ(states, QList<bool>(7, false));
+    EXPECT_EQ(exitDuringLoad, QList<bool>(149, true));
+    EXPECT_EQ(hourglass, QList<bool>(149, true));
+    EXPECT_EQ(commandButtonStates(), QList<bool>(7, true));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(FormCalFactorsTest, SaveColoursRefusedCellsRedAndATypedValueStillInTheEditorIsSaved)
+{
+    table().reshapeForFactors();
+    table().setCell(1, 1, QStringLiteral("5"), State::Pending);
+    select(1, 2);
+    sendKey(grid, Qt::Key_6, QStringLiteral("6"));
+    ASSERT_TRUE(editor->isVisible());
+    dvm->responder = [](const QString &command) {
+        return command.startsWith(QLatin1String("CALIBRATION:SETCAL 0,")) ? QStringLiteral("*9\r") : QStringLiteral("*0\r");
+    };
+    button("Command_SaveAll")->click();
+    EXPECT_EQ(dvm->commands(), QStringList({"SYSTEM:PASSWORD 5820316", "CALIBRATION:SETCAL 0,1,5",
+                                            "CALIBRATION:SETCAL 1,1,6", "CAL:PASSWORD 0"}));
+    EXPECT_EQ(background(1, 1).value<QColor>(), QColor(255, 0, 0));
+    EXPECT_FALSE(background(1, 2).isValid());
+}
+
+TEST_F(FormCalFactorsTest, BackupResultGoesToTheStatusSink)
+{
+    prompts.answers.enqueue(Prompts::Answer::Yes);
+    button("Command_Backup")->click();
+    EXPECT_EQ(statuses, QStringList({"Cal Factors backed up ok"}));
+    EXPECT_EQ(prompts.shown[0].title, "Backup Calibration");
+    EXPECT_EQ(dvm->commands()[1], "CB");
+    EXPECT_EQ(commandButtonStates(), QList<bool>(7, true));
+}
+
+TEST_F(FormCalFactorsTest, ExitDuringALoadStopsItAndThenClosesTheWindow)
+{
+    dvm->responder = [this](const QString &command) {
+        if (command == QLatin1String("CAL:PRINT 005"))
+            button("Command_Exit")->click();
+        return QStringLiteral("*0\r");
+    };
+    button("Command_LoadAllCalFactors")->click();
+    EXPECT_EQ(dvm->sent.size(), 5);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull()) << "the window is gone once its operation has stopped";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(FormCalFactorsTest, DestroyingTheWindowDuringAnOperationStopsItSafely)
+{
+    dvm->responder = [this](const QString &command) {
+        if (command == QLatin1String("CAL:PRINT 003"))
+            delete form.data();
+        return QStringLiteral("*0\r");
+    };
+    form->Command_LoadAllCalFactors_Click();
+    EXPECT_TRUE(form.isNull());
+    EXPECT_EQ(dvm->sent.size(), 3);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(FormCalFactorsFromTheMainWindow, TheButtonAndTheMenuEntryOpenOneWindowThatReportsToTextStatus)
+{
+    ScopedFakeClock fake;
+    InstrumentContext context;
+    context.setDvm(std::make_unique<ScriptedDVM>());
+    ScriptedPrompts prompts;
+    FormMain main(context, prompts);
+    auto *button = main.findChild<QAbstractButton *>(QStringLiteral("Command_CalFactors"));
+    auto *menuEntry = main.findChild<QAction *>(QStringLiteral("MenuSetupCal"));
+    ASSERT_TRUE(button && menuEntry);
+    ASSERT_TRUE(button->isEnabled());
+    button->click();
+    menuEntry->trigger();
+    const QList<FormCalFactors *> windows = main.findChildren<FormCalFactors *>();
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_TRUE(windows[0]->isVisible());
+
+    prompts.answers.enqueue(Prompts::Answer::Yes);
+    windows[0]->Command_Restore_Click();
+    EXPECT_EQ(main.quickSetup().Text_Status->toPlainText(), "Cal Factors restored");
+}
+
+} // namespace
