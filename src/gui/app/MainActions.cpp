@@ -1,5 +1,6 @@
 #include "gui/app/MainActions.h"
 
+#include "gui/app/QuickSetupActions.h"
 #include "gui/app/WindowOpeners.h"
 #include "gui/caldata/FormCalFactors.h"
 
@@ -8,6 +9,15 @@ static MainActions buildStandardActions()
 {
     MainActions actions;
     actions.add(MainAction::CalibrationFactors, openModelessWithStatus<FormCalFactors>);
+    actions.add(MainAction::Specifications, [](FormMain &main) { QuickSetupActions::showSpecifications(main); });
+    actions.add(MainAction::PerformSetupTasks, QuickSetupActions::Command_SetupTasks_Click);
+    actions.add(MainAction::SetDefaultSpec, QuickSetupActions::Command_SetDefaultSpec_Click);
+    actions.add(MainAction::SetDefaultUncert, QuickSetupActions::Command_SetDefaultUncert_Click);
+    actions.add(MainAction::WipeEEPROM, QuickSetupActions::Command_WipeEEPROM_Click);
+    actions.add(MainAction::Thermocouple, [](FormMain &m) { QuickSetupActions::windowNotAvailable(m, "Thermocouple"); });
+    actions.add(MainAction::PRT, [](FormMain &m) { QuickSetupActions::windowNotAvailable(m, "PRT"); });
+    actions.add(MainAction::ImportedUncertainties,
+                [](FormMain &m) { QuickSetupActions::windowNotAvailable(m, "Imported Uncertainties"); });
     return actions;
 }
 
