@@ -82,14 +82,19 @@ SpecOperations::Outcome SpecOperations::loadFromMeter(int *rowsLoaded)
 int SpecOperations::takeTable(SpecTable &table, const QString &reply, const std::function<void()> &progress)
 {
     int expected = 1;
+    bool gap = false;
     for (const QString &raw : SplitLines(reply)) {
         if (progress)
             progress();
         const QString line = trimBlanks(raw);
-        // Rows come numbered from R001 without a gap; from the first gap on nothing is taken, so
-        // a row is never shown under another row's number.
-        if (!line.startsWith(QLatin1Char('R')) || !isThreeDigits(line.mid(1, 3)) || line.mid(1, 3).toInt() != expected)
+        if (gap || !line.startsWith(QLatin1Char('R')) || !isThreeDigits(line.mid(1, 3)))
             continue;
+        // Rows come numbered from R001 without a gap; from the first gap (or a row out of order)
+        // on nothing is taken, so a row is never shown under another row's number.
+        if (line.mid(1, 3).toInt() != expected) {
+            gap = true;
+            continue;
+        }
         if (!table.ensureRow(expected))
             break;
         const qsizetype comma = line.indexOf(QLatin1Char(','));

@@ -8,6 +8,7 @@
 #include "gui/app/SimulatedCalibrator.h"
 #include "gui/app/StartForm.h"
 #include "gui/caldata/FormCalFactors.h"
+#include "gui/caldata/FormSpecifications.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/locate/FormOptions.h"
 #include "instrument/InstrumentContext.h"
@@ -108,6 +109,15 @@ const Shot kShots[] = {
          // One edited cell, light blue until it is written.
          factors->table().commit(2, 1, QStringLiteral("1700"));
          return factors;
+     }},
+    {"specifications.png",
+     [](Gallery &g) -> QWidget * {
+         auto *specs = new FormSpecifications(g.context, g.prompts, {}, &g.main);
+         specs->show();
+         specs->Form_Load();
+         // One edited figure, light blue until it is written.
+         specs->table().commit(3, 1, QStringLiteral("12.5"));
+         return specs;
      }},
 };
 
