@@ -62,24 +62,25 @@ QByteArray clearTable(const CommandContext &c)
 
 QByteArray writeRecord(const CommandContext &c)
 {
-    // "&05Spec ___ 08/12/26": a two-digit record number, then the record's text.
-    if (!c.memory.inSetupMode())
-        return needsSetupPassword();
+    // "&05Spec ___ 08/12/26": a two-digit record number, then the record's text. A line that is
+    // not of this form is some other, unknown command, and is rejected as such.
     const QByteArray number = c.argument.left(2);
     if (number.size() != 2 || !allDigits(number))
         return statusReply(SimStatus::Rejected);
+    if (!c.memory.inSetupMode())
+        return needsSetupPassword();
     c.memory.setRecord(number.toInt(), c.argument.mid(2));
     return statusReply(SimStatus::Ok);
 }
 
 QByteArray setClock(const CommandContext &c)
 {
-    // "A" and DDMMYYhhmm; the seconds start from 0.
-    if (!c.memory.systemUnlocked())
-        return needsSetupPassword();
+    // "A" and DDMMYYhhmm; the seconds start from 0. Anything else after "A" is an unknown command.
     const QByteArray &a = c.argument;
     if (a.size() != 10 || !allDigits(a))
         return statusReply(SimStatus::Rejected);
+    if (!c.memory.systemUnlocked())
+        return needsSetupPassword();
     const QDate date(2000 + a.mid(4, 2).toInt(), a.mid(2, 2).toInt(), a.mid(0, 2).toInt());
     const QTime time(a.mid(6, 2).toInt(), a.mid(8, 2).toInt());
     if (!date.isValid() || !time.isValid())
@@ -90,10 +91,10 @@ QByteArray setClock(const CommandContext &c)
 
 QByteArray setUserPassword(const CommandContext &c)
 {
-    if (!c.memory.systemUnlocked())
-        return needsSetupPassword();
     if (!allDigits(c.argument) || c.argument.size() > kMaxUserPasswordDigits)
         return statusReply(SimStatus::Rejected);
+    if (!c.memory.systemUnlocked())
+        return needsSetupPassword();
     c.memory.setUserPassword(c.argument);
     return statusReply(SimStatus::Ok);
 }

@@ -88,6 +88,7 @@ TEST_F(SpecSetupCommandsTest, TheVersionRecordIsKeptUnderItsNumber)
 TEST_F(SpecSetupCommandsTest, TheClockTakesDayMonthYearHourMinute)
 {
     EXPECT_EQ(ask("A0101300905"), "*6\r\n");
+    EXPECT_EQ(ask("ABC"), "*9\r\n") << "an unknown command that starts with A stays unknown";
     enterSetupMode();
     EXPECT_EQ(ask("A0101300905"), "*0\r\n");
     const QDateTime now = fake.clock.currentDateTime();
