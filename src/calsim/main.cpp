@@ -91,9 +91,10 @@ int main(int argc, char **argv)
     const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Hear commands, answer nothing."));
     const QCommandLineOption garbage(QStringLiteral("garbage"), QStringLiteral("Put line noise (NUL and 8-bit bytes) before each reply."));
     const QCommandLineOption reboot(QStringLiteral("reboot-ms"), QStringLiteral("How long SYSTEM:REBOOT keeps the instrument deaf."), QStringLiteral("MS"));
+    const QCommandLineOption noKv(QStringLiteral("no-kv-amplifier"), QStringLiteral("Pose as an instrument without the kV amplifier option."));
     const QCommandLineOption erase(QStringLiteral("erase-ms"), QStringLiteral("How long WXerase keeps the instrument deaf."), QStringLiteral("MS"));
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log every line heard and every reply on stderr."));
-    parser.addOptions({serial, model, delay, pace, split, gap, silent, garbage, reboot, erase, verbose});
+    parser.addOptions({serial, model, delay, pace, split, gap, silent, garbage, reboot, noKv, erase, verbose});
     parser.process(app);
     // QT_LOGGING_RULES, when set, still has the last word.
     // The category is quiet by default (it also runs inside the windowed program).
@@ -125,6 +126,7 @@ int main(int argc, char **argv)
     if (parser.isSet(garbage))
         knobs.garbage = FaultKnobs::defaultGarbage();
     calibrator.memory().setRebootMs(rebootMs);
+    calibrator.memory().output().kvAmplifierFitted = !parser.isSet(noKv);
     calibrator.memory().setEraseMs(eraseMs);
 
     PtyFront front(calibrator);

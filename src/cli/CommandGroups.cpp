@@ -9,6 +9,11 @@ const QList<CliCommand> &commandTable()
         all += basicCommands();
         all += locateCommands();
         all += calCommands();
+        all += gpibCommands();
+        all += outputCommands();
+        all += measureCommands();
+        all += clockCommands();
+        all += historyCommands();
         all += specCommands();
         all += setupCommands();
         return all;

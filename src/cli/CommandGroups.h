@@ -13,6 +13,16 @@ QList<CliCommand> basicCommands();
 QList<CliCommand> locateCommands();
 /// cal read, cal write, cal backup, cal restore, cal clear.
 QList<CliCommand> calCommands();
+/// gpib find, gpib move.
+QList<CliCommand> gpibCommands();
+/// output set, output on, output standby.
+QList<CliCommand> outputCommands();
+/// measure.
+QList<CliCommand> measureCommands();
+/// clock read, clock set.
+QList<CliCommand> clockCommands();
+/// history.
+QList<CliCommand> historyCommands();
 /// spec read, spec write, spec clear.
 QList<CliCommand> specCommands();
 /// setup, wipe.

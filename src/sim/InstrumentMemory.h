@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sim/CalibrationLog.h"
+#include "sim/OutputState.h"
 #include "sim/SpecificationTable.h"
 
 #include <QByteArray>
@@ -79,6 +81,18 @@ public:
     /// Sets every active factor to zero; the backup set keeps its values.
     void clearFactors();
 
+    // --- calibration history ---
+    /// Notes that a range's factors were changed; the write session becomes a history event,
+    /// dated by the instrument's clock, when it ends.
+    void recordCalibration(int range) { m_calibrationLog.recordRange(range); }
+    /// Ends a write session: setup mode left, or adjusted factors stored.
+    void closeCalibrationSession();
+    CalibrationLog &calibrationLog() { return m_calibrationLog; }
+    const CalibrationLog &calibrationLog() const { return m_calibrationLog; }
+
+    // --- output, adjustment and service state ---
+    OutputState &output() { return m_output; }
+    const OutputState &output() const { return m_output; }
     // --- specification table, information records, user password, erasing ---
     SpecificationTable &specifications() { return m_specifications; }
     const SpecificationTable &specifications() const { return m_specifications; }
@@ -130,4 +144,6 @@ private:
     int m_eraseMs = 180000;
     Measurement m_measurement;
     double m_reading = 0.0;
+    CalibrationLog m_calibrationLog;
+    OutputState m_output;
 };

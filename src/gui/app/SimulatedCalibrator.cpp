@@ -3,12 +3,15 @@
 #include "instrument/InstrumentContext.h"
 #include "sim/PtyFront.h"
 #include "sim/VirtualCalibrator.h"
+#include "sim/gpib/SimGpibBus.h"
 
 SimulatedCalibrator::SimulatedCalibrator(const QString &model, QObject *parent)
     : QObject(parent),
       m_calibrator(new VirtualCalibrator(model, this)),
-      m_front(new PtyFront(*m_calibrator, m_calibrator))
+      m_front(new PtyFront(*m_calibrator, m_calibrator)),
+      m_gpibBus(std::make_shared<SimGpibBus>())
 {
+    m_gpibBus->attach(*m_calibrator, kGpibAddress);
 }
 
 SimulatedCalibrator::~SimulatedCalibrator() = default;
@@ -19,6 +22,7 @@ bool SimulatedCalibrator::start(InstrumentContext &context)
         return false;
     context.portTable().bind(kPortNumber, m_front->devicePath());
     context.portTable().setExplicitOnly(true);
+    context.gpib().setBus(m_gpibBus);
     return true;
 }
 

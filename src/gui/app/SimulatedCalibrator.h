@@ -2,9 +2,11 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 class InstrumentContext;
 class PtyFront;
+class SimGpibBus;
 class VirtualCalibrator;
 
 /**
@@ -13,13 +15,15 @@ class VirtualCalibrator;
  * it would find a real instrument.
  *
  * Only the simulated port is listed in the port table, so a simulated session never sends to
- * a real instrument on the computer's own ports.
+ * a real instrument on the computer's own ports. It also listens at kGpibAddress on a simulated
+ * GPIB bus, which takes the place of the system's GPIB library for the session.
  */
 class SimulatedCalibrator : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kPortNumber = 1;
+    static constexpr int kGpibAddress = 22;
 
     explicit SimulatedCalibrator(const QString &model = QStringLiteral("5241"), QObject *parent = nullptr);
     ~SimulatedCalibrator() override;
@@ -35,4 +39,5 @@ public:
 private:
     VirtualCalibrator *m_calibrator;
     PtyFront *m_front;
+    std::shared_ptr<SimGpibBus> m_gpibBus;
 };

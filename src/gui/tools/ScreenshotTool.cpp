@@ -11,6 +11,13 @@
 #include "gui/caldata/FormSpecifications.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/locate/FormOptions.h"
+#include "gui/procedures/FormDate.h"
+#include "gui/procedures/Form_AdapterSetup.h"
+#include "gui/procedures/Form_CalHistory.h"
+#include "gui/procedures/Form_CalibratorOutput.h"
+#include "gui/procedures/Form_OutputCorrection.h"
+#include "gui/procedures/Form_PowerCal.h"
+#include "gui/procedures/Form_kVAmp.h"
 #include "instrument/InstrumentContext.h"
 #include "sim/VirtualCalibrator.h"
 #include "platform/Prompts.h"
@@ -19,6 +26,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QTemporaryDir>
@@ -110,6 +118,23 @@ const Shot kShots[] = {
          factors->table().commit(2, 1, QStringLiteral("1700"));
          return factors;
      }},
+    {"date-and-time.png", [](Gallery &g) -> QWidget * { return new FormDate(g.context, g.prompts, &g.main); }},
+    {"calibration-history.png",
+     [](Gallery &g) -> QWidget * { return new Form_CalHistory(g.context, g.prompts, &g.main); }},
+    {"power-calibration.png",
+     [](Gallery &g) -> QWidget * { return new Form_PowerCal(g.context, g.prompts, &g.main); }},
+    {"kv-amplifier.png", [](Gallery &g) -> QWidget * { return new Form_kVAmp(g.context, g.prompts, &g.main); }},
+    {"output-correction.png",
+     [](Gallery &g) -> QWidget * { return new Form_OutputCorrection(g.context, g.prompts, &g.main); }},
+    {"calibrator-output.png",
+     [](Gallery &g) -> QWidget * {
+         auto *output = new Form_CalibratorOutput(g.context, g.prompts, &g.main);
+         output->findChild<QLineEdit *>(QStringLiteral("Text_SetOutput"))->setText(QStringLiteral("10V"));
+         output->Command_SetOutput_Click();
+         return output;
+     }},
+    {"adapter-setup.png",
+     [](Gallery &g) -> QWidget * { return new Form_AdapterSetup(g.context, g.prompts, &g.main); }},
     {"specifications.png",
      [](Gallery &g) -> QWidget * {
          auto *specs = new FormSpecifications(g.context, g.prompts, {}, &g.main);
