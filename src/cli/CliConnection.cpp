@@ -4,6 +4,7 @@
 #include "cli/RunContext.h"
 #include "instrument/DriverFamily.h"
 #include "instrument/IDVM.h"
+#include "instrument/ethernet/EthernetSettings.h"
 #include "instrument/InstrumentContext.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
@@ -12,6 +13,7 @@
 #include "platform/Settings.h"
 #include "sim/PtyFront.h"
 #include "sim/VirtualCalibrator.h"
+#include "sim/ethernet/EthernetFront.h"
 #include "sim/gpib/SimGpibBus.h"
 
 #include <QHostAddress>
@@ -65,6 +67,7 @@ CliConnection::~CliConnection()
     // The port goes before the pseudo-terminal it is open on, the bus before its calibrator.
     m_context.dvm1Comm()->close();
     m_front.reset();
+    m_ethernetFront.reset();
     if (m_gpibBus)
         m_context.gpib().setBus(nullptr);
     m_gpibBus.reset();
@@ -222,11 +225,7 @@ int CliConnection::useSavedSettings(QString *error)
         return ExitSuccess;
     case InterfaceEthernet: {
         EthernetModuleRecord &module = m_context.ethernetDevice;
-        module.IP = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetIP),
-                                                      EthernetModuleRecord::kIpLength);
-        module.Port = Settings::intValue(SettingsKey::EthernetPort);
-        module.MAC = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetMAC),
-                                                       EthernetModuleRecord::kMacLength);
+        LoadEthernetSettings(module);
         IDVM &dvm = *m_context.dvm();
         dvm.SetEthernetDevice();
         dvm.SetInterfaceType(InterfaceEthernet);
@@ -252,6 +251,10 @@ int CliConnection::startSimulator(QString *error)
         *error = QStringLiteral("cannot start the virtual calibrator: %1").arg(m_front->errorString());
         return ExitUnreachable;
     }
+    // The ethernet commands of a simulated run find the calibrator's simulated module on loopback.
+    m_ethernetFront = std::make_unique<EthernetFront>(*m_calibrator);
+    if (m_ethernetFront->open())
+        Settings::setValue(SettingsKey::EthernetDiscovery, m_ethernetFront->discoveryTarget());
     const int status = useSerial(m_front->devicePath(), error);
     m_description = QStringLiteral("the virtual calibrator %1 on %2")
                         .arg(QString::fromLatin1(m_calibrator->memory().model()), m_description);

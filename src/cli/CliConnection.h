@@ -4,6 +4,7 @@
 #include <memory>
 
 class CommandLine;
+class EthernetFront;
 class InstrumentContext;
 class PtyFront;
 class SimGpibBus;
@@ -59,4 +60,5 @@ private:
     std::unique_ptr<VirtualCalibrator> m_calibrator;
     std::unique_ptr<PtyFront> m_front;
     std::shared_ptr<SimGpibBus> m_gpibBus;
+    std::unique_ptr<EthernetFront> m_ethernetFront;
 };

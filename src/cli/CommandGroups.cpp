@@ -14,6 +14,7 @@ const QList<CliCommand> &commandTable()
         all += measureCommands();
         all += clockCommands();
         all += historyCommands();
+        all += ethernetCommands();
         all += specCommands();
         all += setupCommands();
         return all;

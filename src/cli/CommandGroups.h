@@ -23,6 +23,8 @@ QList<CliCommand> measureCommands();
 QList<CliCommand> clockCommands();
 /// history.
 QList<CliCommand> historyCommands();
+/// ethernet find, select, init, set-ip, dhcp, reboot.
+QList<CliCommand> ethernetCommands();
 /// spec read, spec write, spec clear.
 QList<CliCommand> specCommands();
 /// setup, wipe.

@@ -10,6 +10,7 @@
 #include "gui/procedures/Form_OutputCorrection.h"
 #include "gui/procedures/Form_PowerCal.h"
 #include "gui/procedures/Form_kVAmp.h"
+#include "gui/locate/Form_EthernetLocator.h"
 
 // The windows of the program, one line each. A control stays disabled until its line is here.
 static MainActions buildStandardActions()
@@ -23,6 +24,7 @@ static MainActions buildStandardActions()
     actions.add(MainAction::DateAndTime, openModeless<FormDate>);
     actions.add(MainAction::CalibrationHistory, openModeless<Form_CalHistory>);
     actions.add(MainAction::Adapters, openModeless<Form_AdapterSetup>);
+    actions.add(MainAction::ConfigureEthernet, openModal<Form_EthernetLocator>);
     actions.add(MainAction::Specifications, [](FormMain &main) { QuickSetupActions::showSpecifications(main); });
     actions.add(MainAction::PerformSetupTasks, QuickSetupActions::Command_SetupTasks_Click);
     actions.add(MainAction::SetDefaultSpec, QuickSetupActions::Command_SetDefaultSpec_Click);

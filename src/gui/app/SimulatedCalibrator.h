@@ -4,6 +4,7 @@
 #include <QString>
 #include <memory>
 
+class EthernetFront;
 class InstrumentContext;
 class PtyFront;
 class SimGpibBus;
@@ -16,7 +17,9 @@ class VirtualCalibrator;
  *
  * Only the simulated port is listed in the port table, so a simulated session never sends to
  * a real instrument on the computer's own ports. It also listens at kGpibAddress on a simulated
- * GPIB bus, which takes the place of the system's GPIB library for the session.
+ * GPIB bus, which takes the place of the system's GPIB library for the session. The
+ * Ethernet discovery goes to the calibrator's simulated Ethernet module on loopback, never to
+ * the network.
  */
 class SimulatedCalibrator : public QObject
 {
@@ -24,6 +27,7 @@ class SimulatedCalibrator : public QObject
 public:
     static constexpr int kPortNumber = 1;
     static constexpr int kGpibAddress = 22;
+    static constexpr quint16 kEthernetDataPort = 10001;
 
     explicit SimulatedCalibrator(const QString &model = QStringLiteral("5241"), QObject *parent = nullptr);
     ~SimulatedCalibrator() override;
@@ -40,4 +44,5 @@ private:
     VirtualCalibrator *m_calibrator;
     PtyFront *m_front;
     std::shared_ptr<SimGpibBus> m_gpibBus;
+    EthernetFront *m_ethernet;
 };

@@ -18,6 +18,7 @@
 #include "gui/procedures/Form_OutputCorrection.h"
 #include "gui/procedures/Form_PowerCal.h"
 #include "gui/procedures/Form_kVAmp.h"
+#include "gui/locate/Form_EthernetLocator.h"
 #include "instrument/InstrumentContext.h"
 #include "sim/VirtualCalibrator.h"
 #include "platform/Prompts.h"
@@ -107,6 +108,13 @@ const Shot kShots[] = {
          locate->SetShowDetails(true);
          locate->Locate_All();
          return locate;
+     }},
+    {"ethernet.png",
+     [](Gallery &g) -> QWidget * {
+         // Showing it finds the virtual calibrator's module and chooses it.
+         auto *ethernet = new Form_EthernetLocator(g.context, g.prompts, &g.main);
+         ethernet->Command_Advanced_Click();
+         return ethernet;
      }},
     {"options.png",
      [](Gallery &g) -> QWidget * { return new FormOptions(g.context, g.prompts, &g.main); }},
