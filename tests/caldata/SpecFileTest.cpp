@@ -125,11 +125,4 @@ TEST(SpecFile, AFailedSaveLeavesTheExistingFileAsItWas)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.spec"});
 }
 
-TEST(SpecFile, TheDefaultNameCarriesTodaysDate)
-{
-    const QLocale english(QLocale::English, QLocale::UnitedKingdom);
-    EXPECT_EQ(SpecFile::defaultFileName(QDate(2026, 12, 8), english), "DMMBackup-08Dec26.spec");
-    EXPECT_EQ(SpecFile::defaultFileName(QDate(2031, 3, 5), english), "DMMBackup-05Mar31.spec");
-}
-
 } // namespace

@@ -258,19 +258,6 @@ TEST_F(SpecOperationsTest, ARefusedVersionRecordIsReportedAndTheSaveIsIncomplete
     EXPECT_EQ(dvm.commands().last(), kExitPassword);
 }
 
-TEST_F(SpecOperationsTest, NumbersAreSentWithAPointWhateverTheLocale)
-{
-    const QLocale previous;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(SpecOperations::writeCommand(3, 0, 2.5), "Ws3,0,2.5");
-    double v = 0;
-    EXPECT_TRUE(SpecOperations::parseFigure(QStringLiteral(" 2.5 "), &v));
-    EXPECT_EQ(v, 2.5);
-    EXPECT_FALSE(SpecOperations::parseFigure(QStringLiteral("2,5"), &v));
-    EXPECT_FALSE(SpecOperations::parseFigure(QStringLiteral("inf"), &v));
-    QLocale::setDefault(previous);
-}
-
 // --- Clear Meter ------------------------------------------------------------------------------
 
 TEST_F(SpecOperationsTest, ClearAsksFirstThenClearsReportsAndReadsTheTableAgain)

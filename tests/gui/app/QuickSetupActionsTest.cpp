@@ -131,19 +131,4 @@ TEST_F(QuickSetupActionsTest, WipeEEPROMSendsNothingWhenTheSecondQuestionIsAnswe
     EXPECT_TRUE(heard.isEmpty());
 }
 
-TEST_F(QuickSetupActionsTest, SetDefaultStoresTheChosenFiles)
-{
-    const QString spec = dir.filePath(QStringLiteral("d.spec"));
-    const QString uncert = dir.filePath(QStringLiteral("d.uncert"));
-    for (const QString &p : {spec, uncert}) {
-        QFile f(p);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
-    prompts.fileNames << spec << uncert;
-    control(*main, "Command_SetDefaultSpec")->click();
-    control(*main, "Command_SetDefaultUncert")->click();
-    EXPECT_EQ(Settings::value(SettingsKey::DefaultSpec), spec);
-    EXPECT_EQ(Settings::value(SettingsKey::DefaultUncert), uncert);
-}
-
 } // namespace
