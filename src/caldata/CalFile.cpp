@@ -1,11 +1,8 @@
 #include "caldata/CalFile.h"
 
-#include "instrument/CommandHelpers.h"
-
 #include "caldata/CalFactorTable.h"
-
-#include <QFile>
-#include <QSaveFile>
+#include "caldata/FileText.h"
+#include "instrument/CommandHelpers.h"
 
 namespace {
 
@@ -14,26 +11,6 @@ const QByteArray kLabelSeparator = " , ";
 // A grid of 149 lines of 66 factors is a few tens of kilobytes; anything far beyond that is not a
 // factor file and is refused rather than read into memory.
 constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
-
-/// The lines of a file: CR LF, a lone CR and a lone LF each end a line; a last line without an
-/// end still counts, an end at the very end adds no empty line.
-QList<QByteArray> splitFileLines(const QByteArray &contents)
-{
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < contents.size(); ++i) {
-        const char ch = contents.at(i);
-        if (ch != '\r' && ch != '\n')
-            continue;
-        lines << contents.mid(start, i - start);
-        if (ch == '\r' && i + 1 < contents.size() && contents.at(i + 1) == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < contents.size())
-        lines << contents.mid(start);
-    return lines;
-}
 
 } // namespace
 
@@ -63,32 +40,14 @@ QByteArray CalFile::toBytes(const CalFactorTable &table)
 
 bool CalFile::save(const CalFactorTable &table, const QString &path, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = toBytes(table);
-    if (file.write(bytes) != bytes.size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return FileText::writeAtomically(path, toBytes(table), error);
 }
 
 CalFile::ReadResult CalFile::fill(CalFactorTable &table, const QByteArray &contents)
 {
     ReadResult result;
     int row = 1;
-    for (const QByteArray &bytes : splitFileLines(contents)) {
+    for (const QByteArray &bytes : FileText::splitLines(contents)) {
         if (row >= table.rowCount()) {
             result.complete = false;
             result.error = QStringLiteral("more lines than the table has rows (%1)").arg(table.rowCount() - 1);
@@ -111,23 +70,5 @@ CalFile::ReadResult CalFile::fill(CalFactorTable &table, const QByteArray &conte
 
 bool CalFile::read(const QString &path, QByteArray *contents, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (file.size() > kMaxFileBytes) {
-        if (error)
-            *error = QStringLiteral("the file is too large to be a calibration factor file");
-        return false;
-    }
-    *contents = file.read(kMaxFileBytes + 1);
-    if (contents->size() > kMaxFileBytes || file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = contents->size() > kMaxFileBytes ? QStringLiteral("the file is too large to be a calibration factor file")
-                                                       : file.errorString();
-        return false;
-    }
-    return true;
+    return FileText::readAll(path, kMaxFileBytes, contents, error);
 }

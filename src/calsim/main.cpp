@@ -95,8 +95,9 @@ int main(int argc, char **argv)
     const QCommandLineOption garbage(QStringLiteral("garbage"), QStringLiteral("Put line noise (NUL and 8-bit bytes) before each reply."));
     const QCommandLineOption reboot(QStringLiteral("reboot-ms"), QStringLiteral("How long SYSTEM:REBOOT keeps the instrument deaf."), QStringLiteral("MS"));
     const QCommandLineOption noKv(QStringLiteral("no-kv-amplifier"), QStringLiteral("Pose as an instrument without the kV amplifier option."));
+    const QCommandLineOption erase(QStringLiteral("erase-ms"), QStringLiteral("How long WXerase keeps the instrument deaf."), QStringLiteral("MS"));
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log every line heard and every reply on stderr."));
-    parser.addOptions({serial, model, delay, pace, split, gap, silent, garbage, reboot, noKv, verbose});
+    parser.addOptions({serial, model, delay, pace, split, gap, silent, garbage, reboot, noKv, erase, verbose});
     const QCommandLineOption ethernet(QStringLiteral("ethernet"), QStringLiteral("Serve Ethernet-serial modules on 127.0.0.2, 127.0.0.3, ..."));
     const QCommandLineOption modules(QStringLiteral("modules"), QStringLiteral("How many Ethernet modules (default 1)."), QStringLiteral("N"));
     const QCommandLineOption discoveryPort(QStringLiteral("discovery-port"), QStringLiteral("UDP port of the discovery target on 127.0.0.1 (default: any free port)."), QStringLiteral("PORT"));
@@ -118,12 +119,14 @@ int main(int argc, char **argv)
     VirtualCalibrator calibrator(modelName);
     FaultKnobs &knobs = calibrator.knobs();
     int rebootMs = calibrator.memory().rebootMs();
+    int eraseMs = calibrator.memory().eraseMs();
     QString error;
     if (!readNonNegative(parser, delay, &knobs.replyDelayMs, &error)
         || !readNonNegative(parser, pace, &knobs.paceCharsPerSecond, &error)
         || !readNonNegative(parser, split, &knobs.splitPieces, &error)
         || !readNonNegative(parser, gap, &knobs.splitGapMs, &error)
-        || !readNonNegative(parser, reboot, &rebootMs, &error))
+        || !readNonNegative(parser, reboot, &rebootMs, &error)
+        || !readNonNegative(parser, erase, &eraseMs, &error))
         return usageError(error);
     int moduleCount = 1;
     int discoveryPortNumber = 0;
@@ -141,6 +144,7 @@ int main(int argc, char **argv)
         knobs.garbage = FaultKnobs::defaultGarbage();
     calibrator.memory().setRebootMs(rebootMs);
     calibrator.memory().output().kvAmplifierFitted = !parser.isSet(noKv);
+    calibrator.memory().setEraseMs(eraseMs);
 
     PtyFront front(calibrator);
     if (parser.isSet(serial) && !front.open()) {

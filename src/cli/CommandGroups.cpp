@@ -16,6 +16,8 @@ const QList<CliCommand> &commandTable()
         all += historyCommands();
         all += ethernetCommands();
         all += usbCommands();
+        all += specCommands();
+        all += setupCommands();
         return all;
     }();
     return table;

@@ -25,6 +25,10 @@ QList<CliCommand> clockCommands();
 QList<CliCommand> historyCommands();
 /// ethernet find, select, init, set-ip, dhcp, reboot.
 QList<CliCommand> ethernetCommands();
+/// spec read, spec write, spec clear.
+QList<CliCommand> specCommands();
+/// setup, wipe.
+QList<CliCommand> setupCommands();
 
 /// usb list, usb select.
 QList<CliCommand> usbCommands();

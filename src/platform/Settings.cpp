@@ -25,6 +25,8 @@ const QHash<QString, QString> &defaults()
         {SettingsKey::EthernetPort.toLower(), QStringLiteral("0")},
         {SettingsKey::EthernetDiscovery.toLower(), QStringLiteral("255.255.255.255:32767")},
         {SettingsKey::Language.toLower(), QStringLiteral("English")},
+        {SettingsKey::DefaultSpec.toLower(), QStringLiteral("default.spec")},
+        {SettingsKey::DefaultUncert.toLower(), QStringLiteral("default.uncert")},
     };
     return table;
 }

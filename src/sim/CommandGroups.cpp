@@ -11,4 +11,5 @@ void registerStandardCommands(CommandInterpreter &interpreter)
     registerKvCommands(interpreter);
     registerAdjustmentCommands(interpreter);
     registerCorrectionCommands(interpreter);
+    registerSpecSetupCommands(interpreter);
 }

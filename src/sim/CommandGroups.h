@@ -24,6 +24,8 @@ void registerKvCommands(CommandInterpreter &interpreter);
 void registerAdjustmentCommands(CommandInterpreter &interpreter);
 /// "AC_HF_FACTOR", "AC_LF_FACTOR", "AC_LIN_FACTOR" and the "d_" diagnostics and latches.
 void registerCorrectionCommands(CommandInterpreter &interpreter);
+/// The specification table and the setup tasks: "ps", "Ws", "WS", "&nn", "A", "K", "WXerase".
+void registerSpecSetupCommands(CommandInterpreter &interpreter);
 
 /// Every group the virtual calibrator answers.
 void registerStandardCommands(CommandInterpreter &interpreter);

@@ -34,6 +34,15 @@ void InstrumentMemory::closeCalibrationSession()
     m_calibrationLog.closeSession(clockAt(systemClock().currentDateTime()).date());
 }
 
+void InstrumentMemory::erase()
+{
+    clearFactors();
+    m_backup = m_active;
+    m_specifications.clearFigures();
+    m_records.clear();
+    m_userPassword.clear();
+}
+
 QList<qint32> InstrumentMemory::factors(int range) const
 {
     if (range < RangeLayout::kFirstRange || range > RangeLayout::kLastRange)

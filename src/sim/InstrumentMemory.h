@@ -2,16 +2,19 @@
 
 #include "sim/CalibrationLog.h"
 #include "sim/OutputState.h"
+#include "sim/SpecificationTable.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QMap>
 #include <QStringList>
 #include <array>
 
 /**
  * @brief Everything one virtual instrument remembers: identity, clock, setup mode, calibration
- * factors (active and backup set) and the measurement state of its meter side.
+ * factors (active and backup set), specification table, information records, user password and
+ * the measurement state of its meter side.
  *
  * A plain value class with no knowledge of commands or transports; the command groups read and
  * change it. It lives as long as the virtual calibrator that owns it.
@@ -90,6 +93,22 @@ public:
     // --- output, adjustment and service state ---
     OutputState &output() { return m_output; }
     const OutputState &output() const { return m_output; }
+    // --- specification table, information records, user password, erasing ---
+    SpecificationTable &specifications() { return m_specifications; }
+    const SpecificationTable &specifications() const { return m_specifications; }
+    /// Information records written with "&" and a two-digit number ("&05Spec ___ 08/12/26").
+    QByteArray record(int number) const { return m_records.value(number); }
+    void setRecord(int number, const QByteArray &text) { m_records.insert(number, text); }
+    /// The password the user needs for calibrating from the front panel (set with "K"); the
+    /// remote calibrate password is another one.
+    QByteArray userPassword() const { return m_userPassword; }
+    void setUserPassword(const QByteArray &password) { m_userPassword = password; }
+    /// What "WXerase" erases: factors (active and backup), specification figures, information
+    /// records and the user password. The clock and the remote passwords stay.
+    void erase();
+    /// How long an erase keeps the instrument deaf.
+    int eraseMs() const { return m_eraseMs; }
+    void setEraseMs(int ms) { m_eraseMs = ms; }
 
     // --- the meter side: last configured measurement and the reading READ? gives ---
     struct Measurement
@@ -119,6 +138,10 @@ private:
     // Index 0 is unused so that the range number is the index.
     std::array<QList<qint32>, 150> m_active;
     std::array<QList<qint32>, 150> m_backup;
+    SpecificationTable m_specifications;
+    QMap<int, QByteArray> m_records;
+    QByteArray m_userPassword;
+    int m_eraseMs = 180000;
     Measurement m_measurement;
     double m_reading = 0.0;
     CalibrationLog m_calibrationLog;

@@ -243,12 +243,13 @@ TEST_F(InterpreterTest, UnknownCommandsAreRefusedAndEmptyLinesIgnored)
 TEST_F(InterpreterTest, LaterGroupsPlugInByExactWordOrLongestPrefix)
 {
     CommandInterpreter &in = sim.interpreter();
-    in.addPrefixCommand("W", [](const CommandContext &c) { return "W[" + c.argument + "]\r\n"; });
-    in.addPrefixCommand("WX", [](const CommandContext &c) { return "WX[" + c.argument + "]\r\n"; });
-    in.addCommand("WS", [](const CommandContext &c) { return "WS(" + c.argument + ")\r\n"; });
-    EXPECT_EQ(ask("WXerase"), "WX[erase]\r\n");
-    EXPECT_EQ(ask("Ws12"), "W[s12]\r\n");
-    EXPECT_EQ(ask("WS 1,2"), "WS(1,2)\r\n");
+    // Words no group of the instrument uses.
+    in.addPrefixCommand("Q", [](const CommandContext &c) { return "Q[" + c.argument + "]\r\n"; });
+    in.addPrefixCommand("QX", [](const CommandContext &c) { return "QX[" + c.argument + "]\r\n"; });
+    in.addCommand("QS", [](const CommandContext &c) { return "QS(" + c.argument + ")\r\n"; });
+    EXPECT_EQ(ask("QXerase"), "QX[erase]\r\n");
+    EXPECT_EQ(ask("Qs12"), "Q[s12]\r\n");
+    EXPECT_EQ(ask("QS 1,2"), "QS(1,2)\r\n");
     // An exact command registered again replaces the earlier handler.
     in.addCommand("T", [](const CommandContext &) { return QByteArray("replaced\r\n"); });
     EXPECT_EQ(ask("T"), "replaced\r\n");

@@ -4,10 +4,10 @@
 #include "caldata/CalFactorOperations.h"
 #include "caldata/CalFactorTable.h"
 #include "caldata/CalFile.h"
+#include "cli/CliPrompts.h"
 #include "cli/CommandGroups.h"
 #include "cli/RunContext.h"
-#include "instrument/IDVM.h"
-#include "platform/Prompts.h"
+#include "cli/WatchedDVM.h"
 
 #include <QTextStream>
 
@@ -17,71 +17,6 @@ using Outcome = CalFactorOperations::Outcome;
 using WriteResult = CalFactorOperations::WriteResult;
 
 const QString kYes = QStringLiteral("yes");
-
-/**
- * @brief Answers the operations' questions from the command line: a confirmation is Yes only
- * with --yes; messages are kept for the command to report; there are no file dialogs.
- */
-class CliPrompts : public Prompts
-{
-public:
-    explicit CliPrompts(bool yes) : m_yes(yes) {}
-
-    Answer message(const QString &text, const QString &, Icon, Buttons buttons, Answer) override
-    {
-        if (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel)
-            return m_yes ? Answer::Yes : Answer::No;
-        messages << text;
-        return Answer::Ok;
-    }
-    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &, const QString &) override { return {}; }
-
-    QStringList messages;
-
-private:
-    bool m_yes;
-};
-
-/**
- * @brief The run's instrument object, watched: the first exchange that gets no usable answer
- * (time-out, failed port, missing interface) is reported at once and ends the command's work,
- * so a dead line costs one time-out instead of one per range or cell.
- */
-class WatchedDVM : public IDVM
-{
-public:
-    explicit WatchedDVM(RunContext &run) : m_run(run), m_dvm(run.dvm()) {}
-
-    bool failed() const { return m_failed; }
-
-    QString SendString(const QString &Commandstring, bool WaitForAck, int timeout, int PacketEndCondition) override
-    {
-        const QString reply = m_dvm.SendString(Commandstring, WaitForAck, timeout, PacketEndCondition);
-        if (WaitForAck && !m_failed && m_run.exchangeFailed(reply)) {
-            m_failed = true;
-            m_run.unreachable(Commandstring);
-        }
-        return reply;
-    }
-    void SetGPIBAddress(int Value) override { m_dvm.SetGPIBAddress(Value); }
-    void Initialise() override { m_dvm.Initialise(); }
-    QString GetDescription() override { return m_dvm.GetDescription(); }
-    bool CheckIdentity(const QString &id) override { return m_dvm.CheckIdentity(id); }
-    QString Identify() override { return m_dvm.Identify(); }
-    void SetCommControl(SerialPortControl *control) override { m_dvm.SetCommControl(control); }
-    QString Read() override { return m_dvm.Read(); }
-    void SetInterfaceType(int type) override { m_dvm.SetInterfaceType(type); }
-    int GetInterfaceType() override { return m_dvm.GetInterfaceType(); }
-    QVariant SetRange(const QString &Fn, double Value) override { return m_dvm.SetRange(Fn, Value); }
-    void SetUSBDevice() override { m_dvm.SetUSBDevice(); }
-    void SetEthernetDevice() override { m_dvm.SetEthernetDevice(); }
-
-private:
-    RunContext &m_run;
-    IDVM &m_dvm;
-    bool m_failed = false;
-};
 
 /// One command's instrument object, prompts and model, wired together.
 struct CalSession

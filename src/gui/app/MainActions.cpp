@@ -1,5 +1,6 @@
 #include "gui/app/MainActions.h"
 
+#include "gui/app/QuickSetupActions.h"
 #include "gui/app/WindowOpeners.h"
 #include "gui/caldata/FormCalFactors.h"
 #include "gui/locate/Form_USBLocator.h"
@@ -26,6 +27,15 @@ static MainActions buildStandardActions()
     actions.add(MainAction::CalibrationHistory, openModeless<Form_CalHistory>);
     actions.add(MainAction::Adapters, openModeless<Form_AdapterSetup>);
     actions.add(MainAction::ConfigureEthernet, openModal<Form_EthernetLocator>);
+    actions.add(MainAction::Specifications, [](FormMain &main) { QuickSetupActions::showSpecifications(main); });
+    actions.add(MainAction::PerformSetupTasks, QuickSetupActions::Command_SetupTasks_Click);
+    actions.add(MainAction::SetDefaultSpec, QuickSetupActions::Command_SetDefaultSpec_Click);
+    actions.add(MainAction::SetDefaultUncert, QuickSetupActions::Command_SetDefaultUncert_Click);
+    actions.add(MainAction::WipeEEPROM, QuickSetupActions::Command_WipeEEPROM_Click);
+    actions.add(MainAction::Thermocouple, [](FormMain &m) { QuickSetupActions::windowNotAvailable(m, "Thermocouple"); });
+    actions.add(MainAction::PRT, [](FormMain &m) { QuickSetupActions::windowNotAvailable(m, "PRT"); });
+    actions.add(MainAction::ImportedUncertainties,
+                [](FormMain &m) { QuickSetupActions::windowNotAvailable(m, "Imported Uncertainties"); });
     return actions;
 }
 

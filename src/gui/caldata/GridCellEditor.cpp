@@ -57,13 +57,16 @@ void GridCellEditor::MSHFlexGridEdit(int KeyAscii)
     m_cell = cell;
     if (KeyAscii >= 0 && KeyAscii <= kAsciiSpace) {
         m_editor->setText(cell.data(Qt::EditRole).toString());
-        m_editor->end(false);
+        // Selected, the text is replaced by what is typed next; otherwise typing adds to it.
+        if (m_selectAllOnOpen)
+            m_editor->selectAll();
+        else
+            m_editor->end(false);
     } else {
+        // The typed character stays unselected, or the next one would replace it.
         m_editor->setText(QString(QChar(KeyAscii)));
         m_editor->setCursorPosition(1);
     }
-    if (m_selectAllOnOpen)
-        m_editor->selectAll();
     placeOverCell();
     m_editor->show();
     m_editor->raise();

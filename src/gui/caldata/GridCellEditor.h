@@ -24,8 +24,8 @@ public:
 
     GridCellEditor(QTableView *grid, QLineEdit *editor, Commit commit, QObject *parent = nullptr);
 
-    /// Opening with a control key or a space selects nothing; a grid whose editor should select
-    /// the cell's whole text on opening sets this.
+    /// Opening with a control key or a space puts the caret after the cell's text; a grid whose
+    /// editor should select the whole text instead, so that typing replaces it, sets this.
     void setSelectAllOnOpen(bool on) { m_selectAllOnOpen = on; }
 
     /// Opens the editor over the current cell. KeyAscii 0 to 32 (control keys and space): the

@@ -8,6 +8,7 @@
 #include "gui/app/SimulatedCalibrator.h"
 #include "gui/app/StartForm.h"
 #include "gui/caldata/FormCalFactors.h"
+#include "gui/caldata/FormSpecifications.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/locate/FormOptions.h"
 #include "gui/procedures/FormDate.h"
@@ -152,6 +153,15 @@ const Shot kShots[] = {
          for (const char *button : {"Command_SelectUSB", "Command_Advanced", "Command_testID"})
              usb->findChild<QPushButton *>(QLatin1String(button))->click();
          return usb;
+     }},
+    {"specifications.png",
+     [](Gallery &g) -> QWidget * {
+         auto *specs = new FormSpecifications(g.context, g.prompts, {}, &g.main);
+         specs->show();
+         specs->Form_Load();
+         // One edited figure, light blue until it is written.
+         specs->table().commit(3, 1, QStringLiteral("12.5"));
+         return specs;
      }},
 };
 

@@ -1,0 +1,28 @@
+#include "caldata/EepromWipe.h"
+
+#include "instrument/CommandHelpers.h"
+#include "instrument/IDVM.h"
+#include "platform/Prompts.h"
+
+EepromWipe::Outcome EepromWipe::run(IDVM &dvm, Prompts &prompts, const std::function<void(bool)> &busy)
+{
+    const QString title = QStringLiteral("Clear All Settings");
+    if (!prompts.confirm(QStringLiteral("This will clear all settings - please confirm"), title))
+        return Outcome::Cancelled;
+    if (!prompts.confirm(QStringLiteral("This will clear everything - please confirm again"), title))
+        return Outcome::Cancelled;
+    if (!SendSystemPassword(dvm)) {
+        prompts.message(QStringLiteral("Error entering setup mode"), title);
+        return Outcome::NoSetupMode;
+    }
+    if (busy)
+        busy(true);
+    // No exit password follows: the instrument is deaf while it erases and comes back out of
+    // setup mode.
+    dvm.SendString(QStringLiteral("WXerase"), false, kEraseTimeoutSeconds, 1);
+    if (busy)
+        busy(false);
+    prompts.message(QStringLiteral("Meter will be unresponsive for several minutes"), title,
+                    Prompts::Icon::Information);
+    return Outcome::Sent;
+}

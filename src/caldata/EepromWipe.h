@@ -1,0 +1,26 @@
+#pragma once
+
+#include <functional>
+
+class IDVM;
+class Prompts;
+
+/**
+ * @brief "Wipe EEPROM": erases every setting of the instrument after two confirmations. The
+ * instrument erases for several minutes and hears nothing meanwhile, so its answer is not read
+ * and nothing is sent after it.
+ */
+class EepromWipe
+{
+public:
+    enum class Outcome {
+        Cancelled,   ///< one of the two questions was not answered Yes; nothing was sent
+        NoSetupMode, ///< the system password was not accepted
+        Sent,        ///< "WXerase" went out
+    };
+
+    /// busy(true) before the erase command, busy(false) after it.
+    static Outcome run(IDVM &dvm, Prompts &prompts, const std::function<void(bool)> &busy = {});
+
+    static constexpr int kEraseTimeoutSeconds = 10;
+};

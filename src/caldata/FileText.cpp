@@ -1,0 +1,69 @@
+#include "caldata/FileText.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace FileText {
+
+QList<QByteArray> splitLines(const QByteArray &contents)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < contents.size(); ++i) {
+        const char ch = contents.at(i);
+        if (ch != '\r' && ch != '\n')
+            continue;
+        lines << contents.mid(start, i - start);
+        if (ch == '\r' && i + 1 < contents.size() && contents.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < contents.size())
+        lines << contents.mid(start);
+    return lines;
+}
+
+bool readAll(const QString &path, qint64 maxBytes, QByteArray *contents, QString *error)
+{
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    const QString tooLarge = QStringLiteral("the file is larger than %1 bytes").arg(maxBytes);
+    if (file.size() > maxBytes)
+        return fail(tooLarge);
+    // Read one byte more than allowed: a device whose size() says nothing is still caught.
+    const QByteArray bytes = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    if (bytes.size() > maxBytes)
+        return fail(tooLarge);
+    *contents = bytes;
+    return true;
+}
+
+bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    auto fail = [&file, error] {
+        if (error)
+            *error = file.errorString();
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return fail();
+    if (file.write(bytes) != bytes.size()) {
+        const bool result = fail();
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit())
+        return fail();
+    return true;
+}
+
+} // namespace FileText

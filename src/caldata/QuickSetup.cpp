@@ -1,0 +1,237 @@
+#include "caldata/QuickSetup.h"
+
+#include "caldata/SpecOperations.h"
+#include "caldata/SpecTable.h"
+#include "instrument/CommandHelpers.h"
+#include "instrument/IDVM.h"
+#include "instrument/Reply.h"
+#include "platform/Clock.h"
+#include "platform/Prompts.h"
+#include "platform/Settings.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QScopeGuard>
+
+const QString QuickSetup::kPasswordMessage = QStringLiteral("Cal Password must be numeric and 9 digits or less");
+const QString QuickSetup::kCompletedTitle = QStringLiteral("Setup Tasks Completed");
+const QString QuickSetup::kNotCompletedTitle = QStringLiteral("Setup Tasks Not Completed");
+
+namespace {
+
+const QString kPasswordFailed = QStringLiteral("Error sending password");
+
+} // namespace
+
+/**
+ * @brief One run of the sequence: the report, the failed flag, and whether setup mode may be
+ * open and must be left.
+ */
+class QuickSetup::Run
+{
+public:
+    Run(IDVM &dvm, Prompts &prompts, const Hooks &hooks) : m_dvm(dvm), m_prompts(prompts), m_hooks(hooks) {}
+
+    Result result;
+
+    void append(const QString &line)
+    {
+        result.report += line + QStringLiteral("\r\n");
+        reportChanged();
+    }
+    void setReport(const QString &text)
+    {
+        result.report = text;
+        reportChanged();
+    }
+
+    /// A step failed: its message, the flag; the caller then ends the run.
+    bool fail(const QString &message)
+    {
+        if (!message.isEmpty())
+            m_prompts.message(message);
+        result.tasksFailed = true;
+        return false;
+    }
+
+    bool enterSetupMode()
+    {
+        // Even a password that got no answer may have reached the instrument.
+        m_setupMayBeOpen = true;
+        return SendSystemPassword(m_dvm) || fail(kPasswordFailed);
+    }
+
+    bool enterCalibrationMode()
+    {
+        m_setupMayBeOpen = true;
+        return SendCalibratePassword(m_dvm) || fail(kPasswordFailed);
+    }
+
+    /// Sends a command of the sequence; true on "*0".
+    bool command(const QString &text, int timeout)
+    {
+        m_setupMayBeOpen = true;
+        return Reply::isSuccess(m_dvm.SendString(text, true, timeout, 1));
+    }
+
+    IDVM &dvm() { return m_dvm; }
+    Prompts &prompts() { return m_prompts; }
+    const Hooks &hooks() const { return m_hooks; }
+
+    /// The exit password, once, on whatever path the run ends.
+    void leaveSetupMode(bool always)
+    {
+        if (always || m_setupMayBeOpen)
+            SendCalPassword(m_dvm);
+        m_setupMayBeOpen = false;
+    }
+
+private:
+    void reportChanged()
+    {
+        if (m_hooks.reportChanged)
+            m_hooks.reportChanged(result.report);
+    }
+
+    IDVM &m_dvm;
+    Prompts &m_prompts;
+    const Hooks &m_hooks;
+    bool m_setupMayBeOpen = false;
+};
+
+QuickSetup::QuickSetup(IDVM &dvm, Prompts &prompts, Hooks hooks)
+    : m_dvm(dvm), m_prompts(prompts), m_hooks(std::move(hooks))
+{
+}
+
+QString QuickSetup::clockCommand(const QDateTime &at)
+{
+    const QDate d = at.date();
+    const QTime t = at.time();
+    auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+    return QStringLiteral("A") + two(d.day()) + two(d.month()) + two(d.year() % 100) + two(t.hour()) + two(t.minute());
+}
+
+bool QuickSetup::isValidUserPassword(const QString &text)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    return digits.match(trimBlanks(text)).hasMatch();
+}
+
+QuickSetup::Result QuickSetup::run(const QuickSetupChoices &choices)
+{
+    Run run(m_dvm, m_prompts, m_hooks);
+
+    if (choices.setPassword && !isValidUserPassword(choices.password)) {
+        // Nothing has been sent: there is no setup mode to leave.
+        run.setReport(kPasswordMessage);
+        run.result.tasksFailed = true;
+        run.result.passwordInvalid = true;
+    } else {
+        run.setReport(QString());
+        if (m_hooks.busy)
+            m_hooks.busy(true);
+        auto idle = qScopeGuard([this] {
+            if (m_hooks.busy)
+                m_hooks.busy(false);
+        });
+        const bool reachedTheEnd = runSteps(run, choices);
+        // The sequence's own last step leaves setup mode whatever was ticked; a failure on the
+        // way leaves it too, so the instrument is never left open.
+        run.leaveSetupMode(reachedTheEnd);
+    }
+
+    const Result &result = run.result;
+    if (!result.report.isEmpty()) {
+        QString text = result.report;
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        if (text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+        if (result.tasksFailed)
+            m_prompts.message(text, kNotCompletedTitle, Prompts::Icon::Critical);
+        else
+            m_prompts.message(text, kCompletedTitle, Prompts::Icon::Information);
+    }
+    return result;
+}
+
+bool QuickSetup::runSteps(Run &run, const QuickSetupChoices &choices)
+{
+    if (choices.setDate) {
+        if (!run.enterSetupMode())
+            return false;
+        if (!run.command(clockCommand(systemClock().currentDateTime()), kClockTimeoutSeconds))
+            return run.fail(QStringLiteral("Error setting time"));
+        run.append(QStringLiteral("Date Set"));
+    }
+
+    if (choices.setPassword) {
+        if (!run.enterSetupMode())
+            return false;
+        if (!run.command(QStringLiteral("K") + trimBlanks(choices.password), kPasswordTimeoutSeconds))
+            return run.fail(QStringLiteral("Error setting calibration password"));
+        run.append(QStringLiteral("Calibration Password Set"));
+    }
+
+    // The backup runs before the factors are cleared: afterwards it would overwrite the backup
+    // with cleared factors. It is the calibration-factor window's backup: the calibrate
+    // password, then "CB", taken as done only on exactly "*0".
+    if (choices.backupCal) {
+        if (!run.enterCalibrationMode())
+            return false;
+        QString reply = run.dvm().SendString(QStringLiteral("CB"), true, kBackupTimeoutSeconds, 1);
+        reply.remove(QLatin1Char('\r'));
+        reply.remove(QLatin1Char('\n'));
+        if (reply != QLatin1String("*0"))
+            return run.fail(QStringLiteral("Error backing up cal factors"));
+        run.append(QStringLiteral("Calibration Factors Backed Up"));
+    }
+
+    if (choices.clearCal) {
+        if (!run.enterSetupMode())
+            return false;
+        if (!run.command(QStringLiteral("CC"), kClearTimeoutSeconds))
+            return run.fail(QStringLiteral("Error clearing cal factors"));
+        run.append(QStringLiteral("Calibration Factors Cleared"));
+    }
+
+    if (choices.loadSpecs) {
+        if (!run.enterSetupMode())
+            return false;
+        const QString path = choices.specFile.isEmpty() ? Settings::value(SettingsKey::DefaultSpec) : choices.specFile;
+        if (QFileInfo(path).isFile()) {
+            const bool loaded = m_hooks.loadSpecifications ? m_hooks.loadSpecifications(path)
+                                                           : loadSpecificationsHere(path);
+            // A table the instrument refused, in part or whole, is not a loaded table.
+            if (!loaded) {
+                run.append(QStringLiteral("ERROR: Default Specifications Not Loaded"));
+                return run.fail(QString());
+            }
+            run.append(QStringLiteral("Default Specifications Loaded"));
+        } else {
+            // A missing file is reported and the run goes on: it is not counted as a failure.
+            run.append(QStringLiteral("ERROR: Default Specifications Not Found"));
+        }
+    }
+
+    // This program has no imported-uncertainty or thermocouple window yet: a ticked task that
+    // cannot be done is reported, and the run is not a completed one.
+    if (choices.loadUncerts) {
+        run.append(QStringLiteral("Default Imported Uncertainties Not Done"));
+        run.result.tasksFailed = true;
+    }
+    if (choices.thermocouple) {
+        run.append(QStringLiteral("Thermocouple Data Not Done"));
+        run.result.tasksFailed = true;
+    }
+    return true;
+}
+
+bool QuickSetup::loadSpecificationsHere(const QString &path)
+{
+    SpecTable table;
+    SpecOperations operations(table, m_dvm, m_prompts);
+    if (operations.fileLoad(path) != SpecOperations::Outcome::Done)
+        return false;
+    return operations.saveToMeter().complete();
+}

@@ -1,0 +1,81 @@
+#include "caldata/SpecFile.h"
+
+#include "caldata/FileText.h"
+#include "caldata/SpecTable.h"
+#include "instrument/CommandHelpers.h"
+
+namespace {
+
+const QByteArray kLineEnd = "\r\n";
+const QByteArray kLabelSeparator = " , ";
+const QString kVersionWord = QStringLiteral("VERSION");
+
+} // namespace
+
+QString SpecFile::defaultFileName(const QDate &date, const QLocale &locale)
+{
+    return QStringLiteral("DMMBackup-") + locale.toString(date, QStringLiteral("ddMMMyy")) + QStringLiteral(".spec");
+}
+
+QByteArray SpecFile::toBytes(const SpecTable &table)
+{
+    // A line break inside the version would end the line early and turn the rest into a row.
+    QString version = trimBlanks(table.version());
+    version.remove(QLatin1Char('\r'));
+    version.remove(QLatin1Char('\n'));
+    QByteArray out = "Version " + version.toLatin1() + kLineEnd;
+    for (int row = 1; row < table.rowCount(); ++row) {
+        out += table.text(row, 0).toLatin1();
+        out += kLabelSeparator;
+        for (int column = 1; column < table.columnCount(); ++column) {
+            const QString text = table.text(row, column);
+            if (text.isEmpty())
+                continue;
+            out += text.toLatin1();
+            out += ',';
+        }
+        out += kLineEnd;
+    }
+    return out;
+}
+
+bool SpecFile::save(const SpecTable &table, const QString &path, QString *error)
+{
+    return FileText::writeAtomically(path, toBytes(table), error);
+}
+
+SpecFile::ReadResult SpecFile::fill(SpecTable &table, const QByteArray &contents)
+{
+    ReadResult result;
+    int row = 1;
+    for (const QByteArray &bytes : FileText::splitLines(contents)) {
+        QString line = QString::fromLatin1(bytes);
+        if (line.left(kVersionWord.size()).toUpper() == kVersionWord) {
+            table.setVersion(trimBlanks(line.mid(kVersionWord.size())));
+            continue;
+        }
+        if (line.startsWith(QLatin1Char('#')))
+            continue;
+        if (!table.ensureRow(row)) {
+            result.complete = false;
+            result.error = QStringLiteral("more than %1 rows").arg(SpecTable::kMaxRows - 1);
+            return result;
+        }
+        for (int column = 0; column < table.columnCount(); ++column) {
+            const qsizetype comma = line.indexOf(QLatin1Char(','));
+            if (comma < 0)
+                break;
+            table.setCell(row, column, trimBlanks(line.left(comma)),
+                          column > 0 ? SpecTable::CellState::Pending : SpecTable::CellState::InStep);
+            line.remove(0, comma + 1);
+        }
+        ++row;
+        ++result.rowsRead;
+    }
+    return result;
+}
+
+bool SpecFile::read(const QString &path, QByteArray *contents, QString *error)
+{
+    return FileText::readAll(path, kMaxFileBytes, contents, error);
+}

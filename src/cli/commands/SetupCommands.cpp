@@ -1,0 +1,107 @@
+// setup and wipe: the main window's Quick Setup frame and its "Wipe EEPROM" button from a shell.
+
+#include "caldata/EepromWipe.h"
+#include "caldata/QuickSetup.h"
+#include "cli/CliPrompts.h"
+#include "cli/CommandGroups.h"
+#include "cli/RunContext.h"
+#include "cli/WatchedDVM.h"
+
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+
+const QString kYes = QStringLiteral("yes");
+const QString kDate = QStringLiteral("date");
+const QString kPassword = QStringLiteral("password");
+const QString kBackupCal = QStringLiteral("backup-cal");
+const QString kClearCal = QStringLiteral("clear-cal");
+const QString kSpecs = QStringLiteral("specs");
+
+int setup(RunContext &run)
+{
+    QuickSetupChoices choices;
+    choices.setDate = run.isSet(kDate);
+    choices.setPassword = run.isSet(kPassword);
+    choices.password = run.value(kPassword);
+    choices.backupCal = run.isSet(kBackupCal);
+    choices.clearCal = run.isSet(kClearCal);
+    choices.loadSpecs = run.isSet(kSpecs);
+    choices.specFile = run.value(kSpecs);
+    // A file named on the command line that is not there is a mistake in the command, not a
+    // default file that was never set up.
+    if (choices.loadSpecs && !QFileInfo(choices.specFile).isFile())
+        return run.usageError(QStringLiteral("--specs: no such file %1; nothing was sent").arg(choices.specFile));
+
+    WatchedDVM dvm(run);
+    CliPrompts prompts(false);
+    const QuickSetup::Result result = QuickSetup(dvm, prompts).run(choices);
+
+    // The boxes of failed steps on stderr; the report, and the title of its box, on stdout.
+    for (const CliPrompts::Shown &shown : std::as_const(prompts.messages)) {
+        if (shown.title != QuickSetup::kCompletedTitle && shown.title != QuickSetup::kNotCompletedTitle)
+            run.err() << "calsetup-cli: " << shown.text << Qt::endl;
+    }
+    if (!result.report.isEmpty()) {
+        QString report = result.report;
+        report.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        run.out() << report;
+        if (!report.endsWith(QLatin1Char('\n')))
+            run.out() << '\n';
+        run.out() << (result.completed() ? QuickSetup::kCompletedTitle : QuickSetup::kNotCompletedTitle) << Qt::endl;
+    }
+    if (result.completed())
+        return ExitSuccess;
+    if (result.passwordInvalid)
+        return run.usageError(QStringLiteral("--password needs one to nine digits; nothing was sent"));
+    return dvm.failed() ? ExitUnreachable : ExitRefused;
+}
+
+int wipe(RunContext &run)
+{
+    if (!run.isSet(kYes))
+        return run.usageError(QStringLiteral("wipe erases every setting of the instrument (WXerase); add --yes to "
+                                             "go ahead"));
+    WatchedDVM dvm(run);
+    CliPrompts prompts(true);
+    switch (EepromWipe::run(dvm, prompts)) {
+    case EepromWipe::Outcome::Sent:
+        for (const CliPrompts::Shown &shown : std::as_const(prompts.messages))
+            run.out() << shown.text << Qt::endl;
+        return ExitSuccess;
+    case EepromWipe::Outcome::NoSetupMode:
+        if (dvm.failed())
+            return ExitUnreachable;
+        return run.fail(ExitRefused, QStringLiteral("Error entering setup mode: %1 did not accept the password")
+                                         .arg(run.connectionDescription()));
+    case EepromWipe::Outcome::Cancelled:
+        break;
+    }
+    return ExitUsage;
+}
+
+} // namespace
+
+QList<CliCommand> setupCommands()
+{
+    return {
+        {.words = {QStringLiteral("setup")},
+         .summary = QStringLiteral("run the Quick Setup tasks asked for, in the window's order, and print the "
+                                   "report; exit 0 only when every task was done"),
+         .options = {{kDate, QString(), QStringLiteral("set the instrument's clock to this computer's (A)")},
+                     {kPassword, QStringLiteral("DIGITS"),
+                      QStringLiteral("set the user's calibration password, one to nine digits (K)")},
+                     {kBackupCal, QString(),
+                      QStringLiteral("copy the active calibration factors to the backup storage first (CB)")},
+                     {kClearCal, QString(), QStringLiteral("clear the calibration factors (CC)")},
+                     {kSpecs, QStringLiteral("FILE"),
+                      QStringLiteral("write this .spec file's table to the instrument")}},
+         .run = setup},
+        {.words = {QStringLiteral("wipe")},
+         .summary = QStringLiteral("erase every setting of the instrument (WXerase); it hears nothing for several "
+                                   "minutes afterwards"),
+         .options = {{kYes, QString(), QStringLiteral("erase")}},
+         .run = wipe},
+    };
+}

@@ -1,0 +1,150 @@
+#include "gui/app/QuickSetupActions.h"
+
+#include "caldata/DefaultFiles.h"
+#include "caldata/EepromWipe.h"
+#include "caldata/QuickSetup.h"
+#include "gui/app/FormMain.h"
+#include "gui/caldata/FormSpecifications.h"
+#include "instrument/InstrumentContext.h"
+#include "platform/Prompts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+
+namespace {
+
+/**
+ * @brief The main window while the setup tasks or the wipe run: the hourglass, and every command
+ * button but Exit disabled so a second press cannot start a second exchange.
+ */
+class MainBusy
+{
+public:
+    explicit MainBusy(FormMain &main)
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto buttons = main.centralWidget()->findChildren<QAbstractButton *>();
+        for (QAbstractButton *b : buttons) {
+            if (b->objectName() != QLatin1String("Command_Exit") && b->isEnabled() && !qobject_cast<QCheckBox *>(b)) {
+                b->setEnabled(false);
+                m_disabled << b;
+            }
+        }
+    }
+    ~MainBusy()
+    {
+        for (const QPointer<QAbstractButton> &b : std::as_const(m_disabled)) {
+            if (b)
+                b->setEnabled(true);
+        }
+        QApplication::restoreOverrideCursor();
+    }
+    MainBusy(const MainBusy &) = delete;
+    MainBusy &operator=(const MainBusy &) = delete;
+
+private:
+    QList<QPointer<QAbstractButton>> m_disabled;
+};
+
+/// The report as the box shows it: one row per line.
+QString shownReport(QString report)
+{
+    report.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (report.endsWith(QLatin1Char('\n')))
+        report.chop(1);
+    return report;
+}
+
+} // namespace
+
+namespace QuickSetupActions {
+
+FormSpecifications *showSpecifications(FormMain &main)
+{
+    if (QWidget *open = main.findModeless([](QWidget *w) { return qobject_cast<FormSpecifications *>(w) != nullptr; })) {
+        main.showModeless(open);
+        return qobject_cast<FormSpecifications *>(open);
+    }
+    QPointer<QPlainTextEdit> status = main.quickSetup().Text_Status;
+    auto report = [status](const QString &text) {
+        if (status)
+            status->setPlainText(text);
+    };
+    QPointer<FormSpecifications> form = new FormSpecifications(main.context(), main.prompts(), report, &main);
+    main.showModeless(form);
+    form->Form_Load();
+    return form;
+}
+
+void Command_SetupTasks_Click(FormMain &main)
+{
+    IDVM *dvm = main.context().dvm();
+    if (!dvm)
+        return;
+    const FormMain::QuickSetupControls &q = main.quickSetup();
+    QuickSetupChoices choices;
+    choices.setDate = q.Check_Date->isChecked();
+    choices.setPassword = q.Check_CalPassword->isChecked();
+    choices.password = q.Text_UserPassword->text();
+    choices.backupCal = q.Check_BackupCal->isChecked();
+    choices.clearCal = q.Check_ClearCal->isChecked();
+    choices.loadSpecs = q.Check_Specs->isChecked();
+    choices.loadUncerts = q.Check_Uncerts->isChecked();
+    choices.thermocouple = q.Check_Thermocouple->isChecked();
+
+    QPointer<QPlainTextEdit> status = q.Text_Status;
+    QPointer<FormMain> window(&main);
+    QuickSetup::Hooks hooks;
+    hooks.reportChanged = [status](const QString &report) {
+        if (status)
+            status->setPlainText(shownReport(report));
+    };
+    // The specifications window does the loading, as the engineer would see it done by hand.
+    hooks.loadSpecifications = [window](const QString &path) {
+        if (!window)
+            return false;
+        QPointer<FormSpecifications> form = showSpecifications(*window);
+        if (!form || form->isWorking() || !form->FileLoad(path) || !form)
+            return false;
+        form->Command_SaveAll_Click();
+        return form && form->lastSave().complete();
+    };
+    MainBusy busy(main);
+    QuickSetup(*dvm, main.prompts(), hooks).run(choices);
+}
+
+void Command_SetDefaultSpec_Click(FormMain &main)
+{
+    DefaultFiles::chooseSpecFile(main.prompts());
+}
+
+void Command_SetDefaultUncert_Click(FormMain &main)
+{
+    DefaultFiles::chooseUncertFile(main.prompts());
+}
+
+void Command_WipeEEPROM_Click(FormMain &main)
+{
+    IDVM *dvm = main.context().dvm();
+    if (!dvm)
+        return;
+    std::unique_ptr<MainBusy> busy;
+    EepromWipe::run(*dvm, main.prompts(), [&busy, &main](bool on) {
+        if (on)
+            busy = std::make_unique<MainBusy>(main);
+        else
+            busy.reset();
+    });
+}
+
+void windowNotAvailable(FormMain &main, const QString &window)
+{
+    main.prompts().message(QStringLiteral("The %1 window is not available in this version.").arg(window),
+                           QStringLiteral("6481 Setup"), Prompts::Icon::Information);
+}
+
+} // namespace QuickSetupActions

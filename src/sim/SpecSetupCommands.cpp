@@ -1,0 +1,126 @@
+// The specification table and the new-instrument setup commands: "ps", "Ws", "WS", the
+// information records "&nn...", the clock "A", the user password "K" and erasing everything
+// "WXerase". Clearing the calibration factors ("CC") belongs to the calibration-factor group.
+
+#include "platform/Clock.h"
+#include "sim/CommandGroups.h"
+#include "sim/CommandInterpreter.h"
+#include "sim/InstrumentMemory.h"
+#include "sim/SimStatus.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kMaxUserPasswordDigits = 9;
+
+bool allDigits(const QByteArray &text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+}
+
+QByteArray needsSetupPassword()
+{
+    return statusReply(SimStatus::SetupPasswordNeeded);
+}
+
+QByteArray printTable(const CommandContext &c)
+{
+    // Reading needs no password.
+    return c.memory.specifications().printout() + statusReply(SimStatus::Ok);
+}
+
+QByteArray writeFigure(const CommandContext &c)
+{
+    // "Ws row,index,value". Hosts write the table after either password, so either opens it.
+    if (!c.memory.inSetupMode())
+        return needsSetupPassword();
+    const QList<QByteArray> fields = c.argument.split(',');
+    if (fields.size() != 3)
+        return statusReply(SimStatus::Rejected);
+    const QByteArray row = fields[0].trimmed();
+    const QByteArray index = fields[1].trimmed();
+    bool ok = false;
+    const double value = fields[2].trimmed().toDouble(&ok);
+    if (!allDigits(row) || !allDigits(index) || row.size() > 3 || index.size() > 2 || !ok || !std::isfinite(value))
+        return statusReply(SimStatus::Rejected);
+    if (!c.memory.specifications().setFigure(row.toInt(), index.toInt(), value))
+        return statusReply(SimStatus::OutOfRange);
+    return statusReply(SimStatus::Ok);
+}
+
+QByteArray clearTable(const CommandContext &c)
+{
+    if (!c.memory.systemUnlocked())
+        return needsSetupPassword();
+    c.memory.specifications().clearFigures();
+    return statusReply(SimStatus::Ok);
+}
+
+QByteArray writeRecord(const CommandContext &c)
+{
+    // "&05Spec ___ 08/12/26": a two-digit record number, then the record's text. A line that is
+    // not of this form is some other, unknown command, and is rejected as such.
+    const QByteArray number = c.argument.left(2);
+    if (number.size() != 2 || !allDigits(number))
+        return statusReply(SimStatus::Rejected);
+    if (!c.memory.inSetupMode())
+        return needsSetupPassword();
+    c.memory.setRecord(number.toInt(), c.argument.mid(2));
+    return statusReply(SimStatus::Ok);
+}
+
+QByteArray setClock(const CommandContext &c)
+{
+    // "A" and DDMMYYhhmm; the seconds start from 0. Anything else after "A" is an unknown command.
+    const QByteArray &a = c.argument;
+    if (a.size() != 10 || !allDigits(a))
+        return statusReply(SimStatus::Rejected);
+    if (!c.memory.systemUnlocked())
+        return needsSetupPassword();
+    const QDate date(2000 + a.mid(4, 2).toInt(), a.mid(2, 2).toInt(), a.mid(0, 2).toInt());
+    const QTime time(a.mid(6, 2).toInt(), a.mid(8, 2).toInt());
+    if (!date.isValid() || !time.isValid())
+        return statusReply(SimStatus::OutOfRange);
+    c.memory.setClock(QDateTime(date, time), systemClock().currentDateTime());
+    return statusReply(SimStatus::Ok);
+}
+
+QByteArray setUserPassword(const CommandContext &c)
+{
+    if (!allDigits(c.argument) || c.argument.size() > kMaxUserPasswordDigits)
+        return statusReply(SimStatus::Rejected);
+    if (!c.memory.systemUnlocked())
+        return needsSetupPassword();
+    c.memory.setUserPassword(c.argument);
+    return statusReply(SimStatus::Ok);
+}
+
+QByteArray eraseEverything(const CommandContext &c)
+{
+    if (!c.memory.systemUnlocked())
+        return needsSetupPassword();
+    // The instrument starts erasing at once without a word, hears nothing for several minutes
+    // and comes back out of setup mode.
+    c.memory.erase();
+    c.memory.leaveSetupMode();
+    c.memory.setRemote(false);
+    c.memory.setDeafUntilMs(systemClock().nowMs() + c.memory.eraseMs());
+    return {};
+}
+
+} // namespace
+
+void registerSpecSetupCommands(CommandInterpreter &interpreter)
+{
+    interpreter.addCommand("ps", printTable);
+    interpreter.addPrefixCommand("Ws", writeFigure);
+    interpreter.addCommand("WS", clearTable);
+    interpreter.addPrefixCommand("&", writeRecord);
+    interpreter.addPrefixCommand("A", setClock);
+    interpreter.addPrefixCommand("K", setUserPassword);
+    interpreter.addCommand("WXerase", eraseEverything);
+}

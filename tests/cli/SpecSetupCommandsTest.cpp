@@ -1,0 +1,183 @@
+#include "CliHarness.h"
+#include "fixtures/FakeClock.h"
+#include "fixtures/SimPty.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+/// The spec, setup and wipe commands against a virtual calibrator on a pseudo-terminal, on
+/// virtual time.
+class SpecSetupCommandsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim.isOpen()) << sim.front.errorString().toStdString();
+        // Nothing is in flight between two commands, so pacing pauses need no real settling.
+        fake.clock.pauseSettleMs = 1;
+    }
+
+    CliResult run(QStringList arguments)
+    {
+        arguments << QStringLiteral("--port") << sim.devicePath();
+        return runTool(arguments);
+    }
+    QString path(const QString &name) const { return dir.filePath(name); }
+    SpecificationTable &specs() { return sim.memory().specifications(); }
+
+    /// The file with every figure of the first `rows` rows raised by 1.25, and a version line.
+    QByteArray edited(const QByteArray &file, int rows)
+    {
+        QList<QByteArray> lines = file.split('\n');
+        lines[0] = "Version NEW-7\r";
+        for (int row = 1; row <= rows; ++row) {
+            const qsizetype separator = lines[row].indexOf(" , ");
+            QList<QByteArray> figures = lines[row].mid(separator + 3).chopped(1).split(',');
+            figures.removeLast(); // after the last comma
+            for (QByteArray &figure : figures)
+                figure = QByteArray::number(figure.toDouble() + 1.25) + ',';
+            lines[row] = lines[row].left(separator + 3) + figures.join() + '\r';
+        }
+        return lines.join('\n');
+    }
+
+    ScopedFakeClock fake;
+    SimPty sim;
+    QTemporaryDir dir;
+};
+
+TEST_F(SpecSetupCommandsTest, SpecReadGivesBackTheTableThatWasWritten)
+{
+    const CliResult read = run({"spec", "read", path("meter.spec")});
+    ASSERT_EQ(read.exitCode, 0) << read.err.toStdString();
+    EXPECT_EQ(read.out, QStringLiteral("%1 rows of the specification table written to %2\n")
+                            .arg(specs().rowCount())
+                            .arg(path("meter.spec")));
+    const QByteArray file = readAll(path("meter.spec"));
+    EXPECT_TRUE(file.startsWith("Version \r\nR001 200mV DC , ")) << file.left(60).constData();
+    EXPECT_TRUE(file.contains("\r\nR006 200uA DC , ")) << "the micro sign is written out";
+    EXPECT_EQ(file.count("\r\n"), specs().rowCount() + 1);
+
+    const QByteArray changed = edited(file, specs().rowCount());
+    ASSERT_TRUE(writeAll(path("changed.spec"), changed));
+    const CliResult write = run({"spec", "write", path("changed.spec")});
+    ASSERT_EQ(write.exitCode, 0) << write.err.toStdString();
+    const int figures = specs().rowCount() * 14;
+    EXPECT_EQ(write.out, QStringLiteral("%1 figures sent, %1 accepted\nversion record Spec NEW 08/12/26\n").arg(figures));
+    EXPECT_EQ(sim.memory().record(5), "Spec NEW 08/12/26");
+    EXPECT_FALSE(sim.memory().inSetupMode());
+
+    ASSERT_EQ(run({"spec", "read", path("back.spec")}).exitCode, 0);
+    QByteArray expected = changed;
+    expected.replace("Version NEW-7", "Version ");
+    EXPECT_EQ(readAll(path("back.spec")), expected);
+}
+
+TEST_F(SpecSetupCommandsTest, SpecWriteListsWhatWasNotAcceptedAndExitsRefused)
+{
+    ASSERT_TRUE(writeAll(path("bad.spec"), "R001 A , 1,x,3,\r\n"));
+    const CliResult result = run({"spec", "write", path("bad.spec")});
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_TRUE(result.err.contains("row 1 figure 1 (x) not a number, not sent")) << result.err.toStdString();
+    EXPECT_EQ(specs().row(1).figures[0], 1.0);
+    EXPECT_EQ(specs().row(1).figures[2], 3.0);
+
+    const CliResult missing = run({"spec", "write", path("none.spec")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("nothing was sent")) << missing.err.toStdString();
+}
+
+TEST_F(SpecSetupCommandsTest, SpecClearNeedsYes)
+{
+    const double before = specs().row(1).figures[0];
+    ASSERT_NE(before, 0.0);
+    int heard = 0;
+    QObject::connect(&sim.front, &PtyFront::lineReceived, [&heard] { ++heard; });
+    const CliResult refused = run({"spec", "clear"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(heard, 0);
+    EXPECT_EQ(specs().row(1).figures[0], before);
+
+    const CliResult cleared = run({"spec", "clear", "--yes"});
+    EXPECT_EQ(cleared.exitCode, 0) << cleared.err.toStdString();
+    EXPECT_EQ(cleared.out, "Specifications cleared ok\n");
+    EXPECT_EQ(specs().row(1).figures[0], 0.0);
+}
+
+TEST_F(SpecSetupCommandsTest, SetupRunsEveryTaskAskedForAndPrintsTheReport)
+{
+    fake.clock.setDateTime(QDateTime(QDate(2030, 1, 1), QTime(9, 5)));
+    ASSERT_EQ(run({"spec", "read", path("default.spec")}).exitCode, 0);
+    ASSERT_TRUE(writeAll(path("default.spec"), edited(readAll(path("default.spec")), 3)));
+    const double expected = specs().row(2).figures[1] + 1.25;
+
+    const CliResult result = run({"setup", "--date", "--password", "1234", "--clear-cal", "--specs", path("default.spec")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, "Date Set\nCalibration Password Set\nCalibration Factors Cleared\n"
+                          "Default Specifications Loaded\nSetup Tasks Completed\n");
+    EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+    EXPECT_EQ(sim.memory().clockAt(fake.clock.currentDateTime()).toString("ddMMyyhhmm"), "0101300905");
+    EXPECT_EQ(sim.memory().userPassword(), "1234");
+    for (qint32 factor : sim.memory().factors(1))
+        EXPECT_EQ(factor, 0);
+    EXPECT_EQ(specs().row(2).figures[1], expected);
+    EXPECT_FALSE(sim.memory().inSetupMode());
+}
+
+TEST_F(SpecSetupCommandsTest, SetupThatCannotCompleteExitsNonZero)
+{
+    int heard = 0;
+    QObject::connect(&sim.front, &PtyFront::lineReceived, [&heard] { ++heard; });
+    const CliResult badPassword = run({"setup", "--password", "12a"});
+    EXPECT_EQ(badPassword.exitCode, 1);
+    EXPECT_EQ(badPassword.out, "Cal Password must be numeric and 9 digits or less\nSetup Tasks Not Completed\n");
+    EXPECT_EQ(heard, 0);
+
+    EXPECT_EQ(run({"setup", "--specs", path("none.spec")}).exitCode, 1);
+    EXPECT_EQ(heard, 0);
+
+    sim.memory().setSystemPassword("0000000");
+    const CliResult refused = run({"setup", "--date"});
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_TRUE(refused.err.contains("Error sending password")) << refused.err.toStdString();
+
+    sim.knobs().silent = true;
+    EXPECT_EQ(run({"setup", "--date"}).exitCode, 2);
+}
+
+TEST_F(SpecSetupCommandsTest, WipeNeedsYesAndLeavesTheInstrumentDeaf)
+{
+    int heard = 0;
+    QObject::connect(&sim.front, &PtyFront::lineReceived, [&heard] { ++heard; });
+    EXPECT_EQ(run({"wipe"}).exitCode, 1);
+    EXPECT_EQ(heard, 0);
+
+    const CliResult wiped = run({"wipe", "--yes"});
+    EXPECT_EQ(wiped.exitCode, 0) << wiped.err.toStdString();
+    EXPECT_EQ(wiped.out, "Meter will be unresponsive for several minutes\n");
+    // The tool does not wait for the erase; the calibrator takes it in a moment later.
+    QDeadlineTimer cap(3000);
+    while (specs().row(1).figures[0] != 0.0 && !cap.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(specs().row(1).figures[0], 0.0);
+    EXPECT_EQ(run({"identify"}).exitCode, 2);
+}
+
+} // namespace
