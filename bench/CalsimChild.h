@@ -12,15 +12,19 @@
 class CalsimChild
 {
 public:
-    /// Starts calsim --serial with the extra arguments; false with errorString() on failure.
-    bool start(const QString &calsimPath, const QStringList &arguments);
+    /// Starts calsim with the arguments (--serial, --ethernet, ...) and reads the first
+    /// `lines` lines it prints (where it serves); false with errorString() on failure.
+    bool start(const QString &calsimPath, const QStringList &arguments, int lines = 1);
     ~CalsimChild();
 
-    QString devicePath() const { return m_device; }
+    /// With --serial the first line: the device to open.
+    QString devicePath() const { return m_lines.value(0); }
+    /// The line that starts with prefix ("module "), without the prefix; "" when none did.
+    QString lineAfter(const QString &prefix) const;
     QString errorString() const { return m_error; }
 
 private:
     QProcess m_process;
-    QString m_device;
+    QStringList m_lines;
     QString m_error;
 };

@@ -11,6 +11,7 @@
 #include "instrument/serial/SerialPortControl.h"
 #include "sim/PtyFront.h"
 #include "sim/VirtualCalibrator.h"
+#include "sim/ethernet/EthernetFront.h"
 
 namespace {
 
@@ -61,6 +62,61 @@ void connectSerial(InstrumentContext &context, const QString &device)
     context.dvm()->SetInterfaceType(InterfaceRS232);
 }
 
+/// The driver on Ethernet, sending to the module at address:port.
+void connectEthernet(InstrumentContext &context, const QString &address, quint16 port)
+{
+    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
+    context.ethernetDevice.IP = EthernetModuleRecord::fixedLength(address, EthernetModuleRecord::kIpLength);
+    context.ethernetDevice.Port = port;
+    context.dvm()->SetEthernetDevice();
+    context.dvm()->SetInterfaceType(InterfaceEthernet);
+}
+
+FigureGroup ethernetExchange(const BenchOptions &options, const QString &calsimPath)
+{
+    FigureGroup group;
+    group.title = QStringLiteral("One short exchange (*IDN?) over loopback UDP, to a simulated Ethernet-serial module");
+    group.details = QStringLiteral("%1 exchanges each through the driver's SendString; latency as above")
+                        .arg(options.exchanges);
+    {
+        ScopedMeasuringClock measuring;
+        VirtualCalibrator calibrator(QStringLiteral("5241"));
+        EthernetFront front(calibrator);
+        EthernetModuleSim &module = front.addModule();
+        if (!front.open()) {
+            group.figures << Figure::unavailable(QStringLiteral("calibrator in this process"), front.errorString(),
+                                                 kLatencyTarget);
+        } else {
+            InstrumentContext context;
+            connectEthernet(context, module.address().toString(), module.dataPort());
+            group.figures << measure(QStringLiteral("calibrator in this process"), *context.dvm(), measuring.clock,
+                                     options.exchanges, true);
+        }
+    }
+    {
+        ScopedMeasuringClock measuring;
+        CalsimChild calsim;
+        // Its lines: "discovery 127.0.0.1:PORT", then "module 127.0.0.2:PORT MAC ...".
+        const bool started = calsim.start(calsimPath, {QStringLiteral("--ethernet"), QStringLiteral("--model"),
+                                                       QStringLiteral("5241")},
+                                          2);
+        const QString module = calsim.lineAfter(QStringLiteral("module ")).section(QLatin1Char(' '), 0, 0);
+        const QString address = module.section(QLatin1Char(':'), 0, 0);
+        const quint16 port = quint16(module.section(QLatin1Char(':'), 1, 1).toUInt());
+        if (!started || address.isEmpty() || port == 0) {
+            group.figures << Figure::unavailable(QStringLiteral("calsim in its own process"),
+                                                 started ? QStringLiteral("calsim named no module") : calsim.errorString(),
+                                                 kLatencyTarget);
+        } else {
+            InstrumentContext context;
+            connectEthernet(context, address, port);
+            group.figures << measure(QStringLiteral("calsim in its own process"), *context.dvm(), measuring.clock,
+                                     options.exchanges, true);
+        }
+    }
+    return group;
+}
+
 FigureGroup serialExchange(const BenchOptions &options, const QString &calsimPath)
 {
     FigureGroup group;
@@ -85,7 +141,7 @@ FigureGroup serialExchange(const BenchOptions &options, const QString &calsimPat
     {
         ScopedMeasuringClock measuring;
         CalsimChild calsim;
-        if (!calsim.start(calsimPath, {QStringLiteral("--model"), QStringLiteral("5241")})) {
+        if (!calsim.start(calsimPath, {QStringLiteral("--serial"), QStringLiteral("--model"), QStringLiteral("5241")})) {
             group.figures << Figure::unavailable(QStringLiteral("calsim in its own process"), calsim.errorString(),
                                                  kLatencyTarget);
         } else {
@@ -102,11 +158,8 @@ FigureGroup serialExchange(const BenchOptions &options, const QString &calsimPat
 
 QList<FigureGroup> benchShortExchanges(const BenchOptions &options, const QString &calsimPath)
 {
-    QList<FigureGroup> groups{serialExchange(options, calsimPath)};
+    QList<FigureGroup> groups{serialExchange(options, calsimPath), ethernetExchange(options, calsimPath)};
     const QString notBuilt = QStringLiteral("not available yet (transport not built)");
-    groups << FigureGroup{QStringLiteral("One short exchange (*IDN?) over loopback UDP"), {},
-                          {Figure::unavailable(QStringLiteral("latency, median"), notBuilt, kLatencyTarget),
-                           Figure::unavailable(QStringLiteral("latency, 99th percentile"), notBuilt)}};
     groups << FigureGroup{QStringLiteral("One short exchange (*IDN?) over the simulated USB bridge"), {},
                           {Figure::unavailable(QStringLiteral("latency, median"), notBuilt),
                            Figure::unavailable(QStringLiteral("latency, 99th percentile"), notBuilt)}};

@@ -107,6 +107,8 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("CALBENCH_VERBOSE"))
         qInstallMessageHandler(quietMessages);
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    // Datagrams go to loopback addresses only, whatever a setting might say.
+    qputenv("CALSETUP_LOOPBACK_ONLY", "1");
     qunsetenv("QT_QPA_PLATFORMTHEME");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
