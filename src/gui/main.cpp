@@ -11,6 +11,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QScopeGuard>
+#include <QTimer>
+
+#include <cstdio>
 
 namespace {
 // The program ends this way when no calibrator answers at start-up or the simulation cannot start.
@@ -30,6 +33,11 @@ int main(int argc, char **argv)
     const QCommandLineOption simulate(QStringLiteral("simulate"),
                                       QStringLiteral("Run on the built-in virtual calibrator."));
     parser.addOption(simulate);
+    // For start-up measurements: end as soon as the main window is up and connected.
+    const QCommandLineOption quitWhenConnected(
+        QStringLiteral("quit-when-connected"),
+        QStringLiteral("Print \"connected\" and end once the main window is connected (for measurements)."));
+    parser.addOption(quitWhenConnected);
     parser.process(app);
 
     QtPrompts prompts;
@@ -62,5 +70,13 @@ int main(int argc, char **argv)
     if (!window)
         return kExitNotFound;
     QObject::connect(window.get(), &FormMain::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    if (parser.isSet(quitWhenConnected)) {
+        // Once the events queued by the start-up (the window's first paint among them) have run.
+        QTimer::singleShot(0, &app, [] {
+            std::printf("connected\n");
+            std::fflush(stdout);
+            QCoreApplication::quit();
+        });
+    }
     return app.exec();
 }

@@ -61,19 +61,16 @@ QList<int> InterfaceOptions::openPorts()
     // An adapter plugged in since the last look gets a number now.
     table.refresh();
     const SerialPortControl *comm = m_context.dvm1Comm();
-    SerialPortControl trial(&table);
+    // Our own open port would refuse a second opening; it is usable, and stays open.
+    const auto ownOpenPort = [comm](int n) { return comm->isOpen() && comm->portNumber() == n; };
+    QStringList devices;
+    for (int n = PortTable::kFirstPort; n <= PortTable::kLastPort; ++n)
+        devices << (ownOpenPort(n) ? QString() : table.devicePath(n));
+    const QList<bool> opens = SerialPortControl::whichOpen(devices);
     QList<int> ports;
     for (int n = PortTable::kFirstPort; n <= PortTable::kLastPort; ++n) {
-        // Our own open port would refuse a second opening; it is usable, and stays open.
-        if (comm->isOpen() && comm->portNumber() == n) {
+        if (ownOpenPort(n) || opens.at(n - PortTable::kFirstPort))
             ports << n;
-            continue;
-        }
-        trial.setPortNumber(n);
-        if (trial.open()) {
-            trial.close();
-            ports << n;
-        }
     }
     return ports;
 }

@@ -60,12 +60,15 @@ PortListing SerialSearch::listPorts(const QList<int> &candidates)
     // An adapter plugged in since the last look gets a number now.
     m_context.portTable().refresh();
 
-    for (int port : candidates) {
-        comm->setPortNumber(port);
-        const bool opened = comm->open();
-        comm->close();
-        if (!opened)
+    // A port is listed when it opens and closes cleanly; all are tried at once.
+    QStringList devices;
+    for (int port : candidates)
+        devices << m_context.portTable().devicePath(port);
+    const QList<bool> opens = SerialPortControl::whichOpen(devices);
+    for (qsizetype i = 0; i < candidates.size(); ++i) {
+        if (!opens.at(i))
             continue;
+        const int port = candidates.at(i);
         listing.ports << port;
         if (port == listing.instrumentPort)
             listing.instrumentIndex = int(listing.ports.size()) - 1;

@@ -18,7 +18,9 @@ struct FaultKnobs
     int splitGapMs = 0;
     /// Bytes put in front of every reply (line noise: NULs, 8-bit bytes, no line end).
     QByteArray garbage;
-    /// Characters per second on the wire; 0 sends each piece at once. 960 is 9600 baud 8N1.
+    /// Characters per second on the wire, both ways: a reply goes out at this speed, and a front
+    /// that hears through a CommandWire takes a command only once its last character has come in.
+    /// 0: at once. 960 is 9600 baud 8N1.
     int paceCharsPerSecond = 0;
 
     /// The noise `calsim --garbage` uses: NUL, 8-bit bytes and an escape, no CR, LF or "*".

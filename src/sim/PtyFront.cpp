@@ -25,6 +25,7 @@ constexpr int kHostPollMs = 50;
 
 PtyFront::PtyFront(VirtualCalibrator &calibrator, QObject *parent)
     : QObject(parent), m_calibrator(calibrator),
+      m_commands(&calibrator.knobs(), [this](const QByteArray &line) { hear(line); }, this),
       m_delivery(&calibrator.knobs(), [this](const QByteArray &bytes) { write(bytes); }, this)
 {
     m_hostPoll.setSingleShot(true);
@@ -116,7 +117,7 @@ void PtyFront::close()
     m_master = -1;
     m_devicePath.clear();
     m_outgoing.clear();
-    m_lines.clear();
+    m_commands.clear();
 }
 
 void PtyFront::waitForHost()
@@ -135,12 +136,9 @@ void PtyFront::readMaster()
     for (;;) {
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
         if (n > 0) {
-            for (const QByteArray &line : m_lines.feed(QByteArray(buffer, qsizetype(n)))) {
-                emit lineReceived(line);
-                m_delivery.deliver(m_calibrator.handleLine(line));
-                if (m_master < 0)
-                    return; // closed by a listener
-            }
+            m_commands.feed(QByteArray(buffer, qsizetype(n)));
+            if (m_master < 0)
+                return; // closed by a listener
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -149,10 +147,18 @@ void PtyFront::readMaster()
             return;
         // End of file or EIO: the last host closed the device. A line it left half-written is
         // not the start of the next host's command.
-        m_lines.clear();
+        m_commands.dropPartialLine();
         waitForHost();
         return;
     }
+}
+
+void PtyFront::hear(const QByteArray &line)
+{
+    emit lineReceived(line);
+    if (m_master < 0)
+        return; // closed by a listener
+    m_delivery.deliver(m_calibrator.handleLine(line));
 }
 
 void PtyFront::write(const QByteArray &bytes)
@@ -203,6 +209,7 @@ void PtyFront::close()
 
 void PtyFront::waitForHost() {}
 void PtyFront::readMaster() {}
+void PtyFront::hear(const QByteArray &) {}
 void PtyFront::write(const QByteArray &) {}
 void PtyFront::flushOutgoing() {}
 

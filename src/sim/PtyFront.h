@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/LineAssembler.h"
+#include "sim/CommandWire.h"
 #include "sim/ReplyDelivery.h"
 
 #include <QByteArray>
@@ -15,8 +15,9 @@ class VirtualCalibrator;
  * @brief The virtual calibrator's RS-232 port: a pseudo-terminal whose other side
  * (devicePath(), e.g. /dev/pts/7) a host opens like any serial port.
  *
- * Lines the host sends (ended by CR, LF ignored) go to the calibrator; its replies go back through
- * a ReplyDelivery with the calibrator's fault knobs. Hosts may close and reopen the device as
+ * Lines the host sends (ended by CR, LF ignored) go to the calibrator once they have crossed the
+ * wire (CommandWire); its replies go back through a ReplyDelivery with the calibrator's fault
+ * knobs. With wire pacing both directions of the line take their real time. Hosts may close and reopen the device as
  * often as they like. Only where the system has pseudo-terminals (Unix); elsewhere open() fails
  * and says why.
  *
@@ -51,6 +52,7 @@ signals:
 
 private:
     void readMaster();
+    void hear(const QByteArray &line);
     void flushOutgoing();
     void write(const QByteArray &bytes);
     void waitForHost();
@@ -66,6 +68,6 @@ private:
     QSocketNotifier *m_writeNotifier = nullptr;
     QTimer m_hostPoll;
     QByteArray m_outgoing;
-    LineAssembler m_lines;
+    CommandWire m_commands;
     ReplyDelivery m_delivery;
 };

@@ -4,6 +4,10 @@
 #include "instrument/serial/PortTable.h"
 
 #include <QSerialPort>
+#include <QThread>
+
+#include <memory>
+#include <vector>
 
 SerialPortControl::SerialPortControl(PortTable *table, QObject *parent)
     : QObject(parent), m_table(table), m_port(new QSerialPort(this))
@@ -37,14 +41,7 @@ bool SerialPortControl::open()
         m_error = QStringLiteral("COM%1 is not bound to a device").arg(m_portNumber);
         return false;
     }
-    m_port->setPortName(path);
-    m_port->setBaudRate(kBaudRate);
-    m_port->setDataBits(QSerialPort::Data8);
-    m_port->setParity(QSerialPort::NoParity);
-    m_port->setStopBits(QSerialPort::OneStop);
-    m_port->setFlowControl(QSerialPort::NoFlowControl);
-    if (!m_port->open(QIODevice::ReadWrite)) {
-        m_error = m_port->errorString();
+    if (!openDevice(*m_port, path, &m_error)) {
         qCDebug(lcInstrument).noquote() << "COM" << m_portNumber << path << "does not open:" << m_error;
         return false;
     }
@@ -53,6 +50,51 @@ bool SerialPortControl::open()
     m_error.clear();
     qCDebug(lcInstrument).noquote() << QStringLiteral("COM%1 open (%2)").arg(m_portNumber).arg(path);
     return true;
+}
+
+bool SerialPortControl::openDevice(QSerialPort &port, const QString &path, QString *error)
+{
+    port.setPortName(path);
+    port.setBaudRate(kBaudRate);
+    port.setDataBits(QSerialPort::Data8);
+    port.setParity(QSerialPort::NoParity);
+    port.setStopBits(QSerialPort::OneStop);
+    port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!port.open(QIODevice::ReadWrite)) {
+        *error = port.errorString();
+        return false;
+    }
+    return true;
+}
+
+QList<bool> SerialPortControl::whichOpen(const QStringList &devicePaths)
+{
+    // One short-lived thread per device; each port object lives and dies in its thread, and the
+    // results are read only after every thread has ended.
+    // A device named twice is tried once: two opens at the same moment would lock each other out.
+    std::vector<char> opens(size_t(devicePaths.size()), 0);
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (qsizetype i = 0; i < devicePaths.size(); ++i) {
+        const QString path = devicePaths.at(i);
+        if (path.isEmpty() || devicePaths.indexOf(path) != i)
+            continue;
+        char *result = &opens[size_t(i)];
+        threads.emplace_back(QThread::create([path, result] {
+            QSerialPort port;
+            QString error;
+            *result = openDevice(port, path, &error) ? 1 : 0;
+            if (!*result)
+                qCDebug(lcInstrument).noquote() << path << "does not open:" << error;
+            port.close();
+        }));
+        threads.back()->start();
+    }
+    for (const auto &thread : threads)
+        thread->wait();
+    QList<bool> result;
+    for (qsizetype i = 0; i < devicePaths.size(); ++i)
+        result << (opens[size_t(devicePaths.indexOf(devicePaths.at(i)))] != 0);
+    return result;
 }
 
 void SerialPortControl::close()

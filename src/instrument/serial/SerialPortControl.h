@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class PortTable;
 class QSerialPort;
@@ -39,6 +41,11 @@ public:
 
     PortTable *portTable() const { return m_table; }
 
+    /// For each device, whether it opens (and closes again) as open() would open it; "" never
+    /// opens. The devices are tried all at once: opening a port takes the system a lock file
+    /// written through to disk, and one after another sixteen of them add up.
+    static QList<bool> whichOpen(const QStringList &devicePaths);
+
     static constexpr int kBaudRate = 9600;
 
 signals:
@@ -47,6 +54,8 @@ signals:
 
 private:
     void onError(int error);
+    /// Opens port on path with the line settings; false with *error when it will not open.
+    static bool openDevice(QSerialPort &port, const QString &path, QString *error);
 
     PortTable *m_table;
     QSerialPort *m_port;

@@ -1,0 +1,167 @@
+// One short exchange over each interface, through the driver as every window sends.
+
+#include "Benches.h"
+#include "CalsimChild.h"
+#include "MeasuringClock.h"
+#include "Stats.h"
+
+#include "instrument/IDVM.h"
+#include "instrument/InstrumentContext.h"
+#include "instrument/InterfaceType.h"
+#include "instrument/serial/SerialPortControl.h"
+#include "sim/PtyFront.h"
+#include "sim/VirtualCalibrator.h"
+#include "sim/ethernet/EthernetFront.h"
+
+namespace {
+
+constexpr double kMedianLimitMs = 2.0;
+const QString kLatencyTarget = QStringLiteral("< 2.00 ms");
+
+/// Runs Identify n times; latency = elapsed less the pacing pause the driver made before sending.
+QList<Figure> measure(const QString &where, IDVM &dvm, MeasuringClock &clock, int n, bool withTarget)
+{
+    // The first exchange opens the port (with its settle pause); it is not timed.
+    dvm.Identify();
+    QList<double> latency;
+    QList<double> total;
+    int wrong = 0;
+    for (int i = 0; i < n; ++i) {
+        clock.resetPauses();
+        QElapsedTimer timer;
+        timer.start();
+        const QString id = dvm.Identify();
+        const double ms = elapsedMs(timer);
+        if (!dvm.CheckIdentity(id))
+            ++wrong;
+        total << ms;
+        latency << ms - clock.pausedMs();
+    }
+    const QString median = where + QStringLiteral(": latency, median");
+    if (wrong)
+        return {Figure::unavailable(median, QStringLiteral("%1 of %2 answers were not the identity").arg(wrong).arg(n),
+                                    withTarget ? kLatencyTarget : QString())};
+    const double m = Stats::median(latency);
+    return {withTarget ? Figure::upTo(median, m, QStringLiteral("ms"), kMedianLimitMs, 2)
+                       : Figure::info(median, QString::number(m, 'f', 2) + QStringLiteral(" ms")),
+            Figure::info(where + QStringLiteral(": latency, 99th percentile"),
+                         QString::number(Stats::percentile(latency, 99), 'f', 2) + QStringLiteral(" ms")),
+            Figure::info(where + QStringLiteral(": with the pause before it, median"),
+                         QString::number(Stats::median(total), 'f', 2) + QStringLiteral(" ms"),
+                         QStringLiteral("20 ms pause required back to back"))};
+}
+
+/// The driver on RS-232 through port 1, bound to the device.
+void connectSerial(InstrumentContext &context, const QString &device)
+{
+    context.portTable().setExplicitOnly(true);
+    context.portTable().bind(1, device);
+    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
+    context.dvm1Comm()->setPortNumber(1);
+    context.dvm()->SetCommControl(context.dvm1Comm());
+    context.dvm()->SetInterfaceType(InterfaceRS232);
+}
+
+/// The driver on Ethernet, sending to the module at address:port.
+void connectEthernet(InstrumentContext &context, const QString &address, quint16 port)
+{
+    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
+    context.ethernetDevice.IP = EthernetModuleRecord::fixedLength(address, EthernetModuleRecord::kIpLength);
+    context.ethernetDevice.Port = port;
+    context.dvm()->SetEthernetDevice();
+    context.dvm()->SetInterfaceType(InterfaceEthernet);
+}
+
+FigureGroup ethernetExchange(const BenchOptions &options, const QString &calsimPath)
+{
+    FigureGroup group;
+    group.title = QStringLiteral("One short exchange (*IDN?) over loopback UDP, to a simulated Ethernet-serial module");
+    group.details = QStringLiteral("%1 exchanges each through the driver's SendString; latency as above")
+                        .arg(options.exchanges);
+    {
+        ScopedMeasuringClock measuring;
+        VirtualCalibrator calibrator(QStringLiteral("5241"));
+        EthernetFront front(calibrator);
+        EthernetModuleSim &module = front.addModule();
+        if (!front.open()) {
+            group.figures << Figure::unavailable(QStringLiteral("calibrator in this process"), front.errorString(),
+                                                 kLatencyTarget);
+        } else {
+            InstrumentContext context;
+            connectEthernet(context, module.address().toString(), module.dataPort());
+            group.figures << measure(QStringLiteral("calibrator in this process"), *context.dvm(), measuring.clock,
+                                     options.exchanges, true);
+        }
+    }
+    {
+        ScopedMeasuringClock measuring;
+        CalsimChild calsim;
+        // Its lines: "discovery 127.0.0.1:PORT", then "module 127.0.0.2:PORT MAC ...".
+        const bool started = calsim.start(calsimPath, {QStringLiteral("--ethernet"), QStringLiteral("--model"),
+                                                       QStringLiteral("5241")},
+                                          2);
+        const QString module = calsim.lineAfter(QStringLiteral("module ")).section(QLatin1Char(' '), 0, 0);
+        const QString address = module.section(QLatin1Char(':'), 0, 0);
+        const quint16 port = quint16(module.section(QLatin1Char(':'), 1, 1).toUInt());
+        if (!started || address.isEmpty() || port == 0) {
+            group.figures << Figure::unavailable(QStringLiteral("calsim in its own process"),
+                                                 started ? QStringLiteral("calsim named no module") : calsim.errorString(),
+                                                 kLatencyTarget);
+        } else {
+            InstrumentContext context;
+            connectEthernet(context, address, port);
+            group.figures << measure(QStringLiteral("calsim in its own process"), *context.dvm(), measuring.clock,
+                                     options.exchanges, true);
+        }
+    }
+    return group;
+}
+
+FigureGroup serialExchange(const BenchOptions &options, const QString &calsimPath)
+{
+    FigureGroup group;
+    group.title = QStringLiteral("One short exchange (*IDN?) over a pseudo-terminal, no wire pacing");
+    group.details = QStringLiteral("%1 exchanges each through the driver's SendString; latency = the exchange less the "
+                                   "pause the protocol asks before each command")
+                        .arg(options.exchanges);
+    {
+        ScopedMeasuringClock measuring;
+        VirtualCalibrator calibrator(QStringLiteral("5241"));
+        PtyFront front(calibrator);
+        if (!front.open()) {
+            group.figures << Figure::unavailable(QStringLiteral("calibrator in this process"), front.errorString(),
+                                                 kLatencyTarget);
+        } else {
+            InstrumentContext context;
+            connectSerial(context, front.devicePath());
+            group.figures << measure(QStringLiteral("calibrator in this process"), *context.dvm(), measuring.clock,
+                                     options.exchanges, true);
+        }
+    }
+    {
+        ScopedMeasuringClock measuring;
+        CalsimChild calsim;
+        if (!calsim.start(calsimPath, {QStringLiteral("--serial"), QStringLiteral("--model"), QStringLiteral("5241")})) {
+            group.figures << Figure::unavailable(QStringLiteral("calsim in its own process"), calsim.errorString(),
+                                                 kLatencyTarget);
+        } else {
+            InstrumentContext context;
+            connectSerial(context, calsim.devicePath());
+            group.figures << measure(QStringLiteral("calsim in its own process"), *context.dvm(), measuring.clock,
+                                     options.exchanges, true);
+        }
+    }
+    return group;
+}
+
+} // namespace
+
+QList<FigureGroup> benchShortExchanges(const BenchOptions &options, const QString &calsimPath)
+{
+    QList<FigureGroup> groups{serialExchange(options, calsimPath), ethernetExchange(options, calsimPath)};
+    const QString notBuilt = QStringLiteral("not available yet (transport not built)");
+    groups << FigureGroup{QStringLiteral("One short exchange (*IDN?) over the simulated USB bridge"), {},
+                          {Figure::unavailable(QStringLiteral("latency, median"), notBuilt),
+                           Figure::unavailable(QStringLiteral("latency, 99th percentile"), notBuilt)}};
+    return groups;
+}
