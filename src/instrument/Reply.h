@@ -18,6 +18,19 @@ inline bool isPasswordNeeded(const QString &reply)
 {
     return reply.startsWith(QLatin1String("*7"));
 }
+/// True when the text is not the instrument's answer at all: the port was unusable (""), nothing
+/// came in time, the exchange was refused as a re-entry, or the peer flooded the line. Whether the
+/// instrument heard and carried out the command is then unknown.
+inline bool isNoAnswer(const QString &reply)
+{
+    return reply.isEmpty() || reply == Timeout || reply == Busy || reply == Overflow;
+}
+/// True when the answer starts with a status ("*" and a digit): the instrument says for certain
+/// what it did with the command. Line noise in front of a status makes it uncertain.
+inline bool isStatus(const QString &reply)
+{
+    return reply.size() >= 2 && reply.at(0) == QLatin1Char('*') && reply.at(1).isDigit();
+}
 } // namespace Reply
 
 /// How the last exchange ended, for callers that must tell a dead line from a refusal.
