@@ -3,6 +3,7 @@
 #include "caldata/CalFactorTable.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -73,6 +74,18 @@ QByteArray CalFile::toBytes(const CalFactorTable &table)
 
 bool CalFile::save(const CalFactorTable &table, const QString &path, QString *error)
 {
+    // A device or a pipe (/dev/stdout, a full disk's stand-in /dev/full) is written in place: the
+    // temporary file and rename would put a plain file where the device node was.
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        QFile device(path);
+        const QByteArray bytes = toBytes(table);
+        const bool written = device.open(QIODevice::WriteOnly) && device.write(bytes) == bytes.size()
+            && device.flush();
+        if (!written && error)
+            *error = device.errorString();
+        return written;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
