@@ -1,0 +1,34 @@
+// "Load from Calibrator" with any reply to each "CAL:PRINT nnn": the pieces of the input between
+// NUL bytes are the replies to ranges 1, 2, 3, ...
+
+#include "FuzzSupport.h"
+#include "caldata/CalFactorOperations.h"
+#include "caldata/CalFactorTable.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    fuzz::setUp();
+    fuzz::InputPieces pieces(data, size);
+    fuzz::ReplayDVM dvm(pieces);
+    fuzz::SilentPrompts prompts;
+    CalFactorTable table;
+    CalFactorOperations operations(table, dvm, prompts);
+
+    const CalFactorOperations::Outcome outcome = operations.loadFromCalibrator();
+    FUZZ_CHECK(outcome == CalFactorOperations::Outcome::Done || outcome == CalFactorOperations::Outcome::Failed);
+    FUZZ_CHECK(table.rowCount() == CalFactorTable::kRows && table.columnCount() == CalFactorTable::kColumns);
+    // Factors read from the instrument are in step: nothing to write back.
+    FUZZ_CHECK(table.pendingCount() == 0);
+    for (int row = 0; row < table.rowCount(); ++row) {
+        for (int column = 0; column < table.columnCount(); ++column) {
+            const QString text = table.text(row, column);
+            if (outcome == CalFactorOperations::Outcome::Failed) {
+                // A reply that could not be placed leaves nothing that could pass for the memory.
+                FUZZ_CHECK(text.isEmpty());
+            } else if (row > 0 && column > 0) {
+                FUZZ_CHECK(!text.contains(QLatin1Char('\r')) && text != QLatin1String("*0"));
+            }
+        }
+    }
+    return 0;
+}
