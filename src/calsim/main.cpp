@@ -4,6 +4,7 @@
 #include "sim/InstrumentMemory.h"
 #include "sim/PtyFront.h"
 #include "sim/VirtualCalibrator.h"
+#include "sim/ethernet/EthernetFront.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -78,7 +79,9 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "A virtual calibrator. With --serial it serves on a pseudo-terminal and prints the "
-        "device to open as its first line of output, then answers until interrupted."));
+        "device to open as its first line of output; with --ethernet it serves simulated Ethernet "
+        "modules on loopback addresses and prints the discovery target and each module's address. "
+        "Then it answers until interrupted."));
     parser.addHelpOption();
     const QCommandLineOption serial(QStringLiteral("serial"), QStringLiteral("Serve on a pseudo-terminal (RS-232)."));
     const QCommandLineOption model(QStringLiteral("model"),
@@ -91,8 +94,14 @@ int main(int argc, char **argv)
     const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Hear commands, answer nothing."));
     const QCommandLineOption garbage(QStringLiteral("garbage"), QStringLiteral("Put line noise (NUL and 8-bit bytes) before each reply."));
     const QCommandLineOption reboot(QStringLiteral("reboot-ms"), QStringLiteral("How long SYSTEM:REBOOT keeps the instrument deaf."), QStringLiteral("MS"));
+    const QCommandLineOption noKv(QStringLiteral("no-kv-amplifier"), QStringLiteral("Pose as an instrument without the kV amplifier option."));
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log every line heard and every reply on stderr."));
-    parser.addOptions({serial, model, delay, pace, split, gap, silent, garbage, reboot, verbose});
+    parser.addOptions({serial, model, delay, pace, split, gap, silent, garbage, reboot, noKv, verbose});
+    const QCommandLineOption ethernet(QStringLiteral("ethernet"), QStringLiteral("Serve Ethernet-serial modules on 127.0.0.2, 127.0.0.3, ..."));
+    const QCommandLineOption modules(QStringLiteral("modules"), QStringLiteral("How many Ethernet modules (default 1)."), QStringLiteral("N"));
+    const QCommandLineOption discoveryPort(QStringLiteral("discovery-port"), QStringLiteral("UDP port of the discovery target on 127.0.0.1 (default: any free port)."), QStringLiteral("PORT"));
+    const QCommandLineOption dataPort(QStringLiteral("data-port"), QStringLiteral("UDP data port of the modules (default: any free port)."), QStringLiteral("PORT"));
+    parser.addOptions({ethernet, modules, discoveryPort, dataPort});
     parser.process(app);
     // QT_LOGGING_RULES, when set, still has the last word.
     // The category is quiet by default (it also runs inside the windowed program).
@@ -103,8 +112,8 @@ int main(int argc, char **argv)
     if (!InstrumentMemory::isKnownModel(modelName))
         return usageError(QStringLiteral("unknown model %1 (known: %2)")
                               .arg(modelName, InstrumentMemory::knownModels().join(QStringLiteral(", "))));
-    if (!parser.isSet(serial))
-        return usageError(QStringLiteral("choose where to serve: --serial"));
+    if (!parser.isSet(serial) && !parser.isSet(ethernet))
+        return usageError(QStringLiteral("choose where to serve: --serial, --ethernet or both"));
 
     VirtualCalibrator calibrator(modelName);
     FaultKnobs &knobs = calibrator.knobs();
@@ -116,21 +125,46 @@ int main(int argc, char **argv)
         || !readNonNegative(parser, gap, &knobs.splitGapMs, &error)
         || !readNonNegative(parser, reboot, &rebootMs, &error))
         return usageError(error);
+    int moduleCount = 1;
+    int discoveryPortNumber = 0;
+    int dataPortNumber = 0;
+    if (!readNonNegative(parser, modules, &moduleCount, &error)
+        || !readNonNegative(parser, discoveryPort, &discoveryPortNumber, &error)
+        || !readNonNegative(parser, dataPort, &dataPortNumber, &error))
+        return usageError(error);
+    if (moduleCount < 1 || moduleCount > 250 || discoveryPortNumber > 65535 || dataPortNumber > 65535)
+        return usageError(QStringLiteral("--modules takes 1 to 250, the ports 0 to 65535"));
     if (parser.isSet(split) && knobs.splitPieces < 1)
         return usageError(QStringLiteral("--split needs 1 or more pieces"));
     knobs.silent = parser.isSet(silent);
     if (parser.isSet(garbage))
         knobs.garbage = FaultKnobs::defaultGarbage();
     calibrator.memory().setRebootMs(rebootMs);
+    calibrator.memory().output().kvAmplifierFitted = !parser.isSet(noKv);
 
     PtyFront front(calibrator);
-    if (!front.open()) {
+    if (parser.isSet(serial) && !front.open()) {
         std::fprintf(stderr, "calsim: %s\n", qPrintable(front.errorString()));
+        return 2;
+    }
+    EthernetFront ethernetFront(calibrator);
+    for (int n = 0; parser.isSet(ethernet) && n < moduleCount; ++n)
+        ethernetFront.addModule();
+    if (parser.isSet(ethernet) && !ethernetFront.open(quint16(discoveryPortNumber), quint16(dataPortNumber))) {
+        std::fprintf(stderr, "calsim: %s\n", qPrintable(ethernetFront.errorString()));
         return 2;
     }
     quitOnSignals(app);
 
-    std::printf("%s\n", qPrintable(front.devicePath()));
+    if (parser.isSet(serial))
+        std::printf("%s\n", qPrintable(front.devicePath()));
+    if (parser.isSet(ethernet)) {
+        // The discovery target goes into the setting "Ethernet_Discovery" or after --discovery.
+        std::printf("discovery %s\n", qPrintable(ethernetFront.discoveryTarget()));
+        for (const EthernetModuleSim *module : ethernetFront.modules())
+            std::printf("module %s:%u MAC %s\n", qPrintable(module->address().toString()),
+                        unsigned(module->dataPort()), qPrintable(module->behaviour().mac));
+    }
     std::fflush(stdout);
     return app.exec();
 }

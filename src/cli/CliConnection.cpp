@@ -12,6 +12,8 @@
 #include "platform/Settings.h"
 #include "sim/PtyFront.h"
 #include "sim/VirtualCalibrator.h"
+#include "sim/ethernet/EthernetFront.h"
+#include "sim/gpib/SimGpibBus.h"
 
 #include <QHostAddress>
 
@@ -61,9 +63,13 @@ CliConnection::CliConnection(InstrumentContext &context) : m_context(context) {}
 
 CliConnection::~CliConnection()
 {
-    // The port goes before the pseudo-terminal it is open on.
+    // The port goes before the pseudo-terminal it is open on, the bus before its calibrator.
     m_context.dvm1Comm()->close();
     m_front.reset();
+    m_ethernetFront.reset();
+    if (m_gpibBus)
+        m_context.gpib().setBus(nullptr);
+    m_gpibBus.reset();
     m_calibrator.reset();
     if (m_scopeChanged)
         Settings::setScope(m_previousScope);
@@ -76,10 +82,12 @@ QString CliConnection::simulatedScope()
 
 int CliConnection::setUp(const CommandLine &line, QString *error)
 {
+    // --simulate with --gpib is one connection: the built-in calibrator on a simulated bus.
+    const bool simulatedGpib = line.isSet(CliOptionName::Simulate) && line.isSet(CliOptionName::Gpib);
     QStringList chosen;
     for (const QString &option : {CliOptionName::Port, CliOptionName::Ethernet, CliOptionName::Usb,
                                   CliOptionName::Gpib, CliOptionName::Simulate}) {
-        if (line.isSet(option))
+        if (line.isSet(option) && !(simulatedGpib && option == CliOptionName::Simulate))
             chosen << QStringLiteral("--") + option;
     }
     if (chosen.size() > 1) {
@@ -112,8 +120,12 @@ int CliConnection::setUp(const CommandLine &line, QString *error)
         useUsb(line.value(CliOptionName::Usb), QString());
         return ExitSuccess;
     }
-    if (line.isSet(CliOptionName::Gpib))
-        return useGpib(line.value(CliOptionName::Gpib), error);
+    if (line.isSet(CliOptionName::Gpib)) {
+        const int status = useGpib(line.value(CliOptionName::Gpib), error);
+        if (status == ExitSuccess && simulate)
+            startSimulatedGpib(line.value(CliOptionName::Gpib).toInt());
+        return status;
+    }
     if (simulate)
         return startSimulator(error);
     return useSavedSettings(error);
@@ -242,8 +254,23 @@ int CliConnection::startSimulator(QString *error)
         *error = QStringLiteral("cannot start the virtual calibrator: %1").arg(m_front->errorString());
         return ExitUnreachable;
     }
+    // The ethernet commands of a simulated run find the calibrator's simulated module on loopback.
+    m_ethernetFront = std::make_unique<EthernetFront>(*m_calibrator);
+    if (m_ethernetFront->open())
+        Settings::setValue(SettingsKey::EthernetDiscovery, m_ethernetFront->discoveryTarget());
     const int status = useSerial(m_front->devicePath(), error);
     m_description = QStringLiteral("the virtual calibrator %1 on %2")
                         .arg(QString::fromLatin1(m_calibrator->memory().model()), m_description);
     return status;
+}
+
+void CliConnection::startSimulatedGpib(int address)
+{
+    m_calibrator = std::make_unique<VirtualCalibrator>(simulatedModelFor(m_context.dvm()));
+    m_gpibBus = std::make_shared<SimGpibBus>();
+    m_gpibBus->attach(*m_calibrator, address);
+    m_context.gpib().setBus(m_gpibBus);
+    m_description = QStringLiteral("the virtual calibrator %1 at GPIB address %2 on a simulated bus")
+                        .arg(QString::fromLatin1(m_calibrator->memory().model()))
+                        .arg(address);
 }

@@ -4,14 +4,19 @@
 #include <memory>
 
 class CommandLine;
+class EthernetFront;
 class InstrumentContext;
 class PtyFront;
+class SimGpibBus;
 class VirtualCalibrator;
 
 /**
  * @brief Points the instrument object where the command line says the instrument is, or else
  * where the saved settings say; with --simulate it first starts a virtual calibrator on a
  * pseudo-terminal and reaches it over RS-232 exactly as it would a real one.
+ *
+ * With --simulate and --gpib ADDRESS the virtual calibrator listens at that address on a
+ * simulated GPIB bus instead, reached through the GPIB route.
  *
  * Lives for one run of the tool. A simulated run uses a settings store of its own, so a real
  * installation's settings are never read or written by it; the store in use before is restored
@@ -46,6 +51,7 @@ private:
     void useUsb(const QString &serialNumber, const QString &name);
     int useSavedSettings(QString *error);
     int startSimulator(QString *error);
+    void startSimulatedGpib(int address);
 
     InstrumentContext &m_context;
     QString m_description;
@@ -53,4 +59,6 @@ private:
     bool m_scopeChanged = false;
     std::unique_ptr<VirtualCalibrator> m_calibrator;
     std::unique_ptr<PtyFront> m_front;
+    std::shared_ptr<SimGpibBus> m_gpibBus;
+    std::unique_ptr<EthernetFront> m_ethernetFront;
 };

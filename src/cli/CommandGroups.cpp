@@ -9,6 +9,12 @@ const QList<CliCommand> &commandTable()
         all += basicCommands();
         all += locateCommands();
         all += calCommands();
+        all += gpibCommands();
+        all += outputCommands();
+        all += measureCommands();
+        all += clockCommands();
+        all += historyCommands();
+        all += ethernetCommands();
         return all;
     }();
     return table;

@@ -13,6 +13,18 @@ QList<CliCommand> basicCommands();
 QList<CliCommand> locateCommands();
 /// cal read, cal write, cal backup, cal restore, cal clear.
 QList<CliCommand> calCommands();
+/// gpib find, gpib move.
+QList<CliCommand> gpibCommands();
+/// output set, output on, output standby.
+QList<CliCommand> outputCommands();
+/// measure.
+QList<CliCommand> measureCommands();
+/// clock read, clock set.
+QList<CliCommand> clockCommands();
+/// history.
+QList<CliCommand> historyCommands();
+/// ethernet find, select, init, set-ip, dhcp, reboot.
+QList<CliCommand> ethernetCommands();
 
 /// Every command of the tool, in the order the usage text lists them.
 const QList<CliCommand> &commandTable();

@@ -64,7 +64,7 @@ const QList<CliOption> &CommandLine::commonOptions()
         {CliOptionName::Model, QStringLiteral("5200|5600|6400"),
          QStringLiteral("driver to use (default: the saved DVM1 setting)")},
         {CliOptionName::Simulate, QString(),
-         QStringLiteral("talk to a virtual calibrator started inside this program")},
+         QStringLiteral("talk to a virtual calibrator started inside this program (with --gpib, on a simulated GPIB bus)")},
         {CliOptionName::Trace, QString(), QStringLiteral("show every command and reply with its time on stderr")},
         {CliOptionName::Help, QString(), QStringLiteral("show this text")},
     };

@@ -5,10 +5,12 @@
 #include "gui/app/SimulatedCalibrator.h"
 #include "gui/common/QtPrompts.h"
 #include "instrument/InstrumentContext.h"
+#include "instrument/gpib/GpibLibrary.h"
 #include "platform/Settings.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QScopeGuard>
 
 namespace {
 // The program ends this way when no calibrator answers at start-up or the simulation cannot start.
@@ -33,6 +35,15 @@ int main(int argc, char **argv)
     QtPrompts prompts;
     InstrumentContext context;
     QString title = Settings::applicationTitle();
+    // A GPIB library that will not register this thread's status variables cannot be used: say
+    // so and end, whether that happens during the start-up search or later.
+    bool gpibSetupFailed = false;
+    GpibLibrary::setSetupFailureHandler([&prompts, &gpibSetupFailed, title](const QString &message) {
+        gpibSetupFailed = true;
+        prompts.critical(message, title);
+        QCoreApplication::exit(kExitCannotStart);
+    });
+    const auto forgetHandler = qScopeGuard([] { GpibLibrary::setSetupFailureHandler({}); });
     if (parser.isSet(simulate)) {
         // A simulated session keeps its settings apart, so it never overwrites a real installation's.
         Settings::setScope(Settings::applicationTitle() + QStringLiteral(" (simulated)"));
@@ -46,6 +57,8 @@ int main(int argc, char **argv)
     }
 
     std::unique_ptr<FormMain> window = Main(context, prompts, title);
+    if (gpibSetupFailed)
+        return kExitCannotStart;
     if (!window)
         return kExitNotFound;
     QObject::connect(window.get(), &FormMain::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);

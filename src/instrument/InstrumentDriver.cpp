@@ -143,7 +143,9 @@ QString InstrumentDriver::Read()
     case InterfaceEthernet:
         return SendToInterface(QStringLiteral("READ?"), true, kReadTimeoutSeconds, 0);
     case InterfaceGPIB:
-        return SendToInterface(QStringLiteral("READ?"), true, kGpibReadTimeoutSeconds, 1);
+        // A reading is one line without a status line: gathering up to a status line would
+        // wait out the library's time-out after every reading.
+        return SendToInterface(QStringLiteral("READ?"), true, kGpibReadTimeoutSeconds, 0);
     default:
         return {};
     }

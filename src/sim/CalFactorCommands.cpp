@@ -63,8 +63,14 @@ QByteArray setFactor(const CommandContext &c)
         return statusReply(SimStatus::Rejected);
     // setFactor refuses a range the instrument does not have and an index beyond the range's
     // factors, which never exceed 0-61.
-    if (!c.memory.setFactor(range.toInt(), index.toInt(), *value))
+    const int rangeNumber = range.toInt();
+    const int factorIndex = index.toInt();
+    const qint32 before = c.memory.factors(rangeNumber).value(factorIndex);
+    if (!c.memory.setFactor(rangeNumber, factorIndex, *value))
         return statusReply(SimStatus::Rejected);
+    // The history names the ranges a session changed, not those merely written again.
+    if (before != *value)
+        c.memory.recordCalibration(rangeNumber);
     return statusReply(SimStatus::Ok);
 }
 

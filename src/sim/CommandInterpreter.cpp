@@ -23,6 +23,15 @@ void CommandInterpreter::addPrefixCommand(const QByteArray &prefix, Handler hand
     m_prefixCommands.append({prefix, std::move(handler)});
 }
 
+CommandInterpreter::Handler CommandInterpreter::handler(const QByteArray &command) const
+{
+    for (const Entry &e : m_commands) {
+        if (e.key == command)
+            return e.handler;
+    }
+    return {};
+}
+
 QByteArray CommandInterpreter::execute(const QByteArray &rawLine)
 {
     // While it restarts the instrument hears nothing, so a command sent then is simply lost.

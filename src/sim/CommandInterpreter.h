@@ -36,6 +36,9 @@ public:
 
     void addCommand(const QByteArray &command, Handler handler);
     void addPrefixCommand(const QByteArray &prefix, Handler handler);
+    /// The handler registered for an exact command, or an empty one; lets a group extend a
+    /// command another group answers.
+    Handler handler(const QByteArray &command) const;
 
     /// Runs one line, given without its CR.
     QByteArray execute(const QByteArray &line);

@@ -1,5 +1,6 @@
 #include "sim/InstrumentMemory.h"
 
+#include "platform/Clock.h"
 #include "sim/RangeLayout.h"
 
 QStringList InstrumentMemory::knownModels()
@@ -25,6 +26,12 @@ void InstrumentMemory::leaveSetupMode()
 {
     m_systemUnlocked = false;
     m_calibrationUnlocked = false;
+    closeCalibrationSession();
+}
+
+void InstrumentMemory::closeCalibrationSession()
+{
+    m_calibrationLog.closeSession(clockAt(systemClock().currentDateTime()).date());
 }
 
 QList<qint32> InstrumentMemory::factors(int range) const

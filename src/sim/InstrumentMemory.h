@@ -1,5 +1,8 @@
 #pragma once
 
+#include "sim/CalibrationLog.h"
+#include "sim/OutputState.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -75,6 +78,19 @@ public:
     /// Sets every active factor to zero; the backup set keeps its values.
     void clearFactors();
 
+    // --- calibration history ---
+    /// Notes that a range's factors were changed; the write session becomes a history event,
+    /// dated by the instrument's clock, when it ends.
+    void recordCalibration(int range) { m_calibrationLog.recordRange(range); }
+    /// Ends a write session: setup mode left, or adjusted factors stored.
+    void closeCalibrationSession();
+    CalibrationLog &calibrationLog() { return m_calibrationLog; }
+    const CalibrationLog &calibrationLog() const { return m_calibrationLog; }
+
+    // --- output, adjustment and service state ---
+    OutputState &output() { return m_output; }
+    const OutputState &output() const { return m_output; }
+
     // --- the meter side: last configured measurement and the reading READ? gives ---
     struct Measurement
     {
@@ -105,4 +121,6 @@ private:
     std::array<QList<qint32>, 150> m_backup;
     Measurement m_measurement;
     double m_reading = 0.0;
+    CalibrationLog m_calibrationLog;
+    OutputState m_output;
 };

@@ -2,12 +2,28 @@
 
 #include "gui/app/WindowOpeners.h"
 #include "gui/caldata/FormCalFactors.h"
+#include "gui/procedures/FormDate.h"
+#include "gui/procedures/Form_AdapterSetup.h"
+#include "gui/procedures/Form_CalHistory.h"
+#include "gui/procedures/Form_CalibratorOutput.h"
+#include "gui/procedures/Form_OutputCorrection.h"
+#include "gui/procedures/Form_PowerCal.h"
+#include "gui/procedures/Form_kVAmp.h"
+#include "gui/locate/Form_EthernetLocator.h"
 
 // The windows of the program, one line each. A control stays disabled until its line is here.
 static MainActions buildStandardActions()
 {
     MainActions actions;
     actions.add(MainAction::CalibrationFactors, openModelessWithStatus<FormCalFactors>);
+    actions.add(MainAction::SetOutput, openModeless<Form_CalibratorOutput>);
+    actions.add(MainAction::PowerCalibration, openModeless<Form_PowerCal>);
+    actions.add(MainAction::KVAmplifier, openModeless<Form_kVAmp>);
+    actions.add(MainAction::CorrectionFactors, openModeless<Form_OutputCorrection>);
+    actions.add(MainAction::DateAndTime, openModeless<FormDate>);
+    actions.add(MainAction::CalibrationHistory, openModeless<Form_CalHistory>);
+    actions.add(MainAction::Adapters, openModeless<Form_AdapterSetup>);
+    actions.add(MainAction::ConfigureEthernet, openModal<Form_EthernetLocator>);
     return actions;
 }
 

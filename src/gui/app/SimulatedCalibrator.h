@@ -2,9 +2,12 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
+class EthernetFront;
 class InstrumentContext;
 class PtyFront;
+class SimGpibBus;
 class VirtualCalibrator;
 
 /**
@@ -13,13 +16,18 @@ class VirtualCalibrator;
  * it would find a real instrument.
  *
  * Only the simulated port is listed in the port table, so a simulated session never sends to
- * a real instrument on the computer's own ports.
+ * a real instrument on the computer's own ports. It also listens at kGpibAddress on a simulated
+ * GPIB bus, which takes the place of the system's GPIB library for the session. The
+ * Ethernet discovery goes to the calibrator's simulated Ethernet module on loopback, never to
+ * the network.
  */
 class SimulatedCalibrator : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kPortNumber = 1;
+    static constexpr int kGpibAddress = 22;
+    static constexpr quint16 kEthernetDataPort = 10001;
 
     explicit SimulatedCalibrator(const QString &model = QStringLiteral("5241"), QObject *parent = nullptr);
     ~SimulatedCalibrator() override;
@@ -35,4 +43,6 @@ public:
 private:
     VirtualCalibrator *m_calibrator;
     PtyFront *m_front;
+    std::shared_ptr<SimGpibBus> m_gpibBus;
+    EthernetFront *m_ethernet;
 };

@@ -4,6 +4,7 @@
 
 #include "gui/app/Main.h"
 #include "instrument/InstrumentContext.h"
+#include "locate/EthernetInstrumentSearch.h"
 #include "locate/SerialSearch.h"
 
 #include <QApplication>
@@ -252,7 +253,23 @@ bool FormAutoLocate::okIsBold() const
 
 bool FormAutoLocate::isSearching() const
 {
-    return m_search->isSearching();
+    return m_search->isSearching() || m_searchingEthernet;
+}
+
+bool FormAutoLocate::Locate_DVM_Ethernet()
+{
+    if (isSearching())
+        return false;
+    m_searchingEthernet = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString foundText;
+    const bool found = EthernetInstrumentSearch(m_context).run([this](const QString &text) { AddDetail(text); },
+                                                              foundText);
+    QApplication::restoreOverrideCursor();
+    m_searchingEthernet = false;
+    if (found)
+        m_ui->Label_Progress->setText(shownText(foundText));
+    return found;
 }
 
 void FormAutoLocate::Command_Details_Click()

@@ -34,8 +34,11 @@ public:
     /// Whether a search of this window is running (the window will not close meanwhile).
     bool isSearching() const;
 
-    // The searches over the USB devices and the Ethernet modules (Locate_DVM_USB,
-    // Locate_DVM_Ethernet) join this window together with those interfaces.
+    /// Searches the Ethernet modules for the calibrator (not part of Locate_All); true when one
+    /// answered. The settings and `DVM` then point at its module.
+    bool Locate_DVM_Ethernet();
+
+    // The search over the USB devices (Locate_DVM_USB) joins this window with that interface.
 
 protected:
     void done(int result) override;
@@ -60,4 +63,5 @@ private:
     Ui *m_ui;
     SerialSearch *m_search;
     bool ShowDetails = false;
+    bool m_searchingEthernet = false;
 };

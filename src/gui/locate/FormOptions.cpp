@@ -1,10 +1,10 @@
 #include "gui/locate/FormOptions.h"
 
 #include "gui/common/Named.h"
+#include "gui/locate/GpibBusPanel.h"
 
 #include "instrument/InstrumentContext.h"
 #include "instrument/InterfaceType.h"
-#include "instrument/gpib/Gpib488.h"
 #include "locate/InterfaceOptions.h"
 #include "locate/SerialSearch.h"
 #include "platform/Prompts.h"
@@ -13,7 +13,6 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -31,7 +30,7 @@ struct FormOptions::Ui
     QRadioButton *Option_GPIB;
     QComboBox *Combo_CommPort;
     QLineEdit *Text_GPIBAddress;
-    QLabel *Label_GPIBStatus;
+    GpibBusPanel *Frame_GPIBBus;
     QComboBox *Combo_Model;
     QPushButton *Command_OK;
     QPushButton *Command_Cancel;
@@ -55,14 +54,12 @@ FormOptions::FormOptions(InstrumentContext &context, Prompts &prompts, QWidget *
     ui.Text_GPIBAddress->setToolTip(QStringLiteral("Primary address, %1 to %2")
                                         .arg(InterfaceOptions::kFirstGpibAddress)
                                         .arg(InterfaceOptions::kLastGpibAddress));
-    ui.Label_GPIBStatus = named(new QLabel(interfaceBox), "Label_GPIBStatus");
-    ui.Label_GPIBStatus->setWordWrap(true);
-    // The GPIB bus search ("*IDN?" to every listener) and the address change
-    // ("SYST:COMM:GPIB:ADDR") belong in this frame; they come with the GPIB interface.
+    // The bus search and the address change; it says so when there is no GPIB library or board.
+    ui.Frame_GPIBBus = named(new GpibBusPanel(*context.gpib().bus(), prompts, interfaceBox), "Frame_GPIBBus");
     auto *interfaceLayout = new QFormLayout(interfaceBox);
     interfaceLayout->addRow(ui.Option_RS232, ui.Combo_CommPort);
     interfaceLayout->addRow(ui.Option_GPIB, ui.Text_GPIBAddress);
-    interfaceLayout->addRow(ui.Label_GPIBStatus);
+    interfaceLayout->addRow(ui.Frame_GPIBBus);
 
     auto *modelBox = named(new QGroupBox(QStringLiteral("Instrument"), this), "Frame_Model");
     ui.Combo_Model = named(new QComboBox(modelBox), "Combo_Model");
@@ -85,6 +82,10 @@ FormOptions::FormOptions(InstrumentContext &context, Prompts &prompts, QWidget *
     connect(ui.Option_GPIB, &QRadioButton::toggled, this, &FormOptions::ApplyInterfaceChoice);
     connect(ui.Command_OK, &QPushButton::clicked, this, &FormOptions::Command_OK_Click);
     connect(ui.Command_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui.Frame_GPIBBus, &GpibBusPanel::addressChosen, this, [this](int address) {
+        m_ui->Option_GPIB->setChecked(true);
+        m_ui->Text_GPIBAddress->setText(QString::number(address));
+    });
 
     Form_Load();
 }
@@ -102,13 +103,6 @@ void FormOptions::Form_Load()
     (stored.interfaceType == InterfaceGPIB ? ui.Option_GPIB : ui.Option_RS232)->setChecked(true);
     ui.Text_GPIBAddress->setText(stored.gpibAddress);
     ui.Combo_Model->setCurrentIndex(InterfaceOptions::modelIndexFor(stored.modelString));
-
-    const Gpib488 *bus = m_context.gpib().bus();
-    if (!bus)
-        ui.Label_GPIBStatus->setText(QStringLiteral("GPIB: no IEEE-488.2 library loaded"));
-    else if (!bus->available())
-        ui.Label_GPIBStatus->setText(bus->reason());
-    ui.Label_GPIBStatus->setVisible(!bus || !bus->available());
     ApplyInterfaceChoice();
 }
 

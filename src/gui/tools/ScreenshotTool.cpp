@@ -10,6 +10,14 @@
 #include "gui/caldata/FormCalFactors.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/locate/FormOptions.h"
+#include "gui/procedures/FormDate.h"
+#include "gui/procedures/Form_AdapterSetup.h"
+#include "gui/procedures/Form_CalHistory.h"
+#include "gui/procedures/Form_CalibratorOutput.h"
+#include "gui/procedures/Form_OutputCorrection.h"
+#include "gui/procedures/Form_PowerCal.h"
+#include "gui/procedures/Form_kVAmp.h"
+#include "gui/locate/Form_EthernetLocator.h"
 #include "instrument/InstrumentContext.h"
 #include "sim/VirtualCalibrator.h"
 #include "platform/Prompts.h"
@@ -18,6 +26,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QTemporaryDir>
@@ -99,6 +108,13 @@ const Shot kShots[] = {
          locate->Locate_All();
          return locate;
      }},
+    {"ethernet.png",
+     [](Gallery &g) -> QWidget * {
+         // Showing it finds the virtual calibrator's module and chooses it.
+         auto *ethernet = new Form_EthernetLocator(g.context, g.prompts, &g.main);
+         ethernet->Command_Advanced_Click();
+         return ethernet;
+     }},
     {"options.png",
      [](Gallery &g) -> QWidget * { return new FormOptions(g.context, g.prompts, &g.main); }},
     {"calibration-factors.png",
@@ -109,6 +125,23 @@ const Shot kShots[] = {
          factors->table().commit(2, 1, QStringLiteral("1700"));
          return factors;
      }},
+    {"date-and-time.png", [](Gallery &g) -> QWidget * { return new FormDate(g.context, g.prompts, &g.main); }},
+    {"calibration-history.png",
+     [](Gallery &g) -> QWidget * { return new Form_CalHistory(g.context, g.prompts, &g.main); }},
+    {"power-calibration.png",
+     [](Gallery &g) -> QWidget * { return new Form_PowerCal(g.context, g.prompts, &g.main); }},
+    {"kv-amplifier.png", [](Gallery &g) -> QWidget * { return new Form_kVAmp(g.context, g.prompts, &g.main); }},
+    {"output-correction.png",
+     [](Gallery &g) -> QWidget * { return new Form_OutputCorrection(g.context, g.prompts, &g.main); }},
+    {"calibrator-output.png",
+     [](Gallery &g) -> QWidget * {
+         auto *output = new Form_CalibratorOutput(g.context, g.prompts, &g.main);
+         output->findChild<QLineEdit *>(QStringLiteral("Text_SetOutput"))->setText(QStringLiteral("10V"));
+         output->Command_SetOutput_Click();
+         return output;
+     }},
+    {"adapter-setup.png",
+     [](Gallery &g) -> QWidget * { return new Form_AdapterSetup(g.context, g.prompts, &g.main); }},
 };
 
 bool save(QWidget *window, const QDir &folder, const char *fileName)

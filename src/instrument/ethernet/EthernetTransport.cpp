@@ -1,20 +1,164 @@
 #include "instrument/ethernet/EthernetTransport.h"
 
+#include "instrument/Logging.h"
 #include "instrument/TransportState.h"
+#include "instrument/ethernet/EthernetDiscoveryTarget.h"
+#include "instrument/ethernet/EthernetModuleLink.h"
+#include "platform/Clock.h"
 
-EthernetTransport::EthernetTransport(TransportState &state) : m_state(state) {}
+#include <QNetworkDatagram>
+#include <QScopeGuard>
+#include <QUdpSocket>
+
+EthernetTransport::EthernetTransport(TransportState &state)
+    : m_state(state), m_moduleLink(std::make_unique<EthernetModuleLink>())
+{
+}
 
 EthernetTransport::~EthernetTransport() = default;
+
+quint16 EthernetTransport::localPort() const
+{
+    return m_socket ? m_socket->localPort() : 0;
+}
+
+bool EthernetTransport::ensureSocket()
+{
+    if (m_socket && m_socket->state() == QAbstractSocket::BoundState)
+        return true;
+    m_socket = std::make_unique<QUdpSocket>();
+    // Bound to IPv4 so senders read as plain IPv4 addresses, comparable with the module's.
+    if (!m_socket->bind(QHostAddress::AnyIPv4, 0)) {
+        qCWarning(lcInstrument) << "Ethernet data socket:" << m_socket->errorString();
+        m_socket.reset();
+        return false;
+    }
+    QObject::connect(m_socket.get(), &QUdpSocket::readyRead, m_socket.get(), [this] {
+        takeDatagrams();
+        if (m_waiting)
+            systemClock().wake();
+    });
+    return true;
+}
+
+void EthernetTransport::takeDatagrams()
+{
+    if (!m_socket)
+        return;
+    while (m_socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_socket->receiveDatagram();
+        if (!datagram.isValid())
+            break;
+        const QByteArray data = datagram.data();
+        if (!datagram.senderAddress().isEqual(m_remoteHost, QHostAddress::ConvertV4MappedToIPv4)
+            || datagram.senderPort() != m_remotePort) {
+            qCDebug(lcInstrument).noquote() << "dropped datagram from" << datagram.senderAddress().toString()
+                                            << datagram.senderPort() << visibleWireText(data.left(80));
+            continue;
+        }
+        qCDebug(lcInstrument).noquote() << "recv" << visibleWireText(data);
+        if (m_overflow)
+            continue;
+        if (m_buffer.size() + data.size() > TransportState::kMaxReplyBytes) {
+            m_buffer.clear();
+            m_overflow = true;
+            continue;
+        }
+        m_buffer += data;
+    }
+}
+
+bool EthernetTransport::replyComplete(const QString &reply, int packetEndCondition)
+{
+    if (packetEndCondition == 0)
+        return reply.contains(QLatin1Char('\r'));
+    if (packetEndCondition != 1)
+        return false;
+    // The status line: "*", a digit and CR. A "*" whose digit or CR is still on its way (the
+    // rest comes in the next datagram) does not end the reply yet.
+    for (qsizetype star = reply.indexOf(QLatin1Char('*')); star >= 0;
+         star = reply.indexOf(QLatin1Char('*'), star + 1)) {
+        if (star + 2 < reply.size() && reply.at(star + 1).isDigit() && reply.at(star + 2) == QLatin1Char('\r'))
+            return true;
+    }
+    return false;
+}
 
 QString EthernetTransport::sendString(const QString &command, bool waitForAck, int timeoutSeconds,
                                       int packetEndCondition)
 {
-    Q_UNUSED(command);
-    Q_UNUSED(waitForAck);
-    Q_UNUSED(timeoutSeconds);
-    Q_UNUSED(packetEndCondition);
-    // The datagram exchange arrives with the Ethernet work; until then the route answers nothing,
-    // as for a module that is not configured.
-    m_state.lastOutcome = ExchangeOutcome::NoInterface;
-    return {};
+    // A second exchange would share and corrupt the receive buffer.
+    if (m_busy) {
+        m_state.lastOutcome = ExchangeOutcome::Busy;
+        return Reply::Busy;
+    }
+    const QString ip = device.ipText();
+    const QHostAddress host(ip);
+    if (ip.isEmpty() || device.Port < 1 || device.Port > 65535 || host.isNull()
+        || !EthernetDiscoveryTarget::mayReach(host)) {
+        m_state.lastOutcome = ExchangeOutcome::NoInterface;
+        return {};
+    }
+    m_busy = true;
+    auto release = qScopeGuard([this] {
+        m_busy = false;
+        m_waiting = false;
+    });
+    if (!ensureSocket()) {
+        m_state.lastOutcome = ExchangeOutcome::PortFailed;
+        return {};
+    }
+    m_remoteHost = host;
+    m_remotePort = quint16(device.Port);
+
+    Clock &clock = systemClock();
+    m_state.paceBeforeSend();
+
+    // Whatever an abandoned exchange left behind is not this command's answer.
+    takeDatagrams();
+    m_buffer.clear();
+    m_overflow = false;
+
+    const QByteArray wire = command.toLatin1() + '\r';
+    qCDebug(lcInstrument).noquote() << "send" << visibleWireText(wire);
+    const qint64 written = m_socket->writeDatagram(wire, m_remoteHost, m_remotePort);
+    m_state.markSent();
+    if (written != wire.size()) {
+        qCWarning(lcInstrument) << "Ethernet send to" << ip << "failed:" << m_socket->errorString();
+        m_state.lastOutcome = ExchangeOutcome::PortFailed;
+        return {};
+    }
+    if (!waitForAck) {
+        m_state.lastOutcome = ExchangeOutcome::NotAwaited;
+        return {};
+    }
+
+    m_waiting = true;
+    const qint64 timeoutMs = qint64(qMax(0, timeoutSeconds)) * 1000;
+    qint64 deadline = clock.nowMs() + timeoutMs;
+    QString reply;
+    for (;;) {
+        takeDatagrams();
+        if (!m_buffer.isEmpty()) {
+            reply += QString::fromLatin1(m_buffer);
+            m_buffer.clear();
+            m_state.showCommActivity(reply);
+            deadline = clock.nowMs() + timeoutMs; // the time-out counts from the last datagram
+        }
+        if (m_overflow || reply.size() > TransportState::kMaxReplyBytes) {
+            m_state.lastOutcome = ExchangeOutcome::Overflow;
+            return Reply::Overflow;
+        }
+        if (replyComplete(reply, packetEndCondition)) {
+            m_state.lastOutcome = ExchangeOutcome::Answered;
+            return reply;
+        }
+        const qint64 now = clock.nowMs();
+        if (now >= deadline) {
+            m_state.lastOutcome = ExchangeOutcome::TimedOut;
+            return Reply::Timeout;
+        }
+        clock.waitUntil(qMin(deadline, now + TransportState::kActivityStepMs));
+        m_state.showCommActivity(reply);
+    }
 }

@@ -1,0 +1,87 @@
+// clock read, clock set: the calibrator's real-time clock as the "Date and Time" window sets it.
+
+#include "cli/CommandGroups.h"
+#include "cli/RunContext.h"
+#include "instrument/InstrumentContext.h"
+#include "instrument/Reply.h"
+#include "platform/Clock.h"
+#include "procedures/InstrumentClock.h"
+
+#include <QTextStream>
+
+namespace {
+
+const QString kAt = QStringLiteral("at");
+// Printed and read in one fixed form, whatever the locale, so scripts can use it.
+const QString kDateTimeForm = QStringLiteral("yyyy-MM-dd HH:mm");
+
+QString shown(const QDateTime &at)
+{
+    return at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+/// Prints the clock of a reading; a reply that holds no date is a refusal of sorts.
+int report(RunContext &run, const InstrumentClock::Reading &reading)
+{
+    if (!reading.at)
+        return run.fail(ExitRefused, QStringLiteral("%1: the calibrator's date and time could not be read "
+                                                    "from its answer to T")
+                                         .arg(InstrumentClock::InvalidReply));
+    run.out() << shown(*reading.at) << '\n';
+    return ExitSuccess;
+}
+
+bool failed(RunContext &run, ExchangeOutcome outcome, const QString &reply)
+{
+    run.instrument().state().lastOutcome = outcome;
+    return reply.isEmpty() || run.exchangeFailed(reply);
+}
+
+int readClock(RunContext &run)
+{
+    InstrumentClock clock{InstrumentLink(run.instrument())};
+    const InstrumentClock::Reading reading = clock.read();
+    if (failed(run, reading.outcome, reading.reply))
+        return run.unreachable(QStringLiteral("T"));
+    return report(run, reading);
+}
+
+int setClock(RunContext &run)
+{
+    QDateTime at = systemClock().currentDateTime();
+    if (run.isSet(kAt)) {
+        at = QDateTime::fromString(run.value(kAt).trimmed(), kDateTimeForm);
+        if (!at.isValid())
+            return run.usageError(QStringLiteral("--at needs a date and time as \"YYYY-MM-DD HH:MM\", not \"%1\"")
+                                      .arg(run.value(kAt)));
+    }
+    InstrumentClock clock{InstrumentLink(run.instrument())};
+    const InstrumentClock::Setting setting = clock.set(at.date(), at.time());
+    if (failed(run, setting.outcome, setting.reply))
+        return run.unreachable(setting.command);
+    if (!setting.accepted) {
+        QString answer = setting.reply.trimmed();
+        answer.replace(QLatin1Char('\r'), QStringLiteral(" | "));
+        return run.fail(ExitRefused, QStringLiteral("the calibrator did not take %1 (it answered %2)")
+                                         .arg(setting.command, answer));
+    }
+    if (failed(run, setting.reread->outcome, setting.reread->reply))
+        return run.unreachable(QStringLiteral("T"));
+    return report(run, *setting.reread);
+}
+
+} // namespace
+
+QList<CliCommand> clockCommands()
+{
+    return {
+        {.words = {QStringLiteral("clock"), QStringLiteral("read")},
+         .summary = QStringLiteral("print the calibrator's date and time (from T)"),
+         .run = readClock},
+        {.words = {QStringLiteral("clock"), QStringLiteral("set")},
+         .summary = QStringLiteral("set the calibrator's clock to the computer's time, or to --at; print it as "
+                                   "read back"),
+         .options = {{kAt, QStringLiteral("\"YYYY-MM-DD HH:MM\""), QStringLiteral("the date and time to set")}},
+         .run = setClock},
+    };
+}

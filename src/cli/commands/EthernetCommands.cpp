@@ -1,0 +1,275 @@
+// ethernet find, select, init, set-ip, dhcp, reboot: the Ethernet-serial modules, as the Ethernet
+// window finds, chooses and configures them.
+
+#include "cli/CommandGroups.h"
+#include "cli/RunContext.h"
+#include "instrument/InstrumentContext.h"
+#include "instrument/ethernet/EthernetDiscoveryTarget.h"
+#include "instrument/ethernet/EthernetModuleLink.h"
+#include "locate/EthernetLocator.h"
+#include "locate/EthernetModuleSetup.h"
+#include "platform/Prompts.h"
+#include "platform/Settings.h"
+
+#include <QHostAddress>
+#include <QTextStream>
+
+namespace {
+
+const QString kDiscovery = QStringLiteral("discovery");
+
+const CliOption kDiscoveryOption{
+    kDiscovery, QStringLiteral("ADDRESS[:PORT]"),
+    QStringLiteral("where discovery and module commands go (default: the Ethernet_Discovery setting, "
+                   "255.255.255.255:32767)")};
+
+/// The windows' message boxes, as lines on stderr; the tool never waits for an answer.
+class StderrPrompts : public Prompts
+{
+public:
+    explicit StderrPrompts(QTextStream &err) : m_err(err) {}
+
+    Answer message(const QString &text, const QString &, Icon icon, Buttons, Answer defaultAnswer) override
+    {
+        QString line = text;
+        line.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        const bool problem = icon == Icon::Warning || icon == Icon::Critical;
+        m_err << (problem ? QStringLiteral("calsetup-cli: ") : QString()) << line << Qt::endl;
+        return defaultAnswer;
+    }
+    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &, const QString &) override { return {}; }
+
+private:
+    QTextStream &m_err;
+};
+
+/// What every ethernet command needs: the module link pointed at the right target, the locator,
+/// and the configuration sequences with the window's rediscovery.
+struct EthernetRun
+{
+    explicit EthernetRun(RunContext &run)
+        : run(run), prompts(run.err()), locator(run.instrument(), prompts),
+          setup(run.instrument().ethernet().moduleLink(), prompts, [this] { rediscovered = locator.findModules(); })
+    {
+    }
+
+    /// Applies --discovery; false (usage error printed) when it or the setting is not usable.
+    bool useTarget(int *status)
+    {
+        EthernetModuleLink &link = run.instrument().ethernet().moduleLink();
+        if (run.isSet(kDiscovery)) {
+            const auto target = EthernetDiscoveryTarget::parse(run.value(kDiscovery));
+            if (!target) {
+                *status = run.usageError(QStringLiteral("--discovery needs ADDRESS[:PORT] with an IPv4 address, "
+                                                        "not \"%1\"")
+                                             .arg(run.value(kDiscovery)));
+                return false;
+            }
+            link.setTargetOverride(target);
+        }
+        if (!link.target()) {
+            *status = run.usageError(QStringLiteral("the saved %1 \"%2\" is not ADDRESS[:PORT]; give --discovery")
+                                         .arg(SettingsKey::EthernetDiscovery,
+                                              Settings::value(SettingsKey::EthernetDiscovery)));
+            return false;
+        }
+        return true;
+    }
+
+    QString targetText() const { return run.instrument().ethernet().moduleLink().target()->toString(); }
+
+    /// The module's MAC as the windows keep it: trimmed, and short enough for the record.
+    bool takeMac(const QString &text, int *status)
+    {
+        const QString mac = text.trimmed();
+        bool printable = !mac.isEmpty() && mac.size() <= EthernetModuleRecord::kMacLength;
+        for (const QChar c : mac)
+            printable = printable && c.unicode() > 0x20 && c.unicode() < 0x7f;
+        if (!printable) {
+            *status = run.usageError(QStringLiteral("\"%1\" is not a MAC address").arg(text));
+            return false;
+        }
+        run.instrument().ethernet().moduleLink().selectedModuleMac = mac;
+        return true;
+    }
+
+    void printTable()
+    {
+        const QList<EthernetLocator::Row> &rows = locator.rows();
+        QList<QStringList> table{{QStringLiteral("IP"), QStringLiteral("MAC"), QStringLiteral("Port"),
+                                  QStringLiteral("DHCP"), QStringLiteral("Owner"), QStringLiteral("Device"),
+                                  QStringLiteral("Reply")}};
+        for (const EthernetLocator::Row &row : rows)
+            table.append({row.ip.trimmed(), row.mac.trimmed(), row.port, row.dhcp, row.owner.trimmed(),
+                          row.device.trimmed(), row.reply});
+        QList<qsizetype> widths(table.front().size(), 0);
+        for (const QStringList &line : table) {
+            for (qsizetype i = 0; i < line.size(); ++i)
+                widths[i] = qMax(widths[i], line.at(i).size());
+        }
+        for (const QStringList &line : table) {
+            QString text;
+            for (qsizetype i = 0; i < line.size(); ++i)
+                text += i + 1 < line.size() ? line.at(i).leftJustified(widths[i] + 2) : line.at(i);
+            run.out() << text.trimmed() << '\n';
+        }
+        const QString chosen = locator.selectedModuleMac();
+        if (!chosen.isEmpty())
+            run.out() << "selected " << chosen << " at " << locator.activeModule().ipText() << ':'
+                      << locator.activeModule().Port << '\n';
+    }
+
+    /// Exit status of a configuration sequence that failed: silence is "cannot reach", a "no" is
+    /// a refusal.
+    int sequenceFailed(const QString &what)
+    {
+        const bool answered = run.instrument().ethernet().moduleLink().lastCommandAnswered();
+        return run.fail(answered ? ExitRefused : ExitUnreachable,
+                        answered ? QStringLiteral("the module refused %1").arg(what)
+                                 : QStringLiteral("no module answered %1 at %2").arg(what, targetText()));
+    }
+
+    /// After a sequence that reboots the module: the list the rediscovery found.
+    int finishAfterRediscovery()
+    {
+        printTable();
+        if (!rediscovered)
+            return run.fail(ExitUnreachable, QStringLiteral("the module did not answer discovery after its reboot"));
+        return ExitSuccess;
+    }
+
+    RunContext &run;
+    StderrPrompts prompts;
+    EthernetLocator locator;
+    EthernetModuleSetup setup;
+    bool rediscovered = false;
+};
+
+int find(RunContext &run)
+{
+    EthernetRun ethernet(run);
+    int status = ExitSuccess;
+    if (!ethernet.useTarget(&status))
+        return status;
+    if (!ethernet.locator.findModules(false))
+        return run.fail(ExitRefused, QStringLiteral("no Ethernet module answered at %1").arg(ethernet.targetText()));
+    ethernet.printTable();
+    return ExitSuccess;
+}
+
+int select(RunContext &run)
+{
+    EthernetRun ethernet(run);
+    int status = ExitSuccess;
+    const QString mac = run.arguments().at(0).trimmed();
+    if (!ethernet.useTarget(&status) || !ethernet.takeMac(mac, &status))
+        return status;
+    if (!ethernet.locator.findModules(false))
+        return run.fail(ExitRefused, QStringLiteral("no Ethernet module answered at %1").arg(ethernet.targetText()));
+    const int index = ethernet.locator.indexOfMac(mac);
+    if (index < 0) {
+        ethernet.printTable();
+        return run.fail(ExitRefused, QStringLiteral("no module with MAC %1 answered").arg(mac));
+    }
+    ethernet.locator.selectModule(index);
+    ethernet.printTable();
+    return ExitSuccess;
+}
+
+int init(RunContext &run)
+{
+    EthernetRun ethernet(run);
+    int status = ExitSuccess;
+    if (!ethernet.useTarget(&status) || !ethernet.takeMac(run.arguments().at(0), &status))
+        return status;
+    if (!ethernet.setup.initialiseModule())
+        return ethernet.sequenceFailed(QStringLiteral("the initialisation"));
+    return ethernet.finishAfterRediscovery();
+}
+
+int setIp(RunContext &run)
+{
+    EthernetRun ethernet(run);
+    int status = ExitSuccess;
+    const QString address = run.arguments().at(1).trimmed();
+    if (!ethernet.useTarget(&status) || !ethernet.takeMac(run.arguments().at(0), &status))
+        return status;
+    if (QHostAddress(address).protocol() != QAbstractSocket::IPv4Protocol || address.count(QLatin1Char('.')) != 3)
+        return run.usageError(QStringLiteral("\"%1\" is not an IPv4 address such as 192.168.1.123").arg(address));
+    if (!ethernet.setup.setIp(address))
+        return ethernet.sequenceFailed(QStringLiteral("the new address"));
+    return ethernet.finishAfterRediscovery();
+}
+
+int dhcp(RunContext &run)
+{
+    EthernetRun ethernet(run);
+    int status = ExitSuccess;
+    const QString state = run.arguments().at(1).toLower();
+    if (!ethernet.useTarget(&status) || !ethernet.takeMac(run.arguments().at(0), &status))
+        return status;
+    if (state != QLatin1String("on") && state != QLatin1String("off"))
+        return run.usageError(QStringLiteral("ethernet dhcp takes on or off, not \"%1\"").arg(run.arguments().at(1)));
+    if (!ethernet.setup.setDhcp(state == QLatin1String("on")))
+        return ethernet.sequenceFailed(QStringLiteral("the DHCP setting"));
+    return ethernet.finishAfterRediscovery();
+}
+
+int reboot(RunContext &run)
+{
+    EthernetRun ethernet(run);
+    int status = ExitSuccess;
+    if (!ethernet.useTarget(&status) || !ethernet.takeMac(run.arguments().at(0), &status))
+        return status;
+    if (!ethernet.setup.reboot())
+        return ethernet.sequenceFailed(QStringLiteral("the login"));
+    return ExitSuccess;
+}
+
+} // namespace
+
+QList<CliCommand> ethernetCommands()
+{
+    return {
+        {.words = {QStringLiteral("ethernet"), QStringLiteral("find")},
+         .summary = QStringLiteral("list the Ethernet modules that answer discovery, with their instruments' identities"),
+         .options = {kDiscoveryOption},
+         .run = find},
+        {.words = {QStringLiteral("ethernet"), QStringLiteral("select")},
+         .argumentUsage = QStringLiteral("MAC"),
+         .summary = QStringLiteral("find the modules, then make this one the saved connection"),
+         .minArguments = 1,
+         .maxArguments = 1,
+         .options = {kDiscoveryOption},
+         .run = select},
+        {.words = {QStringLiteral("ethernet"), QStringLiteral("init")},
+         .argumentUsage = QStringLiteral("MAC"),
+         .summary = QStringLiteral("set the module's serial port and names for the instrument, reboot it, find again"),
+         .minArguments = 1,
+         .maxArguments = 1,
+         .options = {kDiscoveryOption},
+         .run = init},
+        {.words = {QStringLiteral("ethernet"), QStringLiteral("set-ip")},
+         .argumentUsage = QStringLiteral("MAC ADDRESS"),
+         .summary = QStringLiteral("give the module a fixed IP address, reboot it, find again"),
+         .minArguments = 2,
+         .maxArguments = 2,
+         .options = {kDiscoveryOption},
+         .run = setIp},
+        {.words = {QStringLiteral("ethernet"), QStringLiteral("dhcp")},
+         .argumentUsage = QStringLiteral("MAC on|off"),
+         .summary = QStringLiteral("switch the module's DHCP on or off, reboot it, find again"),
+         .minArguments = 2,
+         .maxArguments = 2,
+         .options = {kDiscoveryOption},
+         .run = dhcp},
+        {.words = {QStringLiteral("ethernet"), QStringLiteral("reboot")},
+         .argumentUsage = QStringLiteral("MAC"),
+         .summary = QStringLiteral("restart the module"),
+         .minArguments = 1,
+         .maxArguments = 1,
+         .options = {kDiscoveryOption},
+         .run = reboot},
+    };
+}

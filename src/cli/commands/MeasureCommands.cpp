@@ -1,0 +1,58 @@
+// measure: one reading of the reference DMM, set up for a function and value as SetRange does.
+
+#include "cli/CommandGroups.h"
+#include "cli/RunContext.h"
+#include "instrument/IDVM.h"
+#include "instrument/InstrumentDriver.h"
+#include "instrument/ReadingFormat.h"
+
+#include <QTextStream>
+#include <cmath>
+
+namespace {
+
+const QStringList kFunctions = {QStringLiteral("DCV"), QStringLiteral("DCI"), QStringLiteral("ACV"),
+                                QStringLiteral("ACI"), QStringLiteral("RES"), QStringLiteral("FRES"),
+                                QStringLiteral("FREQ"), QStringLiteral("PRT"), QStringLiteral("THERMOCOUPLE")};
+
+int measure(RunContext &run)
+{
+    const QString function = run.arguments().at(0).toUpper();
+    if (!kFunctions.contains(function))
+        return run.usageError(QStringLiteral("measure needs one of %1 as FN, not \"%2\"")
+                                  .arg(kFunctions.join(QStringLiteral(", ")), run.arguments().at(0)));
+    bool ok = false;
+    // "." as decimal point whatever the locale, as the value goes to the instrument.
+    const double value = run.arguments().at(1).toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return run.usageError(QStringLiteral("measure needs a number as VALUE, not \"%1\"").arg(run.arguments().at(1)));
+
+    IDVM &dvm = run.dvm();
+    dvm.SetRange(function, value);
+    if (run.exchangeFailed(QString()))
+        return run.unreachable(InstrumentDriver::rangeCommand(function, value));
+    QString reading = dvm.Read();
+    if (reading.isEmpty() || run.exchangeFailed(reading))
+        return run.unreachable(QStringLiteral("READ?"));
+    while (reading.endsWith(QLatin1Char('\r')))
+        reading.chop(1);
+    // The raw reading, then the same in engineering notation (unchanged when it has no exponent).
+    run.out() << reading << '\n' << formatEngineeringReading(reading).value_or(reading) << '\n';
+    return ExitSuccess;
+}
+
+} // namespace
+
+QList<CliCommand> measureCommands()
+{
+    return {
+        {.words = {QStringLiteral("measure")},
+         .argumentUsage = QStringLiteral("FN VALUE"),
+         .summary = QStringLiteral("set the reference DMM up for FN (DCV, DCI, ACV, ACI, RES, FRES, FREQ, PRT, "
+                                   "THERMOCOUPLE) and VALUE, read once, print the raw reading and its "
+                                   "engineering form"),
+         .minArguments = 2,
+         .maxArguments = 2,
+         .run = measure},
+    };
+}

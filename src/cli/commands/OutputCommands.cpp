@@ -1,0 +1,98 @@
+// output set, output on, output standby: the calibrator's output as the "Calibrator" window
+// drives it.
+
+#include "cli/CommandGroups.h"
+#include "cli/RunContext.h"
+#include "instrument/CommandHelpers.h"
+#include "instrument/IDVM.h"
+#include "instrument/Reply.h"
+#include "procedures/CalibratorOutput.h"
+
+#include <QTextStream>
+
+namespace {
+
+InstrumentLink linkOf(RunContext &run)
+{
+    return InstrumentLink(run.instrument());
+}
+
+/// The reply without its status line: what the calibrator's display shows.
+QStringList displayLines(const QString &reply)
+{
+    QStringList lines = SplitLines(reply);
+    while (!lines.isEmpty() && (lines.last().isEmpty() || lines.last().startsWith(QLatin1Char('*'))))
+        lines.removeLast();
+    return lines;
+}
+
+QString oneLine(const QString &reply)
+{
+    QString text = reply.trimmed();
+    text.replace(QLatin1Char('\r'), QStringLiteral(" | "));
+    return text;
+}
+
+int setOutput(RunContext &run)
+{
+    // Unquoted words are one setting: output set 10 V.
+    const QString setting = run.arguments().join(QLatin1Char(' '));
+    if (setting.contains(QLatin1Char('\r')) || setting.contains(QLatin1Char('\n')))
+        return run.usageError(QStringLiteral("the setting must be a single line"));
+    CalibratorOutput output(linkOf(run));
+    const std::optional<QString> display = output.setOutput(setting);
+    const QString command = QStringLiteral("o") + setting;
+    if (!display) {
+        const QString reply = output.lastSettingReply();
+        if (reply.isEmpty() || run.exchangeFailed(reply))
+            return run.unreachable(command);
+        return run.fail(ExitRefused, QStringLiteral("the calibrator did not take %1 (it answered %2)")
+                                         .arg(command, oneLine(reply)));
+    }
+    if (display->isEmpty() || run.exchangeFailed(*display))
+        return run.unreachable(QStringLiteral("X"));
+    for (const QString &line : displayLines(*display))
+        run.out() << line << '\n';
+    return ExitSuccess;
+}
+
+int switchOutput(RunContext &run, const QString &command)
+{
+    const QString reply = run.dvm().SendString(command, true, CalibratorOutput::kTimeoutSeconds, 1);
+    if (reply.isEmpty() || run.exchangeFailed(reply))
+        return run.unreachable(command);
+    if (!Reply::isSuccess(reply))
+        return run.fail(ExitRefused, QStringLiteral("the calibrator refused %1 (it answered %2)").arg(command, oneLine(reply)));
+    return ExitSuccess;
+}
+
+int outputOn(RunContext &run)
+{
+    return switchOutput(run, QStringLiteral("S0"));
+}
+
+int outputStandby(RunContext &run)
+{
+    return switchOutput(run, QStringLiteral("S1"));
+}
+
+} // namespace
+
+QList<CliCommand> outputCommands()
+{
+    return {
+        {.words = {QStringLiteral("output"), QStringLiteral("set")},
+         .argumentUsage = QStringLiteral("TEXT"),
+         .summary = QStringLiteral("send the output setting (\"o\" and TEXT, e.g. 10V); when it is taken, print "
+                                   "the calibrator's display; exit 3 when it is refused"),
+         .minArguments = 1,
+         .maxArguments = CliCommand::kAnyNumber,
+         .run = setOutput},
+        {.words = {QStringLiteral("output"), QStringLiteral("on")},
+         .summary = QStringLiteral("switch the output on (S0)"),
+         .run = outputOn},
+        {.words = {QStringLiteral("output"), QStringLiteral("standby")},
+         .summary = QStringLiteral("switch the output to standby (S1)"),
+         .run = outputStandby},
+    };
+}

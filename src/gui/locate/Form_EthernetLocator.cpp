@@ -1,0 +1,367 @@
+#include "gui/locate/Form_EthernetLocator.h"
+
+#include "gui/app/Main.h"
+#include "gui/common/Named.h"
+#include "instrument/InstrumentContext.h"
+#include "instrument/ethernet/EthernetModuleRecord.h"
+#include "locate/EthernetLocator.h"
+#include "locate/EthernetModuleSetup.h"
+#include "platform/Prompts.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Ethernet-Serial Setup");
+const QString kAdvancedClosed = QStringLiteral("Advanced >>");
+const QString kAdvancedOpen = QStringLiteral("Advanced <<");
+const QString kInitialIp = QStringLiteral("192.168.1.123");
+constexpr int kInitialWidth = 720;
+
+enum Column { ColumnIP, ColumnMAC, ColumnPort, ColumnDHCP, ColumnOwner, ColumnDevice, ColumnReply };
+
+QPushButton *button(const QString &caption, const char *name, QWidget *parent, const QString &toolTip = {})
+{
+    auto *b = named(new QPushButton(caption, parent), name);
+    // Enter in the test-communication box sends its text; it must not press a button too.
+    b->setAutoDefault(false);
+    if (!toolTip.isEmpty())
+        b->setToolTip(toolTip);
+    return b;
+}
+
+} // namespace
+
+struct Form_EthernetLocator::Ui
+{
+    QGroupBox *Frame4;
+    QLabel *Label_ActiveIP;
+    QLabel *Label_ActivePort;
+    QLabel *Label_ActiveMAC;
+    QLabel *Label_ActiveName;
+    QGroupBox *Frame_Modules;
+    QTreeWidget *ListView_Modules;
+    QPushButton *Command_BroadcastFind;
+    QPushButton *Command_Select;
+    QPushButton *Command_Advanced;
+    QPushButton *Command_Exit;
+    QGroupBox *Frame2;
+    QLineEdit *Text2;
+    QPlainTextEdit *Text1;
+    QWidget *advancedPart;
+    QPushButton *Command1;
+    QGroupBox *Frame_Setup;
+    QPushButton *Command_SetSerial;
+    QPushButton *Command_SetName;
+    QLineEdit *Text_IP;
+    QPushButton *Command9;
+    QPushButton *Command4;
+    QPushButton *Command5;
+    QPushButton *Command7;
+    QPushButton *Command8;
+    QPushButton *Command_Reboot;
+    QList<QWidget *> commands; ///< everything a long action disables (Exit stays enabled)
+};
+
+Form_EthernetLocator::Form_EthernetLocator(InstrumentContext &context, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_context(context), m_prompts(prompts), m_ui(new Ui),
+      m_locator(new EthernetLocator(context, prompts, this)),
+      m_setup(new EthernetModuleSetup(context.ethernet().moduleLink(), prompts,
+                                      [this] { m_locator->findModules(); }))
+{
+    setWindowTitle(kTitle);
+    setModal(true);
+    Ui &ui = *m_ui;
+
+    ui.Frame4 = named(new QGroupBox(QStringLiteral("Active Module"), this), "Frame4");
+    ui.Label_ActiveIP = named(new QLabel(ui.Frame4), "Label_ActiveIP");
+    ui.Label_ActivePort = named(new QLabel(ui.Frame4), "Label_ActivePort");
+    ui.Label_ActiveMAC = named(new QLabel(ui.Frame4), "Label_ActiveMAC");
+    ui.Label_ActiveName = named(new QLabel(ui.Frame4), "Label_ActiveName");
+    for (QLabel *label : {ui.Label_ActiveIP, ui.Label_ActivePort, ui.Label_ActiveMAC, ui.Label_ActiveName})
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *activeLayout = new QGridLayout(ui.Frame4);
+    activeLayout->addWidget(new QLabel(QStringLiteral("IP"), ui.Frame4), 0, 0);
+    activeLayout->addWidget(ui.Label_ActiveIP, 0, 1);
+    activeLayout->addWidget(new QLabel(QStringLiteral("Port"), ui.Frame4), 1, 0);
+    activeLayout->addWidget(ui.Label_ActivePort, 1, 1);
+    activeLayout->addWidget(new QLabel(QStringLiteral("MAC"), ui.Frame4), 2, 0);
+    activeLayout->addWidget(ui.Label_ActiveMAC, 2, 1);
+    activeLayout->addWidget(ui.Label_ActiveName, 3, 0, 1, 2);
+    activeLayout->setColumnStretch(1, 1);
+    activeLayout->setRowStretch(4, 1);
+
+    ui.Frame2 = named(new QGroupBox(QStringLiteral("Test Communication"), this), "Frame2");
+    auto *label3 = named(new QLabel(QStringLiteral("Send Data"), ui.Frame2), "Label3");
+    ui.Text2 = named(new QLineEdit(ui.Frame2), "Text2");
+    ui.Text1 = named(new QPlainTextEdit(ui.Frame2), "Text1");
+    ui.Text1->setReadOnly(true);
+    ui.Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    ui.Text1->setToolTip(QStringLiteral("Click to clear"));
+    ui.Text1->setMinimumWidth(280);
+    auto *testLayout = new QGridLayout(ui.Frame2);
+    testLayout->addWidget(label3, 0, 0);
+    testLayout->addWidget(ui.Text2, 0, 1);
+    testLayout->addWidget(ui.Text1, 1, 0, 1, 2);
+
+    ui.Frame_Modules = named(new QGroupBox(QStringLiteral("Ethernet Modules"), this), "Frame_Modules");
+    ui.ListView_Modules = named(new QTreeWidget(ui.Frame_Modules), "ListView_Modules");
+    ui.ListView_Modules->setRootIsDecorated(false);
+    ui.ListView_Modules->setUniformRowHeights(true);
+    ui.ListView_Modules->setHeaderLabels({QStringLiteral("IP"), QStringLiteral("MAC"), QStringLiteral("Port"),
+                                          QStringLiteral("DHCP"), QStringLiteral("Owner"), QStringLiteral("Device"),
+                                          QStringLiteral("Reply")});
+    ui.ListView_Modules->header()->setStretchLastSection(true);
+    ui.Command_BroadcastFind = button(QStringLiteral("Find Modules"), "Command_BroadcastFind", ui.Frame_Modules);
+    ui.Command_Select = button(QStringLiteral("Select"), "Command_Select", ui.Frame_Modules);
+    ui.Command_Advanced = button(kAdvancedClosed, "Command_Advanced", ui.Frame_Modules);
+    ui.Command_Exit = button(QStringLiteral("Exit"), "Command_Exit", ui.Frame_Modules);
+    auto *modulesButtons = new QHBoxLayout;
+    for (QPushButton *b : {ui.Command_BroadcastFind, ui.Command_Select, ui.Command_Advanced})
+        modulesButtons->addWidget(b);
+    modulesButtons->addStretch();
+    modulesButtons->addWidget(ui.Command_Exit);
+    auto *modulesLayout = new QVBoxLayout(ui.Frame_Modules);
+    modulesLayout->addWidget(ui.ListView_Modules);
+    modulesLayout->addLayout(modulesButtons);
+
+    ui.advancedPart = new QWidget(this);
+    ui.Command1 = button(QStringLiteral("Flash Status LEDs"), "Command1", ui.advancedPart);
+    ui.Frame_Setup = named(new QGroupBox(QStringLiteral("Setup Commands"), ui.advancedPart), "Frame_Setup");
+    ui.Command_SetSerial = button(QStringLiteral("Initialise Module"), "Command_SetSerial", ui.Frame_Setup,
+                                  QStringLiteral("Set communication parameters and identity to default"));
+    ui.Command_SetName = button(QStringLiteral("Setup Device Name"), "Command_SetName", ui.Frame_Setup);
+    ui.Text_IP = named(new QLineEdit(kInitialIp, ui.Frame_Setup), "Text_IP");
+    ui.Command9 = button(QStringLiteral("Generate"), "Command9", ui.Frame_Setup,
+                         QStringLiteral("Generate a random IP address based on that of this machine"));
+    ui.Command4 = button(QStringLiteral("Set IP"), "Command4", ui.Frame_Setup, QStringLiteral("Set IP address of module"));
+    ui.Command5 = button(QStringLiteral("Get IP"), "Command5", ui.Frame_Setup);
+    ui.Command7 = button(QStringLiteral("DHCP on"), "Command7", ui.Frame_Setup,
+                         QStringLiteral("Automatically Set IP Address of Module "));
+    ui.Command8 = button(QStringLiteral("DHCP Off"), "Command8", ui.Frame_Setup,
+                         QStringLiteral("Manual IP Address - set above"));
+    ui.Command_Reboot = button(QStringLiteral("Reboot"), "Command_Reboot", ui.Frame_Setup,
+                               QStringLiteral("Reboot Module - Wait 5 seconds before reconnecting"));
+    auto *setupLayout = new QGridLayout(ui.Frame_Setup);
+    setupLayout->addWidget(ui.Command_SetSerial, 0, 0);
+    setupLayout->addWidget(ui.Command_SetName, 0, 1);
+    setupLayout->addWidget(ui.Command_Reboot, 0, 2);
+    setupLayout->addWidget(ui.Text_IP, 1, 0);
+    setupLayout->addWidget(ui.Command9, 1, 1);
+    setupLayout->addWidget(ui.Command4, 1, 2);
+    setupLayout->addWidget(ui.Command5, 1, 3);
+    setupLayout->addWidget(ui.Command7, 2, 2);
+    setupLayout->addWidget(ui.Command8, 2, 3);
+    auto *advancedLayout = new QVBoxLayout(ui.advancedPart);
+    advancedLayout->setContentsMargins(0, 0, 0, 0);
+    auto *flashRow = new QHBoxLayout;
+    flashRow->addWidget(ui.Command1);
+    flashRow->addStretch();
+    advancedLayout->addLayout(flashRow);
+    advancedLayout->addWidget(ui.Frame_Setup);
+    ui.advancedPart->setVisible(false);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(ui.Frame4, 2);
+    top->addWidget(ui.Frame2, 3);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(ui.Frame_Modules, 1);
+    layout->addWidget(ui.advancedPart);
+
+    ui.commands = {ui.Command_BroadcastFind, ui.Command_Select, ui.Command_Advanced, ui.ListView_Modules, ui.Text2,
+                   ui.Command1, ui.Command_SetSerial, ui.Command_SetName, ui.Text_IP, ui.Command9, ui.Command4,
+                   ui.Command5, ui.Command7, ui.Command8, ui.Command_Reboot};
+
+    m_locator->busyHook = [this](bool busy) { setBusy(busy); };
+    m_setup->busyHook = [this](bool busy) { setBusy(busy); };
+    connect(m_locator, &EthernetLocator::modulesChanged, this, &Form_EthernetLocator::FillModulesList);
+    connect(m_locator, &EthernetLocator::activeModuleChanged, this, &Form_EthernetLocator::DisplayActiveEthernetModule);
+
+    connect(ui.ListView_Modules, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        SelectEthernetModule(m_ui->ListView_Modules->indexOfTopLevelItem(item));
+    });
+    connect(ui.Command_BroadcastFind, &QPushButton::clicked, this, &Form_EthernetLocator::Command_BroadcastFind_Click);
+    connect(ui.Command_Select, &QPushButton::clicked, this, &Form_EthernetLocator::Command_Select_Click);
+    connect(ui.Command_Advanced, &QPushButton::clicked, this, &Form_EthernetLocator::Command_Advanced_Click);
+    connect(ui.Command_Exit, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui.Command1, &QPushButton::clicked, this, [this] { m_setup->flashLeds(); });
+    connect(ui.Command_SetSerial, &QPushButton::clicked, this, [this] { m_setup->initialiseModule(); });
+    connect(ui.Command_SetName, &QPushButton::clicked, this, [this] { m_setup->setupDeviceName(); });
+    connect(ui.Command_Reboot, &QPushButton::clicked, this, [this] { m_setup->reboot(); });
+    connect(ui.Command4, &QPushButton::clicked, this, [this] { m_setup->setIp(m_ui->Text_IP->text()); });
+    connect(ui.Command5, &QPushButton::clicked, this, [this] { m_setup->getIp(); });
+    connect(ui.Command7, &QPushButton::clicked, this, [this] { m_setup->setDhcp(true); });
+    connect(ui.Command8, &QPushButton::clicked, this, [this] { m_setup->setDhcp(false); });
+    connect(ui.Command9, &QPushButton::clicked, this, [this] {
+        const QString proposal = m_setup->generateIp();
+        if (!proposal.isEmpty())
+            m_ui->Text_IP->setText(proposal);
+    });
+    ui.Text2->installEventFilter(this);
+    ui.Text1->viewport()->installEventFilter(this);
+
+    m_locator->loadActiveModule();
+    // Wide enough for the list's seven columns and a whole identification.
+    resize(qMax(sizeHint().width(), kInitialWidth), sizeHint().height());
+}
+
+Form_EthernetLocator::~Form_EthernetLocator()
+{
+    delete m_setup;
+    delete m_ui;
+}
+
+void Form_EthernetLocator::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    // After the window is on the screen, so the user sees what is being searched for.
+    QTimer::singleShot(0, this, &Form_EthernetLocator::Form_Load);
+}
+
+void Form_EthernetLocator::Form_Load()
+{
+    CenterForm(this);
+    Command_BroadcastFind_Click();
+}
+
+void Form_EthernetLocator::setBusy(bool busy)
+{
+    m_busy += busy ? 1 : -1;
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (m_busy == 1) {
+            for (QWidget *w : std::as_const(m_ui->commands))
+                w->setEnabled(false);
+        }
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    if (m_busy > 0)
+        return;
+    for (QWidget *w : std::as_const(m_ui->commands))
+        w->setEnabled(true);
+    if (m_closeRequested) {
+        m_closeRequested = false;
+        QTimer::singleShot(0, this, [this] { done(m_closeResult); });
+    }
+}
+
+void Form_EthernetLocator::done(int result)
+{
+    // Events run while the window waits for a module; closing waits until that is over.
+    if (isBusy()) {
+        m_closeRequested = true;
+        m_closeResult = result;
+        return;
+    }
+    QDialog::done(result);
+}
+
+void Form_EthernetLocator::Command_BroadcastFind_Click()
+{
+    if (isBusy())
+        return;
+    m_locator->findModules();
+}
+
+void Form_EthernetLocator::FillModulesList()
+{
+    QTreeWidget *list = m_ui->ListView_Modules;
+    list->clear();
+    for (const EthernetLocator::Row &row : m_locator->rows()) {
+        auto *item = new QTreeWidgetItem(list);
+        item->setText(ColumnIP, row.ip.trimmed());
+        item->setText(ColumnMAC, row.mac.trimmed());
+        item->setText(ColumnPort, row.port);
+        item->setText(ColumnDHCP, row.dhcp);
+        item->setText(ColumnOwner, row.owner.trimmed());
+        item->setText(ColumnDevice, row.device.trimmed());
+        item->setText(ColumnReply, row.reply);
+    }
+    for (int c = ColumnIP; c < ColumnReply; ++c)
+        list->resizeColumnToContents(c);
+}
+
+void Form_EthernetLocator::SelectEthernetModule(int row)
+{
+    if (row < 0 || row >= m_locator->rows().size())
+        return;
+    m_locator->selectModule(m_locator->rows().at(row).moduleIndex);
+}
+
+void Form_EthernetLocator::DisplayActiveEthernetModule()
+{
+    const EthernetModuleRecord &module = m_locator->activeModule();
+    m_ui->Label_ActiveIP->setText(module.IP);
+    m_ui->Label_ActiveMAC->setText(module.MAC);
+    m_ui->Label_ActivePort->setText(QString::number(module.Port));
+    QString name = EthernetLocator::activeNameText(module);
+    name.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    m_ui->Label_ActiveName->setText(name);
+}
+
+void Form_EthernetLocator::Command_Select_Click()
+{
+    if (QTreeWidgetItem *item = m_ui->ListView_Modules->currentItem())
+        SelectEthernetModule(m_ui->ListView_Modules->indexOfTopLevelItem(item));
+}
+
+void Form_EthernetLocator::Command_Advanced_Click()
+{
+    const bool open = m_ui->Command_Advanced->text().endsWith(QLatin1Char('>'));
+    m_ui->Command_Advanced->setText(open ? kAdvancedOpen : kAdvancedClosed);
+    m_ui->advancedPart->setVisible(open);
+    // The window grows by the setup part and shrinks back by it.
+    layout()->activate();
+    resize(width(), sizeHint().height());
+}
+
+void Form_EthernetLocator::SendTestData()
+{
+    if (isBusy())
+        return;
+    const QString reply = m_locator->sendTestCommand(m_ui->Text2->text());
+    QString shown = reply;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    m_ui->Text1->moveCursor(QTextCursor::End);
+    m_ui->Text1->insertPlainText(shown);
+    m_ui->Text1->moveCursor(QTextCursor::End);
+}
+
+bool Form_EthernetLocator::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui->Text2 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            SendTestData();
+            return true;
+        }
+        if (key == Qt::Key_Escape) {
+            // Escape empties the box; it does not close the window.
+            m_ui->Text2->clear();
+            return true;
+        }
+    }
+    if (watched == m_ui->Text1->viewport() && event->type() == QEvent::MouseButtonPress) {
+        m_ui->Text1->clear();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "gui/procedures/ProcedureWindow.h"
+
+class InstrumentContext;
+class Prompts;
+
+/**
+ * @brief The "Adapter Mode Setup" window: centred when it opens, with nothing but "Exit".
+ */
+class Form_AdapterSetup : public ProcedureWindow
+{
+    Q_OBJECT
+public:
+    Form_AdapterSetup(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+
+    void Form_Load() override;
+    void Command_Exit_Click() { close(); }
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "gui/procedures/ProcedureWindow.h"
+#include "procedures/CalibrationHistory.h"
+#include "procedures/InstrumentLink.h"
+
+class InstrumentContext;
+class Prompts;
+class QListWidget;
+
+/**
+ * @brief The "Calibration History" window: the calibrator's calibration events by date, newest
+ * first, and for the selected event the ranges calibrated, each by name and number.
+ *
+ * The history is read again whenever the window becomes active and on "Update"; choosing an
+ * event only redraws the range list from what was read.
+ */
+class Form_CalHistory : public ProcedureWindow
+{
+    Q_OBJECT
+public:
+    Form_CalHistory(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+
+    void UpdateCalibrationEvents();
+    void Update_CalRanges_View();
+
+    void Form_Activate() override;
+    void Command_Update_Click() { UpdateCalibrationEvents(); }
+    void List_CalEvents_Click() { Update_CalRanges_View(); }
+    void Command_Exit_Click() { close(); }
+
+    const CalibrationHistory &history() const { return m_history; }
+
+private:
+    InstrumentLink m_link;
+    CalibrationHistory m_history;
+    QListWidget *m_events = nullptr;
+    QListWidget *m_ranges = nullptr;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "gui/procedures/ProcedureWindow.h"
+#include "procedures/PowerCalibration.h"
+
+#include <array>
+
+class InstrumentContext;
+class Prompts;
+class QButtonGroup;
+class QLineEdit;
+
+/**
+ * @brief The "Power Calibration" window over PowerCalibration: range and frequency buttons,
+ * zero and full-scale points, output control, the four power factors with their "Set" buttons,
+ * the full-scale calculation, and "Store" / "Abort".
+ *
+ * The boxes are handed to the model before each step and shown again after it.
+ */
+class Form_PowerCal : public ProcedureWindow
+{
+    Q_OBJECT
+public:
+    Form_PowerCal(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+
+    PowerCalibration &model() { return m_model; }
+
+    void set_frequency();
+    void read_power_factors();
+
+    void Form_Load() override;
+    void Option_CurrentRange_Click(int index);
+    void Option_Frequency_Click(int index);
+    void Text_Frequency_KeyPress();
+    void Command_SetZero_Click();
+    void Command_SetFS_Click();
+    void Command_OutputOn_Click();
+    void Command_Standby_Click();
+    void Command1_Click();
+    void Command_SetCal_Click(int index);
+    void Command_CalStore_Click();
+    void Command_CalAbort_Click();
+    void Command_Exit_Click() { close(); }
+
+private:
+    void toModel();
+    void fromModel();
+
+    PowerCalibration m_model;
+    QButtonGroup *m_ranges = nullptr;
+    QButtonGroup *m_frequencies = nullptr;
+    QLineEdit *m_frequency = nullptr;
+    std::array<QLineEdit *, 4> m_factors{};
+    QLineEdit *m_measured = nullptr;
+};

@@ -1,0 +1,196 @@
+#include "gui/procedures/Form_kVAmp.h"
+
+#include "gui/app/Main.h"
+#include "gui/common/Named.h"
+#include "gui/procedures/WaitCursor.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+Form_kVAmp::Form_kVAmp(InstrumentContext &context, Prompts &prompts, QWidget *parent)
+    : ProcedureWindow(QStringLiteral("kV Amplifier"), parent), m_model(InstrumentLink(context), prompts)
+{
+    auto *frame1 = named(new QGroupBox(QStringLiteral("kV Output"), this), "Frame1");
+    m_voltage = named(new QLineEdit(frame1), "Text_V");
+    m_frequency = named(new QLineEdit(frame1), "Text_Hz");
+    m_frequencyLabel = named(new QLabel(QStringLiteral("Frequency"), frame1), "Label_Hz");
+    auto *output = new QGridLayout(frame1);
+    output->addWidget(button(QStringLiteral("Command_DC"), QStringLiteral("DC"), &Form_kVAmp::Command_DC_Click), 0, 0);
+    output->addWidget(button(QStringLiteral("Command2"), QStringLiteral("AC"), &Form_kVAmp::Command2_Click), 0, 1);
+    output->addWidget(button(QStringLiteral("Command_Z"), QStringLiteral("Zero"), &Form_kVAmp::Command_Z_Click), 1, 0);
+    output->addWidget(button(QStringLiteral("Command_FS"), QStringLiteral("Full Scale"), &Form_kVAmp::Command_FS_Click), 1, 1);
+    output->addWidget(named(new QLabel(QStringLiteral("Voltage"), frame1), "Label1"), 2, 0);
+    output->addWidget(m_voltage, 2, 1);
+    output->addWidget(m_frequencyLabel, 3, 0);
+    output->addWidget(m_frequency, 3, 1);
+    output->addWidget(button(QStringLiteral("Command_set"), QStringLiteral("Set"), &Form_kVAmp::Command_set_Click), 4, 0, 1, 2);
+    output->addWidget(button(QStringLiteral("Command_On"), QStringLiteral("Output On"), &Form_kVAmp::Command_On_Click), 5, 0);
+    output->addWidget(button(QStringLiteral("Command_Off"), QStringLiteral("Output Off"), &Form_kVAmp::Command_Off_Click), 5, 1);
+
+    m_measured = named(new QLineEdit(this), "Text_MeasuredV");
+    auto *measurement = new QVBoxLayout;
+    measurement->addWidget(named(new QLabel(QStringLiteral("Measured Voltage"), this), "Label5"));
+    measurement->addWidget(m_measured);
+    measurement->addWidget(button(QStringLiteral("Command_CalcZero"), QStringLiteral("Calculate Zero Factor"),
+                                  &Form_kVAmp::Command_CalcZero_Click));
+    measurement->addWidget(button(QStringLiteral("Command1"), QStringLiteral("Calculate Full Scale Factor"),
+                                  &Form_kVAmp::Command1_Click));
+    measurement->addStretch(1);
+
+    auto *frame4 = named(new QGroupBox(QStringLiteral("Calibration Factors"), this), "Frame4");
+    auto *factors = new QGridLayout(frame4);
+    for (int i = 0; i < 2; ++i) {
+        m_factors[size_t(i)] = new QLineEdit(frame4);
+        m_factors[size_t(i)]->setObjectName(QStringLiteral("Text_Calfactor(%1)").arg(i));
+        factors->addWidget(i == 0 ? named(new QLabel(QStringLiteral("Full Scale"), frame4), "Label3")
+                                  : named(new QLabel(QStringLiteral("Zero"), frame4), "Label4"),
+                           i, 0);
+        factors->addWidget(m_factors[size_t(i)], i, 1);
+        factors->addWidget(button(QStringLiteral("Command_SetCal(%1)").arg(i), QStringLiteral("Set"),
+                                  [this, i] { Command_SetCal_Click(i); }),
+                           i, 2);
+    }
+    factors->addWidget(button(QStringLiteral("Command_CalStore"), QStringLiteral("Store"), &Form_kVAmp::Command_CalStore_Click), 2, 1);
+    factors->addWidget(button(QStringLiteral("Command_CalAbort"), QStringLiteral("Abort"), &Form_kVAmp::Command_CalAbort_Click), 2, 2);
+    factors->setColumnStretch(1, 1);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(button(QStringLiteral("Command_Exit"), QStringLiteral("Exit"), &Form_kVAmp::Command_Exit_Click));
+
+    auto *layout = new QGridLayout(this);
+    layout->addWidget(frame1, 0, 0);
+    layout->addLayout(measurement, 0, 1);
+    layout->addWidget(frame4, 1, 0, 1, 2);
+    layout->addLayout(bottom, 2, 0, 1, 2);
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(1, 1);
+    layout->setRowStretch(3, 1);
+
+    fromModel();
+    connect(&m_model, &KvAmplifier::changed, this, &Form_kVAmp::fromModel);
+}
+
+void Form_kVAmp::toModel()
+{
+    m_model.setVoltageText(m_voltage->text());
+    m_model.setFrequencyText(m_frequency->text());
+    m_model.setMeasuredText(m_measured->text());
+    for (int i = 0; i < 2; ++i)
+        m_model.setFactorText(i, m_factors[size_t(i)]->text());
+}
+
+void Form_kVAmp::fromModel()
+{
+    auto show = [](QLineEdit *edit, const QString &text) {
+        if (edit->text() != text)
+            edit->setText(text);
+    };
+    show(m_voltage, m_model.voltageText());
+    show(m_frequency, m_model.frequencyText());
+    show(m_measured, m_model.measuredText());
+    for (int i = 0; i < 2; ++i)
+        show(m_factors[size_t(i)], m_model.factorText(i));
+    // The window is in AC mode exactly while the frequency box is shown.
+    m_frequency->setVisible(m_model.frequencyShown());
+    m_frequencyLabel->setVisible(m_model.frequencyShown());
+}
+
+void Form_kVAmp::read_cal_factors()
+{
+    toModel();
+    m_model.readFactors();
+}
+
+void Form_kVAmp::Form_Load()
+{
+    CenterForm(this);
+    m_model.load();
+}
+
+void Form_kVAmp::Form_Activate()
+{
+    if (!m_model.activate())
+        close();
+}
+
+void Form_kVAmp::Command_DC_Click()
+{
+    WaitCursor wait;
+    toModel();
+    m_model.chooseDc();
+}
+
+void Form_kVAmp::Command2_Click()
+{
+    WaitCursor wait;
+    toModel();
+    m_model.chooseAc();
+}
+
+void Form_kVAmp::Command_Z_Click()
+{
+    WaitCursor wait;
+    toModel();
+    m_model.zeroPoint();
+}
+
+void Form_kVAmp::Command_FS_Click()
+{
+    WaitCursor wait;
+    toModel();
+    m_model.fullScalePoint();
+}
+
+void Form_kVAmp::Command_set_Click()
+{
+    WaitCursor wait;
+    toModel();
+    m_model.setOutput();
+}
+
+void Form_kVAmp::Command_On_Click()
+{
+    WaitCursor wait;
+    m_model.outputOn();
+}
+
+void Form_kVAmp::Command_Off_Click()
+{
+    WaitCursor wait;
+    m_model.outputOff();
+}
+
+void Form_kVAmp::Command_CalcZero_Click()
+{
+    toModel();
+    m_model.calculateZero();
+}
+
+void Form_kVAmp::Command1_Click()
+{
+    toModel();
+    m_model.calculateFullScale();
+}
+
+void Form_kVAmp::Command_SetCal_Click(int index)
+{
+    toModel();
+    m_model.sendFactor(index);
+}
+
+void Form_kVAmp::Command_CalStore_Click()
+{
+    WaitCursor wait;
+    m_model.store();
+}
+
+void Form_kVAmp::Command_CalAbort_Click()
+{
+    toModel();
+    m_model.abort();
+}

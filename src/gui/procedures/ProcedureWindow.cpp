@@ -1,0 +1,38 @@
+#include "gui/procedures/ProcedureWindow.h"
+
+#include <QEvent>
+#include <QPushButton>
+
+ProcedureWindow::ProcedureWindow(const QString &title, QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(title);
+}
+
+QAbstractButton *ProcedureWindow::makeButton(const QString &name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, this);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+void ProcedureWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_loaded) {
+        m_loaded = true;
+        Form_Load();
+    }
+}
+
+bool ProcedureWindow::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::WindowActivate && !m_activating) {
+        m_activating = true;
+        Form_Activate();
+        m_activating = false;
+    }
+    return handled;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QWidget>
+
+class QAbstractButton;
+class QLayout;
+
+/**
+ * @brief What the procedure windows share: a window of its own beside the main window that is
+ * unloaded (destroyed) when it closes, loaded (Form_Load, once, when first shown) and told each
+ * time it becomes the active window (Form_Activate).
+ *
+ * An activation that arrives while the window's own activation handler is still waiting for the
+ * instrument is not run again on top of it.
+ */
+class ProcedureWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    ProcedureWindow(const QString &title, QWidget *parent);
+
+protected:
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+
+    /// A push button named after its handler, running the window's handler when clicked.
+    template <class Form>
+    QAbstractButton *button(const QString &name, const QString &caption, void (Form::*handler)());
+    /// The same for a handler that takes the button's index in its control array.
+    template <class Functor>
+    QAbstractButton *button(const QString &name, const QString &caption, Functor handler);
+
+    void showEvent(QShowEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    QAbstractButton *makeButton(const QString &name, const QString &caption);
+
+    bool m_loaded = false;
+    bool m_activating = false;
+};
+
+#include <QAbstractButton>
+
+template <class Form>
+QAbstractButton *ProcedureWindow::button(const QString &name, const QString &caption, void (Form::*handler)())
+{
+    QAbstractButton *b = makeButton(name, caption);
+    connect(b, &QAbstractButton::clicked, static_cast<Form *>(this), handler);
+    return b;
+}
+
+template <class Functor>
+QAbstractButton *ProcedureWindow::button(const QString &name, const QString &caption, Functor handler)
+{
+    QAbstractButton *b = makeButton(name, caption);
+    connect(b, &QAbstractButton::clicked, this, handler);
+    return b;
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "instrument/ethernet/EthernetDiscoveryTarget.h"
+#include "instrument/ethernet/EthernetModuleRecord.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QUdpSocket;
+
+/**
+ * @brief The module command socket (UDPCommand): finds the Ethernet-serial modules on the network
+ * and sends them their own commands, and keeps what was found.
+ *
+ * Discovery sends "X" to the discovery target (every module answers with one datagram that
+ * begins with "A"); a module command is "W" + the module's MAC address, which makes that module
+ * listen, then the command itself. Both go to the discovery target, not to the module's IP
+ * address, so a module whose address does not suit the local network can still be reached.
+ */
+class EthernetModuleLink
+{
+public:
+    /// Time a module has to answer: discovery's first reply and each module command.
+    static constexpr int kReplyWaitMs = 1000;
+    /// After a reply, further discovery replies are taken as long as they keep coming this close.
+    static constexpr int kDiscoveryQuietMs = 50;
+    /// A flood of replies (or a hostile host) cannot keep discovery reading for ever.
+    static constexpr int kMaxDiscoveryDatagrams = 1024;
+    static constexpr int kMaxModules = 256;
+
+    EthernetModuleLink();
+    ~EthernetModuleLink();
+
+    EthernetModuleLink(const EthernetModuleLink &) = delete;
+    EthernetModuleLink &operator=(const EthernetModuleLink &) = delete;
+
+    /// The modules of the last discovery that found anything (EthernetModules), in reply order.
+    QList<EthernetModuleRecord> modules;
+    /// The trimmed MAC address of the chosen module; module commands go nowhere while it is empty.
+    QString selectedModuleMac;
+    /// Index into modules of the chosen module; -1 when none was chosen.
+    int selectedModuleIndex = -1;
+
+    /// Where discovery and module commands go: --discovery when given, else the setting.
+    std::optional<EthernetDiscoveryTarget> target() const;
+    void setTargetOverride(std::optional<EthernetDiscoveryTarget> target) { m_override = std::move(target); }
+
+    /// Sends "X" and rebuilds modules from the replies. True when at least one reply was read up to
+    /// its MAC address. When nothing answered at all the list stays as it was.
+    bool FindEthernetModules();
+
+    /// "W" + selectedModuleMac, then command. The module's reply to the command when it begins
+    /// with "A"; "" when no module is chosen, nothing answered or the module refused.
+    QString ModuleCommand(const QString &command);
+    /// Whether the last ModuleCommand heard anything at both of its exchanges (a refusal is an
+    /// answer; silence is not).
+    bool lastCommandAnswered() const { return m_lastAnswered; }
+
+    /// Reads a discovery reply into record (address from sender). True when the reply got as far
+    /// as the MAC address; a reply that does not begin with "A" is not a module's and is refused.
+    static bool parseDiscoveryReply(const QByteArray &datagram, const QHostAddress &sender,
+                                    EthernetModuleRecord *record);
+
+    /// This computer's own address on the way to the discovery target (nothing is sent to find
+    /// it); a null address when there is none.
+    QHostAddress localAddress() const;
+
+    /// The local port of the command socket; 0 until first used.
+    quint16 localPort() const;
+
+private:
+    bool ensureSocket();
+    bool send(const QByteArray &datagram, const EthernetDiscoveryTarget &to);
+    /// Waits until a datagram is waiting or timeoutMs passed; true when one is waiting.
+    bool waitForDatagram(int timeoutMs);
+    QByteArray readDatagram(QHostAddress *sender = nullptr);
+    void discardWaiting();
+
+    std::unique_ptr<QUdpSocket> m_socket;
+    std::optional<EthernetDiscoveryTarget> m_override;
+    bool m_lastAnswered = false;
+    bool m_waiting = false;
+};

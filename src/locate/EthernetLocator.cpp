@@ -1,0 +1,144 @@
+#include "locate/EthernetLocator.h"
+
+#include "instrument/IDVM.h"
+#include "instrument/InstrumentContext.h"
+#include "instrument/InterfaceType.h"
+#include "instrument/ethernet/EthernetModuleLink.h"
+#include "instrument/ethernet/EthernetSettings.h"
+#include "platform/Prompts.h"
+
+#include <QScopeGuard>
+
+namespace {
+
+const QString kFindTitle = QStringLiteral("Locate Ethernet Devices");
+
+QString withoutLineEnds(QString text)
+{
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace
+
+EthernetLocator::EthernetLocator(InstrumentContext &context, Prompts &prompts, QObject *parent)
+    : QObject(parent), m_context(context), m_prompts(prompts)
+{
+}
+
+void EthernetLocator::setBusy(bool busy) const
+{
+    if (busyHook)
+        busyHook(busy);
+}
+
+const QList<EthernetModuleRecord> &EthernetLocator::modules() const
+{
+    return m_context.ethernet().moduleLink().modules;
+}
+
+QString EthernetLocator::selectedModuleMac() const
+{
+    return m_context.ethernet().moduleLink().selectedModuleMac;
+}
+
+const EthernetModuleRecord &EthernetLocator::activeModule() const
+{
+    return m_context.ethernetDevice;
+}
+
+void EthernetLocator::loadActiveModule()
+{
+    LoadEthernetSettings(m_context.ethernetDevice);
+    emit activeModuleChanged();
+}
+
+QString EthernetLocator::activeNameText(const EthernetModuleRecord &module)
+{
+    return module.OwnerName + QLatin1Char(' ') + module.DeviceName + QLatin1String("\r\n") + module.IdentReply;
+}
+
+bool EthernetLocator::findModules(bool selectLoneModule)
+{
+    setBusy(true);
+    const auto idle = qScopeGuard([this] { setBusy(false); });
+    EthernetModuleLink &link = m_context.ethernet().moduleLink();
+    EthernetTransport &transport = m_context.ethernet();
+
+    const bool found = link.FindEthernetModules();
+    m_rows.clear();
+    link.selectedModuleMac.clear();
+    if (!found) {
+        emit modulesChanged();
+        m_prompts.message(QStringLiteral("No Devices Found"), kFindTitle, Prompts::Icon::Information);
+        return false;
+    }
+
+    for (int i = 0; i < link.modules.size(); ++i) {
+        EthernetModuleRecord &module = link.modules[i];
+        if (!module.hasAddress())
+            continue;
+        // The instrument behind each module is asked who it is. The module in use stays the one
+        // the "Active Module" frame shows until another is chosen.
+        transport.device = module;
+        const QString reply = transport.sendString(QStringLiteral("*IDN?"), true, kIdentifyTimeoutSeconds, 0);
+        module.IdentReply = EthernetModuleRecord::fixedLength(withoutLineEnds(reply), EthernetModuleRecord::kReplyLength);
+
+        Row row;
+        row.moduleIndex = i;
+        row.ip = module.IP;
+        row.mac = module.MAC;
+        row.port = QString::number(module.Port);
+        row.dhcp = module.dhcpText();
+        row.owner = module.OwnerName;
+        row.device = module.DeviceName;
+        row.reply = module.IdentReply.trimmed();
+        m_rows.append(row);
+    }
+    emit modulesChanged();
+    if (selectLoneModule && link.modules.size() == 1)
+        selectModule(0);
+    return true;
+}
+
+int EthernetLocator::indexOfMac(const QString &mac) const
+{
+    const QString wanted = mac.trimmed();
+    const QList<EthernetModuleRecord> &list = modules();
+    for (int i = 0; i < list.size(); ++i) {
+        if (list.at(i).hasAddress() && list.at(i).macText().compare(wanted, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+bool EthernetLocator::selectModule(int index)
+{
+    EthernetModuleLink &link = m_context.ethernet().moduleLink();
+    if (index < 0 || index >= link.modules.size())
+        return false;
+    link.selectedModuleIndex = index;
+    m_context.ethernetDevice = link.modules.at(index);
+    link.selectedModuleMac = m_context.ethernetDevice.macText();
+    emit activeModuleChanged();
+    SaveEthernetSettings(m_context.ethernetDevice);
+    if (IDVM *dvm = m_context.dvm()) {
+        dvm->SetInterfaceType(InterfaceEthernet);
+        dvm->SetEthernetDevice();
+    }
+    return true;
+}
+
+QString EthernetLocator::sendTestCommand(const QString &text)
+{
+    setBusy(true);
+    const auto idle = qScopeGuard([this] { setBusy(false); });
+    // The box's own CR goes with the text; the transport adds another, which the instrument
+    // takes as an empty line.
+    const QString command = withoutLineEnds(text);
+    EthernetTransport &transport = m_context.ethernet();
+    transport.device = m_context.ethernetDevice;
+    return transport.sendString(command + QLatin1Char('\r'), true, kIdentifyTimeoutSeconds,
+                                command == QLatin1String("pa") ? 1 : 0);
+}

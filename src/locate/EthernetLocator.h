@@ -1,0 +1,78 @@
+#pragma once
+
+#include "instrument/ethernet/EthernetModuleRecord.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class EthernetModuleLink;
+class InstrumentContext;
+class Prompts;
+
+/**
+ * @brief Finds the Ethernet-serial modules on the network, asks the instrument behind each who it
+ * is, and makes one of them the connection of the instrument object: what the Ethernet window
+ * shows and does, without the window.
+ *
+ * The modules found live in the module link (they outlive the window); the module in use is the
+ * context's Ethernet device record. Choosing a module takes effect at once: the settings are
+ * written and the instrument object is switched to Ethernet.
+ */
+class EthernetLocator : public QObject
+{
+    Q_OBJECT
+public:
+    /// One row of the modules list: IP, MAC, Port, DHCP, Owner, Device, Reply.
+    struct Row
+    {
+        int moduleIndex = -1; ///< index into modules()
+        QString ip, mac, port, dhcp, owner, device, reply;
+    };
+
+    /// The time the instrument behind each module has to answer "*IDN?".
+    static constexpr int kIdentifyTimeoutSeconds = 2;
+
+    EthernetLocator(InstrumentContext &context, Prompts &prompts, QObject *parent = nullptr);
+
+    /// "Find Modules": discovery, then "*IDN?" through each module found. When exactly one module
+    /// answered and selectLoneModule is set, it is chosen at once. "No Devices Found" when none
+    /// answered; false then.
+    bool findModules(bool selectLoneModule = true);
+
+    /// Chooses modules()[index] (SelectEthernetModule). False, changing nothing, outside the list.
+    bool selectModule(int index);
+    /// The index of the listed module with this MAC address (blanks and case ignored), or -1.
+    int indexOfMac(const QString &mac) const;
+
+    const QList<EthernetModuleRecord> &modules() const;
+    /// What the list shows: empty after a discovery that found nothing.
+    const QList<Row> &rows() const { return m_rows; }
+    /// The trimmed MAC of the chosen module; empty when none is chosen.
+    QString selectedModuleMac() const;
+
+    /// The module in use (EthernetDevice), and loading it from the settings.
+    const EthernetModuleRecord &activeModule() const;
+    void loadActiveModule();
+    /// The "Active Module" name line: owner, one blank, device, CR LF, the identification.
+    static QString activeNameText(const EthernetModuleRecord &module);
+
+    /// Sends a line to the instrument through the module in use, as the test-communication box
+    /// does: the reply to the first line, or up to the status line for "pa".
+    QString sendTestCommand(const QString &text);
+
+    /// Called with true when a long action starts and false when it ends (the hourglass).
+    std::function<void(bool busy)> busyHook;
+
+signals:
+    void modulesChanged();
+    void activeModuleChanged();
+
+private:
+    void setBusy(bool busy) const;
+
+    InstrumentContext &m_context;
+    Prompts &m_prompts;
+    QList<Row> m_rows;
+};

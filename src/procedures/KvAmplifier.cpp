@@ -1,0 +1,203 @@
+#include "procedures/KvAmplifier.h"
+
+#include "instrument/CommandHelpers.h"
+#include "platform/Clock.h"
+#include "platform/Prompts.h"
+#include "platform/Settings.h"
+#include "procedures/KvCalculations.h"
+#include "procedures/LeadingNumber.h"
+
+namespace {
+
+const QString kCalculationTitle = QStringLiteral("Calibration Calculation");
+const QString kFactorTitle = QStringLiteral("kV Calibration");
+
+} // namespace
+
+KvAmplifier::KvAmplifier(InstrumentLink link, Prompts &prompts, QObject *parent)
+    : QObject(parent), m_link(link), m_prompts(prompts)
+{
+}
+
+void KvAmplifier::setFactorText(int index, const QString &text)
+{
+    if (index >= 0 && index < int(m_factors.size()))
+        m_factors[size_t(index)] = text;
+}
+
+QString KvAmplifier::send(const QString &command, int timeout) const
+{
+    return m_link.send(command, true, timeout, 1);
+}
+
+bool KvAmplifier::activate()
+{
+    if (m_activated)
+        return true;
+    m_activated = true;
+    const QString reply = send(QStringLiteral("D0"));
+    if (reply.contains(QLatin1String("*0"))) {
+        chooseDc();
+        return true;
+    }
+    if (reply.contains(QLatin1String("*2")))
+        m_prompts.message(QStringLiteral("kV Amplifier option not installed"), Title, Prompts::Icon::Warning);
+    else
+        m_prompts.message(QStringLiteral("No reply from calibrator"), Title, Prompts::Icon::Warning);
+    return false;
+}
+
+void KvAmplifier::chooseRange(const QString &rangeCommand)
+{
+    // The output goes to standby before the range changes; the range needs a moment to settle
+    // before its factors can be read.
+    send(QStringLiteral("S1"));
+    send(rangeCommand);
+    systemClock().pause(kRangeSettleMs);
+    readFactors();
+}
+
+void KvAmplifier::chooseDc()
+{
+    m_frequencyShown = false;
+    m_voltage = QStringLiteral("0");
+    // Shown before the first wait, so whatever runs meanwhile sees the boxes as they now are.
+    emit changed();
+    chooseRange(QStringLiteral("r6"));
+    setOutput();
+}
+
+void KvAmplifier::chooseAc()
+{
+    m_voltage = QStringLiteral("0");
+    m_frequency = QStringLiteral("50");
+    emit changed();
+    chooseRange(QStringLiteral("r26"));
+    // The frequency box appears only after the set: coming from DC the set sends "O0" alone.
+    setOutput();
+    m_frequencyShown = true;
+    emit changed();
+}
+
+void KvAmplifier::zeroPoint()
+{
+    m_voltage = QStringLiteral("1000");
+    emit changed();
+    setOutput();
+}
+
+void KvAmplifier::fullScalePoint()
+{
+    m_voltage = m_frequencyShown ? QStringLiteral("6000") : QStringLiteral("10000");
+    emit changed();
+    setOutput();
+}
+
+void KvAmplifier::setOutput()
+{
+    send(QStringLiteral("O") + commandText(m_voltage));
+    if (m_frequencyShown)
+        send(QStringLiteral("F") + commandText(m_frequency));
+}
+
+void KvAmplifier::outputOn()
+{
+    send(QStringLiteral("S0"));
+}
+
+void KvAmplifier::outputOff()
+{
+    send(QStringLiteral("S1"));
+}
+
+void KvAmplifier::readFactors()
+{
+    const QStringList lines = SplitLines(send(QStringLiteral("CAL:PRINT")));
+    // Line 0 is the full-scale factor and line 2 the zero factor; line 1 is no factor of ours.
+    if (lines.size() > 0)
+        m_factors[0] = lines.at(0);
+    if (lines.size() > 2)
+        m_factors[1] = lines.at(2);
+    emit changed();
+}
+
+void KvAmplifier::calculateZero()
+{
+    using namespace KvCalculations;
+    const Result r = zeroFactor(leadingNumber(m_voltage), leadingNumber(m_measured),
+                                leadingNumber(m_factors[1]), m_frequencyShown);
+    switch (r.check) {
+    case Check::NominalMustBe1000:
+        m_prompts.message(QStringLiteral("Nominal Voltage must be 1000V"), Settings::applicationTitle());
+        return;
+    case Check::MeasuredOutOfRange:
+        m_prompts.message(QStringLiteral("Measured Voltage out of range"), kCalculationTitle,
+                          Prompts::Icon::Information);
+        return;
+    case Check::FactorOutOfRange:
+        m_prompts.message(QStringLiteral("Existing calibration Factor out of range"), kCalculationTitle,
+                          Prompts::Icon::Information);
+        return;
+    case Check::NominalOutOfRange:
+    case Check::Ok:
+        break;
+    }
+    m_factors[1] = integerText(r.factor);
+    m_measured.clear();
+    emit changed();
+    sendFactor(1);
+}
+
+void KvAmplifier::calculateFullScale()
+{
+    using namespace KvCalculations;
+    const Result r = fullScaleFactor(leadingNumber(m_voltage), leadingNumber(m_measured),
+                                     leadingNumber(m_factors[0]));
+    switch (r.check) {
+    case Check::NominalOutOfRange:
+        m_prompts.message(QStringLiteral("Nominal Voltage out of range"), Settings::applicationTitle());
+        return;
+    case Check::MeasuredOutOfRange:
+        m_prompts.message(QStringLiteral("Measured Voltage out of range"), kCalculationTitle,
+                          Prompts::Icon::Information);
+        return;
+    case Check::FactorOutOfRange:
+        m_prompts.message(QStringLiteral("Existing calibration Factor out of range"), kCalculationTitle,
+                          Prompts::Icon::Information);
+        return;
+    case Check::NominalMustBe1000:
+    case Check::Ok:
+        break;
+    }
+    m_factors[0] = integerText(r.factor);
+    m_measured.clear();
+    emit changed();
+    sendFactor(0);
+}
+
+void KvAmplifier::sendFactor(int index)
+{
+    if (index < 0 || index >= int(m_factors.size()))
+        return;
+    send(QStringLiteral("a1"));
+    const QString command = (index == 0 ? QStringLiteral("P") : QStringLiteral("Z")) + commandText(m_factors[size_t(index)]);
+    const QString status = send(command).trimmed().left(2);
+    if (status == QLatin1String("*5")) {
+        m_prompts.message(QStringLiteral("Calibration Value out of range"), kFactorTitle, Prompts::Icon::Warning);
+        readFactors();
+    } else if (status != QLatin1String("*0")) {
+        m_prompts.message(QStringLiteral("Calibration Value not set"), kFactorTitle, Prompts::Icon::Warning);
+        readFactors();
+    }
+}
+
+void KvAmplifier::store()
+{
+    send(QStringLiteral("a2"), kStoreTimeoutSeconds);
+}
+
+void KvAmplifier::abort()
+{
+    send(QStringLiteral("a0"), kStoreTimeoutSeconds);
+    readFactors();
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "procedures/InstrumentLink.h"
+
+#include <QObject>
+#include <QString>
+#include <array>
+
+class Prompts;
+
+/**
+ * @brief The kV amplifier calibration behind its window: checks that the amplifier is fitted,
+ * sets its DC or AC output, computes the zero factor (trimmed at 1000 V) and the full-scale
+ * factor (at 1500 V to 10000 V) from a measured voltage, and sends, stores or abandons them.
+ *
+ * It holds the texts of the window's boxes. The window is in AC mode exactly while its
+ * frequency box is shown (frequencyShown()); there is no other mode.
+ */
+class KvAmplifier : public QObject
+{
+    Q_OBJECT
+public:
+    static inline const QString Title = QStringLiteral("kV Amplifier Setup");
+    static constexpr int kTimeoutSeconds = 10;
+    static constexpr int kStoreTimeoutSeconds = 3;
+    static constexpr int kRangeSettleMs = 300;
+
+    KvAmplifier(InstrumentLink link, Prompts &prompts, QObject *parent = nullptr);
+
+    QString voltageText() const { return m_voltage; }
+    void setVoltageText(const QString &text) { m_voltage = text; }
+    QString frequencyText() const { return m_frequency; }
+    void setFrequencyText(const QString &text) { m_frequency = text; }
+    bool frequencyShown() const { return m_frequencyShown; }
+    QString measuredText() const { return m_measured; }
+    void setMeasuredText(const QString &text) { m_measured = text; }
+    /// Box 0 is the full-scale factor, box 1 the zero factor.
+    QString factorText(int index) const { return m_factors.at(size_t(index)); }
+    void setFactorText(int index, const QString &text);
+
+    /// The window is loaded: the next activation runs the presence check again.
+    void load() { m_activated = false; }
+    /// The window became active. The first time after load(): "D0"; "*0" starts DC mode, "*2"
+    /// and anything else are reported. False when the window must close.
+    bool activate();
+
+    void chooseDc();
+    void chooseAc();
+    /// Nominal 1000 V (zero) or the full-scale point (6000 V AC, 10000 V DC), then set it.
+    void zeroPoint();
+    void fullScalePoint();
+    /// "O" and the voltage text, and in AC mode "F" and the frequency text.
+    void setOutput();
+    void outputOn();
+    void outputOff();
+
+    /// "CAL:PRINT": line 0 into the full-scale box, line 2 into the zero box.
+    void readFactors();
+    void calculateZero();
+    void calculateFullScale();
+    /// "a1", then "P" (0) or "Z" (1) with the box's text; a refusal is reported and the boxes
+    /// re-read, so the refused value disappears.
+    void sendFactor(int index);
+    void store();
+    void abort();
+
+signals:
+    /// The model changed boxes or the mode itself.
+    void changed();
+
+private:
+    QString send(const QString &command, int timeout = kTimeoutSeconds) const;
+    void chooseRange(const QString &rangeCommand);
+
+    InstrumentLink m_link;
+    Prompts &m_prompts;
+    bool m_activated = false;
+    QString m_voltage;
+    QString m_frequency;
+    bool m_frequencyShown = false;
+    QString m_measured;
+    std::array<QString, 2> m_factors;
+};

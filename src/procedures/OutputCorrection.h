@@ -1,0 +1,55 @@
+#pragma once
+
+#include "procedures/InstrumentLink.h"
+#include "procedures/LatchControl.h"
+
+#include <QString>
+#include <array>
+
+class Prompts;
+
+/**
+ * @brief The output correction and diagnostics service tool behind its window: reads and writes
+ * the three AC output correction factors, sends single hardware diagnostic settings, and writes
+ * one byte to a hardware latch once the engineer has confirmed the warning.
+ *
+ * Diagnostic and latch commands are not acknowledged by the calibrator, so they are sent
+ * without waiting and a refusal gives no sign here.
+ */
+class OutputCorrection
+{
+public:
+    static constexpr int kFactorTimeoutSeconds = 5;
+    static constexpr int kDiagnosticTimeoutSeconds = 10;
+    /// The three factor commands in the order they are read and written.
+    static inline const std::array<QString, 3> FactorCommands = {
+        QStringLiteral("AC_HF_FACTOR"), QStringLiteral("AC_LF_FACTOR"), QStringLiteral("AC_LIN_FACTOR")};
+
+    OutputCorrection(InstrumentLink link, Prompts &prompts);
+
+    /// Queries the three factors ("... ?") and returns line 0 of each reply, whatever it holds.
+    /// Factors already received are returned even when a later query fails; a failure is
+    /// reported as "Error reading " and its description.
+    std::array<QString, 3> readFactors(const std::array<QString, 3> &current);
+    /// Sends the three texts unchanged (line breaks aside), always all three, in order.
+    void writeFactors(const std::array<QString, 3> &texts);
+
+    /// One diagnostic row: its prefix and the number the text starts with.
+    void sendDiagnostic(int row, const QString &text);
+
+    LatchControl::Kind latchKind() const { return m_kind; }
+    void setLatchKind(LatchControl::Kind kind) { m_kind = kind; }
+    /// Asks the warning question; on Yes the latch write stays enabled for this window's life.
+    bool enableLatchWrite();
+    bool latchWriteEnabled() const { return m_latchEnabled; }
+    /// Checks the number and data and sends the latch command, or shows why not.
+    void setLatch(const QString &numberText, const QString &dataText);
+
+private:
+    bool reportMissingInstrument() const;
+
+    InstrumentLink m_link;
+    Prompts &m_prompts;
+    LatchControl::Kind m_kind = LatchControl::Kind::Main;
+    bool m_latchEnabled = false;
+};

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "procedures/InstrumentLink.h"
+
+#include <QObject>
+#include <QString>
+#include <array>
+
+class Prompts;
+
+/**
+ * @brief The power calibration procedure behind its window: drives a current range's zero or
+ * full-scale point beside a fixed 10 V output, reads and sends the four power factors (full
+ * scale, zero, phase at 50 Hz and at 400 Hz), works out a new full-scale factor from a measured
+ * current, and stores or abandons the factors.
+ *
+ * It holds the texts of the window's boxes; the window shows them and hands edits back. It keeps
+ * no flag of the instrument's adjust state: "a1" goes before every factor, "a2" only from
+ * store() and "a0" only from abort(). Leaving sends nothing.
+ */
+class PowerCalibration : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Frequency { Dc = 0, Hz50 = 1, Hz200 = 2, FreeEntry = 3 };
+
+    static inline const QString Title = QStringLiteral("Power Calibration");
+    static constexpr int kSetupTimeoutSeconds = 2;
+    static constexpr int kCommandTimeoutSeconds = 3;
+    static constexpr int kReadTimeoutSeconds = 5;
+    static constexpr double kLowestFreeFrequency = 40;
+    static constexpr double kHighestFreeFrequency = 400;
+
+    PowerCalibration(InstrumentLink link, Prompts &prompts, QObject *parent = nullptr);
+
+    int rangeIndex() const { return m_range; }
+    void setRangeIndex(int index);
+    Frequency frequency() const { return m_frequency; }
+    void setFrequency(Frequency option) { m_frequency = option; }
+    QString frequencyText() const { return m_frequencyText; }
+    void setFrequencyText(const QString &text) { m_frequencyText = text; }
+    QString factorText(int index) const { return m_factors.at(size_t(index)); }
+    void setFactorText(int index, const QString &text);
+    QString measuredText() const { return m_measured; }
+    void setMeasuredText(const QString &text) { m_measured = text; }
+
+    /// The window opens: zero point of the initial selection ("100uA", 50 Hz), then the factors.
+    void load();
+    /// A range or frequency button: the zero point of the new selection, then the factors.
+    void selectRange(int index);
+    void selectFrequency(Frequency option);
+
+    /// Sends the frequency of the selected option: "F50", "F200", or "F" and the free entry when
+    /// it lies between 40 and 400 Hz (otherwise nothing).
+    void sendFrequency();
+    /// "B5" (DC) or "B1" then the frequency, "o10V", then "C" and the zero current.
+    void setZeroPoint();
+    /// "B5" or "B1" (without re-sending the frequency), "o10V", then the full-scale current.
+    void setFullScalePoint();
+    void outputOn();
+    void standby();
+
+    /// "CAL:PRINT": line i fills factor box i while i is below the reply's highest line number.
+    void readFactors();
+    /// The new full-scale factor into box 0, or the message "Measured value out of range".
+    void calculateFullScale();
+    /// "a1" then the factor command; one repeat on "*7"; "*5" and failures reported.
+    void sendFactor(int index);
+    void store();
+    void abort();
+
+signals:
+    /// The model changed factor boxes itself (read or calculated).
+    void factorsChanged();
+
+private:
+    QString send(const QString &command, int timeout) const;
+    void setPoint(bool zero);
+
+    InstrumentLink m_link;
+    Prompts &m_prompts;
+    int m_range = 0;
+    Frequency m_frequency = Frequency::Hz50;
+    QString m_frequencyText;
+    std::array<QString, 4> m_factors;
+    QString m_measured;
+};

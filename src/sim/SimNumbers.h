@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <cmath>
+#include <optional>
+
+/// A whole argument read as a number, "." as decimal point; empty when it is no number (or an
+/// infinity, which no setting of the instrument can take).
+inline std::optional<double> argumentNumber(const QByteArray &argument)
+{
+    const QByteArray text = argument.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+/// A value as the display shows it: six significant digits with the prefix that keeps the
+/// mantissa between 1 and 1000, "30.0000 uA", "10.0000 V", "1.00000 kV".
+QByteArray displayValue(double value, const QByteArray &unit);

@@ -1,0 +1,90 @@
+#include "ProcedureWindowTestSupport.h"
+#include "gui/procedures/Form_OutputCorrection.h"
+#include "gui/procedures/Form_PowerCal.h"
+#include "gui/procedures/Form_kVAmp.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QRadioButton>
+
+namespace {
+
+using PowerWindow = ProcedureWindowTest;
+
+TEST_F(PowerWindow, OpeningDrivesTheFirstZeroPointAndFillsTheFactorBoxes)
+{
+    replies.insert("CAL:PRINT", "20000\r-12\r31\r-7\r*0\r");
+    Form_PowerCal form(context, prompts);
+    open(form);
+    EXPECT_EQ(commands(), QStringList({"B1", "F50", "o10V", "C0.00003", "CAL:PRINT"}));
+    EXPECT_EQ(text(form, "Text_Calfactor(0)"), "20000");
+    EXPECT_EQ(text(form, "Text_Calfactor(3)"), "-7");
+    EXPECT_TRUE(child<QRadioButton>(form, "Option_CurrentRange(0)")->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(form, "Option_Frequency(1)")->isChecked());
+
+    dvm->sent.clear();
+    click(form, "Option_CurrentRange(5)");
+    click(form, "Option_Frequency(0)");
+    EXPECT_EQ(commands(), QStringList({"B1", "F50", "o10V", "C3", "CAL:PRINT", "B5", "o10V", "C3", "CAL:PRINT"}));
+    dvm->sent.clear();
+    click(form, "Command_SetFS");
+    EXPECT_EQ(commands(), QStringList({"B5", "o10V", "C20"}));
+}
+
+TEST_F(PowerWindow, CalculatedFactorIsSentWithItsSetButtonAndEnterSendsTheFrequency)
+{
+    replies.insert("CAL:PRINT", "20000\r0\r0\r0\r*0\r");
+    Form_PowerCal form(context, prompts);
+    open(form);
+    click(form, "Option_CurrentRange(1)");
+    type(form, "Text_MeasuredCurrent", "1.001");
+    click(form, "Command1");
+    EXPECT_EQ(text(form, "Text_Calfactor(0)"), "19980");
+    dvm->sent.clear();
+    click(form, "Command_SetCal(0)");
+    click(form, "Option_Frequency(3)");
+    type(form, "Text_Frequency", "60");
+    pressEnter(form, "Text_Frequency");
+    EXPECT_EQ(commands().mid(0, 2), QStringList({"a1", "P19980"}));
+    EXPECT_EQ(commands().last(), "F60");
+}
+
+using KvWindow = ProcedureWindowTest;
+
+TEST_F(KvWindow, MissingAmplifierIsReportedAndTheWindowClosesItself)
+{
+    replies.insert("D0", "*2\r");
+    QPointer<Form_kVAmp> form = new Form_kVAmp(context, prompts);
+    open(*form);
+    settle();
+    EXPECT_TRUE(form.isNull());
+    EXPECT_EQ(prompts.texts(), QStringList({"kV Amplifier option not installed"}));
+    EXPECT_EQ(commands(), QStringList({"D0"}));
+}
+
+TEST_F(KvWindow, StartsInDcAndTheFrequencyBoxAppearsOnlyInAc)
+{
+    replies.insert("CAL:PRINT", "500000000\rx\r20000\r0\r*0\r");
+    Form_kVAmp form(context, prompts);
+    open(form);
+    reactivate(form);
+    EXPECT_EQ(commands(), QStringList({"D0", "S1", "r6", "CAL:PRINT", "O0"})) << "the check runs once";
+    EXPECT_FALSE(child(form, "Text_Hz")->isVisible());
+    EXPECT_FALSE(child(form, "Label_Hz")->isVisible());
+    EXPECT_EQ(text(form, "Text_V"), "0");
+    EXPECT_EQ(text(form, "Text_Calfactor(1)"), "20000");
+
+    click(form, "Command2");
+    EXPECT_TRUE(child(form, "Text_Hz")->isVisible());
+    EXPECT_EQ(text(form, "Text_Hz"), "50");
+    // The calculation reads the boxes as typed and empties the measurement.
+    click(form, "Command_Z");
+    type(form, "Text_MeasuredV", "999.5");
+    click(form, "Command_CalcZero");
+    EXPECT_EQ(text(form, "Text_Calfactor(1)"), "6842");
+    EXPECT_EQ(text(form, "Text_MeasuredV"), "");
+}
+
+using CorrectionWindow = ProcedureWindowTest;
+
+} // namespace

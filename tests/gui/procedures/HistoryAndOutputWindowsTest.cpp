@@ -1,0 +1,103 @@
+#include "ProcedureWindowTestSupport.h"
+#include "gui/procedures/Form_AdapterSetup.h"
+#include "gui/procedures/Form_CalHistory.h"
+#include "gui/procedures/Form_CalibratorOutput.h"
+#include "procedures/LenientDate.h"
+
+#include <QListWidget>
+
+namespace {
+
+QStringList items(QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+using HistoryWindow = ProcedureWindowTest;
+
+TEST_F(HistoryWindow, ActivationListsEventsNewestFirstAndSelectingOneShowsItsRanges)
+{
+    replies.insert("CALIBRATION:HISTORY", "DATE 01/02/2009\rRANGE 1,2,3\rDATE 05/06/2010\rRANGE 11\r*0\r");
+    Form_CalHistory form(context, prompts);
+    open(form);
+    auto *events = child<QListWidget>(form, "List_CalEvents");
+    auto *ranges = child<QListWidget>(form, "ListView1");
+    EXPECT_EQ(items(events), QStringList({LenientDate::mediumForm(QDate(2010, 6, 5)), LenientDate::mediumForm(QDate(2009, 2, 1))}));
+    EXPECT_EQ(events->currentRow(), 0);
+    EXPECT_EQ(items(ranges), QStringList({"200uA DC (11)"}));
+
+    events->setCurrentRow(1);
+    form.List_CalEvents_Click();
+    EXPECT_EQ(items(ranges), QStringList({"200mv DC (1)", "2V DC (2)", "20V DC (3)"}));
+    EXPECT_EQ(commands(), QStringList({"CALIBRATION:HISTORY"})) << "choosing an event sends nothing";
+
+    // Re-activation reads again and selects the top line.
+    reactivate(form);
+    EXPECT_EQ(events->currentRow(), 0);
+    EXPECT_EQ(commands().size(), 2);
+}
+
+TEST_F(HistoryWindow, NoEventsShowOnePlaceholderAndListsGrowWithTheWindow)
+{
+    replies.insert("CALIBRATION:HISTORY", "TIMEOUT");
+    Form_CalHistory form(context, prompts);
+    form.show();
+    click(form, "Command_Update");
+    EXPECT_EQ(items(child<QListWidget>(form, "List_CalEvents")), QStringList({" --- "}));
+    EXPECT_EQ(child<QListWidget>(form, "ListView1")->count(), 0);
+
+    form.resize(500, 300);
+    QCoreApplication::processEvents();
+    const QSize small = child<QListWidget>(form, "ListView1")->size();
+    form.resize(900, 700);
+    QCoreApplication::processEvents();
+    const QSize large = child<QListWidget>(form, "ListView1")->size();
+    EXPECT_GT(large.width(), small.width() + 300);
+    EXPECT_GT(large.height(), small.height() + 300);
+    EXPECT_GT(child<QAbstractButton>(form, "Command_Exit")->y(), 600) << "the buttons stay along the bottom";
+}
+
+using OutputWindow = ProcedureWindowTest;
+
+TEST_F(OutputWindow, DisplayFollowsOnlyASingleSuccessLine)
+{
+    replies.insert("X", "  10.0000 V STBY\r*0\r");
+    Form_CalibratorOutput form(context, prompts);
+    EXPECT_EQ(text(form, "Label_CalibratorDisplay"), "Calibrator Display");
+    type(form, "Text_SetOutput", "10V");
+    click(form, "Command_SetOutput");
+    EXPECT_EQ(commands(), QStringList({"o10V", "X"}));
+    EXPECT_EQ(form.displayReply(), "  10.0000 V STBY\r*0\r");
+    EXPECT_TRUE(text(form, "Label_CalibratorDisplay").startsWith("10.0000 V STBY"));
+
+    dvm->sent.clear();
+    replies.insert("o20V", "*0\rsecond\r");
+    type(form, "Text_SetOutput", "20V");
+    click(form, "Command_SetOutput");
+    EXPECT_EQ(commands(), QStringList({"o20V"}));
+    EXPECT_TRUE(text(form, "Label_CalibratorDisplay").startsWith("10.0000 V"));
+    EXPECT_TRUE(prompts.shown.isEmpty());
+
+    dvm->sent.clear();
+    click(form, "Command_OutputOn");
+    click(form, "Command_Standby");
+    type(form, "Text_SetOutput", "");
+    pressEnter(form, "Text_SetOutput");
+    EXPECT_EQ(commands(), QStringList({"S0", "S1", "o", "X"}));
+}
+
+TEST_F(OutputWindow, AdapterWindowOnlyCloses)
+{
+    QPointer<Form_AdapterSetup> form = new Form_AdapterSetup(context, prompts);
+    form->show();
+    EXPECT_EQ(form->windowTitle(), "Adapter Mode Setup");
+    click(*form, "Command_Exit");
+    settle();
+    EXPECT_TRUE(form.isNull()) << "Exit unloads the window";
+    EXPECT_TRUE(commands().isEmpty());
+}
+
+} // namespace
