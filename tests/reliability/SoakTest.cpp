@@ -17,7 +17,8 @@
 #define CALSETUP_ASAN 1
 #endif
 #ifdef CALSETUP_ASAN
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's count of live heap bytes (declared here: gcc ships no header for it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace {
