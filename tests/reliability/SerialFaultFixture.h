@@ -8,6 +8,7 @@
 #include "instrument/IDVM.h"
 #include "instrument/InstrumentContext.h"
 #include "instrument/InterfaceType.h"
+#include "instrument/Reply.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "sim/RangeLayout.h"
 
