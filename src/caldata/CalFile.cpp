@@ -1,5 +1,7 @@
 #include "caldata/CalFile.h"
 
+#include "instrument/CommandHelpers.h"
+
 #include "caldata/CalFactorTable.h"
 
 #include <QFile>
@@ -32,18 +34,6 @@ QList<QByteArray> splitFileLines(const QByteArray &contents)
     if (start < contents.size())
         lines << contents.mid(start);
     return lines;
-}
-
-/// Blanks at both ends removed, and nothing else.
-QString trimBlanks(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start) == QLatin1Char(' '))
-        ++start;
-    while (end > start && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(start, end - start);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "cli/RunContext.h"
 #include "instrument/DriverFamily.h"
 #include "instrument/IDVM.h"
+#include "instrument/ethernet/EthernetSettings.h"
 #include "instrument/InstrumentContext.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
@@ -224,11 +225,7 @@ int CliConnection::useSavedSettings(QString *error)
         return ExitSuccess;
     case InterfaceEthernet: {
         EthernetModuleRecord &module = m_context.ethernetDevice;
-        module.IP = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetIP),
-                                                      EthernetModuleRecord::kIpLength);
-        module.Port = Settings::intValue(SettingsKey::EthernetPort);
-        module.MAC = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetMAC),
-                                                       EthernetModuleRecord::kMacLength);
+        LoadEthernetSettings(module);
         IDVM &dvm = *m_context.dvm();
         dvm.SetEthernetDevice();
         dvm.SetInterfaceType(InterfaceEthernet);

@@ -121,31 +121,40 @@ void KvAmplifier::readFactors()
     emit changed();
 }
 
+bool KvAmplifier::acceptCalculation(int check, const QString &nominalMessage)
+{
+    using namespace KvCalculations;
+    switch (Check(check)) {
+    case Check::NominalMustBe1000:
+    case Check::NominalOutOfRange:
+        if (nominalMessage.isEmpty())
+            return true;
+        m_prompts.message(nominalMessage, Settings::applicationTitle());
+        return false;
+    case Check::MeasuredOutOfRange:
+        m_prompts.message(QStringLiteral("Measured Voltage out of range"), kCalculationTitle,
+                          Prompts::Icon::Information);
+        return false;
+    case Check::FactorOutOfRange:
+        m_prompts.message(QStringLiteral("Existing calibration Factor out of range"), kCalculationTitle,
+                          Prompts::Icon::Information);
+        return false;
+    case Check::Ok:
+        break;
+    }
+    return true;
+}
+
 void KvAmplifier::calculateZero()
 {
     using namespace KvCalculations;
     const Result r = zeroFactor(leadingNumber(m_voltage), leadingNumber(m_measured),
                                 leadingNumber(m_factors[1]), m_frequencyShown);
-    switch (r.check) {
-    case Check::NominalMustBe1000:
-        m_prompts.message(QStringLiteral("Nominal Voltage must be 1000V"), Settings::applicationTitle());
+    // The zero is trimmed at 1000 V only; the nominal range test belongs to full scale.
+    if (!acceptCalculation(int(r.check), r.check == Check::NominalMustBe1000
+                                             ? QStringLiteral("Nominal Voltage must be 1000V") : QString()))
         return;
-    case Check::MeasuredOutOfRange:
-        m_prompts.message(QStringLiteral("Measured Voltage out of range"), kCalculationTitle,
-                          Prompts::Icon::Information);
-        return;
-    case Check::FactorOutOfRange:
-        m_prompts.message(QStringLiteral("Existing calibration Factor out of range"), kCalculationTitle,
-                          Prompts::Icon::Information);
-        return;
-    case Check::NominalOutOfRange:
-    case Check::Ok:
-        break;
-    }
-    m_factors[1] = integerText(r.factor);
-    m_measured.clear();
-    emit changed();
-    sendFactor(1);
+    storeCalculated(1, r.factor);
 }
 
 void KvAmplifier::calculateFullScale()
@@ -153,26 +162,18 @@ void KvAmplifier::calculateFullScale()
     using namespace KvCalculations;
     const Result r = fullScaleFactor(leadingNumber(m_voltage), leadingNumber(m_measured),
                                      leadingNumber(m_factors[0]));
-    switch (r.check) {
-    case Check::NominalOutOfRange:
-        m_prompts.message(QStringLiteral("Nominal Voltage out of range"), Settings::applicationTitle());
+    if (!acceptCalculation(int(r.check), r.check == Check::NominalOutOfRange
+                                             ? QStringLiteral("Nominal Voltage out of range") : QString()))
         return;
-    case Check::MeasuredOutOfRange:
-        m_prompts.message(QStringLiteral("Measured Voltage out of range"), kCalculationTitle,
-                          Prompts::Icon::Information);
-        return;
-    case Check::FactorOutOfRange:
-        m_prompts.message(QStringLiteral("Existing calibration Factor out of range"), kCalculationTitle,
-                          Prompts::Icon::Information);
-        return;
-    case Check::NominalMustBe1000:
-    case Check::Ok:
-        break;
-    }
-    m_factors[0] = integerText(r.factor);
+    storeCalculated(0, r.factor);
+}
+
+void KvAmplifier::storeCalculated(int index, double factor)
+{
+    m_factors[index] = integerText(factor);
     m_measured.clear();
     emit changed();
-    sendFactor(0);
+    sendFactor(index);
 }
 
 void KvAmplifier::sendFactor(int index)

@@ -69,6 +69,11 @@ signals:
     void changed();
 
 private:
+    /// Reports a refused calculation; nominalMessage is the text for this calculation's own
+    /// nominal check ("" when that check does not apply to it). True when the factor may be used.
+    bool acceptCalculation(int check, const QString &nominalMessage);
+    void storeCalculated(int index, double factor);
+
     QString send(const QString &command, int timeout = kTimeoutSeconds) const;
     void chooseRange(const QString &rangeCommand);
 

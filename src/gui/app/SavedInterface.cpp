@@ -3,6 +3,7 @@
 #include "instrument/IDVM.h"
 #include "instrument/InstrumentContext.h"
 #include "instrument/InterfaceType.h"
+#include "instrument/ethernet/EthernetSettings.h"
 #include "platform/Settings.h"
 
 bool connectSavedInterface(InstrumentContext &context)
@@ -19,11 +20,7 @@ bool connectSavedInterface(InstrumentContext &context)
         dvm->SetUSBDevice();
         break;
     case InterfaceEthernet:
-        context.ethernetDevice.IP = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetIP),
-                                                                      EthernetModuleRecord::kIpLength);
-        context.ethernetDevice.Port = Settings::intValue(SettingsKey::EthernetPort);
-        context.ethernetDevice.MAC = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetMAC),
-                                                                       EthernetModuleRecord::kMacLength);
+        LoadEthernetSettings(context.ethernetDevice);
         dvm->SetEthernetDevice();
         break;
     case InterfaceGPIB:
