@@ -60,13 +60,13 @@ for name in "${targets[@]}"; do
     "$program" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
         -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" "$seeds" > "$log" 2>&1 || status=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-    edges=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
+    edges=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2 || true)
     size=$(find "$corpus" -type f | wc -l)
     if [ "$status" -eq 0 ]; then
         result="clean"
     else
         failed=1
-        artifact=$(grep -o "Test unit written to [^ ]*" "$log" | tail -1 | sed 's/Test unit written to //')
+        artifact=$(grep -o "Test unit written to [^ ]*" "$log" | tail -1 | sed 's/Test unit written to //' || true)
         reason=$(grep -m1 -E 'ERROR: (AddressSanitizer|libFuzzer|LeakSanitizer)|runtime error|invariant failed' "$log" | sed 's/|/\\|/g' || true)
         result="**FAILED**: ${reason:-exit $status} (${artifact:-no input kept})"
         echo "   $result"
