@@ -1,5 +1,4 @@
-// "Load from Calibrator" with any reply to each "CAL:PRINT nnn": the pieces of the input between
-// NUL bytes are the replies to ranges 1, 2, 3, ...
+// "Load from Calibrator" with any reply to each "CAL:PRINT nnn" (the input's NUL-separated pieces).
 
 #include "FuzzSupport.h"
 #include "caldata/CalFactorOperations.h"
