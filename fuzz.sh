@@ -2,8 +2,8 @@
 # Builds the fuzz targets (clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer) in
 # build-fuzz and runs each one for SECONDS (default 60), starting from its seed inputs in
 # fuzz/corpus/NAME. An input that crashes a target or breaks one of its checks is kept in
-# build-fuzz/findings/NAME/ and the run fails. A run of every target writes its results into
-# docs/RELIABILITY.md; a run of chosen targets only prints them.
+# build-fuzz/findings/NAME/ and the run fails. Each target's result replaces its row in
+# docs/RELIABILITY.md.
 #   ./fuzz.sh [SECONDS] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -26,9 +26,7 @@ fi
 cmake --build "$build_dir" -j"$(nproc)" --target fuzz_all
 
 targets=("$@")
-all_targets=false
 if [ ${#targets[@]} -eq 0 ]; then
-    all_targets=true
     for source in fuzz/fuzz_*.cpp; do
         targets+=("$(basename "$source" .cpp)")
     done
@@ -39,14 +37,9 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN
 export QT_LOGGING_RULES="*=false"
 
 table=$(mktemp)
-trap 'rm -f "$table"' EXIT
-{
-    echo "Last run: $(date -u '+%Y-%m-%d %H:%M UTC'), ${seconds} s per target (\`./fuzz.sh $seconds\`)."
-    echo
-    echo "| target | what it feeds | runs | coverage (edges) | corpus | result |"
-    echo "|---|---|---:|---:|---:|---|"
-} > "$table"
-
+rows=$(mktemp)
+trap 'rm -f "$table" "$rows"' EXIT
+when=$(date -u '+%Y-%m-%d %H:%M UTC')
 failed=0
 for name in "${targets[@]}"; do
     name=${name#fuzz_}
@@ -76,11 +69,22 @@ for name in "${targets[@]}"; do
         tail -40 "$log"
     fi
     echo "   runs ${runs:-?}, coverage ${edges:-?}, corpus $size"
-    echo "| \`fuzz_$name\` | $what | ${runs:-?} | ${edges:-?} | $size | $result |" >> "$table"
+    echo "| \`fuzz_$name\` | $what | $when | $seconds | ${runs:-?} | ${edges:-?} | $size | $result |" >> "$rows"
 done
 
-if $all_targets; then
-    replace_doc_section fuzz "$table"
-    echo "Results written to docs/RELIABILITY.md"
-fi
+# The table keeps one row per target: this run's rows, and for targets not run now the row of
+# their last run.
+{
+    echo "Each row is the target's last run (\`./fuzz.sh SECONDS [TARGET...]\`)."
+    echo
+    echo "| target | what it feeds | last run | seconds | runs | coverage (edges) | corpus | result |"
+    echo "|---|---|---|---:|---:|---:|---:|---|"
+    for source in fuzz/fuzz_*.cpp; do
+        target=$(basename "$source" .cpp)
+        row=$(grep -F "| \`$target\` |" "$rows" || sed -n '/<!-- begin fuzz -->/,/<!-- end fuzz -->/p' docs/RELIABILITY.md | grep -F "| \`$target\` |" || true)
+        echo "${row:-| \`$target\` | $(sed -n '1s|^// *||p' "$source") | never | | | | | not run yet |}"
+    done
+} > "$table"
+replace_doc_section fuzz "$table"
+echo "Results written to docs/RELIABILITY.md"
 exit $failed
