@@ -83,21 +83,19 @@ CalFactorOperations::Outcome CalFactorOperations::loadFromCalibrator()
             return Outcome::Failed;
         }
         // One factor per line from index 0, then the status line, which is never placed. A "*0"
-        // among the factors leaves its column as it is. An empty reply leaves the row empty.
-        if (!reply.isEmpty()) {
-            const QStringList lines = SplitLines(reply);
-            for (int column = 1; column < lines.size(); ++column) {
-                const QString &line = lines.at(column - 1);
-                if (line == kStatusLineOk)
-                    continue;
-                if (column >= m_table.columnCount()) {
-                    // More factors than the grid has columns: the reply cannot be trusted, and
-                    // a half-filled grid would pass for the instrument's memory.
-                    m_table.clearAll();
-                    return Outcome::Failed;
-                }
-                m_table.setText(range, column, line);
+        // among the factors leaves its column as it is.
+        const QStringList lines = SplitLines(reply);
+        for (int column = 1; column < lines.size(); ++column) {
+            const QString &line = lines.at(column - 1);
+            if (line == kStatusLineOk)
+                continue;
+            if (column >= m_table.columnCount()) {
+                // More factors than the grid has columns: the reply cannot be trusted, and
+                // a half-filled grid would pass for the instrument's memory.
+                m_table.clearAll();
+                return Outcome::Failed;
             }
+            m_table.setText(range, column, line);
         }
         if (m_hooks.progress)
             m_hooks.progress();

@@ -87,8 +87,9 @@ public:
     Outcome loadFromCalibrator();
 
     /// "Save To Calibrator": every pending cell with text, row by row, left to right. A write that
-    /// gets no status back (no answer, or noise) stops the save with that cell and all later ones still pending (Failed).
-    /// Whenever a password got no clear status the exit password is sent all the same.
+    /// gets no status back (no answer, or noise) stops the save with that cell and all later ones
+    /// still pending (Failed). Whenever a password got no clear status the exit password is sent
+    /// all the same.
     SaveSummary saveToCalibrator();
 
     /// "Backup Meter to Secondary Cal Storage" ("CB") and "Restore Meter from Secondary Cal
