@@ -34,3 +34,13 @@ configure_and_build() {
     fi
     cmake --build "$build_dir" -j"$(nproc)"
 }
+
+# How a sanitizer build's programs run: every report ends the program with a failure, leaks
+# included, with whole stack traces. Sourced by test.sh --sanitize and scripts/soak.sh.
+sanitizer_environment() {
+    local here
+    here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
+    export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+}

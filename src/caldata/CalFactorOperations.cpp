@@ -44,6 +44,21 @@ void CalFactorOperations::setStatus(const QString &text)
         m_hooks.status(text);
 }
 
+bool CalFactorOperations::enterSetupMode(SetupPassword password)
+{
+    QString reply;
+    const bool entered = password == SetupPassword::System ? SendSystemPassword(m_dvm, &reply)
+                                                           : SendCalibratePassword(m_dvm, &reply);
+    if (entered)
+        return true;
+    // Without a clear status (noise on the line, the answer lost) the instrument may well have
+    // taken the password: hand it back rather than leave it in setup mode.
+    if (!Reply::isStatus(reply))
+        SendCalPassword(m_dvm);
+    m_prompts.message(kNoSetupMode);
+    return false;
+}
+
 void CalFactorOperations::setBusy(bool on)
 {
     if (m_hooks.busy)
@@ -59,22 +74,28 @@ CalFactorOperations::Outcome CalFactorOperations::loadFromCalibrator()
     for (int range = CalFactorTable::kFirstRange; range <= CalFactorTable::kLastRange; ++range) {
         m_table.setText(range, 0, CalFactorTable::rangeLabel(range));
         const QString reply = m_dvm.SendString(printCommand(range), true, kPrintTimeoutSeconds, 1);
+        if (Reply::isNoAnswer(reply)) {
+            // A dead or silent line answers every later range the same way, a time-out each: stop
+            // and say so. The rows read so far are the instrument's; the rest stay visibly empty.
+            setStatus(QStringLiteral("Calibrator not responding: ranges %1 to %2 not read")
+                          .arg(range, 3, 10, QLatin1Char('0'))
+                          .arg(CalFactorTable::kLastRange));
+            return Outcome::Failed;
+        }
         // One factor per line from index 0, then the status line, which is never placed. A "*0"
-        // among the factors leaves its column as it is. An empty reply leaves the row empty.
-        if (!reply.isEmpty()) {
-            const QStringList lines = SplitLines(reply);
-            for (int column = 1; column < lines.size(); ++column) {
-                const QString &line = lines.at(column - 1);
-                if (line == kStatusLineOk)
-                    continue;
-                if (column >= m_table.columnCount()) {
-                    // More factors than the grid has columns: the reply cannot be trusted, and
-                    // a half-filled grid would pass for the instrument's memory.
-                    m_table.clearAll();
-                    return Outcome::Failed;
-                }
-                m_table.setText(range, column, line);
+        // among the factors leaves its column as it is.
+        const QStringList lines = SplitLines(reply);
+        for (int column = 1; column < lines.size(); ++column) {
+            const QString &line = lines.at(column - 1);
+            if (line == kStatusLineOk)
+                continue;
+            if (column >= m_table.columnCount()) {
+                // More factors than the grid has columns: the reply cannot be trusted, and
+                // a half-filled grid would pass for the instrument's memory.
+                m_table.clearAll();
+                return Outcome::Failed;
             }
+            m_table.setText(range, column, line);
         }
         if (m_hooks.progress)
             m_hooks.progress();
@@ -87,8 +108,7 @@ CalFactorOperations::Outcome CalFactorOperations::loadFromCalibrator()
 CalFactorOperations::SaveSummary CalFactorOperations::saveToCalibrator()
 {
     SaveSummary summary;
-    if (!SendSystemPassword(m_dvm)) {
-        m_prompts.message(kNoSetupMode);
+    if (!enterSetupMode(SetupPassword::System)) {
         summary.outcome = Outcome::NoSetupMode;
         return summary;
     }
@@ -124,6 +144,18 @@ CalFactorOperations::SaveSummary CalFactorOperations::saveToCalibrator()
                     m_table.setState(row, column, CalFactorTable::CellState::InStep);
                     write.result = WriteResult::Accepted;
                     ++summary.accepted;
+                } else if (!Reply::isStatus(write.reply)) {
+                    // Not a refusal: the line or the instrument has gone quiet, or noise ate the
+                    // status. The cell and every later one stay pending for the next save (writing
+                    // a value twice does no harm); sending on would cost a time-out per cell.
+                    write.result = WriteResult::NoAnswer;
+                    summary.outcome = Outcome::Failed;
+                    m_prompts.message(QStringLiteral("No clear answer from the calibrator: %1 changed cells not "
+                                                     "written, they stay pending")
+                                          .arg(m_table.pendingCount()));
+                    if (m_hooks.cellWritten)
+                        m_hooks.cellWritten(write);
+                    return summary;
                 } else if (Reply::isPasswordNeeded(write.reply)) {
                     write.result = WriteResult::PasswordNeeded;
                     summary.outcome = Outcome::PasswordNeeded;
@@ -171,10 +203,8 @@ CalFactorOperations::Outcome CalFactorOperations::copyBetweenSets(const CopyText
 {
     if (!m_prompts.confirm(texts.question, texts.title))
         return Outcome::Cancelled;
-    if (!SendCalibratePassword(m_dvm)) {
-        m_prompts.message(kNoSetupMode);
+    if (!enterSetupMode(SetupPassword::Calibrate))
         return Outcome::NoSetupMode;
-    }
     setBusy(true);
     auto idle = qScopeGuard([this] { setBusy(false); });
 
@@ -201,10 +231,8 @@ CalFactorOperations::Outcome CalFactorOperations::clearInstrument(bool reread)
     if (!m_prompts.confirm(QStringLiteral("This will clear calibration factors for all ranges - please confirm"),
                            QStringLiteral("Clear Calibration")))
         return Outcome::Cancelled;
-    if (!SendSystemPassword(m_dvm)) {
-        m_prompts.message(kNoSetupMode);
+    if (!enterSetupMode(SetupPassword::System))
         return Outcome::NoSetupMode;
-    }
     setBusy(true);
     auto idle = qScopeGuard([this] { setBusy(false); });
 

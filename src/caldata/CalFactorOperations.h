@@ -28,6 +28,7 @@ public:
         PasswordNeeded, ///< "*7": the save stops here, later cells stay pending
         NotANumber,     ///< not a whole number in the 32-bit range: red, never sent
         NotSent,        ///< no such range or factor index on the instrument: left as it is
+        NoAnswer,       ///< no answer, or no status in it: pending still, the save stops
     };
 
     struct CellWrite
@@ -61,7 +62,7 @@ public:
         Done,          ///< ran to its end (individual cells may still have been refused)
         Cancelled,     ///< the user said No, or chose no file
         NoSetupMode,   ///< the password was not accepted; nothing was written
-        Failed,        ///< the instrument or the file gave something unusable
+        Failed,        ///< the instrument did not answer, or it or the file gave something unusable
         Stopped,       ///< a hook asked to stop
         PasswordNeeded ///< a write was refused for lack of a password
     };
@@ -80,10 +81,15 @@ public:
 
     /// "Load from Calibrator": the working shape, then "CAL:PRINT nnn" for ranges 1 to 149. A
     /// reply with more lines than the row has columns cannot be placed: the whole grid is then
-    /// cleared, headings included, and the result is Failed.
+    /// cleared, headings included, and the result is Failed. A range that gets no answer at all
+    /// (see Reply::isNoAnswer) ends the reading with the rows read so far kept, the unread ranges
+    /// named in the status box, and the result Failed.
     Outcome loadFromCalibrator();
 
-    /// "Save To Calibrator": every pending cell with text, row by row, left to right.
+    /// "Save To Calibrator": every pending cell with text, row by row, left to right. A write that
+    /// gets no status back (no answer, or noise) stops the save with that cell and all later ones
+    /// still pending (Failed). Whenever a password got no clear status the exit password is sent
+    /// all the same.
     SaveSummary saveToCalibrator();
 
     /// "Backup Meter to Secondary Cal Storage" ("CB") and "Restore Meter from Secondary Cal
@@ -119,6 +125,10 @@ public:
     static constexpr int kSettleAfterCopyMs = 500;
 
 private:
+    enum class SetupPassword { System, Calibrate };
+    /// The password; on failure "Error entering setup mode", after the exit password when the
+    /// instrument's answer leaves open whether it took the password.
+    bool enterSetupMode(SetupPassword password);
     struct CopyTexts;
     Outcome copyBetweenSets(const CopyTexts &texts, bool reread);
     void setStatus(const QString &text);

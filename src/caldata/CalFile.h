@@ -33,7 +33,8 @@ public:
     static QByteArray toBytes(const CalFactorTable &table);
 
     /// Writes the table through a temporary file that replaces `path` only once complete, so a
-    /// failed save leaves an existing file whole. False, with a reason, when it failed.
+    /// failed save leaves an existing file whole. A device or pipe is written in place instead,
+    /// never replaced. False, with a reason, when it failed.
     static bool save(const CalFactorTable &table, const QString &path, QString *error = nullptr);
 
     struct ReadResult

@@ -1,6 +1,7 @@
 #include "caldata/FileText.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace FileText {
@@ -48,6 +49,17 @@ bool readAll(const QString &path, qint64 maxBytes, QByteArray *contents, QString
 
 bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
+    // A device or a pipe (/dev/stdout, a full disk's stand-in /dev/full) is written in place: the
+    // temporary file and rename would put a plain file where the device node was.
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        QFile device(path);
+        const bool written = device.open(QIODevice::WriteOnly) && device.write(bytes) == bytes.size()
+            && device.flush();
+        if (!written && error)
+            *error = device.errorString();
+        return written;
+    }
     QSaveFile file(path);
     auto fail = [&file, error] {
         if (error)

@@ -19,7 +19,8 @@ QList<QByteArray> splitLines(const QByteArray &contents);
 bool readAll(const QString &path, qint64 maxBytes, QByteArray *contents, QString *error = nullptr);
 
 /// Writes the bytes to a temporary file beside `path` and puts it in place only once complete.
-/// False, with a reason, when anything failed; the previous file is then untouched.
+/// False, with a reason, when anything failed; the previous file is then untouched. A device or
+/// pipe is written in place instead, never replaced.
 bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
 } // namespace FileText

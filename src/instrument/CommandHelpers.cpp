@@ -27,21 +27,25 @@ QString unifyLineEnds(const QString &text)
 
 } // namespace
 
-bool SendSystemPassword(IDVM &dvm)
+bool SendSystemPassword(IDVM &dvm, QString *replyOut)
 {
     Clock &clock = systemClock();
     clock.pause(150);
     const QString reply =
         dvm.SendString(QStringLiteral("SYSTEM:PASSWORD ") + Password::System, true, 5, 1);
+    if (replyOut)
+        *replyOut = reply;
     const bool ok = Reply::isSuccess(reply);
     clock.pause(50);
     return ok;
 }
 
-bool SendCalibratePassword(IDVM &dvm)
+bool SendCalibratePassword(IDVM &dvm, QString *replyOut)
 {
     const QString reply =
         dvm.SendString(QStringLiteral("CALIBRATE:PASSWORD ") + Password::Calibrate, true, 10, 1);
+    if (replyOut)
+        *replyOut = reply;
     const bool ok = Reply::isSuccess(reply);
     systemClock().pause(50);
     return ok;

@@ -13,10 +13,11 @@ inline const QString Calibrate = QStringLiteral("7715");
 inline const QString Exit = QStringLiteral("0");
 } // namespace Password
 
-/// Enters setup mode ("SYSTEM:PASSWORD"); true when the instrument answered "*0".
-bool SendSystemPassword(IDVM &dvm);
+/// Enters setup mode ("SYSTEM:PASSWORD"); true when the instrument answered "*0". The reply, for
+/// callers that must tell a refusal from a lost or garbled answer, goes to *reply.
+bool SendSystemPassword(IDVM &dvm, QString *reply = nullptr);
 /// Enables writing of calibration data ("CALIBRATE:PASSWORD"); true on "*0".
-bool SendCalibratePassword(IDVM &dvm);
+bool SendCalibratePassword(IDVM &dvm, QString *reply = nullptr);
 /// The exit step that leaves setup mode ("CAL:PASSWORD "); true on "*0".
 bool SendCalPassword(IDVM &dvm);
 

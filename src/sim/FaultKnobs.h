@@ -22,6 +22,13 @@ struct FaultKnobs
     /// that hears through a CommandWire takes a command only once its last character has come in.
     /// 0: at once. 960 is 9600 baud 8N1.
     int paceCharsPerSecond = 0;
+    /// From the n-th command heard on (counting from 1 over the calibrator's life, see
+    /// VirtualCalibrator::commandsHeard), commands are still carried out but never answered, as
+    /// when the instrument's transmit line fails. 0: off.
+    int silentFromCommand = 0;
+    /// The n-th command heard is not carried out: the instrument restarts instead (out of setup
+    /// mode, deaf until it is up again), as on a power dip. 0: off.
+    int rebootAtCommand = 0;
 
     /// The noise `calsim --garbage` uses: NUL, 8-bit bytes and an escape, no CR, LF or "*".
     static QByteArray defaultGarbage() { return QByteArray("\x00\xff\x80\xfe\x1b~", 6); }

@@ -13,7 +13,16 @@ VirtualCalibrator::~VirtualCalibrator() = default;
 
 QByteArray VirtualCalibrator::handleLine(const QByteArray &line)
 {
-    const QByteArray reply = m_interpreter.execute(line);
+    if (!line.trimmed().isEmpty()) {
+        ++m_commandsHeard;
+        if (m_knobs.rebootAtCommand > 0 && m_commandsHeard == m_knobs.rebootAtCommand) {
+            qCDebug(lcSim) << "restarts instead of carrying out" << line;
+            return m_interpreter.execute("SYSTEM:REBOOT");
+        }
+    }
+    QByteArray reply = m_interpreter.execute(line);
+    if (m_knobs.silentFromCommand > 0 && m_commandsHeard >= m_knobs.silentFromCommand)
+        reply.clear();
     qCDebug(lcSim) << "heard" << line << "answers" << reply;
     return reply;
 }

@@ -31,8 +31,12 @@ public:
     /// Answers one line heard on any front (without its CR); empty when it stays silent.
     QByteArray handleLine(const QByteArray &line);
 
+    /// Command lines heard so far (blank lines, which every host sends to flush, do not count).
+    int commandsHeard() const { return m_commandsHeard; }
+
 private:
     InstrumentMemory m_memory;
     CommandInterpreter m_interpreter;
     FaultKnobs m_knobs;
+    int m_commandsHeard = 0;
 };

@@ -2,6 +2,7 @@
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
+#include "instrument/Reply.h"
 
 #include <gtest/gtest.h>
 
@@ -89,8 +90,6 @@ TEST_F(CalFactorOperationsTest, LoadPlacesReplyLinesByTheirPosition)
         {"a *0 line leaves its column empty, the last line is never placed", "12\r*0\r15\r*0\r", {"12", "", "15", ""}},
         {"the last line is not placed even when it is a value", "12\r13", {"12", "", ""}},
         {"one line without a separator writes nothing", "42", {"", ""}},
-        {"empty reply", "", {"", ""}},
-        {"time-out", "TIMEOUT", {"", ""}},
         {"blanks around a value are trimmed", "  8 \r*0\r", {"8", ""}},
     };
     for (const Case &c : cases) {
@@ -100,6 +99,24 @@ TEST_F(CalFactorOperationsTest, LoadPlacesReplyLinesByTheirPosition)
         ASSERT_EQ(operations().loadFromCalibrator(), Outcome::Done) << c.name;
         for (int i = 0; i < c.row.size(); ++i)
             EXPECT_EQ(table.text(21, i + 1), c.row[i]) << c.name << ", column " << i + 1;
+    }
+}
+
+TEST_F(CalFactorOperationsTest, ARangeWithoutAnswerEndsTheReadingKeepsTheRowsReadAndSaysWhichAreMissing)
+{
+    // An empty reply is a port that cannot be used; each of these would repeat for every range.
+    for (const QString &dead : {QString(), Reply::Timeout, Reply::Busy, Reply::Overflow}) {
+        dvm.sent.clear();
+        statuses.clear();
+        dvm.responder = [&dead](const QString &command) {
+            return command == QLatin1String("CAL:PRINT 050") ? dead : QStringLiteral("1\r2\r*0\r");
+        };
+        EXPECT_EQ(operations().loadFromCalibrator(), Outcome::Failed) << dead.toStdString();
+        EXPECT_EQ(dvm.sent.size(), 50);
+        EXPECT_EQ(statuses, QStringList({"Calibrator not responding: ranges 050 to 149 not read"}));
+        EXPECT_EQ(table.text(49, 2), "2") << "the rows read before stay";
+        EXPECT_EQ(table.text(50, 1), "");
+        EXPECT_EQ(table.text(51, 0), "") << "an unread range has no label";
     }
 }
 
@@ -182,10 +199,10 @@ TEST_F(CalFactorOperationsTest, PasswordNeededOnTheThirdCellStopsTheSaveAndStill
         EXPECT_EQ(table.state(1, column), State::Pending) << column;
 }
 
-TEST_F(CalFactorOperationsTest, RefusedAndUnansweredWritesTurnRedAndTheSaveGoesOn)
+TEST_F(CalFactorOperationsTest, RefusedWritesTurnRedAndTheSaveGoesOn)
 {
     table.reshapeForFactors();
-    const QStringList replies = {"*9\r", "TIMEOUT", "", "*5\r", "*0\r"};
+    const QStringList replies = {"*9\r", "*5\r", "*2\r", "*0\r"};
     for (int column = 1; column <= replies.size(); ++column)
         makePending(4, column, QString::number(column * 10));
     dvm.responder = [&replies](const QString &command) {
@@ -201,14 +218,48 @@ TEST_F(CalFactorOperationsTest, RefusedAndUnansweredWritesTurnRedAndTheSaveGoesO
     };
     const auto summary = operations().saveToCalibrator();
     EXPECT_EQ(summary.outcome, Outcome::Done);
-    EXPECT_EQ(summary.rejected, 4);
+    EXPECT_EQ(summary.rejected, 3);
     EXPECT_EQ(summary.accepted, 1);
-    for (int column = 1; column <= 4; ++column)
+    for (int column = 1; column <= 3; ++column)
         EXPECT_EQ(table.state(4, column), State::Rejected) << column;
-    EXPECT_EQ(table.state(4, 5), State::InStep);
+    EXPECT_EQ(table.state(4, 4), State::InStep);
     using W = CalFactorOperations::WriteResult;
-    EXPECT_EQ(results, QList<W>({W::Rejected, W::Rejected, W::Rejected, W::Rejected, W::Accepted}));
+    EXPECT_EQ(results, QList<W>({W::Rejected, W::Rejected, W::Rejected, W::Accepted}));
     EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
+TEST_F(CalFactorOperationsTest, AWriteWithoutAClearStatusStopsTheSaveWithThatCellAndTheRestPending)
+{
+    // No answer, a port that cannot be used, a re-entry, a flood, and noise in front of a status:
+    // the instrument may or may not have taken the value, so nothing is marked either way.
+    const QStringList unclear = {Reply::Timeout, QString(), Reply::Busy, Reply::Overflow,
+                                 QString::fromLatin1("\0\xff\x80~*0\r")};
+    for (const QString &reply : unclear) {
+        table.reshapeForFactors();
+        prompts.shown.clear();
+        dvm.sent.clear();
+        for (int column = 1; column <= 4; ++column)
+            makePending(4, column, QString::number(column * 10));
+        dvm.responder = [&reply](const QString &command) {
+            return command == QLatin1String("CALIBRATION:SETCAL 1,4,20") ? reply : QStringLiteral("*0\r");
+        };
+        QList<CalFactorOperations::WriteResult> results;
+        hooks.cellWritten = [&results](const CalFactorOperations::CellWrite &w) {
+            results << w.result;
+            return true;
+        };
+        const auto summary = operations().saveToCalibrator();
+        EXPECT_EQ(summary.outcome, Outcome::Failed);
+        using W = CalFactorOperations::WriteResult;
+        EXPECT_EQ(results, QList<W>({W::Accepted, W::NoAnswer}));
+        EXPECT_EQ(table.state(4, 1), State::InStep);
+        for (int column = 2; column <= 4; ++column)
+            EXPECT_EQ(table.state(4, column), State::Pending) << column;
+        EXPECT_EQ(dvm.commands(), QStringList({kSystemPassword, "CALIBRATION:SETCAL 0,4,10",
+                                               "CALIBRATION:SETCAL 1,4,20", kExitPassword}));
+        EXPECT_EQ(prompts.texts(),
+                  QStringList({"No clear answer from the calibrator: 3 changed cells not written, they stay pending"}));
+    }
 }
 
 TEST_F(CalFactorOperationsTest, NothingPendingStillSendsBothPasswords)
@@ -287,6 +338,21 @@ TEST_F(CalFactorOperationsTest, SaveWithoutSetupModeSaysSoAndSendsNothingElse)
     EXPECT_EQ(prompts.shown[0].title, "");
     EXPECT_EQ(table.state(1, 1), State::Pending);
     EXPECT_TRUE(busyCalls.isEmpty());
+}
+
+TEST_F(CalFactorOperationsTest, APasswordAnswerThatLeavesTheModeOpenIsFollowedByTheExitPassword)
+{
+    // The instrument may have taken a password whose answer was lost or garbled; a clear refusal
+    // (above) sends nothing more.
+    for (const QString &reply : {Reply::Timeout, QString::fromLatin1("\x80\xfe*0\r")}) {
+        dvm.sent.clear();
+        dvm.responder = [&reply](const QString &command) {
+            return command.startsWith(QLatin1String("SYSTEM:PASSWORD")) ? reply : QStringLiteral("*0\r");
+        };
+        EXPECT_EQ(operations().saveToCalibrator().outcome, Outcome::NoSetupMode);
+        EXPECT_EQ(dvm.commands(), QStringList({kSystemPassword, kExitPassword}));
+        EXPECT_EQ(prompts.texts().last(), "Error entering setup mode");
+    }
 }
 
 TEST_F(CalFactorOperationsTest, ACellHookCanStopTheSaveAndSetupModeIsStillLeft)

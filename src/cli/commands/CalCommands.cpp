@@ -50,6 +50,8 @@ QString resultWord(WriteResult result)
         return QStringLiteral("ok");
     case WriteResult::PasswordNeeded:
         return QStringLiteral("password needed");
+    case WriteResult::NoAnswer:
+        return QStringLiteral("no answer");
     case WriteResult::Rejected:
     case WriteResult::NotANumber:
     case WriteResult::NotSent:

@@ -40,6 +40,10 @@ FormCalFactors::FormCalFactors(InstrumentContext &context, Prompts &prompts, Sta
 
 FormCalFactors::~FormCalFactors()
 {
+    // The editor's event filter goes first: the children are destroyed after this, the grid before
+    // the editor, and the editor's last focus events must not reach a half-destroyed grid.
+    delete m_editor;
+    m_editor = nullptr;
     if (m_busy)
         QApplication::restoreOverrideCursor();
 }

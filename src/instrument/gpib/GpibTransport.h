@@ -1,5 +1,7 @@
 #pragma once
 
+#include "instrument/Reply.h"
+
 #include <QString>
 #include <memory>
 
@@ -35,7 +37,7 @@ public:
                        int packetEndCondition);
 
     /// The reply for no board, a locked board or a bus error.
-    static inline const QString kNoBoard = QStringLiteral("False");
+    static inline const QString kNoBoard = Reply::NoBoard;
 
 private:
     TransportState &m_state;
