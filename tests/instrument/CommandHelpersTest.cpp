@@ -71,7 +71,7 @@ TEST_F(PasswordTest, EachPasswordSendsItsCommandWithItsWaitAndJudgesStarZero)
 
 TEST_F(PasswordTest, AnythingButStarZeroIsFailure)
 {
-    for (const QString reply : {QStringLiteral("*7\r"), Reply::Timeout, QString(), QStringLiteral(" *0\r")}) {
+    for (const QString &reply : {QStringLiteral("*7\r"), Reply::Timeout, QString(), QStringLiteral(" *0\r")}) {
         dvm.responder = [reply](const QString &) { return reply; };
         EXPECT_FALSE(SendSystemPassword(dvm)) << reply.toStdString();
         EXPECT_FALSE(SendCalibratePassword(dvm)) << reply.toStdString();
