@@ -1,19 +1,16 @@
 #pragma once
 
 #include "caldata/SpecTable.h"
+#include "gui/caldata/HeadedGridModel.h"
 
-#include <QAbstractTableModel>
-#include <QColor>
 #include <QPointer>
 
 /**
- * @brief Shows a SpecTable in a QTableView, as CalFactorGridModel shows the factor table: the
- * table's row 0 becomes the horizontal heading and its column 0 the vertical heading, so the
- * view's cell (r, c) is the table's (r + 1, c + 1). Pending cells are light blue and refused ones
- * red, as in the factor grid; a cell being written is green, and one whose write got an answer
- * that was neither yes nor no is blue.
+ * @brief Shows a SpecTable in a QTableView, as CalFactorGridModel shows the factor table. Pending
+ * cells are light blue and refused ones red, as in the factor grid; a cell being written is
+ * green, and one whose write got an answer that was neither yes nor no is blue.
  */
-class SpecGridModel : public QAbstractTableModel
+class SpecGridModel : public HeadedGridModel
 {
     Q_OBJECT
 public:
@@ -26,19 +23,15 @@ public:
 
     explicit SpecGridModel(SpecTable *table, QObject *parent = nullptr);
 
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-
-    static int tableRow(const QModelIndex &index) { return index.row() + 1; }
-    static int tableColumn(const QModelIndex &index) { return index.column() + 1; }
-
-    /// The editor's commit: a changed text becomes pending. True when the cell changed.
-    bool commit(const QModelIndex &index, const QString &text);
+protected:
+    int tableRowCount() const override { return m_table ? m_table->rowCount() : 0; }
+    int tableColumnCount() const override { return m_table ? m_table->columnCount() : 0; }
+    QString tableText(int row, int column) const override { return m_table ? m_table->text(row, column) : QString(); }
+    bool commitCell(int row, int column, const QString &text) override;
+    QColor background(int row, int column) const override;
+    QColor foreground(int row, int column) const override;
+    QString columnHeading(int column) const override;
 
 private:
-    void onCellChanged(int row, int column);
-
     QPointer<SpecTable> m_table;
 };

@@ -1,0 +1,68 @@
+#include "gui/caldata/HeadedGridModel.h"
+
+int HeadedGridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : qMax(0, tableRowCount() - 1);
+}
+
+int HeadedGridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : qMax(0, tableColumnCount() - 1);
+}
+
+QVariant HeadedGridModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || tableRow(index) >= tableRowCount() || tableColumn(index) >= tableColumnCount())
+        return {};
+    const int row = tableRow(index);
+    const int column = tableColumn(index);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return tableText(row, column);
+    case Qt::BackgroundRole: {
+        const QColor color = background(row, column);
+        return color.isValid() ? QVariant(color) : QVariant();
+    }
+    case Qt::ForegroundRole: {
+        const QColor color = foreground(row, column);
+        return color.isValid() ? QVariant(color) : QVariant();
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant HeadedGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role == Qt::DisplayRole)
+        return orientation == Qt::Horizontal ? columnHeading(section + 1) : tableText(section + 1, 0);
+    // Row labels stand to the left, centred vertically.
+    if (role == Qt::TextAlignmentRole && orientation == Qt::Vertical)
+        return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+bool HeadedGridModel::commit(const QModelIndex &index, const QString &text)
+{
+    return index.isValid() && commitCell(tableRow(index), tableColumn(index), text);
+}
+
+void HeadedGridModel::cellChanged(int row, int column)
+{
+    if (row == 0 && column > 0) {
+        emit headerDataChanged(Qt::Horizontal, column - 1, column - 1);
+    } else if (column == 0 && row > 0) {
+        emit headerDataChanged(Qt::Vertical, row - 1, row - 1);
+    } else if (row > 0 && column > 0) {
+        const QModelIndex at = index(row - 1, column - 1);
+        emit dataChanged(at, at, {Qt::DisplayRole, Qt::EditRole, Qt::BackgroundRole, Qt::ForegroundRole});
+    }
+}
+
+void HeadedGridModel::tableReset()
+{
+    // The table has already changed when it says so; a reset is all a view needs.
+    beginResetModel();
+    endResetModel();
+}
