@@ -17,53 +17,25 @@ CalFactorTable::CalFactorTable(QObject *parent) : QObject(parent)
     reset(kInitialRows, kInitialColumns);
 }
 
-QString CalFactorTable::text(int row, int column) const
-{
-    return contains(row, column) ? m_cells.at(indexOf(row, column)).text : QString();
-}
-
-CalFactorTable::CellState CalFactorTable::state(int row, int column) const
-{
-    return contains(row, column) ? m_cells.at(indexOf(row, column)).state : CellState::InStep;
-}
-
 void CalFactorTable::setText(int row, int column, const QString &text)
 {
-    if (!contains(row, column))
-        return;
-    Cell &cell = m_cells[indexOf(row, column)];
-    if (cell.text == text)
-        return;
-    cell.text = text;
-    emit cellChanged(row, column);
+    setCell(row, column, text, state(row, column));
 }
 
 void CalFactorTable::setState(int row, int column, CellState state)
 {
-    if (!contains(row, column))
-        return;
-    Cell &cell = m_cells[indexOf(row, column)];
-    if (cell.state == state)
-        return;
-    cell.state = state;
-    emit cellChanged(row, column);
+    setCell(row, column, text(row, column), state);
 }
 
 void CalFactorTable::setCell(int row, int column, const QString &text, CellState state)
 {
-    if (!contains(row, column))
-        return;
-    Cell &cell = m_cells[indexOf(row, column)];
-    if (cell.text == text && cell.state == state)
-        return;
-    cell.text = text;
-    cell.state = state;
-    emit cellChanged(row, column);
+    if (m_grid.set(row, column, text, state))
+        emit cellChanged(row, column);
 }
 
 bool CalFactorTable::commit(int row, int column, const QString &text)
 {
-    if (!contains(row, column) || m_cells.at(indexOf(row, column)).text == text)
+    if (!contains(row, column) || this->text(row, column) == text)
         return false;
     setCell(row, column, text, CellState::Pending);
     return true;
@@ -71,38 +43,26 @@ bool CalFactorTable::commit(int row, int column, const QString &text)
 
 void CalFactorTable::reset(int rows, int columns)
 {
-    m_rows = qMax(0, rows);
-    m_columns = qMax(0, columns);
-    m_cells = QList<Cell>(qsizetype(m_rows) * m_columns);
+    m_grid.reset(rows, columns);
     emit tableReset();
 }
 
 void CalFactorTable::reshapeForFactors()
 {
-    m_rows = kRows;
-    m_columns = kColumns;
-    m_cells = QList<Cell>(qsizetype(m_rows) * m_columns);
-    for (int column = 1; column < m_columns; ++column)
-        m_cells[indexOf(0, column)].text = headerText(column);
+    m_grid.reset(kRows, kColumns);
+    for (int column = 1; column < kColumns; ++column)
+        m_grid.set(0, column, headerText(column), CellState::InStep);
     emit tableReset();
 }
 
 void CalFactorTable::clearAll()
 {
-    reset(m_rows, m_columns);
+    reset(rowCount(), columnCount());
 }
 
 int CalFactorTable::pendingCount() const
 {
-    int count = 0;
-    for (int row = 1; row < m_rows; ++row) {
-        for (int column = 1; column < m_columns; ++column) {
-            const Cell &cell = m_cells.at(indexOf(row, column));
-            if (cell.state == CellState::Pending && !cell.text.isEmpty())
-                ++count;
-        }
-    }
-    return count;
+    return m_grid.countWithText(CellState::Pending);
 }
 
 QString CalFactorTable::rangeLabel(int range)

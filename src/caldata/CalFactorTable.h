@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QList>
+#include "caldata/CellGrid.h"
+
 #include <QObject>
 #include <QString>
 
@@ -38,16 +39,13 @@ public:
 
     explicit CalFactorTable(QObject *parent = nullptr);
 
-    int rowCount() const { return m_rows; }
-    int columnCount() const { return m_columns; }
-    bool contains(int row, int column) const
-    {
-        return row >= 0 && row < m_rows && column >= 0 && column < m_columns;
-    }
+    int rowCount() const { return m_grid.rows(); }
+    int columnCount() const { return m_grid.columns(); }
+    bool contains(int row, int column) const { return m_grid.contains(row, column); }
 
     /// "" and InStep outside the grid.
-    QString text(int row, int column) const;
-    CellState state(int row, int column) const;
+    QString text(int row, int column) const { return m_grid.text(row, column); }
+    CellState state(int row, int column) const { return m_grid.state(row, column); }
     /// Changes a cell; ignored outside the grid.
     void setText(int row, int column, const QString &text);
     void setState(int row, int column, CellState state);
@@ -81,14 +79,5 @@ signals:
     void tableReset();
 
 private:
-    struct Cell
-    {
-        QString text;
-        CellState state = CellState::InStep;
-    };
-    qsizetype indexOf(int row, int column) const { return qsizetype(row) * m_columns + column; }
-
-    int m_rows = 0;
-    int m_columns = 0;
-    QList<Cell> m_cells;
+    CellGrid<CellState> m_grid;
 };

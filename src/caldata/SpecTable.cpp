@@ -13,45 +13,25 @@ SpecTable::SpecTable(QObject *parent) : QObject(parent)
     initGrid();
 }
 
-QString SpecTable::text(int row, int column) const
-{
-    return contains(row, column) ? m_cells.at(indexOf(row, column)).text : QString();
-}
-
-SpecTable::CellState SpecTable::state(int row, int column) const
-{
-    return contains(row, column) ? m_cells.at(indexOf(row, column)).state : CellState::InStep;
-}
-
 void SpecTable::setText(int row, int column, const QString &text)
 {
-    if (!contains(row, column))
-        return;
-    setCell(row, column, text, m_cells.at(indexOf(row, column)).state);
+    setCell(row, column, text, state(row, column));
 }
 
 void SpecTable::setState(int row, int column, CellState state)
 {
-    if (!contains(row, column))
-        return;
-    setCell(row, column, m_cells.at(indexOf(row, column)).text, state);
+    setCell(row, column, text(row, column), state);
 }
 
 void SpecTable::setCell(int row, int column, const QString &text, CellState state)
 {
-    if (!contains(row, column))
-        return;
-    Cell &cell = m_cells[indexOf(row, column)];
-    if (cell.text == text && cell.state == state)
-        return;
-    cell.text = text;
-    cell.state = state;
-    emit cellChanged(row, column);
+    if (m_grid.set(row, column, text, state))
+        emit cellChanged(row, column);
 }
 
 bool SpecTable::commit(int row, int column, const QString &text)
 {
-    if (!contains(row, column) || m_cells.at(indexOf(row, column)).text == text)
+    if (!contains(row, column) || this->text(row, column) == text)
         return false;
     setCell(row, column, text, CellState::Pending);
     return true;
@@ -59,10 +39,9 @@ bool SpecTable::commit(int row, int column, const QString &text)
 
 void SpecTable::initGrid()
 {
-    m_rows = kInitialRows;
-    m_cells = QList<Cell>(qsizetype(m_rows) * kColumns);
+    m_grid.reset(kInitialRows, kColumns);
     for (int column = 1; column < kColumns; ++column)
-        m_cells[indexOf(0, column)].text = headerText(column);
+        m_grid.set(0, column, headerText(column), CellState::InStep);
     emit tableReset();
 }
 
@@ -70,25 +49,16 @@ bool SpecTable::ensureRow(int row)
 {
     if (row < 0 || row >= kMaxRows)
         return false;
-    if (row < m_rows)
+    if (row < rowCount())
         return true;
-    m_rows = row + 1;
-    m_cells.resize(qsizetype(m_rows) * kColumns);
+    m_grid.resizeRows(row + 1);
     emit tableReset();
     return true;
 }
 
 int SpecTable::pendingCount() const
 {
-    int count = 0;
-    for (int row = 1; row < m_rows; ++row) {
-        for (int column = 1; column < kColumns; ++column) {
-            const Cell &cell = m_cells.at(indexOf(row, column));
-            if (cell.state == CellState::Pending && !cell.text.isEmpty())
-                ++count;
-        }
-    }
-    return count;
+    return m_grid.countWithText(CellState::Pending);
 }
 
 void SpecTable::setVersion(const QString &version)

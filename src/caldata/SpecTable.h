@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QList>
+#include "caldata/CellGrid.h"
+
 #include <QObject>
 #include <QString>
 
@@ -40,16 +41,13 @@ public:
 
     explicit SpecTable(QObject *parent = nullptr);
 
-    int rowCount() const { return m_rows; }
+    int rowCount() const { return m_grid.rows(); }
     int columnCount() const { return kColumns; }
-    bool contains(int row, int column) const
-    {
-        return row >= 0 && row < m_rows && column >= 0 && column < kColumns;
-    }
+    bool contains(int row, int column) const { return m_grid.contains(row, column); }
 
     /// "" and InStep outside the grid.
-    QString text(int row, int column) const;
-    CellState state(int row, int column) const;
+    QString text(int row, int column) const { return m_grid.text(row, column); }
+    CellState state(int row, int column) const { return m_grid.state(row, column); }
     /// Change a cell; ignored outside the grid.
     void setText(int row, int column, const QString &text);
     void setState(int row, int column, CellState state);
@@ -84,14 +82,6 @@ signals:
     void versionChanged(const QString &version);
 
 private:
-    struct Cell
-    {
-        QString text;
-        CellState state = CellState::InStep;
-    };
-    qsizetype indexOf(int row, int column) const { return qsizetype(row) * kColumns + column; }
-
-    int m_rows = 0;
-    QList<Cell> m_cells;
+    CellGrid<CellState> m_grid;
     QString m_version;
 };
