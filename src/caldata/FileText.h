@@ -1,12 +1,15 @@
 #pragma once
 
+#include "instrument/CommandHelpers.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
 /**
- * @brief What the table files (".spec", ".cal") have in common: their lines, reading a whole small file, and writing one through a temporary file so that a
- * failed save never destroys the previous file.
+ * @brief What the table files (".spec", ".cal") have in common: their lines, their row layout
+ * ("label , figure,figure,...,"), reading a whole small file, and writing one through a temporary
+ * file so that a failed save never destroys the previous file.
  */
 namespace FileText {
 
@@ -22,5 +25,44 @@ bool readAll(const QString &path, qint64 maxBytes, QByteArray *contents, QString
 /// False, with a reason, when anything failed; the previous file is then untouched. A device or
 /// pipe is written in place instead, never replaced.
 bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+
+/// Rows 1 onwards of a table (a CalFactorTable or a SpecTable), each as its label, " , ", every
+/// non-empty figure followed by ",", and CR LF.
+template <typename Table>
+QByteArray tableRows(const Table &table)
+{
+    QByteArray out;
+    for (int row = 1; row < table.rowCount(); ++row) {
+        out += table.text(row, 0).toLatin1();
+        out += " , ";
+        for (int column = 1; column < table.columnCount(); ++column) {
+            const QString text = table.text(row, column);
+            if (text.isEmpty())
+                continue;
+            out += text.toLatin1();
+            out += ',';
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+/// Fills a row from one line of a table file: each comma-ended field, trimmed, goes to the next
+/// column from 0 while columns remain (at most `maxColumns`); the label stays in step and the
+/// figures become pending, to be written to the instrument. Text after the last comma is ignored.
+template <typename Table>
+void fillRow(Table &table, int row, const QString &line, int maxColumns)
+{
+    using State = typename Table::CellState;
+    qsizetype start = 0;
+    for (int column = 0; column < maxColumns && column < table.columnCount(); ++column) {
+        const qsizetype comma = line.indexOf(QLatin1Char(','), start);
+        if (comma < 0)
+            break;
+        table.setCell(row, column, trimBlanks(line.mid(start, comma - start)),
+                      column > 0 ? State::Pending : State::InStep);
+        start = comma + 1;
+    }
+}
 
 } // namespace FileText

@@ -7,7 +7,6 @@
 namespace {
 
 const QByteArray kLineEnd = "\r\n";
-const QByteArray kLabelSeparator = " , ";
 const QString kVersionWord = QStringLiteral("VERSION");
 
 } // namespace
@@ -24,18 +23,7 @@ QByteArray SpecFile::toBytes(const SpecTable &table)
     version.remove(QLatin1Char('\r'));
     version.remove(QLatin1Char('\n'));
     QByteArray out = "Version " + version.toLatin1() + kLineEnd;
-    for (int row = 1; row < table.rowCount(); ++row) {
-        out += table.text(row, 0).toLatin1();
-        out += kLabelSeparator;
-        for (int column = 1; column < table.columnCount(); ++column) {
-            const QString text = table.text(row, column);
-            if (text.isEmpty())
-                continue;
-            out += text.toLatin1();
-            out += ',';
-        }
-        out += kLineEnd;
-    }
+    out += FileText::tableRows(table);
     return out;
 }
 
@@ -49,7 +37,7 @@ SpecFile::ReadResult SpecFile::fill(SpecTable &table, const QByteArray &contents
     ReadResult result;
     int row = 1;
     for (const QByteArray &bytes : FileText::splitLines(contents)) {
-        QString line = QString::fromLatin1(bytes);
+        const QString line = QString::fromLatin1(bytes);
         if (line.left(kVersionWord.size()).toUpper() == kVersionWord) {
             table.setVersion(trimBlanks(line.mid(kVersionWord.size())));
             continue;
@@ -61,14 +49,7 @@ SpecFile::ReadResult SpecFile::fill(SpecTable &table, const QByteArray &contents
             result.error = QStringLiteral("more than %1 rows").arg(SpecTable::kMaxRows - 1);
             return result;
         }
-        for (int column = 0; column < table.columnCount(); ++column) {
-            const qsizetype comma = line.indexOf(QLatin1Char(','));
-            if (comma < 0)
-                break;
-            table.setCell(row, column, trimBlanks(line.left(comma)),
-                          column > 0 ? SpecTable::CellState::Pending : SpecTable::CellState::InStep);
-            line.remove(0, comma + 1);
-        }
+        FileText::fillRow(table, row, line, table.columnCount());
         ++row;
         ++result.rowsRead;
     }
