@@ -164,12 +164,15 @@ bool SimUsbBridge::write(int handle, const QByteArray &bytes)
         device->heard.append(line);
         emit lineHeard(device->index, line);
         if (device->handle != handle)
-            break; // unplugged under the command: it never reaches the instrument
+            break; // the cable was pulled under the command: it never reaches the instrument
         if (device->calibrator && device->delivery)
             device->delivery->deliver(device->calibrator->handleLine(line));
         if (device->handle != handle)
             break; // closed by whoever the reply woke
     }
+    if (device->deadHandle == handle)
+        return fail(ErrorKind::Failed, QStringLiteral("The USB device \"%1\" was unplugged during the write")
+                                           .arg(QString::fromLatin1(device->serialNumber)));
     return true;
 }
 

@@ -80,7 +80,7 @@ public:
 
 signals:
     /// The host wrote a whole line to this bridge; emitted before the instrument takes it, so a
-    /// receiver may still pull the cable under the command.
+    /// receiver may still pull the cable under the command (the write then fails).
     void lineHeard(int index, const QByteArray &line);
 
 private:
