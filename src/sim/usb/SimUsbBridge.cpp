@@ -18,6 +18,7 @@ int SimUsbBridge::addDevice(const QByteArray &description, const QByteArray &ser
                             VirtualCalibrator *calibrator)
 {
     auto device = std::make_unique<Device>();
+    device->index = int(m_devices.size());
     device->description = description;
     device->serialNumber = serialNumber;
     device->calibrator = calibrator;
@@ -49,6 +50,29 @@ void SimUsbBridge::deviceSends(int index, const QByteArray &bytes)
     receive(*m_devices.at(size_t(index)), bytes);
 }
 
+void SimUsbBridge::unplug(int index)
+{
+    Device &device = *m_devices.at(size_t(index));
+    if (!device.plugged)
+        return;
+    device.plugged = false;
+    if (device.handle != 0) {
+        device.deadHandle = device.handle;
+        device.handle = 0;
+    }
+    device.received.clear();
+    device.lines.clear();
+    if (device.delivery)
+        device.delivery->cancel();
+    qCDebug(lcSim) << "usb: bridge" << device.serialNumber << "unplugged";
+    systemClock().wake();
+}
+
+void SimUsbBridge::plugIn(int index)
+{
+    m_devices.at(size_t(index))->plugged = true;
+}
+
 QList<QByteArray> SimUsbBridge::heardLines(int index) const
 {
     return m_devices.at(size_t(index))->heard;
@@ -62,7 +86,7 @@ int SimUsbBridge::openCount(int index) const
 bool SimUsbBridge::anyOpen() const
 {
     for (const auto &device : m_devices) {
-        if (device->handle != 0)
+        if (device->handle != 0 || device->deadHandle != 0)
             return true;
     }
     return false;
@@ -81,6 +105,11 @@ SimUsbBridge::Device *SimUsbBridge::byHandle(int handle)
     for (const auto &device : m_devices) {
         if (handle > 0 && device->handle == handle)
             return device.get();
+        if (handle > 0 && device->deadHandle == handle) {
+            fail(ErrorKind::Failed, QStringLiteral("The USB device \"%1\" was unplugged")
+                                        .arg(QString::fromLatin1(device->serialNumber)));
+            return nullptr;
+        }
     }
     fail(ErrorKind::Failed, QStringLiteral("The USB device is not open"));
     return nullptr;
@@ -91,8 +120,10 @@ bool SimUsbBridge::listDevices(QList<DeviceStrings> &devices)
     devices.clear();
     if (m_listingFailure != ErrorKind::None)
         return fail(m_listingFailure, m_listingFailureReason);
-    for (const auto &device : m_devices)
-        devices.append({device->description, device->serialNumber});
+    for (const auto &device : m_devices) {
+        if (device->plugged)
+            devices.append({device->description, device->serialNumber});
+    }
     m_errorKind = ErrorKind::None;
     m_error.clear();
     return true;
@@ -101,7 +132,7 @@ bool SimUsbBridge::listDevices(QList<DeviceStrings> &devices)
 int SimUsbBridge::open(const QString &serialNumber, const LineSettings &settings)
 {
     for (const auto &device : m_devices) {
-        if (QString::fromLatin1(device->serialNumber) != serialNumber)
+        if (QString::fromLatin1(device->serialNumber) != serialNumber || !device->plugged)
             continue;
         if (device->refusal != ErrorKind::None) {
             fail(device->refusal, device->refusalReason);
@@ -131,11 +162,17 @@ bool SimUsbBridge::write(int handle, const QByteArray &bytes)
         return false;
     for (const QByteArray &line : device->lines.feed(bytes)) {
         device->heard.append(line);
+        emit lineHeard(device->index, line);
+        if (device->handle != handle)
+            break; // the cable was pulled under the command: it never reaches the instrument
         if (device->calibrator && device->delivery)
             device->delivery->deliver(device->calibrator->handleLine(line));
         if (device->handle != handle)
             break; // closed by whoever the reply woke
     }
+    if (device->deadHandle == handle)
+        return fail(ErrorKind::Failed, QStringLiteral("The USB device \"%1\" was unplugged during the write")
+                                           .arg(QString::fromLatin1(device->serialNumber)));
     return true;
 }
 
@@ -177,5 +214,7 @@ void SimUsbBridge::close(int handle)
             device->received.clear();
             device->lines.clear();
         }
+        if (handle > 0 && device->deadHandle == handle)
+            device->deadHandle = 0;
     }
 }

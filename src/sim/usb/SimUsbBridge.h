@@ -22,7 +22,7 @@ class VirtualCalibrator;
  * as a real bridge drops it when it is opened again.
  *
  * Tests can also make a bridge refuse to open, or the whole listing fail, with the reason a real
- * library would give.
+ * library would give, and pull a bridge's cable and plug it in again.
  */
 class SimUsbBridge : public QObject, public UsbBridge
 {
@@ -51,12 +51,21 @@ public:
     /// the host has the bridge open.
     void deviceSends(int index, const QByteArray &bytes);
 
+    /// Pulls the bridge's cable: it is no longer listed and will not open, a handle the host
+    /// holds fails every write and read from now on (as the library reports a device that is
+    /// gone) until the host closes it, and whatever was on its way is lost. A waiting host is
+    /// woken, as by the library's error. The instrument behind it keeps running.
+    void unplug(int index);
+    /// Plugs the cable in again: listed and ready to be opened afresh. A handle from before the
+    /// unplugging stays dead.
+    void plugIn(int index);
+
     /// Every line the host wrote to this bridge, without CR.
     QList<QByteArray> heardLines(int index) const;
     /// How often this bridge was opened, and the line settings of the last open.
     int openCount(int index) const;
     LineSettings lastLineSettings() const { return m_lastSettings; }
-    /// Whether any bridge is open now.
+    /// Whether the host holds any handle now (a dead one from before an unplugging included).
     bool anyOpen() const;
 
     QString backendName() const override { return QStringLiteral("simulated"); }
@@ -69,6 +78,11 @@ public:
     QString lastError() const override { return m_error; }
     ErrorKind lastErrorKind() const override { return m_errorKind; }
 
+signals:
+    /// The host wrote a whole line to this bridge; emitted before the instrument takes it, so a
+    /// receiver may still pull the cable under the command (the write then fails).
+    void lineHeard(int index, const QByteArray &line);
+
 private:
     struct Device
     {
@@ -78,7 +92,11 @@ private:
         QPointer<ReplyDelivery> delivery;
         LineAssembler lines;
         QByteArray received;
+        int index = 0;
         int handle = 0;
+        /// The handle that was open when the cable was pulled, until the host closes it.
+        int deadHandle = 0;
+        bool plugged = true;
         int opens = 0;
         QList<QByteArray> heard;
         ErrorKind refusal = ErrorKind::None;
