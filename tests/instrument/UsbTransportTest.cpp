@@ -25,7 +25,11 @@ public:
         return false;
     }
     int open(const QString &, const LineSettings &) override { return ++opens; }
-    bool write(int, const QByteArray &) override { return writable; }
+    bool write(int, const QByteArray &) override
+    {
+        pending += answer;
+        return writable;
+    }
     int bytesWaiting(int) override
     {
         if (readFails)
@@ -52,6 +56,8 @@ public:
     bool readFails = false;
     bool endless = false;
     QByteArray pending;
+    /// What the instrument sends once a command has gone out.
+    QByteArray answer;
     int listings = 0;
     int opens = 0;
     int closes = 0;
@@ -96,6 +102,16 @@ TEST_F(UsbTransportTest, LibraryFailuresEndTheExchangeAsNoAnswerWithoutWaitingIt
     context.dvm()->SetInterfaceType(InterfaceUSB);
     EXPECT_EQ(context.dvm()->SendString(QStringLiteral("READ?"), true, 20, 0), Reply::Timeout)
         << "a failure while waiting is a time-out even for the meter";
+}
+
+TEST_F(UsbTransportTest, ALateAnswerLeftInTheBridgeIsNotTakenForTheNextCommandsAnswer)
+{
+    // An earlier exchange gave up; its "*0" arrived afterwards and waits in the chip.
+    bridge->pending = "*0\r";
+    bridge->answer = "*9\r";
+    int status = -1;
+    EXPECT_EQ(context.usb().USBSendString(QStringLiteral("CAL:PASSWORD 1234"), status, 5, 1), QStringLiteral("*9\r"));
+    EXPECT_EQ(status, UsbTransport::Complete);
 }
 
 TEST_F(UsbTransportTest, NoTimeAllowedMeansNoAnswerIsTaken)

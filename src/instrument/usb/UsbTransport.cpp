@@ -178,6 +178,26 @@ QString UsbTransport::USBReadReply(int handle)
     return QString::fromLatin1(text);
 }
 
+void UsbTransport::discardStaleInput(int handle)
+{
+    // The bridge's chip keeps what the instrument sent while no one listened: the late answer to
+    // an exchange that gave up. Taken as this command's answer it could pass a late "*0" off as
+    // acceptance, so it goes, as the serial and Ethernet routes throw away what waits before a
+    // command. Bounded, so a device that never stops talking cannot hold the exchange here.
+    UsbBridge &usb = *bridge();
+    qint64 discarded = 0;
+    while (discarded <= TransportState::kMaxReplyBytes) {
+        const int waiting = usb.bytesWaiting(handle);
+        if (waiting <= 0)
+            break;
+        const QByteArray stale = usb.read(handle, waiting);
+        if (stale.isEmpty())
+            break;
+        qCDebug(lcInstrument).noquote() << "discard" << visibleWireText(stale);
+        discarded += stale.size();
+    }
+}
+
 void UsbTransport::closeDevice(int handle)
 {
     if (handle > 0)
@@ -219,6 +239,7 @@ QString UsbTransport::USBSendString(const QString &Commandstring, int &status, i
     });
 
     UsbBridge &usb = *bridge();
+    discardStaleInput(handle);
     const bool written = USBWrite(Commandstring + QLatin1Char('\r'), handle);
     m_state.paceBeforeSend();
     m_state.markSent();

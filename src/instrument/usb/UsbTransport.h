@@ -66,6 +66,8 @@ public:
     /// closing CR or LF; "" when a byte did not come or the library failed. At most 101
     /// characters.
     QString USBReadReply(int handle);
+    /// Reads and drops whatever waits in a freshly opened bridge before a command goes out.
+    void discardStaleInput(int handle);
     void closeDevice(int handle);
     /// The reason of the last failed open.
     QString openError() const { return m_openError; }
