@@ -3,33 +3,20 @@
 #include "caldata/CalFactorOperations.h"
 #include "caldata/CalFactorTable.h"
 #include "gui/caldata/CalFactorGridModel.h"
-#include "gui/caldata/CurrentCellDelegate.h"
-#include "gui/caldata/GridCellEditor.h"
 #include "instrument/InstrumentContext.h"
 
-#include <QApplication>
-#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGridLayout>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTableView>
 #include <QVBoxLayout>
 
-namespace {
-
-// The grid's sizes are given in twips; a pixel is 15 of them on a 96 dpi screen.
-constexpr int kTwipsPerPixel = 15;
-
-} // namespace
-
 FormCalFactors::FormCalFactors(InstrumentContext &context, Prompts &prompts, StatusSink status, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_context(context), m_prompts(prompts), m_status(std::move(status)),
+    : TableWindow(parent), m_context(context), m_prompts(prompts), m_status(std::move(status)),
       m_table(std::make_shared<CalFactorTable>())
 {
-    setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("FormCalFactors"));
     setWindowTitle(QStringLiteral("Calibration Factors"));
     buildControls();
@@ -38,38 +25,12 @@ FormCalFactors::FormCalFactors(InstrumentContext &context, Prompts &prompts, Sta
     resize(1000, 640);
 }
 
-FormCalFactors::~FormCalFactors()
-{
-    // The editor's event filter goes first: the children are destroyed after this, the grid before
-    // the editor, and the editor's last focus events must not reach a half-destroyed grid.
-    delete m_editor;
-    m_editor = nullptr;
-    if (m_busy)
-        QApplication::restoreOverrideCursor();
-}
-
 void FormCalFactors::buildControls()
 {
     auto *layout = new QVBoxLayout(this);
 
-    CalGrid = new QTableView(this);
-    CalGrid->setObjectName(QStringLiteral("CalGrid"));
-    m_model = new CalFactorGridModel(m_table.get(), this);
-    CalGrid->setModel(m_model);
-    CalGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // No selection colour over the cells: their own colours tell pending from refused.
-    CalGrid->setSelectionMode(QAbstractItemView::NoSelection);
-    CalGrid->setItemDelegate(new CurrentCellDelegate(CalGrid));
-    CalGrid->verticalHeader()->setFixedWidth(CalFactorTable::kLabelColumnWidthTwips / kTwipsPerPixel);
-    CalGrid->verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    CalGrid->horizontalHeader()->setFixedHeight(CalFactorTable::kHeaderRowHeightTwips / kTwipsPerPixel);
-    layout->addWidget(CalGrid, 1);
-
-    Text_Edit = new QLineEdit(this);
-    Text_Edit->setObjectName(QStringLiteral("Text_Edit"));
-    m_editor = new GridCellEditor(CalGrid, Text_Edit,
-                                  [this](const QModelIndex &cell, const QString &text) { m_model->commit(cell, text); },
-                                  this);
+    buildGrid(layout, new CalFactorGridModel(m_table.get(), this), CalFactorTable::kLabelColumnWidthTwips,
+              CalFactorTable::kHeaderRowHeightTwips);
 
     auto button = [this](QPushButton *&control, const char *name, const QString &caption,
                          void (FormCalFactors::*handler)()) {
@@ -104,130 +65,90 @@ void FormCalFactors::buildControls()
     layout->addWidget(ProgressBar1);
 }
 
-void FormCalFactors::DisableButtons()
+QList<QPushButton *> FormCalFactors::operationButtons() const
 {
-    for (QPushButton *b : {Command_LoadAllCalFactors, Command_SaveAll, Command_ClearAll, Command_FileLoad,
-                           Command_FileSave, Command_Backup, Command_Restore})
-        b->setEnabled(false);
+    return {Command_LoadAllCalFactors, Command_SaveAll, Command_ClearAll, Command_FileLoad,
+            Command_FileSave,          Command_Backup,  Command_Restore};
 }
 
-void FormCalFactors::EnableButtons()
+void FormCalFactors::operationEnded()
 {
-    for (QPushButton *b : {Command_LoadAllCalFactors, Command_SaveAll, Command_ClearAll, Command_FileLoad,
-                           Command_FileSave, Command_Backup, Command_Restore})
-        b->setEnabled(true);
+    ProgressBar1->setValue(0);
 }
 
-void FormCalFactors::setBusy(bool on)
-{
-    if (on == m_busy)
-        return;
-    m_busy = on;
-    if (on) {
-        DisableButtons();
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else {
-        QApplication::restoreOverrideCursor();
-        EnableButtons();
-    }
-}
-
-void FormCalFactors::runOperation(const std::function<void(CalFactorOperations &)> &body)
+void FormCalFactors::run(const std::function<void(CalFactorOperations &)> &body)
 {
     IDVM *dvm = m_context.dvm();
-    if (!dvm || m_working)
+    if (!dvm)
         return;
-    // A value still in the editor belongs to the grid before anything reads it.
-    m_editor->close(true);
 
-    // The window may be closed, even destroyed, while the operation waits for the instrument:
-    // the hooks then ask it to stop, and nothing below touches the window once it is gone.
-    QPointer<FormCalFactors> self(this);
-    const std::shared_ptr<CalFactorTable> table = m_table;
-    CalFactorOperations::Hooks hooks;
-    hooks.status = m_status;
-    hooks.busy = [self](bool on) {
-        if (self)
-            self->setBusy(on);
-    };
-    hooks.progress = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-    hooks.rangeRead = [self](int range, const QString &) {
-        if (!self || self->m_exitRequested)
-            return false;
-        self->ProgressBar1->setRange(0, CalFactorTable::kLastRange);
-        self->ProgressBar1->setValue(range);
-        return true;
-    };
-    const int pending = table->pendingCount();
-    hooks.cellWritten = [self, pending](const CalFactorOperations::CellWrite &) {
-        if (!self || self->m_exitRequested)
-            return false;
-        self->ProgressBar1->setRange(0, qMax(1, pending));
-        self->ProgressBar1->setValue(qMin(pending, self->ProgressBar1->value() + 1));
-        return true;
-    };
-    CalFactorOperations operations(*table, *dvm, m_prompts, hooks);
-
-    m_working = true;
-    ProgressBar1->setValue(0);
-    body(operations);
-    if (!self)
-        return;
-    m_working = false;
-    ProgressBar1->setValue(0);
-    if (m_exitRequested)
-        close();
+    runOperation([&] {
+        // The window may be closed, even destroyed, while the operation waits for the instrument:
+        // the hooks then ask it to stop, and nothing here touches the window once it is gone.
+        QPointer<FormCalFactors> self(this);
+        const std::shared_ptr<CalFactorTable> table = m_table;
+        const std::function<bool()> mayGoOn = mayGoOnHook();
+        CalFactorOperations::Hooks hooks;
+        hooks.status = m_status;
+        hooks.busy = busyHook();
+        hooks.progress = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+        hooks.rangeRead = [self, mayGoOn](int range, const QString &) {
+            if (!mayGoOn())
+                return false;
+            self->ProgressBar1->setRange(0, CalFactorTable::kLastRange);
+            self->ProgressBar1->setValue(range);
+            return true;
+        };
+        const int pending = table->pendingCount();
+        hooks.cellWritten = [self, mayGoOn, pending](const CalFactorOperations::CellWrite &) {
+            if (!mayGoOn())
+                return false;
+            self->ProgressBar1->setRange(0, qMax(1, pending));
+            self->ProgressBar1->setValue(qMin(pending, self->ProgressBar1->value() + 1));
+            return true;
+        };
+        CalFactorOperations operations(*table, *dvm, m_prompts, hooks);
+        ProgressBar1->setValue(0);
+        body(operations);
+    });
 }
 
 void FormCalFactors::Command_LoadAllCalFactors_Click()
 {
-    runOperation([](CalFactorOperations &ops) { ops.loadFromCalibrator(); });
+    run([](CalFactorOperations &ops) { ops.loadFromCalibrator(); });
 }
 
 void FormCalFactors::Command_SaveAll_Click()
 {
-    runOperation([](CalFactorOperations &ops) { ops.saveToCalibrator(); });
+    run([](CalFactorOperations &ops) { ops.saveToCalibrator(); });
 }
 
 void FormCalFactors::Command_ClearAll_Click()
 {
-    runOperation([](CalFactorOperations &ops) { ops.clearInstrument(); });
+    run([](CalFactorOperations &ops) { ops.clearInstrument(); });
 }
 
 void FormCalFactors::Command_FileLoad_Click()
 {
-    runOperation([](CalFactorOperations &ops) { ops.loadFromFile(); });
+    run([](CalFactorOperations &ops) { ops.loadFromFile(); });
 }
 
 void FormCalFactors::Command_FileSave_Click()
 {
-    runOperation([](CalFactorOperations &ops) { ops.saveToFile(); });
+    run([](CalFactorOperations &ops) { ops.saveToFile(); });
 }
 
 void FormCalFactors::Command_Backup_Click()
 {
-    runOperation([](CalFactorOperations &ops) { ops.backupToSecondary(); });
+    run([](CalFactorOperations &ops) { ops.backupToSecondary(); });
 }
 
 void FormCalFactors::Command_Restore_Click()
 {
-    runOperation([](CalFactorOperations &ops) { ops.restoreFromSecondary(); });
+    run([](CalFactorOperations &ops) { ops.restoreFromSecondary(); });
 }
 
 void FormCalFactors::Command_Exit_Click()
 {
     close();
-}
-
-void FormCalFactors::closeEvent(QCloseEvent *event)
-{
-    if (m_working) {
-        // The running operation stops at its next step and closes the window then; until then
-        // the window only disappears.
-        m_exitRequested = true;
-        hide();
-        event->ignore();
-        return;
-    }
-    event->accept();
 }

@@ -1,41 +1,36 @@
 #pragma once
 
-#include <QWidget>
+#include "gui/caldata/TableWindow.h"
+
 #include <functional>
 #include <memory>
 
 class CalFactorGridModel;
 class CalFactorOperations;
 class CalFactorTable;
-class GridCellEditor;
 class InstrumentContext;
 class Prompts;
-class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QTableView;
 
 /**
  * @brief The "Calibration Factors" window: the instrument's calibration factors in a grid, one
  * row per range and one column per factor, edited in place, written back, backed up, restored,
  * cleared, and saved to and loaded from ".cal" files.
  *
- * The work itself is CalFactorOperations on a CalFactorTable; this window holds the controls,
- * the in-place editor and the wiring. Results of backup, restore and clear go to the status sink
+ * The work itself is CalFactorOperations on a CalFactorTable; this window holds the controls
+ * and the wiring, TableWindow the grid, its editor and the busy state. Results of backup, restore and clear go to the status sink
  * (the main window's status box).
  */
-class FormCalFactors : public QWidget
+class FormCalFactors : public TableWindow
 {
     Q_OBJECT
 public:
     using StatusSink = std::function<void(const QString &)>;
 
     FormCalFactors(InstrumentContext &context, Prompts &prompts, StatusSink status, QWidget *parent = nullptr);
-    ~FormCalFactors() override;
 
     CalFactorTable &table() { return *m_table; }
-    /// True while an operation runs.
-    bool isWorking() const { return m_working; }
 
     void Command_LoadAllCalFactors_Click();
     void Command_SaveAll_Click();
@@ -46,16 +41,13 @@ public:
     void Command_Restore_Click();
     void Command_Exit_Click();
 
-    void DisableButtons();
-    void EnableButtons();
-
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    QList<QPushButton *> operationButtons() const override;
+    void operationEnded() override;
 
 private:
     void buildControls();
-    void runOperation(const std::function<void(CalFactorOperations &)> &body);
-    void setBusy(bool on);
+    void run(const std::function<void(CalFactorOperations &)> &body);
 
     InstrumentContext &m_context;
     Prompts &m_prompts;
@@ -63,14 +55,7 @@ private:
     // Shared with a running operation, which keeps the grid alive should the window be destroyed
     // while it waits for the instrument.
     std::shared_ptr<CalFactorTable> m_table;
-    CalFactorGridModel *m_model = nullptr;
-    GridCellEditor *m_editor = nullptr;
-    bool m_working = false;
-    bool m_busy = false;
-    bool m_exitRequested = false;
 
-    QTableView *CalGrid = nullptr;
-    QLineEdit *Text_Edit = nullptr;
     QPushButton *Command_LoadAllCalFactors = nullptr;
     QPushButton *Command_SaveAll = nullptr;
     QPushButton *Command_ClearAll = nullptr;

@@ -2,14 +2,13 @@
 
 #include "caldata/SpecTable.h"
 #include "gui/app/FormProgress.h"
-#include "gui/caldata/CurrentCellDelegate.h"
 #include "gui/caldata/GridCellEditor.h"
 #include "gui/caldata/SpecGridModel.h"
 #include "gui/common/Named.h"
 #include "instrument/InstrumentContext.h"
 
-#include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -18,19 +17,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-namespace {
-
-// The grid's sizes are given in twips; a pixel is 15 of them on a 96 dpi screen.
-constexpr int kTwipsPerPixel = 15;
-
-} // namespace
-
 FormSpecifications::FormSpecifications(InstrumentContext &context, Prompts &prompts, StatusSink status,
                                        QWidget *parent)
-    : QWidget(parent, Qt::Window), m_context(context), m_prompts(prompts), m_status(std::move(status)),
+    : TableWindow(parent), m_context(context), m_prompts(prompts), m_status(std::move(status)),
       m_table(std::make_shared<SpecTable>())
 {
-    setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("FormSpecifications"));
     setWindowTitle(QStringLiteral("Specifications"));
     buildControls();
@@ -40,30 +31,15 @@ FormSpecifications::FormSpecifications(InstrumentContext &context, Prompts &prom
 FormSpecifications::~FormSpecifications()
 {
     hideProgress();
-    if (m_busy)
-        QApplication::restoreOverrideCursor();
 }
 
 void FormSpecifications::buildControls()
 {
     auto *layout = new QVBoxLayout(this);
 
-    CalGrid = named(new QTableView(this), "CalGrid");
-    m_model = new SpecGridModel(m_table.get(), this);
-    CalGrid->setModel(m_model);
-    CalGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // No selection colour over the cells: their own colours tell pending, written and refused.
-    CalGrid->setSelectionMode(QAbstractItemView::NoSelection);
-    CalGrid->setItemDelegate(new CurrentCellDelegate(CalGrid));
-    CalGrid->verticalHeader()->setFixedWidth(SpecTable::kLabelColumnWidthTwips / kTwipsPerPixel);
-    CalGrid->verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    CalGrid->horizontalHeader()->setFixedHeight(SpecTable::kHeaderRowHeightTwips / kTwipsPerPixel);
+    buildGrid(layout, new SpecGridModel(m_table.get(), this), SpecTable::kLabelColumnWidthTwips,
+              SpecTable::kHeaderRowHeightTwips);
     CalGrid->horizontalHeader()->setDefaultSectionSize(100);
-    layout->addWidget(CalGrid, 1);
-
-    Text_Edit = named(new QLineEdit(this), "Text_Edit");
-    m_editor = new GridCellEditor(
-        CalGrid, Text_Edit, [this](const QModelIndex &cell, const QString &text) { m_model->commit(cell, text); }, this);
     m_editor->setSelectAllOnOpen(true);
 
     auto *versionRow = new QHBoxLayout;
@@ -105,30 +81,9 @@ void FormSpecifications::buildControls()
     layout->addLayout(buttons);
 }
 
-void FormSpecifications::DisableButtons()
+QList<QPushButton *> FormSpecifications::operationButtons() const
 {
-    for (QPushButton *b : {Command_LoadAllCalFactors, Command_SaveAll, Command_ClearAll, Command_FileLoad, Command_FileSave})
-        b->setEnabled(false);
-}
-
-void FormSpecifications::EnableButtons()
-{
-    for (QPushButton *b : {Command_LoadAllCalFactors, Command_SaveAll, Command_ClearAll, Command_FileLoad, Command_FileSave})
-        b->setEnabled(true);
-}
-
-void FormSpecifications::setBusy(bool on)
-{
-    if (on == m_busy)
-        return;
-    m_busy = on;
-    if (on) {
-        DisableButtons();
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else {
-        QApplication::restoreOverrideCursor();
-        EnableButtons();
-    }
+    return {Command_LoadAllCalFactors, Command_SaveAll, Command_ClearAll, Command_FileLoad, Command_FileSave};
 }
 
 void FormSpecifications::showProgress(int expectedLines)
@@ -146,44 +101,32 @@ void FormSpecifications::hideProgress()
         m_progress->close();
 }
 
-bool FormSpecifications::runOperation(const std::function<void(SpecOperations &)> &body)
+bool FormSpecifications::run(const std::function<void(SpecOperations &)> &body)
 {
     IDVM *dvm = m_context.dvm();
-    if (!dvm || m_working)
+    if (!dvm)
         return false;
-    // A value still in the editor belongs to the grid before anything reads it.
-    m_editor->close(true);
-
-    // The window may be closed, even destroyed, while the operation waits for the instrument:
-    // the hooks then ask it to stop, and nothing below touches the window once it is gone.
-    QPointer<FormSpecifications> self(this);
-    const std::shared_ptr<SpecTable> table = m_table;
-    SpecOperations::Hooks hooks;
-    hooks.status = m_status;
-    hooks.busy = [self](bool on) {
-        if (self)
-            self->setBusy(on);
-    };
-    hooks.readStarting = [self](int expectedLines) {
-        if (self)
-            self->showProgress(expectedLines);
-    };
-    hooks.readFinished = [self] {
-        if (self)
-            self->hideProgress();
-    };
-    hooks.progress = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-    hooks.cellWritten = [self](const SpecOperations::CellWrite &) { return self && !self->m_exitRequested; };
-    SpecOperations operations(*table, *dvm, m_prompts, hooks);
-
-    m_working = true;
-    body(operations);
-    if (!self)
-        return true;
-    m_working = false;
-    if (m_exitRequested)
-        close();
-    return true;
+    return runOperation([&] {
+        // The window may be closed, even destroyed, while the operation waits for the instrument:
+        // the hooks then ask it to stop, and nothing here touches the window once it is gone.
+        QPointer<FormSpecifications> self(this);
+        const std::shared_ptr<SpecTable> table = m_table;
+        SpecOperations::Hooks hooks;
+        hooks.status = m_status;
+        hooks.busy = busyHook();
+        hooks.readStarting = [self](int expectedLines) {
+            if (self)
+                self->showProgress(expectedLines);
+        };
+        hooks.readFinished = [self] {
+            if (self)
+                self->hideProgress();
+        };
+        hooks.progress = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+        hooks.cellWritten = [mayGoOn = mayGoOnHook()](const SpecOperations::CellWrite &) { return mayGoOn(); };
+        SpecOperations operations(*table, *dvm, m_prompts, hooks);
+        body(operations);
+    });
 }
 
 void FormSpecifications::Form_Load()
@@ -207,13 +150,13 @@ void FormSpecifications::InitCalGrid()
 bool FormSpecifications::FileLoad(const QString &filename)
 {
     bool loaded = false;
-    runOperation([&](SpecOperations &ops) { loaded = ops.fileLoad(filename) == SpecOperations::Outcome::Done; });
+    run([&](SpecOperations &ops) { loaded = ops.fileLoad(filename) == SpecOperations::Outcome::Done; });
     return loaded;
 }
 
 void FormSpecifications::Command_LoadAllCalFactors_Click()
 {
-    runOperation([](SpecOperations &ops) { ops.loadFromMeter(); });
+    run([](SpecOperations &ops) { ops.loadFromMeter(); });
 }
 
 void FormSpecifications::Command_SaveAll_Click()
@@ -222,24 +165,24 @@ void FormSpecifications::Command_SaveAll_Click()
     SpecOperations::SaveSummary summary;
     summary.outcome = SpecOperations::Outcome::Stopped;
     QPointer<FormSpecifications> self(this);
-    runOperation([&summary](SpecOperations &ops) { summary = ops.saveToMeter(); });
+    run([&summary](SpecOperations &ops) { summary = ops.saveToMeter(); });
     if (self)
         m_lastSave = summary;
 }
 
 void FormSpecifications::Command_ClearAll_Click()
 {
-    runOperation([](SpecOperations &ops) { ops.clearMeter(); });
+    run([](SpecOperations &ops) { ops.clearMeter(); });
 }
 
 void FormSpecifications::Command_FileLoad_Click()
 {
-    runOperation([](SpecOperations &ops) { ops.loadFromFile(); });
+    run([](SpecOperations &ops) { ops.loadFromFile(); });
 }
 
 void FormSpecifications::Command_FileSave_Click()
 {
-    runOperation([](SpecOperations &ops) { ops.saveToFile(); });
+    run([](SpecOperations &ops) { ops.saveToFile(); });
 }
 
 void FormSpecifications::Command_Exit_Click()
@@ -249,14 +192,7 @@ void FormSpecifications::Command_Exit_Click()
 
 void FormSpecifications::closeEvent(QCloseEvent *event)
 {
-    if (m_working) {
-        // The running operation stops at its next step and closes the window then; until then
-        // the window only disappears.
-        m_exitRequested = true;
-        hide();
-        event->ignore();
-        return;
-    }
-    hideProgress();
-    event->accept();
+    TableWindow::closeEvent(event);
+    if (event->isAccepted())
+        hideProgress();
 }

@@ -2,19 +2,17 @@
 
 #include "caldata/SpecOperations.h"
 
+#include "gui/caldata/TableWindow.h"
+
 #include <QPointer>
-#include <QWidget>
 #include <functional>
 #include <memory>
 
 class FormProgress;
-class GridCellEditor;
 class InstrumentContext;
 class Prompts;
 class QLineEdit;
 class QPushButton;
-class QTableView;
-class SpecGridModel;
 class SpecTable;
 
 /**
@@ -22,12 +20,13 @@ class SpecTable;
  * per range and a pair of figures per frequency band, edited in place, written back with its
  * version record, cleared, and saved to and loaded from ".spec" files.
  *
- * The work itself is SpecOperations on a SpecTable; this window holds the controls, the in-place
- * editor (which selects the cell's whole text when it opens on the cell's text) and the wiring.
+ * The work itself is SpecOperations on a SpecTable; this window holds the controls and the
+ * wiring, TableWindow the grid, its editor (here selecting the cell's whole text when it opens on
+ * the cell's text) and the busy state.
  * The result of "Clear Meter" goes to the status sink (the main window's status box). The
  * setup sequence drives it through FileLoad and Command_SaveAll_Click.
  */
-class FormSpecifications : public QWidget
+class FormSpecifications : public TableWindow
 {
     Q_OBJECT
 public:
@@ -37,8 +36,6 @@ public:
     ~FormSpecifications() override;
 
     SpecTable &table() { return *m_table; }
-    /// True while an operation runs.
-    bool isWorking() const { return m_working; }
     /// How the last "Save To Meter" went.
     const SpecOperations::SaveSummary &lastSave() const { return m_lastSave; }
 
@@ -58,17 +55,14 @@ public:
     void Command_FileSave_Click();
     void Command_Exit_Click();
 
-    void DisableButtons();
-    void EnableButtons();
-
 protected:
+    QList<QPushButton *> operationButtons() const override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildControls();
     /// Runs body on the operations unless another operation runs; false when it did not run.
-    bool runOperation(const std::function<void(SpecOperations &)> &body);
-    void setBusy(bool on);
+    bool run(const std::function<void(SpecOperations &)> &body);
     void showProgress(int expectedLines);
     void hideProgress();
 
@@ -78,16 +72,9 @@ private:
     // Shared with a running operation, which keeps the grid alive should the window be destroyed
     // while it waits for the instrument.
     std::shared_ptr<SpecTable> m_table;
-    SpecGridModel *m_model = nullptr;
-    GridCellEditor *m_editor = nullptr;
     QPointer<FormProgress> m_progress;
     SpecOperations::SaveSummary m_lastSave;
-    bool m_working = false;
-    bool m_busy = false;
-    bool m_exitRequested = false;
 
-    QTableView *CalGrid = nullptr;
-    QLineEdit *Text_Edit = nullptr;
     QLineEdit *Text_Version = nullptr;
     QPushButton *Command_LoadAllCalFactors = nullptr;
     QPushButton *Command_SaveAll = nullptr;

@@ -1,0 +1,127 @@
+#include "gui/caldata/TableWindow.h"
+
+#include "gui/caldata/CurrentCellDelegate.h"
+#include "gui/caldata/GridCellEditor.h"
+#include "gui/caldata/HeadedGridModel.h"
+#include "gui/common/Named.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+
+namespace {
+
+// The grid's sizes are given in twips; a pixel is 15 of them on a 96 dpi screen.
+constexpr int kTwipsPerPixel = 15;
+
+} // namespace
+
+TableWindow::TableWindow(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+TableWindow::~TableWindow()
+{
+    // The editor's event filter goes first: the children are destroyed after this, the grid before
+    // the editor, and the editor's last focus events must not reach a half-destroyed grid.
+    delete m_editor;
+    m_editor = nullptr;
+    if (m_busy)
+        QApplication::restoreOverrideCursor();
+}
+
+void TableWindow::buildGrid(QBoxLayout *layout, HeadedGridModel *model, int labelColumnWidthTwips,
+                            int headerRowHeightTwips)
+{
+    CalGrid = named(new QTableView(this), "CalGrid");
+    CalGrid->setModel(model);
+    CalGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // No selection colour over the cells: their own colours tell pending, written and refused.
+    CalGrid->setSelectionMode(QAbstractItemView::NoSelection);
+    CalGrid->setItemDelegate(new CurrentCellDelegate(CalGrid));
+    CalGrid->verticalHeader()->setFixedWidth(labelColumnWidthTwips / kTwipsPerPixel);
+    CalGrid->verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    CalGrid->horizontalHeader()->setFixedHeight(headerRowHeightTwips / kTwipsPerPixel);
+    layout->addWidget(CalGrid, 1);
+
+    Text_Edit = named(new QLineEdit(this), "Text_Edit");
+    m_editor = new GridCellEditor(
+        CalGrid, Text_Edit, [model](const QModelIndex &cell, const QString &text) { model->commit(cell, text); }, this);
+}
+
+void TableWindow::DisableButtons()
+{
+    for (QPushButton *button : operationButtons())
+        button->setEnabled(false);
+}
+
+void TableWindow::EnableButtons()
+{
+    for (QPushButton *button : operationButtons())
+        button->setEnabled(true);
+}
+
+void TableWindow::setBusy(bool on)
+{
+    if (on == m_busy)
+        return;
+    m_busy = on;
+    if (on) {
+        DisableButtons();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+        EnableButtons();
+    }
+}
+
+std::function<void(bool)> TableWindow::busyHook()
+{
+    QPointer<TableWindow> self(this);
+    return [self](bool on) {
+        if (self)
+            self->setBusy(on);
+    };
+}
+
+std::function<bool()> TableWindow::mayGoOnHook()
+{
+    QPointer<TableWindow> self(this);
+    return [self] { return self && !self->m_exitRequested; };
+}
+
+bool TableWindow::runOperation(const std::function<void()> &body)
+{
+    if (m_working)
+        return false;
+    m_editor->close(true);
+    QPointer<TableWindow> self(this);
+    m_working = true;
+    body();
+    if (!self)
+        return true;
+    m_working = false;
+    operationEnded();
+    if (m_exitRequested)
+        close();
+    return true;
+}
+
+void TableWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_working) {
+        // The running operation stops at its next step and closes the window then; until then
+        // the window only disappears.
+        m_exitRequested = true;
+        hide();
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
