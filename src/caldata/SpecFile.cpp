@@ -10,6 +10,16 @@ const QByteArray kLineEnd = "\r\n";
 const QByteArray kLabelSeparator = " , ";
 const QString kVersionWord = QStringLiteral("VERSION");
 
+bool isVersionLine(const QString &line)
+{
+    return line.left(kVersionWord.size()).toUpper() == kVersionWord;
+}
+
+bool isCommentLine(const QString &line)
+{
+    return line.startsWith(QLatin1Char('#'));
+}
+
 } // namespace
 
 QString SpecFile::defaultFileName(const QDate &date, const QLocale &locale)
@@ -25,7 +35,13 @@ QByteArray SpecFile::toBytes(const SpecTable &table)
     version.remove(QLatin1Char('\n'));
     QByteArray out = "Version " + version.toLatin1() + kLineEnd;
     for (int row = 1; row < table.rowCount(); ++row) {
-        out += table.text(row, 0).toLatin1();
+        // A row whose label starts like a comment ("#") or a version line would be read back as
+        // one: the row would be lost and every row below it would move up one range. A blank in
+        // front keeps it a row; the reader trims it off the label again.
+        const QString label = table.text(row, 0);
+        if (isVersionLine(label) || isCommentLine(label))
+            out += ' ';
+        out += label.toLatin1();
         out += kLabelSeparator;
         for (int column = 1; column < table.columnCount(); ++column) {
             const QString text = table.text(row, column);
@@ -50,11 +66,11 @@ SpecFile::ReadResult SpecFile::fill(SpecTable &table, const QByteArray &contents
     int row = 1;
     for (const QByteArray &bytes : FileText::splitLines(contents)) {
         QString line = QString::fromLatin1(bytes);
-        if (line.left(kVersionWord.size()).toUpper() == kVersionWord) {
+        if (isVersionLine(line)) {
             table.setVersion(trimBlanks(line.mid(kVersionWord.size())));
             continue;
         }
-        if (line.startsWith(QLatin1Char('#')))
+        if (isCommentLine(line))
             continue;
         if (!table.ensureRow(row)) {
             result.complete = false;
