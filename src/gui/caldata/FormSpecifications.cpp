@@ -39,6 +39,11 @@ FormSpecifications::FormSpecifications(InstrumentContext &context, Prompts &prom
 
 FormSpecifications::~FormSpecifications()
 {
+    // The editor's event filter goes first: the children are destroyed after this, the grid before
+    // the editor, and the editor's last focus events must not reach a half-destroyed grid (nor the
+    // table, which as a member is gone before the children).
+    delete m_editor;
+    m_editor = nullptr;
     hideProgress();
     if (m_busy)
         QApplication::restoreOverrideCursor();
