@@ -101,6 +101,7 @@ TEST_F(QuickSetupFaultTest, InstrumentRestartsInsteadOfTakingTheBackupBeforeTheC
 struct RestartCase
 {
     const char *name;
+    const char *what;    ///< the command in words
     QByteArray command;  ///< the instrument restarts instead of carrying out this command ...
     int occurrence;      ///< ... the n-th time it comes
     int timeoutSeconds;  ///< the command's time-out
@@ -117,11 +118,13 @@ class QuickSetupRestartTest : public QuickSetupFaultTest, public ::testing::With
 TEST_P(QuickSetupRestartTest, StopsAtTheStepAndLeavesTheInstrumentOutOfSetupMode)
 {
     const RestartCase &c = GetParam();
-    const std::string fault = "Quick Setup with every task ticked; the instrument restarts instead of carrying out "
-        + c.command.toStdString() + (c.occurrence > 1 ? " (its " + std::to_string(c.occurrence) + ". time)" : "");
+    const std::string fault =
+        std::string("Quick Setup with every task ticked; the instrument restarts instead of carrying out ") + c.what;
     const std::string expected = "the run stops there with \"" + c.box.toStdString()
-        + "\", nothing of a later step is sent, the report up to there under \"Setup Tasks Not Completed\", the "
-          "instrument ends out of setup mode";
+        + "\"; nothing of a later step is sent; "
+        + (c.report.isEmpty() ? "the run is not completed (its report is empty, so no report box)"
+                              : "the report so far under \"Setup Tasks Not Completed\"")
+        + "; the instrument ends out of setup mode";
     describeCase(fault.c_str(), expected.c_str());
     restartOn(c.command, c.occurrence);
     const QList<qint32> active = sim.memory().factors(1);
@@ -148,13 +151,16 @@ const QString kUpToTheClear = QStringLiteral("Date Set\r\nCalibration Password S
 INSTANTIATE_TEST_SUITE_P(
     AtEachStep, QuickSetupRestartTest,
     ::testing::Values(
-        RestartCase{"Clock", "A", 1, 10, "Error setting time", "", {"K", "CB", "CC", "Ws", "&05"}, false},
-        RestartCase{"PasswordBeforeTheUserPassword", "SYSTEM:PASSWORD", 2, 10, "Error sending password",
-                    "Date Set\r\n", {"K", "CB", "CC", "Ws", "&05"}, false},
-        RestartCase{"UserPassword", "K", 1, 10, "Error setting calibration password", "Date Set\r\n",
-                    {"CB", "CC", "Ws", "&05"}, false},
-        RestartCase{"Clear", "CC", 1, 60, "Error clearing cal factors", kUpToTheClear, {"Ws", "&05"}, false},
-        RestartCase{"ThirdSpecificationFigure", "Ws", 3, 10,
+        RestartCase{"Clock", "the clock command (A)", "A", 1, 10, "Error setting time", "",
+                    {"K", "CB", "CC", "Ws", "&05"}, false},
+        RestartCase{"PasswordBeforeTheUserPassword", "the system password before the user password",
+                    "SYSTEM:PASSWORD", 2, 10, "Error sending password", "Date Set\r\n",
+                    {"K", "CB", "CC", "Ws", "&05"}, false},
+        RestartCase{"UserPassword", "the user password (K)", "K", 1, 10, "Error setting calibration password",
+                    "Date Set\r\n", {"CB", "CC", "Ws", "&05"}, false},
+        RestartCase{"Clear", "the clear of the factors (CC)", "CC", 1, 60, "Error clearing cal factors",
+                    kUpToTheClear, {"Ws", "&05"}, false},
+        RestartCase{"ThirdSpecificationFigure", "the third figure of the default specifications (Ws)", "Ws", 3, 10,
                     "No clear answer from the meter: 26 changed cells not written, they stay pending",
                     kUpToTheClear + "Calibration Factors Cleared\r\nERROR: Default Specifications Not Loaded\r\n",
                     {"&05"}, true}),
