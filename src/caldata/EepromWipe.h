@@ -15,7 +15,8 @@ class EepromWipe
 public:
     enum class Outcome {
         Cancelled,   ///< one of the two questions was not answered Yes; nothing was sent
-        NoSetupMode, ///< the system password was not accepted
+        NoSetupMode, ///< the system password was not accepted (after an unclear answer to it, the
+                     ///< exit password follows)
         Sent,        ///< "WXerase" went out
     };
 

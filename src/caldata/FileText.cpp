@@ -68,10 +68,18 @@ bool writeAtomically(const QString &path, const QByteArray &bytes, QString *erro
     };
     if (!file.open(QIODevice::WriteOnly))
         return fail();
-    if (file.write(bytes) != bytes.size()) {
-        const bool result = fail();
+    // A small file stays in the write buffer until the end, and a commit that flushes it onto a
+    // full disk may report success over a cut-off file: the flush is checked here first.
+    if (file.write(bytes) != bytes.size() || !file.flush() || file.size() != bytes.size()) {
+        if (error) {
+            // The system's reason when it gave one ("No space left on device").
+            const QString reason = file.errorString();
+            *error = QStringLiteral("not all of the file could be written");
+            if (file.error() != QFileDevice::NoError && !reason.isEmpty() && reason != QLatin1String("Unknown error"))
+                *error += QStringLiteral(": ") + reason;
+        }
         file.cancelWriting();
-        return result;
+        return false;
     }
     if (!file.commit())
         return fail();

@@ -26,14 +26,14 @@ bool readAll(const QString &path, qint64 maxBytes, QByteArray *contents, QString
 /// pipe is written in place instead, never replaced.
 bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
-/// Rows 1 onwards of a table (a CalFactorTable or a SpecTable), each as its label, " , ", every
-/// non-empty figure followed by ",", and CR LF.
-template <typename Table>
-QByteArray tableRows(const Table &table)
+/// Rows 1 onwards of a table (a CalFactorTable or a SpecTable), each as its label (as
+/// `labelText` gives it), " , ", every non-empty figure followed by ",", and CR LF.
+template <typename Table, typename LabelText>
+QByteArray tableRows(const Table &table, LabelText labelText)
 {
     QByteArray out;
     for (int row = 1; row < table.rowCount(); ++row) {
-        out += table.text(row, 0).toLatin1();
+        out += QString(labelText(table.text(row, 0))).toLatin1();
         out += " , ";
         for (int column = 1; column < table.columnCount(); ++column) {
             const QString text = table.text(row, column);
@@ -45,6 +45,12 @@ QByteArray tableRows(const Table &table)
         out += "\r\n";
     }
     return out;
+}
+
+template <typename Table>
+QByteArray tableRows(const Table &table)
+{
+    return tableRows(table, [](const QString &label) { return label; });
 }
 
 /// Fills a row from one line of a table file: each comma-ended field, trimmed, goes to the next

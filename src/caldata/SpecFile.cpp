@@ -9,6 +9,16 @@ namespace {
 const QByteArray kLineEnd = "\r\n";
 const QString kVersionWord = QStringLiteral("VERSION");
 
+bool isVersionLine(const QString &line)
+{
+    return line.left(kVersionWord.size()).toUpper() == kVersionWord;
+}
+
+bool isCommentLine(const QString &line)
+{
+    return line.startsWith(QLatin1Char('#'));
+}
+
 } // namespace
 
 QString SpecFile::defaultFileName(const QDate &date, const QLocale &locale)
@@ -23,7 +33,12 @@ QByteArray SpecFile::toBytes(const SpecTable &table)
     version.remove(QLatin1Char('\r'));
     version.remove(QLatin1Char('\n'));
     QByteArray out = "Version " + version.toLatin1() + kLineEnd;
-    out += FileText::tableRows(table);
+    // A row whose label starts like a comment ("#") or a version line would be read back as one:
+    // the row would be lost and every row below it would move up one range. A blank in front
+    // keeps it a row; the reader trims it off the label again.
+    out += FileText::tableRows(table, [](const QString &label) {
+        return isVersionLine(label) || isCommentLine(label) ? QLatin1Char(' ') + label : label;
+    });
     return out;
 }
 
@@ -38,11 +53,11 @@ SpecFile::ReadResult SpecFile::fill(SpecTable &table, const QByteArray &contents
     int row = 1;
     for (const QByteArray &bytes : FileText::splitLines(contents)) {
         const QString line = QString::fromLatin1(bytes);
-        if (line.left(kVersionWord.size()).toUpper() == kVersionWord) {
+        if (isVersionLine(line)) {
             table.setVersion(trimBlanks(line.mid(kVersionWord.size())));
             continue;
         }
-        if (line.startsWith(QLatin1Char('#')))
+        if (isCommentLine(line))
             continue;
         if (!table.ensureRow(row)) {
             result.complete = false;

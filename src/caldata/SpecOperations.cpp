@@ -55,6 +55,34 @@ void SpecOperations::setBusy(bool on)
         m_hooks.busy(on);
 }
 
+bool SpecOperations::enterSetupMode(SetupPassword password)
+{
+    QString reply;
+    const bool entered = password == SetupPassword::System ? SendSystemPassword(m_dvm, &reply)
+                                                           : SendCalibratePassword(m_dvm, &reply);
+    if (entered)
+        return true;
+    // Without a clear status (noise on the line, the answer lost) the instrument may well have
+    // taken the password: hand it back rather than leave it in setup mode.
+    if (!Reply::isStatus(reply))
+        SendCalPassword(m_dvm);
+    m_prompts.message(kNoSetupMode);
+    return false;
+}
+
+int SpecOperations::writablePendingCount() const
+{
+    int count = 0;
+    const int lastRow = qMin(m_table.rowCount() - 1, int(SpecTable::kLastWritableRow));
+    for (int row = SpecTable::kFirstWritableRow; row <= lastRow; ++row) {
+        for (int column = 1; column < m_table.columnCount(); ++column) {
+            if (m_table.state(row, column) == SpecTable::CellState::Pending && !m_table.text(row, column).isEmpty())
+                ++count;
+        }
+    }
+    return count;
+}
+
 // --- reading ------------------------------------------------------------------------------------
 
 SpecOperations::Outcome SpecOperations::loadFromMeter(int *rowsLoaded)
@@ -170,8 +198,7 @@ QString SpecOperations::versionRecord(const QString &version, int written, const
 SpecOperations::SaveSummary SpecOperations::saveToMeter()
 {
     SaveSummary summary;
-    if (!SendCalibratePassword(m_dvm)) {
-        m_prompts.message(kNoSetupMode);
+    if (!enterSetupMode(SetupPassword::Calibrate)) {
         summary.outcome = Outcome::NoSetupMode;
         return summary;
     }
@@ -207,6 +234,21 @@ SpecOperations::SaveSummary SpecOperations::saveToMeter()
                     m_table.setState(row, column, SpecTable::CellState::InStep);
                     write.result = WriteResult::Accepted;
                     ++summary.accepted;
+                } else if (!Reply::isStatus(write.reply)) {
+                    // Not an answer about the figure: the line or the instrument has gone quiet (a
+                    // restart, a pulled cable), or noise ate the status. The cell and every later
+                    // one stay pending for the next save (writing a figure twice does no harm);
+                    // sending on would cost a time-out per cell, and a half-written table gets no
+                    // version record.
+                    m_table.setState(row, column, SpecTable::CellState::Pending);
+                    write.result = WriteResult::NoAnswer;
+                    summary.outcome = Outcome::Failed;
+                    m_prompts.message(QStringLiteral("No clear answer from the meter: %1 changed cells not written, "
+                                                     "they stay pending")
+                                          .arg(writablePendingCount()));
+                    if (m_hooks.cellWritten)
+                        m_hooks.cellWritten(write);
+                    return summary;
                 } else if (isAnswer(write.reply, "*9")) {
                     m_table.setState(row, column, SpecTable::CellState::Rejected);
                     write.result = WriteResult::Rejected;
@@ -253,10 +295,8 @@ SpecOperations::Outcome SpecOperations::clearMeter(bool reload)
     if (!m_prompts.confirm(QStringLiteral("This will clear specifications for all ranges - please confirm"),
                            QStringLiteral("Clear Specifications")))
         return Outcome::Cancelled;
-    if (!SendSystemPassword(m_dvm)) {
-        m_prompts.message(kNoSetupMode);
+    if (!enterSetupMode(SetupPassword::System))
         return Outcome::NoSetupMode;
-    }
     bool cleared = false;
     {
         setBusy(true);

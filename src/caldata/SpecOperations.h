@@ -25,10 +25,11 @@ public:
     enum class WriteResult {
         Accepted,       ///< "*0": the cell is in step
         Rejected,       ///< "*9": the cell is red
-        Unconfirmed,    ///< any other answer, a time-out included: the cell is blue
+        Unconfirmed,    ///< any other status ("*5", "*2", ...): the cell is blue
         PasswordNeeded, ///< "*6": the save stops here; this and later cells stay pending
         NotANumber,     ///< the text is not a number: red, never sent
         NotSent,        ///< a row the instrument does not hold (above 70): left pending
+        NoAnswer,       ///< no answer, or no status in it: pending still, the save stops
     };
 
     struct CellWrite
@@ -63,7 +64,7 @@ public:
         Done,          ///< ran to its end (individual cells may still have been refused)
         Cancelled,     ///< the user said No, or chose no file
         NoSetupMode,   ///< the password was not accepted; nothing was written
-        Failed,        ///< the instrument or the file gave something unusable
+        Failed,        ///< the instrument did not answer, or it or the file gave something unusable
         Stopped,       ///< a hook asked to stop
         PasswordNeeded ///< a write was answered "*6"
     };
@@ -74,7 +75,7 @@ public:
         int sent = 0;        ///< "Ws" commands sent
         int accepted = 0;
         int rejected = 0;    ///< "*9"
-        int unconfirmed = 0; ///< any other answer
+        int unconfirmed = 0; ///< any other status
         int notANumber = 0;
         int notSent = 0;     ///< pending cells in rows the instrument does not hold
         QString versionRecord; ///< the record sent, "" when none was due
@@ -98,7 +99,9 @@ public:
     Outcome loadFromMeter(int *rowsLoaded = nullptr);
 
     /// "Save To Meter": every pending cell with text, row by row, left to right, then the version
-    /// record.
+    /// record. A write that gets no status back (no answer, or noise) stops the save with that
+    /// cell and all later ones still pending and no version record (Failed). Whenever a password
+    /// got no clear status the exit password is sent all the same.
     SaveSummary saveToMeter();
 
     /// "Clear Meter": confirmation, system password, "WS", its result in the status box, the exit
@@ -145,6 +148,12 @@ public:
     static constexpr int kWholeTableCells = 100;
 
 private:
+    enum class SetupPassword { System, Calibrate };
+    /// The password; on failure "Error entering setup mode", after the exit password when the
+    /// instrument's answer leaves open whether it took the password.
+    bool enterSetupMode(SetupPassword password);
+    /// Pending cells with text in the rows a save writes.
+    int writablePendingCount() const;
     void setStatus(const QString &text);
     void setBusy(bool on);
 

@@ -23,7 +23,7 @@ public:
         Pending,    ///< changed here and still to be written
         Writing,    ///< being written at this moment
         Rejected,   ///< the instrument refused it ("*9"), or it is not a number
-        Unconfirmed ///< any other answer, a time-out included: whether it took the value is unknown
+        Unconfirmed ///< any other status ("*5", "*2", ...): not taken as it was sent
     };
 
     static constexpr int kColumns = 15;

@@ -317,14 +317,21 @@ TEST_F(QuickSetupTest, TheWipeAsksTwiceAndSendsTheEraseWithoutWaiting)
     EXPECT_EQ(prompts.shown.last().text, "Meter will be unresponsive for several minutes");
     EXPECT_EQ(prompts.shown.last().icon, Prompts::Icon::Information);
 
-    dvm.sent.clear();
-    prompts.shown.clear();
-    reply = [](const QString &) { return QStringLiteral("TIMEOUT"); };
-    prompts.answers << Prompts::Answer::Yes << Prompts::Answer::Yes;
-    EXPECT_EQ(EepromWipe::run(dvm, prompts), EepromWipe::Outcome::NoSetupMode);
-    EXPECT_EQ(dvm.commands(), QStringList{kSystemPassword});
-    EXPECT_EQ(prompts.shown.last().text, "Error entering setup mode");
-    EXPECT_EQ(prompts.shown.last().title, "Clear All Settings");
+    // A refused password sends nothing more; one without a clear answer may have been taken, so
+    // the exit password follows it.
+    for (const QString &answer : {QStringLiteral("*9\r"), QStringLiteral("TIMEOUT")}) {
+        dvm.sent.clear();
+        prompts.shown.clear();
+        reply = [&answer](const QString &command) {
+            return command == kSystemPassword ? answer : QStringLiteral("*0\r");
+        };
+        prompts.answers << Prompts::Answer::Yes << Prompts::Answer::Yes;
+        EXPECT_EQ(EepromWipe::run(dvm, prompts), EepromWipe::Outcome::NoSetupMode);
+        EXPECT_EQ(dvm.commands(), answer == QLatin1String("TIMEOUT") ? QStringList({kSystemPassword, kExitPassword})
+                                                                      : QStringList{kSystemPassword});
+        EXPECT_EQ(prompts.shown.last().text, "Error entering setup mode");
+        EXPECT_EQ(prompts.shown.last().title, "Clear All Settings");
+    }
 }
 
 } // namespace

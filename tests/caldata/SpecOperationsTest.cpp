@@ -1,5 +1,6 @@
 #include "caldata/SpecOperations.h"
 #include "fixtures/FakeClock.h"
+#include "instrument/Reply.h"
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
 
@@ -152,7 +153,7 @@ TEST_F(SpecOperationsTest, EachPendingCellOfRows1To70IsWrittenAndColouredByTheAn
         if (command.startsWith(QLatin1String("Ws3,1")))
             return QStringLiteral("*9\r");
         if (command.startsWith(QLatin1String("Ws4,")))
-            return QStringLiteral("TIMEOUT");
+            return QStringLiteral("*5\r");
         return QStringLiteral("*0\r");
     };
     const SpecOperations::SaveSummary summary = operations().saveToMeter();
@@ -201,6 +202,73 @@ TEST_F(SpecOperationsTest, ASetupPasswordRefusalEndsTheSaveWithoutAVersionRecord
     EXPECT_EQ(table.state(1, 3), State::Pending);
     EXPECT_EQ(table.state(1, 4), State::Pending);
     EXPECT_EQ(busyCalls, (QList<bool>{true, false}));
+}
+
+TEST_F(SpecOperationsTest, AWriteWithoutAClearStatusStopsTheSaveWithThatCellAndTheRestPending)
+{
+    // No answer, a port that cannot be used, a re-entry, a flood, and noise in front of a status:
+    // the instrument may or may not have taken the figure, so nothing is marked either way, and a
+    // table half written gets no version record.
+    const QStringList unclear = {Reply::Timeout, QString(), Reply::Busy, Reply::Overflow,
+                                 QString::fromLatin1("\0\xff\x80~*0\r"), QStringLiteral("junk\r*0\r")};
+    for (const QString &reply : unclear) {
+        table.initGrid();
+        prompts.shown.clear();
+        dvm.sent.clear();
+        for (int column = 1; column <= 4; ++column)
+            makePending(2, column, QString::number(column));
+        makePending(71, 1, QStringLiteral("9"));
+        dvm.responder = [&reply](const QString &command) {
+            return command == QLatin1String("Ws2,1,2") ? reply : QStringLiteral("*0\r");
+        };
+        QList<SpecOperations::WriteResult> results;
+        hooks.cellWritten = [&results](const SpecOperations::CellWrite &w) {
+            results << w.result;
+            return true;
+        };
+        const SpecOperations::SaveSummary summary = operations().saveToMeter();
+        EXPECT_EQ(summary.outcome, Outcome::Failed);
+        EXPECT_FALSE(summary.complete());
+        using W = SpecOperations::WriteResult;
+        EXPECT_EQ(results, QList<W>({W::Accepted, W::NoAnswer}));
+        EXPECT_EQ(table.state(2, 1), State::InStep);
+        for (int column = 2; column <= 4; ++column)
+            EXPECT_EQ(table.state(2, column), State::Pending) << column;
+        EXPECT_EQ(dvm.commands(), (QStringList{kCalibratePassword, "Ws2,0,1", "Ws2,1,2", kExitPassword}));
+        // Row 71 is never written, so it is not counted among the cells left for the next save.
+        EXPECT_EQ(prompts.texts(),
+                  QStringList{"No clear answer from the meter: 3 changed cells not written, they stay pending"});
+    }
+}
+
+TEST_F(SpecOperationsTest, APasswordAnswerThatLeavesTheModeOpenIsFollowedByTheExitPassword)
+{
+    // The instrument may have taken a password whose answer was lost or garbled; a clear refusal
+    // sends nothing more.
+    makePending(1, 1, QStringLiteral("1"));
+    const struct
+    {
+        QString reply;
+        bool exitPassword;
+    } cases[] = {{Reply::Timeout, true}, {QString::fromLatin1("\x80\xfe*0\r"), true}, {QStringLiteral("*9\r"), false}};
+    for (const auto &c : cases) {
+        const QStringList exit = c.exitPassword ? QStringList{kExitPassword} : QStringList{};
+        dvm.sent.clear();
+        dvm.responder = [&c](const QString &command) {
+            return command.contains(QLatin1String("PASSWORD 7715")) || command.contains(QLatin1String("PASSWORD 5820316"))
+                ? c.reply
+                : QStringLiteral("*0\r");
+        };
+        EXPECT_EQ(operations().saveToMeter().outcome, Outcome::NoSetupMode);
+        EXPECT_EQ(dvm.commands(), QStringList{kCalibratePassword} + exit);
+        EXPECT_EQ(prompts.texts().last(), "Error entering setup mode");
+
+        dvm.sent.clear();
+        prompts.answers << Prompts::Answer::Yes;
+        EXPECT_EQ(operations().clearMeter(false), Outcome::NoSetupMode);
+        EXPECT_EQ(dvm.commands(), QStringList{kSystemPassword} + exit);
+    }
+    EXPECT_EQ(table.state(1, 1), State::Pending);
 }
 
 TEST_F(SpecOperationsTest, WithoutSetupModeNothingIsWritten)

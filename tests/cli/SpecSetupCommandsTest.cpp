@@ -104,6 +104,27 @@ TEST_F(SpecSetupCommandsTest, SpecWriteListsWhatWasNotAcceptedAndExitsRefused)
     EXPECT_TRUE(missing.err.contains("nothing was sent")) << missing.err.toStdString();
 }
 
+TEST_F(SpecSetupCommandsTest, SpecWriteStopsAtAnAnswerWithoutAStatus)
+{
+    ASSERT_TRUE(writeAll(path("three.spec"), "R001 A , 1,2,3,\r\n"));
+    const double third = specs().row(1).figures[2];
+    int heard = 0;
+    QObject::connect(&sim.front, &PtyFront::lineReceived, &sim.front, [&](const QByteArray &line) {
+        if (line.trimmed().isEmpty())
+            return;
+        // The password, "Ws1,0,1", then noise in front of the answer to "Ws1,1,2".
+        sim.knobs().garbage = ++heard == 3 ? FaultKnobs::defaultGarbage() : QByteArray();
+    });
+    const CliResult result = run({"spec", "write", path("three.spec")});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(result.err.contains("row 1 figure 1 (2) no clear answer: it and the figures after it were not written"))
+        << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains("No clear answer from the instrument: 1 figures accepted, the rest not written"))
+        << result.err.toStdString();
+    EXPECT_EQ(specs().row(1).figures[2], third) << "nothing is sent after the unclear answer";
+    EXPECT_FALSE(sim.memory().inSetupMode());
+}
+
 TEST_F(SpecSetupCommandsTest, SpecClearNeedsYes)
 {
     const double before = specs().row(1).figures[0];

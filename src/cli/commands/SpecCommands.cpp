@@ -57,6 +57,8 @@ QString failureWord(WriteResult result)
             .arg(SpecTable::kLastWritableRow);
     case WriteResult::PasswordNeeded:
         return QStringLiteral("refused: setup password needed");
+    case WriteResult::NoAnswer:
+        return QStringLiteral("no clear answer: it and the figures after it were not written");
     case WriteResult::Accepted:
         break;
     }
@@ -112,6 +114,11 @@ int specWrite(RunContext &run)
         return run.fail(ExitRefused, QStringLiteral("Setup Password Needed: the instrument refused the write after "
                                                     "%1 figures; the rest were not sent")
                                          .arg(summary.sent - 1));
+    case Outcome::Failed:
+        // An answer without a status: whether the instrument took the figure is unknown.
+        return run.fail(ExitUnreachable, QStringLiteral("No clear answer from the instrument: %1 figures accepted, "
+                                                        "the rest not written")
+                                             .arg(summary.accepted));
     default:
         break;
     }

@@ -29,7 +29,8 @@ TableWindow::TableWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 TableWindow::~TableWindow()
 {
     // The editor's event filter goes first: the children are destroyed after this, the grid before
-    // the editor, and the editor's last focus events must not reach a half-destroyed grid.
+    // the editor, and the editor's last focus events must not reach a half-destroyed grid. (The
+    // table, a member of the window, is already gone; the grid model holds it by QPointer.)
     delete m_editor;
     m_editor = nullptr;
     if (m_busy)

@@ -4,6 +4,7 @@
 #include "fixtures/ScriptedPrompts.h"
 #include "gui/app/FormProgress.h"
 #include "gui/caldata/FormSpecifications.h"
+#include "gui/caldata/GridCellEditor.h"
 #include "instrument/InstrumentContext.h"
 
 #include <QApplication>
@@ -137,6 +138,29 @@ TEST_F(FormSpecificationsTest, TheEditorOpensOnTheCellsTextWithAllOfItSelected)
     sendKey(editor, Qt::Key_5, QStringLiteral("5"));
     sendKey(editor, Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_EQ(table().text(1, 2), "3.5");
+}
+
+TEST_F(FormSpecificationsTest, ClosingTheWindowWhileACellIsEditedRemovesTheEditorBeforeTheGrid)
+{
+    // The grid goes before the in-place editor inside it, and the table before both; the editor's
+    // last focus events must find no cell editor left to call into them.
+    select(1, 1);
+    sendKey(grid, Qt::Key_7, QStringLiteral("7"));
+    ASSERT_TRUE(editor->isVisible());
+    ASSERT_TRUE(editor->hasFocus());
+    QPointer<GridCellEditor> cellEditor = form->findChild<GridCellEditor *>();
+    ASSERT_TRUE(cellEditor);
+    bool editorDestroyed = false;
+    bool cellEditorGoneFirst = false;
+    QObject::connect(editor, &QObject::destroyed, [&] {
+        editorDestroyed = true;
+        cellEditorGoneFirst = cellEditor.isNull();
+    });
+    button("Command_Exit")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
+    ASSERT_TRUE(editorDestroyed);
+    EXPECT_TRUE(cellEditorGoneFirst);
 }
 
 TEST_F(FormSpecificationsTest, SaveShowsEachCellGreenWhileWrittenThenByTheAnswer)
