@@ -146,6 +146,20 @@ TEST_F(CalCommandsTest, RefusedAndInvalidValuesAreReportedAndTheExitStatusSaysSo
     EXPECT_EQ(sim.memory().factors(2)[0], 6);
 }
 
+TEST_F(CalCommandsTest, AWriteStoppedByAnAnswerWithoutItsStatusDoesNotEndAsSuccess)
+{
+    ASSERT_TRUE(writeAll(path("two.cal"), "001: 200mV DC , 5,6,7,\r\n"));
+    // Line noise in front of the second factor's answer: whether it was taken is unknown.
+    int writes = 0;
+    sim.calibrator.interpreter().addCommand("CALIBRATION:SETCAL", [&writes](const CommandContext &) {
+        return ++writes == 2 ? QByteArray("\x00\xff\x1b*0\r\n", 8) : QByteArray("*0\r\n");
+    });
+    const CliResult write = run({"cal", "write", path("two.cal")});
+    EXPECT_EQ(write.exitCode, 2) << write.out.toStdString();
+    EXPECT_TRUE(write.err.contains(QLatin1String("No clear answer"))) << write.err.toStdString();
+    EXPECT_EQ(writes, 2) << "the save stops at the unclear answer";
+}
+
 TEST_F(CalCommandsTest, AWriteWithoutSetupModeOrWithoutAFileSendsNoFactor)
 {
     const QList<qint32> before = sim.memory().factors(1);

@@ -131,6 +131,12 @@ int calWrite(RunContext &run)
     case Outcome::PasswordNeeded:
         return run.fail(ExitRefused, QStringLiteral("Password Needed: the instrument refused the write; the cells "
                                                     "after it were not sent"));
+    case Outcome::Failed:
+        // An answer without a status: whether the instrument took the factor is unknown, and the
+        // save stopped there.
+        return run.fail(ExitUnreachable, QStringLiteral("No clear answer from the instrument: %1 factors accepted, "
+                                                        "the rest not written")
+                                             .arg(summary.accepted));
     default:
         break;
     }
