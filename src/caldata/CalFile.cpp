@@ -24,7 +24,7 @@ QByteArray CalFile::toBytes(const CalFactorTable &table)
 
 bool CalFile::save(const CalFactorTable &table, const QString &path, QString *error)
 {
-    return FileText::writeAtomically(path, toBytes(table), error);
+    return FileText::carriesEveryCell(table, error) && FileText::writeAtomically(path, toBytes(table), error);
 }
 
 CalFile::ReadResult CalFile::fill(CalFactorTable &table, const QByteArray &contents)

@@ -53,6 +53,28 @@ QByteArray tableRows(const Table &table)
     return tableRows(table, [](const QString &label) { return label; });
 }
 
+/// False, with a reason, when a label or figure holds a comma: the row layout cannot carry one
+/// (read back, "1,5" becomes two figures and every later figure of the row moves one column on,
+/// so a later save to the instrument would write them to the wrong factors).
+template <typename Table>
+bool carriesEveryCell(const Table &table, QString *error)
+{
+    for (int row = 1; row < table.rowCount(); ++row) {
+        for (int column = 0; column < table.columnCount(); ++column) {
+            const QString text = table.text(row, column);
+            if (!text.contains(QLatin1Char(',')))
+                continue;
+            if (error)
+                *error = QStringLiteral("row %1, column %2 holds \"%3\": a comma cannot be kept in the file")
+                             .arg(row)
+                             .arg(column)
+                             .arg(text);
+            return false;
+        }
+    }
+    return true;
+}
+
 /// Fills a row from one line of a table file: each comma-ended field, trimmed, goes to the next
 /// column from 0 while columns remain (at most `maxColumns`); the label stays in step and the
 /// figures become pending, to be written to the instrument. Text after the last comma is ignored.

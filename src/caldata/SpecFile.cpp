@@ -44,7 +44,7 @@ QByteArray SpecFile::toBytes(const SpecTable &table)
 
 bool SpecFile::save(const SpecTable &table, const QString &path, QString *error)
 {
-    return FileText::writeAtomically(path, toBytes(table), error);
+    return FileText::carriesEveryCell(table, error) && FileText::writeAtomically(path, toBytes(table), error);
 }
 
 SpecFile::ReadResult SpecFile::fill(SpecTable &table, const QByteArray &contents)

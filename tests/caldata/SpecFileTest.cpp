@@ -1,3 +1,5 @@
+#include "caldata/CalFactorTable.h"
+#include "caldata/CalFile.h"
 #include "caldata/SpecFile.h"
 #include "caldata/SpecTable.h"
 
@@ -123,6 +125,39 @@ TEST(SpecFile, AFailedSaveLeavesTheExistingFileAsItWas)
     EXPECT_EQ(f.readAll(), "Version old\r\n");
     // No temporary file is left behind.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.spec"});
+}
+
+TEST(TableFiles, AFigureWithACommaIsRefusedAndTheExistingFileKept)
+{
+    // Read back, "22,5" would be two figures and every later figure of the row would move one
+    // column on: a later save to the instrument would write them to the wrong places.
+    QTemporaryDir dir;
+    const QString specPath = dir.filePath(QStringLiteral("t.spec"));
+    const QString calPath = dir.filePath(QStringLiteral("t.cal"));
+    for (const QString &path : {specPath, calPath}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old\r\n");
+    }
+    SpecTable spec;
+    spec.ensureRow(2);
+    spec.setCell(2, 3, QStringLiteral("22,5"), State::Pending);
+    CalFactorTable cal;
+    cal.reshapeForFactors();
+    cal.setCell(7, 1, QStringLiteral("1,000"), CalFactorTable::CellState::Pending);
+
+    QString specError;
+    QString calError;
+    EXPECT_FALSE(SpecFile::save(spec, specPath, &specError));
+    EXPECT_FALSE(CalFile::save(cal, calPath, &calError));
+    EXPECT_TRUE(specError.contains(QLatin1String("row 2, column 3 holds \"22,5\""))) << specError.toStdString();
+    EXPECT_TRUE(calError.contains(QLatin1String("row 7, column 1 holds \"1,000\""))) << calError.toStdString();
+    for (const QString &path : {specPath, calPath}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), "old\r\n");
+    }
+    EXPECT_EQ(spec.state(2, 3), State::Pending) << "the table itself is left as it was";
 }
 
 } // namespace
