@@ -46,15 +46,8 @@ void CalFactorOperations::setStatus(const QString &text)
 
 bool CalFactorOperations::enterSetupMode(SetupPassword password)
 {
-    QString reply;
-    const bool entered = password == SetupPassword::System ? SendSystemPassword(m_dvm, &reply)
-                                                           : SendCalibratePassword(m_dvm, &reply);
-    if (entered)
+    if (EnterSetupMode(m_dvm, password))
         return true;
-    // Without a clear status (noise on the line, the answer lost) the instrument may well have
-    // taken the password: hand it back rather than leave it in setup mode.
-    if (!Reply::isStatus(reply))
-        SendCalPassword(m_dvm);
     m_prompts.message(kNoSetupMode);
     return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "caldata/CalFactorTable.h"
+#include "instrument/CommandHelpers.h"
 
 #include <QString>
 #include <functional>
@@ -125,7 +126,6 @@ public:
     static constexpr int kSettleAfterCopyMs = 500;
 
 private:
-    enum class SetupPassword { System, Calibrate };
     /// The password; on failure "Error entering setup mode", after the exit password when the
     /// instrument's answer leaves open whether it took the password.
     bool enterSetupMode(SetupPassword password);

@@ -2,7 +2,6 @@
 
 #include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
-#include "instrument/Reply.h"
 #include "platform/Prompts.h"
 
 EepromWipe::Outcome EepromWipe::run(IDVM &dvm, Prompts &prompts, const std::function<void(bool)> &busy)
@@ -12,11 +11,7 @@ EepromWipe::Outcome EepromWipe::run(IDVM &dvm, Prompts &prompts, const std::func
         return Outcome::Cancelled;
     if (!prompts.confirm(QStringLiteral("This will clear everything - please confirm again"), title))
         return Outcome::Cancelled;
-    QString reply;
-    if (!SendSystemPassword(dvm, &reply)) {
-        // Without a clear status the instrument may have taken the password: hand it back.
-        if (!Reply::isStatus(reply))
-            SendCalPassword(dvm);
+    if (!EnterSetupMode(dvm, SetupPassword::System)) {
         prompts.message(QStringLiteral("Error entering setup mode"), title);
         return Outcome::NoSetupMode;
     }

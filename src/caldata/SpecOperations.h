@@ -1,6 +1,7 @@
 #pragma once
 
 #include "caldata/SpecTable.h"
+#include "instrument/CommandHelpers.h"
 
 #include <QDate>
 #include <QString>
@@ -148,7 +149,6 @@ public:
     static constexpr int kWholeTableCells = 100;
 
 private:
-    enum class SetupPassword { System, Calibrate };
     /// The password; on failure "Error entering setup mode", after the exit password when the
     /// instrument's answer leaves open whether it took the password.
     bool enterSetupMode(SetupPassword password);

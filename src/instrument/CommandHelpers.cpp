@@ -60,6 +60,16 @@ bool SendCalPassword(IDVM &dvm)
     return Reply::isSuccess(reply);
 }
 
+bool EnterSetupMode(IDVM &dvm, SetupPassword password)
+{
+    QString reply;
+    const bool entered = password == SetupPassword::System ? SendSystemPassword(dvm, &reply)
+                                                           : SendCalibratePassword(dvm, &reply);
+    if (!entered && !Reply::isStatus(reply))
+        SendCalPassword(dvm);
+    return entered;
+}
+
 QStringList SplitLines(const QString &text)
 {
     const QString t = unifyLineEnds(text);

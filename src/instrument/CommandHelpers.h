@@ -21,6 +21,13 @@ bool SendCalibratePassword(IDVM &dvm, QString *reply = nullptr);
 /// The exit step that leaves setup mode ("CAL:PASSWORD "); true on "*0".
 bool SendCalPassword(IDVM &dvm);
 
+/// The password a task needs: the system one for settings, the calibrate one for calibration data.
+enum class SetupPassword { System, Calibrate };
+/// Sends the password; true on "*0". Without a clear status in the answer (noise, a lost answer)
+/// the instrument may well have taken it, so the exit password follows before false is returned;
+/// after a clear refusal nothing more is sent.
+bool EnterSetupMode(IDVM &dvm, SetupPassword password);
+
 /// Removes the instrument's blanks (spaces only; tabs, CR and LF are text) from both ends.
 QString trimBlanks(const QString &text);
 
