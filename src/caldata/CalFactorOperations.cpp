@@ -1,6 +1,7 @@
 #include "caldata/CalFactorOperations.h"
 
 #include "caldata/CalFile.h"
+#include "caldata/FileText.h"
 #include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
 #include "instrument/Reply.h"
@@ -243,6 +244,12 @@ CalFactorOperations::Outcome CalFactorOperations::clearInstrument(bool reread)
 
 CalFactorOperations::Outcome CalFactorOperations::saveToFile()
 {
+    // A table the file cannot hold is refused before the engineer picks a name, with the cell named.
+    QString uncarried;
+    if (!FileText::carriesEveryCell(m_table, &uncarried)) {
+        m_prompts.critical(QStringLiteral("Backup not saved") + QStringLiteral("\n\n") + uncarried);
+        return Outcome::Failed;
+    }
     const QString suggested = CalFile::defaultFileName(systemClock().currentDateTime().date());
     const QString path = m_prompts.saveFileName(QStringLiteral("Save to File"), CalFile::fileFilter(), suggested,
                                                 CalFile::defaultSuffix());

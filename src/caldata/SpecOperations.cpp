@@ -1,5 +1,6 @@
 #include "caldata/SpecOperations.h"
 
+#include "caldata/FileText.h"
 #include "caldata/SpecFile.h"
 #include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
@@ -311,6 +312,12 @@ SpecOperations::Outcome SpecOperations::clearMeter(bool reload)
 
 SpecOperations::Outcome SpecOperations::saveToFile()
 {
+    // A table the file cannot hold is refused before the engineer picks a name, with the cell named.
+    QString uncarried;
+    if (!FileText::carriesEveryCell(m_table, &uncarried)) {
+        m_prompts.critical(QStringLiteral("Backup not saved") + QStringLiteral("\n\n") + uncarried);
+        return Outcome::Failed;
+    }
     const QString suggested = SpecFile::defaultFileName(systemClock().currentDateTime().date());
     const QString path = m_prompts.saveFileName(QStringLiteral("Save to File"), SpecFile::fileFilter(), suggested,
                                                 SpecFile::defaultSuffix());

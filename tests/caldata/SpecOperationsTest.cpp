@@ -391,4 +391,14 @@ TEST_F(SpecOperationsTest, SaveToFileSuggestsTodaysNameAndSaysSoWhenNothingWasSa
     EXPECT_EQ(prompts.shown[0].icon, Prompts::Icon::Critical);
 }
 
+TEST_F(SpecOperationsTest, SaveToFileOfAFigureWithACommaNamesTheCellBeforeAnyNameIsAsked)
+{
+    table.ensureRow(2);
+    table.setCell(2, 3, QStringLiteral("22,5"), State::Pending);
+    EXPECT_EQ(operations().saveToFile(), Outcome::Failed);
+    EXPECT_TRUE(prompts.dialogs.isEmpty());
+    EXPECT_EQ(prompts.texts(),
+              QStringList{"Backup not saved\n\nrow 2, column 3 holds \"22,5\": a comma cannot be kept in the file"});
+}
+
 } // namespace
