@@ -1,7 +1,7 @@
 #include "caldata/CalFactorOperations.h"
 
 #include "caldata/CalFile.h"
-#include "caldata/FileText.h"
+#include "caldata/TableFileDialog.h"
 #include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
 #include "instrument/Reply.h"
@@ -244,24 +244,7 @@ CalFactorOperations::Outcome CalFactorOperations::clearInstrument(bool reread)
 
 CalFactorOperations::Outcome CalFactorOperations::saveToFile()
 {
-    // A table the file cannot hold is refused before the engineer picks a name, with the cell named.
-    QString uncarried;
-    if (!FileText::carriesEveryCell(m_table, &uncarried)) {
-        m_prompts.critical(QStringLiteral("Backup not saved") + QStringLiteral("\n\n") + uncarried);
-        return Outcome::Failed;
-    }
-    const QString suggested = CalFile::defaultFileName(systemClock().currentDateTime().date());
-    const QString path = m_prompts.saveFileName(QStringLiteral("Save to File"), CalFile::fileFilter(), suggested,
-                                                CalFile::defaultSuffix());
-    if (path.isEmpty()) {
-        m_prompts.critical(QStringLiteral("Backup not saved"));
-        return Outcome::Cancelled;
-    }
-    if (!CalFile::save(m_table, path)) {
-        m_prompts.critical(QStringLiteral("Backup not saved"));
-        return Outcome::Failed;
-    }
-    return Outcome::Done;
+    return TableFileDialog::save<CalFile>(m_table, m_prompts);
 }
 
 CalFactorOperations::Outcome CalFactorOperations::loadFromFile()

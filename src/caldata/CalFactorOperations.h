@@ -1,5 +1,6 @@
 #pragma once
 
+#include "caldata/OperationOutcome.h"
 #include "caldata/CalFactorTable.h"
 #include "instrument/CommandHelpers.h"
 
@@ -59,14 +60,7 @@ public:
         std::function<bool(const CellWrite &)> cellWritten;
     };
 
-    enum class Outcome {
-        Done,          ///< ran to its end (individual cells may still have been refused)
-        Cancelled,     ///< the user said No, or chose no file
-        NoSetupMode,   ///< the password was not accepted; nothing was written
-        Failed,        ///< the instrument did not answer, or it or the file gave something unusable
-        Stopped,       ///< a hook asked to stop
-        PasswordNeeded ///< a write was refused for lack of a password
-    };
+    using Outcome = OperationOutcome;
 
     struct SaveSummary
     {

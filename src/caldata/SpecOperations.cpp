@@ -1,7 +1,7 @@
 #include "caldata/SpecOperations.h"
 
-#include "caldata/FileText.h"
 #include "caldata/SpecFile.h"
+#include "caldata/TableFileDialog.h"
 #include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
 #include "instrument/NumberFormat.h"
@@ -312,24 +312,7 @@ SpecOperations::Outcome SpecOperations::clearMeter(bool reload)
 
 SpecOperations::Outcome SpecOperations::saveToFile()
 {
-    // A table the file cannot hold is refused before the engineer picks a name, with the cell named.
-    QString uncarried;
-    if (!FileText::carriesEveryCell(m_table, &uncarried)) {
-        m_prompts.critical(QStringLiteral("Backup not saved") + QStringLiteral("\n\n") + uncarried);
-        return Outcome::Failed;
-    }
-    const QString suggested = SpecFile::defaultFileName(systemClock().currentDateTime().date());
-    const QString path = m_prompts.saveFileName(QStringLiteral("Save to File"), SpecFile::fileFilter(), suggested,
-                                                SpecFile::defaultSuffix());
-    if (path.isEmpty()) {
-        m_prompts.critical(QStringLiteral("Backup not saved"));
-        return Outcome::Cancelled;
-    }
-    if (!SpecFile::save(m_table, path)) {
-        m_prompts.critical(QStringLiteral("Backup not saved"));
-        return Outcome::Failed;
-    }
-    return Outcome::Done;
+    return TableFileDialog::save<SpecFile>(m_table, m_prompts);
 }
 
 SpecOperations::Outcome SpecOperations::loadFromFile()

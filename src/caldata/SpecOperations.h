@@ -1,5 +1,6 @@
 #pragma once
 
+#include "caldata/OperationOutcome.h"
 #include "caldata/SpecTable.h"
 #include "instrument/CommandHelpers.h"
 
@@ -61,14 +62,7 @@ public:
         std::function<bool(const CellWrite &)> cellWritten;
     };
 
-    enum class Outcome {
-        Done,          ///< ran to its end (individual cells may still have been refused)
-        Cancelled,     ///< the user said No, or chose no file
-        NoSetupMode,   ///< the password was not accepted; nothing was written
-        Failed,        ///< the instrument did not answer, or it or the file gave something unusable
-        Stopped,       ///< a hook asked to stop
-        PasswordNeeded ///< a write was answered "*6"
-    };
+    using Outcome = OperationOutcome;
 
     struct SaveSummary
     {

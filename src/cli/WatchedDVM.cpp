@@ -13,3 +13,11 @@ QString WatchedDVM::SendString(const QString &Commandstring, bool WaitForAck, in
     }
     return reply;
 }
+
+int WatchedDVM::noSetupModeExit() const
+{
+    if (m_failed)
+        return ExitUnreachable;
+    return m_run.fail(ExitRefused, QStringLiteral("Error entering setup mode: %1 did not accept the password")
+                                       .arg(m_run.connectionDescription()));
+}

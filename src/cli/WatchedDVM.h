@@ -15,6 +15,9 @@ public:
     explicit WatchedDVM(RunContext &run);
 
     bool failed() const { return m_failed; }
+    /// The exit status of a command whose password was not accepted: unreachable when the line
+    /// failed (already reported), else refused, saying so.
+    int noSetupModeExit() const;
 
     QString SendString(const QString &Commandstring, bool WaitForAck, int timeout, int PacketEndCondition) override;
     void SetGPIBAddress(int Value) override { m_dvm.SetGPIBAddress(Value); }

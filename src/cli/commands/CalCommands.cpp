@@ -6,6 +6,7 @@
 #include "caldata/CalFile.h"
 #include "cli/CliPrompts.h"
 #include "cli/CommandGroups.h"
+#include "cli/OperationExit.h"
 #include "cli/RunContext.h"
 #include "cli/WatchedDVM.h"
 
@@ -26,15 +27,6 @@ struct CalSession
         CalFactorOperations::Hooks &hooks = operations.hooks();
         hooks.status = [&run](const QString &text) { run.out() << text << Qt::endl; };
         hooks.rangeRead = [this](int, const QString &) { return !dvm.failed(); };
-    }
-
-    /// The exit status for an operation that could not enter setup mode.
-    int noSetupMode(RunContext &run) const
-    {
-        if (dvm.failed())
-            return ExitUnreachable;
-        return run.fail(ExitRefused, QStringLiteral("Error entering setup mode: %1 did not accept the password")
-                                         .arg(run.connectionDescription()));
     }
 
     WatchedDVM dvm;
@@ -127,7 +119,7 @@ int calWrite(RunContext &run)
         return ExitUnreachable;
     switch (summary.outcome) {
     case Outcome::NoSetupMode:
-        return session.noSetupMode(run);
+        return session.dvm.noSetupModeExit();
     case Outcome::PasswordNeeded:
         return run.fail(ExitRefused, QStringLiteral("Password Needed: the instrument refused the write; the cells "
                                                     "after it were not sent"));
@@ -156,17 +148,7 @@ int runCopy(RunContext &run, const QString &what, Outcome (CalFactorOperations::
     CalSession session(run);
     // The command-line tool shows no table, so it does not read one back afterwards.
     const Outcome outcome = (session.operations.*operation)(false);
-    if (session.dvm.failed())
-        return ExitUnreachable;
-    switch (outcome) {
-    case Outcome::Done:
-        return ExitSuccess;
-    case Outcome::NoSetupMode:
-        return session.noSetupMode(run);
-    default:
-        // The status line printed says what went wrong.
-        return ExitRefused;
-    }
+    return operationExit(session.dvm, outcome);
 }
 
 int calBackup(RunContext &run)

@@ -71,10 +71,7 @@ int wipe(RunContext &run)
             run.out() << shown.text << Qt::endl;
         return ExitSuccess;
     case EepromWipe::Outcome::NoSetupMode:
-        if (dvm.failed())
-            return ExitUnreachable;
-        return run.fail(ExitRefused, QStringLiteral("Error entering setup mode: %1 did not accept the password")
-                                         .arg(run.connectionDescription()));
+        return dvm.noSetupModeExit();
     case EepromWipe::Outcome::Cancelled:
         break;
     }

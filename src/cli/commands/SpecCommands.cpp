@@ -6,6 +6,7 @@
 #include "caldata/SpecTable.h"
 #include "cli/CliPrompts.h"
 #include "cli/CommandGroups.h"
+#include "cli/OperationExit.h"
 #include "cli/RunContext.h"
 #include "cli/WatchedDVM.h"
 
@@ -25,15 +26,6 @@ struct SpecSession
     {
         operations.hooks().status = [&run](const QString &text) { run.out() << text << Qt::endl; };
         operations.hooks().cellWritten = [this](const SpecOperations::CellWrite &) { return !dvm.failed(); };
-    }
-
-    /// The exit status for an operation that could not enter setup mode.
-    int noSetupMode(RunContext &run) const
-    {
-        if (dvm.failed())
-            return ExitUnreachable;
-        return run.fail(ExitRefused, QStringLiteral("Error entering setup mode: %1 did not accept the password")
-                                         .arg(run.connectionDescription()));
     }
 
     WatchedDVM dvm;
@@ -109,7 +101,7 @@ int specWrite(RunContext &run)
         return ExitUnreachable;
     switch (summary.outcome) {
     case Outcome::NoSetupMode:
-        return session.noSetupMode(run);
+        return session.dvm.noSetupModeExit();
     case Outcome::PasswordNeeded:
         return run.fail(ExitRefused, QStringLiteral("Setup Password Needed: the instrument refused the write after "
                                                     "%1 figures; the rest were not sent")
@@ -141,17 +133,7 @@ int specClear(RunContext &run)
     SpecSession session(run);
     // The command-line tool shows no table, so it does not read one back afterwards.
     const Outcome outcome = session.operations.clearMeter(false);
-    if (session.dvm.failed())
-        return ExitUnreachable;
-    switch (outcome) {
-    case Outcome::Done:
-        return ExitSuccess;
-    case Outcome::NoSetupMode:
-        return session.noSetupMode(run);
-    default:
-        // The status line printed says what went wrong.
-        return ExitRefused;
-    }
+    return operationExit(session.dvm, outcome);
 }
 
 } // namespace
