@@ -12,7 +12,7 @@
 #include "gui/app/Main.h"
 #include "gui/caldata/FormCalFactors.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "sim/RangeLayout.h"
 #include "sim/VirtualCalibrator.h"
 
@@ -84,9 +84,9 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
 
     ScopedMeasuringClock measuring;
     BenchPrompts prompts;
-    InstrumentContext context;
-    context.portTable().setExplicitOnly(true);
-    context.portTable().bind(1, device);
+    InstrumentSession context;
+    context.context().portTable().setExplicitOnly(true);
+    context.context().portTable().bind(1, device);
     // The windowed program's own start: the main window finds the calibrator and feeds its
     // activity indicator during every wait.
     std::unique_ptr<FormMain> main = Main(context, prompts);
@@ -126,7 +126,7 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
     QList<double> coreElapsed;
     for (int run = 0; run < options.tableRuns; ++run) {
         CalFactorTable table;
-        CalFactorOperations operations(table, *context.dvm(), prompts);
+        CalFactorOperations operations(table, context.channel(), prompts);
         context.dvm()->Identify();
         measuring.clock.pause(kQuietBeforeMs);
         QElapsedTimer timer;

@@ -8,9 +8,8 @@
 #include "caldata/CalFactorTable.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/Main.h"
-#include "gui/app/SimulatedCalibrator.h"
 #include "gui/caldata/FormCalFactors.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -117,10 +116,10 @@ FigureGroup benchFactorWindowMemory(const BenchOptions &options, const QString &
 int runFactorWindowChild()
 {
     BenchPrompts prompts;
-    InstrumentContext context;
-    SimulatedCalibrator simulator(QStringLiteral("5241"));
-    if (!simulator.start(context)) {
-        std::fprintf(stderr, "calbench: %s\n", qPrintable(simulator.errorString()));
+    InstrumentSession context;
+    QString error;
+    if (!context.startSimulation({}, &error)) {
+        std::fprintf(stderr, "calbench: %s\n", qPrintable(error));
         return 2;
     }
     std::unique_ptr<FormMain> main = Main(context, prompts);

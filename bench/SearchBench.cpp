@@ -5,7 +5,7 @@
 #include "Stats.h"
 
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/serial/PortTable.h"
 #include "locate/SerialSearch.h"
 #include "sim/PtyFront.h"
@@ -36,7 +36,8 @@ Timings search(int answeringPort, int runs, QString *error)
 {
     ScopedMeasuringClock measuring;
     std::vector<Peer> peers;
-    InstrumentContext context;
+    InstrumentSession session;
+    InstrumentContext &context = session.context();
     context.portTable().setExplicitOnly(true);
     for (int port = 1; port <= kPorts; ++port) {
         Peer peer{std::make_unique<VirtualCalibrator>(QStringLiteral("5241")), nullptr};
@@ -50,10 +51,9 @@ Timings search(int answeringPort, int runs, QString *error)
         context.portTable().bind(port, peer.front->devicePath());
         peers.push_back(std::move(peer));
     }
-    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-    context.dvm()->SetCommControl(context.dvm1Comm());
+    session.createDvm(QStringLiteral("5200"));
 
-    SerialSearch search(context);
+    SerialSearch search(session);
     Timings timings;
     QElapsedTimer timer;
     QObject::connect(&search, &SerialSearch::portsListed, [&] { timings.listing << elapsedMs(timer); });

@@ -6,7 +6,7 @@
 #include "Stats.h"
 
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "sim/PtyFront.h"
@@ -57,24 +57,19 @@ QList<Figure> measure(const QString &where, IDVM &dvm, MeasuringClock &clock, in
 }
 
 /// The driver on RS-232 through port 1, bound to the device.
-void connectSerial(InstrumentContext &context, const QString &device)
+void connectSerial(InstrumentSession &context, const QString &device)
 {
-    context.portTable().setExplicitOnly(true);
-    context.portTable().bind(1, device);
-    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-    context.dvm1Comm()->setPortNumber(1);
-    context.dvm()->SetCommControl(context.dvm1Comm());
-    context.dvm()->SetInterfaceType(InterfaceRS232);
+    context.context().portTable().setExplicitOnly(true);
+    context.context().portTable().bind(1, device);
+    context.setDvm(CreateDVM(QStringLiteral("5200"), context.context()));
+    context.connect(Endpoint::serialPort(1));
 }
 
 /// The driver on Ethernet, sending to the module at address:port.
-void connectEthernet(InstrumentContext &context, const QString &address, quint16 port)
+void connectEthernet(InstrumentSession &context, const QString &address, quint16 port)
 {
-    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-    context.ethernetDevice.IP = EthernetModuleRecord::fixedLength(address, EthernetModuleRecord::kIpLength);
-    context.ethernetDevice.Port = port;
-    context.dvm()->SetEthernetDevice();
-    context.dvm()->SetInterfaceType(InterfaceEthernet);
+    context.setDvm(CreateDVM(QStringLiteral("5200"), context.context()));
+    context.connect(Endpoint::ethernet(address, port));
 }
 
 FigureGroup ethernetExchange(const BenchOptions &options, const QString &calsimPath)
@@ -92,7 +87,7 @@ FigureGroup ethernetExchange(const BenchOptions &options, const QString &calsimP
             group.figures << Figure::unavailable(QStringLiteral("calibrator in this process"), front.errorString(),
                                                  kLatencyTarget);
         } else {
-            InstrumentContext context;
+            InstrumentSession context;
             connectEthernet(context, module.address().toString(), module.dataPort());
             group.figures << measure(QStringLiteral("calibrator in this process"), *context.dvm(), measuring.clock,
                                      options.exchanges, true);
@@ -113,7 +108,7 @@ FigureGroup ethernetExchange(const BenchOptions &options, const QString &calsimP
                                                  started ? QStringLiteral("calsim named no module") : calsim.errorString(),
                                                  kLatencyTarget);
         } else {
-            InstrumentContext context;
+            InstrumentSession context;
             connectEthernet(context, address, port);
             group.figures << measure(QStringLiteral("calsim in its own process"), *context.dvm(), measuring.clock,
                                      options.exchanges, true);
@@ -137,7 +132,7 @@ FigureGroup serialExchange(const BenchOptions &options, const QString &calsimPat
             group.figures << Figure::unavailable(QStringLiteral("calibrator in this process"), front.errorString(),
                                                  kLatencyTarget);
         } else {
-            InstrumentContext context;
+            InstrumentSession context;
             connectSerial(context, front.devicePath());
             group.figures << measure(QStringLiteral("calibrator in this process"), *context.dvm(), measuring.clock,
                                      options.exchanges, true);
@@ -150,7 +145,7 @@ FigureGroup serialExchange(const BenchOptions &options, const QString &calsimPat
             group.figures << Figure::unavailable(QStringLiteral("calsim in its own process"), calsim.errorString(),
                                                  kLatencyTarget);
         } else {
-            InstrumentContext context;
+            InstrumentSession context;
             connectSerial(context, calsim.devicePath());
             group.figures << measure(QStringLiteral("calsim in its own process"), *context.dvm(), measuring.clock,
                                      options.exchanges, true);
@@ -172,12 +167,10 @@ FigureGroup usbExchange(const BenchOptions &options)
     // The bridge library in this process, as in --simulate: there is no second process to take.
     auto bridge = std::make_shared<SimUsbBridge>();
     bridge->addDevice(SimUsbBridge::kBuiltInDescription, SimUsbBridge::kBuiltInSerialNumber, &calibrator);
-    InstrumentContext context;
-    context.usb().setBridge(bridge);
-    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-    context.usbDevice.SerialNumber = QString::fromLatin1(SimUsbBridge::kBuiltInSerialNumber);
-    context.dvm()->SetUSBDevice();
-    context.dvm()->SetInterfaceType(InterfaceUSB);
+    InstrumentSession context;
+    context.context().usb().setBridge(bridge);
+    context.setDvm(CreateDVM(QStringLiteral("5200"), context.context()));
+    context.connect(Endpoint::usb(QString::fromLatin1(SimUsbBridge::kBuiltInSerialNumber)));
     group.figures << measure(QStringLiteral("calibrator in this process"), *context.dvm(), measuring.clock,
                              options.exchanges, true, QStringLiteral("with the pause after the write"));
 

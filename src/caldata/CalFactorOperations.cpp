@@ -3,7 +3,7 @@
 #include "caldata/CalFile.h"
 #include "caldata/TableFileDialog.h"
 #include "instrument/CommandHelpers.h"
-#include "instrument/IDVM.h"
+#include "instrument/InstrumentChannel.h"
 #include "instrument/Reply.h"
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
@@ -34,7 +34,7 @@ struct CalFactorOperations::CopyTexts
     QString failed;
 };
 
-CalFactorOperations::CalFactorOperations(CalFactorTable &table, IDVM &dvm, Prompts &prompts, Hooks hooks)
+CalFactorOperations::CalFactorOperations(CalFactorTable &table, InstrumentChannel &dvm, Prompts &prompts, Hooks hooks)
     : m_table(table), m_dvm(dvm), m_prompts(prompts), m_hooks(std::move(hooks))
 {
 }
@@ -67,8 +67,10 @@ CalFactorOperations::Outcome CalFactorOperations::loadFromCalibrator()
     m_table.reshapeForFactors();
     for (int range = CalFactorTable::kFirstRange; range <= CalFactorTable::kLastRange; ++range) {
         m_table.setText(range, 0, CalFactorTable::rangeLabel(range));
-        const QString reply = m_dvm.SendString(printCommand(range), true, kPrintTimeoutSeconds, 1);
-        if (Reply::isNoAnswer(reply)) {
+        const ExchangeReply exchanged = m_dvm.exchange({printCommand(range), true, kPrintTimeoutSeconds, 1});
+        QString reply = exchanged.conventionalText();
+        reply.remove(QLatin1Char('\n'));
+        if (exchanged.failed()) {
             // A dead or silent line answers every later range the same way, a time-out each: stop
             // and say so. The rows read so far are the instrument's; the rest stay visibly empty.
             setStatus(QStringLiteral("Calibrator not responding: ranges %1 to %2 not read")

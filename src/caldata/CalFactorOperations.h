@@ -7,7 +7,7 @@
 #include <QString>
 #include <functional>
 
-class IDVM;
+class InstrumentChannel;
 class Prompts;
 
 /**
@@ -70,15 +70,15 @@ public:
         int notSent = 0;  ///< pending cells outside the instrument's ranges or factor indexes
     };
 
-    CalFactorOperations(CalFactorTable &table, IDVM &dvm, Prompts &prompts, Hooks hooks = {});
+    CalFactorOperations(CalFactorTable &table, InstrumentChannel &dvm, Prompts &prompts, Hooks hooks = {});
 
     Hooks &hooks() { return m_hooks; }
 
     /// "Load from Calibrator": the working shape, then "CAL:PRINT nnn" for ranges 1 to 149. A
     /// reply with more lines than the row has columns cannot be placed: the whole grid is then
     /// cleared, headings included, and the result is Failed. A range that gets no answer at all
-    /// (see Reply::isNoAnswer) ends the reading with the rows read so far kept, the unread ranges
-    /// named in the status box, and the result Failed.
+    /// (a time-out, a port that failed, ...) ends the reading with the rows read so far kept, the
+    /// unread ranges named in the status box, and the result Failed.
     Outcome loadFromCalibrator();
 
     /// "Save To Calibrator": every pending cell with text, row by row, left to right. A write that
@@ -129,7 +129,7 @@ private:
     void setBusy(bool on);
 
     CalFactorTable &m_table;
-    IDVM &m_dvm;
+    InstrumentChannel &m_dvm;
     Prompts &m_prompts;
     Hooks m_hooks;
 };

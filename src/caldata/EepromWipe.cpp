@@ -1,10 +1,10 @@
 #include "caldata/EepromWipe.h"
 
 #include "instrument/CommandHelpers.h"
-#include "instrument/IDVM.h"
+#include "instrument/InstrumentChannel.h"
 #include "platform/Prompts.h"
 
-EepromWipe::Outcome EepromWipe::run(IDVM &dvm, Prompts &prompts, const std::function<void(bool)> &busy)
+EepromWipe::Outcome EepromWipe::run(InstrumentChannel &dvm, Prompts &prompts, const std::function<void(bool)> &busy)
 {
     const QString title = QStringLiteral("Clear All Settings");
     if (!prompts.confirm(QStringLiteral("This will clear all settings - please confirm"), title))

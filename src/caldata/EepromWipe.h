@@ -2,7 +2,7 @@
 
 #include <functional>
 
-class IDVM;
+class InstrumentChannel;
 class Prompts;
 
 /**
@@ -21,7 +21,7 @@ public:
     };
 
     /// busy(true) before the erase command, busy(false) after it.
-    static Outcome run(IDVM &dvm, Prompts &prompts, const std::function<void(bool)> &busy = {});
+    static Outcome run(InstrumentChannel &dvm, Prompts &prompts, const std::function<void(bool)> &busy = {});
 
     static constexpr int kEraseTimeoutSeconds = 10;
 };

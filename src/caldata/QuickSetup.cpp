@@ -3,7 +3,7 @@
 #include "caldata/SpecOperations.h"
 #include "caldata/SpecTable.h"
 #include "instrument/CommandHelpers.h"
-#include "instrument/IDVM.h"
+#include "instrument/InstrumentChannel.h"
 #include "instrument/Reply.h"
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
@@ -30,7 +30,7 @@ const QString kPasswordFailed = QStringLiteral("Error sending password");
 class QuickSetup::Run
 {
 public:
-    Run(IDVM &dvm, Prompts &prompts, const Hooks &hooks) : m_dvm(dvm), m_prompts(prompts), m_hooks(hooks) {}
+    Run(InstrumentChannel &dvm, Prompts &prompts, const Hooks &hooks) : m_dvm(dvm), m_prompts(prompts), m_hooks(hooks) {}
 
     Result result;
 
@@ -74,7 +74,7 @@ public:
         return Reply::isSuccess(m_dvm.SendString(text, true, timeout, 1));
     }
 
-    IDVM &dvm() { return m_dvm; }
+    InstrumentChannel &dvm() { return m_dvm; }
     Prompts &prompts() { return m_prompts; }
     const Hooks &hooks() const { return m_hooks; }
 
@@ -93,13 +93,13 @@ private:
             m_hooks.reportChanged(result.report);
     }
 
-    IDVM &m_dvm;
+    InstrumentChannel &m_dvm;
     Prompts &m_prompts;
     const Hooks &m_hooks;
     bool m_setupMayBeOpen = false;
 };
 
-QuickSetup::QuickSetup(IDVM &dvm, Prompts &prompts, Hooks hooks)
+QuickSetup::QuickSetup(InstrumentChannel &dvm, Prompts &prompts, Hooks hooks)
     : m_dvm(dvm), m_prompts(prompts), m_hooks(std::move(hooks))
 {
 }

@@ -4,7 +4,7 @@
 #include <QString>
 #include <functional>
 
-class IDVM;
+class InstrumentChannel;
 class Prompts;
 
 /// What the Quick Setup frame's boxes ask for.
@@ -58,7 +58,7 @@ public:
         bool completed() const { return !tasksFailed; }
     };
 
-    QuickSetup(IDVM &dvm, Prompts &prompts, Hooks hooks = {});
+    QuickSetup(InstrumentChannel &dvm, Prompts &prompts, Hooks hooks = {});
 
     /// Runs the sequence (Command_SetupTasks_Click).
     Result run(const QuickSetupChoices &choices);
@@ -84,7 +84,7 @@ private:
     /// The specifications window's work without the window: FileLoad, then Save To Meter.
     bool loadSpecificationsHere(const QString &path);
 
-    IDVM &m_dvm;
+    InstrumentChannel &m_dvm;
     Prompts &m_prompts;
     Hooks m_hooks;
 };

@@ -3,7 +3,7 @@
 #include "caldata/SpecFile.h"
 #include "caldata/TableFileDialog.h"
 #include "instrument/CommandHelpers.h"
-#include "instrument/IDVM.h"
+#include "instrument/InstrumentChannel.h"
 #include "instrument/NumberFormat.h"
 #include "instrument/Reply.h"
 #include "platform/Clock.h"
@@ -39,7 +39,7 @@ bool isThreeDigits(const QString &text)
 
 } // namespace
 
-SpecOperations::SpecOperations(SpecTable &table, IDVM &dvm, Prompts &prompts, Hooks hooks)
+SpecOperations::SpecOperations(SpecTable &table, InstrumentChannel &dvm, Prompts &prompts, Hooks hooks)
     : m_table(table), m_dvm(dvm), m_prompts(prompts), m_hooks(std::move(hooks))
 {
 }

@@ -8,7 +8,7 @@
 #include <QString>
 #include <functional>
 
-class IDVM;
+class InstrumentChannel;
 class Prompts;
 
 /**
@@ -85,7 +85,7 @@ public:
         }
     };
 
-    SpecOperations(SpecTable &table, IDVM &dvm, Prompts &prompts, Hooks hooks = {});
+    SpecOperations(SpecTable &table, InstrumentChannel &dvm, Prompts &prompts, Hooks hooks = {});
 
     Hooks &hooks() { return m_hooks; }
 
@@ -152,7 +152,7 @@ private:
     void setBusy(bool on);
 
     SpecTable &m_table;
-    IDVM &m_dvm;
+    InstrumentChannel &m_dvm;
     Prompts &m_prompts;
     Hooks m_hooks;
 };

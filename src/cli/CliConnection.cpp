@@ -4,18 +4,11 @@
 #include "cli/RunContext.h"
 #include "instrument/DriverFamily.h"
 #include "instrument/IDVM.h"
-#include "instrument/ethernet/EthernetSettings.h"
-#include "instrument/InstrumentContext.h"
 #include "instrument/InstrumentDriver.h"
-#include "instrument/InterfaceType.h"
 #include "instrument/serial/PortTable.h"
-#include "instrument/serial/SerialPortControl.h"
 #include "platform/Settings.h"
-#include "sim/PtyFront.h"
+#include "session/InstrumentSession.h"
 #include "sim/VirtualCalibrator.h"
-#include "sim/ethernet/EthernetFront.h"
-#include "sim/gpib/SimGpibBus.h"
-#include "sim/usb/SimUsbBridge.h"
 
 #include <QHostAddress>
 
@@ -59,28 +52,14 @@ bool isPortNumber(const QString &text, int *number)
     return ok && !text.startsWith(QLatin1Char('+')) && !text.startsWith(QLatin1Char('-'));
 }
 
+QString simulatedModelText(InstrumentSession &session)
+{
+    return QString::fromLatin1(session.simulation()->calibrator().memory().model());
+}
+
 } // namespace
 
-CliConnection::CliConnection(InstrumentContext &context) : m_context(context) {}
-
-CliConnection::~CliConnection()
-{
-    // The port goes before the pseudo-terminal it is open on, the bus before its calibrator.
-    m_context.dvm1Comm()->close();
-    m_front.reset();
-    m_ethernetFront.reset();
-    if (m_gpibBus)
-        m_context.gpib().setBus(nullptr);
-    m_gpibBus.reset();
-    m_calibrator.reset();
-    if (m_scopeChanged)
-        Settings::setScope(m_previousScope);
-}
-
-QString CliConnection::simulatedScope()
-{
-    return Settings::applicationTitle() + QStringLiteral(" (simulated)");
-}
+CliConnection::CliConnection(InstrumentSession &session) : m_session(session) {}
 
 int CliConnection::setUp(const CommandLine &line, QString *error)
 {
@@ -100,11 +79,9 @@ int CliConnection::setUp(const CommandLine &line, QString *error)
         *error = QStringLiteral("choose one connection, not %1").arg(chosen.join(QStringLiteral(" and ")));
         return ExitUsage;
     }
-    if (simulate) {
-        m_previousScope = Settings::scope();
-        m_scopeChanged = true;
-        Settings::setScope(simulatedScope());
-    }
+    // A simulated run reads its driver model from its own settings store.
+    if (simulate)
+        m_session.useSimulatedSettings();
 
     QString model = Settings::value(SettingsKey::DVM1);
     if (line.isSet(CliOptionName::Model)) {
@@ -115,14 +92,9 @@ int CliConnection::setUp(const CommandLine &line, QString *error)
             return ExitUsage;
         }
     }
-    m_context.setDvm(CreateDVM(model, m_context));
-    if (simulate) {
-        m_calibrator = std::make_unique<VirtualCalibrator>(simulatedModelFor(m_context.dvm()));
-        m_usbBridge = std::make_shared<SimUsbBridge>();
-        m_usbBridge->addDevice(SimUsbBridge::kBuiltInDescription, SimUsbBridge::kBuiltInSerialNumber,
-                               m_calibrator.get());
-        m_context.usb().setBridge(m_usbBridge);
-    }
+    m_session.setDvm(CreateDVM(model, m_session.context()));
+    if (simulate)
+        return startSimulator(line, error);
 
     if (line.isSet(CliOptionName::Port))
         return useSerial(line.value(CliOptionName::Port), error);
@@ -130,25 +102,49 @@ int CliConnection::setUp(const CommandLine &line, QString *error)
         return useEthernet(line.value(CliOptionName::Ethernet), error);
     if (line.isSet(CliOptionName::Usb)) {
         useUsb(line.value(CliOptionName::Usb), QString());
-        if (simulate)
-            m_description += QStringLiteral(" (simulated, in front of the virtual calibrator %1)")
-                                 .arg(QString::fromLatin1(m_calibrator->memory().model()));
         return ExitSuccess;
     }
-    if (line.isSet(CliOptionName::Gpib)) {
-        const int status = useGpib(line.value(CliOptionName::Gpib), error);
-        if (status == ExitSuccess && simulate)
-            startSimulatedGpib(line.value(CliOptionName::Gpib).toInt());
-        return status;
-    }
-    if (simulate)
-        return startSimulator(error);
+    if (line.isSet(CliOptionName::Gpib))
+        return useGpib(line.value(CliOptionName::Gpib), error);
     return useSavedSettings(error);
+}
+
+int CliConnection::startSimulator(const CommandLine &line, QString *error)
+{
+    SimulatedInstrument::Options options;
+    options.model = simulatedModelFor(m_session.dvm());
+    if (line.isSet(CliOptionName::Gpib)) {
+        // The calibrator listens where the command line looks for it.
+        const int status = useGpib(line.value(CliOptionName::Gpib), error);
+        if (status != ExitSuccess)
+            return status;
+        options.gpibAddress = line.value(CliOptionName::Gpib).toInt();
+    }
+    QString why;
+    if (!m_session.startSimulation(options, &why)) {
+        *error = QStringLiteral("cannot start the virtual calibrator: %1").arg(why);
+        return ExitUnreachable;
+    }
+    if (line.isSet(CliOptionName::Gpib)) {
+        m_description = QStringLiteral("the virtual calibrator %1 at GPIB address %2 on a simulated bus")
+                            .arg(simulatedModelText(m_session))
+                            .arg(options.gpibAddress);
+        return ExitSuccess;
+    }
+    if (line.isSet(CliOptionName::Usb)) {
+        useUsb(line.value(CliOptionName::Usb), QString());
+        m_description += QStringLiteral(" (simulated, in front of the virtual calibrator %1)")
+                             .arg(simulatedModelText(m_session));
+        return ExitSuccess;
+    }
+    const int status = useSerial(m_session.simulation()->devicePath(), error);
+    m_description = QStringLiteral("the virtual calibrator %1 on %2").arg(simulatedModelText(m_session), m_description);
+    return status;
 }
 
 int CliConnection::useSerial(const QString &device, QString *error)
 {
-    PortTable &table = m_context.portTable();
+    PortTable &table = m_session.context().portTable();
     int number = 0;
     if (isPortNumber(device, &number)) {
         if (number < PortTable::kFirstPort || number > PortTable::kLastPort) {
@@ -165,11 +161,7 @@ int CliConnection::useSerial(const QString &device, QString *error)
             return ExitUnreachable;
         }
     }
-    SerialPortControl *port = m_context.dvm1Comm();
-    port->setPortNumber(number);
-    IDVM &dvm = *m_context.dvm();
-    dvm.SetCommControl(port);
-    dvm.SetInterfaceType(InterfaceRS232);
+    m_session.connect(Endpoint::serialPort(number));
     const QString path = table.devicePath(number);
     m_description = path.isEmpty() ? QStringLiteral("RS-232 port %1 (no device)").arg(number)
                                    : QStringLiteral("RS-232 port %1 (%2)").arg(number).arg(path);
@@ -187,11 +179,7 @@ int CliConnection::useEthernet(const QString &address, QString *error)
         *error = QStringLiteral("--ethernet needs IP:PORT, such as 192.168.1.20:10001, not \"%1\"").arg(address);
         return ExitUsage;
     }
-    m_context.ethernetDevice.IP = EthernetModuleRecord::fixedLength(ip, EthernetModuleRecord::kIpLength);
-    m_context.ethernetDevice.Port = port;
-    IDVM &dvm = *m_context.dvm();
-    dvm.SetEthernetDevice();
-    dvm.SetInterfaceType(InterfaceEthernet);
+    m_session.connect(Endpoint::ethernet(ip, port));
     m_description = QStringLiteral("Ethernet module %1:%2").arg(ip).arg(port);
     return ExitSuccess;
 }
@@ -204,20 +192,14 @@ int CliConnection::useGpib(const QString &address, QString *error)
         *error = QStringLiteral("--gpib needs an address from 0 to %1, not \"%2\"").arg(kLastGpibAddress).arg(address);
         return ExitUsage;
     }
-    IDVM &dvm = *m_context.dvm();
-    dvm.SetGPIBAddress(value);
-    dvm.SetInterfaceType(InterfaceGPIB);
+    m_session.connect(Endpoint::gpib(value));
     m_description = QStringLiteral("GPIB address %1").arg(value);
     return ExitSuccess;
 }
 
 void CliConnection::useUsb(const QString &serialNumber, const QString &name)
 {
-    m_context.usbDevice.SerialNumber = serialNumber;
-    m_context.usbDevice.Name = name;
-    IDVM &dvm = *m_context.dvm();
-    dvm.SetUSBDevice();
-    dvm.SetInterfaceType(InterfaceUSB);
+    m_session.connect(Endpoint::usb(serialNumber, name));
     m_description = QStringLiteral("USB bridge %1").arg(serialNumber.isEmpty() ? QStringLiteral("(none chosen)") : serialNumber);
 }
 
@@ -230,59 +212,30 @@ int CliConnection::useSavedSettings(QString *error)
                          .arg(key, Settings::value(key));
         return status;
     };
-    switch (interfaceFromSettingText(Settings::value(SettingsKey::Interface))) {
+    const Endpoint saved = m_session.savedEndpoint();
+    switch (saved.interfaceType) {
     case InterfaceGPIB:
-        return savedValueError(useGpib(Settings::value(SettingsKey::GPIBPort).trimmed(), error),
-                               SettingsKey::GPIBPort);
+        return savedValueError(useGpib(saved.address, error), SettingsKey::GPIBPort);
     case InterfaceUSB:
-        useUsb(Settings::value(SettingsKey::USBSerialNumber), Settings::value(SettingsKey::USBName));
+        useUsb(saved.address, saved.name);
         return ExitSuccess;
-    case InterfaceEthernet: {
-        EthernetModuleRecord &module = m_context.ethernetDevice;
-        LoadEthernetSettings(module);
-        IDVM &dvm = *m_context.dvm();
-        dvm.SetEthernetDevice();
-        dvm.SetInterfaceType(InterfaceEthernet);
-        m_description = QStringLiteral("Ethernet module %1:%2").arg(module.IP.trimmed()).arg(module.Port);
+    case InterfaceEthernet:
+        m_session.connect(saved);
+        m_description = QStringLiteral("Ethernet module %1:%2").arg(saved.host()).arg(saved.port());
         return ExitSuccess;
-    }
-    default:
+    case InterfaceRS232:
         break;
+    default:
+        // An interface added to the program: its address as the settings hold it.
+        if (!m_session.connect(saved, error))
+            return ExitUnreachable;
+        m_description = m_session.context().interfaces().settingText(saved.interfaceType) + QLatin1Char(' ')
+                        + saved.address;
+        return ExitSuccess;
     }
     // The saved port is a number; the port table knows its device.
-    const QString port = Settings::value(SettingsKey::CommPort).trimmed();
     int number = 0;
-    if (!isPortNumber(port, &number))
+    if (!isPortNumber(saved.address, &number))
         return savedValueError(ExitUsage, SettingsKey::CommPort);
-    return savedValueError(useSerial(port, error), SettingsKey::CommPort);
-}
-
-int CliConnection::startSimulator(QString *error)
-{
-    m_front = std::make_unique<PtyFront>(*m_calibrator);
-    if (!m_front->open()) {
-        *error = QStringLiteral("cannot start the virtual calibrator: %1").arg(m_front->errorString());
-        return ExitUnreachable;
-    }
-    // The ethernet commands of a simulated run find the calibrator's simulated module on loopback.
-    m_ethernetFront = std::make_unique<EthernetFront>(*m_calibrator);
-    if (m_ethernetFront->open())
-        Settings::setValue(SettingsKey::EthernetDiscovery, m_ethernetFront->discoveryTarget());
-    const int status = useSerial(m_front->devicePath(), error);
-    m_description = QStringLiteral("the virtual calibrator %1 on %2")
-                        .arg(QString::fromLatin1(m_calibrator->memory().model()), m_description);
-    return status;
-}
-
-void CliConnection::startSimulatedGpib(int address)
-{
-    // The calibrator the simulated USB bridge is wired to is the one on the bus.
-    if (!m_calibrator)
-        m_calibrator = std::make_unique<VirtualCalibrator>(simulatedModelFor(m_context.dvm()));
-    m_gpibBus = std::make_shared<SimGpibBus>();
-    m_gpibBus->attach(*m_calibrator, address);
-    m_context.gpib().setBus(m_gpibBus);
-    m_description = QStringLiteral("the virtual calibrator %1 at GPIB address %2 on a simulated bus")
-                        .arg(QString::fromLatin1(m_calibrator->memory().model()))
-                        .arg(address);
+    return savedValueError(useSerial(saved.address, error), SettingsKey::CommPort);
 }

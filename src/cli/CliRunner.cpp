@@ -5,7 +5,7 @@
 #include "cli/CommandGroups.h"
 #include "cli/CommandLine.h"
 #include "cli/RunContext.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 
 #include <QTextStream>
 
@@ -25,11 +25,11 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
     }
 
     CliLogging logging(line.isSet(CliOptionName::Trace), err);
-    InstrumentContext instrument;
-    CliConnection connection(instrument);
+    InstrumentSession session;
+    CliConnection connection(session);
     QString error;
     const int status = connection.setUp(line, &error);
-    RunContext run(line, instrument, connection.description(), out, err);
+    RunContext run(line, session, connection.description(), out, err);
     if (status != ExitSuccess)
         return run.fail(ExitCode(status), error);
     const int result = line.command()->run(run);

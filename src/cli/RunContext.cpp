@@ -2,22 +2,48 @@
 
 #include "cli/CommandLine.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
-#include "instrument/InterfaceType.h"
-#include "instrument/Reply.h"
-#include "instrument/serial/SerialPortControl.h"
+#include "session/InstrumentSession.h"
 
 #include <QTextStream>
 
-RunContext::RunContext(const CommandLine &line, InstrumentContext &instrument,
-                       const QString &connectionDescription, QTextStream &out, QTextStream &err)
-    : m_line(line), m_instrument(instrument), m_connection(connectionDescription), m_out(out), m_err(err)
+RunContext::RunContext(const CommandLine &line, InstrumentSession &session, const QString &connectionDescription,
+                       QTextStream &out, QTextStream &err)
+    : m_line(line), m_session(session), m_connection(connectionDescription), m_out(out), m_err(err)
 {
+    m_session.context().setExchangeObserver(
+        [this](const ExchangeRequest &request, const ExchangeReply &reply) { exchangeFinished(request, reply); });
+}
+
+RunContext::~RunContext()
+{
+    m_session.context().setExchangeObserver({});
 }
 
 IDVM &RunContext::dvm() const
 {
-    return *m_instrument.dvm();
+    return *m_session.dvm();
+}
+
+InstrumentChannel &RunContext::channel() const
+{
+    return m_session.channel();
+}
+
+void RunContext::exchangeFinished(const ExchangeRequest &request, const ExchangeReply &reply)
+{
+    m_lastReply = reply;
+    if (m_reportFirstFailure && !m_failureReported && request.awaitReply && reply.failed()) {
+        m_failureReported = true;
+        unreachable(request.command);
+    }
+}
+
+int RunContext::noSetupModeExit()
+{
+    if (m_failureReported)
+        return ExitUnreachable;
+    return fail(ExitRefused, QStringLiteral("Error entering setup mode: %1 did not accept the password")
+                                 .arg(m_connection));
 }
 
 const QStringList &RunContext::arguments() const
@@ -69,37 +95,18 @@ int RunContext::printFailure(QTextStream &err, ExitCode code, const QString &mes
     return code;
 }
 
-bool RunContext::exchangeFailed(const QString &reply) const
-{
-    switch (m_instrument.state().lastOutcome) {
-    case ExchangeOutcome::TimedOut:
-    case ExchangeOutcome::PortFailed:
-    case ExchangeOutcome::Busy:
-    case ExchangeOutcome::Overflow:
-    case ExchangeOutcome::NoInterface:
-        return true;
-    case ExchangeOutcome::Answered:
-    case ExchangeOutcome::NotAwaited:
-        break;
-    }
-    // The USB route reports its time-out in the reply only.
-    return reply == Reply::Timeout;
-}
-
-int RunContext::unreachable(const QString &command)
+int RunContext::unreachable(const QString &command, const ExchangeReply &reply)
 {
     QString why;
-    switch (m_instrument.state().lastOutcome) {
-    case ExchangeOutcome::PortFailed: {
+    switch (reply.outcome) {
+    case ExchangeOutcome::OpenFailed:
+    case ExchangeOutcome::LinkFailed:
         why = QStringLiteral("cannot use %1").arg(m_connection);
-        const SerialPortControl *port = m_instrument.dvm1Comm();
-        if (dvm().GetInterfaceType() == InterfaceRS232 && port && !port->errorString().isEmpty())
-            why += QStringLiteral(": ") + port->errorString();
-        if (dvm().GetInterfaceType() == InterfaceUSB && !m_instrument.usb().openError().isEmpty())
-            why += QStringLiteral(": ") + m_instrument.usb().openError();
+        if (!reply.detail.isEmpty())
+            why += QStringLiteral(": ") + reply.detail;
         break;
-    }
-    case ExchangeOutcome::NoInterface:
+    case ExchangeOutcome::NotConnected:
+    case ExchangeOutcome::NoBoard:
         why = QStringLiteral("%1 cannot carry commands: this interface is not available").arg(m_connection);
         break;
     case ExchangeOutcome::Busy:

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "instrument/Exchange.h"
+
 #include <QString>
 #include <QStringList>
 
 class CommandLine;
 class IDVM;
-class InstrumentContext;
+class InstrumentChannel;
+class InstrumentSession;
 class QTextStream;
 
 /// The tool's exit status.
@@ -17,21 +20,27 @@ enum ExitCode : int {
 };
 
 /**
- * @brief Everything a command needs while it runs: the instrument, the parsed command line,
- * the output streams, and one way of reporting failures.
+ * @brief Everything a command needs while it runs: the instrument session, the parsed command
+ * line, the output streams, and one way of reporting failures.
  *
  * Results go to out(), messages to err(); the tool binds them to stdout and stderr, a test to
- * strings.
+ * strings. The run hears every exchange as it ends, so a command can ask how the last one went.
  */
 class RunContext
 {
 public:
-    RunContext(const CommandLine &line, InstrumentContext &instrument, const QString &connectionDescription,
+    RunContext(const CommandLine &line, InstrumentSession &session, const QString &connectionDescription,
                QTextStream &out, QTextStream &err);
+    ~RunContext();
 
-    InstrumentContext &instrument() const { return m_instrument; }
+    RunContext(const RunContext &) = delete;
+    RunContext &operator=(const RunContext &) = delete;
+
+    InstrumentSession &session() const { return m_session; }
     /// The instrument object, configured for the chosen connection.
     IDVM &dvm() const;
+    /// The way to the instrument the table operations and procedures take.
+    InstrumentChannel &channel() const;
 
     /// What followed the command words.
     const QStringList &arguments() const;
@@ -53,17 +62,34 @@ public:
     /// The same, for failures before a run exists (a malformed command line).
     static int printFailure(QTextStream &err, ExitCode code, const QString &message);
 
+    /// How the last exchange ended.
+    const ExchangeReply &lastReply() const { return m_lastReply; }
     /// True when the last exchange gave no usable answer: the port failed, the time ran out, the
-    /// interface is missing, or the transport refused. Judged by how the transport says the
-    /// exchange ended, and by the reply "TIMEOUT", the only sign the USB route gives of its time-out.
-    bool exchangeFailed(const QString &reply) const;
-    /// Explains why `command` got no answer, from how the exchange ended; returns ExitUnreachable.
-    int unreachable(const QString &command);
+    /// interface is missing, or the exchange was refused.
+    bool exchangeFailed() const { return m_lastReply.failed(); }
+    /// Explains why `command` got no answer, from how its exchange ended (the last one unless
+    /// given); returns ExitUnreachable.
+    int unreachable(const QString &command) { return unreachable(command, m_lastReply); }
+    int unreachable(const QString &command, const ExchangeReply &reply);
+
+    /// From now on the first awaited exchange that gets no usable answer is reported on the spot
+    /// (for the long table operations, which go on to their tail); failureReported() tells whether
+    /// that happened.
+    void reportFirstFailure() { m_reportFirstFailure = true; }
+    bool failureReported() const { return m_failureReported; }
+    /// The exit status of a command whose password was not accepted: unreachable when the line
+    /// failed (already reported), else refused, saying so.
+    int noSetupModeExit();
 
 private:
+    void exchangeFinished(const ExchangeRequest &request, const ExchangeReply &reply);
+
     const CommandLine &m_line;
-    InstrumentContext &m_instrument;
+    InstrumentSession &m_session;
     QString m_connection;
     QTextStream &m_out;
     QTextStream &m_err;
+    ExchangeReply m_lastReply;
+    bool m_reportFirstFailure = false;
+    bool m_failureReported = false;
 };

@@ -2,9 +2,8 @@
 // reached through a pseudo-terminal exactly as a real instrument on a serial port.
 #include "gui/app/FormMain.h"
 #include "gui/app/Main.h"
-#include "gui/app/SimulatedCalibrator.h"
 #include "gui/common/QtPrompts.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/gpib/GpibLibrary.h"
 #include "platform/Settings.h"
 
@@ -41,7 +40,7 @@ int main(int argc, char **argv)
     parser.process(app);
 
     QtPrompts prompts;
-    InstrumentContext context;
+    InstrumentSession session;
     QString title = Settings::applicationTitle();
     // A GPIB library that will not register this thread's status variables cannot be used: say
     // so and end, whether that happens during the start-up search or later.
@@ -54,17 +53,15 @@ int main(int argc, char **argv)
     const auto forgetHandler = qScopeGuard([] { GpibLibrary::setSetupFailureHandler({}); });
     if (parser.isSet(simulate)) {
         // A simulated session keeps its settings apart, so it never overwrites a real installation's.
-        Settings::setScope(Settings::applicationTitle() + QStringLiteral(" (simulated)"));
-        auto *simulator = new SimulatedCalibrator(QStringLiteral("5241"), &app);
-        if (!simulator->start(context)) {
-            prompts.critical(QStringLiteral("The virtual calibrator could not start: ") + simulator->errorString(),
-                             title);
+        QString error;
+        if (!session.startSimulation({}, &error)) {
+            prompts.critical(QStringLiteral("The virtual calibrator could not start: ") + error, title);
             return kExitCannotStart;
         }
         title += QStringLiteral(" - simulated calibrator");
     }
 
-    std::unique_ptr<FormMain> window = Main(context, prompts, title);
+    std::unique_ptr<FormMain> window = Main(session, prompts, title);
     if (gpibSetupFailed)
         return kExitCannotStart;
     if (!window)

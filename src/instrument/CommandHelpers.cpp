@@ -1,6 +1,6 @@
 #include "instrument/CommandHelpers.h"
 
-#include "instrument/IDVM.h"
+#include "instrument/InstrumentChannel.h"
 #include "instrument/Reply.h"
 #include "platform/Clock.h"
 
@@ -25,47 +25,48 @@ QString unifyLineEnds(const QString &text)
     return t;
 }
 
+/// One password command: true on "*0"; the reply goes to *replyOut.
+bool sendPassword(InstrumentChannel &dvm, const QString &command, int timeoutSeconds, ExchangeReply *replyOut)
+{
+    const ExchangeReply reply = dvm.exchange({command, true, timeoutSeconds, 1});
+    if (replyOut)
+        *replyOut = reply;
+    return Reply::isSuccess(reply.conventionalText());
+}
+
 } // namespace
 
-bool SendSystemPassword(IDVM &dvm, QString *replyOut)
+bool SendSystemPassword(InstrumentChannel &dvm, ExchangeReply *reply)
 {
     Clock &clock = systemClock();
     clock.pause(150);
-    const QString reply =
-        dvm.SendString(QStringLiteral("SYSTEM:PASSWORD ") + Password::System, true, 5, 1);
-    if (replyOut)
-        *replyOut = reply;
-    const bool ok = Reply::isSuccess(reply);
+    const bool ok = sendPassword(dvm, QStringLiteral("SYSTEM:PASSWORD ") + Password::System, 5, reply);
     clock.pause(50);
     return ok;
 }
 
-bool SendCalibratePassword(IDVM &dvm, QString *replyOut)
+bool SendCalibratePassword(InstrumentChannel &dvm, ExchangeReply *reply)
 {
-    const QString reply =
-        dvm.SendString(QStringLiteral("CALIBRATE:PASSWORD ") + Password::Calibrate, true, 10, 1);
-    if (replyOut)
-        *replyOut = reply;
-    const bool ok = Reply::isSuccess(reply);
+    const bool ok = sendPassword(dvm, QStringLiteral("CALIBRATE:PASSWORD ") + Password::Calibrate, 10, reply);
     systemClock().pause(50);
     return ok;
 }
 
-bool SendCalPassword(IDVM &dvm)
+bool SendCalPassword(InstrumentChannel &dvm)
 {
     Clock &clock = systemClock();
     clock.pause(150);
-    const QString reply = dvm.SendString(QStringLiteral("CAL:PASSWORD ") + Password::Exit, true, 10, 1);
+    const bool ok = sendPassword(dvm, QStringLiteral("CAL:PASSWORD ") + Password::Exit, 10, nullptr);
     clock.pause(50);
-    return Reply::isSuccess(reply);
+    return ok;
 }
 
-bool EnterSetupMode(IDVM &dvm, SetupPassword password)
+bool EnterSetupMode(InstrumentChannel &dvm, SetupPassword password)
 {
-    QString reply;
+    ExchangeReply reply;
     const bool entered = password == SetupPassword::System ? SendSystemPassword(dvm, &reply)
                                                            : SendCalibratePassword(dvm, &reply);
-    if (!entered && !Reply::isStatus(reply))
+    if (!entered && !Reply::isStatus(reply.conventionalText()))
         SendCalPassword(dvm);
     return entered;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "instrument/Exchange.h"
+
 #include <QString>
 #include <QStringList>
 
-class IDVM;
+class InstrumentChannel;
 
 /// The instrument's fixed passwords.
 namespace Password {
@@ -15,18 +17,18 @@ inline const QString Exit = QStringLiteral("0");
 
 /// Enters setup mode ("SYSTEM:PASSWORD"); true when the instrument answered "*0". The reply, for
 /// callers that must tell a refusal from a lost or garbled answer, goes to *reply.
-bool SendSystemPassword(IDVM &dvm, QString *reply = nullptr);
+bool SendSystemPassword(InstrumentChannel &dvm, ExchangeReply *reply = nullptr);
 /// Enables writing of calibration data ("CALIBRATE:PASSWORD"); true on "*0".
-bool SendCalibratePassword(IDVM &dvm, QString *reply = nullptr);
+bool SendCalibratePassword(InstrumentChannel &dvm, ExchangeReply *reply = nullptr);
 /// The exit step that leaves setup mode ("CAL:PASSWORD "); true on "*0".
-bool SendCalPassword(IDVM &dvm);
+bool SendCalPassword(InstrumentChannel &dvm);
 
 /// The password a task needs: the system one for settings, the calibrate one for calibration data.
 enum class SetupPassword { System, Calibrate };
 /// Sends the password; true on "*0". Without a clear status in the answer (noise, a lost answer)
 /// the instrument may well have taken it, so the exit password follows before false is returned;
 /// after a clear refusal nothing more is sent.
-bool EnterSetupMode(IDVM &dvm, SetupPassword password);
+bool EnterSetupMode(InstrumentChannel &dvm, SetupPassword password);
 
 /// Removes the instrument's blanks (spaces only; tabs, CR and LF are text) from both ends.
 QString trimBlanks(const QString &text);

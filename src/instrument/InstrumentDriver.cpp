@@ -2,85 +2,90 @@
 
 #include "instrument/InstrumentContext.h"
 #include "instrument/NumberFormat.h"
-#include "instrument/Reply.h"
-#include "instrument/serial/SerialPortControl.h"
 #include "platform/Clock.h"
 
 #include <QScopeGuard>
 
 namespace {
 
-constexpr int kReadTimeoutSeconds = 20;
-constexpr int kGpibReadTimeoutSeconds = 35;
 constexpr int kSetRangeTimeoutSeconds = 10;
 constexpr int kSetRangeSettleMs = 100;
 constexpr int kInitialiseMs = 250;
-// A USB command sent without waiting still takes up to a second for an answer line to discard.
-constexpr int kUsbUnacknowledgedSeconds = 1;
 
 } // namespace
 
 InstrumentDriver::InstrumentDriver(const DriverFamily &family, InstrumentContext &context)
-    : m_family(family), m_context(context)
+    : m_family(family), m_context(&context)
 {
 }
 
-QString InstrumentDriver::SendString(const QString &Commandstring, bool WaitForAck, int timeout,
-                                     int PacketEndCondition)
+InstrumentDriver::InstrumentDriver(const DriverFamily &family, std::unique_ptr<Transport> transport,
+                                   const Endpoint &endpoint)
+    : m_family(family), m_endpoint(endpoint), m_transport(std::move(transport))
 {
+}
+
+InstrumentDriver::~InstrumentDriver() = default;
+
+FailureTexts InstrumentDriver::failureTexts() const
+{
+    FailureTexts texts = m_transport ? m_transport->failureTexts() : FailureTexts();
+    if (!m_family.openFailureIsTimeout)
+        texts.openFailed.clear();
+    return texts;
+}
+
+ExchangeReply InstrumentDriver::exchange(const ExchangeRequest &request)
+{
+    // A second exchange while one waits would share the transport's receive buffer: refuse it.
+    if (m_busy || !m_transport) {
+        const ExchangeReply refused = ExchangeReply::ended(m_busy ? ExchangeOutcome::Busy : ExchangeOutcome::NotConnected);
+        if (m_context)
+            m_context->exchangeFinished(request, refused);
+        return refused;
+    }
+    Transport *transport = m_transport.get();
+    m_busy = true;
+    auto release = qScopeGuard([this] {
+        m_busy = false;
+        m_retired.reset();
+    });
+
     // A line break inside a command would smuggle a second command onto the line.
-    QString command = Commandstring;
-    command.remove(QLatin1Char('\r'));
-    command.remove(QLatin1Char('\n'));
-    QString reply = SendToInterface(command, WaitForAck, timeout, PacketEndCondition);
-    reply.remove(QLatin1Char('\n'));
+    ExchangeRequest clean = request;
+    clean.command.remove(QLatin1Char('\r'));
+    clean.command.remove(QLatin1Char('\n'));
+    ExchangeReply reply = transport->exchange(clean);
+    reply.spelling = failureTexts();
+    if (m_context)
+        m_context->exchangeFinished(clean, reply);
     return reply;
 }
 
-QString InstrumentDriver::SendToInterface(const QString &Commandstring, bool WaitForAck, int timeout,
-                                          int PacketEndCondition)
+bool InstrumentDriver::connect(const Endpoint &endpoint, QString *error)
 {
-    // A second exchange while one waits would share the transport's receive buffer: refuse it on
-    // every interface, not only USB.
-    if (m_busy) {
-        m_context.state().lastOutcome = ExchangeOutcome::Busy;
-        return Reply::Busy;
-    }
-    m_busy = true;
-    auto release = qScopeGuard([this] { m_busy = false; });
-
-    switch (m_interfaceType) {
-    case InterfaceRS232:
-        return m_context.serial().sendString(m_commControl, Commandstring, WaitForAck, timeout,
-                                             PacketEndCondition);
-    case InterfaceGPIB:
-        return m_context.gpib().sendString(m_gpibAddress, Commandstring, WaitForAck, timeout,
-                                           PacketEndCondition);
-    case InterfaceUSB: {
-        UsbTransport &usb = m_context.usb();
-        usb.device = m_usbDevice;
-        int status = UsbTransport::Complete;
-        QString reply;
-        if (WaitForAck) {
-            reply = usb.USBSendString(Commandstring, status, timeout, PacketEndCondition);
-        } else {
-            usb.USBSendString(Commandstring, status, kUsbUnacknowledgedSeconds, 0);
-            reply.clear();
+    const bool sameInterface = m_transport && endpoint.interfaceType == m_endpoint.interfaceType;
+    m_endpoint = endpoint;
+    if (!sameInterface && m_context) {
+        // An exchange waiting on the old transport keeps it until it returns.
+        if (m_busy)
+            m_retired = std::move(m_transport);
+        m_transport = m_context->makeTransport(endpoint.interfaceType);
+        if (!m_transport) {
+            if (error)
+                *error = QStringLiteral("no transport for interface %1").arg(endpoint.interfaceType);
+            return false;
         }
-        if (status == UsbTransport::TimedOut
-            || (status == UsbTransport::OpenFailed && m_family.usbOpenFailureIsTimeout))
-            reply = Reply::Timeout;
-        return reply;
     }
-    case InterfaceEthernet: {
-        EthernetTransport &ethernet = m_context.ethernet();
-        ethernet.device = m_ethernetDevice;
-        return ethernet.sendString(Commandstring, WaitForAck, timeout, PacketEndCondition);
-    }
-    default:
-        m_context.state().lastOutcome = ExchangeOutcome::NoInterface;
-        return {};
-    }
+    if (!m_transport)
+        return false;
+    return m_transport->open(endpoint, error);
+}
+
+void InstrumentDriver::close()
+{
+    if (m_transport)
+        m_transport->close();
 }
 
 void InstrumentDriver::Initialise()
@@ -90,25 +95,9 @@ void InstrumentDriver::Initialise()
 
 QString InstrumentDriver::GetDescription()
 {
-    QString text = m_family.description + QLatin1String("\r\n");
-    switch (m_interfaceType) {
-    case InterfaceRS232:
-        text += QStringLiteral("RS232 Port %1").arg(m_commControl ? m_commControl->portNumber() : 0);
-        break;
-    case InterfaceGPIB:
-        text += QStringLiteral("GPIB Address %1").arg(m_gpibAddress);
-        break;
-    case InterfaceUSB:
-        text += QLatin1String("USB \r\n");
-        break;
-    case InterfaceEthernet:
-        text += QLatin1String("Ethernet \r\n")
-                + EthernetModuleRecord::fixedLength(m_ethernetDevice.IP, EthernetModuleRecord::kIpLength);
-        break;
-    default:
-        break;
-    }
-    return text;
+    // A driver not yet pointed anywhere stands on RS-232 without a port.
+    return m_family.description + QLatin1String("\r\n")
+           + (m_transport ? m_transport->descriptionLine() : QStringLiteral("RS232 Port 0"));
 }
 
 bool InstrumentDriver::CheckIdentity(const QString &id)
@@ -124,7 +113,7 @@ bool InstrumentDriver::CheckIdentity(const QString &id)
 
 QString InstrumentDriver::Identify()
 {
-    return identificationFrom(SendToInterface(kIdentifyCommand, true, kIdentifyTimeoutSeconds, 0));
+    return identificationFrom(exchange(identifyRequest()).conventionalText());
 }
 
 QString InstrumentDriver::identificationFrom(const QString &reply)
@@ -137,18 +126,10 @@ QString InstrumentDriver::identificationFrom(const QString &reply)
 
 QString InstrumentDriver::Read()
 {
-    switch (m_interfaceType) {
-    case InterfaceRS232:
-    case InterfaceUSB:
-    case InterfaceEthernet:
-        return SendToInterface(QStringLiteral("READ?"), true, kReadTimeoutSeconds, 0);
-    case InterfaceGPIB:
-        // A reading is one line without a status line: gathering up to a status line would
-        // wait out the library's time-out after every reading.
-        return SendToInterface(QStringLiteral("READ?"), true, kGpibReadTimeoutSeconds, 0);
-    default:
-        return {};
-    }
+    // A reading is one line without a status line: gathering up to a status line would wait out
+    // the GPIB library's time-out after every reading. The raw reply comes back, LF and all.
+    const int timeout = m_transport ? m_transport->readingTimeoutSeconds() : Transport::kReadingTimeoutSeconds;
+    return exchange({QStringLiteral("READ?"), true, timeout, 0}).conventionalText();
 }
 
 QString InstrumentDriver::rangeCommand(const QString &Fn, double Value)
@@ -188,19 +169,9 @@ QVariant InstrumentDriver::SetRange(const QString &Fn, double Value)
     clock.pause(kSetRangeSettleMs);
     const QString command = rangeCommand(Fn, Value);
     if (!command.isEmpty())
-        SendToInterface(command, false, kSetRangeTimeoutSeconds, 1);
+        exchange({command, false, kSetRangeTimeoutSeconds, 1});
     clock.pause(kSetRangeSettleMs);
     return {};
-}
-
-void InstrumentDriver::SetUSBDevice()
-{
-    m_usbDevice = m_context.usbDevice;
-}
-
-void InstrumentDriver::SetEthernetDevice()
-{
-    m_ethernetDevice = m_context.ethernetDevice;
 }
 
 std::unique_ptr<IDVM> CreateDVM(const QString &model, InstrumentContext &context)

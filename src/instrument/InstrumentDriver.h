@@ -2,42 +2,47 @@
 
 #include "instrument/DriverFamily.h"
 #include "instrument/IDVM.h"
-#include "instrument/InterfaceType.h"
-#include "instrument/ethernet/EthernetModuleRecord.h"
-#include "instrument/usb/UsbDeviceRecord.h"
+#include "instrument/Transport.h"
+
+#include <memory>
 
 class InstrumentContext;
 
 /**
  * @brief The one driver implementation shared by the three families; the family data decides the
- * identity test, the description and the USB open-failure rule.
+ * identity test, the description and how a device that will not open is reported.
+ *
+ * It holds one transport, made by the interface registry when connect() names an interface, and
+ * lets one exchange run at a time: a second one, started while the first waits, is answered
+ * "BUSY" at once.
  */
 class InstrumentDriver : public IDVM
 {
 public:
     InstrumentDriver(const DriverFamily &family, InstrumentContext &context);
+    /// A driver on a transport made by the caller (an instrument in memory for a test); it has no
+    /// registry, so connect() only re-points that transport.
+    InstrumentDriver(const DriverFamily &family, std::unique_ptr<Transport> transport, const Endpoint &endpoint);
+    ~InstrumentDriver() override;
 
     const DriverFamily &family() const { return m_family; }
 
-    QString SendString(const QString &Commandstring, bool WaitForAck = false, int timeout = 0,
-                       int PacketEndCondition = 0) override;
-    void SetGPIBAddress(int Value) override { m_gpibAddress = Value; }
+    ExchangeReply exchange(const ExchangeRequest &request) override;
+
+    bool connect(const Endpoint &endpoint, QString *error = nullptr) override;
+    Endpoint endpoint() const override { return m_endpoint; }
+    void close() override;
+
     void Initialise() override;
     QString GetDescription() override;
     bool CheckIdentity(const QString &id) override;
     QString Identify() override;
-    void SetCommControl(SerialPortControl *NewCommControl) override { m_commControl = NewCommControl; }
     QString Read() override;
-    void SetInterfaceType(int NewInterfaceType) override { m_interfaceType = NewInterfaceType; }
-    int GetInterfaceType() override { return m_interfaceType; }
+    int GetInterfaceType() override { return m_endpoint.interfaceType; }
     QVariant SetRange(const QString &Fn, double Value) override;
-    void SetUSBDevice() override;
-    void SetEthernetDevice() override;
 
-    int gpibAddress() const { return m_gpibAddress; }
-    SerialPortControl *commControl() const { return m_commControl; }
-    const UsbDeviceRecord &usbDevice() const { return m_usbDevice; }
-    const EthernetModuleRecord &ethernetDevice() const { return m_ethernetDevice; }
+    /// The transport in use; null when the driver is not connected.
+    Transport *transport() const { return m_transport.get(); }
 
     /// The command SetRange sends for a function and value ("" when it sends none).
     static QString rangeCommand(const QString &Fn, double Value);
@@ -45,19 +50,19 @@ public:
     /// The identification query and the time Identify waits for its answer.
     static inline const QString kIdentifyCommand = QStringLiteral("*IDN?");
     static constexpr int kIdentifyTimeoutSeconds = 2;
+    static ExchangeRequest identifyRequest() { return {kIdentifyCommand, true, kIdentifyTimeoutSeconds, 0}; }
     /// What Identify makes of a reply: an echo of the question is no answer ("").
     static QString identificationFrom(const QString &reply);
 
 private:
-    QString SendToInterface(const QString &Commandstring, bool WaitForAck, int timeout,
-                            int PacketEndCondition);
+    /// The route's words for failures, with the family's own rule for a device that will not open.
+    FailureTexts failureTexts() const;
 
     const DriverFamily &m_family;
-    InstrumentContext &m_context;
-    int m_interfaceType = InterfaceRS232;
-    SerialPortControl *m_commControl = nullptr;
-    int m_gpibAddress = 0;
-    UsbDeviceRecord m_usbDevice;
-    EthernetModuleRecord m_ethernetDevice;
+    InstrumentContext *m_context = nullptr;
+    Endpoint m_endpoint;
+    std::unique_ptr<Transport> m_transport;
+    /// A transport replaced while an exchange still runs on it lives until that exchange returns.
+    std::unique_ptr<Transport> m_retired;
     bool m_busy = false;
 };

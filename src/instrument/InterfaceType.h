@@ -1,16 +1,11 @@
 #pragma once
 
-#include <QString>
-
-/// How the instrument is attached. The numbers are stored and compared as they stand.
+/// How the instrument is attached. The numbers are stored and compared as they stand; an interface
+/// added later takes a number of its own from kFirstAddedInterface on.
 enum InterfaceType : int {
     InterfaceRS232 = 0,
     InterfaceGPIB = 1,
     InterfaceUSB = 2,
     InterfaceEthernet = 3,
+    kFirstAddedInterface = 4,
 };
-
-/// The settings text for an interface ("RS232", "GPIB", "USB", "Ethernet").
-QString interfaceSettingText(int type);
-/// The interface named by a settings text, case-insensitively; RS-232 for anything unknown.
-int interfaceFromSettingText(const QString &text);

@@ -1,13 +1,11 @@
 #pragma once
 
-#include "instrument/Reply.h"
-
 #include <QString>
 #include <functional>
 
 /**
- * @brief What the transports share: the time of the last command, the abort flag, the activity
- * indicator and how the last exchange ended.
+ * @brief What the transports share: the time of the last command, the abort flag and the activity
+ * indicator.
  *
  * A USB device that fails to open sets the abort flag, which also ends a serial line wait.
  */
@@ -28,7 +26,6 @@ public:
     std::function<void(const QString &)> activityHook;
     qint64 lastSendTimeMs = -1000000;
     bool abortComms = false;
-    ExchangeOutcome lastOutcome = ExchangeOutcome::Answered;
 
     static constexpr int kRecentSendMs = 200;
     static constexpr int kPacingAfterPauseMs = 5;

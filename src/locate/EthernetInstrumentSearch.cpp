@@ -1,10 +1,9 @@
 #include "locate/EthernetInstrumentSearch.h"
 
-#include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
-#include "instrument/InterfaceType.h"
+#include "instrument/ethernet/EthernetInterface.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
-#include "instrument/ethernet/EthernetSettings.h"
+#include "instrument/ethernet/EthernetTransport.h"
+#include "session/InstrumentSession.h"
 
 namespace {
 
@@ -36,8 +35,7 @@ bool EthernetInstrumentSearch::isCalibratorIdentity(const QString &reply)
 
 bool EthernetInstrumentSearch::run(const std::function<void(const QString &)> &addDetail, QString &foundText)
 {
-    EthernetTransport &transport = m_context.ethernet();
-    EthernetModuleLink &link = transport.moduleLink();
+    EthernetModuleLink &link = m_session.context().ethernetModules();
     if (!link.FindEthernetModules()) {
         addDetail(QStringLiteral("No Ethernet Devices"));
         return false;
@@ -47,22 +45,22 @@ bool EthernetInstrumentSearch::run(const std::function<void(const QString &)> &a
     for (const EthernetModuleRecord &module : modules) {
         if (!module.hasAddress() || !isOurModule(module.OwnerName, module.DeviceName))
             continue;
-        transport.device = module;
-        // The command carries its own CR and the transport adds one more: the instrument sees an
-        // empty line after the question, which it ignores.
+        // Asked through a transport of its own, so the working connection is not touched. The
+        // command carries its own CR and the transport adds one more: the instrument sees an empty
+        // line after the question, which it ignores.
+        EthernetTransport probe(m_session.context().state());
+        probe.open(ethernetEndpointOf(module));
         const QString reply = withoutTrailingLineEnds(
-            transport.sendString(QStringLiteral("*IDN?\r"), true, kIdentifyTimeoutSeconds, 0));
+            probe.exchange({QStringLiteral("*IDN?\r"), true, kIdentifyTimeoutSeconds, 0}).conventionalText());
         const QString ip = module.ipText();
         if (!isCalibratorIdentity(reply)) {
             addDetail(QStringLiteral("No Reply from Ethernet  ") + ip);
             continue;
         }
-        m_context.ethernetDevice = module;
-        SaveEthernetSettings(module);
-        if (IDVM *dvm = m_context.dvm()) {
-            dvm->SetInterfaceType(InterfaceEthernet);
-            dvm->SetEthernetDevice();
-        }
+        m_session.ethernetDevice = module;
+        m_session.saveConnection(ethernetEndpointOf(module));
+        if (m_session.dvm())
+            m_session.connect(ethernetEndpointOf(module));
         addDetail(QStringLiteral("** Using Ethernet  ") + ip + QLatin1Char(' ') + reply);
         foundText += QStringLiteral("Using Ethernet  ") + reply + QLatin1String("\r\n") + ip;
         return true;

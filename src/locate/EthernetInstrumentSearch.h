@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-class InstrumentContext;
+class InstrumentSession;
 
 /**
  * @brief The automatic location's search over the Ethernet-serial modules: finds the modules,
@@ -18,7 +18,7 @@ public:
     /// The instrument behind each module has this long to answer "*IDN?".
     static constexpr int kIdentifyTimeoutSeconds = 4;
 
-    explicit EthernetInstrumentSearch(InstrumentContext &context) : m_context(context) {}
+    explicit EthernetInstrumentSearch(InstrumentSession &session) : m_session(session) {}
 
     /// Locate_DVM_Ethernet. addDetail receives each line for the details pane; foundText gets
     /// "Using Ethernet  " + the identification + CR LF + the address appended on success.
@@ -31,5 +31,5 @@ public:
     static bool isCalibratorIdentity(const QString &reply);
 
 private:
-    InstrumentContext &m_context;
+    InstrumentSession &m_session;
 };

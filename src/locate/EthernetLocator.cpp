@@ -1,10 +1,9 @@
 #include "locate/EthernetLocator.h"
 
-#include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
-#include "instrument/InterfaceType.h"
+#include "instrument/ethernet/EthernetInterface.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
-#include "instrument/ethernet/EthernetSettings.h"
+#include "instrument/ethernet/EthernetTransport.h"
+#include "session/InstrumentSession.h"
 #include "platform/Prompts.h"
 
 #include <QScopeGuard>
@@ -22,8 +21,8 @@ QString withoutLineEnds(QString text)
 
 } // namespace
 
-EthernetLocator::EthernetLocator(InstrumentContext &context, Prompts &prompts, QObject *parent)
-    : QObject(parent), m_context(context), m_prompts(prompts)
+EthernetLocator::EthernetLocator(InstrumentSession &session, Prompts &prompts, QObject *parent)
+    : QObject(parent), m_session(session), m_prompts(prompts)
 {
 }
 
@@ -35,22 +34,22 @@ void EthernetLocator::setBusy(bool busy) const
 
 const QList<EthernetModuleRecord> &EthernetLocator::modules() const
 {
-    return m_context.ethernet().moduleLink().modules;
+    return m_session.context().ethernetModules().modules;
 }
 
 QString EthernetLocator::selectedModuleMac() const
 {
-    return m_context.ethernet().moduleLink().selectedModuleMac;
+    return m_session.context().ethernetModules().selectedModuleMac;
 }
 
 const EthernetModuleRecord &EthernetLocator::activeModule() const
 {
-    return m_context.ethernetDevice;
+    return m_session.ethernetDevice;
 }
 
 void EthernetLocator::loadActiveModule()
 {
-    LoadEthernetSettings(m_context.ethernetDevice);
+    m_session.ethernetDevice = ethernetRecordOf(m_session.savedEndpoint(InterfaceEthernet));
     emit activeModuleChanged();
 }
 
@@ -63,8 +62,7 @@ bool EthernetLocator::findModules(bool selectLoneModule)
 {
     setBusy(true);
     const auto idle = qScopeGuard([this] { setBusy(false); });
-    EthernetModuleLink &link = m_context.ethernet().moduleLink();
-    EthernetTransport &transport = m_context.ethernet();
+    EthernetModuleLink &link = m_session.context().ethernetModules();
 
     const bool found = link.FindEthernetModules();
     m_rows.clear();
@@ -79,10 +77,12 @@ bool EthernetLocator::findModules(bool selectLoneModule)
         EthernetModuleRecord &module = link.modules[i];
         if (!module.hasAddress())
             continue;
-        // The instrument behind each module is asked who it is. The module in use stays the one
-        // the "Active Module" frame shows until another is chosen.
-        transport.device = module;
-        const QString reply = transport.sendString(QStringLiteral("*IDN?"), true, kIdentifyTimeoutSeconds, 0);
+        // The instrument behind each module is asked who it is, through a transport of its own:
+        // the module in use stays the one the "Active Module" frame shows until another is chosen.
+        EthernetTransport probe(m_session.context().state());
+        probe.open(ethernetEndpointOf(module));
+        const QString reply =
+            probe.exchange({QStringLiteral("*IDN?"), true, kIdentifyTimeoutSeconds, 0}).conventionalText();
         module.IdentReply = EthernetModuleRecord::fixedLength(withoutLineEnds(reply), EthernetModuleRecord::kReplyLength);
 
         Row row;
@@ -115,18 +115,17 @@ int EthernetLocator::indexOfMac(const QString &mac) const
 
 bool EthernetLocator::selectModule(int index)
 {
-    EthernetModuleLink &link = m_context.ethernet().moduleLink();
+    EthernetModuleLink &link = m_session.context().ethernetModules();
     if (index < 0 || index >= link.modules.size())
         return false;
     link.selectedModuleIndex = index;
-    m_context.ethernetDevice = link.modules.at(index);
-    link.selectedModuleMac = m_context.ethernetDevice.macText();
+    m_session.ethernetDevice = link.modules.at(index);
+    link.selectedModuleMac = m_session.ethernetDevice.macText();
     emit activeModuleChanged();
-    SaveEthernetSettings(m_context.ethernetDevice);
-    if (IDVM *dvm = m_context.dvm()) {
-        dvm->SetInterfaceType(InterfaceEthernet);
-        dvm->SetEthernetDevice();
-    }
+    const Endpoint module = ethernetEndpointOf(m_session.ethernetDevice);
+    m_session.saveConnection(module);
+    if (m_session.dvm())
+        m_session.connect(module);
     return true;
 }
 
@@ -137,8 +136,9 @@ QString EthernetLocator::sendTestCommand(const QString &text)
     // The box's own CR goes with the text; the transport adds another, which the instrument
     // takes as an empty line.
     const QString command = withoutLineEnds(text);
-    EthernetTransport &transport = m_context.ethernet();
-    transport.device = m_context.ethernetDevice;
-    return transport.sendString(command + QLatin1Char('\r'), true, kIdentifyTimeoutSeconds,
-                                command == QLatin1String("pa") ? 1 : 0);
+    EthernetTransport transport(m_session.context().state());
+    transport.open(ethernetEndpointOf(m_session.ethernetDevice));
+    return transport
+        .exchange({command + QLatin1Char('\r'), true, kIdentifyTimeoutSeconds, command == QLatin1String("pa") ? 1 : 0})
+        .conventionalText();
 }

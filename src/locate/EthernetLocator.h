@@ -8,7 +8,7 @@
 #include <functional>
 
 class EthernetModuleLink;
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 
 /**
@@ -34,7 +34,7 @@ public:
     /// The time the instrument behind each module has to answer "*IDN?".
     static constexpr int kIdentifyTimeoutSeconds = 2;
 
-    EthernetLocator(InstrumentContext &context, Prompts &prompts, QObject *parent = nullptr);
+    EthernetLocator(InstrumentSession &session, Prompts &prompts, QObject *parent = nullptr);
 
     /// "Find Modules": discovery, then "*IDN?" through each module found. When exactly one module
     /// answered and selectLoneModule is set, it is chosen at once. "No Devices Found" when none
@@ -72,7 +72,7 @@ signals:
 private:
     void setBusy(bool busy) const;
 
-    InstrumentContext &m_context;
+    InstrumentSession &m_session;
     Prompts &m_prompts;
     QList<Row> m_rows;
 };

@@ -1,9 +1,8 @@
 #include "locate/InterfaceOptions.h"
 
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
-#include "instrument/InterfaceType.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "platform/Settings.h"
 
@@ -19,7 +18,7 @@ const DriverFamily *familyOf(const IDVM *dvm)
 
 } // namespace
 
-InterfaceOptions::InterfaceOptions(InstrumentContext &context) : m_context(context) {}
+InterfaceOptions::InterfaceOptions(InstrumentSession &session) : m_session(session) {}
 
 const QList<InterfaceOptions::Model> &InterfaceOptions::models()
 {
@@ -43,12 +42,10 @@ int InterfaceOptions::modelIndexFor(const QString &modelString)
     return 2;
 }
 
-InterfaceOptions::Choice InterfaceOptions::stored() const
+InterfaceOptions::Choice InterfaceOptions::stored()
 {
     Choice choice;
-    choice.interfaceType = interfaceFromSettingText(Settings::value(SettingsKey::Interface)) == InterfaceGPIB
-                               ? InterfaceGPIB
-                               : InterfaceRS232;
+    choice.interfaceType = m_session.savedInterface() == InterfaceGPIB ? InterfaceGPIB : InterfaceRS232;
     choice.serialPort = Settings::intValue(SettingsKey::CommPort);
     choice.gpibAddress = Settings::value(SettingsKey::GPIBPort).trimmed();
     choice.modelString = models().at(modelIndexFor(Settings::value(SettingsKey::DVM1))).modelString;
@@ -57,10 +54,10 @@ InterfaceOptions::Choice InterfaceOptions::stored() const
 
 QList<int> InterfaceOptions::openPorts()
 {
-    PortTable &table = m_context.portTable();
+    PortTable &table = m_session.context().portTable();
     // An adapter plugged in since the last look gets a number now.
     table.refresh();
-    const SerialPortControl *comm = m_context.dvm1Comm();
+    const SerialPortControl *comm = m_session.context().dvm1Comm();
     // Our own open port would refuse a second opening; it is usable, and stays open.
     const auto ownOpenPort = [comm](int n) { return comm->isOpen() && comm->portNumber() == n; };
     QStringList devices;
@@ -88,37 +85,23 @@ InterfaceOptions::Outcome InterfaceOptions::apply(const Choice &choice, const QL
         return Outcome::InvalidSerialPort;
     }
 
-    reconfigure(choice, gpibAddress);
-
-    bool saved = Settings::setValue(SettingsKey::Interface, interfaceSettingText(choice.interfaceType));
-    if (choice.interfaceType == InterfaceGPIB) {
-        saved = Settings::setValue(SettingsKey::GPIBPort, QString::number(gpibAddress)) && saved;
-    } else {
-        saved = Settings::setValue(SettingsKey::CommPort, QString::number(choice.serialPort)) && saved;
-        // The chosen device keeps its number across restarts.
-        saved = m_context.portTable().remember(choice.serialPort) && saved;
-    }
+    const Endpoint endpoint =
+        choice.interfaceType == InterfaceGPIB ? Endpoint::gpib(gpibAddress) : Endpoint::serialPort(choice.serialPort);
+    reconfigure(choice.modelString, endpoint);
+    bool saved = m_session.saveConnection(endpoint);
     saved = Settings::setValue(SettingsKey::DVM1, choice.modelString) && saved;
     return saved ? Outcome::Applied : Outcome::SaveFailed;
 }
 
-void InterfaceOptions::reconfigure(const Choice &choice, int gpibAddress)
+void InterfaceOptions::reconfigure(const QString &modelString, const Endpoint &endpoint)
 {
-    std::unique_ptr<IDVM> fresh = CreateDVM(choice.modelString, m_context);
-    // A driver of the same family is set up in place: a window that is waiting on it keeps a
-    // living object. Another family needs the new driver.
-    const DriverFamily *current = familyOf(m_context.dvm());
+    std::unique_ptr<IDVM> fresh = CreateDVM(modelString, m_session.context());
+    // A driver of the same family is pointed elsewhere in place: a window that is waiting on it
+    // keeps a living object. Another family needs the new driver.
+    const DriverFamily *current = familyOf(m_session.dvm());
     if (!current || current != familyOf(fresh.get()))
-        m_context.setDvm(std::move(fresh));
-    IDVM *dvm = m_context.dvm();
-    dvm->SetInterfaceType(choice.interfaceType);
-    if (choice.interfaceType == InterfaceGPIB) {
-        dvm->SetGPIBAddress(gpibAddress);
-    } else {
-        SerialPortControl *comm = m_context.dvm1Comm();
-        comm->setPortNumber(choice.serialPort);
-        dvm->SetCommControl(comm);
-    }
+        m_session.setDvm(std::move(fresh));
+    m_session.connect(endpoint);
 }
 
 QString InterfaceOptions::message(Outcome outcome)

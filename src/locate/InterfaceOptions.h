@@ -1,9 +1,11 @@
 #pragma once
 
+#include "instrument/Endpoint.h"
+
 #include <QList>
 #include <QString>
 
-class InstrumentContext;
+class InstrumentSession;
 
 /**
  * @brief What the interface options window edits: how the instrument is attached (RS-232 or
@@ -30,7 +32,7 @@ public:
 
     enum class Outcome { Applied, InvalidSerialPort, InvalidGpibAddress, SaveFailed };
 
-    explicit InterfaceOptions(InstrumentContext &context);
+    explicit InterfaceOptions(InstrumentSession &session);
 
     /// The three families CreateDVM tells apart.
     static const QList<Model> &models();
@@ -42,7 +44,7 @@ public:
 
     /// The stored choice: "DVM1_Interface" (anything but GPIB reads as RS-232), "DVM1_CommPort",
     /// "DVM1_GPIBPort" and "DVM1" as the family CreateDVM would make of it.
-    Choice stored() const;
+    Choice stored();
 
     /// The serial ports 1 to 16 that open, the instrument's own open port included (it is
     /// counted as it stands, not closed to be tried). The serial control is left as it is.
@@ -60,7 +62,7 @@ public:
     static QString portDetails(const QString &devicePath);
 
 private:
-    void reconfigure(const Choice &choice, int gpibAddress);
+    void reconfigure(const QString &modelString, const Endpoint &endpoint);
 
-    InstrumentContext &m_context;
+    InstrumentSession &m_session;
 };

@@ -2,8 +2,8 @@
 
 #include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InstrumentContext.h"
-#include "instrument/InterfaceType.h"
 #include "instrument/serial/PortTable.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "locate/IdentifyProbe.h"
@@ -16,8 +16,8 @@
 #include <memory>
 #include <vector>
 
-SerialSearch::SerialSearch(InstrumentContext &context, QObject *parent)
-    : QObject(parent), m_context(context)
+SerialSearch::SerialSearch(InstrumentSession &session, QObject *parent)
+    : QObject(parent), m_session(session)
 {
     qRegisterMetaType<PortListing>();
 }
@@ -49,21 +49,21 @@ int SerialSearch::portFromEntry(const QString &entry)
 
 PortListing SerialSearch::listPorts(const QList<int> &candidates)
 {
-    SerialPortControl *comm = m_context.dvm1Comm();
+    SerialPortControl *comm = m_session.context().dvm1Comm();
     // Our own open port would not open a second time and so would go missing from the list.
     comm->close();
 
     PortListing listing;
     listing.instrumentPort = Settings::intValue(SettingsKey::CommPort);
     listing.scannerPort = Settings::intValue(SettingsKey::ScannerCommPort);
-    m_context.state().abortComms = false;
+    m_session.context().state().abortComms = false;
     // An adapter plugged in since the last look gets a number now.
-    m_context.portTable().refresh();
+    m_session.context().portTable().refresh();
 
     // A port is listed when it opens and closes cleanly; all are tried at once.
     QStringList devices;
     for (int port : candidates)
-        devices << m_context.portTable().devicePath(port);
+        devices << m_session.context().portTable().devicePath(port);
     const QList<bool> opens = SerialPortControl::whichOpen(devices);
     for (qsizetype i = 0; i < candidates.size(); ++i) {
         if (!opens.at(i))
@@ -90,15 +90,15 @@ bool SerialSearch::searchPorts(const QList<int> &ports)
     auto release = qScopeGuard([this] { m_searching = false; });
     emit searchStarted();
 
-    const std::unique_ptr<IDVM> probing = CreateDVM(kProbeModel, m_context);
-    m_context.state().abortComms = false;
+    const std::unique_ptr<IDVM> probing = CreateDVM(kProbeModel, m_session.context());
+    m_session.context().state().abortComms = false;
     // The probes open the ports themselves; the serial control must not hold one of them.
-    m_context.dvm1Comm()->close();
+    m_session.context().dvm1Comm()->close();
 
     Clock &clock = systemClock();
     std::vector<std::unique_ptr<IdentifyProbe>> probes;
     for (int port : ports) {
-        auto probe = std::make_unique<IdentifyProbe>(&m_context.portTable(), port);
+        auto probe = std::make_unique<IdentifyProbe>(&m_session.context().portTable(), port);
         connect(probe.get(), &IdentifyProbe::finished, this, [&clock] { clock.wake(); });
         probes.push_back(std::move(probe));
     }
@@ -132,7 +132,7 @@ bool SerialSearch::searchPorts(const QList<int> &ports)
         if (foundPort || head >= probes.size())
             break;
         clock.waitUntil(clock.nowMs() + TransportState::kActivityStepMs);
-        m_context.state().showCommActivity(QString());
+        m_session.context().state().showCommActivity(QString());
     }
     // Ports after the winner are no longer of interest.
     for (const auto &probe : probes)
@@ -142,7 +142,7 @@ bool SerialSearch::searchPorts(const QList<int> &ports)
     if (foundPort) {
         adopt(foundPort, foundReply);
     } else {
-        m_context.dvm1Comm()->setPortNumber(Settings::intValue(SettingsKey::CommPort));
+        m_session.context().dvm1Comm()->setPortNumber(Settings::intValue(SettingsKey::CommPort));
         emit detail(kNotFound);
     }
     emit searchFinished(foundPort != 0);
@@ -157,20 +157,14 @@ void SerialSearch::adopt(int portNumber, const QString &reply)
     m_foundPort = portNumber;
     emit detail(text);
 
-    bool saved = Settings::setValue(SettingsKey::Interface, interfaceSettingText(InterfaceRS232));
-    saved = Settings::setValue(SettingsKey::CommPort, QString::number(portNumber)) && saved;
-    // The device keeps its number across restarts, however the system numbers its ports then.
-    saved = m_context.portTable().remember(portNumber) && saved;
-    if (!saved)
+    const Endpoint port = Endpoint::serialPort(portNumber);
+    if (!m_session.saveConnection(port))
         qCWarning(lcLocate) << "the settings for port" << portNumber << "could not be stored";
-
-    SerialPortControl *comm = m_context.dvm1Comm();
-    comm->setPortNumber(portNumber);
     // The port stays closed: the transport opens it (with its lone CR) at the next command.
-    if (IDVM *dvm = m_context.dvm()) {
-        dvm->SetInterfaceType(InterfaceRS232);
-        dvm->SetCommControl(comm);
-    }
+    if (m_session.dvm())
+        m_session.connect(port);
+    else
+        m_session.context().dvm1Comm()->setPortNumber(portNumber);
 }
 
 bool SerialSearch::locateAll(const QList<int> &candidates)

@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-class InstrumentContext;
+class InstrumentSession;
 
 /**
  * @brief Finds the calibrator on the serial ports: lists the ports that open, asks each for its
@@ -22,7 +22,7 @@ class SerialSearch : public QObject
 {
     Q_OBJECT
 public:
-    explicit SerialSearch(InstrumentContext &context, QObject *parent = nullptr);
+    explicit SerialSearch(InstrumentSession &session, QObject *parent = nullptr);
     ~SerialSearch() override;
 
     /// The port numbers a search considers by default: 1 to 16.
@@ -67,7 +67,7 @@ signals:
 private:
     void adopt(int portNumber, const QString &reply);
 
-    InstrumentContext &m_context;
+    InstrumentSession &m_session;
     QString m_foundText;
     int m_foundPort = 0;
     bool m_searching = false;

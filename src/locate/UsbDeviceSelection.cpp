@@ -1,9 +1,8 @@
 #include "locate/UsbDeviceSelection.h"
 
-#include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
-#include "instrument/InterfaceType.h"
 #include "instrument/usb/UsbIdentificationPass.h"
+#include "instrument/usb/UsbTransport.h"
+#include "session/InstrumentSession.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
 
@@ -29,20 +28,23 @@ bool isOurAdapter(const QString &name)
 
 } // namespace
 
-UsbDeviceSelection::UsbDeviceSelection(InstrumentContext &context, Prompts &prompts, QObject *parent)
-    : QObject(parent), m_context(context), m_prompts(prompts)
+UsbDeviceSelection::UsbDeviceSelection(InstrumentSession &session, Prompts &prompts, QObject *parent)
+    : QObject(parent), m_session(session), m_prompts(prompts)
 {
 }
 
 void UsbDeviceSelection::load()
 {
-    m_context.usb().LoadUSBSettings();
+    const Endpoint saved = m_session.savedEndpoint(InterfaceUSB);
+    m_session.usbDevice = UsbDeviceRecord();
+    m_session.usbDevice.Name = saved.name;
+    m_session.usbDevice.SerialNumber = saved.address;
     emit activeDeviceChanged();
 }
 
 const UsbDeviceRecord &UsbDeviceSelection::activeDevice() const
 {
-    return m_context.usbDevice;
+    return m_session.usbDevice;
 }
 
 void UsbDeviceSelection::say(const QString &text, const QString &title)
@@ -52,7 +54,7 @@ void UsbDeviceSelection::say(const QString &text, const QString &title)
 
 bool UsbDeviceSelection::fillList(bool trimSerialNumbers)
 {
-    UsbTransport &usb = m_context.usb();
+    UsbBridgeAccess &usb = m_session.context().usb();
     m_count = usb.countDevices();
     m_accessProblem = usb.noUsbAccess() ? usb.listingError() : QString();
     m_rows.clear();
@@ -74,7 +76,7 @@ void UsbDeviceSelection::queryReplies(bool removeLineEnds)
 {
     if (m_count == 0)
         return;
-    const QStringList column = UsbIdentificationPass::run(m_context.usb(), m_count, removeLineEnds);
+    const QStringList column = UsbIdentificationPass::run(m_session.context().usb(), m_count, removeLineEnds);
     for (int i = 0; i < column.size() && i < m_rows.size(); ++i)
         m_rows[i].reply = column.at(i);
     emit rowsChanged();
@@ -84,16 +86,12 @@ void UsbDeviceSelection::take(const UsbDeviceRecord &device, bool switchDvm)
 {
     UsbDeviceRecord chosen = device;
     chosen.Handle = 0;
-    chosen.InUse = false;
-    m_context.usbDevice = chosen;
+    m_session.usbDevice = chosen;
     emit activeDeviceChanged();
-    const bool saved = m_context.usb().SaveUSBSettings();
-    if (switchDvm) {
-        if (IDVM *dvm = m_context.dvm()) {
-            dvm->SetInterfaceType(InterfaceUSB);
-            dvm->SetUSBDevice();
-        }
-    }
+    const Endpoint bridge = Endpoint::usb(chosen.SerialNumber, chosen.Name);
+    const bool saved = m_session.saveConnection(bridge);
+    if (switchDvm && m_session.dvm())
+        m_session.connect(bridge);
     if (!saved)
         say(QStringLiteral("Error setting USB Device"));
 }
@@ -145,11 +143,11 @@ bool UsbDeviceSelection::selectDevice(int selectedRow)
         }
         index = selectedRow;
     }
-    if (index >= m_count || index >= m_context.usb().devices.size()) {
+    if (index >= m_count || index >= m_session.context().usb().devices.size()) {
         say(QStringLiteral("Error setting USB Device"));
         return false;
     }
-    const UsbDeviceRecord device = m_context.usb().devices.at(index);
+    const UsbDeviceRecord device = m_session.context().usb().devices.at(index);
     say(device.SerialNumber + QStringLiteral(" selected"));
     take(device, true);
     return true;
@@ -164,7 +162,7 @@ bool UsbDeviceSelection::autolocate()
     // Asked a second time: a bridge opened for the first time may have dropped the first question.
     queryReplies(false);
     for (int i = 0; i < m_count; ++i) {
-        const UsbDeviceRecord device = m_context.usb().devices.at(i);
+        const UsbDeviceRecord device = m_session.context().usb().devices.at(i);
         if (!isWantedMeter(device.Reply))
             continue;
         say(device.Reply + QStringLiteral(" selected\r\n(") + device.SerialNumber + QLatin1Char(')'),
@@ -185,7 +183,7 @@ bool UsbDeviceSelection::automaticByAdapterId()
         say(kNoDevicesFound);
         return false;
     }
-    const QList<UsbDeviceRecord> devices = m_context.usb().devices.mid(0, m_count);
+    const QList<UsbDeviceRecord> devices = m_session.context().usb().devices.mid(0, m_count);
     for (const UsbDeviceRecord &device : devices) {
         if (!isOurAdapter(device.Name))
             continue;
@@ -202,18 +200,21 @@ bool UsbDeviceSelection::automaticByAdapterId()
 
 QString UsbDeviceSelection::testExchange(const QString &command, int endCondition, bool reportStatus)
 {
-    if (m_context.usbDevice.SerialNumber.isEmpty())
+    if (m_session.usbDevice.SerialNumber.isEmpty())
         return QStringLiteral("No Device Selected\r");
     if (!begin())
         return {};
     auto done = qScopeGuard([this] { end(); });
-    UsbTransport &usb = m_context.usb();
-    int status = UsbTransport::Complete;
-    QString text = usb.USBSendString(command, status, kTestTimeoutSeconds, endCondition);
-    if (reportStatus && status == UsbTransport::OpenFailed)
-        text += QStringLiteral("Error Opening Device\r")
-                + (usb.openError().isEmpty() ? QString() : usb.openError() + QLatin1Char('\r'));
-    if (reportStatus && status == UsbTransport::TimedOut)
+    // The box talks to the device in use through a transport of its own, as it always has: the
+    // answer is shown as it came, and a failure said in words.
+    UsbTransport usb(m_session.context().usb());
+    usb.open(Endpoint::usb(m_session.usbDevice.SerialNumber));
+    const ExchangeReply reply = usb.exchange({command, true, kTestTimeoutSeconds, endCondition});
+    // What came in is shown even when the answer was not complete; a flood is cut off.
+    QString text = reply.outcome == ExchangeOutcome::Overflow ? reply.conventionalText() : reply.text;
+    if (reportStatus && reply.outcome == ExchangeOutcome::OpenFailed)
+        text += QStringLiteral("Error Opening Device\r") + (reply.detail.isEmpty() ? QString() : reply.detail + QLatin1Char('\r'));
+    if (reportStatus && (reply.outcome == ExchangeOutcome::TimedOut || reply.outcome == ExchangeOutcome::LinkFailed))
         text += QStringLiteral("Read Timeout\r");
     return text;
 }

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QString>
 
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 
 /**
@@ -31,7 +31,7 @@ public:
         QString reply;
     };
 
-    UsbDeviceSelection(InstrumentContext &context, Prompts &prompts, QObject *parent = nullptr);
+    UsbDeviceSelection(InstrumentSession &session, Prompts &prompts, QObject *parent = nullptr);
 
     /// The device record in use from the settings.
     void load();
@@ -87,7 +87,7 @@ private:
     void say(const QString &text, const QString &title = {});
     QString testExchange(const QString &command, int endCondition, bool reportStatus);
 
-    InstrumentContext &m_context;
+    InstrumentSession &m_session;
     Prompts &m_prompts;
     QList<Row> m_rows;
     int m_count = 0;

@@ -1,13 +1,13 @@
 #include "locate/UsbInstrumentSearch.h"
 
 #include "instrument/IDVM.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InstrumentContext.h"
-#include "instrument/InterfaceType.h"
 
 #include <QScopeGuard>
 
-UsbInstrumentSearch::UsbInstrumentSearch(InstrumentContext &context, QObject *parent)
-    : QObject(parent), m_context(context)
+UsbInstrumentSearch::UsbInstrumentSearch(InstrumentSession &session, QObject *parent)
+    : QObject(parent), m_session(session)
 {
 }
 
@@ -18,9 +18,8 @@ bool UsbInstrumentSearch::search()
     m_searching = true;
     auto done = qScopeGuard([this] { m_searching = false; });
 
-    UsbTransport &usb = m_context.usb();
-    const UsbDeviceRecord kept = m_context.usbDevice;
-    const std::unique_ptr<IDVM> probe = CreateDVM(kProbeModel, m_context);
+    UsbBridgeAccess &usb = m_session.context().usb();
+    const std::unique_ptr<IDVM> probe = CreateDVM(kProbeModel, m_session.context());
 
     const int count = usb.countDevices();
     if (count == 0) {
@@ -35,23 +34,19 @@ bool UsbInstrumentSearch::search()
     const QList<UsbDeviceRecord> devices = usb.devices.mid(0, count);
     for (const UsbDeviceRecord &device : devices) {
         emit detail(QStringLiteral("USB Device \"%1\" Found: ").arg(device.Name));
-        probe->SetInterfaceType(InterfaceUSB);
-        m_context.usbDevice = device;
-        probe->SetUSBDevice();
+        const Endpoint bridge = Endpoint::usb(device.SerialNumber, device.Name);
+        probe->connect(bridge);
         const QString reply = probe->Identify();
         if (!probe->CheckIdentity(reply))
             continue;
         emit detail(QStringLiteral("Using USB Device %1 (%2)").arg(device.Name, device.SerialNumber));
         emit result(QStringLiteral("Using USB Device ") + reply);
-        m_context.usbDevice = device;
-        usb.SaveUSBSettings();
-        if (IDVM *dvm = m_context.dvm()) {
-            dvm->SetInterfaceType(InterfaceUSB);
-            dvm->SetUSBDevice();
-        }
+        m_session.usbDevice = device;
+        m_session.saveConnection(bridge);
+        if (m_session.dvm())
+            m_session.connect(bridge);
         return true;
     }
     emit detail(kNoneAnswered);
-    m_context.usbDevice = kept;
     return false;
 }

@@ -3,22 +3,22 @@
 #include <QObject>
 #include <QString>
 
-class InstrumentContext;
+class InstrumentSession;
 
 /**
  * @brief Looks for the calibrator behind the USB bridges: lists them, asks each in turn for its
  * identification through a probing driver, and at the first one the calibrator driver accepts
  * stores the bridge in the settings and points `DVM` at it over USB.
  *
- * When none answers, the USB device record in use is put back as it was, so a failed search
- * leaves the working connection alone. Progress lines go out through detail() and the found
+ * The probing driver is a driver of its own, so a failed search leaves the working connection
+ * and the USB device record in use alone. Progress lines go out through detail() and the found
  * line through result(), for the location window and the command-line tool alike.
  */
 class UsbInstrumentSearch : public QObject
 {
     Q_OBJECT
 public:
-    explicit UsbInstrumentSearch(InstrumentContext &context, QObject *parent = nullptr);
+    explicit UsbInstrumentSearch(InstrumentSession &session, QObject *parent = nullptr);
 
     /// The search; true when an instrument was found. A search started while one runs returns
     /// false at once.
@@ -34,6 +34,6 @@ signals:
     void result(const QString &text);
 
 private:
-    InstrumentContext &m_context;
+    InstrumentSession &m_session;
     bool m_searching = false;
 };

@@ -1,7 +1,7 @@
 #include "procedures/CalibrationHistory.h"
 
 #include "instrument/CommandHelpers.h"
-#include "procedures/InstrumentLink.h"
+#include "instrument/InstrumentChannel.h"
 #include "instrument/RangeNames.h"
 #include "procedures/LeadingNumber.h"
 #include "procedures/LenientDate.h"
@@ -47,9 +47,9 @@ CalibrationHistory CalibrationHistory::parse(const QString &reply)
     return history;
 }
 
-CalibrationHistory CalibrationHistory::read(const InstrumentLink &link)
+CalibrationHistory CalibrationHistory::read(InstrumentChannel &channel)
 {
-    return parse(link.send(Command, true, kTimeoutSeconds, 1));
+    return parse(channel.SendString(Command, true, kTimeoutSeconds, 1));
 }
 
 QStringList CalibrationHistory::listLines() const

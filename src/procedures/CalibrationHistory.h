@@ -6,7 +6,7 @@
 #include <bitset>
 #include <optional>
 
-class InstrumentLink;
+class InstrumentChannel;
 
 /// One calibration event as the instrument's history reports it.
 struct CalEvent
@@ -41,7 +41,7 @@ public:
 
     static CalibrationHistory parse(const QString &reply);
     /// Sends the command and parses the reply; a time-out reads as an empty history.
-    static CalibrationHistory read(const InstrumentLink &link);
+    static CalibrationHistory read(InstrumentChannel &channel);
 
     /// Slots 0 to upperBound(); upperBound() is the larger of 1 and the number of DATE lines.
     const QList<CalEvent> &events() const { return m_slots; }

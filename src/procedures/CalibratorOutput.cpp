@@ -11,18 +11,18 @@ bool CalibratorOutput::isSingleSuccessLine(const QString &reply)
 
 std::optional<QString> CalibratorOutput::setOutput(const QString &setting)
 {
-    m_lastReply = m_link.send(QStringLiteral("o") + commandText(setting), true, kTimeoutSeconds, 1);
+    m_lastReply = m_channel.SendString(QStringLiteral("o") + commandText(setting), true, kTimeoutSeconds, 1);
     if (!isSingleSuccessLine(m_lastReply))
         return std::nullopt;
-    return m_link.send(QStringLiteral("X"), true, kTimeoutSeconds, 1);
+    return m_channel.SendString(QStringLiteral("X"), true, kTimeoutSeconds, 1);
 }
 
 void CalibratorOutput::outputOn()
 {
-    m_link.send(QStringLiteral("S0"), true, kTimeoutSeconds, 1);
+    m_channel.SendString(QStringLiteral("S0"), true, kTimeoutSeconds, 1);
 }
 
 void CalibratorOutput::standby()
 {
-    m_link.send(QStringLiteral("S1"), true, kTimeoutSeconds, 1);
+    m_channel.SendString(QStringLiteral("S1"), true, kTimeoutSeconds, 1);
 }

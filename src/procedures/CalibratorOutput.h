@@ -1,6 +1,6 @@
 #pragma once
 
-#include "procedures/InstrumentLink.h"
+#include "instrument/InstrumentChannel.h"
 
 #include <QString>
 #include <optional>
@@ -14,7 +14,7 @@ class CalibratorOutput
 public:
     static constexpr int kTimeoutSeconds = 3;
 
-    explicit CalibratorOutput(InstrumentLink link) : m_link(link) {}
+    explicit CalibratorOutput(InstrumentChannel &channel) : m_channel(channel) {}
 
     /// Sends the setting. Only a reply that is a single success line ("*0" and CR, blanks
     /// around it aside) counts as taken: then "X" is sent and its whole reply returned.
@@ -30,6 +30,6 @@ public:
     static bool isSingleSuccessLine(const QString &reply);
 
 private:
-    InstrumentLink m_link;
+    InstrumentChannel &m_channel;
     QString m_lastReply;
 };

@@ -1,8 +1,6 @@
 #include "procedures/InstrumentClock.h"
 
 #include "instrument/CommandHelpers.h"
-#include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
 #include "instrument/Reply.h"
 #include "procedures/ClockCommand.h"
 #include "procedures/LenientDate.h"
@@ -15,8 +13,8 @@ QString InstrumentClock::Reading::labelText() const
 InstrumentClock::Reading InstrumentClock::read() const
 {
     Reading reading;
-    reading.reply = m_link.send(QStringLiteral("T"), true, kReadTimeoutSeconds, 1);
-    reading.outcome = m_link.context().state().lastOutcome;
+    reading.exchange = m_channel.exchange({QStringLiteral("T"), true, kReadTimeoutSeconds, 1});
+    reading.reply = reading.exchange.conventionalText().remove(QLatin1Char('\n'));
     reading.at = LenientDate::instrumentClock(reading.reply);
     return reading;
 }
@@ -25,17 +23,16 @@ InstrumentClock::Setting InstrumentClock::set(const QDate &date, const QTime &ti
 {
     Setting setting;
     setting.command = ClockCommand::command(date, time);
-    IDVM *dvm = m_link.dvm();
-    if (!dvm)
-        return setting;
     // The password's answer is not looked at: a refusal shows in the answer to the setting.
-    SendSystemPassword(*dvm);
-    setting.reply = m_link.send(setting.command, true, kSetTimeoutSeconds, 1);
-    setting.outcome = m_link.context().state().lastOutcome;
+    // Without an instrument nothing more is sent.
+    if (!SendSystemPassword(m_channel, &setting.exchange) && setting.exchange.outcome == ExchangeOutcome::NotConnected)
+        return setting;
+    setting.exchange = m_channel.exchange({setting.command, true, kSetTimeoutSeconds, 1});
+    setting.reply = setting.exchange.conventionalText().remove(QLatin1Char('\n'));
     setting.accepted = Reply::isSuccess(setting.reply);
     if (setting.accepted)
         setting.reread = read();
     // Setup mode is left whatever happened, so the instrument is never left open for writing.
-    SendCalPassword(*dvm);
+    SendCalPassword(m_channel);
     return setting;
 }

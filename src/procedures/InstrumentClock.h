@@ -1,7 +1,6 @@
 #pragma once
 
-#include "instrument/Reply.h"
-#include "procedures/InstrumentLink.h"
+#include "instrument/InstrumentChannel.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -27,7 +26,7 @@ public:
     struct Reading
     {
         QString reply;                ///< the "T" reply as received
-        ExchangeOutcome outcome = ExchangeOutcome::Answered; ///< how the exchange ended
+        ExchangeReply exchange;       ///< how the exchange ended
         std::optional<QDateTime> at;  ///< the instrument's date and time, when readable
         /// The label text: the display form, or "Invalid Reply".
         QString labelText() const;
@@ -37,17 +36,17 @@ public:
     {
         QString command;               ///< "SYSTEM:SETDATE ddmmyyhhmm"
         QString reply;                 ///< the instrument's answer to it
-        ExchangeOutcome outcome = ExchangeOutcome::NoInterface; ///< how that exchange ended
+        ExchangeReply exchange;        ///< how that exchange ended
         bool accepted = false;         ///< the answer began with "*0"
         std::optional<Reading> reread; ///< the clock read back after an accepted setting
     };
 
-    explicit InstrumentClock(InstrumentLink link) : m_link(link) {}
+    explicit InstrumentClock(InstrumentChannel &channel) : m_channel(channel) {}
 
     Reading read() const;
     /// Sets the clock to the day of `date` and the hour and minute of `time`.
     Setting set(const QDate &date, const QTime &time) const;
 
 private:
-    InstrumentLink m_link;
+    InstrumentChannel &m_channel;
 };

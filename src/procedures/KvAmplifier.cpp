@@ -14,8 +14,8 @@ const QString kFactorTitle = QStringLiteral("kV Calibration");
 
 } // namespace
 
-KvAmplifier::KvAmplifier(InstrumentLink link, Prompts &prompts, QObject *parent)
-    : QObject(parent), m_link(link), m_prompts(prompts)
+KvAmplifier::KvAmplifier(InstrumentChannel &channel, Prompts &prompts, QObject *parent)
+    : QObject(parent), m_channel(channel), m_prompts(prompts)
 {
 }
 
@@ -27,7 +27,7 @@ void KvAmplifier::setFactorText(int index, const QString &text)
 
 QString KvAmplifier::send(const QString &command, int timeout) const
 {
-    return m_link.send(command, true, timeout, 1);
+    return m_channel.SendString(command, true, timeout, 1);
 }
 
 bool KvAmplifier::activate()

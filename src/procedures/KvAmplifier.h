@@ -1,6 +1,6 @@
 #pragma once
 
-#include "procedures/InstrumentLink.h"
+#include "instrument/InstrumentChannel.h"
 
 #include <QObject>
 #include <QString>
@@ -25,7 +25,7 @@ public:
     static constexpr int kStoreTimeoutSeconds = 3;
     static constexpr int kRangeSettleMs = 300;
 
-    KvAmplifier(InstrumentLink link, Prompts &prompts, QObject *parent = nullptr);
+    KvAmplifier(InstrumentChannel &channel, Prompts &prompts, QObject *parent = nullptr);
 
     QString voltageText() const { return m_voltage; }
     void setVoltageText(const QString &text) { m_voltage = text; }
@@ -77,7 +77,7 @@ private:
     QString send(const QString &command, int timeout = kTimeoutSeconds) const;
     void chooseRange(const QString &rangeCommand);
 
-    InstrumentLink m_link;
+    InstrumentChannel &m_channel;
     Prompts &m_prompts;
     bool m_activated = false;
     QString m_voltage;

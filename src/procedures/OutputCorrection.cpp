@@ -6,11 +6,12 @@
 #include "procedures/DiagnosticCommands.h"
 #include "procedures/LeadingNumber.h"
 
-OutputCorrection::OutputCorrection(InstrumentLink link, Prompts &prompts) : m_link(link), m_prompts(prompts) {}
+OutputCorrection::OutputCorrection(InstrumentChannel &channel, Prompts &prompts) : m_channel(channel), m_prompts(prompts) {}
 
-bool OutputCorrection::reportMissingInstrument() const
+bool OutputCorrection::reportMissingInstrument(const ExchangeReply &reply) const
 {
-    if (m_link.dvm())
+    // Nothing was sent: there is no instrument to send to.
+    if (reply.outcome != ExchangeOutcome::NotConnected)
         return false;
     m_prompts.message(QStringLiteral("Error reading ") + QStringLiteral("no instrument is connected"),
                       Settings::applicationTitle());
@@ -20,28 +21,31 @@ bool OutputCorrection::reportMissingInstrument() const
 std::array<QString, 3> OutputCorrection::readFactors(const std::array<QString, 3> &current)
 {
     std::array<QString, 3> texts = current;
-    if (reportMissingInstrument())
-        return texts;
     for (size_t i = 0; i < texts.size(); ++i) {
-        const QString reply = m_link.send(FactorCommands[i] + QStringLiteral(" ?"), true, kFactorTimeoutSeconds, 1);
-        texts[i] = SplitLines(reply).constFirst();
+        const ExchangeReply reply =
+            m_channel.exchange({FactorCommands[i] + QStringLiteral(" ?"), true, kFactorTimeoutSeconds, 1});
+        if (reportMissingInstrument(reply))
+            return texts;
+        texts[i] = SplitLines(reply.conventionalText().remove(QLatin1Char('\n'))).constFirst();
     }
     return texts;
 }
 
 void OutputCorrection::writeFactors(const std::array<QString, 3> &texts)
 {
-    if (reportMissingInstrument())
-        return;
-    for (size_t i = 0; i < texts.size(); ++i)
-        m_link.send(FactorCommands[i] + QLatin1Char(' ') + commandText(texts[i]), true, kFactorTimeoutSeconds, 1);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const ExchangeReply reply = m_channel.exchange(
+            {FactorCommands[i] + QLatin1Char(' ') + commandText(texts[i]), true, kFactorTimeoutSeconds, 1});
+        if (reportMissingInstrument(reply))
+            return;
+    }
 }
 
 void OutputCorrection::sendDiagnostic(int row, const QString &text)
 {
     const QString command = DiagnosticCommands::command(row, text);
     if (!command.isEmpty())
-        m_link.send(command, false, kDiagnosticTimeoutSeconds, 1);
+        m_channel.SendString(command, false, kDiagnosticTimeoutSeconds, 1);
 }
 
 bool OutputCorrection::enableLatchWrite()
@@ -61,5 +65,5 @@ void OutputCorrection::setLatch(const QString &numberText, const QString &dataTe
         m_prompts.message(request.error, Settings::applicationTitle());
         return;
     }
-    m_link.send(request.command, false, kDiagnosticTimeoutSeconds, 1);
+    m_channel.SendString(request.command, false, kDiagnosticTimeoutSeconds, 1);
 }

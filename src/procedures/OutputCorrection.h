@@ -1,6 +1,6 @@
 #pragma once
 
-#include "procedures/InstrumentLink.h"
+#include "instrument/InstrumentChannel.h"
 #include "procedures/LatchControl.h"
 
 #include <QString>
@@ -25,7 +25,7 @@ public:
     static inline const std::array<QString, 3> FactorCommands = {
         QStringLiteral("AC_HF_FACTOR"), QStringLiteral("AC_LF_FACTOR"), QStringLiteral("AC_LIN_FACTOR")};
 
-    OutputCorrection(InstrumentLink link, Prompts &prompts);
+    OutputCorrection(InstrumentChannel &channel, Prompts &prompts);
 
     /// Queries the three factors ("... ?") and returns line 0 of each reply, whatever it holds.
     /// Factors already received are returned even when a later query fails; a failure is
@@ -46,9 +46,10 @@ public:
     void setLatch(const QString &numberText, const QString &dataText);
 
 private:
-    bool reportMissingInstrument() const;
+    /// Says so when the exchange found no instrument to send to; true then.
+    bool reportMissingInstrument(const ExchangeReply &reply) const;
 
-    InstrumentLink m_link;
+    InstrumentChannel &m_channel;
     Prompts &m_prompts;
     LatchControl::Kind m_kind = LatchControl::Kind::Main;
     bool m_latchEnabled = false;

@@ -7,8 +7,8 @@
 #include "procedures/LeadingNumber.h"
 #include "procedures/PowerRanges.h"
 
-PowerCalibration::PowerCalibration(InstrumentLink link, Prompts &prompts, QObject *parent)
-    : QObject(parent), m_link(link), m_prompts(prompts)
+PowerCalibration::PowerCalibration(InstrumentChannel &channel, Prompts &prompts, QObject *parent)
+    : QObject(parent), m_channel(channel), m_prompts(prompts)
 {
 }
 
@@ -26,7 +26,7 @@ void PowerCalibration::setFactorText(int index, const QString &text)
 
 QString PowerCalibration::send(const QString &command, int timeout) const
 {
-    return m_link.send(command, true, timeout, 1);
+    return m_channel.SendString(command, true, timeout, 1);
 }
 
 void PowerCalibration::load()

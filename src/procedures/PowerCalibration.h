@@ -1,6 +1,6 @@
 #pragma once
 
-#include "procedures/InstrumentLink.h"
+#include "instrument/InstrumentChannel.h"
 
 #include <QObject>
 #include <QString>
@@ -31,7 +31,7 @@ public:
     static constexpr double kLowestFreeFrequency = 40;
     static constexpr double kHighestFreeFrequency = 400;
 
-    PowerCalibration(InstrumentLink link, Prompts &prompts, QObject *parent = nullptr);
+    PowerCalibration(InstrumentChannel &channel, Prompts &prompts, QObject *parent = nullptr);
 
     int rangeIndex() const { return m_range; }
     void setRangeIndex(int index);
@@ -77,7 +77,7 @@ private:
     QString send(const QString &command, int timeout) const;
     void setPoint(bool zero);
 
-    InstrumentLink m_link;
+    InstrumentChannel &m_channel;
     Prompts &m_prompts;
     int m_range = 0;
     Frequency m_frequency = Frequency::Hz50;

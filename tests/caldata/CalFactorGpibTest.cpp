@@ -2,7 +2,8 @@
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimGpib.h"
-#include "instrument/InstrumentContext.h"
+#include "instrument/IDVM.h"
+#include "session/InstrumentSession.h"
 
 #include <gtest/gtest.h>
 
@@ -14,11 +15,11 @@ TEST(CalFactorGpib, LoadAndSaveWorkOverGpibAgainstTheVirtualCalibrator)
 {
     ScopedFakeClock fake;
     SimGpib sim(9);
-    InstrumentContext context;
-    sim.connect(context);
+    InstrumentSession session;
+    sim.connect(session);
     CalFactorTable table;
     ScriptedPrompts prompts;
-    CalFactorOperations operations(table, *context.dvm(), prompts);
+    CalFactorOperations operations(table, *session.dvm(), prompts);
 
     ASSERT_TRUE(sim.memory().setFactor(21, 28, 4321));
     const qint64 start = fake.clock.nowMs();

@@ -3,7 +3,7 @@
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimPty.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "sim/RangeLayout.h"
@@ -26,22 +26,21 @@ protected:
         // Between two commands nothing is in flight, so the pacing pauses need not wait for
         // stragglers in real time.
         fake.clock.pauseSettleMs = 1;
-        context.portTable().bind(1, sim.devicePath());
-        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-        context.dvm1Comm()->setPortNumber(1);
-        context.dvm()->SetCommControl(context.dvm1Comm());
-        context.dvm()->SetInterfaceType(InterfaceRS232);
+        session.context().portTable().bind(1, sim.devicePath());
+        session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
+        session.context().dvm1Comm()->setPortNumber(1);
+        session.dvm()->connect(Endpoint::serialPort(session.context().dvm1Comm()->portNumber()));
     }
     CalFactorOperations operations()
     {
         CalFactorOperations::Hooks hooks;
         hooks.status = [this](const QString &text) { statuses << text; };
-        return CalFactorOperations(table, *context.dvm(), prompts, hooks);
+        return CalFactorOperations(table, *session.dvm(), prompts, hooks);
     }
 
     ScopedFakeClock fake;
     SimPty sim;
-    InstrumentContext context;
+    InstrumentSession session;
     CalFactorTable table;
     ScriptedPrompts prompts;
     QStringList statuses;

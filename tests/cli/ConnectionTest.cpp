@@ -4,7 +4,7 @@
 #include "cli/CommandLine.h"
 #include "fixtures/FakeClock.h"
 #include "fixtures/SimPty.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/serial/SerialPortControl.h"
@@ -19,13 +19,13 @@ namespace {
 /// Sets a connection up from the options and hands the configured driver to check.
 void withConnection(const QStringList &options, const std::function<void(InstrumentDriver &, CliConnection &)> &check)
 {
-    InstrumentContext context;
-    CliConnection connection(context);
+    InstrumentSession session;
+    CliConnection connection(session);
     const CommandLine line = CommandLine::parse(options + QStringList{"identify"}, commandTable());
     ASSERT_TRUE(line.error().isEmpty()) << line.error().toStdString();
     QString error;
     ASSERT_EQ(connection.setUp(line, &error), 0) << error.toStdString();
-    auto *driver = dynamic_cast<InstrumentDriver *>(context.dvm());
+    auto *driver = dynamic_cast<InstrumentDriver *>(session.dvm());
     ASSERT_NE(driver, nullptr);
     check(*driver, connection);
 }
@@ -36,23 +36,23 @@ TEST(CliConnectionSetUp, EachConnectionOptionConfiguresTheDriver)
     withConnection({"--gpib", "7", "--model", "5600"}, [](InstrumentDriver &driver, CliConnection &connection) {
         EXPECT_EQ(driver.family().className, "DVM_CAL_5600");
         EXPECT_EQ(driver.GetInterfaceType(), InterfaceGPIB);
-        EXPECT_EQ(driver.gpibAddress(), 7);
+        EXPECT_EQ(driver.endpoint(), Endpoint::gpib(7));
         EXPECT_EQ(connection.description(), "GPIB address 7");
     });
     withConnection({"--ethernet", "127.0.0.1:10001"}, [](InstrumentDriver &driver, CliConnection &) {
         EXPECT_EQ(driver.GetInterfaceType(), InterfaceEthernet);
-        EXPECT_EQ(driver.ethernetDevice().IP, QStringLiteral("127.0.0.1").leftJustified(20));
-        EXPECT_EQ(driver.ethernetDevice().Port, 10001);
+        EXPECT_EQ(driver.endpoint(), Endpoint::ethernet(QStringLiteral("127.0.0.1"), 10001));
+        EXPECT_EQ(driver.GetDescription().section(QLatin1String("\r\n"), 2), QStringLiteral("127.0.0.1").leftJustified(20));
     });
     withConnection({"--usb", "FT5241A"}, [](InstrumentDriver &driver, CliConnection &) {
         EXPECT_EQ(driver.GetInterfaceType(), InterfaceUSB);
-        EXPECT_EQ(driver.usbDevice().SerialNumber, "FT5241A");
+        EXPECT_EQ(driver.endpoint().address, "FT5241A");
     });
     withConnection({"--port", "/dev/pts/cli-test"}, [](InstrumentDriver &driver, CliConnection &connection) {
         EXPECT_EQ(driver.GetInterfaceType(), InterfaceRS232);
-        ASSERT_NE(driver.commControl(), nullptr);
-        const int number = driver.commControl()->portNumber();
-        EXPECT_EQ(driver.commControl()->devicePath(), "/dev/pts/cli-test");
+        const int number = driver.endpoint().number();
+        EXPECT_GE(number, 1);
+        EXPECT_EQ(driver.GetDescription().section(QLatin1String("\r\n"), 1), QStringLiteral("RS232 Port %1").arg(number));
         EXPECT_EQ(connection.description(), QStringLiteral("RS-232 port %1 (/dev/pts/cli-test)").arg(number));
     });
     // Without a connection option the saved settings decide, the driver model included.
@@ -62,7 +62,7 @@ TEST(CliConnectionSetUp, EachConnectionOptionConfiguresTheDriver)
     withConnection({}, [](InstrumentDriver &driver, CliConnection &) {
         EXPECT_EQ(driver.family().className, "DVM_6481");
         EXPECT_EQ(driver.GetInterfaceType(), InterfaceGPIB);
-        EXPECT_EQ(driver.gpibAddress(), 12);
+        EXPECT_EQ(driver.endpoint(), Endpoint::gpib(12));
     });
 }
 

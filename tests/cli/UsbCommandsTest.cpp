@@ -2,6 +2,7 @@
 #include "cli/CliConnection.h"
 #include "fixtures/FakeClock.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -49,7 +50,7 @@ TEST(CliUsb, SelectStoresAnAttachedBridgeAndRefusesAnUnknownOne)
 {
     ScopedFakeClock fake;
     const QString realScope = Settings::scope();
-    Settings::setScope(CliConnection::simulatedScope());
+    Settings::setScope(InstrumentSession::simulatedScope());
     Settings::remove(SettingsKey::USBSerialNumber);
     Settings::setValue(SettingsKey::Interface, QStringLiteral("RS232"));
     Settings::setScope(realScope);
@@ -61,7 +62,7 @@ TEST(CliUsb, SelectStoresAnAttachedBridgeAndRefusesAnUnknownOne)
     const CliResult chosen = runTool({"--simulate", "usb", "select", "QVSIM001"});
     EXPECT_EQ(chosen.exitCode, 0) << chosen.err.toStdString();
     EXPECT_EQ(chosen.out, QStringLiteral("QVSIM001 selected (Quorvadine USB-232 Interface)\n"));
-    Settings::setScope(CliConnection::simulatedScope());
+    Settings::setScope(InstrumentSession::simulatedScope());
     EXPECT_EQ(Settings::value(SettingsKey::Interface), QStringLiteral("USB"));
     EXPECT_EQ(Settings::value(SettingsKey::USBSerialNumber), QStringLiteral("QVSIM001"));
     EXPECT_EQ(Settings::value(SettingsKey::USBName), QStringLiteral("Quorvadine USB-232 Interface"));

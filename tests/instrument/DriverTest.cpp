@@ -1,7 +1,8 @@
 #include "fixtures/FakeClock.h"
 #include "fixtures/PtyPeer.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "instrument/ethernet/EthernetInterface.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/Reply.h"
@@ -18,22 +19,22 @@ QString familyOf(const std::unique_ptr<IDVM> &dvm)
 
 TEST(CreateDVM, FirstMatchingModelNumberDecides)
 {
-    InstrumentContext context;
-    EXPECT_EQ(familyOf(CreateDVM("5200", context)), "DVM_CAL_5200");
-    EXPECT_EQ(familyOf(CreateDVM("5600", context)), "DVM_CAL_5600");
-    EXPECT_EQ(familyOf(CreateDVM("6400", context)), "DVM_6481");
-    EXPECT_EQ(familyOf(CreateDVM("5600 6400", context)), "DVM_6481");
+    InstrumentSession session;
+    EXPECT_EQ(familyOf(CreateDVM("5200", session.context())), "DVM_CAL_5200");
+    EXPECT_EQ(familyOf(CreateDVM("5600", session.context())), "DVM_CAL_5600");
+    EXPECT_EQ(familyOf(CreateDVM("6400", session.context())), "DVM_6481");
+    EXPECT_EQ(familyOf(CreateDVM("5600 6400", session.context())), "DVM_6481");
     // A model number of the family is not the family string.
-    EXPECT_EQ(familyOf(CreateDVM("5210", context)), "DVM_6481");
-    EXPECT_EQ(familyOf(CreateDVM("", context)), "DVM_6481");
+    EXPECT_EQ(familyOf(CreateDVM("5210", session.context())), "DVM_6481");
+    EXPECT_EQ(familyOf(CreateDVM("", session.context())), "DVM_6481");
 }
 
 TEST(CheckIdentity, NeedsTheMakerAndOneOfTheFamilysModels)
 {
-    InstrumentContext context;
-    InstrumentDriver cal5200(DVM_CAL_5200, context);
-    InstrumentDriver cal5600(DVM_CAL_5600, context);
-    InstrumentDriver dmm(DVM_6481, context);
+    InstrumentSession session;
+    InstrumentDriver cal5200(DVM_CAL_5200, session.context());
+    InstrumentDriver cal5600(DVM_CAL_5600, session.context());
+    InstrumentDriver dmm(DVM_6481, session.context());
     struct Case
     {
         const char *id;
@@ -58,19 +59,19 @@ TEST(CheckIdentity, NeedsTheMakerAndOneOfTheFamilysModels)
 
 TEST(GetDescription, NamesFamilyAndInterface)
 {
-    InstrumentContext context;
-    InstrumentDriver dvm(DVM_CAL_5600, context);
-    context.dvm1Comm()->setPortNumber(3);
-    dvm.SetCommControl(context.dvm1Comm());
+    InstrumentSession session;
+    InstrumentDriver dvm(DVM_CAL_5600, session.context());
+    // Not yet pointed anywhere, a driver stands on RS-232 without a port.
+    EXPECT_EQ(dvm.GetDescription(), "Quorvadine 5600\r\nRS232 Port 0");
+    EXPECT_EQ(dvm.GetInterfaceType(), InterfaceRS232);
+    dvm.connect(Endpoint::serialPort(3));
     EXPECT_EQ(dvm.GetDescription(), "Quorvadine 5600\r\nRS232 Port 3");
-    dvm.SetGPIBAddress(22);
-    dvm.SetInterfaceType(InterfaceGPIB);
+    dvm.connect(Endpoint::gpib(22));
     EXPECT_EQ(dvm.GetDescription(), "Quorvadine 5600\r\nGPIB Address 22");
-    dvm.SetInterfaceType(InterfaceUSB);
+    dvm.connect(Endpoint::usb(QStringLiteral("FT1")));
     EXPECT_EQ(dvm.GetDescription(), "Quorvadine 5600\r\nUSB \r\n");
-    context.ethernetDevice.IP = "192.0.2.7";
-    dvm.SetEthernetDevice();
-    dvm.SetInterfaceType(InterfaceEthernet);
+    session.ethernetDevice.IP = "192.0.2.7";
+    dvm.connect(ethernetEndpointOf(session.ethernetDevice));
     EXPECT_EQ(dvm.GetDescription(), "Quorvadine 5600\r\nEthernet \r\n192.0.2.7           ");
 }
 
@@ -99,15 +100,14 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(peer.isOpen());
-        context.portTable().bind(2, peer.devicePath());
-        context.dvm1Comm()->setPortNumber(2);
-        dvm = CreateDVM("5200", context);
-        dvm->SetCommControl(context.dvm1Comm());
-        dvm->SetInterfaceType(InterfaceRS232);
+        session.context().portTable().bind(2, peer.devicePath());
+        session.context().dvm1Comm()->setPortNumber(2);
+        dvm = CreateDVM("5200", session.context());
+        dvm->connect(Endpoint::serialPort(session.context().dvm1Comm()->portNumber()));
     }
     ScopedFakeClock fake;
     PtyPeer peer;
-    InstrumentContext context;
+    InstrumentSession session;
     std::unique_ptr<IDVM> dvm;
 };
 
@@ -164,12 +164,15 @@ TEST_F(DriverOnSerialTest, ASecondCommandWhileOneWaitsIsBusy)
 
 TEST(DriverRouting, UnknownInterfaceTypeSendsNothingAndAnswersEmpty)
 {
-    InstrumentContext context;
-    auto dvm = CreateDVM("5200", context);
-    dvm->SetInterfaceType(7);
+    InstrumentSession session;
+    auto dvm = CreateDVM("5200", session.context());
+    QString error;
+    EXPECT_FALSE(dvm->connect({7, QStringLiteral("x"), {}}, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(dvm->GetInterfaceType(), 7);
     EXPECT_EQ(dvm->SendString("T", true, 5, 1), "");
     EXPECT_EQ(dvm->Read(), "");
-    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::NoInterface);
+    EXPECT_EQ(dvm->exchange({QStringLiteral("T"), true, 5, 1}).outcome, ExchangeOutcome::NotConnected);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "instrument/ethernet/EthernetDiscoveryTarget.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
-#include "instrument/ethernet/EthernetSettings.h"
+#include "instrument/ethernet/EthernetInterface.h"
+#include "session/InstrumentSession.h"
 #include "platform/Settings.h"
 
 #include <gtest/gtest.h>
@@ -119,11 +120,12 @@ TEST(DiscoveryTarget, ParsesAddressAndOptionalPort)
 
 TEST(EthernetSettings, SavedAsFixedLengthTextsAndLoadedBack)
 {
+    InstrumentSession session;
     EthernetModuleRecord module;
     module.IP = QStringLiteral("127.0.0.2");
     module.Port = 10001;
     module.MAC = QStringLiteral("02-00-00-00-00-01");
-    ASSERT_TRUE(SaveEthernetSettings(module));
+    ASSERT_TRUE(session.saveConnection(ethernetEndpointOf(module)));
     EXPECT_EQ(Settings::value(SettingsKey::Interface), "Ethernet");
     EXPECT_EQ(Settings::value(SettingsKey::EthernetIP), QStringLiteral("127.0.0.2").leftJustified(20));
     EXPECT_EQ(Settings::value(SettingsKey::EthernetPort), "10001");
@@ -131,8 +133,7 @@ TEST(EthernetSettings, SavedAsFixedLengthTextsAndLoadedBack)
 
     Settings::setValue(SettingsKey::EthernetIP, QStringLiteral("10.0.0.1"));
     Settings::setValue(SettingsKey::EthernetMAC, QString(40, QLatin1Char('m')));
-    EthernetModuleRecord loaded;
-    LoadEthernetSettings(loaded);
+    const EthernetModuleRecord loaded = ethernetRecordOf(session.savedEndpoint(InterfaceEthernet));
     EXPECT_EQ(loaded.IP, QStringLiteral("10.0.0.1").leftJustified(20));
     EXPECT_EQ(loaded.Port, 10001);
     EXPECT_EQ(loaded.MAC, QString(30, QLatin1Char('m')));

@@ -15,13 +15,14 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(module.isOpen());
-        transport.device.IP = EthernetModuleRecord::fixedLength(module.address().toString(), 20);
-        transport.device.Port = module.port();
+        transport.open(Endpoint::ethernet(module.address().toString(), module.port()));
     }
 
+    /// The exchange's reply as the windows compare it; the reply value stays in `last`.
     QString send(const QString &command, bool wait = true, int timeout = 2, int end = 1)
     {
-        return transport.sendString(command, wait, timeout, end);
+        last = transport.exchange({command, wait, timeout, end});
+        return last.conventionalText();
     }
 
     ScopedFakeClock fake;
@@ -29,6 +30,7 @@ protected:
     UdpPeer module{QHostAddress(QStringLiteral("127.0.0.1"))};
     TransportState state;
     EthernetTransport transport{state};
+    ExchangeReply last;
 };
 
 TEST_F(EthernetTransportTest, CommandIsOneDatagramClosedByCr)
@@ -37,7 +39,7 @@ TEST_F(EthernetTransportTest, CommandIsOneDatagramClosedByCr)
     EXPECT_EQ(send("*IDN?", true, 2, 0), "Quorvadine,5241,1,2\r\n");
     ASSERT_EQ(module.received.size(), 1);
     EXPECT_EQ(module.received.front(), "*IDN?\r");
-    EXPECT_EQ(state.lastOutcome, ExchangeOutcome::Answered);
+    EXPECT_EQ(last.outcome, ExchangeOutcome::Answered);
 }
 
 TEST_F(EthernetTransportTest, NoModuleConfiguredSendsNothing)
@@ -45,10 +47,9 @@ TEST_F(EthernetTransportTest, NoModuleConfiguredSendsNothing)
     for (const auto &[ip, port] : {std::pair<QString, int>{QString(20, QLatin1Char(' ')), module.port()},
                                    std::pair<QString, int>{module.address().toString(), 0},
                                    std::pair<QString, int>{QStringLiteral("not an address"), module.port()}}) {
-        transport.device.IP = ip;
-        transport.device.Port = port;
+        transport.open(Endpoint::ethernet(ip, port));
         EXPECT_EQ(send("T"), "");
-        EXPECT_EQ(state.lastOutcome, ExchangeOutcome::NoInterface);
+        EXPECT_EQ(last.outcome, ExchangeOutcome::NotConnected);
     }
     clock.pause(100);
     EXPECT_TRUE(module.received.isEmpty());
@@ -58,7 +59,7 @@ TEST_F(EthernetTransportTest, WithoutWaitingReturnsAtOnce)
 {
     module.setResponder([](const QByteArray &) { return QList<QByteArray>{"*0\r"}; });
     EXPECT_EQ(send("O1.5", false), "");
-    EXPECT_EQ(state.lastOutcome, ExchangeOutcome::NotAwaited);
+    EXPECT_EQ(last.outcome, ExchangeOutcome::NotAwaited);
 }
 
 TEST_F(EthernetTransportTest, ReplySplitOverTwoDatagramsIsReturnedWhole)
@@ -83,7 +84,7 @@ TEST_F(EthernetTransportTest, SilenceAfterLastDatagramGivesTimeout)
     });
     const qint64 start = clock.nowMs();
     EXPECT_EQ(send("CAL:PRINT 001", true, 2, 1), Reply::Timeout);
-    EXPECT_EQ(state.lastOutcome, ExchangeOutcome::TimedOut);
+    EXPECT_EQ(last.outcome, ExchangeOutcome::TimedOut);
     EXPECT_GE(clock.nowMs() - start, 2500);
     EXPECT_LT(clock.nowMs() - start, 2700);
 }
@@ -158,25 +159,6 @@ TEST_F(EthernetTransportTest, StrangersDatagramIsIgnored)
     EXPECT_EQ(send("SYSTEM:PASSWORD x", true, 2, 1), "*9\r");
 }
 
-TEST_F(EthernetTransportTest, SecondExchangeWhileWaitingIsBusy)
-{
-    QString inner;
-    bool tried = false;
-    state.activityHook = [&](const QString &) {
-        if (!tried) {
-            tried = true;
-            inner = send("T");
-        }
-    };
-    module.setResponder([this](const QByteArray &) {
-        module.replyAfter(300, "*0\r");
-        return QList<QByteArray>{};
-    });
-    EXPECT_EQ(send("L"), "*0\r");
-    EXPECT_EQ(inner, Reply::Busy);
-    EXPECT_EQ(module.received, (QList<QByteArray>{"L\r"}));
-}
-
 TEST_F(EthernetTransportTest, ZeroTimeoutGivesTimeoutAtOnce)
 {
     module.setResponder([](const QByteArray &) { return QList<QByteArray>{"*0\r"}; });
@@ -203,10 +185,10 @@ TEST(EthernetNetworkSafety, TestsReachLoopbackOnly)
 
     TransportState state;
     EthernetTransport transport(state);
-    transport.device.IP = QStringLiteral("192.0.2.7");
-    transport.device.Port = 10001;
-    EXPECT_EQ(transport.sendString(QStringLiteral("*IDN?"), true, 2, 0), "");
-    EXPECT_EQ(state.lastOutcome, ExchangeOutcome::NoInterface);
+    transport.open(Endpoint::ethernet(QStringLiteral("192.0.2.7"), 10001));
+    const ExchangeReply reply = transport.exchange({QStringLiteral("*IDN?"), true, 2, 0});
+    EXPECT_EQ(reply.conventionalText(), "");
+    EXPECT_EQ(reply.outcome, ExchangeOutcome::NotConnected);
 }
 
 } // namespace

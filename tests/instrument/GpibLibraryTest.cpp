@@ -1,6 +1,7 @@
 #include "fixtures/FakeClock.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "instrument/gpib/GpibTransport.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/gpib/GpibLibrary.h"
 
@@ -60,15 +61,14 @@ TEST(GpibLibrary, ThisMachineHasNoLibraryAndSaysSo)
 TEST(GpibLibrary, TheDriverOverGpibWithoutALibraryAnswersFalse)
 {
     ScopedFakeClock fake;
-    InstrumentContext context;
-    context.gpib().setBus(std::make_shared<GpibLibrary>(QStringList{kMissing}));
-    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-    context.dvm()->SetGPIBAddress(9);
-    context.dvm()->SetInterfaceType(InterfaceGPIB);
-    EXPECT_EQ(context.dvm()->SendString(QStringLiteral("SYSTEM:PASSWORD 1"), true, 5, 1), QStringLiteral("False"));
-    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::NoInterface);
+    InstrumentSession session;
+    session.context().setGpibBus(std::make_shared<GpibLibrary>(QStringList{kMissing}));
+    session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
+    session.dvm()->connect(Endpoint::gpib(9));
+    EXPECT_EQ(session.dvm()->SendString(QStringLiteral("SYSTEM:PASSWORD 1"), true, 5, 1), QStringLiteral("False"));
+    EXPECT_EQ(session.dvm()->exchange({QStringLiteral("T"), true, 5, 1}).outcome, ExchangeOutcome::NoBoard);
     // The identification has nothing to recognise: no instrument is found, nothing crashes.
-    EXPECT_FALSE(context.dvm()->CheckIdentity(context.dvm()->Identify()));
+    EXPECT_FALSE(session.dvm()->CheckIdentity(session.dvm()->Identify()));
 }
 
 /// The test controls of a fake library, reached through the same loaded file.
@@ -151,12 +151,16 @@ TEST_P(GpibLibraryVariant, TheTransportGetsAMultiLineAnswerAndLeavesNoHandleOpen
     const QString path = QString::fromLocal8Bit(GetParam().path);
     FakeControls fake(path);
     fake.setReply("5241\r\n1.20\r\n*0\r\n");
-    InstrumentContext context;
-    context.gpib().setBus(std::make_shared<GpibLibrary>(QStringList{path}));
-    EXPECT_EQ(context.gpib().sendString(9, QStringLiteral("T"), true, 5, 1), QStringLiteral("5241\r\n1.20\r\n*0\r\n"));
+    InstrumentSession session;
+    session.context().setGpibBus(std::make_shared<GpibLibrary>(QStringList{path}));
+    GpibTransport transport(session.context());
+    transport.open(Endpoint::gpib(9));
+    EXPECT_EQ(transport.exchange({QStringLiteral("T"), true, 5, 1}).text, QStringLiteral("5241\r\n1.20\r\n*0\r\n"));
     EXPECT_EQ(fake.lastWrite(), "T");
-    EXPECT_EQ(context.gpib().sendString(4, QStringLiteral("T"), true, 5, 1), QString());
-    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::PortFailed);
+    transport.open(Endpoint::gpib(4));
+    const ExchangeReply nobody = transport.exchange({QStringLiteral("T"), true, 5, 1});
+    EXPECT_EQ(nobody.text, QString());
+    EXPECT_EQ(nobody.outcome, ExchangeOutcome::LinkFailed);
     EXPECT_EQ(fake.openHandles(), 0);
 }
 

@@ -1,6 +1,6 @@
 #include "fixtures/FakeClock.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/Reply.h"
 #include "instrument/usb/SystemUsbBridge.h"
@@ -68,13 +68,19 @@ class UsbTransportTest : public ::testing::Test
 protected:
     UsbTransportTest()
     {
-        context.usb().setBridge(bridge);
-        context.usbDevice.SerialNumber = QStringLiteral("FT1");
+        session.context().usb().setBridge(bridge);
+        transport.open(Endpoint::usb(QStringLiteral("FT1")));
+    }
+
+    ExchangeReply exchange(const QString &command, int timeout, int end)
+    {
+        return transport.exchange({command, true, timeout, end});
     }
 
     ScopedFakeClock fake;
     std::shared_ptr<FaultyBridge> bridge = std::make_shared<FaultyBridge>();
-    InstrumentContext context;
+    InstrumentSession session;
+    UsbTransport transport{session.context().usb()};
 };
 
 TEST_F(UsbTransportTest, LibraryFailuresEndTheExchangeAsNoAnswerWithoutWaitingItOut)
@@ -88,19 +94,15 @@ TEST_F(UsbTransportTest, LibraryFailuresEndTheExchangeAsNoAnswerWithoutWaitingIt
     for (const Case &c : {Case{"write fails", false, false}, Case{"reading fails", true, true}}) {
         bridge->writable = c.writable;
         bridge->readFails = c.readFails;
-        int status = -1;
         const qint64 start = fake.clock.nowMs();
-        context.usb().USBSendString(QStringLiteral("*IDN?"), status, 10, 0);
-        EXPECT_EQ(status, UsbTransport::TimedOut) << c.name;
+        const ExchangeReply reply = exchange(QStringLiteral("*IDN?"), 10, 0);
         EXPECT_LT(fake.clock.nowMs() - start, 100) << c.name;
-        EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::PortFailed) << c.name;
+        EXPECT_EQ(reply.outcome, ExchangeOutcome::LinkFailed) << c.name;
         EXPECT_EQ(bridge->closes, bridge->opens) << c.name;
-        EXPECT_FALSE(context.usbDevice.InUse) << c.name;
     }
-    context.setDvm(CreateDVM(QStringLiteral("6400"), context));
-    context.dvm()->SetUSBDevice();
-    context.dvm()->SetInterfaceType(InterfaceUSB);
-    EXPECT_EQ(context.dvm()->SendString(QStringLiteral("READ?"), true, 20, 0), Reply::Timeout)
+    session.setDvm(CreateDVM(QStringLiteral("6400"), session.context()));
+    session.dvm()->connect(Endpoint::usb(QStringLiteral("FT1")));
+    EXPECT_EQ(session.dvm()->SendString(QStringLiteral("READ?"), true, 20, 0), Reply::Timeout)
         << "a failure while waiting is a time-out even for the meter";
 }
 
@@ -109,32 +111,32 @@ TEST_F(UsbTransportTest, ALateAnswerLeftInTheBridgeIsNotTakenForTheNextCommandsA
     // An earlier exchange gave up; its "*0" arrived afterwards and waits in the chip.
     bridge->pending = "*0\r";
     bridge->answer = "*9\r";
-    int status = -1;
-    EXPECT_EQ(context.usb().USBSendString(QStringLiteral("CAL:PASSWORD 1234"), status, 5, 1), QStringLiteral("*9\r"));
-    EXPECT_EQ(status, UsbTransport::Complete);
+    const ExchangeReply reply = exchange(QStringLiteral("CAL:PASSWORD 1234"), 5, 1);
+    EXPECT_EQ(reply.text, QStringLiteral("*9\r"));
+    EXPECT_EQ(reply.outcome, ExchangeOutcome::Answered);
 }
 
 TEST_F(UsbTransportTest, NoTimeAllowedMeansNoAnswerIsTaken)
 {
     bridge->pending = "*0\r";
-    int status = -1;
-    EXPECT_EQ(context.usb().USBSendString(QStringLiteral("X"), status, 0, 1), QString());
-    EXPECT_EQ(status, UsbTransport::TimedOut);
+    const ExchangeReply reply = exchange(QStringLiteral("X"), 0, 1);
+    EXPECT_EQ(reply.text, QString());
+    EXPECT_EQ(reply.outcome, ExchangeOutcome::TimedOut);
 }
 
 TEST_F(UsbTransportTest, AnAnswerThatNeverEndsIsCutOff)
 {
     bridge->pending = "x";
     bridge->endless = true;
-    int status = -1;
-    EXPECT_EQ(context.usb().USBSendString(QStringLiteral("X"), status, 5, 1), Reply::Overflow);
-    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::Overflow);
+    const ExchangeReply reply = exchange(QStringLiteral("X"), 5, 1);
+    EXPECT_EQ(reply.conventionalText(), Reply::Overflow);
+    EXPECT_EQ(reply.outcome, ExchangeOutcome::Overflow);
     EXPECT_EQ(bridge->closes, 1);
 }
 
 TEST_F(UsbTransportTest, CountingRetriesWhenNothingIsListedButNotWhenUsbIsOutOfReach)
 {
-    UsbTransport &usb = context.usb();
+    UsbBridgeAccess &usb = session.context().usb();
     qint64 start = fake.clock.nowMs();
     EXPECT_EQ(usb.countDevices(), 0);
     EXPECT_EQ(bridge->listings, 5);

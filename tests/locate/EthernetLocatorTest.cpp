@@ -3,11 +3,11 @@
 #include "fixtures/SimEthernet.h"
 #include "fixtures/UdpPeer.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "instrument/serial/SerialPortControl.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
-#include "instrument/ethernet/EthernetSettings.h"
 #include "locate/EthernetInstrumentSearch.h"
 #include "locate/EthernetLocator.h"
 #include "platform/Settings.h"
@@ -22,11 +22,8 @@ class SavedModule
 public:
     SavedModule()
     {
-        EthernetModuleRecord saved;
-        saved.IP = QStringLiteral("10.9.8.7");
-        saved.Port = 4001;
-        saved.MAC = QStringLiteral("00-11-22-33-44-55");
-        SaveEthernetSettings(saved);
+        InstrumentSession session;
+        session.saveConnection(Endpoint::ethernet(QStringLiteral("10.9.8.7"), 4001, QStringLiteral("00-11-22-33-44-55")));
         Settings::setValue(SettingsKey::Interface, QStringLiteral("RS232"));
     }
     ~SavedModule()
@@ -44,18 +41,18 @@ protected:
     {
         sim = std::make_unique<SimEthernet>(modules);
         ASSERT_TRUE(sim->isOpen());
-        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-        context.dvm()->SetInterfaceType(InterfaceRS232);
+        session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
+        session.connect(Endpoint::serialPort(session.context().dvm1Comm()->portNumber()));
         locator.loadActiveModule();
     }
-    InstrumentDriver &driver() { return *static_cast<InstrumentDriver *>(context.dvm()); }
+    InstrumentDriver &driver() { return *static_cast<InstrumentDriver *>(session.dvm()); }
 
     ScopedFakeClock fake;
     SavedModule saved;
     std::unique_ptr<SimEthernet> sim;
-    InstrumentContext context;
+    InstrumentSession session;
     ScriptedPrompts prompts;
-    EthernetLocator locator{context, prompts};
+    EthernetLocator locator{session, prompts};
 };
 
 TEST_F(EthernetLocatorTest, OneModuleIsListedAndChosenAtOnce)
@@ -129,7 +126,7 @@ TEST_F(EthernetLocatorTest, NothingAnsweringSaysSoAndKeepsTheLastList)
     // The modules are gone: a target where nothing listens.
     UdpPeer nobody;
     const quint16 quietPort = nobody.port();
-    context.ethernet().moduleLink().setTargetOverride(
+    session.context().ethernetModules().setTargetOverride(
         EthernetDiscoveryTarget::parse(QStringLiteral("127.0.0.1:%1").arg(quietPort)));
     EXPECT_FALSE(locator.findModules());
     ASSERT_EQ(prompts.shown.size(), 1);
@@ -164,12 +161,12 @@ TEST(EthernetInstrumentSearchTest, AsksOnlyModulesNamedLikeOursAndAdoptsTheCalib
     SimEthernet sim(2);
     ASSERT_TRUE(sim.isOpen());
     sim.module(0).behaviour().owner = QStringLiteral("Othermak");
-    InstrumentContext context;
-    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
+    InstrumentSession session;
+    session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
 
     QStringList details;
     QString found = QStringLiteral("before\r\n");
-    EthernetInstrumentSearch search(context);
+    EthernetInstrumentSearch search(session);
     ASSERT_TRUE(search.run([&](const QString &line) { details << line; }, found));
     EXPECT_TRUE(sim.module(0).dataHeard.isEmpty());
     EXPECT_EQ(sim.module(1).dataHeard, (QList<QByteArray>{"*IDN?", ""}));
@@ -178,29 +175,29 @@ TEST(EthernetInstrumentSearchTest, AsksOnlyModulesNamedLikeOursAndAdoptsTheCalib
     EXPECT_TRUE(found.startsWith("before\r\nUsing Ethernet  Quorvadine,5241,"));
     EXPECT_TRUE(found.endsWith("\r\n127.0.0.3"));
     EXPECT_EQ(Settings::value(SettingsKey::EthernetIP).trimmed(), "127.0.0.3");
-    EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceEthernet);
+    EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceEthernet);
 }
 
 TEST(EthernetInstrumentSearchTest, ReportsModulesThatAreNotCalibratorsAndNoModules)
 {
     ScopedFakeClock fake;
     SavedModule saved;
-    InstrumentContext context;
-    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
+    InstrumentSession session;
+    session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
     QStringList details;
     QString found;
     {
         SimEthernet sim(1, QStringLiteral("6481"));
         ASSERT_TRUE(sim.isOpen());
-        EXPECT_FALSE(EthernetInstrumentSearch(context).run([&](const QString &line) { details << line; }, found));
+        EXPECT_FALSE(EthernetInstrumentSearch(session).run([&](const QString &line) { details << line; }, found));
         EXPECT_EQ(details, QStringList{"No Reply from Ethernet  127.0.0.2"});
         EXPECT_EQ(Settings::value(SettingsKey::EthernetIP).trimmed(), "10.9.8.7");
     }
     details.clear();
     UdpPeer nobody;
-    context.ethernet().moduleLink().setTargetOverride(
+    session.context().ethernetModules().setTargetOverride(
         EthernetDiscoveryTarget::parse(QStringLiteral("127.0.0.1:%1").arg(nobody.port())));
-    EXPECT_FALSE(EthernetInstrumentSearch(context).run([&](const QString &line) { details << line; }, found));
+    EXPECT_FALSE(EthernetInstrumentSearch(session).run([&](const QString &line) { details << line; }, found));
     EXPECT_EQ(details, QStringList{"No Ethernet Devices"});
     EXPECT_TRUE(found.isEmpty());
 }

@@ -2,7 +2,7 @@
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimEthernet.h"
 #include "fixtures/UdpPeer.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
 #include "locate/EthernetLocator.h"
 #include "locate/EthernetModuleSetup.h"
@@ -29,16 +29,16 @@ protected:
             Settings::remove(key);
     }
 
-    EthernetModuleLink &link() { return context.ethernet().moduleLink(); }
+    EthernetModuleLink &link() { return session.context().ethernetModules(); }
     EthernetModuleSim &module() { return sim.module(); }
     QStringList messages() const { return prompts.texts(); }
 
     ScopedFakeClock fake;
     FakeClock &clock = fake.clock;
     SimEthernet sim;
-    InstrumentContext context;
+    InstrumentSession session;
     ScriptedPrompts prompts;
-    EthernetLocator locator{context, prompts};
+    EthernetLocator locator{session, prompts};
     int rediscoveries = 0;
     qint64 rediscoveredAtMs = -1;
     EthernetModuleSetup setup{link(), prompts, [this] {

@@ -2,7 +2,7 @@
 #include "fixtures/PortBindings.h"
 #include "fixtures/PtyPeer.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/serial/SerialPortControl.h"
@@ -24,8 +24,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(one.isOpen() && three.isOpen());
-        bindOnly(context.portTable(), {{1, one.devicePath()}, {3, three.devicePath()}});
-        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
+        bindOnly(session.context().portTable(), {{1, one.devicePath()}, {3, three.devicePath()}});
+        session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
     }
 
     InterfaceOptions::Choice serial(int port, const QString &model = QStringLiteral("5200"))
@@ -41,15 +41,15 @@ protected:
     ScopedLocateSettings settings{QStringLiteral("options")};
     PtyPeer one;
     PtyPeer three;
-    InstrumentContext context;
-    InterfaceOptions options{context};
+    InstrumentSession session;
+    InterfaceOptions options{session};
 };
 
 TEST_F(InterfaceOptionsTest, OffersThePortsThatOpenIncludingTheInstrumentsOwnOpenPort)
 {
     EXPECT_EQ(options.openPorts(), QList<int>({1, 3}));
 
-    SerialPortControl *comm = context.dvm1Comm();
+    SerialPortControl *comm = session.context().dvm1Comm();
     comm->setPortNumber(3);
     ASSERT_TRUE(comm->open());
     EXPECT_EQ(options.openPorts(), QList<int>({1, 3}));
@@ -58,12 +58,12 @@ TEST_F(InterfaceOptionsTest, OffersThePortsThatOpenIncludingTheInstrumentsOwnOpe
 
 TEST_F(InterfaceOptionsTest, SerialChoiceIsStoredAndAppliedToTheSameDriver)
 {
-    IDVM *before = context.dvm();
+    IDVM *before = session.dvm();
     ASSERT_EQ(options.apply(serial(3), {1, 3}), InterfaceOptions::Outcome::Applied);
 
-    EXPECT_EQ(context.dvm(), before) << "a driver of the same family is set up in place";
-    EXPECT_EQ(context.dvm()->GetDescription(), "Quorvadine 5200\r\nRS232 Port 3");
-    EXPECT_EQ(context.dvm1Comm()->portNumber(), 3);
+    EXPECT_EQ(session.dvm(), before) << "a driver of the same family is set up in place";
+    EXPECT_EQ(session.dvm()->GetDescription(), "Quorvadine 5200\r\nRS232 Port 3");
+    EXPECT_EQ(session.context().dvm1Comm()->portNumber(), 3);
     EXPECT_EQ(Settings::value(SettingsKey::Interface), "RS232");
     EXPECT_EQ(Settings::value(SettingsKey::CommPort), "3");
     EXPECT_EQ(Settings::value(SettingsKey::DVM1), "5200");
@@ -73,8 +73,8 @@ TEST_F(InterfaceOptionsTest, SerialChoiceIsStoredAndAppliedToTheSameDriver)
 TEST_F(InterfaceOptionsTest, AnotherModelMakesItsOwnDriver)
 {
     ASSERT_EQ(options.apply(serial(1, QStringLiteral("5600")), {1, 3}), InterfaceOptions::Outcome::Applied);
-    EXPECT_EQ(familyOf(context.dvm()), "DVM_CAL_5600");
-    EXPECT_EQ(context.dvm()->GetDescription(), "Quorvadine 5600\r\nRS232 Port 1");
+    EXPECT_EQ(familyOf(session.dvm()), "DVM_CAL_5600");
+    EXPECT_EQ(session.dvm()->GetDescription(), "Quorvadine 5600\r\nRS232 Port 1");
     EXPECT_EQ(Settings::value(SettingsKey::DVM1), "5600");
 }
 
@@ -85,7 +85,7 @@ TEST_F(InterfaceOptionsTest, APortThatDidNotOpenIsRefusedAndNothingChanges)
     }
     EXPECT_FALSE(Settings::contains(SettingsKey::CommPort));
     EXPECT_FALSE(Settings::contains(SettingsKey::Interface));
-    EXPECT_EQ(context.dvm1Comm()->portNumber(), 1);
+    EXPECT_EQ(session.context().dvm1Comm()->portNumber(), 1);
     EXPECT_EQ(InterfaceOptions::message(InterfaceOptions::Outcome::InvalidSerialPort), "DVM1: Invalid Serial Port");
 }
 
@@ -111,12 +111,12 @@ TEST_P(GpibAddresses, OnlyWholeNumbersFromOneToThirtyAreTaken)
         EXPECT_EQ(outcome, InterfaceOptions::Outcome::InvalidGpibAddress);
         EXPECT_EQ(InterfaceOptions::message(outcome), "DVM1: Invalid GPIB Address");
         EXPECT_FALSE(Settings::contains(SettingsKey::GPIBPort));
-        EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceRS232);
+        EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceRS232);
         return;
     }
     EXPECT_EQ(outcome, InterfaceOptions::Outcome::Applied);
-    EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceGPIB);
-    EXPECT_EQ(context.dvm()->GetDescription(), QStringLiteral("Quorvadine 5200\r\nGPIB Address %1").arg(c.address));
+    EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceGPIB);
+    EXPECT_EQ(session.dvm()->GetDescription(), QStringLiteral("Quorvadine 5200\r\nGPIB Address %1").arg(c.address));
     EXPECT_EQ(Settings::value(SettingsKey::GPIBPort), QString::number(c.address));
     EXPECT_EQ(Settings::value(SettingsKey::Interface), "GPIB");
     // The serial port setting is not the GPIB choice's to change.
@@ -130,11 +130,11 @@ INSTANTIATE_TEST_SUITE_P(Typed, GpibAddresses,
 
 TEST(InterfaceOptionsModels, TheEntryShownIsTheDriverCreateDvmMakes)
 {
-    InstrumentContext context;
+    InstrumentSession session;
     for (const char *stored : {"5200", "5600", "6400", "5210", "6481", "", "Quorvadine 5600"}) {
         const QString model = QString::fromLatin1(stored);
         const QString chosen = InterfaceOptions::models().at(InterfaceOptions::modelIndexFor(model)).modelString;
-        EXPECT_EQ(familyOf(CreateDVM(chosen, context).get()), familyOf(CreateDVM(model, context).get())) << stored;
+        EXPECT_EQ(familyOf(CreateDVM(chosen, session.context()).get()), familyOf(CreateDVM(model, session.context()).get())) << stored;
     }
 }
 

@@ -3,7 +3,7 @@
 #include "fixtures/PtyPeer.h"
 #include "fixtures/SimPty.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "locate/SerialSearch.h"
 
@@ -19,7 +19,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(sim.isOpen()) << sim.front.errorString().toStdString();
-        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
+        session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
         QObject::connect(&search, &SerialSearch::detail, [this](const QString &text) { details << text; });
     }
 
@@ -44,14 +44,14 @@ protected:
     ScopedLocateSettings settings{QStringLiteral("search")};
     SimPty sim;
     std::vector<std::unique_ptr<PtyPeer>> peers;
-    InstrumentContext context;
-    SerialSearch search{context};
+    InstrumentSession session;
+    SerialSearch search{session};
     QStringList details;
 };
 
 TEST_F(SerialSearchTest, FindsTheCalibratorOnTheThirdPortAfterTwoSilentOnes)
 {
-    bindOnly(context.portTable(), {{1, peer().devicePath()}, {2, peer().devicePath()}, {3, sim.devicePath()}});
+    bindOnly(session.context().portTable(), {{1, peer().devicePath()}, {2, peer().devicePath()}, {3, sim.devicePath()}});
 
     EXPECT_TRUE(search.locateAll());
 
@@ -65,12 +65,12 @@ TEST_F(SerialSearchTest, FindsTheCalibratorOnTheThirdPortAfterTwoSilentOnes)
     EXPECT_EQ(Settings::value(SettingsKey::serialPortDevice(3), QString()), sim.devicePath());
 
     // DVM now talks to the found port; the port was left closed for the transport to open.
-    SerialPortControl *comm = context.dvm1Comm();
+    SerialPortControl *comm = session.context().dvm1Comm();
     EXPECT_EQ(comm->portNumber(), 3);
     EXPECT_FALSE(comm->isOpen());
-    EXPECT_EQ(context.dvm()->GetInterfaceType(), 0);
-    EXPECT_EQ(context.dvm()->GetDescription(), "Quorvadine 5200\r\nRS232 Port 3");
-    EXPECT_EQ(context.dvm()->Identify(), simIdentity() + QLatin1Char('\r'));
+    EXPECT_EQ(session.dvm()->GetInterfaceType(), 0);
+    EXPECT_EQ(session.dvm()->GetDescription(), "Quorvadine 5200\r\nRS232 Port 3");
+    EXPECT_EQ(session.dvm()->Identify(), simIdentity() + QLatin1Char('\r'));
     // Every listed port was asked once, with the lone CR first.
     EXPECT_EQ(peers[0]->received(), QByteArray("\r*IDN?\r"));
 }
@@ -96,7 +96,7 @@ TEST_P(SerialSearchReplies, FirstPortIsReportedAndTheSearchGoesOn)
             first.sendAfter(c.delayMs, c.answer);
         return QByteArray();
     });
-    bindOnly(context.portTable(), {{1, first.devicePath()}, {2, sim.devicePath()}});
+    bindOnly(session.context().portTable(), {{1, first.devicePath()}, {2, sim.devicePath()}});
 
     EXPECT_TRUE(search.locateAll());
     ASSERT_EQ(details.size(), 5) << details.join(" | ").toStdString();
@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SerialSearchTest, NoPortOpensSoNothingIsProbedAndNothingIsStored)
 {
-    bindOnly(context.portTable(), {});
+    bindOnly(session.context().portTable(), {});
     std::optional<PortListing> listed;
     QObject::connect(&search, &SerialSearch::portsListed, [&](const PortListing &l) { listed = l; });
 
@@ -141,15 +141,15 @@ TEST_F(SerialSearchTest, NoPortOpensSoNothingIsProbedAndNothingIsStored)
 TEST_F(SerialSearchTest, StoredPortThatDoesNotOpenIsNotSelectedAndComesBackAfterAFailedSearch)
 {
     Settings::setValue(SettingsKey::CommPort, "5");
-    bindOnly(context.portTable(), {{1, peer().devicePath()}, {2, peer().devicePath()}});
+    bindOnly(session.context().portTable(), {{1, peer().devicePath()}, {2, peer().devicePath()}});
 
     const PortListing listing = search.listPorts();
     EXPECT_EQ(listing.ports, QList<int>({1, 2}));
     EXPECT_EQ(listing.instrumentIndex, -1);
 
-    context.dvm1Comm()->setPortNumber(1);
+    session.context().dvm1Comm()->setPortNumber(1);
     EXPECT_FALSE(search.searchPorts(listing.ports));
-    EXPECT_EQ(context.dvm1Comm()->portNumber(), 5);
+    EXPECT_EQ(session.context().dvm1Comm()->portNumber(), 5);
     EXPECT_EQ(details.last(), "No Meter Found on serial ports");
     EXPECT_EQ(Settings::value(SettingsKey::CommPort), "5");
 }
@@ -176,15 +176,15 @@ TEST_P(PortSelections, StoredPortsSelectTheirEntries)
     if (c.storedInstrument)
         Settings::setValue(SettingsKey::CommPort, c.storedInstrument);
     // Ports 1, 3 and 4 open; 2 does not.
-    bindOnly(context.portTable(), {{1, peer().devicePath()}, {3, peer().devicePath()}, {4, sim.devicePath()}});
+    bindOnly(session.context().portTable(), {{1, peer().devicePath()}, {3, peer().devicePath()}, {4, sim.devicePath()}});
 
     const PortListing listing = search.listPorts();
     EXPECT_EQ(listing.ports, QList<int>({1, 3, 4}));
     EXPECT_EQ(listing.useScanner(), c.useScanner);
     EXPECT_EQ(listing.scannerIndex, c.scannerIndex);
     EXPECT_EQ(listing.instrumentIndex, c.instrumentIndex);
-    EXPECT_EQ(context.dvm1Comm()->portNumber(), listing.instrumentPort);
-    EXPECT_FALSE(context.dvm1Comm()->isOpen());
+    EXPECT_EQ(session.context().dvm1Comm()->portNumber(), listing.instrumentPort);
+    EXPECT_FALSE(session.context().dvm1Comm()->isOpen());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -200,7 +200,7 @@ TEST_F(SerialSearchTest, SixteenSilentPortsCostOneIdentificationWait)
     QMap<int, QString> devices;
     for (int n = 1; n <= 16; ++n)
         devices.insert(n, peer().devicePath());
-    bindOnly(context.portTable(), devices);
+    bindOnly(session.context().portTable(), devices);
 
     const qint64 start = clock.nowMs();
     EXPECT_FALSE(search.locateAll());
@@ -226,7 +226,7 @@ TEST_F(SerialSearchTest, FirstAnsweringPortInListOrderWinsOverAQuickerLaterOne)
         slow.sendAfter(1500, "Quorvadine,5250,S3,1.0\r\n");
         return QByteArray();
     });
-    bindOnly(context.portTable(),
+    bindOnly(session.context().portTable(),
              {{1, silent.devicePath()}, {2, other.devicePath()}, {3, slow.devicePath()}, {4, sim.devicePath()}});
 
     EXPECT_TRUE(search.locateAll());
@@ -239,19 +239,19 @@ TEST_F(SerialSearchTest, FirstAnsweringPortInListOrderWinsOverAQuickerLaterOne)
 
 TEST_F(SerialSearchTest, EachLocateAllStartsWithAnEmptyResult)
 {
-    bindOnly(context.portTable(), {{2, sim.devicePath()}});
+    bindOnly(session.context().portTable(), {{2, sim.devicePath()}});
     ASSERT_TRUE(search.locateAll());
     ASSERT_TRUE(search.locateAll());
     EXPECT_EQ(search.foundText().count(QLatin1String("Found ")), 1);
 
-    bindOnly(context.portTable(), {});
+    bindOnly(session.context().portTable(), {});
     EXPECT_FALSE(search.locateAll());
     EXPECT_TRUE(search.foundText().isEmpty());
 }
 
 TEST_F(SerialSearchTest, ASecondSearchWhileOneRunsIsRefused)
 {
-    bindOnly(context.portTable(), {{1, peer().devicePath()}, {2, sim.devicePath()}});
+    bindOnly(session.context().portTable(), {{1, peer().devicePath()}, {2, sim.devicePath()}});
     bool nestedResult = true;
     int nestedCalls = 0;
     QObject::connect(&search, &SerialSearch::detail, [&](const QString &text) {

@@ -2,7 +2,8 @@
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimUsb.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "instrument/serial/SerialPortControl.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
 #include "locate/UsbDeviceSelection.h"
@@ -28,8 +29,8 @@ protected:
     {
         for (const QString &key : {SettingsKey::Interface, SettingsKey::USBName, SettingsKey::USBSerialNumber})
             Settings::remove(key);
-        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-        context.dvm()->SetInterfaceType(InterfaceRS232);
+        session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
+        session.connect(Endpoint::serialPort(session.context().dvm1Comm()->portNumber()));
     }
 
     void attach(const QList<Bridge> &bridges)
@@ -43,20 +44,20 @@ protected:
             const QByteArray identity = b.identity + "\r\n";
             instrument.interpreter().addCommand("*IDN?", [identity](const CommandContext &) { return identity; });
         }
-        sim.install(context);
+        sim.install(session);
     }
 
-    const InstrumentDriver &driver() const { return *static_cast<const InstrumentDriver *>(context.dvm()); }
+    const InstrumentDriver &driver() const { return *static_cast<const InstrumentDriver *>(session.dvm()); }
     bool dvmUsesUsb(const QString &serial) const
     {
-        return context.dvm()->GetInterfaceType() == InterfaceUSB && driver().usbDevice().SerialNumber == serial;
+        return session.dvm()->GetInterfaceType() == InterfaceUSB && driver().endpoint().address == serial;
     }
 
     ScopedFakeClock fake;
     SimUsb sim;
-    InstrumentContext context;
+    InstrumentSession session;
     ScriptedPrompts prompts;
-    UsbDeviceSelection selection{context, prompts};
+    UsbDeviceSelection selection{session, prompts};
 };
 
 TEST_F(UsbDeviceSelectionTest, ListingShowsEachBridgeWithItsAnswerWithoutLineEnds)
@@ -79,7 +80,7 @@ TEST_F(UsbDeviceSelectionTest, WithoutDevicesTheListSaysSoAndNothingCanBeSelecte
     attach({{"Cable", "QV1", "Quorvadine,6481,1,1"}});
     selection.listDevices();
     selection.selectDevice(0);
-    ASSERT_EQ(context.usbDevice.SerialNumber, QStringLiteral("QV1"));
+    ASSERT_EQ(session.usbDevice.SerialNumber, QStringLiteral("QV1"));
 
     // The bridge goes away (its listing now fails); the old listing is not offered any more.
     sim.bridge->failListing(UsbBridge::ErrorKind::NoAccess, QStringLiteral("USB access is not permitted"));
@@ -87,11 +88,11 @@ TEST_F(UsbDeviceSelectionTest, WithoutDevicesTheListSaysSoAndNothingCanBeSelecte
     ASSERT_EQ(selection.rows().size(), 1);
     EXPECT_EQ(selection.rows()[0].name, QStringLiteral("No USB Devices Detected"));
     EXPECT_EQ(selection.accessProblem(), QStringLiteral("USB access is not permitted"));
-    context.usbDevice = {};
+    session.usbDevice = {};
     prompts.shown.clear();
     EXPECT_FALSE(selection.selectDevice(-1));
     EXPECT_EQ(prompts.texts(), QStringList{QStringLiteral("Error setting USB Device")});
-    EXPECT_EQ(context.usbDevice.SerialNumber, QString());
+    EXPECT_EQ(session.usbDevice.SerialNumber, QString());
 }
 
 TEST_F(UsbDeviceSelectionTest, SelectTakesTheOnlyRowWithoutSelectionOtherwiseTheSelectedOne)
@@ -102,13 +103,13 @@ TEST_F(UsbDeviceSelectionTest, SelectTakesTheOnlyRowWithoutSelectionOtherwiseThe
     EXPECT_EQ(prompts.texts(), QStringList{QStringLiteral("QV1 selected")});
     EXPECT_EQ(prompts.shown.last().title, Settings::applicationTitle());
     EXPECT_EQ(prompts.shown.last().icon, Prompts::Icon::None);
-    EXPECT_EQ(context.usbDevice.Name, QStringLiteral("Cable"));
+    EXPECT_EQ(session.usbDevice.Name, QStringLiteral("Cable"));
     EXPECT_TRUE(dvmUsesUsb(QStringLiteral("QV1")));
     EXPECT_EQ(Settings::value(SettingsKey::Interface), QStringLiteral("USB"));
     EXPECT_EQ(Settings::value(SettingsKey::USBSerialNumber), QStringLiteral("QV1"));
 
     // The instrument object now answers over the chosen bridge.
-    EXPECT_TRUE(context.dvm()->CheckIdentity(context.dvm()->Identify()));
+    EXPECT_TRUE(session.dvm()->CheckIdentity(session.dvm()->Identify()));
 
     sim.addSilent("Second", "QV2");
     selection.listDevices();
@@ -116,7 +117,7 @@ TEST_F(UsbDeviceSelectionTest, SelectTakesTheOnlyRowWithoutSelectionOtherwiseThe
     EXPECT_FALSE(selection.selectDevice(-1));
     EXPECT_EQ(prompts.texts(), QStringList{QStringLiteral("No Device Selected")});
     EXPECT_TRUE(selection.selectDevice(1));
-    EXPECT_EQ(context.usbDevice.SerialNumber, QStringLiteral("QV2"));
+    EXPECT_EQ(session.usbDevice.SerialNumber, QStringLiteral("QV2"));
     EXPECT_TRUE(dvmUsesUsb(QStringLiteral("QV2")));
 }
 
@@ -152,8 +153,8 @@ TEST_F(UsbDeviceSelectionTest, AutolocatePicksTheMeterByItsAnswerWhereverItIsLis
         sim.bridge = std::make_shared<SimUsbBridge>(); // each case on bridges of its own
         attach(c.bridges);
         prompts.shown.clear();
-        context.usbDevice = {};
-        context.dvm()->SetInterfaceType(InterfaceRS232);
+        session.usbDevice = {};
+        session.connect(Endpoint::serialPort(session.context().dvm1Comm()->portNumber()));
 
         const bool found = selection.autolocate();
         ASSERT_FALSE(prompts.shown.isEmpty()) << c.name;
@@ -161,11 +162,11 @@ TEST_F(UsbDeviceSelectionTest, AutolocatePicksTheMeterByItsAnswerWhereverItIsLis
         if (c.chosen.isEmpty()) {
             EXPECT_FALSE(found) << c.name;
             EXPECT_EQ(prompts.shown.last().text, QStringLiteral("No device detected")) << c.name;
-            EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceRS232) << c.name;
+            EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceRS232) << c.name;
             continue;
         }
         EXPECT_TRUE(found) << c.name;
-        EXPECT_EQ(context.usbDevice.SerialNumber, c.chosen) << c.name;
+        EXPECT_EQ(session.usbDevice.SerialNumber, c.chosen) << c.name;
         EXPECT_TRUE(prompts.shown.last().text.endsWith(QStringLiteral(" selected\r\n(") + c.chosen + ')'))
             << c.name << ": " << prompts.shown.last().text.toStdString();
         EXPECT_TRUE(dvmUsesUsb(c.chosen)) << c.name;
@@ -194,13 +195,13 @@ TEST_F(UsbDeviceSelectionTest, AdapterIdPicksTheMakersOrA232AdapterByItsDescript
             bridges.append({c.names[i], "SN" + QByteArray::number(i), ""});
         attach(bridges);
         prompts.shown.clear();
-        context.dvm()->SetInterfaceType(InterfaceRS232);
+        session.connect(Endpoint::serialPort(session.context().dvm1Comm()->portNumber()));
         Settings::remove(SettingsKey::Interface);
 
         EXPECT_EQ(selection.automaticByAdapterId(), c.chosen >= 0) << c.name;
         const int stored = qMax(0, c.chosen);
         const QString serial = QStringLiteral("SN%1").arg(stored);
-        EXPECT_EQ(context.usbDevice.SerialNumber, serial) << c.name;
+        EXPECT_EQ(session.usbDevice.SerialNumber, serial) << c.name;
         EXPECT_EQ(Settings::value(SettingsKey::USBSerialNumber), serial) << c.name;
         EXPECT_EQ(Settings::value(SettingsKey::Interface), QStringLiteral("USB")) << c.name;
         ASSERT_EQ(prompts.shown.size(), 1) << c.name;
@@ -211,13 +212,13 @@ TEST_F(UsbDeviceSelectionTest, AdapterIdPicksTheMakersOrA232AdapterByItsDescript
         } else {
             EXPECT_EQ(prompts.shown[0].text,
                       QStringLiteral("No Quorvadine USB Devices Found\rUsing ") + QString::fromLatin1(c.names[0]));
-            EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceRS232) << "the instrument object is not switched";
+            EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceRS232) << "the instrument object is not switched";
         }
         EXPECT_EQ(selection.rows().size(), c.names.size()) << c.name;
     }
 
     sim.bridge = std::make_shared<SimUsbBridge>();
-    sim.install(context);
+    sim.install(session);
     prompts.shown.clear();
     EXPECT_FALSE(selection.automaticByAdapterId());
     EXPECT_EQ(prompts.texts(), QStringList{QStringLiteral("No USB Devices Found")});
@@ -226,13 +227,13 @@ TEST_F(UsbDeviceSelectionTest, AdapterIdPicksTheMakersOrA232AdapterByItsDescript
 TEST_F(UsbDeviceSelectionTest, TheTestBoxGathersUpToTheStatusLineOnlyForPa)
 {
     VirtualCalibrator &instrument = sim.addCalibrator(QStringLiteral("5241"), "Cable", "QV1");
-    sim.install(context);
+    sim.install(session);
     const QByteArray listing = "line1\r\nline2\r\n*0\r\n";
     for (const QByteArray &word : {QByteArray("pa"), QByteArray("pb"), QByteArray("a")})
         instrument.interpreter().addCommand(word, [listing](const CommandContext &) { return listing; });
     instrument.knobs().splitPieces = 3; // "line1\r", "\nline2", "\r\n*0\r\n"
     instrument.knobs().splitGapMs = 100;
-    context.usbDevice.SerialNumber = QStringLiteral("QV1");
+    session.usbDevice.SerialNumber = QStringLiteral("QV1");
 
     EXPECT_EQ(selection.sendTestCommand(QStringLiteral("pa")), QString::fromLatin1(listing));
     EXPECT_EQ(selection.sendTestCommand(QStringLiteral("pb")), QStringLiteral("line1\r"));
@@ -247,7 +248,7 @@ TEST_F(UsbDeviceSelectionTest, TheTestBoxGathersUpToTheStatusLineOnlyForPa)
     EXPECT_EQ(selection.testIdentify(), QString()) << "the ID? button adds no status text";
     sim.bridge->refuseOpen(0, UsbBridge::ErrorKind::NoAccess, QStringLiteral("not permitted"));
     EXPECT_EQ(selection.sendTestCommand(QStringLiteral("T")), QStringLiteral("Error Opening Device\rnot permitted\r"));
-    context.usbDevice.SerialNumber.clear();
+    session.usbDevice.SerialNumber.clear();
     EXPECT_EQ(selection.sendTestCommand(QStringLiteral("T")), QStringLiteral("No Device Selected\r"));
 }
 

@@ -1,7 +1,8 @@
 #include "fixtures/FakeClock.h"
 #include "fixtures/SimUsb.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "instrument/serial/SerialPortControl.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
 #include "locate/UsbInstrumentSearch.h"
@@ -18,10 +19,10 @@ protected:
     {
         for (const QString &key : {SettingsKey::Interface, SettingsKey::USBName, SettingsKey::USBSerialNumber})
             Settings::remove(key);
-        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-        context.dvm()->SetInterfaceType(InterfaceRS232);
-        context.usbDevice.Name = QStringLiteral("Previous");
-        context.usbDevice.SerialNumber = QStringLiteral("OLD1");
+        session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
+        session.connect(Endpoint::serialPort(session.context().dvm1Comm()->portNumber()));
+        session.usbDevice.Name = QStringLiteral("Previous");
+        session.usbDevice.SerialNumber = QStringLiteral("OLD1");
         QObject::connect(&search, &UsbInstrumentSearch::detail, [this](const QString &t) { details << t; });
         QObject::connect(&search, &UsbInstrumentSearch::result, [this](const QString &t) { results << t; });
     }
@@ -36,17 +37,17 @@ protected:
 
     void expectNothingChanged()
     {
-        EXPECT_EQ(context.usbDevice.Name, QStringLiteral("Previous"));
-        EXPECT_EQ(context.usbDevice.SerialNumber, QStringLiteral("OLD1"));
+        EXPECT_EQ(session.usbDevice.Name, QStringLiteral("Previous"));
+        EXPECT_EQ(session.usbDevice.SerialNumber, QStringLiteral("OLD1"));
         EXPECT_FALSE(Settings::contains(SettingsKey::Interface));
         EXPECT_FALSE(Settings::contains(SettingsKey::USBSerialNumber));
-        EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceRS232);
+        EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceRS232);
     }
 
     ScopedFakeClock fake;
     SimUsb sim;
-    InstrumentContext context;
-    UsbInstrumentSearch search{context};
+    InstrumentSession session;
+    UsbInstrumentSearch search{session};
     QStringList details;
     QStringList results;
 };
@@ -56,7 +57,7 @@ TEST_F(UsbInstrumentSearchTest, AnotherMakersInstrumentIsSkippedAndTheCalibrator
     answering("Other", "S1", "Acme,5241,1,1");
     sim.addSilent("Quiet", "S2");
     sim.addCalibrator(QStringLiteral("5241"), "Quorvadine USB", "S3");
-    sim.install(context);
+    sim.install(session);
 
     EXPECT_TRUE(search.search());
     ASSERT_EQ(details.size(), 4) << details.join('|').toStdString();
@@ -67,19 +68,19 @@ TEST_F(UsbInstrumentSearchTest, AnotherMakersInstrumentIsSkippedAndTheCalibrator
     ASSERT_EQ(results.size(), 1);
     EXPECT_TRUE(results[0].startsWith(QLatin1String("Using USB Device Quorvadine,5241,")));
 
-    EXPECT_EQ(context.usbDevice.SerialNumber, QStringLiteral("S3"));
+    EXPECT_EQ(session.usbDevice.SerialNumber, QStringLiteral("S3"));
     EXPECT_EQ(Settings::value(SettingsKey::Interface), QStringLiteral("USB"));
     EXPECT_EQ(Settings::value(SettingsKey::USBName), QStringLiteral("Quorvadine USB"));
-    EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceUSB);
-    EXPECT_EQ(static_cast<InstrumentDriver *>(context.dvm())->usbDevice().SerialNumber, QStringLiteral("S3"));
-    EXPECT_TRUE(context.dvm()->CheckIdentity(context.dvm()->Identify()));
+    EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceUSB);
+    EXPECT_EQ(session.dvm()->endpoint().address, QStringLiteral("S3"));
+    EXPECT_TRUE(session.dvm()->CheckIdentity(session.dvm()->Identify()));
 }
 
 TEST_F(UsbInstrumentSearchTest, WhenNoneAnswersThePreviousDeviceIsPutBack)
 {
     answering("Other", "S1", "Acme,5241,1,1");
     sim.addCalibrator(QStringLiteral("6481"), "Meter", "S2"); // the calibrator driver does not take it
-    sim.install(context);
+    sim.install(session);
 
     EXPECT_FALSE(search.search());
     EXPECT_EQ(details.last(), QStringLiteral("No Quorvadine USB DMM Devices Found"));
@@ -89,7 +90,7 @@ TEST_F(UsbInstrumentSearchTest, WhenNoneAnswersThePreviousDeviceIsPutBack)
 
 TEST_F(UsbInstrumentSearchTest, NoBridgeOrNoUsbAccessIsReportedAndChangesNothing)
 {
-    sim.install(context);
+    sim.install(session);
     const qint64 start = fake.clock.nowMs();
     EXPECT_FALSE(search.search());
     EXPECT_EQ(details, QStringList{QStringLiteral("No USB Devices Found")});

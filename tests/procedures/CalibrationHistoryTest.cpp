@@ -68,7 +68,7 @@ TEST(CalibrationHistory, ReadSendsTheHistoryCommand)
 {
     ScriptedLink s;
     s.replies.insert(CalibrationHistory::Command, QStringLiteral("DATE 2030-01-01\rRANGE 120\r*0\r"));
-    const CalibrationHistory history = CalibrationHistory::read(s.link());
+    const CalibrationHistory history = CalibrationHistory::read(s.channel());
     ASSERT_EQ(s.dvm->sent.size(), 1);
     EXPECT_EQ(s.dvm->sent[0].command, "CALIBRATION:HISTORY");
     EXPECT_EQ(s.dvm->sent[0].timeout, 10);

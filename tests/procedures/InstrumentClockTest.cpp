@@ -11,7 +11,7 @@ TEST(InstrumentClock, ReadingShowsTheDisplayFormOrInvalidReply)
 {
     ScriptedLink s;
     s.replies.insert("T", kInformation);
-    InstrumentClock clock(s.link());
+    InstrumentClock clock(s.channel());
     InstrumentClock::Reading reading = clock.read();
     ASSERT_TRUE(reading.at.has_value());
     EXPECT_EQ(*reading.at, QDateTime(QDate(2030, 1, 1), QTime(9, 5)));
@@ -26,7 +26,7 @@ TEST(InstrumentClock, SettingEntersSetupModeSendsTheDigitsReReadsAndLeaves)
 {
     ScriptedLink s;
     s.replies.insert("T", kInformation);
-    InstrumentClock clock(s.link());
+    InstrumentClock clock(s.channel());
     const InstrumentClock::Setting setting = clock.set(QDate(2030, 1, 1), QTime(9, 5, 40));
     EXPECT_TRUE(setting.accepted);
     ASSERT_TRUE(setting.reread.has_value());
@@ -40,7 +40,7 @@ TEST(InstrumentClock, ARefusedSettingIsNotReReadButSetupModeIsStillLeft)
     ScriptedLink s;
     s.replies.insert("SYSTEM:PASSWORD 5820316", "*9\r");
     s.replies.insert("SYSTEM:SETDATE 0503261407", "*6\r");
-    InstrumentClock clock(s.link());
+    InstrumentClock clock(s.channel());
     const InstrumentClock::Setting setting = clock.set(QDate(2026, 3, 5), QTime(14, 7));
     EXPECT_FALSE(setting.accepted);
     EXPECT_FALSE(setting.reread.has_value());

@@ -74,7 +74,7 @@ protected:
     KvAmplifierTest() { s.replies.insert("CAL:PRINT", "500000000\rnot a factor\r20000\r5\r*0\r"); }
 
     ScriptedLink s;
-    KvAmplifier kv{s.link(), s.prompts};
+    KvAmplifier kv{s.channel(), s.prompts};
 };
 
 TEST_F(KvAmplifierTest, PresenceCheckOutcomes)

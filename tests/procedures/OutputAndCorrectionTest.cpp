@@ -66,7 +66,7 @@ TEST(DiagnosticCommands, PrefixAndTheLeadingNumberInGeneralForm)
 TEST(OutputCorrection, FactorsAreReadLineZeroEachAndWrittenAsTypedInOrder)
 {
     ScriptedLink s;
-    OutputCorrection correction(s.link(), s.prompts);
+    OutputCorrection correction(s.channel(), s.prompts);
     s.replies.insert("AC_HF_FACTOR ?", "1.0023\r*0\r");
     s.replies.insert("AC_LF_FACTOR ?", "TIMEOUT");
     s.replies.insert("AC_LIN_FACTOR ?", "*9\r");
@@ -87,8 +87,8 @@ TEST(OutputCorrection, FactorsAreReadLineZeroEachAndWrittenAsTypedInOrder)
 TEST(OutputCorrection, WithoutAnInstrumentObjectTheFailureIsReported)
 {
     ScriptedLink s;
-    s.context.setDvm(nullptr);
-    OutputCorrection correction(InstrumentLink(s.context), s.prompts);
+    s.session.setDvm(nullptr);
+    OutputCorrection correction(s.channel(), s.prompts);
     const std::array<QString, 3> read = correction.readFactors({"a", "b", "c"});
     EXPECT_EQ(read[0], "a");
     ASSERT_EQ(s.prompts.shown.size(), 1);
@@ -98,7 +98,7 @@ TEST(OutputCorrection, WithoutAnInstrumentObjectTheFailureIsReported)
 TEST(OutputCorrection, DiagnosticsAndLatchesGoWithoutWaiting)
 {
     ScriptedLink s;
-    OutputCorrection correction(s.link(), s.prompts);
+    OutputCorrection correction(s.channel(), s.prompts);
     correction.sendDiagnostic(3, "1000");
     ASSERT_EQ(s.dvm->sent.size(), 1);
     EXPECT_FALSE(s.dvm->sent[0].waitForAck);
@@ -139,7 +139,7 @@ TEST(CalibratorOutput, OnlyASingleSuccessLineLetsTheDisplayBeRead)
         ScriptedLink s;
         s.replies.insert("o10V", QString::fromLatin1(c.reply));
         s.replies.insert("X", "  10.0000 V STBY\r*0\r");
-        CalibratorOutput output(s.link());
+        CalibratorOutput output(s.channel());
         const std::optional<QString> display = output.setOutput("10V");
         EXPECT_EQ(display.has_value(), c.taken) << c.reply;
         if (c.taken) {
@@ -155,7 +155,7 @@ TEST(CalibratorOutput, OnlyASingleSuccessLineLetsTheDisplayBeRead)
 TEST(CalibratorOutput, EmptySettingSendsTheBareLetterAndLineBreaksAreRemoved)
 {
     ScriptedLink s;
-    CalibratorOutput output(s.link());
+    CalibratorOutput output(s.channel());
     output.setOutput("");
     output.setOutput("1V\rS0");
     output.outputOn();

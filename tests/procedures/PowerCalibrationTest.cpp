@@ -33,7 +33,7 @@ class PowerCalibrationTest : public ::testing::Test
 {
 protected:
     ScriptedLink s;
-    PowerCalibration power{s.link(), s.prompts};
+    PowerCalibration power{s.channel(), s.prompts};
 };
 
 TEST_F(PowerCalibrationTest, FreeFrequencyIsSentOnlyBetweenFortyAndFourHundredHertz)

@@ -4,6 +4,8 @@
 #include "SerialFaultFixture.h"
 #include "fixtures/SimEthernet.h"
 #include "fixtures/UdpPeer.h"
+#include "instrument/InstrumentDriver.h"
+#include "instrument/ethernet/EthernetInterface.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
 #include "instrument/ethernet/EthernetTransport.h"
 
@@ -20,18 +22,17 @@ protected:
     {
         ASSERT_TRUE(sim.isOpen());
         fake.clock.pauseSettleMs = 1;
-        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-        EthernetModuleRecord &module = context.ethernetDevice;
+        session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
+        EthernetModuleRecord &module = session.ethernetDevice;
         module.IP = EthernetModuleRecord::fixedLength(sim.module().address().toString(), EthernetModuleRecord::kIpLength);
         module.Port = sim.module().dataPort();
         module.MAC = EthernetModuleRecord::fixedLength(sim.module().behaviour().mac, EthernetModuleRecord::kMacLength);
-        context.dvm()->SetEthernetDevice();
-        context.dvm()->SetInterfaceType(InterfaceEthernet);
+        session.dvm()->connect(ethernetEndpointOf(session.ethernetDevice));
     }
 
     ScopedFakeClock fake;
     SimEthernet sim;
-    InstrumentContext context;
+    InstrumentSession session;
     CalFactorTable table;
     ScriptedPrompts prompts;
 };
@@ -47,8 +48,11 @@ TEST_F(EthernetFaultTest, AStrangerFloodsTheDataPortDuringALoad)
     ASSERT_TRUE(stranger.isOpen() && neighbour.isOpen());
     const QList<QByteArray> forged = {"*0\r", "99999\r*0\r", QByteArray(8 * 1024, '\xff'), "*7\r", QByteArray(1, '\0')};
     int sent = 0;
-    context.state().activityHook = [&](const QString &) {
-        const quint16 port = context.ethernet().localPort();
+    // The data socket of the driver's own transport.
+    auto *transport = dynamic_cast<EthernetTransport *>(dynamic_cast<InstrumentDriver &>(*session.dvm()).transport());
+    ASSERT_NE(transport, nullptr);
+    session.context().state().activityHook = [&](const QString &) {
+        const quint16 port = transport->localPort();
         for (int i = 0; i < 8 && port != 0; ++i, ++sent) {
             UdpPeer &from = i % 2 ? neighbour : stranger;
             from.sendTo(QHostAddress(QHostAddress::LocalHost), port, forged.at(sent % forged.size()));
@@ -56,7 +60,7 @@ TEST_F(EthernetFaultTest, AStrangerFloodsTheDataPortDuringALoad)
     };
     QElapsedTimer real;
     real.start();
-    EXPECT_EQ(CalFactorOperations(table, *context.dvm(), prompts).loadFromCalibrator(), Outcome::Done);
+    EXPECT_EQ(CalFactorOperations(table, *session.dvm(), prompts).loadFromCalibrator(), Outcome::Done);
     EXPECT_LT(real.elapsed(), 60000);
     EXPECT_GT(sent, 1000);
     for (int range = 1; range <= 149; ++range) {
@@ -98,7 +102,7 @@ TEST_F(EthernetFaultTest, MalformedOversizedAndTooManyDiscoveryReplies)
         }
         return replies;
     });
-    EthernetModuleLink &link = context.ethernet().moduleLink();
+    EthernetModuleLink &link = session.context().ethernetModules();
     link.setTargetOverride(EthernetDiscoveryTarget{hostile.address(), hostile.port()});
     QElapsedTimer real;
     real.start();
@@ -120,7 +124,7 @@ TEST_F(EthernetFaultTest, MalformedOversizedAndTooManyDiscoveryReplies)
     EXPECT_TRUE(goodOne);
 
     // The program still talks to its own instrument afterwards.
-    EXPECT_TRUE(Reply::isSuccess(context.dvm()->SendString(QStringLiteral("CAL:PASSWORD 0"), true, 5, 1)));
+    EXPECT_TRUE(Reply::isSuccess(session.dvm()->SendString(QStringLiteral("CAL:PASSWORD 0"), true, 5, 1)));
 }
 
 } // namespace

@@ -15,12 +15,12 @@ protected:
     void SetUp() override
     {
         fake.clock.pauseSettleMs = 1;
-        sim.connect(context);
+        sim.connect(session);
     }
 
     ScopedFakeClock fake;
     SimGpib sim{9};
-    InstrumentContext context;
+    InstrumentSession session;
     CalFactorTable table;
     ScriptedPrompts prompts;
     QStringList statuses;
@@ -38,7 +38,7 @@ TEST_F(GpibFaultTest, TheBoardDisappearsDuringALoad)
             sim.bus->setBoardFault(SimGpibBus::BoardFault::NoBoard);
         return true;
     };
-    EXPECT_EQ(CalFactorOperations(table, *context.dvm(), prompts, hooks).loadFromCalibrator(), Outcome::Failed);
+    EXPECT_EQ(CalFactorOperations(table, *session.dvm(), prompts, hooks).loadFromCalibrator(), Outcome::Failed);
     EXPECT_EQ(statuses, QStringList({"Calibrator not responding: ranges 050 to 149 not read"}));
     EXPECT_EQ(table.text(49, 1), QString::number(sim.memory().factors(49)[0]));
 }
@@ -54,7 +54,7 @@ TEST_F(GpibFaultTest, InstrumentSilentFromThe50thCellOfASave)
             table.setCell(range, index + 1, QString::number(cells), State::Pending);
     }
     sim.knobs().silentFromCommand = sim.calibrator.commandsHeard() + 1 + 50;
-    const auto summary = CalFactorOperations(table, *context.dvm(), prompts).saveToCalibrator();
+    const auto summary = CalFactorOperations(table, *session.dvm(), prompts).saveToCalibrator();
     EXPECT_EQ(summary.outcome, Outcome::Failed);
     EXPECT_EQ(summary.accepted, 49);
     EXPECT_EQ(table.pendingCount(), 11);

@@ -3,10 +3,11 @@
 #include "caldata/CalFactorOperations.h"
 #include "caldata/CalFactorTable.h"
 #include "fixtures/FakeClock.h"
+#include "fixtures/LastExchange.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimPty.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/Reply.h"
 #include "instrument/serial/SerialPortControl.h"
@@ -34,27 +35,26 @@ protected:
         ASSERT_TRUE(sim.isOpen()) << sim.front.errorString().toStdString();
         // Between two commands nothing is in flight, so pacing pauses need no real settling.
         fake.clock.pauseSettleMs = 1;
-        context.portTable().bind(1, sim.devicePath());
-        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-        context.dvm1Comm()->setPortNumber(1);
-        context.dvm()->SetCommControl(context.dvm1Comm());
-        context.dvm()->SetInterfaceType(InterfaceRS232);
+        session.context().portTable().bind(1, sim.devicePath());
+        session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
+        session.context().dvm1Comm()->setPortNumber(1);
+        session.dvm()->connect(Endpoint::serialPort(session.context().dvm1Comm()->portNumber()));
     }
 
     CalFactorOperations operations()
     {
         CalFactorOperations::Hooks hooks;
         hooks.status = [this](const QString &text) { statuses << text; };
-        return CalFactorOperations(table, *context.dvm(), prompts, hooks);
+        return CalFactorOperations(table, *session.dvm(), prompts, hooks);
     }
 
-    IDVM &dvm() { return *context.dvm(); }
+    IDVM &dvm() { return *session.dvm(); }
 
     /// The instrument comes back on a new device, as after a cable is plugged in again.
     void reconnect()
     {
         ASSERT_TRUE(sim.front.open()) << sim.front.errorString().toStdString();
-        context.portTable().bind(1, sim.devicePath());
+        session.context().portTable().bind(1, sim.devicePath());
     }
 
     /// Calls action when the n-th line (counting from 1 from now) reaches the instrument, before
@@ -98,7 +98,8 @@ protected:
 
     ScopedFakeClock fake;
     SimPty sim;
-    InstrumentContext context;
+    InstrumentSession session;
+    LastExchange last{session.context()};
     CalFactorTable table;
     ScriptedPrompts prompts;
     QStringList statuses;

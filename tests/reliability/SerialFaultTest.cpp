@@ -19,7 +19,7 @@ TEST_F(SerialFaultTest, DeviceVanishesInTheMiddleOfAnExchange)
     const qint64 start = fake.clock.nowMs();
     const QString reply = dvm().SendString(QStringLiteral("T"), true, 5, 1);
     EXPECT_FALSE(Reply::isSuccess(reply));
-    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::PortFailed);
+    EXPECT_EQ(last.outcome(), ExchangeOutcome::LinkFailed);
     EXPECT_LT(fake.clock.nowMs() - start, 5000) << "ended by the failure, not by the time-out";
 
     const qint64 again = fake.clock.nowMs();
@@ -106,7 +106,7 @@ TEST_F(SerialFaultTest, AMegabyteWithoutALineEnd)
     onLine(3, [this] { sim.knobs().garbage = QByteArray(TransportState::kMaxReplyBytes + 1, 'x'); });
     onLine(4, [this] { sim.knobs().garbage.clear(); });
     EXPECT_EQ(operations().loadFromCalibrator(), Outcome::Failed);
-    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::Overflow);
+    EXPECT_EQ(last.outcome(), ExchangeOutcome::Overflow);
     EXPECT_EQ(statuses, QStringList({"Calibrator not responding: ranges 003 to 149 not read"}));
     EXPECT_EQ(table.text(2, 1), QString::number(sim.memory().factors(2)[0]));
 

@@ -2,6 +2,7 @@
 // floods, late and missing answers from the instrument behind it.
 
 #include "SerialFaultFixture.h"
+#include "fixtures/LastExchange.h"
 #include "fixtures/SimUsb.h"
 #include "instrument/usb/UsbTransport.h"
 
@@ -22,21 +23,20 @@ protected:
         // Bridge and calibrator live in this process: no real wire to let settle.
         fake.clock.settleMs = 1;
         fake.clock.pauseSettleMs = 1;
-        sim.install(context);
-        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-        context.usbDevice.SerialNumber = QStringLiteral("QV1");
-        context.dvm()->SetUSBDevice();
-        context.dvm()->SetInterfaceType(InterfaceUSB);
+        sim.install(session);
+        session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
+        session.usbDevice.SerialNumber = QStringLiteral("QV1");
+        session.dvm()->connect(Endpoint::usb(session.usbDevice.SerialNumber, session.usbDevice.Name));
     }
 
     CalFactorOperations operations()
     {
         CalFactorOperations::Hooks hooks;
         hooks.status = [this](const QString &text) { statuses << text; };
-        return CalFactorOperations(table, *context.dvm(), prompts, hooks);
+        return CalFactorOperations(table, *session.dvm(), prompts, hooks);
     }
 
-    IDVM &dvm() { return *context.dvm(); }
+    IDVM &dvm() { return *session.dvm(); }
     InstrumentMemory &memory() { return calibrator.memory(); }
     qint64 now() const { return fake.clock.nowMs(); }
 
@@ -90,7 +90,8 @@ protected:
     ScopedFakeClock fake;
     SimUsb sim;
     VirtualCalibrator &calibrator = sim.addCalibrator(QStringLiteral("5241"), "Quorvadine USB-232", "QV1");
-    InstrumentContext context;
+    InstrumentSession session;
+    LastExchange last{session.context()};
     CalFactorTable table;
     ScriptedPrompts prompts;
     QStringList statuses;
@@ -105,24 +106,23 @@ TEST_F(UsbFaultTest, UnpluggedInTheMiddleOfAnExchange)
     onLine(1, [this] { fake.clock.schedule(1000, sim.bridge.get(), [this] { sim.bridge->unplug(0); }); });
     const qint64 start = now();
     EXPECT_EQ(dvm().SendString(QStringLiteral("T"), true, 5, 1), Reply::Timeout);
-    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::PortFailed);
+    EXPECT_EQ(last.outcome(), ExchangeOutcome::LinkFailed);
     EXPECT_EQ(now() - start, 1000) << "ended by the failure, not by the time-out";
     EXPECT_FALSE(sim.bridge->anyOpen()) << "the dead handle is given back";
-    EXPECT_FALSE(context.usbDevice.InUse);
-    EXPECT_EQ(context.usbDevice.Handle, 0);
+    EXPECT_FALSE(session.context().usb().exchangeRunning());
 
     for (int attempt = 0; attempt < 3; ++attempt) {
         const qint64 again = now();
         EXPECT_EQ(dvm().SendString(QStringLiteral("T"), true, 5, 1), Reply::Timeout);
         EXPECT_EQ(now() - again, 0) << "a bridge that is gone is not waited for";
-        EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::PortFailed);
+        EXPECT_EQ(last.outcome(), ExchangeOutcome::OpenFailed);
     }
-    EXPECT_TRUE(context.usb().openError().contains(QLatin1String("QV1")));
-    EXPECT_EQ(context.usb().ListUSBDevices(), 0) << "a device picker shows it gone";
+    EXPECT_TRUE(last.reply.detail.contains(QLatin1String("QV1")));
+    EXPECT_EQ(session.context().usb().ListUSBDevices(), 0) << "a device picker shows it gone";
     fake.clock.advance(5000); // the answer the instrument had on its way is lost with the cable
 
     sim.bridge->plugIn(0);
-    EXPECT_EQ(context.usb().ListUSBDevices(), 1);
+    EXPECT_EQ(session.context().usb().ListUSBDevices(), 1);
     calibrator.knobs().replyDelayMs = 0;
     EXPECT_TRUE(Reply::isSuccess(dvm().SendString(QStringLiteral("CAL:PASSWORD 0"), true, 10, 1)));
     EXPECT_EQ(sim.bridge->heardLines(0).last(), "CAL:PASSWORD 0");
@@ -220,7 +220,7 @@ TEST_F(UsbFaultTest, AMegabyteWithoutALineEnd)
     });
     onLine(4, [this] { calibrator.knobs() = FaultKnobs(); });
     EXPECT_EQ(operations().loadFromCalibrator(), Outcome::Failed);
-    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::Overflow);
+    EXPECT_EQ(last.outcome(), ExchangeOutcome::Overflow);
     EXPECT_EQ(statuses, QStringList({"Calibrator not responding: ranges 003 to 149 not read"}));
     expectRowsRead(1, 2);
     EXPECT_EQ(table.text(3, 1), "");
@@ -243,7 +243,7 @@ TEST_F(UsbFaultTest, RepliesSlowerThanTheTimeout)
     const qint64 start = now();
     EXPECT_EQ(operations().loadFromCalibrator(), Outcome::Failed);
     EXPECT_LT(now() - start, 15000);
-    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::TimedOut);
+    EXPECT_EQ(last.outcome(), ExchangeOutcome::TimedOut);
     EXPECT_EQ(statuses, QStringList({"Calibrator not responding: ranges 001 to 149 not read"}));
 
     const QList<Edit> edits = editCells(2);

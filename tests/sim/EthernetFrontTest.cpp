@@ -2,7 +2,8 @@
 #include "fixtures/SimEthernet.h"
 #include "fixtures/UdpPeer.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "instrument/ethernet/EthernetInterface.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 
 #include <gtest/gtest.h>
@@ -90,13 +91,12 @@ TEST_F(EthernetFrontTest, NewAddressAndDhcpTakeEffectAtTheReboot)
 
 TEST_F(EthernetFrontTest, DataDatagramsReachTheCalibratorAndRepliesKeepTheKnobs)
 {
-    InstrumentContext context;
-    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-    context.ethernetDevice.IP = sim.module(1).address().toString();
-    context.ethernetDevice.Port = sim.module(1).dataPort();
-    IDVM &dvm = *context.dvm();
-    dvm.SetEthernetDevice();
-    dvm.SetInterfaceType(InterfaceEthernet);
+    InstrumentSession session;
+    session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
+    session.ethernetDevice.IP = sim.module(1).address().toString();
+    session.ethernetDevice.Port = sim.module(1).dataPort();
+    IDVM &dvm = *session.dvm();
+    dvm.connect(ethernetEndpointOf(session.ethernetDevice));
 
     sim.knobs().splitPieces = 3;
     sim.knobs().splitGapMs = 300;

@@ -1,7 +1,8 @@
 #include "fixtures/FakeClock.h"
+#include "fixtures/LastExchange.h"
 #include "fixtures/SimGpib.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "sim/CommandInterpreter.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +14,8 @@ namespace {
 class GpibHostTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { sim.connect(context); }
-    IDVM &dvm() { return *context.dvm(); }
+    void SetUp() override { sim.connect(session); }
+    IDVM &dvm() { return *session.dvm(); }
     QString send(const QString &command, int end = 1, bool wait = true)
     {
         return dvm().SendString(command, wait, 5, end);
@@ -23,14 +24,15 @@ protected:
 
     ScopedFakeClock fake;
     SimGpib sim{9};
-    InstrumentContext context;
+    InstrumentSession session;
+    LastExchange last{session.context()};
 };
 
 TEST_F(GpibHostTest, AStatusReplyKeepsItsCrAndLosesItsLf)
 {
     EXPECT_EQ(send(QStringLiteral("SYSTEM:PASSWORD 5820316"), 0), QStringLiteral("*0\r"));
     EXPECT_TRUE(sim.memory().systemUnlocked());
-    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::Answered);
+    EXPECT_EQ(last.outcome(), ExchangeOutcome::Answered);
     EXPECT_EQ(sim.bus->openHandles(), 0);
 }
 
@@ -45,18 +47,18 @@ TEST_F(GpibHostTest, TheBoardAndTheListenerDecideBetweenFalseAndNothing)
         ExchangeOutcome outcome;
     };
     const Case cases[] = {
-        {"no listener", SimGpibBus::BoardFault::None, 5, QString(), ExchangeOutcome::PortFailed},
-        {"no board", SimGpibBus::BoardFault::NoBoard, 9, QStringLiteral("False"), ExchangeOutcome::NoInterface},
-        {"locked board", SimGpibBus::BoardFault::Locked, 9, QStringLiteral("False"), ExchangeOutcome::NoInterface},
-        {"bus error", SimGpibBus::BoardFault::BusError, 9, QString(), ExchangeOutcome::PortFailed},
+        {"no listener", SimGpibBus::BoardFault::None, 5, QString(), ExchangeOutcome::LinkFailed},
+        {"no board", SimGpibBus::BoardFault::NoBoard, 9, QStringLiteral("False"), ExchangeOutcome::NoBoard},
+        {"locked board", SimGpibBus::BoardFault::Locked, 9, QStringLiteral("False"), ExchangeOutcome::NoBoard},
+        {"bus error", SimGpibBus::BoardFault::BusError, 9, QString(), ExchangeOutcome::LinkFailed},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         sim.bus->setBoardFault(c.fault);
-        dvm().SetGPIBAddress(c.address);
+        dvm().connect(Endpoint::gpib(c.address));
         const qint64 start = now();
         EXPECT_EQ(send(QStringLiteral("*IDN?"), 0), c.reply);
-        EXPECT_EQ(context.state().lastOutcome, c.outcome);
+        EXPECT_EQ(last.outcome(), c.outcome);
         // None of these waits for a reply that cannot come.
         EXPECT_LT(now() - start, 1000);
         EXPECT_EQ(sim.bus->openHandles(), 0);
@@ -94,7 +96,7 @@ TEST_F(GpibHostTest, GatheringEndsWhenAReadRunsOutOfTime)
     qint64 start = now();
     EXPECT_EQ(send(QStringLiteral("READ?"), 1), QStringLiteral("+0.000000E+00\r"));
     EXPECT_GE(now() - start, 10000);
-    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::Answered);
+    EXPECT_EQ(last.outcome(), ExchangeOutcome::Answered);
     // ... which the driver's own reading does not wait for.
     start = now();
     EXPECT_EQ(dvm().Read(), QStringLiteral("+0.000000E+00\r\n"));
@@ -106,7 +108,7 @@ TEST_F(GpibHostTest, SilenceGivesNothingAfterTheLibraryTimeOut)
     sim.knobs().silent = true;
     const qint64 start = now();
     EXPECT_EQ(send(QStringLiteral("CAL:PASSWORD 0")), QString());
-    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::TimedOut);
+    EXPECT_EQ(last.outcome(), ExchangeOutcome::TimedOut);
     EXPECT_GE(now() - start, 10000);
     EXPECT_LT(now() - start, 11000);
     EXPECT_EQ(sim.bus->openHandles(), 0);
@@ -130,7 +132,7 @@ TEST_F(GpibHostTest, AWriteTheDeviceHeldOffIsSentOnceMore)
     EXPECT_EQ(send(QStringLiteral("SYSTEM:PASSWORD 5820316"), 0), QStringLiteral("*0\r"));
     sim.bus->refuseWrites = 2;
     EXPECT_EQ(send(QStringLiteral("SYSTEM:PASSWORD 5820316"), 0), QString());
-    EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::PortFailed);
+    EXPECT_EQ(last.outcome(), ExchangeOutcome::LinkFailed);
     EXPECT_EQ(sim.bus->openHandles(), 0);
 }
 

@@ -1,7 +1,7 @@
 #include "fixtures/FakeClock.h"
 #include "fixtures/SimPty.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/serial/SerialPortControl.h"
 
@@ -17,17 +17,16 @@ protected:
     void connect(const QString &family)
     {
         ASSERT_TRUE(sim.isOpen());
-        context.portTable().bind(1, sim.devicePath());
-        context.setDvm(CreateDVM(family, context));
-        context.dvm1Comm()->setPortNumber(1);
-        context.dvm()->SetCommControl(context.dvm1Comm());
-        context.dvm()->SetInterfaceType(InterfaceRS232);
+        session.context().portTable().bind(1, sim.devicePath());
+        session.setDvm(CreateDVM(family, session.context()));
+        session.context().dvm1Comm()->setPortNumber(1);
+        session.dvm()->connect(Endpoint::serialPort(session.context().dvm1Comm()->portNumber()));
     }
-    IDVM &dvm() { return *context.dvm(); }
+    IDVM &dvm() { return *session.dvm(); }
 
     ScopedFakeClock fake;
     SimPty sim;
-    InstrumentContext context;
+    InstrumentSession session;
 };
 
 TEST_F(HostDriverTest, IdentityIsAcceptedAndInformationAndFactorsEndOnTheStatusLine)
@@ -63,14 +62,14 @@ TEST(HostDriverFamilies, EachModelIsAcceptedByItsOwnFamilyOnly)
 {
     const QList<std::pair<QString, QString>> models = {
         {"5241", "5200"}, {"5210", "5200"}, {"5250", "5200"}, {"5600", "5600"}, {"6481", "6400"}};
-    InstrumentContext context;
+    InstrumentSession session;
     for (const auto &[model, family] : models) {
         // The driver searches the whole identity for model numbers, so a serial number or
         // version that held another family's number would be taken for that family.
         VirtualCalibrator sim(model);
         const QString id = QString::fromLatin1(sim.handleLine("*IDN?"));
         for (const QString &driverFamily : {QStringLiteral("5200"), QStringLiteral("5600"), QStringLiteral("6400")}) {
-            std::unique_ptr<IDVM> dvm = CreateDVM(driverFamily, context);
+            std::unique_ptr<IDVM> dvm = CreateDVM(driverFamily, session.context());
             EXPECT_EQ(dvm->CheckIdentity(id), driverFamily == family)
                 << model.toStdString() << " by the " << driverFamily.toStdString() << " driver";
         }

@@ -1,7 +1,8 @@
 #include "fixtures/FakeClock.h"
+#include "fixtures/LastExchange.h"
 #include "fixtures/SimUsb.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/Reply.h"
 #include "instrument/usb/UsbIdentificationPass.h"
@@ -18,27 +19,31 @@ protected:
     UsbHostTest()
     {
         calibrator = &sim.addCalibrator(QStringLiteral("5241"), "Quorvadine USB-232", "QV1");
-        sim.install(context);
-        context.usbDevice.SerialNumber = QStringLiteral("QV1");
+        sim.install(session);
+        session.usbDevice.SerialNumber = QStringLiteral("QV1");
     }
 
     /// The driver of a family, pointed at the chosen bridge over USB.
     IDVM &useDriver(const QString &family, const QString &serialNumber = QStringLiteral("QV1"))
     {
-        context.setDvm(CreateDVM(family, context));
-        context.usbDevice.SerialNumber = serialNumber;
-        context.dvm()->SetUSBDevice();
-        context.dvm()->SetInterfaceType(InterfaceUSB);
-        return *context.dvm();
+        session.setDvm(CreateDVM(family, session.context()));
+        session.usbDevice.SerialNumber = serialNumber;
+        session.dvm()->connect(Endpoint::usb(session.usbDevice.SerialNumber, session.usbDevice.Name));
+        return *session.dvm();
     }
 
-    QString exchange(const QString &command, int timeout, int end, int *status = nullptr)
+    /// One exchange through a USB transport of its own, as the USB window's test box makes them:
+    /// the answer as gathered, also after a time-out.
+    QString exchange(const QString &command, int timeout, int end, ExchangeOutcome *status = nullptr)
     {
-        int s = -1;
-        const QString reply = context.usb().USBSendString(command, s, timeout, end);
+        UsbTransport transport(session.context().usb());
+        transport.open(Endpoint::usb(session.usbDevice.SerialNumber));
+        const ExchangeReply reply = transport.exchange({command, true, timeout, end});
         if (status)
-            *status = s;
-        return reply;
+            *status = reply.outcome;
+        return reply.outcome == ExchangeOutcome::Answered || reply.outcome == ExchangeOutcome::TimedOut
+                   ? reply.text
+                   : reply.conventionalText();
     }
 
     qint64 now() const { return fake.clock.nowMs(); }
@@ -46,7 +51,8 @@ protected:
     ScopedFakeClock fake;
     SimUsb sim;
     VirtualCalibrator *calibrator = nullptr;
-    InstrumentContext context;
+    InstrumentSession session;
+    LastExchange last{session.context()};
 };
 
 TEST_F(UsbHostTest, AnAnswerInPiecesWithGapsIsGatheredWholeAndTheTimeOutCountsFromTheLastPiece)
@@ -55,9 +61,9 @@ TEST_F(UsbHostTest, AnAnswerInPiecesWithGapsIsGatheredWholeAndTheTimeOutCountsFr
     calibrator->knobs().splitPieces = 4;
     calibrator->knobs().splitGapMs = 1500; // each gap shorter than the 2 s allowed, together 4.5 s
     const qint64 start = now();
-    int status = -1;
+    ExchangeOutcome status = ExchangeOutcome::NotConnected;
     EXPECT_EQ(exchange(QStringLiteral("CAL:PRINT 001"), 2, 1, &status), QString::fromLatin1(whole));
-    EXPECT_EQ(status, UsbTransport::Complete);
+    EXPECT_EQ(status, ExchangeOutcome::Answered);
     EXPECT_GE(now() - start, 4500);
     EXPECT_LT(now() - start, 4500 + 2000) << "ends with the status line, not at a time-out";
 
@@ -66,7 +72,7 @@ TEST_F(UsbHostTest, AnAnswerInPiecesWithGapsIsGatheredWholeAndTheTimeOutCountsFr
     calibrator->knobs().splitGapMs = 2500;
     const qint64 second = now();
     const QString partial = exchange(QStringLiteral("CAL:PRINT 001"), 2, 1, &status);
-    EXPECT_EQ(status, UsbTransport::TimedOut);
+    EXPECT_EQ(status, ExchangeOutcome::TimedOut);
     EXPECT_EQ(partial, QString::fromLatin1(whole.left((whole.size() + 1) / 2)));
     EXPECT_GE(now() - second, 2000);
     EXPECT_LT(now() - second, 2500);
@@ -89,7 +95,7 @@ TEST_F(UsbHostTest, StatusLineEndsTheReplyOnlyAsStarDigitCarriageReturn)
         {"star, digit, no CR", {"*0 \r\n"}, false, 0},
     };
     const int silent = sim.addSilent("Bridge", "S1");
-    context.usbDevice.SerialNumber = QStringLiteral("S1");
+    session.usbDevice.SerialNumber = QStringLiteral("S1");
     for (const Case &c : cases) {
         const qint64 start = now();
         for (int i = 0; i < c.pieces.size(); ++i) {
@@ -97,14 +103,14 @@ TEST_F(UsbHostTest, StatusLineEndsTheReplyOnlyAsStarDigitCarriageReturn)
             fake.clock.schedule(10 + 100 * i, sim.bridge.get(),
                                 [this, silent, piece] { sim.bridge->deviceSends(silent, piece); });
         }
-        int status = -1;
+        ExchangeOutcome status = ExchangeOutcome::NotConnected;
         const QString reply = exchange(QStringLiteral("X"), 1, 1, &status);
         EXPECT_EQ(reply, QString::fromLatin1(c.pieces.join())) << c.name;
         if (c.ends) {
-            EXPECT_EQ(status, UsbTransport::Complete) << c.name;
+            EXPECT_EQ(status, ExchangeOutcome::Answered) << c.name;
             EXPECT_LE(now() - start, 10 + c.endsAtMs + 60) << c.name;
         } else {
-            EXPECT_EQ(status, UsbTransport::TimedOut) << c.name;
+            EXPECT_EQ(status, ExchangeOutcome::TimedOut) << c.name;
             EXPECT_GE(now() - start, 1000) << c.name;
         }
         fake.clock.advance(1000); // nothing of this case is left on the way
@@ -114,21 +120,21 @@ TEST_F(UsbHostTest, StatusLineEndsTheReplyOnlyAsStarDigitCarriageReturn)
 TEST_F(UsbHostTest, FirstLineEndsAtAPieceEndingInLineFeedEvenWhenMoreFollows)
 {
     const int silent = sim.addSilent("Bridge", "S1");
-    context.usbDevice.SerialNumber = QStringLiteral("S1");
+    session.usbDevice.SerialNumber = QStringLiteral("S1");
     fake.clock.schedule(100, sim.bridge.get(), [&] { sim.bridge->deviceSends(silent, "abc"); });
     fake.clock.schedule(200, sim.bridge.get(), [&] { sim.bridge->deviceSends(silent, "def\n"); });
     fake.clock.schedule(300, sim.bridge.get(), [&] { sim.bridge->deviceSends(silent, "more\r"); });
     const qint64 start = now();
-    int status = -1;
+    ExchangeOutcome status = ExchangeOutcome::NotConnected;
     EXPECT_EQ(exchange(QStringLiteral("X"), 2, 0, &status), QStringLiteral("abcdef\n"));
-    EXPECT_EQ(status, UsbTransport::Complete);
+    EXPECT_EQ(status, ExchangeOutcome::Answered);
     EXPECT_LT(now() - start, 300);
 
     // A piece whose CR is not its last byte does not end it.
     fake.clock.advance(1000);
     fake.clock.schedule(100, sim.bridge.get(), [&] { sim.bridge->deviceSends(silent, "a\rb"); });
     EXPECT_EQ(exchange(QStringLiteral("X"), 1, 0, &status), QStringLiteral("a\rb"));
-    EXPECT_EQ(status, UsbTransport::TimedOut);
+    EXPECT_EQ(status, ExchangeOutcome::TimedOut);
 }
 
 TEST_F(UsbHostTest, TheDriverTalksToTheCalibratorWithTheLineSettingsOfTheBridge)
@@ -140,7 +146,7 @@ TEST_F(UsbHostTest, TheDriverTalksToTheCalibratorWithTheLineSettingsOfTheBridge)
     EXPECT_TRUE(calibrator->memory().systemUnlocked());
     EXPECT_EQ(sim.bridge->heardLines(0).last(), "SYSTEM:PASSWORD 5820316");
     EXPECT_FALSE(sim.bridge->anyOpen()) << "each exchange closes the bridge again";
-    EXPECT_FALSE(context.usbDevice.InUse);
+    EXPECT_FALSE(session.context().usb().exchangeRunning());
 
     const UsbBridge::LineSettings line = sim.bridge->lastLineSettings();
     EXPECT_EQ(line.baudRate, 9600);
@@ -191,13 +197,13 @@ TEST_F(UsbHostTest, ABridgeThatWillNotOpenIsATimeOutForACalibratorAndNothingForT
                                            std::pair{QStringLiteral("5600"), Reply::Timeout},
                                            std::pair{QStringLiteral("6400"), QString()}}) {
         IDVM &dvm = useDriver(family);
-        context.state().abortComms = false;
+        session.context().state().abortComms = false;
         const qint64 start = now();
         EXPECT_EQ(dvm.SendString(QStringLiteral("*IDN?"), true, 2, 0), expected) << family.toStdString();
         EXPECT_EQ(now() - start, 0) << "nothing is awaited from a bridge that did not open";
-        EXPECT_TRUE(context.state().abortComms) << "a serial wait gives up too";
-        EXPECT_EQ(context.state().lastOutcome, ExchangeOutcome::PortFailed);
-        EXPECT_EQ(context.usb().openError(), QStringLiteral("no permission"));
+        EXPECT_TRUE(session.context().state().abortComms) << "a serial wait gives up too";
+        EXPECT_EQ(last.outcome(), ExchangeOutcome::OpenFailed);
+        EXPECT_EQ(last.reply.detail, QStringLiteral("no permission"));
     }
     // The same for a bridge that is not attached at all.
     IDVM &meter = useDriver(QStringLiteral("6400"), QStringLiteral("GONE"));
@@ -207,15 +213,15 @@ TEST_F(UsbHostTest, ABridgeThatWillNotOpenIsATimeOutForACalibratorAndNothingForT
     EXPECT_EQ(sim.bridge->openCount(0), 0);
 }
 
-TEST_F(UsbHostTest, WithoutASerialNumberNothingIsSentAndTheStatusStaysAsItWas)
+TEST_F(UsbHostTest, WithoutASerialNumberNothingIsSent)
 {
-    context.usbDevice.SerialNumber.clear();
-    int status = 7;
-    EXPECT_EQ(context.usb().USBSendString(QStringLiteral("*IDN?"), status, 2, 0), QString());
-    EXPECT_EQ(status, 7);
+    session.usbDevice.SerialNumber.clear();
+    ExchangeOutcome status = ExchangeOutcome::Answered;
+    EXPECT_EQ(exchange(QStringLiteral("*IDN?"), 2, 0, &status), QString());
+    EXPECT_EQ(status, ExchangeOutcome::NotConnected);
     EXPECT_EQ(sim.bridge->openCount(0), 0);
     int handle = 5;
-    EXPECT_FALSE(context.usb().OpenUSBDevice(QString(), handle));
+    EXPECT_FALSE(session.context().usb().OpenUSBDevice(QString(), handle));
 }
 
 TEST_F(UsbHostTest, DeviceNamesAreFixedFieldsCutAtTheFirstNul)
@@ -223,7 +229,7 @@ TEST_F(UsbHostTest, DeviceNamesAreFixedFieldsCutAtTheFirstNul)
     const QByteArray full(256, 'N');
     sim.bridge->addDevice(QByteArray("Port A\0garbage", 14), QByteArray("SN2\0\0\0", 6), nullptr);
     sim.bridge->addDevice(full + "overflow", "SN3", nullptr);
-    UsbTransport &usb = context.usb();
+    UsbBridgeAccess &usb = session.context().usb();
     ASSERT_EQ(usb.ListUSBDevices(), 3);
     EXPECT_EQ(usb.devices[0].Name, QStringLiteral("Quorvadine USB-232"));
     EXPECT_EQ(usb.devices[1].Name, QStringLiteral("Port A"));
@@ -241,7 +247,7 @@ TEST_F(UsbHostTest, DeviceNamesAreFixedFieldsCutAtTheFirstNul)
 TEST_F(UsbHostTest, ReadingOneAnswerLineByteByByte)
 {
     const int silent = sim.addSilent("Bridge", "S1");
-    UsbTransport &usb = context.usb();
+    UsbBridgeAccess &usb = session.context().usb();
     int handle = 0;
     ASSERT_TRUE(usb.OpenUSBDevice(QStringLiteral("S1"), handle));
     fake.clock.schedule(1000, sim.bridge.get(), [&] { sim.bridge->deviceSends(silent, "12/03/2026\r\nnext"); });
@@ -264,7 +270,7 @@ TEST_F(UsbHostTest, TheIdentificationPassAsksAllDevicesAtOnceAndWaitsOnce)
     sim.addSilent("Quiet", "QV3");
     sim.addSilent("Locked", "QV4");
     sim.bridge->refuseOpen(3, UsbBridge::ErrorKind::NoAccess, QStringLiteral("no permission"));
-    UsbTransport &usb = context.usb();
+    UsbBridgeAccess &usb = session.context().usb();
     ASSERT_EQ(usb.ListUSBDevices(), 4);
     const qint64 start = now();
     const QStringList column = UsbIdentificationPass::run(usb, 4, true);

@@ -35,7 +35,7 @@ int identify(RunContext &run)
 {
     IDVM &dvm = run.dvm();
     const QString reply = dvm.Identify();
-    if (reply.isEmpty() || run.exchangeFailed(reply))
+    if (reply.isEmpty() || run.exchangeFailed())
         return run.unreachable(QStringLiteral("*IDN?"));
     QString id = reply;
     // Identify keeps the LF of a USB answer; the terminal gets one line either way.
@@ -55,12 +55,13 @@ int info(RunContext &run)
 {
     const QString reply = run.dvm().SendString(QStringLiteral("T"), true, kInfoTimeoutSeconds,
                                                kGatherUntilStatusLine);
-    // A time-out shows as the window shows it, "Version :TIMEOUT"; a port that failed shows nothing.
-    if (reply.isEmpty() || (run.exchangeFailed(reply) && reply != Reply::Timeout))
+    // A failure the window shows as "Version :TIMEOUT" is shown so here too, before the exit; a
+    // port that failed shows nothing.
+    if (reply.isEmpty() || (run.exchangeFailed() && reply != Reply::Timeout))
         return run.unreachable(QStringLiteral("T"));
     for (const QString &row : InformationText::rows(reply))
         run.out() << row << '\n';
-    if (run.exchangeFailed(reply))
+    if (run.exchangeFailed())
         return run.unreachable(QStringLiteral("T"));
     return ExitSuccess;
 }
@@ -80,7 +81,7 @@ int send(RunContext &run)
 
     const QString reply = run.dvm().SendString(command, wait, timeout, end);
     printReply(run.out(), reply);
-    if (run.exchangeFailed(reply))
+    if (run.exchangeFailed())
         return run.unreachable(command);
     return ExitSuccess;
 }

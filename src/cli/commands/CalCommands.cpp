@@ -8,7 +8,6 @@
 #include "cli/CommandGroups.h"
 #include "cli/OperationExit.h"
 #include "cli/RunContext.h"
-#include "cli/WatchedDVM.h"
 
 #include <QTextStream>
 
@@ -22,14 +21,15 @@ const QString kYes = QStringLiteral("yes");
 /// One command's instrument object, prompts and model, wired together.
 struct CalSession
 {
-    explicit CalSession(RunContext &run) : dvm(run), prompts(run.isSet(kYes)), operations(table, dvm, prompts)
+    explicit CalSession(RunContext &run) : run(run), prompts(run.isSet(kYes)), operations(table, run.channel(), prompts)
     {
+        run.reportFirstFailure();
         CalFactorOperations::Hooks &hooks = operations.hooks();
         hooks.status = [&run](const QString &text) { run.out() << text << Qt::endl; };
-        hooks.rangeRead = [this](int, const QString &) { return !dvm.failed(); };
+        hooks.rangeRead = [this](int, const QString &) { return !this->run.failureReported(); };
     }
 
-    WatchedDVM dvm;
+    RunContext &run;
     CliPrompts prompts;
     CalFactorTable table;
     CalFactorOperations operations;
@@ -59,12 +59,12 @@ int calRead(RunContext &run)
     int rangesRead = 0;
     session.operations.hooks().rangeRead = [&](int range, const QString &) {
         rangesRead = range;
-        return !session.dvm.failed();
+        return !run.failureReported();
     };
     const Outcome outcome = session.operations.loadFromCalibrator();
     // A table with holes where an exchange failed would pass for the instrument's memory: no
     // file is written, and an existing one is left as it was.
-    if (session.dvm.failed())
+    if (run.failureReported())
         return ExitUnreachable;
     if (outcome != Outcome::Done)
         return run.fail(ExitRefused, QStringLiteral("the answer to CAL:PRINT %1 holds more factors than the table "
@@ -112,14 +112,14 @@ int calWrite(RunContext &run)
                              .arg(w.text, resultWord(w.result))
                       << Qt::endl;
         }
-        return !session.dvm.failed();
+        return !run.failureReported();
     };
     const CalFactorOperations::SaveSummary summary = session.operations.saveToCalibrator();
-    if (session.dvm.failed())
+    if (run.failureReported())
         return ExitUnreachable;
     switch (summary.outcome) {
     case Outcome::NoSetupMode:
-        return session.dvm.noSetupModeExit();
+        return run.noSetupModeExit();
     case Outcome::PasswordNeeded:
         return run.fail(ExitRefused, QStringLiteral("Password Needed: the instrument refused the write; the cells "
                                                     "after it were not sent"));
@@ -148,7 +148,7 @@ int runCopy(RunContext &run, const QString &what, Outcome (CalFactorOperations::
     CalSession session(run);
     // The command-line tool shows no table, so it does not read one back afterwards.
     const Outcome outcome = (session.operations.*operation)(false);
-    return operationExit(session.dvm, outcome);
+    return operationExit(run, outcome);
 }
 
 int calBackup(RunContext &run)

@@ -2,8 +2,6 @@
 
 #include "cli/CommandGroups.h"
 #include "cli/RunContext.h"
-#include "instrument/InstrumentContext.h"
-#include "instrument/Reply.h"
 #include "platform/Clock.h"
 #include "procedures/InstrumentClock.h"
 
@@ -31,18 +29,17 @@ int report(RunContext &run, const InstrumentClock::Reading &reading)
     return ExitSuccess;
 }
 
-bool failed(RunContext &run, ExchangeOutcome outcome, const QString &reply)
+bool failed(const QString &reply, const ExchangeReply &exchange)
 {
-    run.instrument().state().lastOutcome = outcome;
-    return reply.isEmpty() || run.exchangeFailed(reply);
+    return reply.isEmpty() || exchange.failed();
 }
 
 int readClock(RunContext &run)
 {
-    InstrumentClock clock{InstrumentLink(run.instrument())};
+    InstrumentClock clock(run.channel());
     const InstrumentClock::Reading reading = clock.read();
-    if (failed(run, reading.outcome, reading.reply))
-        return run.unreachable(QStringLiteral("T"));
+    if (failed(reading.reply, reading.exchange))
+        return run.unreachable(QStringLiteral("T"), reading.exchange);
     return report(run, reading);
 }
 
@@ -55,18 +52,18 @@ int setClock(RunContext &run)
             return run.usageError(QStringLiteral("--at needs a date and time as \"YYYY-MM-DD HH:MM\", not \"%1\"")
                                       .arg(run.value(kAt)));
     }
-    InstrumentClock clock{InstrumentLink(run.instrument())};
+    InstrumentClock clock(run.channel());
     const InstrumentClock::Setting setting = clock.set(at.date(), at.time());
-    if (failed(run, setting.outcome, setting.reply))
-        return run.unreachable(setting.command);
+    if (failed(setting.reply, setting.exchange))
+        return run.unreachable(setting.command, setting.exchange);
     if (!setting.accepted) {
         QString answer = setting.reply.trimmed();
         answer.replace(QLatin1Char('\r'), QStringLiteral(" | "));
         return run.fail(ExitRefused, QStringLiteral("the calibrator did not take %1 (it answered %2)")
                                          .arg(setting.command, answer));
     }
-    if (failed(run, setting.reread->outcome, setting.reread->reply))
-        return run.unreachable(QStringLiteral("T"));
+    if (failed(setting.reread->reply, setting.reread->exchange))
+        return run.unreachable(QStringLiteral("T"), setting.reread->exchange);
     return report(run, *setting.reread);
 }
 

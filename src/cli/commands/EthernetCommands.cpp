@@ -3,7 +3,7 @@
 
 #include "cli/CommandGroups.h"
 #include "cli/RunContext.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/ethernet/EthernetDiscoveryTarget.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
 #include "locate/EthernetLocator.h"
@@ -49,15 +49,15 @@ private:
 struct EthernetRun
 {
     explicit EthernetRun(RunContext &run)
-        : run(run), prompts(run.err()), locator(run.instrument(), prompts),
-          setup(run.instrument().ethernet().moduleLink(), prompts, [this] { rediscovered = locator.findModules(); })
+        : run(run), prompts(run.err()), locator(run.session(), prompts),
+          setup(run.session().context().ethernetModules(), prompts, [this] { rediscovered = locator.findModules(); })
     {
     }
 
     /// Applies --discovery; false (usage error printed) when it or the setting is not usable.
     bool useTarget(int *status)
     {
-        EthernetModuleLink &link = run.instrument().ethernet().moduleLink();
+        EthernetModuleLink &link = run.session().context().ethernetModules();
         if (run.isSet(kDiscovery)) {
             const auto target = EthernetDiscoveryTarget::parse(run.value(kDiscovery));
             if (!target) {
@@ -77,7 +77,7 @@ struct EthernetRun
         return true;
     }
 
-    QString targetText() const { return run.instrument().ethernet().moduleLink().target()->toString(); }
+    QString targetText() const { return run.session().context().ethernetModules().target()->toString(); }
 
     /// The module's MAC as the windows keep it: trimmed, and short enough for the record.
     bool takeMac(const QString &text, int *status)
@@ -90,7 +90,7 @@ struct EthernetRun
             *status = run.usageError(QStringLiteral("\"%1\" is not a MAC address").arg(text));
             return false;
         }
-        run.instrument().ethernet().moduleLink().selectedModuleMac = mac;
+        run.session().context().ethernetModules().selectedModuleMac = mac;
         return true;
     }
 
@@ -124,7 +124,7 @@ struct EthernetRun
     /// a refusal.
     int sequenceFailed(const QString &what)
     {
-        const bool answered = run.instrument().ethernet().moduleLink().lastCommandAnswered();
+        const bool answered = run.session().context().ethernetModules().lastCommandAnswered();
         return run.fail(answered ? ExitRefused : ExitUnreachable,
                         answered ? QStringLiteral("the module refused %1").arg(what)
                                  : QStringLiteral("no module answered %1 at %2").arg(what, targetText()));

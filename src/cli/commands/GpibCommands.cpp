@@ -2,7 +2,7 @@
 
 #include "cli/CommandGroups.h"
 #include "cli/RunContext.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/gpib/GpibBusSearch.h"
 
 #include <QTextStream>
@@ -11,7 +11,7 @@ namespace {
 
 int find(RunContext &run)
 {
-    GpibBusSearch search(*run.instrument().gpib().bus());
+    GpibBusSearch search(run.session().context().gpibBus());
     const QList<GpibListener> found = search.search();
     if (search.busUnusable())
         return run.fail(ExitRefused, search.error());
@@ -45,7 +45,7 @@ int move(RunContext &run)
                                       .arg(GpibBusSearch::kLastAddress)
                                       .arg(text));
     }
-    GpibBusSearch search(*run.instrument().gpib().bus());
+    GpibBusSearch search(run.session().context().gpibBus());
     if (!search.changeAddress(from, to))
         return run.fail(ExitRefused, search.error());
     run.out() << "moved to GPIB address " << to << '\n';

@@ -5,7 +5,7 @@
 #include "instrument/CommandHelpers.h"
 #include "instrument/Reply.h"
 #include "procedures/CalibrationHistory.h"
-#include "procedures/InstrumentLink.h"
+#include "instrument/InstrumentChannel.h"
 
 #include <QTextStream>
 
@@ -13,9 +13,9 @@ namespace {
 
 int history(RunContext &run)
 {
-    const InstrumentLink link(run.instrument());
-    const QString reply = link.send(CalibrationHistory::Command, true, CalibrationHistory::kTimeoutSeconds, 1);
-    if (reply.isEmpty() || run.exchangeFailed(reply))
+    const QString reply =
+        run.channel().SendString(CalibrationHistory::Command, true, CalibrationHistory::kTimeoutSeconds, 1);
+    if (reply.isEmpty() || run.exchangeFailed())
         return run.unreachable(CalibrationHistory::Command);
     const QStringList lines = SplitLines(reply);
     QString status;

@@ -3,9 +3,9 @@
 #include "cli/CommandGroups.h"
 #include "cli/CommandLine.h"
 #include "cli/RunContext.h"
-#include "instrument/InstrumentContext.h"
 #include "instrument/serial/PortTable.h"
 #include "locate/SerialSearch.h"
+#include "session/InstrumentSession.h"
 
 #include <QSet>
 #include <QTextStream>
@@ -16,12 +16,12 @@ const QString kPorts = QStringLiteral("ports");
 
 int locate(RunContext &run)
 {
-    InstrumentContext &instrument = run.instrument();
+    PortTable &ports = run.session().context().portTable();
     QList<int> candidates = SerialSearch::allPorts();
     // A simulated run searches its virtual calibrator only: a query to a real instrument on the
     // machine's own ports is no business of a simulation.
     if (run.isSet(CliOptionName::Simulate))
-        instrument.portTable().setExplicitOnly(true);
+        ports.setExplicitOnly(true);
     if (run.isSet(kPorts)) {
         const QStringList devices = run.value(kPorts).split(QLatin1Char(','));
         if (devices.size() > PortTable::kLastPort)
@@ -39,12 +39,12 @@ int locate(RunContext &run)
         candidates.clear();
         for (const QString &device : devices) {
             const int number = PortTable::kFirstPort + int(candidates.size());
-            instrument.portTable().bind(number, device.trimmed());
+            ports.bind(number, device.trimmed());
             candidates << number;
         }
     }
 
-    SerialSearch search(instrument);
+    SerialSearch search(run.session());
     QObject::connect(&search, &SerialSearch::detail, [&run](const QString &text) {
         // A reply's CR puts what follows on a line of its own, as in the window.
         QString shown = text;

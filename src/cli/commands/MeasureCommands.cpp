@@ -29,10 +29,10 @@ int measure(RunContext &run)
 
     IDVM &dvm = run.dvm();
     dvm.SetRange(function, value);
-    if (run.exchangeFailed(QString()))
+    if (run.exchangeFailed())
         return run.unreachable(InstrumentDriver::rangeCommand(function, value));
     QString reading = dvm.Read();
-    if (reading.isEmpty() || run.exchangeFailed(reading))
+    if (reading.isEmpty() || run.exchangeFailed())
         return run.unreachable(QStringLiteral("READ?"));
     while (reading.endsWith(QLatin1Char('\r')))
         reading.chop(1);

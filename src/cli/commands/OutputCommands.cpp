@@ -4,18 +4,13 @@
 #include "cli/CommandGroups.h"
 #include "cli/RunContext.h"
 #include "instrument/CommandHelpers.h"
-#include "instrument/IDVM.h"
+#include "instrument/InstrumentChannel.h"
 #include "instrument/Reply.h"
 #include "procedures/CalibratorOutput.h"
 
 #include <QTextStream>
 
 namespace {
-
-InstrumentLink linkOf(RunContext &run)
-{
-    return InstrumentLink(run.instrument());
-}
 
 /// The reply without its status line: what the calibrator's display shows.
 QStringList displayLines(const QString &reply)
@@ -39,17 +34,17 @@ int setOutput(RunContext &run)
     const QString setting = run.arguments().join(QLatin1Char(' '));
     if (setting.contains(QLatin1Char('\r')) || setting.contains(QLatin1Char('\n')))
         return run.usageError(QStringLiteral("the setting must be a single line"));
-    CalibratorOutput output(linkOf(run));
+    CalibratorOutput output(run.channel());
     const std::optional<QString> display = output.setOutput(setting);
     const QString command = QStringLiteral("o") + setting;
     if (!display) {
         const QString reply = output.lastSettingReply();
-        if (reply.isEmpty() || run.exchangeFailed(reply))
+        if (reply.isEmpty() || run.exchangeFailed())
             return run.unreachable(command);
         return run.fail(ExitRefused, QStringLiteral("the calibrator did not take %1 (it answered %2)")
                                          .arg(command, oneLine(reply)));
     }
-    if (display->isEmpty() || run.exchangeFailed(*display))
+    if (display->isEmpty() || run.exchangeFailed())
         return run.unreachable(QStringLiteral("X"));
     for (const QString &line : displayLines(*display))
         run.out() << line << '\n';
@@ -58,8 +53,8 @@ int setOutput(RunContext &run)
 
 int switchOutput(RunContext &run, const QString &command)
 {
-    const QString reply = run.dvm().SendString(command, true, CalibratorOutput::kTimeoutSeconds, 1);
-    if (reply.isEmpty() || run.exchangeFailed(reply))
+    const QString reply = run.channel().SendString(command, true, CalibratorOutput::kTimeoutSeconds, 1);
+    if (reply.isEmpty() || run.exchangeFailed())
         return run.unreachable(command);
     if (!Reply::isSuccess(reply))
         return run.fail(ExitRefused, QStringLiteral("the calibrator refused %1 (it answered %2)").arg(command, oneLine(reply)));

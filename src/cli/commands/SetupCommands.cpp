@@ -5,7 +5,6 @@
 #include "cli/CliPrompts.h"
 #include "cli/CommandGroups.h"
 #include "cli/RunContext.h"
-#include "cli/WatchedDVM.h"
 
 #include <QFileInfo>
 #include <QTextStream>
@@ -34,9 +33,9 @@ int setup(RunContext &run)
     if (choices.loadSpecs && !QFileInfo(choices.specFile).isFile())
         return run.usageError(QStringLiteral("--specs: no such file %1; nothing was sent").arg(choices.specFile));
 
-    WatchedDVM dvm(run);
+    run.reportFirstFailure();
     CliPrompts prompts(false);
-    const QuickSetup::Result result = QuickSetup(dvm, prompts).run(choices);
+    const QuickSetup::Result result = QuickSetup(run.channel(), prompts).run(choices);
 
     // The boxes of failed steps on stderr; the report, and the title of its box, on stdout.
     for (const CliPrompts::Shown &shown : std::as_const(prompts.messages)) {
@@ -55,7 +54,7 @@ int setup(RunContext &run)
         return ExitSuccess;
     if (result.passwordInvalid)
         return run.usageError(QStringLiteral("--password needs one to nine digits; nothing was sent"));
-    return dvm.failed() ? ExitUnreachable : ExitRefused;
+    return run.failureReported() ? ExitUnreachable : ExitRefused;
 }
 
 int wipe(RunContext &run)
@@ -63,15 +62,15 @@ int wipe(RunContext &run)
     if (!run.isSet(kYes))
         return run.usageError(QStringLiteral("wipe erases every setting of the instrument (WXerase); add --yes to "
                                              "go ahead"));
-    WatchedDVM dvm(run);
+    run.reportFirstFailure();
     CliPrompts prompts(true);
-    switch (EepromWipe::run(dvm, prompts)) {
+    switch (EepromWipe::run(run.channel(), prompts)) {
     case EepromWipe::Outcome::Sent:
         for (const CliPrompts::Shown &shown : std::as_const(prompts.messages))
             run.out() << shown.text << Qt::endl;
         return ExitSuccess;
     case EepromWipe::Outcome::NoSetupMode:
-        return dvm.noSetupModeExit();
+        return run.noSetupModeExit();
     case EepromWipe::Outcome::Cancelled:
         break;
     }

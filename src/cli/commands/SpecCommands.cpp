@@ -8,7 +8,6 @@
 #include "cli/CommandGroups.h"
 #include "cli/OperationExit.h"
 #include "cli/RunContext.h"
-#include "cli/WatchedDVM.h"
 
 #include <QTextStream>
 
@@ -22,13 +21,14 @@ const QString kYes = QStringLiteral("yes");
 /// One command's instrument object, prompts and model, wired together.
 struct SpecSession
 {
-    explicit SpecSession(RunContext &run) : dvm(run), prompts(run.isSet(kYes)), operations(table, dvm, prompts)
+    explicit SpecSession(RunContext &run) : run(run), prompts(run.isSet(kYes)), operations(table, run.channel(), prompts)
     {
+        run.reportFirstFailure();
         operations.hooks().status = [&run](const QString &text) { run.out() << text << Qt::endl; };
-        operations.hooks().cellWritten = [this](const SpecOperations::CellWrite &) { return !dvm.failed(); };
+        operations.hooks().cellWritten = [this](const SpecOperations::CellWrite &) { return !this->run.failureReported(); };
     }
 
-    WatchedDVM dvm;
+    RunContext &run;
     CliPrompts prompts;
     SpecTable table;
     SpecOperations operations;
@@ -64,7 +64,7 @@ int specRead(RunContext &run)
     int rows = 0;
     const Outcome outcome = session.operations.loadFromMeter(&rows);
     // A table cut short would pass for the instrument's: no file is written, an existing one stays.
-    if (session.dvm.failed())
+    if (run.failureReported())
         return ExitUnreachable;
     if (outcome != Outcome::Done)
         return run.fail(ExitRefused, QStringLiteral("the answer to ps ended without its status line; %1 was not "
@@ -94,14 +94,14 @@ int specWrite(RunContext &run)
                              .arg(w.text, failureWord(w.result))
                       << Qt::endl;
         }
-        return !session.dvm.failed();
+        return !run.failureReported();
     };
     const SpecOperations::SaveSummary summary = session.operations.saveToMeter();
-    if (session.dvm.failed())
+    if (run.failureReported())
         return ExitUnreachable;
     switch (summary.outcome) {
     case Outcome::NoSetupMode:
-        return session.dvm.noSetupModeExit();
+        return run.noSetupModeExit();
     case Outcome::PasswordNeeded:
         return run.fail(ExitRefused, QStringLiteral("Setup Password Needed: the instrument refused the write after "
                                                     "%1 figures; the rest were not sent")
@@ -133,7 +133,7 @@ int specClear(RunContext &run)
     SpecSession session(run);
     // The command-line tool shows no table, so it does not read one back afterwards.
     const Outcome outcome = session.operations.clearMeter(false);
-    return operationExit(session.dvm, outcome);
+    return operationExit(run, outcome);
 }
 
 } // namespace

@@ -2,9 +2,8 @@
 
 #include "cli/CommandGroups.h"
 #include "cli/RunContext.h"
-#include "instrument/InstrumentContext.h"
 #include "instrument/usb/UsbIdentificationPass.h"
-#include "instrument/usb/UsbTransport.h"
+#include "session/InstrumentSession.h"
 
 #include <QTextStream>
 
@@ -14,7 +13,7 @@ namespace {
 /// there are none or USB cannot be used here.
 int listedDevices(RunContext &run, int *exitCode)
 {
-    UsbTransport &usb = run.instrument().usb();
+    UsbBridgeAccess &usb = run.session().context().usb();
     const int count = usb.countDevices();
     if (count > 0)
         return count;
@@ -33,7 +32,7 @@ int usbList(RunContext &run)
     const int count = listedDevices(run, &exitCode);
     if (count == 0)
         return exitCode;
-    UsbTransport &usb = run.instrument().usb();
+    UsbBridgeAccess &usb = run.session().context().usb();
     // Every bridge is asked at once, as the window does; the answers come as one line each.
     const QStringList replies = UsbIdentificationPass::run(usb, count, true);
     for (int i = 0; i < count; ++i) {
@@ -50,8 +49,8 @@ int usbSelect(RunContext &run)
     const int count = listedDevices(run, &exitCode);
     if (count == 0)
         return exitCode;
-    InstrumentContext &instrument = run.instrument();
-    UsbTransport &usb = instrument.usb();
+    InstrumentSession &session = run.session();
+    UsbBridgeAccess &usb = session.context().usb();
     QStringList attached;
     for (int i = 0; i < count; ++i) {
         const UsbDeviceRecord &device = usb.devices.at(i);
@@ -59,10 +58,9 @@ int usbSelect(RunContext &run)
             attached << device.SerialNumber.trimmed();
             continue;
         }
-        instrument.usbDevice = device;
-        instrument.usbDevice.Handle = 0;
-        instrument.usbDevice.InUse = false;
-        if (!usb.SaveUSBSettings())
+        session.usbDevice = device;
+        session.usbDevice.Handle = 0;
+        if (!session.saveConnection(Endpoint::usb(device.SerialNumber, device.Name)))
             return run.fail(ExitUnreachable, QStringLiteral("the settings could not be written"));
         run.out() << device.SerialNumber << " selected (" << device.Name << ")\n";
         return ExitSuccess;

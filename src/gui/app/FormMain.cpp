@@ -2,7 +2,6 @@
 
 #include "gui/app/FormProgress.h"
 #include "gui/app/Main.h"
-#include "gui/app/SavedInterface.h"
 #include "gui/app/StartForm.h"
 #include "gui/app/WindowPosition.h"
 #include "gui/locate/FormAutoLocate.h"
@@ -10,7 +9,7 @@
 #include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
 #include "instrument/InformationText.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/ReadingFormat.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "instrument/usb/UsbBridge.h"
@@ -108,18 +107,18 @@ private:
     QList<QPointer<QAbstractButton>> m_disabled;
 };
 
-FormMain::FormMain(InstrumentContext &context, Prompts &prompts, const MainActions &actions, QWidget *parent)
-    : QMainWindow(parent), m_context(context), m_prompts(prompts), m_actions(actions)
+FormMain::FormMain(InstrumentSession &session, Prompts &prompts, const MainActions &actions, QWidget *parent)
+    : QMainWindow(parent), m_session(session), m_prompts(prompts), m_actions(actions)
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(Settings::applicationTitle());
     buildUi();
-    m_context.state().activityHook = [this](const QString &replySoFar) { ShowCommActivity(replySoFar); };
+    m_session.context().state().activityHook = [this](const QString &replySoFar) { ShowCommActivity(replySoFar); };
 }
 
 FormMain::~FormMain()
 {
-    m_context.state().activityHook = nullptr;
+    m_session.context().state().activityHook = nullptr;
 }
 
 // --- layout ---------------------------------------------------------------------------------
@@ -423,12 +422,12 @@ bool FormMain::Form_Load()
     BusyScope busy(*this);
     // A saved USB, Ethernet or GPIB connection is tried first: the serial search cannot find
     // an instrument on those, and a user of them would otherwise never get past start-up.
-    if (connectSavedInterface(m_context)) {
+    if (m_session.connectSavedInterface()) {
         UpdateStatusBar();
         return true;
     }
 
-    auto *locator = new FormAutoLocate(m_context, m_prompts, this);
+    auto *locator = new FormAutoLocate(m_session, m_prompts, this);
     m_autoLocate = locator;
     locator->show();
     locator->SetShowDetails(false);
@@ -461,11 +460,8 @@ void FormMain::closeEvent(QCloseEvent *event)
 void FormMain::Form_QueryUnload()
 {
     // An open USB bridge is released before the program goes, or the next start cannot open it.
-    UsbTransport &usb = m_context.usb();
-    if (usb.device.Handle != 0 && usb.bridge()) {
-        usb.bridge()->close(usb.device.Handle);
-        usb.device.Handle = 0;
-    }
+    if (IDVM *dvm = m_session.dvm(); dvm && dvm->GetInterfaceType() == InterfaceUSB)
+        m_session.close();
 }
 
 void FormMain::Form_Unload()
@@ -492,9 +488,9 @@ void FormMain::Form_Unload()
 
 void FormMain::UpdateStatusBar()
 {
-    if (IDVM *dvm = m_context.dvm())
+    if (IDVM *dvm = m_session.dvm())
         m_connectionStatus->setPlainText(displayText(dvm->GetDescription()));
-    SerialPortControl *port = m_context.dvm1Comm();
+    SerialPortControl *port = m_session.context().dvm1Comm();
     if (port && port->isOpen())
         m_panel1->setText(QStringLiteral("Com%1 Open").arg(port->portNumber()));
     else
@@ -508,7 +504,7 @@ QString FormMain::DisplayReading(const QString &Reading)
 
 void FormMain::OpenCommPort()
 {
-    SerialPortControl *port = m_context.dvm1Comm();
+    SerialPortControl *port = m_session.context().dvm1Comm();
     if (!port->open())
         m_prompts.message(QStringLiteral("Cannot open port"), kFrontPanelTitle, Prompts::Icon::Critical);
     UpdateStatusBar();
@@ -516,7 +512,7 @@ void FormMain::OpenCommPort()
 
 void FormMain::CloseCommPort()
 {
-    SerialPortControl *port = m_context.dvm1Comm();
+    SerialPortControl *port = m_session.context().dvm1Comm();
     port->close();
     if (port->isOpen())
         m_prompts.message(QStringLiteral("Cannot Close Port"), kFrontPanelTitle, Prompts::Icon::Critical);
@@ -575,7 +571,7 @@ void FormMain::Command_Autolocate_Click()
 {
     BusyScope busy(*this);
     if (!m_autoLocate) {
-        m_autoLocate = new FormAutoLocate(m_context, m_prompts, this);
+        m_autoLocate = new FormAutoLocate(m_session, m_prompts, this);
         m_autoLocate->setAttribute(Qt::WA_DeleteOnClose, true);
     }
     m_autoLocate->show();
@@ -588,7 +584,7 @@ void FormMain::Command_Autolocate_Click()
 
 void FormMain::Command_SetupSerial_Click()
 {
-    FormOptions options(m_context, m_prompts, this);
+    FormOptions options(m_session, m_prompts, this);
     options.exec();
     UpdateStatusBar();
 }
@@ -596,7 +592,7 @@ void FormMain::Command_SetupSerial_Click()
 void FormMain::MenuOptionsOptions_Click()
 {
     UpdateStatusBar();
-    FormOptions options(m_context, m_prompts, this);
+    FormOptions options(m_session, m_prompts, this);
     options.exec();
 }
 
@@ -604,7 +600,7 @@ void FormMain::Command_GetInfo_Click()
 {
     BusyScope busy(*this);
     m_info->clear();
-    IDVM *dvm = m_context.dvm();
+    IDVM *dvm = m_session.dvm();
     if (!dvm)
         return;
     const QString reply = dvm->SendString(QStringLiteral("T"), true, kInfoTimeout, kGatherToStatusLine);
@@ -616,7 +612,7 @@ void FormMain::Command_GetInfo_Click()
 void FormMain::Command_Reboot_Click()
 {
     BusyScope busy(*this);
-    if (IDVM *dvm = m_context.dvm())
+    if (IDVM *dvm = m_session.dvm())
         dvm->SendString(QStringLiteral("SYSTEM:REBOOT"), false, kNoWaitTimeout, kGatherToStatusLine);
     UpdateStatusBar();
 }
@@ -624,7 +620,7 @@ void FormMain::Command_Reboot_Click()
 void FormMain::Command_SetupPassword_Click()
 {
     BusyScope busy(*this);
-    if (IDVM *dvm = m_context.dvm())
+    if (IDVM *dvm = m_session.dvm())
         SendSystemPassword(*dvm);
     UpdateStatusBar();
 }
@@ -632,7 +628,7 @@ void FormMain::Command_SetupPassword_Click()
 void FormMain::Command_SendPassword_Click()
 {
     BusyScope busy(*this);
-    if (IDVM *dvm = m_context.dvm())
+    if (IDVM *dvm = m_session.dvm())
         SendCalibratePassword(*dvm);
     UpdateStatusBar();
 }
@@ -640,7 +636,7 @@ void FormMain::Command_SendPassword_Click()
 void FormMain::Command_SendExitPassword_Click()
 {
     BusyScope busy(*this);
-    if (IDVM *dvm = m_context.dvm()) {
+    if (IDVM *dvm = m_session.dvm()) {
         SendCalPassword(*dvm);
         // "L" hands the front panel back; the instrument does not answer it.
         dvm->SendString(QStringLiteral("L"), false, kNoWaitTimeout, kGatherToStatusLine);
@@ -650,7 +646,7 @@ void FormMain::Command_SendExitPassword_Click()
 
 void FormMain::Command_CloseComm_Click()
 {
-    if (SerialPortControl *port = m_context.dvm1Comm(); port && port->isOpen())
+    if (SerialPortControl *port = m_session.context().dvm1Comm(); port && port->isOpen())
         port->close();
     // The panel would otherwise go on saying the port is open.
     UpdateStatusBar();

@@ -8,7 +8,7 @@
 #include <functional>
 
 class FormAutoLocate;
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 class QAbstractButton;
 class QAction;
@@ -47,11 +47,11 @@ public:
     /// The status bar panel that follows the line: "|" per polling step, emptied at this length.
     static constexpr int kActivityPanelWrap = 26;
 
-    FormMain(InstrumentContext &context, Prompts &prompts,
+    FormMain(InstrumentSession &session, Prompts &prompts,
              const MainActions &actions = MainActions::standard(), QWidget *parent = nullptr);
     ~FormMain() override;
 
-    InstrumentContext &context() const { return m_context; }
+    InstrumentSession &session() const { return m_session; }
     Prompts &prompts() const { return m_prompts; }
     const QuickSetupControls &quickSetup() const { return m_quick; }
 
@@ -118,7 +118,7 @@ private:
     void Form_QueryUnload();
     void Form_Unload();
 
-    InstrumentContext &m_context;
+    InstrumentSession &m_session;
     Prompts &m_prompts;
     MainActions m_actions;
     QuickSetupControls m_quick;

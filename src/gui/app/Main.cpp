@@ -1,18 +1,16 @@
 #include "gui/app/Main.h"
 
 #include "gui/app/FormMain.h"
-#include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
-void LoadDVMFromSettings(InstrumentContext &context)
+void LoadDVMFromSettings(InstrumentSession &session)
 {
-    context.setDvm(CreateDVM(Settings::value(SettingsKey::DVM1), context));
-    context.dvm()->SetCommControl(context.dvm1Comm());
+    session.createDvm(Settings::value(SettingsKey::DVM1));
 }
 
 void CenterForm(QWidget *window)
@@ -25,10 +23,10 @@ void CenterForm(QWidget *window)
     window->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
-std::unique_ptr<FormMain> Main(InstrumentContext &context, Prompts &prompts, const QString &windowTitle)
+std::unique_ptr<FormMain> Main(InstrumentSession &session, Prompts &prompts, const QString &windowTitle)
 {
-    LoadDVMFromSettings(context);
-    auto window = std::make_unique<FormMain>(context, prompts);
+    LoadDVMFromSettings(session);
+    auto window = std::make_unique<FormMain>(session, prompts);
     if (!windowTitle.isEmpty())
         window->setWindowTitle(windowTitle);
     if (!window->Form_Load())

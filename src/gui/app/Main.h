@@ -4,13 +4,13 @@
 #include <memory>
 
 class FormMain;
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 class QWidget;
 
 /// Makes `DVM` from the setting "DVM1" (default "5200") with CreateDVM. It starts on RS-232 with
 /// the main serial port control; the location configures the rest.
-void LoadDVMFromSettings(InstrumentContext &context);
+void LoadDVMFromSettings(InstrumentSession &session);
 
 /// Centres a window on the available area of its screen.
 void CenterForm(QWidget *window);
@@ -20,4 +20,4 @@ void CenterForm(QWidget *window);
  * instrument. Returns the main window, or nothing when no calibrator was found (the user has
  * been told; the program ends). windowTitle replaces the main window's caption when given.
  */
-std::unique_ptr<FormMain> Main(InstrumentContext &context, Prompts &prompts, const QString &windowTitle = {});
+std::unique_ptr<FormMain> Main(InstrumentSession &session, Prompts &prompts, const QString &windowTitle = {});

@@ -16,7 +16,7 @@ class FormMain;
  *     actions.add(MainAction::CalibrationFactors, openModeless<FormCalFactors>);
  *
  * (openModeless and openModal are in WindowOpeners.h.)
- * Handlers get the main window, which hands out the instrument context, the prompts, the Quick
+ * Handlers get the main window, which hands out the instrument session, the prompts, the Quick
  * Setup controls and showModeless() (windows opened that way close with the main window).
  */
 class MainActions

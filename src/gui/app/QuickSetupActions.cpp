@@ -5,7 +5,7 @@
 #include "caldata/QuickSetup.h"
 #include "gui/app/FormMain.h"
 #include "gui/caldata/FormSpecifications.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "platform/Prompts.h"
 
 #include <QAbstractButton>
@@ -74,7 +74,7 @@ FormSpecifications *showSpecifications(FormMain &main)
         if (status)
             status->setPlainText(text);
     };
-    QPointer<FormSpecifications> form = new FormSpecifications(main.context(), main.prompts(), report, &main);
+    QPointer<FormSpecifications> form = new FormSpecifications(main.session(), main.prompts(), report, &main);
     main.showModeless(form);
     form->Form_Load();
     return form;
@@ -82,8 +82,7 @@ FormSpecifications *showSpecifications(FormMain &main)
 
 void Command_SetupTasks_Click(FormMain &main)
 {
-    IDVM *dvm = main.context().dvm();
-    if (!dvm)
+    if (!main.session().dvm())
         return;
     const FormMain::QuickSetupControls &q = main.quickSetup();
     QuickSetupChoices choices;
@@ -114,7 +113,7 @@ void Command_SetupTasks_Click(FormMain &main)
         return form && form->lastSave().complete();
     };
     MainBusy busy(main);
-    QuickSetup(*dvm, main.prompts(), hooks).run(choices);
+    QuickSetup(main.session().channel(), main.prompts(), hooks).run(choices);
 }
 
 void Command_SetDefaultSpec_Click(FormMain &main)
@@ -129,11 +128,10 @@ void Command_SetDefaultUncert_Click(FormMain &main)
 
 void Command_WipeEEPROM_Click(FormMain &main)
 {
-    IDVM *dvm = main.context().dvm();
-    if (!dvm)
+    if (!main.session().dvm())
         return;
     std::unique_ptr<MainBusy> busy;
-    EepromWipe::run(*dvm, main.prompts(), [&busy, &main](bool on) {
+    EepromWipe::run(main.session().channel(), main.prompts(), [&busy, &main](bool on) {
         if (on)
             busy = std::make_unique<MainBusy>(main);
         else

@@ -1,7 +1,7 @@
 #pragma once
 
 // Handlers for MainActions that open a window of type
-// Form(InstrumentContext &, Prompts &, QWidget *parent).
+// Form(InstrumentSession &, Prompts &, QWidget *parent).
 
 #include "gui/app/FormMain.h"
 
@@ -17,11 +17,11 @@ void openModeless(FormMain &main)
         main.showModeless(open);
         return;
     }
-    main.showModeless(new Form(main.context(), main.prompts(), &main));
+    main.showModeless(new Form(main.session(), main.prompts(), &main));
 }
 
 /// openModeless for a window that reports to the main window's status box:
-/// Form(InstrumentContext &, Prompts &, std::function<void(const QString &)> status, QWidget *parent).
+/// Form(InstrumentSession &, Prompts &, std::function<void(const QString &)> status, QWidget *parent).
 template <class Form>
 void openModelessWithStatus(FormMain &main)
 {
@@ -34,13 +34,13 @@ void openModelessWithStatus(FormMain &main)
         if (status)
             status->setPlainText(text);
     };
-    main.showModeless(new Form(main.context(), main.prompts(), report, &main));
+    main.showModeless(new Form(main.session(), main.prompts(), report, &main));
 }
 
 /// Opens the window modally: the main window waits until it closes.
 template <class Form>
 void openModal(FormMain &main)
 {
-    Form form(main.context(), main.prompts(), &main);
+    Form form(main.session(), main.prompts(), &main);
     form.exec();
 }

@@ -3,7 +3,7 @@
 #include "caldata/CalFactorOperations.h"
 #include "caldata/CalFactorTable.h"
 #include "gui/caldata/CalFactorGridModel.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -13,8 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-FormCalFactors::FormCalFactors(InstrumentContext &context, Prompts &prompts, StatusSink status, QWidget *parent)
-    : TableWindow(parent), m_context(context), m_prompts(prompts), m_status(std::move(status)),
+FormCalFactors::FormCalFactors(InstrumentSession &session, Prompts &prompts, StatusSink status, QWidget *parent)
+    : TableWindow(parent), m_session(session), m_prompts(prompts), m_status(std::move(status)),
       m_table(std::make_shared<CalFactorTable>())
 {
     setObjectName(QStringLiteral("FormCalFactors"));
@@ -78,7 +78,7 @@ void FormCalFactors::operationEnded()
 
 void FormCalFactors::run(const std::function<void(CalFactorOperations &)> &body)
 {
-    IDVM *dvm = m_context.dvm();
+    IDVM *dvm = m_session.dvm();
     if (!dvm)
         return;
 
@@ -107,7 +107,7 @@ void FormCalFactors::run(const std::function<void(CalFactorOperations &)> &body)
             self->ProgressBar1->setValue(qMin(pending, self->ProgressBar1->value() + 1));
             return true;
         };
-        CalFactorOperations operations(*table, *dvm, m_prompts, hooks);
+        CalFactorOperations operations(*table, m_session.channel(), m_prompts, hooks);
         ProgressBar1->setValue(0);
         body(operations);
     });

@@ -8,7 +8,7 @@
 class CalFactorGridModel;
 class CalFactorOperations;
 class CalFactorTable;
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 class QProgressBar;
 class QPushButton;
@@ -28,7 +28,7 @@ class FormCalFactors : public TableWindow
 public:
     using StatusSink = std::function<void(const QString &)>;
 
-    FormCalFactors(InstrumentContext &context, Prompts &prompts, StatusSink status, QWidget *parent = nullptr);
+    FormCalFactors(InstrumentSession &session, Prompts &prompts, StatusSink status, QWidget *parent = nullptr);
 
     CalFactorTable &table() { return *m_table; }
 
@@ -49,7 +49,7 @@ private:
     void buildControls();
     void run(const std::function<void(CalFactorOperations &)> &body);
 
-    InstrumentContext &m_context;
+    InstrumentSession &m_session;
     Prompts &m_prompts;
     StatusSink m_status;
     // Shared with a running operation, which keeps the grid alive should the window be destroyed

@@ -5,7 +5,7 @@
 #include "gui/caldata/GridCellEditor.h"
 #include "gui/caldata/SpecGridModel.h"
 #include "gui/common/Named.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -17,9 +17,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-FormSpecifications::FormSpecifications(InstrumentContext &context, Prompts &prompts, StatusSink status,
+FormSpecifications::FormSpecifications(InstrumentSession &session, Prompts &prompts, StatusSink status,
                                        QWidget *parent)
-    : TableWindow(parent), m_context(context), m_prompts(prompts), m_status(std::move(status)),
+    : TableWindow(parent), m_session(session), m_prompts(prompts), m_status(std::move(status)),
       m_table(std::make_shared<SpecTable>())
 {
     setObjectName(QStringLiteral("FormSpecifications"));
@@ -103,7 +103,7 @@ void FormSpecifications::hideProgress()
 
 bool FormSpecifications::run(const std::function<void(SpecOperations &)> &body)
 {
-    IDVM *dvm = m_context.dvm();
+    IDVM *dvm = m_session.dvm();
     if (!dvm)
         return false;
     return runOperation([&] {
@@ -124,7 +124,7 @@ bool FormSpecifications::run(const std::function<void(SpecOperations &)> &body)
         };
         hooks.progress = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
         hooks.cellWritten = [mayGoOn = mayGoOnHook()](const SpecOperations::CellWrite &) { return mayGoOn(); };
-        SpecOperations operations(*table, *dvm, m_prompts, hooks);
+        SpecOperations operations(*table, m_session.channel(), m_prompts, hooks);
         body(operations);
     });
 }

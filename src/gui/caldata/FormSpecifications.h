@@ -9,7 +9,7 @@
 #include <memory>
 
 class FormProgress;
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 class QLineEdit;
 class QPushButton;
@@ -32,7 +32,7 @@ class FormSpecifications : public TableWindow
 public:
     using StatusSink = std::function<void(const QString &)>;
 
-    FormSpecifications(InstrumentContext &context, Prompts &prompts, StatusSink status, QWidget *parent = nullptr);
+    FormSpecifications(InstrumentSession &session, Prompts &prompts, StatusSink status, QWidget *parent = nullptr);
     ~FormSpecifications() override;
 
     SpecTable &table() { return *m_table; }
@@ -66,7 +66,7 @@ private:
     void showProgress(int expectedLines);
     void hideProgress();
 
-    InstrumentContext &m_context;
+    InstrumentSession &m_session;
     Prompts &m_prompts;
     StatusSink m_status;
     // Shared with a running operation, which keeps the grid alive should the window be destroyed

@@ -3,7 +3,7 @@
 #include "gui/common/Named.h"
 
 #include "gui/app/Main.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "locate/EthernetInstrumentSearch.h"
 #include "locate/SerialSearch.h"
 #include "locate/UsbInstrumentSearch.h"
@@ -61,10 +61,10 @@ struct FormAutoLocate::Ui
     QWidget *detailsPane;
 };
 
-FormAutoLocate::FormAutoLocate(InstrumentContext &context, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_context(context), m_prompts(prompts), m_ui(new Ui),
-      m_search(new SerialSearch(context, this)),
-      m_usbSearch(new UsbInstrumentSearch(context, this))
+FormAutoLocate::FormAutoLocate(InstrumentSession &session, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_session(session), m_prompts(prompts), m_ui(new Ui),
+      m_search(new SerialSearch(session, this)),
+      m_usbSearch(new UsbInstrumentSearch(session, this))
 {
     setWindowTitle(QStringLiteral("Automatic 5200 Series Location"));
     Ui &ui = *m_ui;
@@ -277,7 +277,7 @@ bool FormAutoLocate::Locate_DVM_Ethernet()
     m_searchingEthernet = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString foundText;
-    const bool found = EthernetInstrumentSearch(m_context).run([this](const QString &text) { AddDetail(text); },
+    const bool found = EthernetInstrumentSearch(m_session).run([this](const QString &text) { AddDetail(text); },
                                                               foundText);
     QApplication::restoreOverrideCursor();
     m_searchingEthernet = false;

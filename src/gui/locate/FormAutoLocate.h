@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 class SerialSearch;
 class UsbInstrumentSearch;
@@ -19,7 +19,7 @@ class FormAutoLocate : public QDialog
 {
     Q_OBJECT
 public:
-    FormAutoLocate(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+    FormAutoLocate(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
     ~FormAutoLocate() override;
 
     /// Runs the whole search; true when an instrument was found. Events keep running meanwhile.
@@ -62,7 +62,7 @@ private:
     void Command_Retry_Click();
     void Command_OK_Click();
 
-    InstrumentContext &m_context;
+    InstrumentSession &m_session;
     Prompts &m_prompts;
     Ui *m_ui;
     SerialSearch *m_search;

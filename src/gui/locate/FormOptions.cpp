@@ -3,7 +3,7 @@
 #include "gui/common/Named.h"
 #include "gui/locate/GpibBusPanel.h"
 
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "locate/InterfaceOptions.h"
 #include "locate/SerialSearch.h"
@@ -36,9 +36,9 @@ struct FormOptions::Ui
     QPushButton *Command_Cancel;
 };
 
-FormOptions::FormOptions(InstrumentContext &context, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_context(context), m_prompts(prompts), m_ui(new Ui),
-      m_options(new InterfaceOptions(context))
+FormOptions::FormOptions(InstrumentSession &session, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_session(session), m_prompts(prompts), m_ui(new Ui),
+      m_options(new InterfaceOptions(session))
 {
     setWindowTitle(kTitle);
     setModal(true);
@@ -55,7 +55,7 @@ FormOptions::FormOptions(InstrumentContext &context, Prompts &prompts, QWidget *
                                         .arg(InterfaceOptions::kFirstGpibAddress)
                                         .arg(InterfaceOptions::kLastGpibAddress));
     // The bus search and the address change; it says so when there is no GPIB library or board.
-    ui.Frame_GPIBBus = named(new GpibBusPanel(*context.gpib().bus(), prompts, interfaceBox), "Frame_GPIBBus");
+    ui.Frame_GPIBBus = named(new GpibBusPanel(session.context().gpibBus(), prompts, interfaceBox), "Frame_GPIBBus");
     auto *interfaceLayout = new QFormLayout(interfaceBox);
     interfaceLayout->addRow(ui.Option_RS232, ui.Combo_CommPort);
     interfaceLayout->addRow(ui.Option_GPIB, ui.Text_GPIBAddress);
@@ -122,7 +122,7 @@ void FormOptions::FillPortList()
     for (int port : m_openPorts) {
         combo->addItem(SerialSearch::portEntry(port), port);
         combo->setItemData(combo->count() - 1,
-                           InterfaceOptions::portDetails(m_context.portTable().devicePath(port)), Qt::ToolTipRole);
+                           InterfaceOptions::portDetails(m_session.context().portTable().devicePath(port)), Qt::ToolTipRole);
     }
     // A stored port that does not open is not offered, so nothing is chosen for it.
     combo->setCurrentIndex(m_openPorts.indexOf(wanted));

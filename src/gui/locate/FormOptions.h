@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QList>
 
-class InstrumentContext;
+class InstrumentSession;
 class InterfaceOptions;
 class Prompts;
 
@@ -17,7 +17,7 @@ class FormOptions : public QDialog
 {
     Q_OBJECT
 public:
-    FormOptions(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+    FormOptions(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
     ~FormOptions() override;
 
 protected:
@@ -31,7 +31,7 @@ private:
     void ApplyInterfaceChoice();
     void Command_OK_Click();
 
-    InstrumentContext &m_context;
+    InstrumentSession &m_session;
     Prompts &m_prompts;
     Ui *m_ui;
     InterfaceOptions *m_options;

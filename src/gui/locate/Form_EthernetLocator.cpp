@@ -2,7 +2,7 @@
 
 #include "gui/app/Main.h"
 #include "gui/common/Named.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/ethernet/EthernetModuleRecord.h"
 #include "locate/EthernetLocator.h"
 #include "locate/EthernetModuleSetup.h"
@@ -76,10 +76,10 @@ struct Form_EthernetLocator::Ui
     QList<QWidget *> commands; ///< everything a long action disables (Exit stays enabled)
 };
 
-Form_EthernetLocator::Form_EthernetLocator(InstrumentContext &context, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_context(context), m_prompts(prompts), m_ui(new Ui),
-      m_locator(new EthernetLocator(context, prompts, this)),
-      m_setup(new EthernetModuleSetup(context.ethernet().moduleLink(), prompts,
+Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_session(session), m_prompts(prompts), m_ui(new Ui),
+      m_locator(new EthernetLocator(session, prompts, this)),
+      m_setup(new EthernetModuleSetup(session.context().ethernetModules(), prompts,
                                       [this] { m_locator->findModules(); }))
 {
     setWindowTitle(kTitle);

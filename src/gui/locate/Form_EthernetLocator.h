@@ -4,7 +4,7 @@
 
 class EthernetLocator;
 class EthernetModuleSetup;
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 
 /**
@@ -20,7 +20,7 @@ class Form_EthernetLocator : public QDialog
 {
     Q_OBJECT
 public:
-    Form_EthernetLocator(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+    Form_EthernetLocator(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
     ~Form_EthernetLocator() override;
 
     /// Chooses the module of list row `row` (from 0, the modules' own order); outside the list
@@ -51,7 +51,7 @@ private:
     void SendTestData();
     void setBusy(bool busy);
 
-    InstrumentContext &m_context;
+    InstrumentSession &m_session;
     Prompts &m_prompts;
     Ui *m_ui;
     EthernetLocator *m_locator;

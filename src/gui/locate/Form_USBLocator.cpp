@@ -73,8 +73,8 @@ struct Form_USBLocator::Ui
     QPushButton *Command_Clear;
 };
 
-Form_USBLocator::Form_USBLocator(InstrumentContext &context, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_selection(new UsbDeviceSelection(context, prompts, this)), m_ui(new Ui)
+Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_selection(new UsbDeviceSelection(session, prompts, this)), m_ui(new Ui)
 {
     setWindowTitle(QStringLiteral("USB Device Detection"));
     Ui &ui = *m_ui;

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 class UsbDeviceSelection;
 
@@ -19,7 +19,7 @@ class Form_USBLocator : public QDialog
 {
     Q_OBJECT
 public:
-    Form_USBLocator(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+    Form_USBLocator(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
     ~Form_USBLocator() override;
 
     /// Shows the name and serial number of the device in use in the "Active Module" frame.

@@ -5,6 +5,7 @@
 #include "gui/procedures/WaitCursor.h"
 #include "platform/Clock.h"
 #include "procedures/LenientDate.h"
+#include "session/InstrumentSession.h"
 
 #include <QDateEdit>
 #include <QGridLayout>
@@ -13,8 +14,8 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-FormDate::FormDate(InstrumentContext &context, Prompts &, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("Date and Time"), parent), m_clock(InstrumentLink(context))
+FormDate::FormDate(InstrumentSession &session, Prompts &, QWidget *parent)
+    : ProcedureWindow(QStringLiteral("Date and Time"), parent), m_clock(session.channel())
 {
     auto *frame1 = named(new QGroupBox(QStringLiteral("Computer Time"), this), "Frame1");
     m_labelDate = named(new QLabel(QStringLiteral("..."), frame1), "LabelDate");

@@ -3,7 +3,7 @@
 #include "gui/procedures/ProcedureWindow.h"
 #include "procedures/InstrumentClock.h"
 
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 class QDateEdit;
 class QLabel;
@@ -22,7 +22,7 @@ class FormDate : public ProcedureWindow
 public:
     static constexpr int kClockRefreshMs = 5000;
 
-    FormDate(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+    FormDate(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
 
     void Form_Load() override;
     void Form_Activate() override;

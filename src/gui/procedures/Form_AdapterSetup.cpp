@@ -4,7 +4,7 @@
 
 #include <QHBoxLayout>
 
-Form_AdapterSetup::Form_AdapterSetup(InstrumentContext &, Prompts &, QWidget *parent)
+Form_AdapterSetup::Form_AdapterSetup(InstrumentSession &, Prompts &, QWidget *parent)
     : ProcedureWindow(QStringLiteral("Adapter Mode Setup"), parent)
 {
     auto *layout = new QHBoxLayout(this);

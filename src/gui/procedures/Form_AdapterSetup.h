@@ -2,7 +2,7 @@
 
 #include "gui/procedures/ProcedureWindow.h"
 
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 
 /**
@@ -12,7 +12,7 @@ class Form_AdapterSetup : public ProcedureWindow
 {
     Q_OBJECT
 public:
-    Form_AdapterSetup(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+    Form_AdapterSetup(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
 
     void Form_Load() override;
     void Command_Exit_Click() { close(); }

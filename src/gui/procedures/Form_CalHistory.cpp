@@ -2,6 +2,7 @@
 
 #include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
+#include "session/InstrumentSession.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -9,8 +10,8 @@
 #include <QLabel>
 #include <QListWidget>
 
-Form_CalHistory::Form_CalHistory(InstrumentContext &context, Prompts &, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("Calibration History"), parent), m_link(context)
+Form_CalHistory::Form_CalHistory(InstrumentSession &session, Prompts &, QWidget *parent)
+    : ProcedureWindow(QStringLiteral("Calibration History"), parent), m_channel(session.channel())
 {
     auto *label1 = named(new QLabel(QStringLiteral("Date"), this), "Label1");
     auto *label2 = named(new QLabel(QStringLiteral("Ranges Calibrated"), this), "Label2");
@@ -51,7 +52,7 @@ void Form_CalHistory::UpdateCalibrationEvents()
     // Let the placeholder paint before the wait for the instrument.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
-    m_history = CalibrationHistory::read(m_link);
+    m_history = CalibrationHistory::read(m_channel);
     m_events->clear();
     m_events->addItems(m_history.listLines());
     m_events->setCurrentRow(0);

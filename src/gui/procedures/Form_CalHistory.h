@@ -2,9 +2,9 @@
 
 #include "gui/procedures/ProcedureWindow.h"
 #include "procedures/CalibrationHistory.h"
-#include "procedures/InstrumentLink.h"
+#include "instrument/InstrumentChannel.h"
 
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 class QListWidget;
 
@@ -19,7 +19,7 @@ class Form_CalHistory : public ProcedureWindow
 {
     Q_OBJECT
 public:
-    Form_CalHistory(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+    Form_CalHistory(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
 
     void UpdateCalibrationEvents();
     void Update_CalRanges_View();
@@ -32,7 +32,7 @@ public:
     const CalibrationHistory &history() const { return m_history; }
 
 private:
-    InstrumentLink m_link;
+    InstrumentChannel &m_channel;
     CalibrationHistory m_history;
     QListWidget *m_events = nullptr;
     QListWidget *m_ranges = nullptr;

@@ -1,13 +1,14 @@
 #include "gui/procedures/Form_CalibratorOutput.h"
 
 #include "gui/common/Named.h"
+#include "session/InstrumentSession.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 
-Form_CalibratorOutput::Form_CalibratorOutput(InstrumentContext &context, Prompts &, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("Calibrator"), parent), m_model(InstrumentLink(context))
+Form_CalibratorOutput::Form_CalibratorOutput(InstrumentSession &session, Prompts &, QWidget *parent)
+    : ProcedureWindow(QStringLiteral("Calibrator"), parent), m_model(session.channel())
 {
     m_setting = named(new QLineEdit(this), "Text_SetOutput");
     m_display = named(new QLabel(QStringLiteral("Calibrator Display"), this), "Label_CalibratorDisplay");

@@ -3,7 +3,7 @@
 #include "gui/procedures/ProcedureWindow.h"
 #include "procedures/CalibratorOutput.h"
 
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 class QLabel;
 class QLineEdit;
@@ -16,7 +16,7 @@ class Form_CalibratorOutput : public ProcedureWindow
 {
     Q_OBJECT
 public:
-    Form_CalibratorOutput(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+    Form_CalibratorOutput(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
 
     void Command_SetOutput_Click();
     void Command_OutputOn_Click() { m_model.outputOn(); }

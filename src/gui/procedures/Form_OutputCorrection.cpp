@@ -5,6 +5,7 @@
 #include "gui/procedures/WaitCursor.h"
 #include "procedures/DiagnosticCommands.h"
 #include "procedures/LatchControl.h"
+#include "session/InstrumentSession.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -16,8 +17,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-Form_OutputCorrection::Form_OutputCorrection(InstrumentContext &context, Prompts &prompts, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("Output Correction"), parent), m_model(InstrumentLink(context), prompts)
+Form_OutputCorrection::Form_OutputCorrection(InstrumentSession &session, Prompts &prompts, QWidget *parent)
+    : ProcedureWindow(QStringLiteral("Output Correction"), parent), m_model(session.channel(), prompts)
 {
     auto *frame2 = named(new QGroupBox(QStringLiteral("Correction Factors"), this), "Frame2");
     auto *factors = new QGridLayout(frame2);

@@ -5,7 +5,7 @@
 
 #include <array>
 
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 class QAbstractButton;
 class QButtonGroup;
@@ -21,7 +21,7 @@ class Form_OutputCorrection : public ProcedureWindow
 {
     Q_OBJECT
 public:
-    Form_OutputCorrection(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+    Form_OutputCorrection(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
 
     void Form_Load() override;
     void Command_Read_Click();

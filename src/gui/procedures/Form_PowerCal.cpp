@@ -4,6 +4,7 @@
 #include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
 #include "procedures/PowerRanges.h"
+#include "session/InstrumentSession.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -26,8 +27,8 @@ QRadioButton *option(const QString &name, int index, const QString &caption, QBu
 
 } // namespace
 
-Form_PowerCal::Form_PowerCal(InstrumentContext &context, Prompts &prompts, QWidget *parent)
-    : ProcedureWindow(PowerCalibration::Title, parent), m_model(InstrumentLink(context), prompts)
+Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidget *parent)
+    : ProcedureWindow(PowerCalibration::Title, parent), m_model(session.channel(), prompts)
 {
     auto *frame1 = named(new QGroupBox(QStringLiteral("Current Range"), this), "Frame1");
     m_ranges = new QButtonGroup(this);

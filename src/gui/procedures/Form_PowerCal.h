@@ -5,7 +5,7 @@
 
 #include <array>
 
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 class QButtonGroup;
 class QLineEdit;
@@ -21,7 +21,7 @@ class Form_PowerCal : public ProcedureWindow
 {
     Q_OBJECT
 public:
-    Form_PowerCal(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+    Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
 
     PowerCalibration &model() { return m_model; }
 

@@ -3,6 +3,7 @@
 #include "gui/app/Main.h"
 #include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
+#include "session/InstrumentSession.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,8 +12,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-Form_kVAmp::Form_kVAmp(InstrumentContext &context, Prompts &prompts, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("kV Amplifier"), parent), m_model(InstrumentLink(context), prompts)
+Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *parent)
+    : ProcedureWindow(QStringLiteral("kV Amplifier"), parent), m_model(session.channel(), prompts)
 {
     auto *frame1 = named(new QGroupBox(QStringLiteral("kV Output"), this), "Frame1");
     m_voltage = named(new QLineEdit(frame1), "Text_V");

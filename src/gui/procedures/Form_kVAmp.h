@@ -5,7 +5,7 @@
 
 #include <array>
 
-class InstrumentContext;
+class InstrumentSession;
 class Prompts;
 class QLabel;
 class QLineEdit;
@@ -22,7 +22,7 @@ class Form_kVAmp : public ProcedureWindow
 {
     Q_OBJECT
 public:
-    Form_kVAmp(InstrumentContext &context, Prompts &prompts, QWidget *parent = nullptr);
+    Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
 
     KvAmplifier &model() { return m_model; }
 

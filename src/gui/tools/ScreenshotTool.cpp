@@ -5,7 +5,6 @@
 #include "gui/app/FormMain.h"
 #include "gui/app/FormProgress.h"
 #include "gui/app/Main.h"
-#include "gui/app/SimulatedCalibrator.h"
 #include "gui/app/StartForm.h"
 #include "gui/caldata/FormCalFactors.h"
 #include "gui/caldata/FormSpecifications.h"
@@ -20,7 +19,7 @@
 #include "gui/procedures/Form_kVAmp.h"
 #include "gui/locate/Form_EthernetLocator.h"
 #include "gui/locate/Form_USBLocator.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "sim/VirtualCalibrator.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
@@ -67,8 +66,8 @@ public:
 /// What a window picture needs: the running program.
 struct Gallery
 {
-    SimulatedCalibrator &simulator;
-    InstrumentContext &context;
+    SimulatedInstrument &simulator;
+    InstrumentSession &session;
     Prompts &prompts;
     FormMain &main;
 };
@@ -105,7 +104,7 @@ const Shot kShots[] = {
      }},
     {"autolocate.png",
      [](Gallery &g) -> QWidget * {
-         auto *locate = new FormAutoLocate(g.context, g.prompts, &g.main);
+         auto *locate = new FormAutoLocate(g.session, g.prompts, &g.main);
          locate->show();
          locate->SetShowDetails(true);
          locate->Locate_All();
@@ -114,40 +113,40 @@ const Shot kShots[] = {
     {"ethernet.png",
      [](Gallery &g) -> QWidget * {
          // Showing it finds the virtual calibrator's module and chooses it.
-         auto *ethernet = new Form_EthernetLocator(g.context, g.prompts, &g.main);
+         auto *ethernet = new Form_EthernetLocator(g.session, g.prompts, &g.main);
          ethernet->Command_Advanced_Click();
          return ethernet;
      }},
     {"options.png",
-     [](Gallery &g) -> QWidget * { return new FormOptions(g.context, g.prompts, &g.main); }},
+     [](Gallery &g) -> QWidget * { return new FormOptions(g.session, g.prompts, &g.main); }},
     {"calibration-factors.png",
      [](Gallery &g) -> QWidget * {
-         auto *factors = new FormCalFactors(g.context, g.prompts, {}, &g.main);
+         auto *factors = new FormCalFactors(g.session, g.prompts, {}, &g.main);
          factors->Command_LoadAllCalFactors_Click();
          // One edited cell, light blue until it is written.
          factors->table().commit(2, 1, QStringLiteral("1700"));
          return factors;
      }},
-    {"date-and-time.png", [](Gallery &g) -> QWidget * { return new FormDate(g.context, g.prompts, &g.main); }},
+    {"date-and-time.png", [](Gallery &g) -> QWidget * { return new FormDate(g.session, g.prompts, &g.main); }},
     {"calibration-history.png",
-     [](Gallery &g) -> QWidget * { return new Form_CalHistory(g.context, g.prompts, &g.main); }},
+     [](Gallery &g) -> QWidget * { return new Form_CalHistory(g.session, g.prompts, &g.main); }},
     {"power-calibration.png",
-     [](Gallery &g) -> QWidget * { return new Form_PowerCal(g.context, g.prompts, &g.main); }},
-    {"kv-amplifier.png", [](Gallery &g) -> QWidget * { return new Form_kVAmp(g.context, g.prompts, &g.main); }},
+     [](Gallery &g) -> QWidget * { return new Form_PowerCal(g.session, g.prompts, &g.main); }},
+    {"kv-amplifier.png", [](Gallery &g) -> QWidget * { return new Form_kVAmp(g.session, g.prompts, &g.main); }},
     {"output-correction.png",
-     [](Gallery &g) -> QWidget * { return new Form_OutputCorrection(g.context, g.prompts, &g.main); }},
+     [](Gallery &g) -> QWidget * { return new Form_OutputCorrection(g.session, g.prompts, &g.main); }},
     {"calibrator-output.png",
      [](Gallery &g) -> QWidget * {
-         auto *output = new Form_CalibratorOutput(g.context, g.prompts, &g.main);
+         auto *output = new Form_CalibratorOutput(g.session, g.prompts, &g.main);
          output->findChild<QLineEdit *>(QStringLiteral("Text_SetOutput"))->setText(QStringLiteral("10V"));
          output->Command_SetOutput_Click();
          return output;
      }},
     {"adapter-setup.png",
-     [](Gallery &g) -> QWidget * { return new Form_AdapterSetup(g.context, g.prompts, &g.main); }},
+     [](Gallery &g) -> QWidget * { return new Form_AdapterSetup(g.session, g.prompts, &g.main); }},
     {"usb-locator.png",
      [](Gallery &g) -> QWidget * {
-         auto *usb = new Form_USBLocator(g.context, g.prompts, &g.main);
+         auto *usb = new Form_USBLocator(g.session, g.prompts, &g.main);
          usb->show();
          QCoreApplication::processEvents(); // lists the simulated bridge with its answer
          for (const char *button : {"Command_SelectUSB", "Command_Advanced", "Command_testID"})
@@ -156,7 +155,7 @@ const Shot kShots[] = {
      }},
     {"specifications.png",
      [](Gallery &g) -> QWidget * {
-         auto *specs = new FormSpecifications(g.context, g.prompts, {}, &g.main);
+         auto *specs = new FormSpecifications(g.session, g.prompts, {}, &g.main);
          specs->show();
          specs->Form_Load();
          // One edited figure, light blue until it is written.
@@ -194,7 +193,6 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setApplicationName(Settings::applicationTitle());
-    Settings::setScope(Settings::applicationTitle() + QStringLiteral(" (screenshots)"));
 
     const QStringList args = QCoreApplication::arguments();
     QDir folder(args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots"));
@@ -204,20 +202,23 @@ int main(int argc, char **argv)
     }
 
     UnattendedPrompts prompts;
-    InstrumentContext context;
-    SimulatedCalibrator simulator;
-    if (!simulator.start(context)) {
-        QTextStream(stderr) << "the virtual calibrator could not start: " << simulator.errorString() << '\n';
+    InstrumentSession session;
+    SimulatedInstrument::Options options;
+    options.settingsScope = Settings::applicationTitle() + QStringLiteral(" (screenshots)");
+    QString error;
+    if (!session.startSimulation(options, &error)) {
+        QTextStream(stderr) << "the virtual calibrator could not start: " << error << '\n';
         return 2;
     }
+    SimulatedInstrument &simulator = *session.simulation();
     std::unique_ptr<FormMain> main =
-        Main(context, prompts, Settings::applicationTitle() + QStringLiteral(" - simulated calibrator"));
+        Main(session, prompts, Settings::applicationTitle() + QStringLiteral(" - simulated calibrator"));
     if (!main) {
         QTextStream(stderr) << "the virtual calibrator was not found\n";
         return 3;
     }
 
-    Gallery gallery{simulator, context, prompts, *main};
+    Gallery gallery{simulator, session, prompts, *main};
     bool ok = true;
     for (const Shot &shot : kShots) {
         std::unique_ptr<QWidget> window(shot.prepare(gallery));

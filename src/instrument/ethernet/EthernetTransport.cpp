@@ -3,19 +3,34 @@
 #include "instrument/Logging.h"
 #include "instrument/TransportState.h"
 #include "instrument/ethernet/EthernetDiscoveryTarget.h"
-#include "instrument/ethernet/EthernetModuleLink.h"
+#include "instrument/ethernet/EthernetModuleRecord.h"
 #include "platform/Clock.h"
 
 #include <QNetworkDatagram>
 #include <QScopeGuard>
 #include <QUdpSocket>
 
-EthernetTransport::EthernetTransport(TransportState &state)
-    : m_state(state), m_moduleLink(std::make_unique<EthernetModuleLink>())
-{
-}
+EthernetTransport::EthernetTransport(TransportState &state) : m_state(state) {}
 
 EthernetTransport::~EthernetTransport() = default;
+
+bool EthernetTransport::open(const Endpoint &endpoint, QString *error)
+{
+    Q_UNUSED(error);
+    m_ip = endpoint.host().trimmed();
+    m_port = endpoint.port();
+    return true;
+}
+
+void EthernetTransport::close()
+{
+    m_socket.reset();
+}
+
+QString EthernetTransport::descriptionLine() const
+{
+    return QLatin1String("Ethernet \r\n") + EthernetModuleRecord::fixedLength(m_ip, EthernetModuleRecord::kIpLength);
+}
 
 quint16 EthernetTransport::localPort() const
 {
@@ -84,32 +99,16 @@ bool EthernetTransport::replyComplete(const QString &reply, int packetEndConditi
     return false;
 }
 
-QString EthernetTransport::sendString(const QString &command, bool waitForAck, int timeoutSeconds,
-                                      int packetEndCondition)
+ExchangeReply EthernetTransport::exchange(const ExchangeRequest &request)
 {
-    // A second exchange would share and corrupt the receive buffer.
-    if (m_busy) {
-        m_state.lastOutcome = ExchangeOutcome::Busy;
-        return Reply::Busy;
-    }
-    const QString ip = device.ipText();
-    const QHostAddress host(ip);
-    if (ip.isEmpty() || device.Port < 1 || device.Port > 65535 || host.isNull()
-        || !EthernetDiscoveryTarget::mayReach(host)) {
-        m_state.lastOutcome = ExchangeOutcome::NoInterface;
-        return {};
-    }
-    m_busy = true;
-    auto release = qScopeGuard([this] {
-        m_busy = false;
-        m_waiting = false;
-    });
-    if (!ensureSocket()) {
-        m_state.lastOutcome = ExchangeOutcome::PortFailed;
-        return {};
-    }
+    const QHostAddress host(m_ip);
+    if (m_ip.isEmpty() || m_port < 1 || m_port > 65535 || host.isNull() || !EthernetDiscoveryTarget::mayReach(host))
+        return ExchangeReply::ended(ExchangeOutcome::NotConnected);
+    auto release = qScopeGuard([this] { m_waiting = false; });
+    if (!ensureSocket())
+        return ExchangeReply::ended(ExchangeOutcome::OpenFailed);
     m_remoteHost = host;
-    m_remotePort = quint16(device.Port);
+    m_remotePort = quint16(m_port);
 
     Clock &clock = systemClock();
     m_state.paceBeforeSend();
@@ -119,22 +118,19 @@ QString EthernetTransport::sendString(const QString &command, bool waitForAck, i
     m_buffer.clear();
     m_overflow = false;
 
-    const QByteArray wire = command.toLatin1() + '\r';
+    const QByteArray wire = request.command.toLatin1() + '\r';
     qCDebug(lcInstrument).noquote() << "send" << visibleWireText(wire);
     const qint64 written = m_socket->writeDatagram(wire, m_remoteHost, m_remotePort);
     m_state.markSent();
     if (written != wire.size()) {
-        qCWarning(lcInstrument) << "Ethernet send to" << ip << "failed:" << m_socket->errorString();
-        m_state.lastOutcome = ExchangeOutcome::PortFailed;
-        return {};
+        qCWarning(lcInstrument) << "Ethernet send to" << m_ip << "failed:" << m_socket->errorString();
+        return ExchangeReply::ended(ExchangeOutcome::LinkFailed);
     }
-    if (!waitForAck) {
-        m_state.lastOutcome = ExchangeOutcome::NotAwaited;
-        return {};
-    }
+    if (!request.awaitReply)
+        return ExchangeReply::ended(ExchangeOutcome::NotAwaited);
 
     m_waiting = true;
-    const qint64 timeoutMs = qint64(qMax(0, timeoutSeconds)) * 1000;
+    const qint64 timeoutMs = qint64(qMax(0, request.timeoutSeconds)) * 1000;
     qint64 deadline = clock.nowMs() + timeoutMs;
     QString reply;
     for (;;) {
@@ -145,19 +141,13 @@ QString EthernetTransport::sendString(const QString &command, bool waitForAck, i
             m_state.showCommActivity(reply);
             deadline = clock.nowMs() + timeoutMs; // the time-out counts from the last datagram
         }
-        if (m_overflow || reply.size() > TransportState::kMaxReplyBytes) {
-            m_state.lastOutcome = ExchangeOutcome::Overflow;
-            return Reply::Overflow;
-        }
-        if (replyComplete(reply, packetEndCondition)) {
-            m_state.lastOutcome = ExchangeOutcome::Answered;
-            return reply;
-        }
+        if (m_overflow || reply.size() > TransportState::kMaxReplyBytes)
+            return ExchangeReply::ended(ExchangeOutcome::Overflow);
+        if (replyComplete(reply, request.endCondition))
+            return ExchangeReply::answered(reply);
         const qint64 now = clock.nowMs();
-        if (now >= deadline) {
-            m_state.lastOutcome = ExchangeOutcome::TimedOut;
-            return Reply::Timeout;
-        }
+        if (now >= deadline)
+            return ExchangeReply::ended(ExchangeOutcome::TimedOut);
         clock.waitUntil(qMin(deadline, now + TransportState::kActivityStepMs));
         m_state.showCommActivity(reply);
     }

@@ -1,19 +1,18 @@
 #pragma once
 
-#include "instrument/ethernet/EthernetModuleRecord.h"
+#include "instrument/Transport.h"
 
 #include <QByteArray>
 #include <QHostAddress>
 #include <QString>
 #include <memory>
 
-class EthernetModuleLink;
 class QUdpSocket;
 class TransportState;
 
 /**
  * @brief One command and its reply as UDP datagrams to the instrument's Ethernet-serial module
- * (the data socket, UDPData), and the module command socket beside it.
+ * (the data socket, UDPData).
  *
  * A command is one datagram closed by CR. The answer comes back as one or more datagrams; with
  * end condition 0 it ends at the first CR, with 1 at a "*", a digit and a CR (the status line),
@@ -23,22 +22,25 @@ class TransportState;
  *
  * The wait is event-driven: it returns as soon as the datagram that ends the reply has arrived.
  */
-class EthernetTransport
+class EthernetTransport : public Transport
 {
 public:
     explicit EthernetTransport(TransportState &state);
-    ~EthernetTransport();
+    ~EthernetTransport() override;
 
     EthernetTransport(const EthernetTransport &) = delete;
     EthernetTransport &operator=(const EthernetTransport &) = delete;
 
-    /// The module in use (the record each driver copies in before its exchange).
-    EthernetModuleRecord device;
-
-    QString sendString(const QString &command, bool waitForAck, int timeoutSeconds, int packetEndCondition);
-
-    /// Discovery and module commands (UDPCommand), and the modules found.
-    EthernetModuleLink &moduleLink() { return *m_moduleLink; }
+    /// Takes the module's "IP:PORT". An address that is not a usable IPv4 address and port leaves
+    /// the transport unconnected: its exchanges then send nothing, as for a module never chosen.
+    bool open(const Endpoint &endpoint, QString *error = nullptr) override;
+    /// Closes the data socket; the next exchange binds a fresh one.
+    void close() override;
+    ExchangeReply exchange(const ExchangeRequest &request) override;
+    /// Nothing is listed here: modules are found by discovery (EthernetModuleLink).
+    QList<Endpoint> endpoints() override { return {}; }
+    /// "Ethernet ", CR LF, and the module's IP address as its 20-character fixed text.
+    QString descriptionLine() const override;
 
     /// The local port of the data socket; 0 until the first command bound it.
     quint16 localPort() const;
@@ -53,11 +55,11 @@ private:
 
     TransportState &m_state;
     std::unique_ptr<QUdpSocket> m_socket;
-    std::unique_ptr<EthernetModuleLink> m_moduleLink;
+    QString m_ip;       ///< as the endpoint gave it
+    int m_port = 0;
     QHostAddress m_remoteHost;
     quint16 m_remotePort = 0;
     QByteArray m_buffer; ///< UDPBuffer: received from the module and not yet consumed
-    bool m_busy = false;
     bool m_waiting = false;
     bool m_overflow = false;
 };

@@ -1,77 +1,83 @@
 #include "instrument/gpib/GpibTransport.h"
 
+#include "instrument/InstrumentContext.h"
 #include "instrument/Logging.h"
-#include "instrument/TransportState.h"
+#include "instrument/gpib/GpibBusSearch.h"
 #include "instrument/gpib/GpibExchange.h"
-#include "instrument/gpib/GpibLibrary.h"
+#include "platform/Gpib488.h"
 
-#include <QScopeGuard>
+GpibTransport::GpibTransport(InstrumentContext &context) : m_context(context) {}
 
-GpibTransport::GpibTransport(TransportState &state) : m_state(state) {}
-
-GpibTransport::~GpibTransport() = default;
-
-void GpibTransport::setBus(std::shared_ptr<Gpib488> bus)
+bool GpibTransport::open(const Endpoint &endpoint, QString *error)
 {
-    m_bus = std::move(bus);
-    m_toldUnavailable = false;
+    const int address = endpoint.number();
+    if (address < Gpib488::kFirstAddress || address > Gpib488::kLastAddress) {
+        if (error)
+            *error = QStringLiteral("GPIB addresses run from %1 to %2, not \"%3\"")
+                         .arg(Gpib488::kFirstAddress)
+                         .arg(Gpib488::kLastAddress)
+                         .arg(endpoint.address);
+        return false;
+    }
+    m_address = address;
+    return true;
 }
 
-Gpib488 *GpibTransport::bus()
+QList<Endpoint> GpibTransport::endpoints()
 {
-    if (!m_bus)
-        m_bus = GpibLibrary::system();
-    return m_bus.get();
+    QList<Endpoint> list;
+    GpibBusSearch search(m_context.gpibBus());
+    for (const GpibListener &listener : search.search())
+        list << Endpoint::gpib(listener.address);
+    return list;
 }
 
-QString GpibTransport::sendString(int address, const QString &command, bool waitForAck,
-                                  int timeoutSeconds, int packetEndCondition)
+QString GpibTransport::descriptionLine() const
+{
+    return QStringLiteral("GPIB Address %1").arg(m_address);
+}
+
+FailureTexts GpibTransport::failureTexts() const
+{
+    FailureTexts texts;
+    texts.timedOut.clear();
+    return texts;
+}
+
+ExchangeReply GpibTransport::exchange(const ExchangeRequest &request)
 {
     // Each read waits as long as the handle's time-out (10 s), not the caller's.
-    Q_UNUSED(timeoutSeconds);
-    if (m_busy) {
-        m_state.lastOutcome = ExchangeOutcome::Busy;
-        return Reply::Busy;
-    }
-    m_busy = true;
-    auto release = qScopeGuard([this] { m_busy = false; });
-    m_state.abortComms = false;
+    TransportState &state = m_context.state();
+    state.abortComms = false;
 
-    Gpib488 &gpib = *bus();
+    Gpib488 &gpib = m_context.gpibBus();
     if (!gpib.available() && !m_toldUnavailable) {
         m_toldUnavailable = true;
         qCWarning(lcInstrument).noquote() << "GPIB:" << gpib.reason();
     }
 
     GpibExchange exchange(gpib);
-    exchange.onRead = [this](const QByteArray &soFar) { m_state.showCommActivity(QString::fromLatin1(soFar)); };
-    GpibExchange::Request request;
-    request.address = address;
-    request.command = command.toLatin1();
-    request.timeoutCode = Gpib488::T10s;
+    exchange.onRead = [&state](const QByteArray &soFar) { state.showCommActivity(QString::fromLatin1(soFar)); };
+    GpibExchange::Request gpibRequest;
+    gpibRequest.address = m_address;
+    gpibRequest.command = request.command.toLatin1();
+    gpibRequest.timeoutCode = Gpib488::T10s;
     // A caller that does not wait gets the one line this route always reads; the others, with
     // end condition 1, the whole multi-line answer up to its status line.
-    request.gatherUntilStatus = waitForAck && packetEndCondition == 1;
+    gpibRequest.gatherUntilStatus = request.awaitReply && request.endCondition == 1;
     QByteArray reply;
-    const GpibExchange::Result result = exchange.run(request, &reply);
-
-    switch (result) {
+    switch (exchange.run(gpibRequest, &reply)) {
     case GpibExchange::Result::Answered:
-        m_state.lastOutcome = ExchangeOutcome::Answered;
-        return QString::fromLatin1(reply);
+        return ExchangeReply::answered(QString::fromLatin1(reply));
     case GpibExchange::Result::TimedOut:
-        m_state.lastOutcome = ExchangeOutcome::TimedOut;
-        return {};
+        return ExchangeReply::ended(ExchangeOutcome::TimedOut);
     case GpibExchange::Result::NoBoard:
-        m_state.lastOutcome = ExchangeOutcome::NoInterface;
-        return kNoBoard;
+        return ExchangeReply::ended(ExchangeOutcome::NoBoard, gpib.reason());
     case GpibExchange::Result::NoListener:
     case GpibExchange::Result::Failed:
-        m_state.lastOutcome = ExchangeOutcome::PortFailed;
-        return {};
+        return ExchangeReply::ended(ExchangeOutcome::LinkFailed);
     case GpibExchange::Result::Overflow:
-        m_state.lastOutcome = ExchangeOutcome::Overflow;
-        return Reply::Overflow;
+        return ExchangeReply::ended(ExchangeOutcome::Overflow);
     }
-    return {};
+    return ExchangeReply::ended(ExchangeOutcome::LinkFailed);
 }

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "instrument/Reply.h"
-
-#include <QString>
-#include <memory>
+#include "instrument/Transport.h"
 
 class Gpib488;
+class InstrumentContext;
 class TransportState;
 
 /**
@@ -13,35 +11,35 @@ class TransportState;
  * write, read, offline; board 0, secondary address 0, 10 s library time-out, EOI on the last
  * byte, reads ending on LF.
  *
- * Replies: "False" when there is no board (no library either), the board is locked or the bus
- * failed on opening; "" when nobody listens at the address or nothing came in time; otherwise the
- * text read, the LF of each line kept for SendString to remove. This route always reads, even
- * when the caller does not wait for an answer; with end condition 1 and a caller that waits it
- * reads on, line by line, until the status line.
+ * This route always reads, even when the caller does not wait for an answer; with end condition
+ * 1 and a caller that waits it reads on, line by line, until the status line. The LF of each
+ * line stays in the reply. A read that runs out of time gives what it read, which is nothing: a
+ * GPIB time-out reads as "" in the reply texts, not as "TIMEOUT".
  *
- * The library's reads block the calling thread (the GUI thread) for up to the 10 s time-out; the
- * window is not repainted meanwhile.
+ * The library's reads block the calling thread for up to the 10 s time-out.
  */
-class GpibTransport
+class GpibTransport : public Transport
 {
 public:
-    explicit GpibTransport(TransportState &state);
-    ~GpibTransport();
+    /// The bus is looked up in the context at each exchange: the system's library, or a simulated
+    /// bus put in its place.
+    explicit GpibTransport(InstrumentContext &context);
 
-    /// The bus in use; until one is set, the system's IEEE-488.2 library (loaded on first use).
-    void setBus(std::shared_ptr<Gpib488> bus);
-    /// Never null.
-    Gpib488 *bus();
+    /// Takes the primary address (0 to 30).
+    bool open(const Endpoint &endpoint, QString *error = nullptr) override;
+    void close() override {}
+    ExchangeReply exchange(const ExchangeRequest &request) override;
+    /// The addresses where a listener answers (see GpibBusSearch).
+    QList<Endpoint> endpoints() override;
+    QString descriptionLine() const override;
+    FailureTexts failureTexts() const override;
+    /// A reading over GPIB may take longer than on the other routes.
+    int readingTimeoutSeconds() const override { return kReadingTimeoutSeconds; }
 
-    QString sendString(int address, const QString &command, bool waitForAck, int timeoutSeconds,
-                       int packetEndCondition);
-
-    /// The reply for no board, a locked board or a bus error.
-    static inline const QString kNoBoard = Reply::NoBoard;
+    static constexpr int kReadingTimeoutSeconds = 35;
 
 private:
-    TransportState &m_state;
-    std::shared_ptr<Gpib488> m_bus;
-    bool m_busy = false;
+    InstrumentContext &m_context;
+    int m_address = 0;
     bool m_toldUnavailable = false;
 };

@@ -2,6 +2,7 @@
 
 #include "instrument/Logging.h"
 #include "instrument/TransportState.h"
+#include "instrument/serial/PortTable.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "platform/Clock.h"
 
@@ -23,11 +24,47 @@ QByteArray trimBlanks(const QByteArray &text)
 
 } // namespace
 
-SerialTransport::SerialTransport(TransportState &state) : m_state(state) {}
+SerialTransport::SerialTransport(TransportState &state, SerialPortControl *port) : m_state(state), m_port(port) {}
 
-bool SerialTransport::fillBuffer(SerialPortControl *port)
+bool SerialTransport::open(const Endpoint &endpoint, QString *error)
 {
-    const QByteArray incoming = port->readAll();
+    const int number = endpoint.number();
+    if (number < PortTable::kFirstPort || number > PortTable::kLastPort) {
+        if (error)
+            *error = QStringLiteral("RS-232 ports are numbered %1 to %2, not \"%3\"")
+                         .arg(PortTable::kFirstPort)
+                         .arg(PortTable::kLastPort)
+                         .arg(endpoint.address);
+        return false;
+    }
+    m_port->setPortNumber(number);
+    m_opened = true;
+    return true;
+}
+
+void SerialTransport::close()
+{
+    m_port->close();
+}
+
+QList<Endpoint> SerialTransport::endpoints()
+{
+    QList<Endpoint> list;
+    if (PortTable *table = m_port->portTable()) {
+        for (int number : table->numbers())
+            list << Endpoint::serialPort(number);
+    }
+    return list;
+}
+
+QString SerialTransport::descriptionLine() const
+{
+    return QStringLiteral("RS232 Port %1").arg(m_opened ? m_port->portNumber() : 0);
+}
+
+bool SerialTransport::fillBuffer()
+{
+    const QByteArray incoming = m_port->readAll();
     if (!incoming.isEmpty()) {
         qCDebug(lcInstrument).noquote() << "recv" << visibleWireText(incoming);
         m_buffer += incoming;
@@ -40,20 +77,20 @@ bool SerialTransport::fillBuffer(SerialPortControl *port)
     return true;
 }
 
-QString SerialTransport::readLine(SerialPortControl *port, int timeoutMs, const QString &replySoFar)
+QString SerialTransport::readLine(int timeoutMs, const QString &replySoFar)
 {
     Clock &clock = systemClock();
     const qint64 deadline = clock.nowMs() + timeoutMs;
-    fillBuffer(port);
+    fillBuffer();
     while (!m_buffer.contains('\r')) {
-        if (m_state.abortComms || m_portFailed || m_overflow || !port->isOpen())
+        if (m_state.abortComms || m_portFailed || m_overflow || !m_port->isOpen())
             return {};
         const qint64 now = clock.nowMs();
         if (now >= deadline)
             break;
         clock.waitUntil(qMin(deadline, now + TransportState::kActivityStepMs));
         m_state.showCommActivity(replySoFar);
-        if (!fillBuffer(port))
+        if (!fillBuffer())
             return {};
         if (m_state.abortComms)
             return {};
@@ -75,48 +112,45 @@ bool SerialTransport::takeLine(QByteArray &buffer, QString &line)
     return true;
 }
 
-QString SerialTransport::sendString(SerialPortControl *port, const QString &command, bool waitForAck,
-                                    int timeoutSeconds, int packetEndCondition)
+bool SerialTransport::ensureOpen()
 {
-    if (!port) {
-        m_state.lastOutcome = ExchangeOutcome::NoInterface;
-        return {};
+    if (m_port->isOpen())
+        return true;
+    if (m_port->open()) {
+        // A lone CR makes the instrument drop any partial line it holds.
+        qCDebug(lcInstrument).noquote() << "send" << visibleWireText(QByteArrayLiteral("\r"));
+        m_port->write(QByteArrayLiteral("\r"));
+        systemClock().pause(kOpenSettleMs);
     }
-    // A second exchange would share and corrupt the receive buffer.
-    if (m_busy) {
-        m_state.lastOutcome = ExchangeOutcome::Busy;
-        return Reply::Busy;
-    }
-    m_busy = true;
-    auto release = qScopeGuard([this] { m_busy = false; });
-    Clock &clock = systemClock();
+    return m_port->isOpen();
+}
 
-    if (!port->isOpen()) {
-        if (port->open()) {
-            // A lone CR makes the instrument drop any partial line it holds.
-            qCDebug(lcInstrument).noquote() << "send" << visibleWireText(QByteArrayLiteral("\r"));
-            port->write(QByteArrayLiteral("\r"));
-            clock.pause(kOpenSettleMs);
-        }
-        if (!port->isOpen()) {
-            m_state.lastOutcome = ExchangeOutcome::PortFailed;
-            return {};
-        }
-    }
+ExchangeReply SerialTransport::portFailure(ExchangeOutcome outcome) const
+{
+    return ExchangeReply::ended(outcome, m_port->errorString());
+}
+
+ExchangeReply SerialTransport::exchange(const ExchangeRequest &request)
+{
+    if (!m_opened)
+        return ExchangeReply::ended(ExchangeOutcome::NotConnected);
+    if (!ensureOpen())
+        return portFailure(ExchangeOutcome::OpenFailed);
+    Clock &clock = systemClock();
 
     m_state.paceBeforeSend();
 
     // Whatever an abandoned exchange left behind is not this command's answer.
-    port->readAll();
+    m_port->readAll();
     m_buffer.clear();
     m_state.abortComms = false;
     m_portFailed = false;
     m_overflow = false;
 
     const QMetaObject::Connection wakeOnData =
-        QObject::connect(port, &SerialPortControl::readyRead, [&clock] { clock.wake(); });
+        QObject::connect(m_port, &SerialPortControl::readyRead, [&clock] { clock.wake(); });
     const QMetaObject::Connection wakeOnFailure =
-        QObject::connect(port, &SerialPortControl::failed, [this, &clock] {
+        QObject::connect(m_port, &SerialPortControl::failed, [this, &clock] {
             m_portFailed = true;
             clock.wake();
         });
@@ -125,40 +159,26 @@ QString SerialTransport::sendString(SerialPortControl *port, const QString &comm
         QObject::disconnect(wakeOnFailure);
     });
 
-    const QByteArray wire = command.toLatin1() + '\r';
+    const QByteArray wire = request.command.toLatin1() + '\r';
     qCDebug(lcInstrument).noquote() << "send" << visibleWireText(wire);
-    const bool written = port->write(wire);
+    const bool written = m_port->write(wire);
     m_state.markSent();
-    if (!written) {
-        m_state.lastOutcome = ExchangeOutcome::PortFailed;
-        return {};
-    }
+    if (!written)
+        return portFailure(ExchangeOutcome::LinkFailed);
+    if (!request.awaitReply)
+        return ExchangeReply::ended(ExchangeOutcome::NotAwaited);
 
-    if (!waitForAck) {
-        m_state.lastOutcome = ExchangeOutcome::NotAwaited;
-        return {};
-    }
-
-    const qint64 timeoutMs = qint64(qMax(0, timeoutSeconds)) * 1000;
+    const qint64 timeoutMs = qint64(qMax(0, request.timeoutSeconds)) * 1000;
     qint64 deadline = clock.nowMs() + timeoutMs;
     QString reply;
-    bool done = false;
     for (;;) {
-        if (m_portFailed || !port->isOpen()) {
-            m_state.lastOutcome = ExchangeOutcome::PortFailed;
-            return {};
-        }
-        if (m_overflow || reply.size() > TransportState::kMaxReplyBytes) {
-            m_state.lastOutcome = ExchangeOutcome::Overflow;
-            return Reply::Overflow;
-        }
+        if (m_portFailed || !m_port->isOpen())
+            return portFailure(ExchangeOutcome::LinkFailed);
+        if (m_overflow || reply.size() > TransportState::kMaxReplyBytes)
+            return ExchangeReply::ended(ExchangeOutcome::Overflow);
         const qint64 now = clock.nowMs();
-        if (done)
-            break;
-        if (now >= deadline) {
-            m_state.lastOutcome = ExchangeOutcome::TimedOut;
-            return Reply::Timeout;
-        }
+        if (now >= deadline)
+            return ExchangeReply::ended(ExchangeOutcome::TimedOut);
         if (m_state.abortComms) {
             // Another transport gave up on its device: line waits end at once, and this exchange
             // runs out its own time without taking lines.
@@ -166,16 +186,13 @@ QString SerialTransport::sendString(SerialPortControl *port, const QString &comm
             m_state.showCommActivity(reply);
             continue;
         }
-        const QString line = readLine(port, int(qMin<qint64>(kLineWaitMs, deadline - now)), reply);
+        const QString line = readLine(int(qMin<qint64>(kLineWaitMs, deadline - now)), reply);
         m_state.showCommActivity(reply);
         if (line.isEmpty())
             continue;
         reply += line + QLatin1Char('\r');
-        if (line.contains(QLatin1Char('*')) || packetEndCondition == 0)
-            done = true;
-        else
-            deadline = clock.nowMs() + timeoutMs; // every data line restarts the time-out
+        if (line.contains(QLatin1Char('*')) || request.endCondition == 0)
+            return ExchangeReply::answered(reply);
+        deadline = clock.nowMs() + timeoutMs; // every data line restarts the time-out
     }
-    m_state.lastOutcome = ExchangeOutcome::Answered;
-    return reply;
 }

@@ -1,9 +1,9 @@
 #include "instrument/usb/UsbIdentificationPass.h"
 
-#include "instrument/usb/UsbTransport.h"
+#include "instrument/usb/UsbBridgeAccess.h"
 #include "platform/Clock.h"
 
-QStringList UsbIdentificationPass::run(UsbTransport &usb, int count, bool removeLineEnds)
+QStringList UsbIdentificationPass::run(UsbBridgeAccess &usb, int count, bool removeLineEnds)
 {
     count = qMin(count, int(usb.devices.size()));
     // The pass keeps its own handles: events run during the pause, and whatever they do to the

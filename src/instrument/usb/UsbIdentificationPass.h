@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-class UsbTransport;
+class UsbBridgeAccess;
 
 /**
  * @brief Asks every listed USB device for its identification at once: opens each and writes
@@ -17,7 +17,7 @@ class UsbIdentificationPass
 public:
     /// count: how many of the transport's devices to ask (the listing's count). With
     /// removeLineEnds every CR and LF is taken out of the answers.
-    static QStringList run(UsbTransport &usb, int count, bool removeLineEnds);
+    static QStringList run(UsbBridgeAccess &usb, int count, bool removeLineEnds);
 
     static constexpr int kAnswerPauseMs = 500;
     static inline const QString kNotOpened = QStringLiteral("-");

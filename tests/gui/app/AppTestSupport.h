@@ -4,7 +4,7 @@
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimPty.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "platform/Settings.h"
 
 #include <QAbstractButton>
@@ -50,8 +50,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(sim.isOpen());
-        context.portTable().bind(1, sim.devicePath());
-        context.portTable().setExplicitOnly(true);
+        session.context().portTable().bind(1, sim.devicePath());
+        session.context().portTable().setExplicitOnly(true);
     }
 
     /// Replaces DVM with a scripted one and returns it.
@@ -59,7 +59,7 @@ protected:
     {
         auto dvm = std::make_unique<ScriptedDVM>();
         ScriptedDVM &ref = *dvm;
-        context.setDvm(std::move(dvm));
+        session.setDvm(std::move(dvm));
         return ref;
     }
 
@@ -80,6 +80,6 @@ protected:
     ScopedAppSettings settings;
     ScopedFakeClock fake;
     SimPty sim;
-    InstrumentContext context;
+    InstrumentSession session;
     ScriptedPrompts prompts;
 };

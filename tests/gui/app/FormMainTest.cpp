@@ -39,12 +39,12 @@ bool anyVisible(const char *className)
 
 TEST_F(FormMainTest, StartUpFindsTheCalibratorAndShowsHowItIsConnected)
 {
-    std::unique_ptr<FormMain> main = Main(context, prompts);
+    std::unique_ptr<FormMain> main = Main(session, prompts);
     ASSERT_NE(main, nullptr) << prompts.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(prompts.shown.isEmpty());
     EXPECT_TRUE(main->isVisible());
     // "DVM1" is not set: the 5200 driver describes the connection the search made.
-    const QString description = CreateDVM(QStringLiteral("5200"), context)->GetDescription().section(QLatin1Char('\r'), 0, 0);
+    const QString description = CreateDVM(QStringLiteral("5200"), session.context())->GetDescription().section(QLatin1Char('\r'), 0, 0);
     EXPECT_EQ(rows(*main, "Text_ConnectionStatus"), QStringList({description, QStringLiteral("RS232 Port 1")}));
     EXPECT_EQ(Settings::value(SettingsKey::CommPort), QStringLiteral("1"));
     EXPECT_EQ(Settings::value(SettingsKey::Interface), QStringLiteral("RS232"));
@@ -55,7 +55,7 @@ TEST_F(FormMainTest, StartUpFindsTheCalibratorAndShowsHowItIsConnected)
 TEST_F(FormMainTest, StartUpWithoutAnAnsweringCalibratorSaysSoAndEnds)
 {
     sim.knobs().silent = true;
-    std::unique_ptr<FormMain> main = Main(context, prompts);
+    std::unique_ptr<FormMain> main = Main(session, prompts);
     EXPECT_EQ(main, nullptr);
     ASSERT_EQ(prompts.shown.size(), 1);
     EXPECT_EQ(prompts.shown[0].text, kNotFound);
@@ -71,11 +71,11 @@ TEST_F(FormMainTest, ASavedGpibConnectionThatAnswersIsUsedWithoutSearchingTheSer
     dvm.responder = [](const QString &) { return QStringLiteral("Quorvadine,5241,1,2.13\r"); };
     int serialLines = 0;
     QObject::connect(&sim.front, &PtyFront::lineReceived, [&serialLines] { ++serialLines; });
-    FormMain main(context, prompts);
+    FormMain main(session, prompts);
     EXPECT_TRUE(main.Form_Load());
     EXPECT_EQ(dvm.commands(), QStringList({QStringLiteral("*IDN?")}));
-    EXPECT_EQ(dvm.interfaceType, int(InterfaceGPIB));
-    EXPECT_EQ(dvm.gpibAddress, 7);
+    EXPECT_EQ(dvm.GetInterfaceType(), int(InterfaceGPIB));
+    EXPECT_EQ(dvm.endpoint(), Endpoint::gpib(7));
     EXPECT_EQ(serialLines, 0);
     EXPECT_EQ(Settings::value(SettingsKey::Interface), QStringLiteral("GPIB"));
     EXPECT_TRUE(prompts.shown.isEmpty());
@@ -89,12 +89,12 @@ TEST_F(FormMainTest, ASavedEthernetModuleIsLoadedIntoTheDeviceRecord)
     Settings::setValue(SettingsKey::EthernetMAC, QStringLiteral("00-20-4A-01-02-03"));
     ScriptedDVM &dvm = useScriptedDvm();
     dvm.responder = [](const QString &) { return QStringLiteral("Quorvadine,5241,1,2.13\r"); };
-    FormMain main(context, prompts);
+    FormMain main(session, prompts);
     EXPECT_TRUE(main.Form_Load());
-    EXPECT_EQ(dvm.interfaceType, int(InterfaceEthernet));
-    EXPECT_EQ(context.ethernetDevice.IP, QStringLiteral("127.0.0.1").leftJustified(EthernetModuleRecord::kIpLength));
-    EXPECT_EQ(context.ethernetDevice.Port, 10001);
-    EXPECT_EQ(context.ethernetDevice.MAC.trimmed(), QStringLiteral("00-20-4A-01-02-03"));
+    EXPECT_EQ(dvm.GetInterfaceType(), int(InterfaceEthernet));
+    EXPECT_EQ(session.ethernetDevice.IP, QStringLiteral("127.0.0.1").leftJustified(EthernetModuleRecord::kIpLength));
+    EXPECT_EQ(session.ethernetDevice.Port, 10001);
+    EXPECT_EQ(session.ethernetDevice.MAC.trimmed(), QStringLiteral("00-20-4A-01-02-03"));
 }
 
 TEST_F(FormMainTest, ASavedUsbDeviceThatDoesNotAnswerFallsBackToTheSerialSearch)
@@ -103,11 +103,11 @@ TEST_F(FormMainTest, ASavedUsbDeviceThatDoesNotAnswerFallsBackToTheSerialSearch)
     Settings::setValue(SettingsKey::USBSerialNumber, QStringLiteral("FT123456"));
     ScriptedDVM &dvm = useScriptedDvm();
     dvm.responder = [](const QString &) { return QString(); };
-    FormMain main(context, prompts);
+    FormMain main(session, prompts);
     EXPECT_TRUE(main.Form_Load());
-    EXPECT_EQ(context.usbDevice.SerialNumber, QStringLiteral("FT123456"));
+    EXPECT_EQ(session.usbDevice.SerialNumber, QStringLiteral("FT123456"));
     // The serial search found the virtual calibrator and put DVM on its port.
-    EXPECT_EQ(dvm.interfaceType, int(InterfaceRS232));
+    EXPECT_EQ(dvm.GetInterfaceType(), int(InterfaceRS232));
     EXPECT_EQ(Settings::value(SettingsKey::Interface), QStringLiteral("RS232"));
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
@@ -116,7 +116,7 @@ TEST_F(FormMainTest, ASavedRs232ConnectionSendsNothingBeforeTheSearch)
 {
     Settings::setValue(SettingsKey::Interface, QStringLiteral("RS232"));
     ScriptedDVM &dvm = useScriptedDvm();
-    FormMain main(context, prompts);
+    FormMain main(session, prompts);
     EXPECT_TRUE(main.Form_Load());
     EXPECT_TRUE(dvm.commands().isEmpty());
 }
@@ -136,7 +136,7 @@ TEST_F(FormMainTest, InformationRowsAreLabelledByPosition)
         {"TIMEOUT", {"Version :TIMEOUT"}},
     };
     ScriptedDVM &dvm = useScriptedDvm();
-    FormMain main(context, prompts);
+    FormMain main(session, prompts);
     for (const auto &c : cases) {
         dvm.responder = [&c](const QString &) { return QString::fromLatin1(c.reply); };
         dvm.sent.clear();
@@ -152,7 +152,7 @@ TEST_F(FormMainTest, InformationRowsAreLabelledByPosition)
 
 TEST_F(FormMainTest, UpdateShowsTheCalibratorsInformationAndASilentOneTimesOut)
 {
-    std::unique_ptr<FormMain> main = Main(context, prompts);
+    std::unique_ptr<FormMain> main = Main(session, prompts);
     ASSERT_NE(main, nullptr);
     control(*main, "Command_GetInfo")->click();
     const QStringList info = rows(*main, "Text_Info");
@@ -173,7 +173,7 @@ TEST_F(FormMainTest, UpdateShowsTheCalibratorsInformationAndASilentOneTimesOut)
 TEST_F(FormMainTest, ExitSetupModeSendsTheExitPasswordThenLWithoutWaiting)
 {
     ScriptedDVM &dvm = useScriptedDvm();
-    FormMain main(context, prompts);
+    FormMain main(session, prompts);
     control(main, "Command_SendExitPassword")->click();
     ASSERT_EQ(dvm.sent.size(), 2);
     EXPECT_EQ(dvm.sent[0].command, QStringLiteral("CAL:PASSWORD 0"));
@@ -192,7 +192,7 @@ TEST_F(FormMainTest, ExitSetupModeSendsTheExitPasswordThenLWithoutWaiting)
 
 TEST_F(FormMainTest, PasswordButtonsEnterSetupModeAndExitSetupModeHandsTheFrontPanelBack)
 {
-    std::unique_ptr<FormMain> main = Main(context, prompts);
+    std::unique_ptr<FormMain> main = Main(session, prompts);
     ASSERT_NE(main, nullptr);
     control(*main, "Command_SetupPassword")->click();
     EXPECT_TRUE(sim.memory().systemUnlocked());
@@ -212,13 +212,13 @@ TEST_F(FormMainTest, PasswordButtonsEnterSetupModeAndExitSetupModeHandsTheFrontP
 
 TEST_F(FormMainTest, CloseCommPortClosesThePortAndThePanelSaysSo)
 {
-    std::unique_ptr<FormMain> main = Main(context, prompts);
+    std::unique_ptr<FormMain> main = Main(session, prompts);
     ASSERT_NE(main, nullptr);
     control(*main, "Command_GetInfo")->click();
-    ASSERT_TRUE(context.dvm1Comm()->isOpen());
+    ASSERT_TRUE(session.context().dvm1Comm()->isOpen());
     EXPECT_EQ(main->statusPanelText(1), QStringLiteral("Com1 Open"));
     control(*main, "Command_CloseComm")->click();
-    EXPECT_FALSE(context.dvm1Comm()->isOpen());
+    EXPECT_FALSE(session.context().dvm1Comm()->isOpen());
     EXPECT_EQ(main->statusPanelText(1), QString());
     // Closing a closed port is no error.
     control(*main, "Command_CloseComm")->click();
@@ -227,7 +227,7 @@ TEST_F(FormMainTest, CloseCommPortClosesThePortAndThePanelSaysSo)
 
 TEST_F(FormMainTest, DisplayReadingLeavesATextWithoutExponentAlone)
 {
-    FormMain main(context, prompts);
+    FormMain main(session, prompts);
     EXPECT_EQ(main.DisplayReading(QStringLiteral("1.5e-04")), QStringLiteral("0.150m"));
     EXPECT_EQ(main.DisplayReading(QStringLiteral("OVERLOAD")), QStringLiteral("OVERLOAD"));
 }
@@ -236,19 +236,19 @@ TEST_F(FormMainTest, DisplayReadingLeavesATextWithoutExponentAlone)
 
 TEST_F(FormMainTest, ActivityPanelGrowsByOneBarPerStepAndEmptiesAt26)
 {
-    FormMain main(context, prompts);
+    FormMain main(session, prompts);
     for (int step = 1; step <= 25; ++step)
-        context.state().showCommActivity(QString());
+        session.context().state().showCommActivity(QString());
     EXPECT_EQ(main.statusPanelText(2), QString(25, QLatin1Char('|')));
-    context.state().showCommActivity(QString());
+    session.context().state().showCommActivity(QString());
     EXPECT_EQ(main.statusPanelText(2), QString());
-    context.state().showCommActivity(QString());
+    session.context().state().showCommActivity(QString());
     EXPECT_EQ(main.statusPanelText(2), QStringLiteral("|"));
 }
 
 TEST_F(FormMainTest, ActivityFeedsTheProgressWindowOnlyWhileItIsVisible)
 {
-    std::unique_ptr<FormMain> main = Main(context, prompts);
+    std::unique_ptr<FormMain> main = Main(session, prompts);
     ASSERT_NE(main, nullptr);
     FormProgress progress(main.get());
     progress.SetMaxLines(10);
@@ -266,7 +266,7 @@ TEST_F(FormMainTest, ActivityFeedsTheProgressWindowOnlyWhileItIsVisible)
 
 TEST_F(FormMainTest, AutolocateSearchesAgainAndFillsTheInformationWhenFound)
 {
-    std::unique_ptr<FormMain> main = Main(context, prompts);
+    std::unique_ptr<FormMain> main = Main(session, prompts);
     ASSERT_NE(main, nullptr);
     ASSERT_EQ(rows(*main, "Text_Info"), QStringList({QString()}));
     control(*main, "Command_Autolocate")->click();
@@ -278,7 +278,7 @@ TEST_F(FormMainTest, AutolocateSearchesAgainAndFillsTheInformationWhenFound)
 
 TEST_F(FormMainTest, OptionsAndAboutOpenTheirWindowsModally)
 {
-    FormMain main(context, prompts);
+    FormMain main(session, prompts);
     main.show();
     const struct
     {
@@ -310,14 +310,14 @@ TEST_F(FormMainTest, OptionsAndAboutOpenTheirWindowsModally)
 TEST_F(FormMainTest, ClosingSavesThePositionInTwipsButNotWhenMinimised)
 {
     {
-        FormMain main(context, prompts);
+        FormMain main(session, prompts);
         main.show();
         main.showMinimized();
         main.close();
         EXPECT_FALSE(Settings::contains(SettingsKey::MainLeft));
         EXPECT_FALSE(Settings::contains(SettingsKey::MainTop));
     }
-    FormMain main(context, prompts);
+    FormMain main(session, prompts);
     main.show();
     main.move(100, 60);
     QCoreApplication::processEvents();
@@ -336,20 +336,20 @@ TEST_F(FormMainTest, AStoredPositionIsRestoredAndOneOffTheScreenIsBroughtBack)
     Settings::setValue(SettingsKey::MainLeft, WindowPosition::twipsText(WindowPosition::pixelsToTwips(wanted.x(), dpi)));
     Settings::setValue(SettingsKey::MainTop, WindowPosition::twipsText(WindowPosition::pixelsToTwips(wanted.y(), dpi)));
     {
-        std::unique_ptr<FormMain> main = Main(context, prompts);
+        std::unique_ptr<FormMain> main = Main(session, prompts);
         ASSERT_NE(main, nullptr);
         EXPECT_EQ(main->pos(), wanted);
     }
     Settings::setValue(SettingsKey::MainLeft, QStringLiteral("-300000"));
     Settings::setValue(SettingsKey::MainTop, QStringLiteral("90"));
-    std::unique_ptr<FormMain> main = Main(context, prompts);
+    std::unique_ptr<FormMain> main = Main(session, prompts);
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(area.contains(main->frameGeometry().topLeft())) << main->pos().x() << "," << main->pos().y();
 }
 
 TEST_F(FormMainTest, ClosingTheMainWindowClosesTheWindowsItOpened)
 {
-    FormMain main(context, prompts);
+    FormMain main(session, prompts);
     QPointer<QDialog> first = new QDialog(&main);
     QPointer<QDialog> second = new QDialog(&main);
     main.showModeless(first);
@@ -369,7 +369,7 @@ TEST_F(FormMainTest, ClosingTheMainWindowClosesTheWindowsItOpened)
 class ProbeWindow : public QDialog
 {
 public:
-    ProbeWindow(InstrumentContext &, Prompts &, QWidget *parent) : QDialog(parent) { ++made; }
+    ProbeWindow(InstrumentSession &, Prompts &, QWidget *parent) : QDialog(parent) { ++made; }
     static inline int made = 0;
 };
 
@@ -379,7 +379,7 @@ TEST_F(FormMainTest, AControlIsEnabledExactlyWhenItsWindowIsRegistered)
     actions.add(MainAction::CalibrationFactors, openModeless<ProbeWindow>);
     int tasks = 0;
     actions.add(MainAction::PerformSetupTasks, [&tasks](FormMain &) { ++tasks; });
-    FormMain main(context, prompts, actions);
+    FormMain main(session, prompts, actions);
 
     EXPECT_TRUE(control(main, "Command_CalFactors")->isEnabled());
     EXPECT_TRUE(control<QAction>(main, "MenuSetupCal")->isEnabled());
@@ -398,7 +398,7 @@ TEST_F(FormMainTest, AControlIsEnabledExactlyWhenItsWindowIsRegistered)
     control(main, "Command_SetupTasks")->click();
     EXPECT_EQ(tasks, 1);
 
-    FormMain plain(context, prompts, MainActions());
+    FormMain plain(session, prompts, MainActions());
     EXPECT_FALSE(control(plain, "Command_CalFactors")->isEnabled());
     EXPECT_FALSE(control<QCheckBox>(plain, "Check_Date")->isEnabled());
     EXPECT_TRUE(control(plain, "Command_Autolocate")->isEnabled());

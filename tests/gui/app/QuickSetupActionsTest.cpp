@@ -23,7 +23,7 @@ protected:
         AppTest::SetUp();
         clearDefaults();
         fake.clock.pauseSettleMs = 1;
-        main = Main(context, prompts);
+        main = Main(session, prompts);
         ASSERT_NE(main, nullptr);
         QObject::connect(&sim.front, &PtyFront::lineReceived, [this](const QByteArray &line) {
             // The transport clears the line with an empty one before a command; it is no command.

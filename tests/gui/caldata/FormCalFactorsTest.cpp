@@ -5,7 +5,7 @@
 #include "gui/caldata/CalFactorGridModel.h"
 #include "gui/app/FormMain.h"
 #include "gui/caldata/FormCalFactors.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,8 +42,8 @@ protected:
     {
         auto scripted = std::make_unique<ScriptedDVM>();
         dvm = scripted.get();
-        context.setDvm(std::move(scripted));
-        form = new FormCalFactors(context, prompts, [this](const QString &text) { statuses << text; });
+        session.setDvm(std::move(scripted));
+        form = new FormCalFactors(session, prompts, [this](const QString &text) { statuses << text; });
         form->show();
         form->activateWindow();
         QApplication::processEvents();
@@ -80,7 +80,7 @@ protected:
     }
 
     ScopedFakeClock fake;
-    InstrumentContext context;
+    InstrumentSession session;
     ScriptedDVM *dvm = nullptr;
     ScriptedPrompts prompts;
     QStringList statuses;
@@ -268,10 +268,10 @@ TEST_F(FormCalFactorsTest, DestroyingTheWindowDuringAnOperationStopsItSafely)
 TEST(FormCalFactorsFromTheMainWindow, TheButtonAndTheMenuEntryOpenOneWindowThatReportsToTextStatus)
 {
     ScopedFakeClock fake;
-    InstrumentContext context;
-    context.setDvm(std::make_unique<ScriptedDVM>());
+    InstrumentSession session;
+    session.setDvm(std::make_unique<ScriptedDVM>());
     ScriptedPrompts prompts;
-    FormMain main(context, prompts);
+    FormMain main(session, prompts);
     auto *button = main.findChild<QAbstractButton *>(QStringLiteral("Command_CalFactors"));
     auto *menuEntry = main.findChild<QAction *>(QStringLiteral("MenuSetupCal"));
     ASSERT_TRUE(button && menuEntry);

@@ -5,7 +5,7 @@
 #include "gui/app/FormProgress.h"
 #include "gui/caldata/FormSpecifications.h"
 #include "gui/caldata/GridCellEditor.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 
 #include <QApplication>
 #include <QFile>
@@ -48,8 +48,8 @@ protected:
     {
         auto scripted = std::make_unique<ScriptedDVM>();
         dvm = scripted.get();
-        context.setDvm(std::move(scripted));
-        form = new FormSpecifications(context, prompts, [this](const QString &text) { statuses << text; });
+        session.setDvm(std::move(scripted));
+        form = new FormSpecifications(session, prompts, [this](const QString &text) { statuses << text; });
         form->show();
         form->activateWindow();
         QApplication::processEvents();
@@ -75,7 +75,7 @@ protected:
     }
 
     ScopedFakeClock fake;
-    InstrumentContext context;
+    InstrumentSession session;
     ScriptedDVM *dvm = nullptr;
     ScriptedPrompts prompts;
     QStringList statuses;

@@ -23,8 +23,8 @@ TEST_F(EthernetFromOtherWindows, ConfigureEthernetOpensTheWindowModallyAndTheSta
 {
     SimEthernet ethernet;
     ASSERT_TRUE(ethernet.isOpen());
-    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-    FormMain main(context, prompts);
+    session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
+    FormMain main(session, prompts);
     QAbstractButton *configure = control(main, "Command_SetupEthernet");
     ASSERT_TRUE(configure->isEnabled());
 
@@ -49,7 +49,7 @@ TEST_F(EthernetFromOtherWindows, ConfigureEthernetOpensTheWindowModallyAndTheSta
     watcher.stop();
 
     EXPECT_TRUE(sawWindow);
-    EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceEthernet);
+    EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceEthernet);
     const QStringList status = rows(main, "Text_ConnectionStatus");
     EXPECT_TRUE(status.join(QLatin1Char('|')).contains(QLatin1String("Ethernet"))) << status.join('|').toStdString();
     EXPECT_TRUE(status.join(QLatin1Char('|')).contains(QLatin1String("127.0.0.2"))) << status.join('|').toStdString();
@@ -57,9 +57,9 @@ TEST_F(EthernetFromOtherWindows, ConfigureEthernetOpensTheWindowModallyAndTheSta
 
 TEST_F(EthernetFromOtherWindows, LocateDvmEthernetReportsInTheLocationWindow)
 {
-    bindOnly(context.portTable(), {});
-    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-    FormAutoLocate form(context, prompts);
+    bindOnly(session.context().portTable(), {});
+    session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
+    FormAutoLocate form(session, prompts);
     form.SetShowDetails(true);
     {
         SimEthernet ethernet;
@@ -68,7 +68,7 @@ TEST_F(EthernetFromOtherWindows, LocateDvmEthernetReportsInTheLocationWindow)
         const QString details = rows(form, "Text_Status").join(QLatin1Char('|'));
         EXPECT_TRUE(details.contains(QLatin1String("** Using Ethernet  127.0.0.2 Quorvadine,5241,"))) << details.toStdString();
         EXPECT_TRUE(control<QLabel>(form, "Label_Progress")->text().startsWith("Using Ethernet  Quorvadine,5241,"));
-        EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceEthernet);
+        EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceEthernet);
         EXPECT_EQ(Settings::value(SettingsKey::Interface), "Ethernet");
         EXPECT_FALSE(form.isSearching());
     }

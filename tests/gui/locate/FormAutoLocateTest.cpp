@@ -5,7 +5,7 @@
 #include "fixtures/SimPty.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/serial/SerialPortControl.h"
 
 #include <QCheckBox>
@@ -32,8 +32,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(sim.isOpen() && silent.isOpen());
-        bindOnly(context.portTable(), {{1, silent.devicePath()}, {2, sim.devicePath()}});
-        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
+        bindOnly(session.context().portTable(), {{1, silent.devicePath()}, {2, sim.devicePath()}});
+        session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
     }
 
     template<typename T>
@@ -55,14 +55,14 @@ protected:
     ScopedLocateSettings settings{QStringLiteral("window")};
     SimPty sim;
     PtyPeer silent;
-    InstrumentContext context;
+    InstrumentSession session;
     ScriptedPrompts prompts;
 };
 
 TEST_F(FormAutoLocateTest, LoadingListsThePortsThatOpenWithTheStoredSelections)
 {
     Settings::setValue(SettingsKey::CommPort, "2");
-    FormAutoLocate form(context, prompts);
+    FormAutoLocate form(session, prompts);
 
     EXPECT_EQ(form.windowTitle(), "Automatic 5200 Series Location");
     auto *instrumentList = control<QListWidget>(form, "List_RS2321");
@@ -79,7 +79,7 @@ TEST_F(FormAutoLocateTest, LoadingListsThePortsThatOpenWithTheStoredSelections)
 TEST_F(FormAutoLocateTest, NoScannerClearsTheBoxAndDisablesItsList)
 {
     Settings::setValue(SettingsKey::ScannerCommPort, "0");
-    FormAutoLocate form(context, prompts);
+    FormAutoLocate form(session, prompts);
     EXPECT_FALSE(control<QCheckBox>(form, "Check_Scanner")->isChecked());
     EXPECT_FALSE(control<QListWidget>(form, "List_RS232S")->isEnabled());
     EXPECT_EQ(control<QListWidget>(form, "List_RS232S")->currentRow(), -1);
@@ -87,7 +87,7 @@ TEST_F(FormAutoLocateTest, NoScannerClearsTheBoxAndDisablesItsList)
 
 TEST_F(FormAutoLocateTest, DetailsButtonShowsAndHidesThePaneAndTheWindowFollows)
 {
-    FormAutoLocate form(context, prompts);
+    FormAutoLocate form(session, prompts);
     form.show();
     auto *details = control<QPushButton>(form, "Command_Details");
     auto *status = control<QPlainTextEdit>(form, "Text_Status");
@@ -109,7 +109,7 @@ TEST_F(FormAutoLocateTest, DetailsButtonShowsAndHidesThePaneAndTheWindowFollows)
 
 TEST_F(FormAutoLocateTest, FoundSearchFillsTheLabelsAndDetailsAndKeepsOkBold)
 {
-    FormAutoLocate form(context, prompts);
+    FormAutoLocate form(session, prompts);
     form.show();
     form.SetShowDetails(false);
 
@@ -123,13 +123,13 @@ TEST_F(FormAutoLocateTest, FoundSearchFillsTheLabelsAndDetailsAndKeepsOkBold)
     EXPECT_TRUE(control<QPushButton>(form, "Command_OK")->isEnabled());
     EXPECT_TRUE(control<QPushButton>(form, "Command_Retry")->isEnabled());
     EXPECT_EQ(Settings::value(SettingsKey::CommPort), "2");
-    EXPECT_EQ(context.dvm()->GetDescription(), "Quorvadine 5200\r\nRS232 Port 2");
+    EXPECT_EQ(session.dvm()->GetDescription(), "Quorvadine 5200\r\nRS232 Port 2");
 }
 
 TEST_F(FormAutoLocateTest, AFailedSearchTakesTheBoldFontAwayForGood)
 {
-    bindOnly(context.portTable(), {{1, silent.devicePath()}});
-    FormAutoLocate form(context, prompts);
+    bindOnly(session.context().portTable(), {{1, silent.devicePath()}});
+    FormAutoLocate form(session, prompts);
     form.show();
 
     EXPECT_FALSE(form.Locate_All());
@@ -138,10 +138,10 @@ TEST_F(FormAutoLocateTest, AFailedSearchTakesTheBoldFontAwayForGood)
     EXPECT_EQ(control<QPlainTextEdit>(form, "Text_Status")->toPlainText(),
               "Checking Serial Ports\nChecking Port 1\nNo Reply\nNo Meter Found on serial ports");
     EXPECT_FALSE(form.okIsBold());
-    EXPECT_EQ(context.dvm1Comm()->portNumber(), 1);
+    EXPECT_EQ(session.context().dvm1Comm()->portNumber(), 1);
 
     // The calibrator comes back; Retry finds it, starting afresh, but OK stays plain.
-    bindOnly(context.portTable(), {{1, silent.devicePath()}, {2, sim.devicePath()}});
+    bindOnly(session.context().portTable(), {{1, silent.devicePath()}, {2, sim.devicePath()}});
     control<QPushButton>(form, "Command_Retry")->click();
     EXPECT_EQ(control<QLabel>(form, "Label_Result")->text(), "Instrument Found");
     EXPECT_EQ(control<QLabel>(form, "Label_Progress")->text(), found());
@@ -151,7 +151,7 @@ TEST_F(FormAutoLocateTest, AFailedSearchTakesTheBoldFontAwayForGood)
 
 TEST_F(FormAutoLocateTest, WindowStaysUpAndItsButtonsAreOffWhileTheSearchRuns)
 {
-    FormAutoLocate form(context, prompts);
+    FormAutoLocate form(session, prompts);
     form.show();
     auto *ok = control<QPushButton>(form, "Command_OK");
     auto *retry = control<QPushButton>(form, "Command_Retry");
@@ -180,7 +180,7 @@ TEST_F(FormAutoLocateTest, WindowStaysUpAndItsButtonsAreOffWhileTheSearchRuns)
 
 TEST_F(FormAutoLocateTest, Find6481SearchesTheListedPortsAlone)
 {
-    FormAutoLocate form(context, prompts);
+    FormAutoLocate form(session, prompts);
     form.show();
     form.SetShowDetails(true);
     control<QPushButton>(form, "Command_Locate6481")->click();

@@ -4,7 +4,7 @@
 #include "fixtures/ScriptedPrompts.h"
 #include "gui/locate/FormOptions.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/serial/SerialPortControl.h"
 
 #include <QComboBox>
@@ -21,8 +21,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(one.isOpen() && three.isOpen());
-        bindOnly(context.portTable(), {{1, one.devicePath()}, {3, three.devicePath()}});
-        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
+        bindOnly(session.context().portTable(), {{1, one.devicePath()}, {3, three.devicePath()}});
+        session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
     }
 
     template<typename T>
@@ -45,14 +45,14 @@ protected:
     ScopedLocateSettings settings{QStringLiteral("options window")};
     PtyPeer one;
     PtyPeer three;
-    InstrumentContext context;
+    InstrumentSession session;
     ScriptedPrompts prompts;
 };
 
 TEST_F(FormOptionsTest, OffersThePortsThatOpenAndRelistsThemWhenItOpens)
 {
     Settings::setValue(SettingsKey::CommPort, "3");
-    FormOptions form(context, prompts);
+    FormOptions form(session, prompts);
     form.show();
     auto *ports = control<QComboBox>(form, "Combo_CommPort");
     EXPECT_EQ(items(ports), QStringList({"COM1", "COM3"}));
@@ -63,7 +63,7 @@ TEST_F(FormOptionsTest, OffersThePortsThatOpenAndRelistsThemWhenItOpens)
 
     form.hide();
     PtyPeer two;
-    bindOnly(context.portTable(), {{1, one.devicePath()}, {2, two.devicePath()}, {3, three.devicePath()}});
+    bindOnly(session.context().portTable(), {{1, one.devicePath()}, {2, two.devicePath()}, {3, three.devicePath()}});
     form.show();
     EXPECT_EQ(items(ports), QStringList({"COM1", "COM2", "COM3"}));
     EXPECT_EQ(ports->currentText(), "COM3");
@@ -71,7 +71,7 @@ TEST_F(FormOptionsTest, OffersThePortsThatOpenAndRelistsThemWhenItOpens)
 
 TEST_F(FormOptionsTest, BadGpibAddressIsReportedAndTheWindowStays)
 {
-    FormOptions form(context, prompts);
+    FormOptions form(session, prompts);
     form.show();
     control<QRadioButton>(form, "Option_GPIB")->setChecked(true);
     auto *address = control<QLineEdit>(form, "Text_GPIBAddress");
@@ -89,13 +89,13 @@ TEST_F(FormOptionsTest, BadGpibAddressIsReportedAndTheWindowStays)
     control<QPushButton>(form, "Command_OK")->click();
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(Settings::value(SettingsKey::GPIBPort), "9");
-    EXPECT_EQ(context.dvm()->GetDescription(), "Quorvadine 5200\r\nGPIB Address 9");
+    EXPECT_EQ(session.dvm()->GetDescription(), "Quorvadine 5200\r\nGPIB Address 9");
 }
 
 TEST_F(FormOptionsTest, NoSerialPortToChooseIsReported)
 {
-    bindOnly(context.portTable(), {});
-    FormOptions form(context, prompts);
+    bindOnly(session.context().portTable(), {});
+    FormOptions form(session, prompts);
     form.show();
     EXPECT_EQ(control<QComboBox>(form, "Combo_CommPort")->count(), 0);
     control<QPushButton>(form, "Command_OK")->click();

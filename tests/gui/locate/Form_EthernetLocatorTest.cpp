@@ -3,7 +3,8 @@
 #include "fixtures/SimEthernet.h"
 #include "gui/locate/Form_EthernetLocator.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "instrument/serial/SerialPortControl.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "platform/Settings.h"
 
@@ -27,9 +28,9 @@ protected:
     {
         sim = std::make_unique<SimEthernet>(modules);
         ASSERT_TRUE(sim->isOpen());
-        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-        context.dvm()->SetInterfaceType(InterfaceRS232);
-        form = std::make_unique<Form_EthernetLocator>(context, prompts);
+        session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
+        session.connect(Endpoint::serialPort(session.context().dvm1Comm()->portNumber()));
+        form = std::make_unique<Form_EthernetLocator>(session, prompts);
     }
     void TearDown() override
     {
@@ -66,7 +67,7 @@ protected:
 
     ScopedFakeClock fake;
     std::unique_ptr<SimEthernet> sim;
-    InstrumentContext context;
+    InstrumentSession session;
     ScriptedPrompts prompts;
     std::unique_ptr<Form_EthernetLocator> form;
 };
@@ -92,8 +93,8 @@ TEST_F(FormEthernetLocatorTest, FindsTheSimulatedModuleOnLoadAndChoosesIt)
     EXPECT_TRUE(label("Label_ActiveName").startsWith("Quorvadi 6481 DMM\nQuorvadine,5241,"));
     EXPECT_EQ(Settings::value(SettingsKey::Interface), "Ethernet");
     EXPECT_EQ(Settings::value(SettingsKey::EthernetIP), "127.0.0.2           ");
-    EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceEthernet);
-    EXPECT_TRUE(context.dvm()->CheckIdentity(context.dvm()->Identify()));
+    EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceEthernet);
+    EXPECT_TRUE(session.dvm()->CheckIdentity(session.dvm()->Identify()));
 }
 
 TEST_F(FormEthernetLocatorTest, WithTwoModulesTheUserChoosesARow)
@@ -102,7 +103,7 @@ TEST_F(FormEthernetLocatorTest, WithTwoModulesTheUserChoosesARow)
     showAndFind();
     ASSERT_EQ(list()->topLevelItemCount(), 2);
     EXPECT_EQ(label("Label_ActiveIP").trimmed(), "");
-    EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceRS232);
+    EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceRS232);
 
     // "Select" with no row chosen does nothing; with the second row it adopts that module.
     form->Command_Select_Click();
@@ -112,7 +113,7 @@ TEST_F(FormEthernetLocatorTest, WithTwoModulesTheUserChoosesARow)
     EXPECT_EQ(label("Label_ActiveIP").trimmed(), "127.0.0.3");
     EXPECT_EQ(label("Label_ActiveMAC").trimmed(), "02-00-00-00-00-02");
     EXPECT_EQ(Settings::value(SettingsKey::EthernetIP).trimmed(), "127.0.0.3");
-    EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceEthernet);
+    EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceEthernet);
 }
 
 TEST_F(FormEthernetLocatorTest, AdvancedShowsTheSetupCommandsAndTheyReachTheModule)

@@ -3,7 +3,7 @@
 #include "fixtures/SimUsb.h"
 #include "gui/locate/Form_USBLocator.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "platform/Settings.h"
 
@@ -27,8 +27,8 @@ protected:
     {
         Settings::setValue(SettingsKey::USBName, QStringLiteral("Saved cable"));
         Settings::setValue(SettingsKey::USBSerialNumber, QStringLiteral("QV1"));
-        context.setDvm(CreateDVM(QStringLiteral("6400"), context));
-        sim.install(context);
+        session.setDvm(CreateDVM(QStringLiteral("6400"), session.context()));
+        sim.install(session);
     }
     ~Form_USBLocatorTest() override
     {
@@ -64,9 +64,9 @@ protected:
 
     ScopedFakeClock fake;
     SimUsb sim;
-    InstrumentContext context;
+    InstrumentSession session;
     ScriptedPrompts prompts;
-    Form_USBLocator form{context, prompts};
+    Form_USBLocator form{session, prompts};
 };
 
 TEST_F(Form_USBLocatorTest, ShowingListsTheDevicesWithTheirAnswersAndTheActiveModule)
@@ -89,7 +89,7 @@ TEST_F(Form_USBLocatorTest, ShowingListsTheDevicesWithTheirAnswersAndTheActiveMo
     child<QPushButton>("Command_SelectUSB")->click();
     EXPECT_EQ(prompts.texts().last(), QStringLiteral("QV2 selected"));
     EXPECT_EQ(child<QLabel>("Label_ActiveName")->text(), QStringLiteral("Other cable"));
-    EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceUSB);
+    EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceUSB);
 
     child<QPushButton>("Command_Exit")->click();
     EXPECT_FALSE(form.isVisible());

@@ -5,7 +5,7 @@
 #include "gui/locate/FormOptions.h"
 #include "gui/locate/GpibBusPanel.h"
 #include "instrument/IDVM.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 #include "instrument/gpib/GpibLibrary.h"
 #include "sim/VirtualCalibrator.h"
 #include "sim/gpib/SimGpibBus.h"
@@ -96,10 +96,10 @@ TEST(FormOptionsGpib, AnInstrumentFoundOnTheBusIsChosenAndStored)
     ScopedLocateSettings settings(QStringLiteral("options window gpib"));
     ScriptedPrompts prompts;
     SimGpib sim(6);
-    InstrumentContext context;
-    context.gpib().setBus(sim.bus);
-    context.setDvm(CreateDVM(QStringLiteral("5200"), context));
-    FormOptions form(context, prompts);
+    InstrumentSession session;
+    session.context().setGpibBus(sim.bus);
+    session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
+    FormOptions form(session, prompts);
     form.show();
     ASSERT_TRUE(form.findChild<QRadioButton *>(QStringLiteral("Option_RS232"))->isChecked());
 
@@ -112,7 +112,7 @@ TEST(FormOptionsGpib, AnInstrumentFoundOnTheBusIsChosenAndStored)
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(Settings::value(SettingsKey::Interface), QStringLiteral("GPIB"));
     EXPECT_EQ(Settings::value(SettingsKey::GPIBPort), QStringLiteral("6"));
-    EXPECT_TRUE(context.dvm()->CheckIdentity(context.dvm()->Identify()));
+    EXPECT_TRUE(session.dvm()->CheckIdentity(session.dvm()->Identify()));
 }
 
 } // namespace

@@ -19,11 +19,11 @@ protected:
     void SetUp() override
     {
         AppTest::SetUp();
-        context.setDvm(CreateDVM(QStringLiteral("5200"), context));
+        session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
         usb.addCalibrator(QStringLiteral("5241"), "Quorvadine USB-232", "QV1");
-        usb.install(context);
-        context.usbDevice.Name = QStringLiteral("Previous");
-        context.usbDevice.SerialNumber = QStringLiteral("OLD1");
+        usb.install(session);
+        session.usbDevice.Name = QStringLiteral("Previous");
+        session.usbDevice.SerialNumber = QStringLiteral("OLD1");
     }
 
     SimUsb usb;
@@ -31,7 +31,7 @@ protected:
 
 TEST_F(UsbLocationTest, ConfigureUsbOpensTheUsbWindowModallyAndTheStatusFollowsTheChoice)
 {
-    FormMain main(context, prompts);
+    FormMain main(session, prompts);
     main.show();
     QPushButton *button = control<QPushButton>(main, "Command_SetupUSB");
     ASSERT_TRUE(button->isEnabled());
@@ -52,30 +52,30 @@ TEST_F(UsbLocationTest, ConfigureUsbOpensTheUsbWindowModallyAndTheStatusFollowsT
     });
     button->click();
     EXPECT_EQ(shown, QStringLiteral("Form_USBLocator"));
-    EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceUSB);
+    EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceUSB);
     EXPECT_TRUE(control<QPlainTextEdit>(main, "Text_ConnectionStatus")->toPlainText().contains(QLatin1String("USB")));
-    const QString id = context.dvm()->Identify();
-    EXPECT_TRUE(context.dvm()->CheckIdentity(id)) << id.toStdString() << " " << prompts.texts().join('|').toStdString();
+    const QString id = session.dvm()->Identify();
+    EXPECT_TRUE(session.dvm()->CheckIdentity(id)) << id.toStdString() << " " << prompts.texts().join('|').toStdString();
 }
 
 TEST_F(UsbLocationTest, TheLocationWindowSearchesTheUsbBridgesAndShowsItsProgress)
 {
-    FormAutoLocate form(context, prompts);
+    FormAutoLocate form(session, prompts);
     form.SetShowDetails(true);
     EXPECT_TRUE(form.Locate_DVM_USB());
     const QStringList details = rows(form, "Text_Status");
     EXPECT_TRUE(details.contains(QStringLiteral("USB Device \"Quorvadine USB-232\" Found: ")))
         << details.join('|').toStdString();
     EXPECT_TRUE(details.contains(QStringLiteral("Using USB Device Quorvadine USB-232 (QV1)")));
-    EXPECT_EQ(context.dvm()->GetInterfaceType(), InterfaceUSB);
+    EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceUSB);
     EXPECT_FALSE(form.isSearching());
 
     // Nothing answers now: the previous device is back and the details say so.
     usb.calibrators.front()->knobs().silent = true;
-    context.usbDevice.SerialNumber = QStringLiteral("OLD1");
+    session.usbDevice.SerialNumber = QStringLiteral("OLD1");
     EXPECT_FALSE(form.Locate_DVM_USB());
     EXPECT_EQ(rows(form, "Text_Status").last(), QStringLiteral("No Quorvadine USB DMM Devices Found"));
-    EXPECT_EQ(context.usbDevice.SerialNumber, QStringLiteral("OLD1"));
+    EXPECT_EQ(session.usbDevice.SerialNumber, QStringLiteral("OLD1"));
 }
 
 } // namespace

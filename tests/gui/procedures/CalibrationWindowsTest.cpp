@@ -14,7 +14,7 @@ using PowerWindow = ProcedureWindowTest;
 TEST_F(PowerWindow, OpeningDrivesTheFirstZeroPointAndFillsTheFactorBoxes)
 {
     replies.insert("CAL:PRINT", "20000\r-12\r31\r-7\r*0\r");
-    Form_PowerCal form(context, prompts);
+    Form_PowerCal form(session, prompts);
     open(form);
     EXPECT_EQ(commands(), QStringList({"B1", "F50", "o10V", "C0.00003", "CAL:PRINT"}));
     EXPECT_EQ(text(form, "Text_Calfactor(0)"), "20000");
@@ -34,7 +34,7 @@ TEST_F(PowerWindow, OpeningDrivesTheFirstZeroPointAndFillsTheFactorBoxes)
 TEST_F(PowerWindow, CalculatedFactorIsSentWithItsSetButtonAndEnterSendsTheFrequency)
 {
     replies.insert("CAL:PRINT", "20000\r0\r0\r0\r*0\r");
-    Form_PowerCal form(context, prompts);
+    Form_PowerCal form(session, prompts);
     open(form);
     click(form, "Option_CurrentRange(1)");
     type(form, "Text_MeasuredCurrent", "1.001");
@@ -54,7 +54,7 @@ using KvWindow = ProcedureWindowTest;
 TEST_F(KvWindow, MissingAmplifierIsReportedAndTheWindowClosesItself)
 {
     replies.insert("D0", "*2\r");
-    QPointer<Form_kVAmp> form = new Form_kVAmp(context, prompts);
+    QPointer<Form_kVAmp> form = new Form_kVAmp(session, prompts);
     open(*form);
     settle();
     EXPECT_TRUE(form.isNull());
@@ -65,7 +65,7 @@ TEST_F(KvWindow, MissingAmplifierIsReportedAndTheWindowClosesItself)
 TEST_F(KvWindow, StartsInDcAndTheFrequencyBoxAppearsOnlyInAc)
 {
     replies.insert("CAL:PRINT", "500000000\rx\r20000\r0\r*0\r");
-    Form_kVAmp form(context, prompts);
+    Form_kVAmp form(session, prompts);
     open(form);
     reactivate(form);
     EXPECT_EQ(commands(), QStringList({"D0", "S1", "r6", "CAL:PRINT", "O0"})) << "the check runs once";

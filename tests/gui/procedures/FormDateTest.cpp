@@ -19,7 +19,7 @@ protected:
 
 TEST_F(FormDateTest, ActivationShowsBothClocksAndResetsThePickers)
 {
-    QPointer<FormDate> form = new FormDate(context, prompts);
+    QPointer<FormDate> form = new FormDate(session, prompts);
     open(*form);
     EXPECT_EQ(commands(), QStringList({"T"}));
     child<QDateEdit>(*form, "DTPicker1")->setDate(QDate(2001, 1, 1));
@@ -36,7 +36,7 @@ TEST_F(FormDateTest, ActivationShowsBothClocksAndResetsThePickers)
 
 TEST_F(FormDateTest, ComputerClockIsRefreshedEveryFiveSeconds)
 {
-    FormDate form(context, prompts);
+    FormDate form(session, prompts);
     form.TimerClock_Timer();
     const QString before = text(form, "LabelDate");
     fake.clock.advance(60000);
@@ -46,7 +46,7 @@ TEST_F(FormDateTest, ComputerClockIsRefreshedEveryFiveSeconds)
 
 TEST_F(FormDateTest, SpecifiedTimeTakesTheDateFromOnePickerAndTheTimeFromTheOther)
 {
-    FormDate form(context, prompts);
+    FormDate form(session, prompts);
     child<QDateEdit>(form, "DTPicker1")->setDate(QDate(2030, 1, 1));
     child<QTimeEdit>(form, "DTPicker2")->setTime(QTime(9, 5));
     click(form, "Command_SetOtherTime");
@@ -60,7 +60,7 @@ TEST_F(FormDateTest, SpecifiedTimeTakesTheDateFromOnePickerAndTheTimeFromTheOthe
 
 TEST_F(FormDateTest, ARefusedSettingLeavesTheCalibratorLabelAlone)
 {
-    FormDate form(context, prompts);
+    FormDate form(session, prompts);
     replies.insert("T", "TIMEOUT");
     click(form, "Command_ReadMeterTime");
     EXPECT_EQ(text(form, "LabelMeterDate"), "Invalid Reply");

@@ -27,7 +27,7 @@ protected:
     void SetUp() override
     {
         AppTest::SetUp();
-        main = Main(context, prompts);
+        main = Main(session, prompts);
         ASSERT_NE(main, nullptr) << prompts.texts().join(QLatin1Char('|')).toStdString();
     }
 

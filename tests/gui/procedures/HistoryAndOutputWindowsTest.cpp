@@ -21,7 +21,7 @@ using HistoryWindow = ProcedureWindowTest;
 TEST_F(HistoryWindow, ActivationListsEventsNewestFirstAndSelectingOneShowsItsRanges)
 {
     replies.insert("CALIBRATION:HISTORY", "DATE 01/02/2009\rRANGE 1,2,3\rDATE 05/06/2010\rRANGE 11\r*0\r");
-    Form_CalHistory form(context, prompts);
+    Form_CalHistory form(session, prompts);
     open(form);
     auto *events = child<QListWidget>(form, "List_CalEvents");
     auto *ranges = child<QListWidget>(form, "ListView1");
@@ -43,7 +43,7 @@ TEST_F(HistoryWindow, ActivationListsEventsNewestFirstAndSelectingOneShowsItsRan
 TEST_F(HistoryWindow, NoEventsShowOnePlaceholderAndListsGrowWithTheWindow)
 {
     replies.insert("CALIBRATION:HISTORY", "TIMEOUT");
-    Form_CalHistory form(context, prompts);
+    Form_CalHistory form(session, prompts);
     form.show();
     click(form, "Command_Update");
     EXPECT_EQ(items(child<QListWidget>(form, "List_CalEvents")), QStringList({" --- "}));
@@ -65,7 +65,7 @@ using OutputWindow = ProcedureWindowTest;
 TEST_F(OutputWindow, DisplayFollowsOnlyASingleSuccessLine)
 {
     replies.insert("X", "  10.0000 V STBY\r*0\r");
-    Form_CalibratorOutput form(context, prompts);
+    Form_CalibratorOutput form(session, prompts);
     EXPECT_EQ(text(form, "Label_CalibratorDisplay"), "Calibrator Display");
     type(form, "Text_SetOutput", "10V");
     click(form, "Command_SetOutput");
@@ -91,7 +91,7 @@ TEST_F(OutputWindow, DisplayFollowsOnlyASingleSuccessLine)
 
 TEST_F(OutputWindow, AdapterWindowOnlyCloses)
 {
-    QPointer<Form_AdapterSetup> form = new Form_AdapterSetup(context, prompts);
+    QPointer<Form_AdapterSetup> form = new Form_AdapterSetup(session, prompts);
     form->show();
     EXPECT_EQ(form->windowTitle(), "Adapter Mode Setup");
     click(*form, "Command_Exit");

@@ -3,7 +3,7 @@
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
-#include "instrument/InstrumentContext.h"
+#include "session/InstrumentSession.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -26,7 +26,7 @@ protected:
     {
         auto owned = std::make_unique<ScriptedDVM>();
         dvm = owned.get();
-        context.setDvm(std::move(owned));
+        session.setDvm(std::move(owned));
         dvm->responder = [this](const QString &command) { return replies.value(command, QStringLiteral("*0\r")); };
     }
 
@@ -81,7 +81,7 @@ protected:
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     ScopedFakeClock fake;
-    InstrumentContext context;
+    InstrumentSession session;
     ScriptedDVM *dvm = nullptr;
     ScriptedPrompts prompts;
     QHash<QString, QString> replies;

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "instrument/InterfaceRegistry.h"
+
+/// The USB interface: its transport, its settings text and the settings its endpoint is kept in.
+InterfaceRegistry::Entry usbInterface();
