@@ -1,4 +1,5 @@
-// What the factor and the specification table do alike, run on both: setup mode is left and the
+// What the factor and the specification table do alike, run on both: a refused password writes
+// nothing, an unclear answer to it is followed by the exit password, setup mode is left and the
 // busy state ended on every way out of a save, a clear and its re-reading are two busy stretches,
 // a read that gets no answer ends at once, and only the table's own password code stops a save.
 
@@ -82,6 +83,47 @@ protected:
 
 using Tables = ::testing::Types<Factors, Figures>;
 TYPED_TEST_SUITE(TableOperationTest, Tables);
+
+TYPED_TEST(TableOperationTest, ARefusedPasswordSaysSoAndNothingIsWritten)
+{
+    this->dvm.responder = [](const QString &) { return QStringLiteral("*9\r"); };
+    EXPECT_EQ(this->operations().save().outcome, Outcome::NoSetupMode);
+    EXPECT_EQ(this->dvm.commands(), QStringList{TypeParam::writePassword()});
+    ASSERT_EQ(this->prompts.shown.size(), 1);
+    EXPECT_EQ(this->prompts.shown[0].text, "Error entering setup mode");
+    EXPECT_EQ(this->prompts.shown[0].title, "");
+    EXPECT_EQ(this->table.state(1, 1), State::Pending);
+    EXPECT_TRUE(this->busyCalls.isEmpty());
+}
+
+TYPED_TEST(TableOperationTest, APasswordAnswerThatLeavesTheModeOpenIsFollowedByTheExitPassword)
+{
+    // The instrument may have taken a password whose answer was lost or garbled; a clear refusal
+    // sends nothing more.
+    const struct
+    {
+        QString reply;
+        bool exitPassword;
+    } cases[] = {{Reply::Timeout, true}, {QString::fromLatin1("\x80\xfe*0\r"), true}, {QStringLiteral("*9\r"), false}};
+    for (const auto &c : cases) {
+        const QStringList exit = c.exitPassword ? QStringList{kExitPassword} : QStringList{};
+        this->dvm.sent.clear();
+        this->dvm.responder = [&c](const QString &command) {
+            return command.contains(QLatin1String("PASSWORD 7715")) || command.contains(QLatin1String("PASSWORD 5820316"))
+                ? c.reply
+                : QStringLiteral("*0\r");
+        };
+        EXPECT_EQ(this->operations().save().outcome, Outcome::NoSetupMode);
+        EXPECT_EQ(this->dvm.commands(), QStringList{TypeParam::writePassword()} + exit);
+        EXPECT_EQ(this->prompts.texts().last(), "Error entering setup mode");
+
+        this->dvm.sent.clear();
+        this->prompts.answers << Prompts::Answer::Yes;
+        EXPECT_EQ(this->operations().clear(false), Outcome::NoSetupMode);
+        EXPECT_EQ(this->dvm.commands(), QStringList{kSystemPassword} + exit);
+    }
+    EXPECT_EQ(this->table.state(1, 1), State::Pending);
+}
 
 TYPED_TEST(TableOperationTest, EveryWayOutOfASaveLeavesSetupModeAndEndsTheBusyStretch)
 {
