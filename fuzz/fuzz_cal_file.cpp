@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     CalFactorTable table;
     table.reshapeForFactors();
     const CalFile::ReadResult result = CalFile::fill(table, contents);
-    FUZZ_CHECK(result.linesRead >= 0 && result.linesRead <= CalFactorTable::kLastRange);
+    FUZZ_CHECK(result.rowsRead >= 0 && result.rowsRead <= CalFactorTable::kLastRange);
     FUZZ_CHECK(result.complete == result.error.isEmpty());
     // The headings come from the shape, never from the file.
     for (int column = 0; column < table.columnCount(); ++column)

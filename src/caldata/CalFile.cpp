@@ -3,18 +3,11 @@
 #include "caldata/CalFactorTable.h"
 #include "caldata/FileText.h"
 
-namespace {
-
-// A grid of 149 lines of 66 factors is a few tens of kilobytes; anything far beyond that is not a
-// factor file and is refused rather than read into memory.
-constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
-
-} // namespace
-
-QString CalFile::defaultFileName(const QDate &date, const QLocale &locale)
+const TableFile::Kind &CalFile::kind()
 {
-    return QStringLiteral("CalibratorBackup-") + locale.toString(date, QStringLiteral("ddMMMyy"))
-        + QStringLiteral(".cal");
+    static const Kind kind{QStringLiteral("Cal Files (*.cal)"), QStringLiteral("cal"),
+                           QStringLiteral("CalibratorBackup-")};
+    return kind;
 }
 
 QByteArray CalFile::toBytes(const CalFactorTable &table)
@@ -24,7 +17,7 @@ QByteArray CalFile::toBytes(const CalFactorTable &table)
 
 bool CalFile::save(const CalFactorTable &table, const QString &path, QString *error)
 {
-    return FileText::carriesEveryCell(table, error) && FileText::writeAtomically(path, toBytes(table), error);
+    return TableFile::save(table, toBytes(table), path, error);
 }
 
 CalFile::ReadResult CalFile::fill(CalFactorTable &table, const QByteArray &contents)
@@ -39,12 +32,7 @@ CalFile::ReadResult CalFile::fill(CalFactorTable &table, const QByteArray &conte
         }
         FileText::fillRow(table, row, QString::fromLatin1(bytes), kMaxFields);
         ++row;
-        ++result.linesRead;
+        ++result.rowsRead;
     }
     return result;
-}
-
-bool CalFile::read(const QString &path, QByteArray *contents, QString *error)
-{
-    return FileText::readAll(path, kMaxFileBytes, contents, error);
 }

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDate>
-#include <QLocale>
-#include <QString>
+#include "caldata/TableFile.h"
 
 class CalFactorTable;
 
@@ -16,18 +13,21 @@ class CalFactorTable;
  * expected to be contiguous from column 1. Bytes are Latin-1 (the texts are ASCII in practice).
  * There is no version line, checksum or instrument identity.
  */
-class CalFile
+class CalFile : public TableFile
 {
 public:
     /// Fields taken from one line at most (columns 0 to 66); the rest of a longer line is ignored.
     static constexpr int kMaxFields = 67;
 
-    /// The dialog filter.
-    static QString fileFilter() { return QStringLiteral("Cal Files (*.cal)"); }
-    static QString defaultSuffix() { return QStringLiteral("cal"); }
-    /// "CalibratorBackup-" + the date as day (two digits), the locale's short month name and the
-    /// year (two digits) + ".cal": "CalibratorBackup-08Dec26.cal".
-    static QString defaultFileName(const QDate &date, const QLocale &locale = QLocale());
+    /// "Cal Files (*.cal)", "cal", "CalibratorBackup-".
+    static const Kind &kind();
+    static QString fileFilter() { return kind().filter; }
+    static QString defaultSuffix() { return kind().suffix; }
+    /// "CalibratorBackup-08Dec26.cal".
+    static QString defaultFileName(const QDate &date, const QLocale &locale = QLocale())
+    {
+        return kind().defaultFileName(date, locale);
+    }
 
     /// The file's bytes for the table as it stands.
     static QByteArray toBytes(const CalFactorTable &table);
@@ -37,19 +37,9 @@ public:
     /// never replaced. False, with a reason, when it failed.
     static bool save(const CalFactorTable &table, const QString &path, QString *error = nullptr);
 
-    struct ReadResult
-    {
-        int linesRead = 0;  ///< lines placed in the grid
-        bool complete = true;
-        QString error;      ///< why reading stopped early
-    };
-
     /// Puts a file's lines into rows 1, 2, ... of the table, each field into the next column;
     /// every value cell it fills (column 1 onwards) becomes pending. The table is expected in its
     /// working shape and is not cleared here. A line beyond the grid's last row stops the reading
     /// with the rows read so far kept.
     static ReadResult fill(CalFactorTable &table, const QByteArray &contents);
-
-    /// The whole file, or false with a reason.
-    static bool read(const QString &path, QByteArray *contents, QString *error = nullptr);
 };

@@ -48,20 +48,6 @@ public:
         m_cells.resize(qsizetype(m_rows) * m_columns);
     }
 
-    /// Cells below the headings and right of the labels that are in `state` and hold text.
-    int countWithText(State state) const
-    {
-        int count = 0;
-        for (int row = 1; row < m_rows; ++row) {
-            for (int column = 1; column < m_columns; ++column) {
-                const Cell &cell = at(row, column);
-                if (cell.state == state && !cell.text.isEmpty())
-                    ++count;
-            }
-        }
-        return count;
-    }
-
 private:
     struct Cell
     {

@@ -21,9 +21,11 @@ bool isCommentLine(const QString &line)
 
 } // namespace
 
-QString SpecFile::defaultFileName(const QDate &date, const QLocale &locale)
+const TableFile::Kind &SpecFile::kind()
 {
-    return QStringLiteral("DMMBackup-") + locale.toString(date, QStringLiteral("ddMMMyy")) + QStringLiteral(".spec");
+    static const Kind kind{QStringLiteral("Specification Files (*.spec)"), QStringLiteral("spec"),
+                           QStringLiteral("DMMBackup-")};
+    return kind;
 }
 
 QByteArray SpecFile::toBytes(const SpecTable &table)
@@ -44,7 +46,7 @@ QByteArray SpecFile::toBytes(const SpecTable &table)
 
 bool SpecFile::save(const SpecTable &table, const QString &path, QString *error)
 {
-    return FileText::carriesEveryCell(table, error) && FileText::writeAtomically(path, toBytes(table), error);
+    return TableFile::save(table, toBytes(table), path, error);
 }
 
 SpecFile::ReadResult SpecFile::fill(SpecTable &table, const QByteArray &contents)
@@ -69,9 +71,4 @@ SpecFile::ReadResult SpecFile::fill(SpecTable &table, const QByteArray &contents
         ++result.rowsRead;
     }
     return result;
-}
-
-bool SpecFile::read(const QString &path, QByteArray *contents, QString *error)
-{
-    return FileText::readAll(path, kMaxFileBytes, contents, error);
 }

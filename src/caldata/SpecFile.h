@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDate>
-#include <QLocale>
-#include <QString>
+#include "caldata/TableFile.h"
 
 class SpecTable;
 
@@ -16,18 +13,18 @@ class SpecTable;
  * line starting "#" is a comment, and every other line is the next grid row, its comma-ended
  * fields filling columns 0, 1, 2 ... in the order they stand. Bytes are Latin-1.
  */
-class SpecFile
+class SpecFile : public TableFile
 {
 public:
-    /// A specification table is a few kilobytes; a file far beyond this is not one.
-    static constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
-
-    /// The dialog filter.
-    static QString fileFilter() { return QStringLiteral("Specification Files (*.spec)"); }
-    static QString defaultSuffix() { return QStringLiteral("spec"); }
-    /// "DMMBackup-" + the date as day (two digits), the locale's short month name and the year
-    /// (two digits) + ".spec": "DMMBackup-08Dec26.spec".
-    static QString defaultFileName(const QDate &date, const QLocale &locale = QLocale());
+    /// "Specification Files (*.spec)", "spec", "DMMBackup-".
+    static const Kind &kind();
+    static QString fileFilter() { return kind().filter; }
+    static QString defaultSuffix() { return kind().suffix; }
+    /// "DMMBackup-08Dec26.spec".
+    static QString defaultFileName(const QDate &date, const QLocale &locale = QLocale())
+    {
+        return kind().defaultFileName(date, locale);
+    }
 
     /// The file's bytes for the table as it stands.
     static QByteArray toBytes(const SpecTable &table);
@@ -36,18 +33,8 @@ public:
     /// failed save leaves an existing file whole. False, with a reason, when it failed.
     static bool save(const SpecTable &table, const QString &path, QString *error = nullptr);
 
-    struct ReadResult
-    {
-        int rowsRead = 0;  ///< grid rows the file gave
-        bool complete = true;
-        QString error;     ///< why reading stopped early
-    };
-
     /// Puts a file's contents into the table: the version, and the rows into rows 1, 2, ...,
     /// growing the grid as needed; every value cell it fills (column 1 onwards) becomes pending.
     /// The table is not cleared here.
     static ReadResult fill(SpecTable &table, const QByteArray &contents);
-
-    /// The whole file, or false with a reason.
-    static bool read(const QString &path, QByteArray *contents, QString *error = nullptr);
 };

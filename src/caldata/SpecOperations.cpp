@@ -1,30 +1,18 @@
 #include "caldata/SpecOperations.h"
 
 #include "caldata/SpecFile.h"
-#include "caldata/TableFileDialog.h"
-#include "instrument/CommandHelpers.h"
-#include "instrument/InstrumentChannel.h"
 #include "instrument/NumberFormat.h"
 #include "instrument/Reply.h"
 #include "platform/Clock.h"
-#include "platform/Prompts.h"
-
-#include <QScopeGuard>
 
 #include <cmath>
 
 namespace {
 
-const QString kNoSetupMode = QStringLiteral("Error entering setup mode");
 // The instrument's own character set has single characters for the ohm and micro signs; they
 // arrive as codes 244 and 228.
 constexpr char16_t kInstrumentOhm = 244;
 constexpr char16_t kInstrumentMicro = 228;
-
-bool isAnswer(const QString &reply, const char *status)
-{
-    return reply.startsWith(QLatin1String(status));
-}
 
 bool isThreeDigits(const QString &text)
 {
@@ -37,63 +25,61 @@ bool isThreeDigits(const QString &text)
     return true;
 }
 
+
+const TableOperation::Declaration &specTable()
+{
+    using State = CellTable::CellState;
+    static const TableOperation::Declaration declaration{
+        // The whole table comes in one long exchange.
+        .readExchanges = 1,
+        .readTimeoutSeconds = 10,
+        .expectedReadLines = 60,
+        .writePassword = SetupPassword::Calibrate,
+        .firstWritableRow = SpecTable::kFirstWritableRow,
+        .lastWritableRow = SpecTable::kLastWritableRow,
+        .writeTimeoutSeconds = 10,
+        .codes = {.refused = QStringLiteral("*9"), .passwordNeeded = QStringLiteral("*6")},
+        // "*5", "*2", ...: the instrument did not take the figure as it was sent, nor refuse it.
+        .otherStatus = TableOperation::WriteResult::Unconfirmed,
+        .notANumberIsRejected = false,
+        .writingState = State::Writing,
+        .passwordNeededText = QStringLiteral("Setup Password Needed"),
+        .noClearAnswerText =
+            QStringLiteral("No clear answer from the meter: %1 changed cells not written, they stay pending"),
+        .closingTimeoutSeconds = 5,
+        .closingRefusedText = QStringLiteral("Set Information Failed "),
+        .file = &SpecFile::kind(),
+        // A cancelled dialog ends without a word.
+        .loadCancelledText = {},
+        .loadFailedText = QStringLiteral("Error loading specifications: "),
+        .loadFailedGivesReason = true,
+        .loadFailedIcon = Prompts::Icon::None,
+        .clear = SpecOperations::clearCommand(),
+    };
+    return declaration;
+}
+
 } // namespace
 
 SpecOperations::SpecOperations(SpecTable &table, InstrumentChannel &dvm, Prompts &prompts, Hooks hooks)
-    : m_table(table), m_dvm(dvm), m_prompts(prompts), m_hooks(std::move(hooks))
+    : TableOperation(table, dvm, prompts, specTable(), std::move(hooks)), m_table(table)
 {
-}
-
-void SpecOperations::setStatus(const QString &text)
-{
-    if (m_hooks.status)
-        m_hooks.status(text);
-}
-
-void SpecOperations::setBusy(bool on)
-{
-    if (m_hooks.busy)
-        m_hooks.busy(on);
-}
-
-bool SpecOperations::enterSetupMode(SetupPassword password)
-{
-    if (EnterSetupMode(m_dvm, password))
-        return true;
-    m_prompts.message(kNoSetupMode);
-    return false;
-}
-
-int SpecOperations::writablePendingCount() const
-{
-    int count = 0;
-    const int lastRow = qMin(m_table.rowCount() - 1, int(SpecTable::kLastWritableRow));
-    for (int row = SpecTable::kFirstWritableRow; row <= lastRow; ++row) {
-        for (int column = 1; column < m_table.columnCount(); ++column) {
-            if (m_table.state(row, column) == SpecTable::CellState::Pending && !m_table.text(row, column).isEmpty())
-                ++count;
-        }
-    }
-    return count;
 }
 
 // --- reading ------------------------------------------------------------------------------------
 
 SpecOperations::Outcome SpecOperations::loadFromMeter(int *rowsLoaded)
 {
-    setBusy(true);
-    auto idle = qScopeGuard([this] { setBusy(false); });
-
-    m_table.initGrid();
-    if (m_hooks.readStarting)
-        m_hooks.readStarting(kExpectedTableLines);
-    const QString reply = m_dvm.SendString(QStringLiteral("ps"), true, kReadTimeoutSeconds, 1);
-    if (m_hooks.readFinished)
-        m_hooks.readFinished();
-    const int rows = takeTable(m_table, reply, m_hooks.progress);
+    const Outcome outcome = load();
     if (rowsLoaded)
-        *rowsLoaded = rows;
-    // The table ends with the status line; without one the reply is a time-out or was cut off.
+        *rowsLoaded = this->rowsLoaded();
+    return outcome;
+}
+
+SpecOperations::Outcome SpecOperations::takeReply(int, const QString &reply, int *rows)
+{
+    *rows += takeTable(m_table, reply, hooks().progress);
+    // The table ends with the status line; without one the reply was cut off.
     for (const QString &line : SplitLines(reply)) {
         if (Reply::isSuccess(trimBlanks(line)))
             return Outcome::Done;
@@ -167,6 +153,15 @@ bool SpecOperations::parseFigure(const QString &text, double *value)
 
 // --- writing ------------------------------------------------------------------------------------
 
+bool SpecOperations::writeCommand(int row, int index, const QString &text, QString *command) const
+{
+    double value = 0.0;
+    if (!parseFigure(text, &value))
+        return false;
+    *command = writeCommand(row, index, value);
+    return true;
+}
+
 QString SpecOperations::writeCommand(int row, int figureIndex, double value)
 {
     return QStringLiteral("Ws%1,%2,%3").arg(row).arg(figureIndex).arg(formatGeneralNumber(value));
@@ -189,159 +184,37 @@ QString SpecOperations::versionRecord(const QString &version, int written, const
     return {};
 }
 
-SpecOperations::SaveSummary SpecOperations::saveToMeter()
+QString SpecOperations::closingRecord(const SaveSummary &summary) const
 {
-    SaveSummary summary;
-    if (!enterSetupMode(SetupPassword::Calibrate)) {
-        summary.outcome = Outcome::NoSetupMode;
-        return summary;
-    }
-    setBusy(true);
-    auto tail = qScopeGuard([this] {
-        // Setup mode is left however the save ended.
-        SendCalPassword(m_dvm);
-        setBusy(false);
-    });
-
-    for (int row = 1; row < m_table.rowCount(); ++row) {
-        for (int column = 1; column < m_table.columnCount(); ++column) {
-            const QString text = m_table.text(row, column);
-            if (text.isEmpty() || m_table.state(row, column) != SpecTable::CellState::Pending)
-                continue;
-            CellWrite write{row, column, SpecTable::figureIndexOfColumn(column), text, WriteResult::NotSent, {}};
-            double value = 0.0;
-            if (row < SpecTable::kFirstWritableRow || row > SpecTable::kLastWritableRow || write.figureIndex < 0) {
-                // The instrument holds no such row; the cell stays pending so the engineer sees
-                // that it never went out.
-                ++summary.notSent;
-            } else if (!parseFigure(text, &value)) {
-                // Sent, it would arrive as some other number.
-                m_table.setState(row, column, SpecTable::CellState::Rejected);
-                write.result = WriteResult::NotANumber;
-                ++summary.notANumber;
-            } else {
-                m_table.setState(row, column, SpecTable::CellState::Writing);
-                write.reply = m_dvm.SendString(writeCommand(row, write.figureIndex, value), true,
-                                               kWriteTimeoutSeconds, 1);
-                ++summary.sent;
-                if (Reply::isSuccess(write.reply)) {
-                    m_table.setState(row, column, SpecTable::CellState::InStep);
-                    write.result = WriteResult::Accepted;
-                    ++summary.accepted;
-                } else if (!Reply::isStatus(write.reply)) {
-                    // Not an answer about the figure: the line or the instrument has gone quiet (a
-                    // restart, a pulled cable), or noise ate the status. The cell and every later
-                    // one stay pending for the next save (writing a figure twice does no harm);
-                    // sending on would cost a time-out per cell, and a half-written table gets no
-                    // version record.
-                    m_table.setState(row, column, SpecTable::CellState::Pending);
-                    write.result = WriteResult::NoAnswer;
-                    summary.outcome = Outcome::Failed;
-                    m_prompts.message(QStringLiteral("No clear answer from the meter: %1 changed cells not written, "
-                                                     "they stay pending")
-                                          .arg(writablePendingCount()));
-                    if (m_hooks.cellWritten)
-                        m_hooks.cellWritten(write);
-                    return summary;
-                } else if (isAnswer(write.reply, "*9")) {
-                    m_table.setState(row, column, SpecTable::CellState::Rejected);
-                    write.result = WriteResult::Rejected;
-                    ++summary.rejected;
-                } else if (isAnswer(write.reply, "*6")) {
-                    // Not written: the cell goes back to pending with the rest, and the save ends
-                    // without a version record.
-                    m_table.setState(row, column, SpecTable::CellState::Pending);
-                    write.result = WriteResult::PasswordNeeded;
-                    summary.outcome = Outcome::PasswordNeeded;
-                    m_prompts.message(QStringLiteral("Setup Password Needed"));
-                    if (m_hooks.cellWritten)
-                        m_hooks.cellWritten(write);
-                    return summary;
-                } else {
-                    m_table.setState(row, column, SpecTable::CellState::Unconfirmed);
-                    write.result = WriteResult::Unconfirmed;
-                    ++summary.unconfirmed;
-                }
-            }
-            if (m_hooks.progress)
-                m_hooks.progress();
-            if (m_hooks.cellWritten && !m_hooks.cellWritten(write)) {
-                summary.outcome = Outcome::Stopped;
-                return summary;
-            }
-        }
-    }
-
-    summary.versionRecord = versionRecord(m_table.version(), summary.sent, systemClock().currentDateTime().date());
-    if (!summary.versionRecord.isEmpty()) {
-        const QString reply = m_dvm.SendString(summary.versionRecord, true, kVersionTimeoutSeconds, 1);
-        summary.versionAccepted = Reply::isSuccess(reply);
-        if (!summary.versionAccepted)
-            m_prompts.message(QStringLiteral("Set Information Failed "));
-    }
-    return summary;
+    return versionRecord(m_table.version(), summary.sent, systemClock().currentDateTime().date());
 }
 
 // --- clearing -----------------------------------------------------------------------------------
 
-SpecOperations::Outcome SpecOperations::clearMeter(bool reload)
+TableOperation::Command SpecOperations::clearCommand()
 {
-    if (!m_prompts.confirm(QStringLiteral("This will clear specifications for all ranges - please confirm"),
-                           QStringLiteral("Clear Specifications")))
-        return Outcome::Cancelled;
-    if (!enterSetupMode(SetupPassword::System))
-        return Outcome::NoSetupMode;
-    bool cleared = false;
-    {
-        setBusy(true);
-        auto idle = qScopeGuard([this] { setBusy(false); });
-        cleared = Reply::isSuccess(m_dvm.SendString(QStringLiteral("WS"), true, kClearTimeoutSeconds, 1));
-        setStatus(cleared ? QStringLiteral("Specifications cleared ok")
-                          : QStringLiteral("Error - Specifications not cleared"));
-        SendCalPassword(m_dvm);
-    }
-    if (reload) {
-        const Outcome read = loadFromMeter();
-        if (read != Outcome::Done)
-            return read;
-    }
-    return cleared ? Outcome::Done : Outcome::Failed;
+    return {QStringLiteral("This will clear specifications for all ranges - please confirm"),
+            QStringLiteral("Clear Specifications"),
+            SetupPassword::System,
+            QStringLiteral("WS"),
+            // Clearing the whole table takes the instrument up to two minutes.
+            120,
+            TableReply::SuccessTest::Prefix,
+            QStringLiteral("Specifications cleared ok"),
+            QStringLiteral("Error - Specifications not cleared"),
+            0};
 }
 
 // --- files --------------------------------------------------------------------------------------
 
-SpecOperations::Outcome SpecOperations::saveToFile()
+TableFile::ReadResult SpecOperations::fillFromFile(const QByteArray &contents)
 {
-    return TableFileDialog::save<SpecFile>(m_table, m_prompts);
-}
-
-SpecOperations::Outcome SpecOperations::loadFromFile()
-{
-    const QString path = m_prompts.openFileName(QStringLiteral("Load from File"), SpecFile::fileFilter());
-    if (path.isEmpty())
-        return Outcome::Cancelled;
-    return fileLoad(path);
-}
-
-SpecOperations::Outcome SpecOperations::fileLoad(const QString &path)
-{
-    QString error;
-    if (!loadFile(path, &error)) {
-        m_prompts.message(QStringLiteral("Error loading specifications: ") + error);
-        return Outcome::Failed;
-    }
-    return Outcome::Done;
-}
-
-bool SpecOperations::loadFile(const QString &path, QString *error)
-{
-    QByteArray contents;
-    if (!SpecFile::read(path, &contents, error))
-        return false;
     m_table.setVersion(QString());
     m_table.initGrid();
-    const SpecFile::ReadResult result = SpecFile::fill(m_table, contents);
-    if (!result.complete && error)
-        *error = result.error;
-    return result.complete;
+    return SpecFile::fill(m_table, contents);
+}
+
+bool SpecOperations::writeFile(const QString &path, QString *error) const
+{
+    return SpecFile::save(m_table, path, error);
 }

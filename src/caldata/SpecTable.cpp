@@ -8,57 +8,18 @@ const char *const kBands[] = {"(DC-40Hz)",   "(40-200Hz)", "(200-1kHz)", "(1-2kH
 
 } // namespace
 
-SpecTable::SpecTable(QObject *parent) : QObject(parent)
+SpecTable::SpecTable(QObject *parent) : CellTable(parent)
 {
     initGrid();
-}
-
-void SpecTable::setText(int row, int column, const QString &text)
-{
-    setCell(row, column, text, state(row, column));
-}
-
-void SpecTable::setState(int row, int column, CellState state)
-{
-    setCell(row, column, text(row, column), state);
-}
-
-void SpecTable::setCell(int row, int column, const QString &text, CellState state)
-{
-    if (m_grid.set(row, column, text, state))
-        emit cellChanged(row, column);
-}
-
-bool SpecTable::commit(int row, int column, const QString &text)
-{
-    if (!contains(row, column) || this->text(row, column) == text)
-        return false;
-    setCell(row, column, text, CellState::Pending);
-    return true;
-}
-
-void SpecTable::initGrid()
-{
-    m_grid.reset(kInitialRows, kColumns);
-    for (int column = 1; column < kColumns; ++column)
-        m_grid.set(0, column, headerText(column), CellState::InStep);
-    emit tableReset();
 }
 
 bool SpecTable::ensureRow(int row)
 {
     if (row < 0 || row >= kMaxRows)
         return false;
-    if (row < rowCount())
-        return true;
-    m_grid.resizeRows(row + 1);
-    emit tableReset();
+    if (row >= rowCount())
+        resizeRows(row + 1);
     return true;
-}
-
-int SpecTable::pendingCount() const
-{
-    return m_grid.countWithText(CellState::Pending);
 }
 
 void SpecTable::setVersion(const QString &version)

@@ -326,35 +326,6 @@ TEST_F(CalFactorOperationsTest, APendingCellThatIsNotA32BitWholeNumberTurnsRedAn
     }
 }
 
-TEST_F(CalFactorOperationsTest, SaveWithoutSetupModeSaysSoAndSendsNothingElse)
-{
-    table.reshapeForFactors();
-    makePending(1, 1, QStringLiteral("5"));
-    dvm.responder = [](const QString &) { return QStringLiteral("*9\r"); };
-    EXPECT_EQ(operations().saveToCalibrator().outcome, Outcome::NoSetupMode);
-    EXPECT_EQ(dvm.commands(), QStringList({kSystemPassword}));
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_EQ(prompts.shown[0].text, "Error entering setup mode");
-    EXPECT_EQ(prompts.shown[0].title, "");
-    EXPECT_EQ(table.state(1, 1), State::Pending);
-    EXPECT_TRUE(busyCalls.isEmpty());
-}
-
-TEST_F(CalFactorOperationsTest, APasswordAnswerThatLeavesTheModeOpenIsFollowedByTheExitPassword)
-{
-    // The instrument may have taken a password whose answer was lost or garbled; a clear refusal
-    // (above) sends nothing more.
-    for (const QString &reply : {Reply::Timeout, QString::fromLatin1("\x80\xfe*0\r")}) {
-        dvm.sent.clear();
-        dvm.responder = [&reply](const QString &command) {
-            return command.startsWith(QLatin1String("SYSTEM:PASSWORD")) ? reply : QStringLiteral("*0\r");
-        };
-        EXPECT_EQ(operations().saveToCalibrator().outcome, Outcome::NoSetupMode);
-        EXPECT_EQ(dvm.commands(), QStringList({kSystemPassword, kExitPassword}));
-        EXPECT_EQ(prompts.texts().last(), "Error entering setup mode");
-    }
-}
-
 TEST_F(CalFactorOperationsTest, ACellHookCanStopTheSaveAndSetupModeIsStillLeft)
 {
     table.reshapeForFactors();

@@ -65,7 +65,7 @@ TEST(CalFile, ReadingIsPositionalAndMarksEveryValueCellPending)
                              "004 ,\r"
                              "005 , 9,");
     EXPECT_TRUE(result.complete);
-    EXPECT_EQ(result.linesRead, 5);
+    EXPECT_EQ(result.rowsRead, 5);
     EXPECT_EQ(table.text(1, 0), "001: 200mv DC");
     EXPECT_EQ(table.state(1, 0), State::InStep);
     EXPECT_EQ(table.text(1, 1), "5");
@@ -125,7 +125,7 @@ TEST(CalFile, MoreLinesThanRowsStopsTheReadingAndKeepsTheRowsRead)
     table.reshapeForFactors();
     const CalFile::ReadResult result = CalFile::fill(table, contents);
     EXPECT_FALSE(result.complete);
-    EXPECT_EQ(result.linesRead, 149);
+    EXPECT_EQ(result.rowsRead, 149);
     EXPECT_EQ(table.text(149, 1), "1490");
     EXPECT_EQ(table.rowCount(), 150);
 }

@@ -241,46 +241,6 @@ TEST_F(SpecOperationsTest, AWriteWithoutAClearStatusStopsTheSaveWithThatCellAndT
     }
 }
 
-TEST_F(SpecOperationsTest, APasswordAnswerThatLeavesTheModeOpenIsFollowedByTheExitPassword)
-{
-    // The instrument may have taken a password whose answer was lost or garbled; a clear refusal
-    // sends nothing more.
-    makePending(1, 1, QStringLiteral("1"));
-    const struct
-    {
-        QString reply;
-        bool exitPassword;
-    } cases[] = {{Reply::Timeout, true}, {QString::fromLatin1("\x80\xfe*0\r"), true}, {QStringLiteral("*9\r"), false}};
-    for (const auto &c : cases) {
-        const QStringList exit = c.exitPassword ? QStringList{kExitPassword} : QStringList{};
-        dvm.sent.clear();
-        dvm.responder = [&c](const QString &command) {
-            return command.contains(QLatin1String("PASSWORD 7715")) || command.contains(QLatin1String("PASSWORD 5820316"))
-                ? c.reply
-                : QStringLiteral("*0\r");
-        };
-        EXPECT_EQ(operations().saveToMeter().outcome, Outcome::NoSetupMode);
-        EXPECT_EQ(dvm.commands(), QStringList{kCalibratePassword} + exit);
-        EXPECT_EQ(prompts.texts().last(), "Error entering setup mode");
-
-        dvm.sent.clear();
-        prompts.answers << Prompts::Answer::Yes;
-        EXPECT_EQ(operations().clearMeter(false), Outcome::NoSetupMode);
-        EXPECT_EQ(dvm.commands(), QStringList{kSystemPassword} + exit);
-    }
-    EXPECT_EQ(table.state(1, 1), State::Pending);
-}
-
-TEST_F(SpecOperationsTest, WithoutSetupModeNothingIsWritten)
-{
-    makePending(1, 1, QStringLiteral("1"));
-    dvm.responder = [](const QString &) { return QStringLiteral("*9\r"); };
-    EXPECT_EQ(operations().saveToMeter().outcome, Outcome::NoSetupMode);
-    EXPECT_EQ(dvm.commands(), QStringList{kCalibratePassword});
-    EXPECT_EQ(prompts.texts(), QStringList{"Error entering setup mode"});
-    EXPECT_EQ(table.state(1, 1), State::Pending);
-}
-
 TEST_F(SpecOperationsTest, TheVersionRecordNamesTheVersionOnlyForMoreThan100Cells)
 {
     const QDate date(2030, 1, 1);

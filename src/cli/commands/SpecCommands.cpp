@@ -1,38 +1,17 @@
 // spec read, spec write, spec clear: the specifications window's work from a shell, on the same
 // model, so a file written here is the file "Save to File" writes.
 
-#include "caldata/SpecFile.h"
 #include "caldata/SpecOperations.h"
 #include "caldata/SpecTable.h"
-#include "cli/CliPrompts.h"
 #include "cli/CommandGroups.h"
-#include "cli/OperationExit.h"
 #include "cli/RunContext.h"
+#include "cli/commands/TableCommands.h"
 
 #include <QTextStream>
 
 namespace {
 
-using Outcome = SpecOperations::Outcome;
-using WriteResult = SpecOperations::WriteResult;
-
-const QString kYes = QStringLiteral("yes");
-
-/// One command's instrument object, prompts and model, wired together.
-struct SpecSession
-{
-    explicit SpecSession(RunContext &run) : run(run), prompts(run.isSet(kYes)), operations(table, run.channel(), prompts)
-    {
-        run.reportFirstFailure();
-        operations.hooks().status = [&run](const QString &text) { run.out() << text << Qt::endl; };
-        operations.hooks().cellWritten = [this](const SpecOperations::CellWrite &) { return !this->run.failureReported(); };
-    }
-
-    RunContext &run;
-    CliPrompts prompts;
-    SpecTable table;
-    SpecOperations operations;
-};
+using WriteResult = TableOperation::WriteResult;
 
 QString failureWord(WriteResult result)
 {
@@ -57,83 +36,71 @@ QString failureWord(WriteResult result)
     return {};
 }
 
+void reportCell(RunContext &run, const TableOperation::CellWrite &w)
+{
+    // Only what was not accepted is listed; a password refusal ends the command with its own line.
+    if (w.result == WriteResult::Accepted || w.result == WriteResult::PasswordNeeded)
+        return;
+    run.err() << QStringLiteral("calsetup-cli: row %1 figure %2 (%3) %4").arg(w.row).arg(w.index).arg(w.text, failureWord(w.result))
+              << Qt::endl;
+}
+
+void reportSave(RunContext &run, const TableOperation::SaveSummary &summary)
+{
+    run.out() << QStringLiteral("%1 figures sent, %2 accepted").arg(summary.sent).arg(summary.accepted) << Qt::endl;
+    if (!summary.versionRecord.isEmpty())
+        run.out() << QStringLiteral("version record %1").arg(summary.versionRecord.mid(3)) << Qt::endl;
+}
+
+const TableCommands::Family &specifications()
+{
+    static const TableCommands::Family family{
+        .open = &TableCommands::partsOf<SpecTable, SpecOperations>,
+        .readIncomplete =
+            [](int, const QString &path) {
+                return QStringLiteral("the answer to ps ended without its status line; %1 was not written").arg(path);
+            },
+        .readDone =
+            [](const CellTable &, int rows, const QString &path) {
+                return QStringLiteral("%1 rows of the specification table written to %2").arg(rows).arg(path);
+            },
+        .notLoaded = QStringLiteral("Error loading specifications"),
+        .values = QStringLiteral("figures"),
+        .reportCell = reportCell,
+        .passwordNeeded =
+            [](const TableOperation::SaveSummary &summary) {
+                return QStringLiteral("Setup Password Needed: the instrument refused the write after %1 figures; the "
+                                      "rest were not sent")
+                    .arg(summary.sent - 1);
+            },
+        .reportSave = reportSave,
+        .closingRefused = QStringLiteral("Set Information Failed: the version record was refused"),
+        .notAccepted =
+            [](const TableOperation::SaveSummary &summary) {
+                // Rows the instrument does not hold are listed, but do not count against the file.
+                const int refused = summary.refused();
+                return refused == 0 ? QString() : QStringLiteral("%1 figures were not accepted").arg(refused);
+            },
+    };
+    return family;
+}
+
 int specRead(RunContext &run)
 {
-    const QString path = run.arguments().constFirst();
-    SpecSession session(run);
-    int rows = 0;
-    const Outcome outcome = session.operations.loadFromMeter(&rows);
-    // A table cut short would pass for the instrument's: no file is written, an existing one stays.
-    if (run.failureReported())
-        return ExitUnreachable;
-    if (outcome != Outcome::Done)
-        return run.fail(ExitRefused, QStringLiteral("the answer to ps ended without its status line; %1 was not "
-                                                    "written")
-                                         .arg(path));
-    QString error;
-    if (!SpecFile::save(session.table, path, &error))
-        return run.fail(ExitUsage, QStringLiteral("Backup not saved: cannot write %1: %2").arg(path, error));
-    run.out() << QStringLiteral("%1 rows of the specification table written to %2").arg(rows).arg(path) << Qt::endl;
-    return ExitSuccess;
+    return TableCommands::read(run, specifications());
 }
 
 int specWrite(RunContext &run)
 {
-    const QString path = run.arguments().constFirst();
-    SpecSession session(run);
-    QString error;
-    if (!session.operations.loadFile(path, &error))
-        return run.fail(ExitUsage, QStringLiteral("Error loading specifications: %1: %2; nothing was sent")
-                                       .arg(path, error));
-
-    session.operations.hooks().cellWritten = [&](const SpecOperations::CellWrite &w) {
-        if (w.result != WriteResult::Accepted && w.result != WriteResult::PasswordNeeded) {
-            run.err() << QStringLiteral("calsetup-cli: row %1 figure %2 (%3) %4")
-                             .arg(w.row)
-                             .arg(w.figureIndex)
-                             .arg(w.text, failureWord(w.result))
-                      << Qt::endl;
-        }
-        return !run.failureReported();
-    };
-    const SpecOperations::SaveSummary summary = session.operations.saveToMeter();
-    if (run.failureReported())
-        return ExitUnreachable;
-    switch (summary.outcome) {
-    case Outcome::NoSetupMode:
-        return run.noSetupModeExit();
-    case Outcome::PasswordNeeded:
-        return run.fail(ExitRefused, QStringLiteral("Setup Password Needed: the instrument refused the write after "
-                                                    "%1 figures; the rest were not sent")
-                                         .arg(summary.sent - 1));
-    case Outcome::Failed:
-        // An answer without a status: whether the instrument took the figure is unknown.
-        return run.fail(ExitUnreachable, QStringLiteral("No clear answer from the instrument: %1 figures accepted, "
-                                                        "the rest not written")
-                                             .arg(summary.accepted));
-    default:
-        break;
-    }
-    run.out() << QStringLiteral("%1 figures sent, %2 accepted").arg(summary.sent).arg(summary.accepted) << Qt::endl;
-    if (!summary.versionRecord.isEmpty())
-        run.out() << QStringLiteral("version record %1").arg(summary.versionRecord.mid(3)) << Qt::endl;
-    if (!summary.versionAccepted)
-        return run.fail(ExitRefused, QStringLiteral("Set Information Failed: the version record was refused"));
-    const int refused = summary.rejected + summary.unconfirmed + summary.notANumber;
-    if (refused > 0)
-        return run.fail(ExitRefused, QStringLiteral("%1 figures were not accepted").arg(refused));
-    return ExitSuccess;
+    return TableCommands::write(run, specifications());
 }
 
 int specClear(RunContext &run)
 {
-    if (!run.isSet(kYes))
-        return run.usageError(QStringLiteral("spec clear sets every figure of the instrument's specification table "
-                                             "to zero; add --yes to go ahead"));
-    SpecSession session(run);
-    // The command-line tool shows no table, so it does not read one back afterwards.
-    const Outcome outcome = session.operations.clearMeter(false);
-    return operationExit(run, outcome);
+    return TableCommands::confirmed(run, specifications(),
+                                    QStringLiteral("spec clear sets every figure of the instrument's specification "
+                                                   "table to zero"),
+                                    SpecOperations::clearCommand());
 }
 
 } // namespace
@@ -157,7 +124,7 @@ QList<CliCommand> specCommands()
          .run = specWrite},
         {.words = {QStringLiteral("spec"), QStringLiteral("clear")},
          .summary = QStringLiteral("set every figure of the instrument's specification table to zero (WS)"),
-         .options = {{kYes, QString(), QStringLiteral("clear the table")}},
+         .options = {{TableCommands::kYes, QString(), QStringLiteral("clear the table")}},
          .run = specClear},
     };
 }

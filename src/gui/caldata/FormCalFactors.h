@@ -2,14 +2,9 @@
 
 #include "gui/caldata/TableWindow.h"
 
-#include <functional>
 #include <memory>
 
-class CalFactorGridModel;
-class CalFactorOperations;
 class CalFactorTable;
-class InstrumentSession;
-class Prompts;
 class QProgressBar;
 class QPushButton;
 
@@ -18,40 +13,30 @@ class QPushButton;
  * row per range and one column per factor, edited in place, written back, backed up, restored,
  * cleared, and saved to and loaded from ".cal" files.
  *
- * The work itself is CalFactorOperations on a CalFactorTable; this window holds the controls
- * and the wiring, TableWindow the grid, its editor and the busy state. Results of backup, restore and clear go to the status sink
- * (the main window's status box).
+ * The work itself is CalFactorOperations on a CalFactorTable; this window holds the controls,
+ * the progress bar and the backup and restore buttons, TableWindow the grid, its editor, the
+ * buttons both table windows have and the busy state. Results of backup, restore and clear go
+ * to the status sink (the main window's status box).
  */
 class FormCalFactors : public TableWindow
 {
     Q_OBJECT
 public:
-    using StatusSink = std::function<void(const QString &)>;
-
     FormCalFactors(InstrumentSession &session, Prompts &prompts, StatusSink status, QWidget *parent = nullptr);
 
     CalFactorTable &table() { return *m_table; }
 
-    void Command_LoadAllCalFactors_Click();
-    void Command_SaveAll_Click();
-    void Command_ClearAll_Click();
-    void Command_FileLoad_Click();
-    void Command_FileSave_Click();
     void Command_Backup_Click();
     void Command_Restore_Click();
-    void Command_Exit_Click();
 
 protected:
     QList<QPushButton *> operationButtons() const override;
     void operationEnded() override;
+    bool run(const std::function<void(TableOperation &)> &body) override;
 
 private:
     void buildControls();
-    void run(const std::function<void(CalFactorOperations &)> &body);
 
-    InstrumentSession &m_session;
-    Prompts &m_prompts;
-    StatusSink m_status;
     // Shared with a running operation, which keeps the grid alive should the window be destroyed
     // while it waits for the instrument.
     std::shared_ptr<CalFactorTable> m_table;

@@ -1,14 +1,13 @@
 #include "gui/caldata/FormSpecifications.h"
 
+#include "caldata/SpecOperations.h"
 #include "caldata/SpecTable.h"
 #include "gui/app/FormProgress.h"
 #include "gui/caldata/GridCellEditor.h"
-#include "gui/caldata/SpecGridModel.h"
+#include "gui/caldata/TableGridModel.h"
 #include "gui/common/Named.h"
-#include "session/InstrumentSession.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,8 +18,7 @@
 
 FormSpecifications::FormSpecifications(InstrumentSession &session, Prompts &prompts, StatusSink status,
                                        QWidget *parent)
-    : TableWindow(parent), m_session(session), m_prompts(prompts), m_status(std::move(status)),
-      m_table(std::make_shared<SpecTable>())
+    : TableWindow(session, prompts, std::move(status), parent), m_table(std::make_shared<SpecTable>())
 {
     setObjectName(QStringLiteral("FormSpecifications"));
     setWindowTitle(QStringLiteral("Specifications"));
@@ -37,8 +35,9 @@ void FormSpecifications::buildControls()
 {
     auto *layout = new QVBoxLayout(this);
 
-    buildGrid(layout, new SpecGridModel(m_table.get(), this), SpecTable::kLabelColumnWidthTwips,
-              SpecTable::kHeaderRowHeightTwips);
+    // The label column and the heading row, in twips: room for the instrument's range labels
+    // and for a heading on two lines.
+    buildGrid(layout, new TableGridModel(m_table.get(), this), 2400, 550);
     CalGrid->horizontalHeader()->setDefaultSectionSize(100);
     m_editor->setSelectAllOnOpen(true);
 
@@ -58,26 +57,19 @@ void FormSpecifications::buildControls()
             Text_Version->setText(version);
     });
 
-    auto button = [this](QPushButton *&control, const char *name, const QString &caption,
-                         void (FormSpecifications::*handler)()) {
-        control = named(new QPushButton(caption, this), name);
-        control->setAutoDefault(false);
-        connect(control, &QPushButton::clicked, this, handler);
-        return control;
-    };
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(button(Command_LoadAllCalFactors, "Command_LoadAllCalFactors", QStringLiteral("Load From Meter"),
-                              &FormSpecifications::Command_LoadAllCalFactors_Click));
-    buttons->addWidget(button(Command_SaveAll, "Command_SaveAll", QStringLiteral("Save To Meter"),
-                              &FormSpecifications::Command_SaveAll_Click));
-    buttons->addWidget(button(Command_ClearAll, "Command_ClearAll", QStringLiteral("Clear Meter"),
-                              &FormSpecifications::Command_ClearAll_Click));
-    buttons->addWidget(button(Command_FileLoad, "Command_FileLoad", QStringLiteral("Load from File"),
-                              &FormSpecifications::Command_FileLoad_Click));
-    buttons->addWidget(button(Command_FileSave, "Command_FileSave", QStringLiteral("Save to File"),
-                              &FormSpecifications::Command_FileSave_Click));
+    buttons->addWidget(makeButton(Command_LoadAllCalFactors, "Command_LoadAllCalFactors",
+                                  QStringLiteral("Load From Meter"), [this] { Command_LoadAllCalFactors_Click(); }));
+    buttons->addWidget(makeButton(Command_SaveAll, "Command_SaveAll", QStringLiteral("Save To Meter"),
+                                  [this] { Command_SaveAll_Click(); }));
+    buttons->addWidget(makeButton(Command_ClearAll, "Command_ClearAll", QStringLiteral("Clear Meter"),
+                                  [this] { Command_ClearAll_Click(); }));
+    buttons->addWidget(makeButton(Command_FileLoad, "Command_FileLoad", QStringLiteral("Load from File"),
+                                  [this] { Command_FileLoad_Click(); }));
+    buttons->addWidget(makeButton(Command_FileSave, "Command_FileSave", QStringLiteral("Save to File"),
+                                  [this] { Command_FileSave_Click(); }));
     buttons->addStretch(1);
-    buttons->addWidget(button(Command_Exit, "Command_Exit", QStringLiteral("Exit"), &FormSpecifications::Command_Exit_Click));
+    buttons->addWidget(makeButton(Command_Exit, "Command_Exit", QStringLiteral("Exit"), [this] { Command_Exit_Click(); }));
     layout->addLayout(buttons);
 }
 
@@ -101,19 +93,11 @@ void FormSpecifications::hideProgress()
         m_progress->close();
 }
 
-bool FormSpecifications::run(const std::function<void(SpecOperations &)> &body)
+bool FormSpecifications::run(const std::function<void(TableOperation &)> &body)
 {
-    IDVM *dvm = m_session.dvm();
-    if (!dvm)
-        return false;
-    return runOperation([&] {
-        // The window may be closed, even destroyed, while the operation waits for the instrument:
-        // the hooks then ask it to stop, and nothing here touches the window once it is gone.
-        QPointer<FormSpecifications> self(this);
-        const std::shared_ptr<SpecTable> table = m_table;
-        SpecOperations::Hooks hooks;
-        hooks.status = m_status;
-        hooks.busy = busyHook();
+    // The download progress window stands open for the one long exchange of a reading.
+    QPointer<FormSpecifications> self(this);
+    auto addHooks = [self](TableOperation::Hooks &hooks) {
         hooks.readStarting = [self](int expectedLines) {
             if (self)
                 self->showProgress(expectedLines);
@@ -122,11 +106,8 @@ bool FormSpecifications::run(const std::function<void(SpecOperations &)> &body)
             if (self)
                 self->hideProgress();
         };
-        hooks.progress = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-        hooks.cellWritten = [mayGoOn = mayGoOnHook()](const SpecOperations::CellWrite &) { return mayGoOn(); };
-        SpecOperations operations(*table, m_session.channel(), m_prompts, hooks);
-        body(operations);
-    });
+    };
+    return runOn<SpecOperations>(m_table, addHooks, body);
 }
 
 void FormSpecifications::Form_Load()
@@ -145,49 +126,6 @@ void FormSpecifications::Form_Load()
 void FormSpecifications::InitCalGrid()
 {
     m_table->initGrid();
-}
-
-bool FormSpecifications::FileLoad(const QString &filename)
-{
-    bool loaded = false;
-    run([&](SpecOperations &ops) { loaded = ops.fileLoad(filename) == SpecOperations::Outcome::Done; });
-    return loaded;
-}
-
-void FormSpecifications::Command_LoadAllCalFactors_Click()
-{
-    run([](SpecOperations &ops) { ops.loadFromMeter(); });
-}
-
-void FormSpecifications::Command_SaveAll_Click()
-{
-    // A save that could not start (another operation runs) counts as stopped.
-    SpecOperations::SaveSummary summary;
-    summary.outcome = SpecOperations::Outcome::Stopped;
-    QPointer<FormSpecifications> self(this);
-    run([&summary](SpecOperations &ops) { summary = ops.saveToMeter(); });
-    if (self)
-        m_lastSave = summary;
-}
-
-void FormSpecifications::Command_ClearAll_Click()
-{
-    run([](SpecOperations &ops) { ops.clearMeter(); });
-}
-
-void FormSpecifications::Command_FileLoad_Click()
-{
-    run([](SpecOperations &ops) { ops.loadFromFile(); });
-}
-
-void FormSpecifications::Command_FileSave_Click()
-{
-    run([](SpecOperations &ops) { ops.saveToFile(); });
-}
-
-void FormSpecifications::Command_Exit_Click()
-{
-    close();
 }
 
 void FormSpecifications::closeEvent(QCloseEvent *event)

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
@@ -21,7 +22,8 @@ constexpr int kTwipsPerPixel = 15;
 
 } // namespace
 
-TableWindow::TableWindow(QWidget *parent) : QWidget(parent, Qt::Window)
+TableWindow::TableWindow(InstrumentSession &session, Prompts &prompts, StatusSink status, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_session(session), m_prompts(prompts), m_status(std::move(status))
 {
     setAttribute(Qt::WA_DeleteOnClose);
 }
@@ -56,6 +58,15 @@ void TableWindow::buildGrid(QBoxLayout *layout, HeadedGridModel *model, int labe
         CalGrid, Text_Edit, [model](const QModelIndex &cell, const QString &text) { model->commit(cell, text); }, this);
 }
 
+QPushButton *TableWindow::makeButton(QPushButton *&control, const char *name, const QString &caption,
+                                     const std::function<void()> &handler)
+{
+    control = named(new QPushButton(caption, this), name);
+    control->setAutoDefault(false);
+    connect(control, &QPushButton::clicked, this, handler);
+    return control;
+}
+
 void TableWindow::DisableButtons()
 {
     for (QPushButton *button : operationButtons())
@@ -82,13 +93,20 @@ void TableWindow::setBusy(bool on)
     }
 }
 
-std::function<void(bool)> TableWindow::busyHook()
+TableOperation::Hooks TableWindow::windowHooks()
 {
     QPointer<TableWindow> self(this);
-    return [self](bool on) {
+    const std::function<bool()> mayGoOn = mayGoOnHook();
+    TableOperation::Hooks hooks;
+    hooks.status = m_status;
+    hooks.busy = [self](bool on) {
         if (self)
             self->setBusy(on);
     };
+    hooks.progress = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    hooks.rangeRead = [mayGoOn](int, const QString &) { return mayGoOn(); };
+    hooks.cellWritten = [mayGoOn](const TableOperation::CellWrite &) { return mayGoOn(); };
+    return hooks;
 }
 
 std::function<bool()> TableWindow::mayGoOnHook()
@@ -112,6 +130,49 @@ bool TableWindow::runOperation(const std::function<void()> &body)
     if (m_exitRequested)
         close();
     return true;
+}
+
+bool TableWindow::FileLoad(const QString &filename)
+{
+    bool loaded = false;
+    run([&](TableOperation &ops) { loaded = ops.fileLoad(filename) == TableOperation::Outcome::Done; });
+    return loaded;
+}
+
+void TableWindow::Command_LoadAllCalFactors_Click()
+{
+    run([](TableOperation &ops) { ops.load(); });
+}
+
+void TableWindow::Command_SaveAll_Click()
+{
+    // A save that could not start (another operation runs) counts as stopped.
+    TableOperation::SaveSummary summary;
+    summary.outcome = TableOperation::Outcome::Stopped;
+    QPointer<TableWindow> self(this);
+    run([&summary](TableOperation &ops) { summary = ops.save(); });
+    if (self)
+        m_lastSave = summary;
+}
+
+void TableWindow::Command_ClearAll_Click()
+{
+    run([](TableOperation &ops) { ops.clear(); });
+}
+
+void TableWindow::Command_FileLoad_Click()
+{
+    run([](TableOperation &ops) { ops.loadFromFile(); });
+}
+
+void TableWindow::Command_FileSave_Click()
+{
+    run([](TableOperation &ops) { ops.saveToFile(); });
+}
+
+void TableWindow::Command_Exit_Click()
+{
+    close();
 }
 
 void TableWindow::closeEvent(QCloseEvent *event)

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "caldata/TableOperation.h"
+#include "session/InstrumentSession.h"
+
 #include <QList>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class GridCellEditor;
 class HeadedGridModel;
+class Prompts;
 class QBoxLayout;
 class QLineEdit;
 class QPushButton;
@@ -13,43 +18,80 @@ class QTableView;
 
 /**
  * @brief What the "Calibration Factors" and "Specifications" windows share: the grid over its
- * model with the floating cell editor, the busy state (buttons off, wait cursor) while an
- * operation talks to the instrument, and the rule that a window closed during an operation only
- * hides until the operation stops at its next step, then closes.
+ * model with the floating cell editor, the buttons both have and what they do, the busy state
+ * (buttons off, wait cursor) while an operation talks to the instrument, and the rule that a
+ * window closed during an operation only hides until the operation stops at its next step, then
+ * closes.
  */
 class TableWindow : public QWidget
 {
     Q_OBJECT
 public:
+    using StatusSink = std::function<void(const QString &)>;
+
     /// True while an operation runs.
     bool isWorking() const { return m_working; }
+    /// How the last "Save To ..." went.
+    const TableOperation::SaveSummary &lastSave() const { return m_lastSave; }
 
     void DisableButtons();
     void EnableButtons();
 
+    /// Loads a table file into the grid, every value pending. False (after a message) when the
+    /// file could not be read, or while another operation runs.
+    bool FileLoad(const QString &filename);
+
+    void Command_LoadAllCalFactors_Click();
+    void Command_SaveAll_Click();
+    void Command_ClearAll_Click();
+    void Command_FileLoad_Click();
+    void Command_FileSave_Click();
+    void Command_Exit_Click();
+
 protected:
-    explicit TableWindow(QWidget *parent);
+    TableWindow(InstrumentSession &session, Prompts &prompts, StatusSink status, QWidget *parent);
     ~TableWindow() override;
 
     /// Puts `CalGrid` (over the model, no selection colour, the label column and heading row in
     /// twips) into the layout and makes `Text_Edit` its cell editor.
     void buildGrid(QBoxLayout *layout, HeadedGridModel *model, int labelColumnWidthTwips, int headerRowHeightTwips);
+    /// A button named as the window's code knows it, running `handler` when clicked.
+    QPushButton *makeButton(QPushButton *&control, const char *name, const QString &caption,
+                            const std::function<void()> &handler);
 
     /// The buttons that start an operation, switched off while one runs.
     virtual QList<QPushButton *> operationButtons() const = 0;
     /// Called when an operation has ended and the window still exists, before a requested close.
     virtual void operationEnded() {}
 
-    /// Hooks for an operation: switching the busy state, and asking whether it may go on (false
-    /// once the window is gone or the user closed it).
-    std::function<void(bool)> busyHook();
-    std::function<bool()> mayGoOnHook();
+    /// Runs body on the window's operations unless another operation runs; false when it did
+    /// not run. A window builds its operations with runOn.
+    virtual bool run(const std::function<void(TableOperation &)> &body) = 0;
 
-    /// Runs one operation: not while another runs; a value still in the editor goes to the grid
-    /// first; a close asked for meanwhile is carried out afterwards. The window may be destroyed
-    /// while the body waits for the instrument: nothing here touches it then. False when it did
-    /// not run.
-    bool runOperation(const std::function<void()> &body);
+    /// Runs body on Operations over the window's table: not while another operation runs; a
+    /// value still in the editor goes to the grid first; the hooks report to the status sink,
+    /// switch the busy state, repaint, and stop the operation once the window is gone or the user
+    /// closed it; addHooks adds the window's own. The window may be destroyed while the body
+    /// waits for the instrument: nothing here touches it then, and the table stays alive for the
+    /// operation. False when it did not run.
+    template <typename Operations, typename Table>
+    bool runOn(const std::shared_ptr<Table> &table, const std::function<void(TableOperation::Hooks &)> &addHooks,
+               const std::function<void(TableOperation &)> &body)
+    {
+        if (!m_session.dvm())
+            return false;
+        return runOperation([&] {
+            const std::shared_ptr<Table> keep = table;
+            TableOperation::Hooks hooks = windowHooks();
+            if (addHooks)
+                addHooks(hooks);
+            Operations operations(*keep, m_session.channel(), m_prompts, hooks);
+            body(operations);
+        });
+    }
+
+    /// Asks whether an operation may go on: false once the window is gone or the user closed it.
+    std::function<bool()> mayGoOnHook();
 
     void closeEvent(QCloseEvent *event) override;
 
@@ -58,8 +100,14 @@ protected:
     GridCellEditor *m_editor = nullptr;
 
 private:
+    TableOperation::Hooks windowHooks();
+    bool runOperation(const std::function<void()> &body);
     void setBusy(bool on);
 
+    InstrumentSession &m_session;
+    Prompts &m_prompts;
+    StatusSink m_status;
+    TableOperation::SaveSummary m_lastSave;
     bool m_working = false;
     bool m_busy = false;
     bool m_exitRequested = false;

@@ -2,7 +2,6 @@
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
-#include "gui/caldata/CalFactorGridModel.h"
 #include "gui/app/FormMain.h"
 #include "gui/caldata/FormCalFactors.h"
 #include "session/InstrumentSession.h"

@@ -1,27 +1,32 @@
 #pragma once
 
-#include "caldata/SpecTable.h"
+#include "caldata/CellTable.h"
 #include "gui/caldata/HeadedGridModel.h"
 
 #include <QPointer>
 
 /**
- * @brief Shows a SpecTable in a QTableView, as CalFactorGridModel shows the factor table. Pending
- * cells are light blue and refused ones red, as in the factor grid; a cell being written is
- * green, and one whose write got an answer that was neither yes nor no is blue.
+ * @brief Shows a table window's CellTable (factors or specifications) in a QTableView, each
+ * cell coloured by its state so the engineer sees at a glance what still has to go to the
+ * instrument and what it made of what was sent: pending light blue, refused red, being written
+ * green, neither taken nor refused blue.
  */
-class SpecGridModel : public HeadedGridModel
+class TableGridModel : public HeadedGridModel
 {
     Q_OBJECT
 public:
+    /// Changed and still to be written: red 200, green 230, blue 250.
+    static QColor pendingColor() { return QColor(200, 230, 250); }
+    /// Refused by the instrument, or not a value it could take.
+    static QColor rejectedColor() { return QColor(255, 0, 0); }
     /// Being written at this moment.
     static QColor writingColor() { return QColor(0, 255, 0); }
-    /// The instrument's answer was neither "*0" nor "*9" (a time-out included).
+    /// The instrument's status was neither yes nor no.
     static QColor unconfirmedColor() { return QColor(0, 0, 255); }
     /// The colour of a cell in a given state; invalid for a cell in step (the grid's own).
-    static QColor stateColor(SpecTable::CellState state);
+    static QColor stateColor(CellTable::CellState state);
 
-    explicit SpecGridModel(SpecTable *table, QObject *parent = nullptr);
+    explicit TableGridModel(CellTable *table, QObject *parent = nullptr);
 
 protected:
     int tableRowCount() const override { return m_table ? m_table->rowCount() : 0; }
@@ -33,5 +38,5 @@ protected:
     QString columnHeading(int column) const override;
 
 private:
-    QPointer<SpecTable> m_table;
+    QPointer<CellTable> m_table;
 };

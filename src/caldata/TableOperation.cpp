@@ -1,0 +1,297 @@
+#include "caldata/TableOperation.h"
+
+#include "caldata/FileText.h"
+#include "instrument/InstrumentChannel.h"
+#include "platform/Clock.h"
+
+#include <QScopeGuard>
+
+TableOperation::TableOperation(CellTable &table, InstrumentChannel &dvm, Prompts &prompts, const Declaration &declaration,
+                               Hooks hooks)
+    : m_table(table), m_dvm(dvm), m_prompts(prompts), m_declaration(declaration), m_hooks(std::move(hooks))
+{
+}
+
+ExchangeReply TableOperation::exchange(const QString &command, int timeoutSeconds)
+{
+    return m_dvm.exchange({command, true, timeoutSeconds, 1});
+}
+
+QString TableOperation::send(const QString &command, int timeoutSeconds)
+{
+    return replyText(exchange(command, timeoutSeconds));
+}
+
+QString TableOperation::replyText(const ExchangeReply &reply)
+{
+    QString text = reply.conventionalText();
+    text.remove(QLatin1Char('\n'));
+    return text;
+}
+
+bool TableOperation::enterSetupMode(SetupPassword password)
+{
+    if (EnterSetupMode(m_dvm, password))
+        return true;
+    m_prompts.message(QStringLiteral("Error entering setup mode"));
+    return false;
+}
+
+void TableOperation::setStatus(const QString &text)
+{
+    if (m_hooks.status)
+        m_hooks.status(text);
+}
+
+void TableOperation::setBusy(bool on)
+{
+    if (m_hooks.busy)
+        m_hooks.busy(on);
+}
+
+// --- reading ------------------------------------------------------------------------------------
+
+TableOperation::Outcome TableOperation::load()
+{
+    setBusy(true);
+    auto idle = qScopeGuard([this] { setBusy(false); });
+
+    m_rowsLoaded = 0;
+    prepareForRead();
+    const Declaration &d = m_declaration;
+    for (int range = 1; range <= d.readExchanges; ++range) {
+        beforeRead(range);
+        const bool announced = d.expectedReadLines > 0;
+        if (announced && m_hooks.readStarting)
+            m_hooks.readStarting(d.expectedReadLines);
+        const ExchangeReply exchanged = exchange(readCommand(range), d.readTimeoutSeconds);
+        const QString reply = replyText(exchanged);
+        if (announced && m_hooks.readFinished)
+            m_hooks.readFinished();
+        if (exchanged.failed()) {
+            // A dead or silent line answers every later exchange the same way, a time-out each:
+            // stop. What was placed so far is the instrument's; the rest stays visibly empty.
+            const QString unread = unreadText(range);
+            if (!unread.isEmpty())
+                setStatus(unread);
+            return Outcome::Failed;
+        }
+        const Outcome placed = takeReply(range, reply, &m_rowsLoaded);
+        if (placed != Outcome::Done)
+            return placed;
+        if (m_hooks.progress)
+            m_hooks.progress();
+        if (m_hooks.rangeRead && !m_hooks.rangeRead(range, reply))
+            return Outcome::Stopped;
+    }
+    return Outcome::Done;
+}
+
+// --- writing ------------------------------------------------------------------------------------
+
+TableOperation::SaveSummary TableOperation::save()
+{
+    SaveSummary summary;
+    if (!enterSetupMode(m_declaration.writePassword)) {
+        summary.outcome = Outcome::NoSetupMode;
+        return summary;
+    }
+    setBusy(true);
+    auto tail = qScopeGuard([this] {
+        // Setup mode is left however the save ended.
+        SendCalPassword(m_dvm);
+        setBusy(false);
+    });
+
+    for (int row = 1; row < m_table.rowCount(); ++row) {
+        for (int column = 1; column < m_table.columnCount(); ++column) {
+            const QString text = m_table.text(row, column);
+            if (text.isEmpty() || m_table.state(row, column) != CellTable::CellState::Pending)
+                continue;
+            CellWrite write{row, column, indexOfColumn(column), text, WriteResult::NotSent, {}};
+            if (!writeCell(write, summary)) {
+                if (m_hooks.cellWritten)
+                    m_hooks.cellWritten(write);
+                return summary;
+            }
+            if (m_hooks.progress)
+                m_hooks.progress();
+            if (m_hooks.cellWritten && !m_hooks.cellWritten(write)) {
+                summary.outcome = Outcome::Stopped;
+                return summary;
+            }
+        }
+    }
+    sendClosingRecord(summary);
+    return summary;
+}
+
+TableOperation::WriteResult TableOperation::writeResult(const QString &reply) const
+{
+    switch (TableReply::classify(reply, m_declaration.codes)) {
+    case TableReply::Kind::Success:
+        return WriteResult::Accepted;
+    case TableReply::Kind::Refused:
+        return WriteResult::Rejected;
+    case TableReply::Kind::PasswordNeeded:
+        return WriteResult::PasswordNeeded;
+    case TableReply::Kind::OtherStatus:
+        return m_declaration.otherStatus;
+    case TableReply::Kind::NoAnswer:
+        break;
+    }
+    return WriteResult::NoAnswer;
+}
+
+bool TableOperation::writeCell(CellWrite &write, SaveSummary &summary)
+{
+    using State = CellTable::CellState;
+    const Declaration &d = m_declaration;
+    QString command;
+    if (write.row < d.firstWritableRow || write.row > d.lastWritableRow || write.index < 0) {
+        // The instrument holds no such cell; it stays pending so the engineer sees that it never
+        // went out.
+        ++summary.notSent;
+        return true;
+    }
+    if (!writeCommand(write.row, write.index, write.text, &command)) {
+        // A text the instrument could not take is refused here, before it could be sent as some
+        // other value.
+        m_table.setState(write.row, write.column, State::Rejected);
+        write.result = WriteResult::NotANumber;
+        ++(d.notANumberIsRejected ? summary.rejected : summary.notANumber);
+        return true;
+    }
+    m_table.setState(write.row, write.column, d.writingState);
+    write.reply = send(command, d.writeTimeoutSeconds);
+    ++summary.sent;
+    write.result = writeResult(write.reply);
+    switch (write.result) {
+    case WriteResult::Accepted:
+        m_table.setState(write.row, write.column, State::InStep);
+        ++summary.accepted;
+        return true;
+    case WriteResult::Rejected:
+        m_table.setState(write.row, write.column, State::Rejected);
+        ++summary.rejected;
+        return true;
+    case WriteResult::Unconfirmed:
+        m_table.setState(write.row, write.column, State::Unconfirmed);
+        ++summary.unconfirmed;
+        return true;
+    case WriteResult::PasswordNeeded:
+        // Not written: the cell goes back to pending with the rest, and the save ends without a
+        // closing record.
+        m_table.setState(write.row, write.column, State::Pending);
+        summary.outcome = Outcome::PasswordNeeded;
+        m_prompts.message(d.passwordNeededText);
+        return false;
+    case WriteResult::NotANumber:
+    case WriteResult::NotSent:
+    case WriteResult::NoAnswer:
+        break;
+    }
+    // Not an answer about the cell: the line or the instrument has gone quiet (a restart, a
+    // pulled cable), or noise ate the status. The cell and every later one stay pending for the
+    // next save (writing a value twice does no harm); sending on would cost a time-out per cell,
+    // and a half-written table gets no closing record.
+    m_table.setState(write.row, write.column, State::Pending);
+    summary.outcome = Outcome::Failed;
+    m_prompts.message(d.noClearAnswerText.arg(m_table.pendingCountInRows(d.firstWritableRow, d.lastWritableRow)));
+    return false;
+}
+
+void TableOperation::sendClosingRecord(SaveSummary &summary)
+{
+    summary.versionRecord = closingRecord(summary);
+    if (summary.versionRecord.isEmpty())
+        return;
+    const QString reply = send(summary.versionRecord, m_declaration.closingTimeoutSeconds);
+    summary.versionAccepted = TableReply::isSuccess(reply, TableReply::SuccessTest::Prefix);
+    if (!summary.versionAccepted)
+        m_prompts.message(m_declaration.closingRefusedText);
+}
+
+// --- one command --------------------------------------------------------------------------------
+
+TableOperation::Outcome TableOperation::run(const Command &command, bool reread)
+{
+    if (!m_prompts.confirm(command.question, command.title))
+        return Outcome::Cancelled;
+    if (!enterSetupMode(command.password))
+        return Outcome::NoSetupMode;
+    bool done = false;
+    {
+        // The reading afterwards is a busy stretch of its own.
+        setBusy(true);
+        auto idle = qScopeGuard([this] { setBusy(false); });
+        done = TableReply::isSuccess(send(command.command, command.timeoutSeconds), command.successTest);
+        setStatus(done ? command.done : command.failed);
+        SendCalPassword(m_dvm);
+        if (command.settleMs > 0)
+            systemClock().pause(command.settleMs);
+    }
+    if (reread) {
+        const Outcome read = load();
+        if (read != Outcome::Done)
+            return read;
+    }
+    return done ? Outcome::Done : Outcome::Failed;
+}
+
+// --- files --------------------------------------------------------------------------------------
+
+TableOperation::Outcome TableOperation::saveToFile()
+{
+    const QString notSaved = QStringLiteral("Backup not saved");
+    QString uncarried;
+    if (!FileText::carriesEveryCell(m_table, &uncarried)) {
+        m_prompts.critical(notSaved + QStringLiteral("\n\n") + uncarried);
+        return Outcome::Failed;
+    }
+    const TableFile::Kind &file = *m_declaration.file;
+    const QString suggested = file.defaultFileName(systemClock().currentDateTime().date());
+    const QString path = m_prompts.saveFileName(QStringLiteral("Save to File"), file.filter, suggested, file.suffix);
+    if (path.isEmpty()) {
+        m_prompts.critical(notSaved);
+        return Outcome::Cancelled;
+    }
+    if (!writeFile(path, nullptr)) {
+        m_prompts.critical(notSaved);
+        return Outcome::Failed;
+    }
+    return Outcome::Done;
+}
+
+TableOperation::Outcome TableOperation::loadFromFile()
+{
+    const QString path = m_prompts.openFileName(QStringLiteral("Load from File"), m_declaration.file->filter);
+    if (path.isEmpty()) {
+        if (!m_declaration.loadCancelledText.isEmpty())
+            m_prompts.message(m_declaration.loadCancelledText, {}, m_declaration.loadFailedIcon);
+        return Outcome::Cancelled;
+    }
+    return fileLoad(path);
+}
+
+TableOperation::Outcome TableOperation::fileLoad(const QString &path)
+{
+    QString error;
+    if (loadFile(path, &error))
+        return Outcome::Done;
+    const Declaration &d = m_declaration;
+    m_prompts.message(d.loadFailedGivesReason ? d.loadFailedText + error : d.loadFailedText, {}, d.loadFailedIcon);
+    return Outcome::Failed;
+}
+
+bool TableOperation::loadFile(const QString &path, QString *error)
+{
+    QByteArray contents;
+    if (!TableFile::read(path, &contents, error))
+        return false;
+    // Only a file that could be read replaces the table.
+    const TableFile::ReadResult result = fillFromFile(contents);
+    if (!result.complete && error)
+        *error = result.error;
+    return result.complete;
+}

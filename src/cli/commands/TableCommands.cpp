@@ -1,0 +1,106 @@
+#include "cli/commands/TableCommands.h"
+
+#include "caldata/CellTable.h"
+#include "cli/CliPrompts.h"
+#include "cli/OperationExit.h"
+#include "cli/RunContext.h"
+
+#include <QTextStream>
+
+const QString TableCommands::kYes = QStringLiteral("yes");
+
+namespace {
+
+/// One command's prompts, table and operations on the run's instrument, wired together. The
+/// first awaited exchange that gets no usable answer is reported on the spot.
+struct Session
+{
+    Session(RunContext &run, const TableCommands::Family &family)
+        : run(run), prompts(run.isSet(TableCommands::kYes)), parts(family.open(run.channel(), prompts))
+    {
+        run.reportFirstFailure();
+        TableOperation::Hooks &hooks = operations().hooks();
+        hooks.status = [&run](const QString &text) { run.out() << text << Qt::endl; };
+        // The first failed exchange has been reported; going on would cost a time-out each.
+        hooks.rangeRead = [this](int, const QString &) { return !failed(); };
+        hooks.cellWritten = [this](const TableOperation::CellWrite &) { return !failed(); };
+    }
+
+    TableOperation &operations() { return *parts.operations; }
+    bool failed() const { return run.failureReported(); }
+
+    RunContext &run;
+    CliPrompts prompts;
+    TableCommands::Parts parts;
+};
+
+} // namespace
+
+int TableCommands::read(RunContext &run, const Family &family)
+{
+    const QString path = run.arguments().constFirst();
+    Session session(run, family);
+    const Outcome outcome = session.operations().load();
+    // A table with holes where an exchange failed would pass for the instrument's memory: no
+    // file is written, and an existing one is left as it was.
+    if (session.failed())
+        return ExitUnreachable;
+    const int rows = session.operations().rowsLoaded();
+    if (outcome != Outcome::Done)
+        return run.fail(ExitRefused, family.readIncomplete(rows, path));
+    QString error;
+    if (!session.operations().saveFile(path, &error))
+        return run.fail(ExitUsage, QStringLiteral("Backup not saved: cannot write %1: %2").arg(path, error));
+    run.out() << family.readDone(*session.parts.table, rows, path) << Qt::endl;
+    return ExitSuccess;
+}
+
+int TableCommands::write(RunContext &run, const Family &family)
+{
+    const QString path = run.arguments().constFirst();
+    Session session(run, family);
+    QString error;
+    if (!session.operations().loadFile(path, &error))
+        return run.fail(ExitUsage, QStringLiteral("%1: %2: %3; nothing was sent").arg(family.notLoaded, path, error));
+
+    session.operations().hooks().cellWritten = [&](const CellWrite &w) {
+        family.reportCell(run, w);
+        return !session.failed();
+    };
+    const SaveSummary summary = session.operations().save();
+    if (session.failed())
+        return ExitUnreachable;
+    switch (summary.outcome) {
+    case Outcome::NoSetupMode:
+        return run.noSetupModeExit();
+    case Outcome::PasswordNeeded:
+        return run.fail(ExitRefused, family.passwordNeeded(summary));
+    case Outcome::Failed:
+        // An answer without a status: whether the instrument took the value is unknown, and the
+        // save stopped there.
+        return run.fail(ExitUnreachable, QStringLiteral("No clear answer from the instrument: %1 %2 accepted, the rest "
+                                                        "not written")
+                                             .arg(summary.accepted)
+                                             .arg(family.values));
+    default:
+        break;
+    }
+    if (family.reportSave)
+        family.reportSave(run, summary);
+    if (!summary.versionAccepted)
+        return run.fail(ExitRefused, family.closingRefused);
+    const QString notAccepted = family.notAccepted(summary);
+    if (!notAccepted.isEmpty())
+        return run.fail(ExitRefused, notAccepted);
+    return ExitSuccess;
+}
+
+int TableCommands::confirmed(RunContext &run, const Family &family, const QString &what,
+                             const TableOperation::Command &command)
+{
+    if (!run.isSet(kYes))
+        return run.usageError(QStringLiteral("%1; add --yes to go ahead").arg(what));
+    Session session(run, family);
+    // The command-line tool shows no table, so it does not read one back afterwards.
+    return operationExit(run, session.operations().run(command, false));
+}

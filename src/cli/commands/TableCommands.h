@@ -1,0 +1,80 @@
+#pragma once
+
+#include "caldata/TableOperation.h"
+
+#include <QString>
+#include <memory>
+
+class CellTable;
+class InstrumentChannel;
+class Prompts;
+class RunContext;
+
+/**
+ * @brief The table commands of the command-line tool, written once for both tables: read the
+ * table and save it as "Save to File" does, write a file's values to the instrument, and run one
+ * confirmed command (backup, restore, clear). A family ("cal", "spec") gives its table and
+ * operations and declares its texts; everything else, the watch on the instrument object and the
+ * exit statuses included, is the same for both.
+ */
+class TableCommands
+{
+public:
+    using Outcome = TableOperation::Outcome;
+    using SaveSummary = TableOperation::SaveSummary;
+    using CellWrite = TableOperation::CellWrite;
+
+    /// A command's table and the operations on it; the operations go first when they are freed.
+    struct Parts
+    {
+        std::unique_ptr<CellTable> table;
+        std::unique_ptr<TableOperation> operations;
+    };
+
+    /// What one family declares.
+    struct Family
+    {
+        /// The table and its operations on the command's instrument object and prompts.
+        Parts (*open)(InstrumentChannel &dvm, Prompts &prompts);
+
+        /// read: why no file was written after a reading that ended early (no exchange failed).
+        QString (*readIncomplete)(int rowsLoaded, const QString &path);
+        /// read: the line that says what was written.
+        QString (*readDone)(const CellTable &table, int rowsLoaded, const QString &path);
+
+        /// write: the start of the message when the file cannot be loaded.
+        QString notLoaded;
+        /// write: what the values are called ("factors", "figures").
+        QString values;
+        /// write: the lines for one dealt-with cell.
+        void (*reportCell)(RunContext &run, const CellWrite &write);
+        /// write: the message when the instrument wanted its setup password.
+        QString (*passwordNeeded)(const SaveSummary &summary);
+        /// write: lines after a save that ran to its end; may be left empty.
+        void (*reportSave)(RunContext &run, const SaveSummary &summary);
+        /// write: the message when the record after the cells was refused.
+        QString closingRefused;
+        /// write: the message when values were not accepted; "" when every one was.
+        QString (*notAccepted)(const SaveSummary &summary);
+    };
+
+    /// `open` for a family whose operations are built as Operations(table, dvm, prompts).
+    template <typename Table, typename Operations>
+    static Parts partsOf(InstrumentChannel &dvm, Prompts &prompts)
+    {
+        auto table = std::make_unique<Table>();
+        auto operations = std::make_unique<Operations>(*table, dvm, prompts);
+        return {std::move(table), std::move(operations)};
+    }
+
+    /// "read FILE": no file is written when an exchange fails or the table is incomplete.
+    static int read(RunContext &run, const Family &family);
+    /// "write FILE": every value of the file, reported as the family says.
+    static int write(RunContext &run, const Family &family);
+    /// A command that changes data in the instrument: it needs --yes (`what` says what it does).
+    static int confirmed(RunContext &run, const Family &family, const QString &what,
+                         const TableOperation::Command &command);
+
+    /// The option that answers the command's question.
+    static const QString kYes;
+};

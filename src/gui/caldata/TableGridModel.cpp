@@ -1,0 +1,50 @@
+#include "gui/caldata/TableGridModel.h"
+
+QColor TableGridModel::stateColor(CellTable::CellState state)
+{
+    switch (state) {
+    case CellTable::CellState::Pending:
+        return pendingColor();
+    case CellTable::CellState::Rejected:
+        return rejectedColor();
+    case CellTable::CellState::Writing:
+        return writingColor();
+    case CellTable::CellState::Unconfirmed:
+        return unconfirmedColor();
+    case CellTable::CellState::InStep:
+        break;
+    }
+    return {};
+}
+
+TableGridModel::TableGridModel(CellTable *table, QObject *parent) : HeadedGridModel(parent), m_table(table)
+{
+    connect(table, &CellTable::cellChanged, this, &TableGridModel::cellChanged);
+    connect(table, &CellTable::tableReset, this, &TableGridModel::tableReset);
+}
+
+bool TableGridModel::commitCell(int row, int column, const QString &text)
+{
+    return m_table && m_table->commit(row, column, text);
+}
+
+QColor TableGridModel::background(int row, int column) const
+{
+    return m_table ? stateColor(m_table->state(row, column)) : QColor();
+}
+
+QColor TableGridModel::foreground(int row, int column) const
+{
+    // White on the blue of an unconfirmed write, which black would not stand out on.
+    if (m_table && m_table->state(row, column) == CellTable::CellState::Unconfirmed)
+        return QColor(Qt::white);
+    return {};
+}
+
+QString TableGridModel::columnHeading(int column) const
+{
+    // A band in brackets goes under its "ppm Reading" or "ppm Range" so the columns stay narrow;
+    // the factor headings ("Positive", "10Hz") have none.
+    QString text = tableText(0, column);
+    return text.replace(QLatin1String(" ("), QLatin1String("\n("));
+}
