@@ -1,9 +1,10 @@
 #pragma once
 
 // Shared pieces of the fuzz targets: a quiet, still clock, prompts that answer nothing, an
-// instrument object that replays replies cut from the fuzzer's input, and a harsh check.
+// instrument object whose transport replays replies cut from the fuzzer's input, and a harsh check.
 
-#include "instrument/IDVM.h"
+#include "instrument/InstrumentDriver.h"
+#include "instrument/Transport.h"
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
 
@@ -85,36 +86,38 @@ private:
     qsizetype m_from = 0;
 };
 
-/// An instrument object whose every awaited reply is the next piece of the input, read as the
-/// transports deliver it (Latin-1, lines joined by CR, no LF).
-class ReplayDVM : public IDVM
+/// A transport whose every awaited reply is the next piece of the input, read as the
+/// transports deliver it (Latin-1, lines joined by CR); an empty piece is a reply that did not
+/// come.
+class ReplayTransport : public Transport
 {
 public:
-    explicit ReplayDVM(InputPieces &pieces) : m_pieces(pieces) {}
+    explicit ReplayTransport(InputPieces &pieces) : m_pieces(pieces) {}
 
-    QString SendString(const QString &, bool WaitForAck, int, int) override
+    bool open(const Endpoint &, QString *) override { return true; }
+    void close() override {}
+    ExchangeReply exchange(const ExchangeRequest &request) override
     {
-        if (!WaitForAck)
-            return {};
-        QString reply = QString::fromLatin1(m_pieces.next());
-        reply.remove(QLatin1Char('\n'));
-        return reply;
+        if (!request.awaitReply)
+            return ExchangeReply::ended(ExchangeOutcome::NotAwaited);
+        const QString reply = QString::fromLatin1(m_pieces.next());
+        return reply.isEmpty() ? ExchangeReply::ended(ExchangeOutcome::LinkFailed) : ExchangeReply::answered(reply);
     }
-    void SetGPIBAddress(int) override {}
-    void Initialise() override {}
-    QString GetDescription() override { return {}; }
-    bool CheckIdentity(const QString &) override { return false; }
-    QString Identify() override { return {}; }
-    void SetCommControl(SerialPortControl *) override {}
-    QString Read() override { return {}; }
-    void SetInterfaceType(int) override {}
-    int GetInterfaceType() override { return 0; }
-    QVariant SetRange(const QString &, double) override { return {}; }
-    void SetUSBDevice() override {}
-    void SetEthernetDevice() override {}
+    QList<Endpoint> endpoints() override { return {}; }
+    QString descriptionLine() const override { return QStringLiteral("Replay"); }
 
 private:
     InputPieces &m_pieces;
+};
+
+/// The real driver on a replaying transport.
+class ReplayDVM : public InstrumentDriver
+{
+public:
+    explicit ReplayDVM(InputPieces &pieces)
+        : InstrumentDriver(DVM_CAL_5200, std::make_unique<ReplayTransport>(pieces), Endpoint())
+    {
+    }
 };
 
 /// Once per fuzzer process: no log output (it would drown the fuzzer) and the still clock.

@@ -34,6 +34,16 @@ int Endpoint::number() const
     return ok ? value : -1;
 }
 
+int Endpoint::numberWithin(int first, int last, const QString &what, QString *error) const
+{
+    const int value = number();
+    if (value >= first && value <= last)
+        return value;
+    if (error)
+        *error = QStringLiteral("%1 run from %2 to %3, not \"%4\"").arg(what).arg(first).arg(last).arg(address);
+    return -1;
+}
+
 QString Endpoint::host() const
 {
     const qsizetype colon = address.lastIndexOf(QLatin1Char(':'));

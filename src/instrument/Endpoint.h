@@ -27,6 +27,9 @@ struct Endpoint
 
     /// The address as a whole number from 0 up (a port number, a GPIB address); -1 when it is none.
     int number() const;
+    /// The same, when it lies from first to last; otherwise -1, and *error says that `what`
+    /// ("GPIB addresses") run from first to last.
+    int numberWithin(int first, int last, const QString &what, QString *error) const;
     /// The two parts of an Ethernet address "IP:PORT"; "" and 0 when the address has no port.
     QString host() const;
     int port() const;

@@ -125,21 +125,17 @@ bool EthernetModuleSetup::reboot()
 
 bool EthernetModuleSetup::setIp(const QString &address)
 {
-    setBusy(true);
-    const auto idle = qScopeGuard([this] { setBusy(false); });
-    if (!needsChosenModule())
-        return false;
-    const Prompts::Icon critical = Prompts::Icon::Critical;
-    if (!runSteps({
-            {QStringLiteral("L"), Test::OnlyA, kLoginFailed, critical, kSetupTitle},
-            {QStringLiteral("SIP") + address.trimmed(), Test::OnlyA, QStringLiteral("Set IP Failed"), critical, kSetupTitle},
-        }))
-        return false;
-    rebootAndRediscover(kSetIpRebootPauseMs);
-    return true;
+    return setAndReboot(QStringLiteral("SIP") + address.trimmed(), QStringLiteral("Set IP Failed"), kSetIpRebootPauseMs);
 }
 
 bool EthernetModuleSetup::setDhcp(bool on)
+{
+    return setAndReboot(on ? QStringLiteral("SDH1") : QStringLiteral("SDH0"), QStringLiteral("Set DHCP Failed"),
+                        kDhcpRebootPauseMs, QStringLiteral("DHCP Configuration Set\rDevice Rebooting"));
+}
+
+bool EthernetModuleSetup::setAndReboot(const QString &command, const QString &failed, int pauseMs,
+                                       const QString &messageBeforePause)
 {
     setBusy(true);
     const auto idle = qScopeGuard([this] { setBusy(false); });
@@ -148,11 +144,10 @@ bool EthernetModuleSetup::setDhcp(bool on)
     const Prompts::Icon critical = Prompts::Icon::Critical;
     if (!runSteps({
             {QStringLiteral("L"), Test::OnlyA, kLoginFailed, critical, kSetupTitle},
-            {on ? QStringLiteral("SDH1") : QStringLiteral("SDH0"), Test::OnlyA, QStringLiteral("Set DHCP Failed"),
-             critical, kSetupTitle},
+            {command, Test::OnlyA, failed, critical, kSetupTitle},
         }))
         return false;
-    rebootAndRediscover(kDhcpRebootPauseMs, QStringLiteral("DHCP Configuration Set\rDevice Rebooting"));
+    rebootAndRediscover(pauseMs, messageBeforePause);
     return true;
 }
 

@@ -61,6 +61,9 @@ private:
     /// Runs the steps in order; false after the first failure (its message shown).
     bool runSteps(std::initializer_list<Step> steps);
     bool needsChosenModule();
+    /// Logs in, sends one setting (refused unless the module answers "A") and reboots the module.
+    bool setAndReboot(const QString &command, const QString &failed, int pauseMs,
+                      const QString &messageBeforePause = {});
     void rebootAndRediscover(int pauseMs, const QString &messageBeforePause = {});
     void setBusy(bool busy) const;
 

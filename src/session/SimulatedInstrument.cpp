@@ -6,6 +6,7 @@
 #include "sim/PtyFront.h"
 #include "sim/VirtualCalibrator.h"
 #include "sim/ethernet/EthernetFront.h"
+#include "sim/ethernet/EthernetModuleSim.h"
 #include "sim/gpib/SimGpibBus.h"
 #include "sim/usb/SimUsbBridge.h"
 
@@ -48,6 +49,28 @@ void SimulatedInstrument::stop(InstrumentContext &context)
 QString SimulatedInstrument::errorString() const
 {
     return m_front->errorString();
+}
+
+Endpoint SimulatedInstrument::endpoint(int interfaceType) const
+{
+    switch (interfaceType) {
+    case InterfaceRS232:
+        return Endpoint::serialPort(kPortNumber);
+    case InterfaceGPIB:
+        return Endpoint::gpib(m_options.gpibAddress);
+    case InterfaceUSB:
+        return Endpoint::usb(QString::fromLatin1(SimUsbBridge::kBuiltInSerialNumber),
+                             QString::fromLatin1(SimUsbBridge::kBuiltInDescription));
+    case InterfaceEthernet: {
+        if (m_ethernet->discoveryPort() == 0 || m_ethernet->modules().isEmpty())
+            break; // the module did not open: nothing answers on Ethernet
+        const EthernetModuleSim &module = *m_ethernet->modules().constFirst();
+        return Endpoint::ethernet(module.address().toString(), module.dataPort(), module.behaviour().mac);
+    }
+    default:
+        break;
+    }
+    return {interfaceType, {}, {}};
 }
 
 QString SimulatedInstrument::devicePath() const

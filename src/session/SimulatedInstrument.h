@@ -1,5 +1,7 @@
 #pragma once
 
+#include "instrument/Endpoint.h"
+
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -53,6 +55,9 @@ public:
     QString errorString() const;
     /// The pseudo-terminal the serial port is bound to.
     QString devicePath() const;
+    /// Where the calibrator is on an interface: serial port 1, its GPIB address, the bridge
+    /// "QVSIM001", its Ethernet module; an empty endpoint for an interface it is not on.
+    Endpoint endpoint(int interfaceType) const;
     int gpibAddress() const { return m_options.gpibAddress; }
 
     VirtualCalibrator &calibrator() { return *m_calibrator; }

@@ -4,7 +4,6 @@
 #include "cli/RunContext.h"
 #include "instrument/IDVM.h"
 #include "instrument/InformationText.h"
-#include "instrument/Reply.h"
 
 #include <QTextStream>
 
@@ -55,9 +54,10 @@ int info(RunContext &run)
 {
     const QString reply = run.dvm().SendString(QStringLiteral("T"), true, kInfoTimeoutSeconds,
                                                kGatherUntilStatusLine);
-    // A failure the window shows as "Version :TIMEOUT" is shown so here too, before the exit; a
-    // port that failed shows nothing.
-    if (reply.isEmpty() || (run.exchangeFailed() && reply != Reply::Timeout))
+    // A failure the route spells as a time-out shows as the window shows it, "Version :TIMEOUT",
+    // before the exit; any other failure shows nothing.
+    const bool shownAsTimeout = run.exchangeFailed() && reply == run.lastReply().spelling.timedOut;
+    if (reply.isEmpty() || (run.exchangeFailed() && !shownAsTimeout))
         return run.unreachable(QStringLiteral("T"));
     for (const QString &row : InformationText::rows(reply))
         run.out() << row << '\n';

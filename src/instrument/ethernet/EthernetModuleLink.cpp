@@ -7,7 +7,6 @@
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
 #include <QScopeGuard>
-#include <QUdpSocket>
 
 #include <limits>
 
@@ -38,7 +37,14 @@ QString fixed(const QString &text, int length)
 
 } // namespace
 
-EthernetModuleLink::EthernetModuleLink() = default;
+EthernetModuleLink::EthernetModuleLink()
+    : m_socket("Ethernet module", [this] {
+          // The replies are taken by looking at the socket; the signal only ends a wait early.
+          if (m_waiting)
+              systemClock().wake();
+      })
+{
+}
 
 EthernetModuleLink::~EthernetModuleLink() = default;
 
@@ -51,25 +57,7 @@ std::optional<EthernetDiscoveryTarget> EthernetModuleLink::target() const
 
 quint16 EthernetModuleLink::localPort() const
 {
-    return m_socket ? m_socket->localPort() : 0;
-}
-
-bool EthernetModuleLink::ensureSocket()
-{
-    if (m_socket && m_socket->state() == QAbstractSocket::BoundState)
-        return true;
-    m_socket = std::make_unique<QUdpSocket>();
-    if (!m_socket->bind(QHostAddress::AnyIPv4, 0)) {
-        qCWarning(lcInstrument) << "Ethernet module socket:" << m_socket->errorString();
-        m_socket.reset();
-        return false;
-    }
-    // The replies are taken by looking at the socket; the signal only ends a wait early.
-    QObject::connect(m_socket.get(), &QUdpSocket::readyRead, m_socket.get(), [this] {
-        if (m_waiting)
-            systemClock().wake();
-    });
-    return true;
+    return m_socket.localPort();
 }
 
 bool EthernetModuleLink::send(const QByteArray &datagram, const EthernetDiscoveryTarget &to)
@@ -166,7 +154,7 @@ bool EthernetModuleLink::FindEthernetModules()
                                 << "is not ADDRESS[:PORT]; nothing sent";
         return false;
     }
-    if (m_waiting || !ensureSocket())
+    if (m_waiting || !m_socket.ensure())
         return false;
     // A late answer to an earlier command is not a module announcing itself.
     discardWaiting();
@@ -210,7 +198,7 @@ QString EthernetModuleLink::ModuleCommand(const QString &command)
     if (mac.isEmpty())
         return {};
     const std::optional<EthernetDiscoveryTarget> to = target();
-    if (!to || m_waiting || !ensureSocket())
+    if (!to || m_waiting || !m_socket.ensure())
         return {};
     // A datagram left over (a late discovery reply) must not pass for this module's answer.
     discardWaiting();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "instrument/ethernet/BoundUdpSocket.h"
 #include "instrument/ethernet/EthernetDiscoveryTarget.h"
 #include "instrument/ethernet/EthernetModuleRecord.h"
 
@@ -9,7 +10,6 @@
 #include <memory>
 #include <optional>
 
-class QUdpSocket;
 
 /**
  * @brief The module command socket (UDPCommand): finds the Ethernet-serial modules on the network
@@ -72,14 +72,13 @@ public:
     quint16 localPort() const;
 
 private:
-    bool ensureSocket();
     bool send(const QByteArray &datagram, const EthernetDiscoveryTarget &to);
     /// Waits until a datagram is waiting or timeoutMs passed; true when one is waiting.
     bool waitForDatagram(int timeoutMs);
     QByteArray readDatagram(QHostAddress *sender = nullptr);
     void discardWaiting();
 
-    std::unique_ptr<QUdpSocket> m_socket;
+    BoundUdpSocket m_socket;
     std::optional<EthernetDiscoveryTarget> m_override;
     bool m_lastAnswered = false;
     bool m_waiting = false;

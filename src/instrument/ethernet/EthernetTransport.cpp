@@ -8,9 +8,16 @@
 
 #include <QNetworkDatagram>
 #include <QScopeGuard>
-#include <QUdpSocket>
 
-EthernetTransport::EthernetTransport(TransportState &state) : m_state(state) {}
+EthernetTransport::EthernetTransport(TransportState &state)
+    : m_state(state),
+      m_socket("Ethernet data", [this] {
+          takeDatagrams();
+          if (m_waiting)
+              systemClock().wake();
+      })
+{
+}
 
 EthernetTransport::~EthernetTransport() = default;
 
@@ -34,26 +41,7 @@ QString EthernetTransport::descriptionLine() const
 
 quint16 EthernetTransport::localPort() const
 {
-    return m_socket ? m_socket->localPort() : 0;
-}
-
-bool EthernetTransport::ensureSocket()
-{
-    if (m_socket && m_socket->state() == QAbstractSocket::BoundState)
-        return true;
-    m_socket = std::make_unique<QUdpSocket>();
-    // Bound to IPv4 so senders read as plain IPv4 addresses, comparable with the module's.
-    if (!m_socket->bind(QHostAddress::AnyIPv4, 0)) {
-        qCWarning(lcInstrument) << "Ethernet data socket:" << m_socket->errorString();
-        m_socket.reset();
-        return false;
-    }
-    QObject::connect(m_socket.get(), &QUdpSocket::readyRead, m_socket.get(), [this] {
-        takeDatagrams();
-        if (m_waiting)
-            systemClock().wake();
-    });
-    return true;
+    return m_socket.localPort();
 }
 
 void EthernetTransport::takeDatagrams()
@@ -105,7 +93,7 @@ ExchangeReply EthernetTransport::exchange(const ExchangeRequest &request)
     if (m_ip.isEmpty() || m_port < 1 || m_port > 65535 || host.isNull() || !EthernetDiscoveryTarget::mayReach(host))
         return ExchangeReply::ended(ExchangeOutcome::NotConnected);
     auto release = qScopeGuard([this] { m_waiting = false; });
-    if (!ensureSocket())
+    if (!m_socket.ensure())
         return ExchangeReply::ended(ExchangeOutcome::OpenFailed);
     m_remoteHost = host;
     m_remotePort = quint16(m_port);

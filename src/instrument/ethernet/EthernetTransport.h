@@ -1,13 +1,13 @@
 #pragma once
 
 #include "instrument/Transport.h"
+#include "instrument/ethernet/BoundUdpSocket.h"
 
 #include <QByteArray>
 #include <QHostAddress>
 #include <QString>
 #include <memory>
 
-class QUdpSocket;
 class TransportState;
 
 /**
@@ -49,12 +49,11 @@ public:
     static bool replyComplete(const QString &reply, int packetEndCondition);
 
 private:
-    bool ensureSocket();
     /// The data-arrival event: takes every waiting datagram; keeps those from the module.
     void takeDatagrams();
 
     TransportState &m_state;
-    std::unique_ptr<QUdpSocket> m_socket;
+    BoundUdpSocket m_socket;
     QString m_ip;       ///< as the endpoint gave it
     int m_port = 0;
     QHostAddress m_remoteHost;

@@ -10,15 +10,10 @@ GpibTransport::GpibTransport(InstrumentContext &context) : m_context(context) {}
 
 bool GpibTransport::open(const Endpoint &endpoint, QString *error)
 {
-    const int address = endpoint.number();
-    if (address < Gpib488::kFirstAddress || address > Gpib488::kLastAddress) {
-        if (error)
-            *error = QStringLiteral("GPIB addresses run from %1 to %2, not \"%3\"")
-                         .arg(Gpib488::kFirstAddress)
-                         .arg(Gpib488::kLastAddress)
-                         .arg(endpoint.address);
+    const int address =
+        endpoint.numberWithin(Gpib488::kFirstAddress, Gpib488::kLastAddress, QStringLiteral("GPIB addresses"), error);
+    if (address < 0)
         return false;
-    }
     m_address = address;
     return true;
 }

@@ -28,15 +28,10 @@ SerialTransport::SerialTransport(TransportState &state, SerialPortControl *port)
 
 bool SerialTransport::open(const Endpoint &endpoint, QString *error)
 {
-    const int number = endpoint.number();
-    if (number < PortTable::kFirstPort || number > PortTable::kLastPort) {
-        if (error)
-            *error = QStringLiteral("RS-232 ports are numbered %1 to %2, not \"%3\"")
-                         .arg(PortTable::kFirstPort)
-                         .arg(PortTable::kLastPort)
-                         .arg(endpoint.address);
+    const int number =
+        endpoint.numberWithin(PortTable::kFirstPort, PortTable::kLastPort, QStringLiteral("RS-232 port numbers"), error);
+    if (number < 0)
         return false;
-    }
     m_port->setPortNumber(number);
     m_opened = true;
     return true;

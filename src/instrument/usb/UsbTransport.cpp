@@ -39,7 +39,7 @@ UsbTransport::~UsbTransport()
 bool UsbTransport::open(const Endpoint &endpoint, QString *error)
 {
     Q_UNUSED(error);
-    close();
+    // An exchange running meanwhile keeps its bridge until it ends; the next one opens this one.
     m_serialNumber = endpoint.address;
     return true;
 }
