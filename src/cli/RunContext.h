@@ -58,6 +58,9 @@ public:
 
     /// Prints "calsetup-cli: message" on err() and returns code.
     int fail(ExitCode code, const QString &message);
+    /// The same line for a problem the command reports and goes on after (a value the instrument
+    /// did not take, a step of a longer task that failed).
+    void warn(const QString &message) const;
     int usageError(const QString &message) { return fail(ExitUsage, message); }
     /// The same, for failures before a run exists (a malformed command line).
     static int printFailure(QTextStream &err, ExitCode code, const QString &message);

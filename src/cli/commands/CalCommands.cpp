@@ -35,17 +35,16 @@ void reportCell(RunContext &run, const TableOperation::CellWrite &w)
 {
     // The factor table's rows are its ranges.
     if (w.result == WriteResult::NotSent) {
-        run.err() << QStringLiteral("calsetup-cli: range %1 column %2 (%3) not sent: the instrument has factor indexes "
-                                    "0 to %4 only")
-                         .arg(w.row)
-                         .arg(w.column)
-                         .arg(w.text)
-                         .arg(CalFactorTable::kLastFactorIndex)
-                  << Qt::endl;
+        run.warn(QStringLiteral("range %1 column %2 (%3) not sent: the instrument has factor indexes 0 to %4 only")
+                     .arg(w.row)
+                     .arg(w.column)
+                     .arg(w.text)
+                     .arg(CalFactorTable::kLastFactorIndex));
         return;
     }
-    run.out() << QStringLiteral("range %1 factor %2 value %3 %4").arg(w.row).arg(w.index).arg(w.text, resultWord(w.result))
-              << Qt::endl;
+    run.out()
+        << QStringLiteral("range %1 factor %2 value %3 %4").arg(w.row).arg(w.index).arg(w.text, resultWord(w.result))
+        << Qt::endl;
 }
 
 int factorsIn(const CellTable &table)
@@ -92,7 +91,9 @@ const TableCommands::Family &factors()
                 const int refused = summary.refused() + summary.notSent;
                 if (refused == 0)
                     return QString();
-                return QStringLiteral("%1 of %2 factors were not accepted").arg(refused).arg(summary.accepted + refused);
+                return QStringLiteral("%1 of %2 factors were not accepted")
+                    .arg(refused)
+                    .arg(summary.accepted + refused);
             },
     };
     return family;

@@ -3,13 +3,13 @@
 
 #include "cli/CommandGroups.h"
 #include "cli/RunContext.h"
-#include "session/InstrumentSession.h"
 #include "instrument/ethernet/EthernetDiscoveryTarget.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
 #include "locate/EthernetLocator.h"
 #include "locate/EthernetModuleSetup.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <QHostAddress>
 #include <QTextStream>
@@ -27,21 +27,23 @@ const CliOption kDiscoveryOption{
 class StderrPrompts : public Prompts
 {
 public:
-    explicit StderrPrompts(QTextStream &err) : m_err(err) {}
+    explicit StderrPrompts(const RunContext &run) : m_run(run) {}
 
     Answer message(const QString &text, const QString &, Icon icon, Buttons, Answer defaultAnswer) override
     {
         QString line = text;
         line.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        const bool problem = icon == Icon::Warning || icon == Icon::Critical;
-        m_err << (problem ? QStringLiteral("calsetup-cli: ") : QString()) << line << Qt::endl;
+        if (icon == Icon::Warning || icon == Icon::Critical)
+            m_run.warn(line);
+        else
+            m_run.err() << line << Qt::endl;
         return defaultAnswer;
     }
     QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
     QString saveFileName(const QString &, const QString &, const QString &, const QString &) override { return {}; }
 
 private:
-    QTextStream &m_err;
+    const RunContext &m_run;
 };
 
 /// What every ethernet command needs: the module link pointed at the right target, the locator,
@@ -49,7 +51,9 @@ private:
 struct EthernetRun
 {
     explicit EthernetRun(RunContext &run)
-        : run(run), prompts(run.err()), locator(run.session(), prompts),
+        : run(run),
+          prompts(run),
+          locator(run.session(), prompts),
           setup(run.session().context().ethernetModules(), prompts, [this] { rediscovered = locator.findModules(); })
     {
     }
@@ -69,9 +73,9 @@ struct EthernetRun
             link.setTargetOverride(target);
         }
         if (!link.target()) {
-            *status = run.usageError(QStringLiteral("the saved %1 \"%2\" is not ADDRESS[:PORT]; give --discovery")
-                                         .arg(SettingsKey::EthernetDiscovery,
-                                              Settings::value(SettingsKey::EthernetDiscovery)));
+            *status = run.usageError(
+                QStringLiteral("the saved %1 \"%2\" is not ADDRESS[:PORT]; give --discovery")
+                    .arg(SettingsKey::EthernetDiscovery, Settings::value(SettingsKey::EthernetDiscovery)));
             return false;
         }
         return true;
@@ -233,7 +237,8 @@ QList<CliCommand> ethernetCommands()
 {
     return {
         {.words = {QStringLiteral("ethernet"), QStringLiteral("find")},
-         .summary = QStringLiteral("list the Ethernet modules that answer discovery, with their instruments' identities"),
+         .summary =
+             QStringLiteral("list the Ethernet modules that answer discovery, with their instruments' identities"),
          .options = {kDiscoveryOption},
          .run = find},
         {.words = {QStringLiteral("ethernet"), QStringLiteral("select")},

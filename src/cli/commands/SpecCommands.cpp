@@ -41,8 +41,7 @@ void reportCell(RunContext &run, const TableOperation::CellWrite &w)
     // Only what was not accepted is listed; a password refusal ends the command with its own line.
     if (w.result == WriteResult::Accepted || w.result == WriteResult::PasswordNeeded)
         return;
-    run.err() << QStringLiteral("calsetup-cli: row %1 figure %2 (%3) %4").arg(w.row).arg(w.index).arg(w.text, failureWord(w.result))
-              << Qt::endl;
+    run.warn(QStringLiteral("row %1 figure %2 (%3) %4").arg(w.row).arg(w.index).arg(w.text, failureWord(w.result)));
 }
 
 void reportSave(RunContext &run, const TableOperation::SaveSummary &summary)
