@@ -162,7 +162,7 @@ int find(RunContext &run)
     return ExitSuccess;
 }
 
-int select(RunContext &run)
+int selectModule(RunContext &run)
 {
     EthernetRun ethernet(run);
     int status = ExitSuccess;
@@ -247,7 +247,7 @@ QList<CliCommand> ethernetCommands()
          .minArguments = 1,
          .maxArguments = 1,
          .options = {kDiscoveryOption},
-         .run = select},
+         .run = selectModule},
         {.words = {QStringLiteral("ethernet"), QStringLiteral("init")},
          .argumentUsage = QStringLiteral("MAC"),
          .summary = QStringLiteral("set the module's serial port and names for the instrument, reboot it, find again"),
