@@ -26,7 +26,8 @@ struct CliOption
 struct CliCommand
 {
     /// Runs the command and returns the exit status: a plain function mostly, or one that carries
-    /// what the command was built from (a table family's declaration).
+    /// what the command was built from (a table family's declaration, an ethernet command's own
+    /// work).
     using Run = std::function<int(RunContext &run)>;
 
     QStringList words{};     ///< {"identify"}; a group's commands may share a first word ("cal read")
