@@ -107,6 +107,19 @@ int RunContext::printFailure(QTextStream &err, ExitCode code, const QString &mes
     return code;
 }
 
+int RunContext::notTaken(const QString &command, const QString &reply)
+{
+    return fail(ExitRefused,
+                QStringLiteral("the calibrator did not take %1 (it answered %2)").arg(command, oneLine(reply)));
+}
+
+QString RunContext::oneLine(const QString &reply)
+{
+    QString text = reply.trimmed();
+    text.replace(QLatin1Char('\r'), QStringLiteral(" | "));
+    return text;
+}
+
 int RunContext::unreachable(const QString &command, const ExchangeReply &reply)
 {
     QString why;

@@ -75,6 +75,12 @@ public:
     int unreachable(const QString &command) { return unreachable(command, m_lastReply); }
     int unreachable(const QString &command, const ExchangeReply &reply);
 
+    /// Prints that the calibrator did not take `command`, with its answer in one line; returns
+    /// ExitRefused.
+    int notTaken(const QString &command, const QString &reply);
+    /// A reply in one line for a message: trimmed, each CR shown as " | ".
+    static QString oneLine(const QString &reply);
+
     /// From now on the first awaited exchange that gets no usable answer is reported on the spot
     /// (for the long table operations, which go on to their tail); failureReported() tells whether
     /// that happened.
