@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class RunContext;
 
 /// An option on the command line, written "--name" or "--name VALUE" (also "--name=VALUE").
@@ -23,13 +25,18 @@ struct CliOption
  */
 struct CliCommand
 {
-    QStringList words{};      ///< {"identify"}; a group's commands may share a first word ("cal read")
-    QString argumentUsage{};  ///< the positional arguments for the usage text ("TEXT")
-    QString summary{};        ///< one line for the usage text
+    /// Runs the command and returns the exit status: a plain function mostly, or one that carries
+    /// what the command was built from (a table family's declaration, an ethernet command's own
+    /// work).
+    using Run = std::function<int(RunContext &run)>;
+
+    QStringList words{};     ///< {"identify"}; a group's commands may share a first word ("cal read")
+    QString argumentUsage{}; ///< the positional arguments for the usage text ("TEXT")
+    QString summary{};       ///< one line for the usage text
     int minArguments = 0;
-    int maxArguments = 0;     ///< kAnyNumber: no upper limit
+    int maxArguments = 0;       ///< kAnyNumber: no upper limit
     QList<CliOption> options{}; ///< options only this command takes
-    int (*run)(RunContext &run) = nullptr;
+    Run run{};
 
     static constexpr int kAnyNumber = -1;
 

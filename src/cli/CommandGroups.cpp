@@ -6,18 +6,10 @@ const QList<CliCommand> &commandTable()
 {
     static const QList<CliCommand> table = [] {
         QList<CliCommand> all;
-        all += basicCommands();
-        all += locateCommands();
-        all += calCommands();
-        all += gpibCommands();
-        all += outputCommands();
-        all += measureCommands();
-        all += clockCommands();
-        all += historyCommands();
-        all += ethernetCommands();
-        all += usbCommands();
-        all += specCommands();
-        all += setupCommands();
+        for (const CommandGroup group :
+             {basicCommands, locateCommands, calCommands, gpibCommands, outputCommands, measureCommands, clockCommands,
+              historyCommands, ethernetCommands, usbCommands, specCommands, setupCommands})
+            all += group();
         return all;
     }();
     return table;

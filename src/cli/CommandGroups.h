@@ -5,7 +5,10 @@
 #include <QList>
 
 // Each command group lives in its own file under commands/ and returns its table here. A new
-// group adds a file, one declaration below and one line in commandTable().
+// group adds a file, one declaration below and its place in commandTable()'s list.
+
+/// A command group's table, in the order the usage text lists its commands.
+using CommandGroup = QList<CliCommand> (*)();
 
 /// identify, info, send.
 QList<CliCommand> basicCommands();

@@ -42,8 +42,8 @@ int RunContext::noSetupModeExit()
 {
     if (m_failureReported)
         return ExitUnreachable;
-    return fail(ExitRefused, QStringLiteral("Error entering setup mode: %1 did not accept the password")
-                                 .arg(m_connection));
+    return fail(ExitRefused,
+                QStringLiteral("Error entering setup mode: %1 did not accept the password").arg(m_connection));
 }
 
 const QStringList &RunContext::arguments() const
@@ -81,18 +81,43 @@ bool RunContext::intValue(const QString &option, int min, int max, int fallback,
     return true;
 }
 
+namespace {
+
+// Every message of the tool starts so, whether the command goes on or ends with it.
+constexpr char kMessagePrefix[] = "calsetup-cli: ";
+
+} // namespace
+
 int RunContext::fail(ExitCode code, const QString &message)
 {
     return printFailure(m_err, code, message);
 }
 
+void RunContext::warn(const QString &message) const
+{
+    m_err << kMessagePrefix << message << Qt::endl;
+}
+
 int RunContext::printFailure(QTextStream &err, ExitCode code, const QString &message)
 {
-    err << "calsetup-cli: " << message;
+    err << kMessagePrefix << message;
     if (code == ExitUsage)
         err << " (calsetup-cli --help lists the commands and options)";
     err << Qt::endl;
     return code;
+}
+
+int RunContext::notTaken(const QString &command, const QString &reply)
+{
+    return fail(ExitRefused,
+                QStringLiteral("the calibrator did not take %1 (it answered %2)").arg(command, oneLine(reply)));
+}
+
+QString RunContext::oneLine(const QString &reply)
+{
+    QString text = reply.trimmed();
+    text.replace(QLatin1Char('\r'), QStringLiteral(" | "));
+    return text;
 }
 
 int RunContext::unreachable(const QString &command, const ExchangeReply &reply)

@@ -58,6 +58,9 @@ public:
 
     /// Prints "calsetup-cli: message" on err() and returns code.
     int fail(ExitCode code, const QString &message);
+    /// The same line for a problem the command reports and goes on after (a value the instrument
+    /// did not take, a step of a longer task that failed).
+    void warn(const QString &message) const;
     int usageError(const QString &message) { return fail(ExitUsage, message); }
     /// The same, for failures before a run exists (a malformed command line).
     static int printFailure(QTextStream &err, ExitCode code, const QString &message);
@@ -71,6 +74,12 @@ public:
     /// given); returns ExitUnreachable.
     int unreachable(const QString &command) { return unreachable(command, m_lastReply); }
     int unreachable(const QString &command, const ExchangeReply &reply);
+
+    /// Prints that the calibrator did not take `command`, with its answer in one line; returns
+    /// ExitRefused.
+    int notTaken(const QString &command, const QString &reply);
+    /// A reply in one line for a message: trimmed, each CR shown as " | ".
+    static QString oneLine(const QString &reply);
 
     /// From now on the first awaited exchange that gets no usable answer is reported on the spot
     /// (for the long table operations, which go on to their tail); failureReported() tells whether

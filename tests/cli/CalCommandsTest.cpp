@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -128,22 +129,40 @@ TEST_F(CalCommandsTest, ATimeOutPartWayThroughTheReadAlsoWritesNoFile)
 
 TEST_F(CalCommandsTest, RefusedAndInvalidValuesAreReportedAndTheExitStatusSaysSo)
 {
-    ASSERT_TRUE(writeAll(path("bad.cal"), "001: 200mv DC , 5,1.5,\r\n"
-                                          "002: 2V DC , 6,\r\n"
-                                          " , \r\n"
-                                          " , \r\n"
-                                          " , \r\n"
-                                          " , \r\n"
-                                          "007: Unused , 9,\r\n"));
+    ASSERT_TRUE(writeAll(path("bad.cal"),
+                         "001: 200mv DC , 5,1.5,\r\n"
+                         "002: 2V DC , 6,\r\n"
+                         " , \r\n"
+                         " , \r\n"
+                         " , \r\n"
+                         " , \r\n"
+                         "007: Unused , 9,\r\n"));
     const CliResult write = run({"cal", "write", path("bad.cal")});
     EXPECT_EQ(write.exitCode, 3);
-    EXPECT_EQ(write.out, "range 1 factor 0 value 5 ok\n"
-                         "range 1 factor 1 value 1.5 rejected\n"
-                         "range 2 factor 0 value 6 ok\n"
-                         "range 7 factor 0 value 9 rejected\n");
+    EXPECT_EQ(write.out,
+              "range 1 factor 0 value 5 ok\n"
+              "range 1 factor 1 value 1.5 rejected\n"
+              "range 2 factor 0 value 6 ok\n"
+              "range 7 factor 0 value 9 rejected\n");
     EXPECT_TRUE(write.err.contains(QLatin1String("2 of 4"))) << write.err.toStdString();
     EXPECT_EQ(sim.memory().factors(1)[0], 5);
     EXPECT_EQ(sim.memory().factors(2)[0], 6);
+}
+
+TEST_F(CalCommandsTest, AFactorPastTheInstrumentsLastIndexIsNotSentAndCountsAgainstTheFile)
+{
+    // The table has room for more factors in a range than the instrument has indexes (0 to 61).
+    QByteArray line = "001: 200mV DC ,";
+    for (int index = 0; index <= 62; ++index)
+        line += " " + QByteArray::number(index) + ",";
+    ASSERT_TRUE(writeAll(path("long.cal"), line + "\r\n"));
+    const CliResult write = run({"cal", "write", path("long.cal")});
+    EXPECT_EQ(write.exitCode, 3);
+    EXPECT_TRUE(write.out.endsWith("range 1 factor 61 value 61 rejected\n")) << write.out.right(80).toStdString();
+    EXPECT_TRUE(write.err.startsWith("calsetup-cli: range 1 column 63 (62) not sent: the instrument has factor "
+                                     "indexes 0 to 61 only\ncalsetup-cli: "))
+        << write.err.toStdString();
+    EXPECT_TRUE(write.err.endsWith(" of 63 factors were not accepted\n")) << write.err.toStdString();
 }
 
 TEST_F(CalCommandsTest, AWriteStoppedByAnAnswerWithoutItsStatusDoesNotEndAsSuccess)

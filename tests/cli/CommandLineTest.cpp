@@ -93,7 +93,12 @@ INSTANTIATE_TEST_SUITE_P(
                       RejectCase{{"identify", "--no-wait"}, "--no-wait does not apply to identify"},
                       RejectCase{{"calibrate"}, "unknown command \"calibrate\""},
                       RejectCase{{"identify", "now"}, "identify takes no arguments"},
-                      RejectCase{{"send", "--no-wait"}, "send needs TEXT"}));
+                      RejectCase{{"send", "--no-wait"}, "send needs TEXT"},
+                      RejectCase{{"cal", "read"}, "cal read needs FILE.cal"},
+                      RejectCase{{"spec", "write", "a.spec", "b.spec"},
+                                 "too many arguments for spec write (usage: spec write FILE.spec)"},
+                      RejectCase{{"cal", "read", "a.cal", "--yes"}, "--yes does not apply to cal read"},
+                      RejectCase{{"spec", "clear", "now"}, "spec clear takes no arguments"}));
 
 TEST(CommandLine, LongestCommandWinsAndAPartialNameListsTheChoices)
 {

@@ -143,6 +143,12 @@ TEST_F(CliEthernet, UsageErrors)
         {{"ethernet", "set-ip", "02-00-00-00-00-01", "300.1.1.1"}, "is not an IPv4 address"},
         {{"ethernet", "dhcp", "02-00-00-00-00-01", "maybe"}, "takes on or off"},
         {{"ethernet", "reboot", "a b"}, "is not a MAC address"},
+        // The target is taken before the MAC, and the MAC before the command's own value.
+        {{"ethernet", "init", "a b", "--discovery", "broadcast"}, "--discovery needs ADDRESS[:PORT]"},
+        {{"ethernet", "set-ip", "a b", "300.1.1.1"}, "\"a b\" is not a MAC address"},
+        // select names the MAC it looks for as it looks for it, trimmed; the others as given.
+        {{"ethernet", "select", " a b "}, "\"a b\" is not a MAC address"},
+        {{"ethernet", "dhcp", " a b ", "on"}, "\" a b \" is not a MAC address"},
         {{"ethernet", "set-ip", "02-00-00-00-00-01"}, "ethernet set-ip needs MAC ADDRESS"},
     };
     for (const Case &c : cases) {

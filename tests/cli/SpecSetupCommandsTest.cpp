@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,9 +68,10 @@ TEST_F(SpecSetupCommandsTest, SpecReadGivesBackTheTableThatWasWritten)
 {
     const CliResult read = run({"spec", "read", path("meter.spec")});
     ASSERT_EQ(read.exitCode, 0) << read.err.toStdString();
-    EXPECT_EQ(read.out, QStringLiteral("%1 rows of the specification table written to %2\n")
-                            .arg(specs().rowCount())
-                            .arg(path("meter.spec")));
+    EXPECT_EQ(read.out,
+              QStringLiteral("%1 rows of the specification table written to %2\n")
+                  .arg(specs().rowCount())
+                  .arg(path("meter.spec")));
     const QByteArray file = readAll(path("meter.spec"));
     EXPECT_TRUE(file.startsWith("Version \r\nR001 200mV DC , ")) << file.left(60).constData();
     EXPECT_TRUE(file.contains("\r\nR006 200uA DC , ")) << "the micro sign is written out";
@@ -80,7 +82,8 @@ TEST_F(SpecSetupCommandsTest, SpecReadGivesBackTheTableThatWasWritten)
     const CliResult write = run({"spec", "write", path("changed.spec")});
     ASSERT_EQ(write.exitCode, 0) << write.err.toStdString();
     const int figures = specs().rowCount() * 14;
-    EXPECT_EQ(write.out, QStringLiteral("%1 figures sent, %1 accepted\nversion record Spec NEW 08/12/26\n").arg(figures));
+    EXPECT_EQ(write.out,
+              QStringLiteral("%1 figures sent, %1 accepted\nversion record Spec NEW 08/12/26\n").arg(figures));
     EXPECT_EQ(sim.memory().record(5), "Spec NEW 08/12/26");
     EXPECT_FALSE(sim.memory().inSetupMode());
 
@@ -95,7 +98,8 @@ TEST_F(SpecSetupCommandsTest, SpecWriteListsWhatWasNotAcceptedAndExitsRefused)
     ASSERT_TRUE(writeAll(path("bad.spec"), "R001 A , 1,x,3,\r\n"));
     const CliResult result = run({"spec", "write", path("bad.spec")});
     EXPECT_EQ(result.exitCode, 3);
-    EXPECT_TRUE(result.err.contains("row 1 figure 1 (x) not a number, not sent")) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains("calsetup-cli: row 1 figure 1 (x) not a number, not sent\n"))
+        << result.err.toStdString();
     EXPECT_EQ(specs().row(1).figures[0], 1.0);
     EXPECT_EQ(specs().row(1).figures[2], 3.0);
 
@@ -149,10 +153,12 @@ TEST_F(SpecSetupCommandsTest, SetupRunsEveryTaskAskedForAndPrintsTheReport)
     ASSERT_TRUE(writeAll(path("default.spec"), edited(readAll(path("default.spec")), 3)));
     const double expected = specs().row(2).figures[1] + 1.25;
 
-    const CliResult result = run({"setup", "--date", "--password", "1234", "--clear-cal", "--specs", path("default.spec")});
+    const CliResult result =
+        run({"setup", "--date", "--password", "1234", "--clear-cal", "--specs", path("default.spec")});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(result.out, "Date Set\nCalibration Password Set\nCalibration Factors Cleared\n"
-                          "Default Specifications Loaded\nSetup Tasks Completed\n");
+    EXPECT_EQ(result.out,
+              "Date Set\nCalibration Password Set\nCalibration Factors Cleared\n"
+              "Default Specifications Loaded\nSetup Tasks Completed\n");
     EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
     EXPECT_EQ(sim.memory().clockAt(fake.clock.currentDateTime()).toString("ddMMyyhhmm"), "0101300905");
     EXPECT_EQ(sim.memory().userPassword(), "1234");
@@ -177,7 +183,7 @@ TEST_F(SpecSetupCommandsTest, SetupThatCannotCompleteExitsNonZero)
     sim.memory().setSystemPassword("0000000");
     const CliResult refused = run({"setup", "--date"});
     EXPECT_EQ(refused.exitCode, 3);
-    EXPECT_TRUE(refused.err.contains("Error sending password")) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.startsWith("calsetup-cli: Error sending password")) << refused.err.toStdString();
 
     sim.knobs().silent = true;
     EXPECT_EQ(run({"setup", "--date"}).exitCode, 2);

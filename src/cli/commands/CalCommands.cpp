@@ -35,17 +35,16 @@ void reportCell(RunContext &run, const TableOperation::CellWrite &w)
 {
     // The factor table's rows are its ranges.
     if (w.result == WriteResult::NotSent) {
-        run.err() << QStringLiteral("calsetup-cli: range %1 column %2 (%3) not sent: the instrument has factor indexes "
-                                    "0 to %4 only")
-                         .arg(w.row)
-                         .arg(w.column)
-                         .arg(w.text)
-                         .arg(CalFactorTable::kLastFactorIndex)
-                  << Qt::endl;
+        run.warn(QStringLiteral("range %1 column %2 (%3) not sent: the instrument has factor indexes 0 to %4 only")
+                     .arg(w.row)
+                     .arg(w.column)
+                     .arg(w.text)
+                     .arg(CalFactorTable::kLastFactorIndex));
         return;
     }
-    run.out() << QStringLiteral("range %1 factor %2 value %3 %4").arg(w.row).arg(w.index).arg(w.text, resultWord(w.result))
-              << Qt::endl;
+    run.out()
+        << QStringLiteral("range %1 factor %2 value %3 %4").arg(w.row).arg(w.index).arg(w.text, resultWord(w.result))
+        << Qt::endl;
 }
 
 int factorsIn(const CellTable &table)
@@ -61,7 +60,11 @@ int factorsIn(const CellTable &table)
 const TableCommands::Family &factors()
 {
     static const TableCommands::Family family{
+        .word = QStringLiteral("cal"),
+        .fileUsage = QStringLiteral("FILE.cal"),
         .open = &TableCommands::partsOf<CalFactorTable, CalFactorOperations>,
+        .readSummary = QStringLiteral("read every range's calibration factors and save them as \"Save to File\" does; "
+                                      "no file is written when an exchange fails"),
         .readIncomplete =
             [](int rangesRead, const QString &path) {
                 return QStringLiteral("the answer to CAL:PRINT %1 holds more factors than the table has columns; %2 "
@@ -76,6 +79,8 @@ const TableCommands::Family &factors()
                     .arg(CalFactorTable::kLastRange)
                     .arg(path);
             },
+        .writeSummary = QStringLiteral("write every factor of a .cal file to the instrument, one line per factor "
+                                       "with ok, rejected or password needed"),
         .notLoaded = QStringLiteral("Calibration Settings Not Loaded"),
         .values = QStringLiteral("factors"),
         .reportCell = reportCell,
@@ -92,80 +97,33 @@ const TableCommands::Family &factors()
                 const int refused = summary.refused() + summary.notSent;
                 if (refused == 0)
                     return QString();
-                return QStringLiteral("%1 of %2 factors were not accepted").arg(refused).arg(summary.accepted + refused);
+                return QStringLiteral("%1 of %2 factors were not accepted")
+                    .arg(refused)
+                    .arg(summary.accepted + refused);
             },
+        .confirmed = {{.word = QStringLiteral("backup"),
+                       .summary = QStringLiteral("copy the active factors to the instrument's backup storage (CB)"),
+                       .yesHelp = QStringLiteral("overwrite the backup factors"),
+                       .what = QStringLiteral("cal backup overwrites the instrument's backup factors with its active "
+                                              "ones"),
+                       .command = CalFactorOperations::backupCommand()},
+                      {.word = QStringLiteral("restore"),
+                       .summary = QStringLiteral("copy the backup factors over the active ones (CR)"),
+                       .yesHelp = QStringLiteral("overwrite the active factors"),
+                       .what = QStringLiteral("cal restore overwrites the instrument's active factors with its backup"),
+                       .command = CalFactorOperations::restoreCommand()},
+                      {.word = QStringLiteral("clear"),
+                       .summary = QStringLiteral("set every active factor to zero (CC)"),
+                       .yesHelp = QStringLiteral("clear the active factors"),
+                       .what = QStringLiteral("cal clear sets every active factor of the instrument to zero"),
+                       .command = CalFactorOperations::clearCommand()}},
     };
     return family;
-}
-
-int calRead(RunContext &run)
-{
-    return TableCommands::read(run, factors());
-}
-
-int calWrite(RunContext &run)
-{
-    return TableCommands::write(run, factors());
-}
-
-int calBackup(RunContext &run)
-{
-    return TableCommands::confirmed(run, factors(),
-                                    QStringLiteral("cal backup overwrites the instrument's backup factors with its "
-                                                   "active ones"),
-                                    CalFactorOperations::backupCommand());
-}
-
-int calRestore(RunContext &run)
-{
-    return TableCommands::confirmed(run, factors(),
-                                    QStringLiteral("cal restore overwrites the instrument's active factors with its "
-                                                   "backup"),
-                                    CalFactorOperations::restoreCommand());
-}
-
-int calClear(RunContext &run)
-{
-    return TableCommands::confirmed(run, factors(),
-                                    QStringLiteral("cal clear sets every active factor of the instrument to zero"),
-                                    CalFactorOperations::clearCommand());
-}
-
-CliOption yesOption(const QString &help)
-{
-    return {TableCommands::kYes, QString(), help};
 }
 
 } // namespace
 
 QList<CliCommand> calCommands()
 {
-    return {
-        {.words = {QStringLiteral("cal"), QStringLiteral("read")},
-         .argumentUsage = QStringLiteral("FILE.cal"),
-         .summary = QStringLiteral("read every range's calibration factors and save them as \"Save to File\" does; "
-                                   "no file is written when an exchange fails"),
-         .minArguments = 1,
-         .maxArguments = 1,
-         .run = calRead},
-        {.words = {QStringLiteral("cal"), QStringLiteral("write")},
-         .argumentUsage = QStringLiteral("FILE.cal"),
-         .summary = QStringLiteral("write every factor of a .cal file to the instrument, one line per factor "
-                                   "with ok, rejected or password needed"),
-         .minArguments = 1,
-         .maxArguments = 1,
-         .run = calWrite},
-        {.words = {QStringLiteral("cal"), QStringLiteral("backup")},
-         .summary = QStringLiteral("copy the active factors to the instrument's backup storage (CB)"),
-         .options = {yesOption(QStringLiteral("overwrite the backup factors"))},
-         .run = calBackup},
-        {.words = {QStringLiteral("cal"), QStringLiteral("restore")},
-         .summary = QStringLiteral("copy the backup factors over the active ones (CR)"),
-         .options = {yesOption(QStringLiteral("overwrite the active factors"))},
-         .run = calRestore},
-        {.words = {QStringLiteral("cal"), QStringLiteral("clear")},
-         .summary = QStringLiteral("set every active factor to zero (CC)"),
-         .options = {yesOption(QStringLiteral("clear the active factors"))},
-         .run = calClear},
-    };
+    return TableCommands::commands(factors());
 }

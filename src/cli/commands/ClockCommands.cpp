@@ -22,9 +22,9 @@ QString shown(const QDateTime &at)
 int report(RunContext &run, const InstrumentClock::Reading &reading)
 {
     if (!reading.at)
-        return run.fail(ExitRefused, QStringLiteral("%1: the calibrator's date and time could not be read "
-                                                    "from its answer to T")
-                                         .arg(InstrumentClock::InvalidReply));
+        return run.fail(ExitRefused,
+                        QStringLiteral("%1: the calibrator's date and time could not be read from its answer to T")
+                            .arg(InstrumentClock::InvalidReply));
     run.out() << shown(*reading.at) << '\n';
     return ExitSuccess;
 }
@@ -49,19 +49,15 @@ int setClock(RunContext &run)
     if (run.isSet(kAt)) {
         at = QDateTime::fromString(run.value(kAt).trimmed(), kDateTimeForm);
         if (!at.isValid())
-            return run.usageError(QStringLiteral("--at needs a date and time as \"YYYY-MM-DD HH:MM\", not \"%1\"")
-                                      .arg(run.value(kAt)));
+            return run.usageError(
+                QStringLiteral("--at needs a date and time as \"YYYY-MM-DD HH:MM\", not \"%1\"").arg(run.value(kAt)));
     }
     InstrumentClock clock(run.channel());
     const InstrumentClock::Setting setting = clock.set(at.date(), at.time());
     if (failed(setting.reply, setting.exchange))
         return run.unreachable(setting.command, setting.exchange);
-    if (!setting.accepted) {
-        QString answer = setting.reply.trimmed();
-        answer.replace(QLatin1Char('\r'), QStringLiteral(" | "));
-        return run.fail(ExitRefused, QStringLiteral("the calibrator did not take %1 (it answered %2)")
-                                         .arg(setting.command, answer));
-    }
+    if (!setting.accepted)
+        return run.notTaken(setting.command, setting.reply);
     if (failed(setting.reread->reply, setting.reread->exchange))
         return run.unreachable(QStringLiteral("T"), setting.reread->exchange);
     return report(run, *setting.reread);

@@ -3,16 +3,18 @@
 
 #include "cli/CommandGroups.h"
 #include "cli/RunContext.h"
-#include "session/InstrumentSession.h"
 #include "instrument/ethernet/EthernetDiscoveryTarget.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
 #include "locate/EthernetLocator.h"
 #include "locate/EthernetModuleSetup.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <QHostAddress>
 #include <QTextStream>
+
+#include <functional>
 
 namespace {
 
@@ -27,21 +29,23 @@ const CliOption kDiscoveryOption{
 class StderrPrompts : public Prompts
 {
 public:
-    explicit StderrPrompts(QTextStream &err) : m_err(err) {}
+    explicit StderrPrompts(const RunContext &run) : m_run(run) {}
 
     Answer message(const QString &text, const QString &, Icon icon, Buttons, Answer defaultAnswer) override
     {
         QString line = text;
         line.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        const bool problem = icon == Icon::Warning || icon == Icon::Critical;
-        m_err << (problem ? QStringLiteral("calsetup-cli: ") : QString()) << line << Qt::endl;
+        if (icon == Icon::Warning || icon == Icon::Critical)
+            m_run.warn(line);
+        else
+            m_run.err() << line << Qt::endl;
         return defaultAnswer;
     }
     QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
     QString saveFileName(const QString &, const QString &, const QString &, const QString &) override { return {}; }
 
 private:
-    QTextStream &m_err;
+    const RunContext &m_run;
 };
 
 /// What every ethernet command needs: the module link pointed at the right target, the locator,
@@ -49,7 +53,9 @@ private:
 struct EthernetRun
 {
     explicit EthernetRun(RunContext &run)
-        : run(run), prompts(run.err()), locator(run.session(), prompts),
+        : run(run),
+          prompts(run),
+          locator(run.session(), prompts),
           setup(run.session().context().ethernetModules(), prompts, [this] { rediscovered = locator.findModules(); })
     {
     }
@@ -69,9 +75,9 @@ struct EthernetRun
             link.setTargetOverride(target);
         }
         if (!link.target()) {
-            *status = run.usageError(QStringLiteral("the saved %1 \"%2\" is not ADDRESS[:PORT]; give --discovery")
-                                         .arg(SettingsKey::EthernetDiscovery,
-                                              Settings::value(SettingsKey::EthernetDiscovery)));
+            *status = run.usageError(
+                QStringLiteral("the saved %1 \"%2\" is not ADDRESS[:PORT]; give --discovery")
+                    .arg(SettingsKey::EthernetDiscovery, Settings::value(SettingsKey::EthernetDiscovery)));
             return false;
         }
         return true;
@@ -130,9 +136,21 @@ struct EthernetRun
                                  : QStringLiteral("no module answered %1 at %2").arg(what, targetText()));
     }
 
-    /// After a sequence that reboots the module: the list the rediscovery found.
-    int finishAfterRediscovery()
+    /// Runs discovery; false, after saying so, when no module answered.
+    bool findModules(int *status)
     {
+        if (locator.findModules(false))
+            return true;
+        *status = run.fail(ExitRefused, QStringLiteral("no Ethernet module answered at %1").arg(targetText()));
+        return false;
+    }
+
+    /// The exit status of a sequence that reboots the module: the failure when it was not done,
+    /// else the list the rediscovery found.
+    int rebooted(bool done, const QString &what)
+    {
+        if (!done)
+            return sequenceFailed(what);
         printTable();
         if (!rediscovered)
             return run.fail(ExitUnreachable, QStringLiteral("the module did not answer discovery after its reboot"));
@@ -146,82 +164,80 @@ struct EthernetRun
     bool rediscovered = false;
 };
 
-int find(RunContext &run)
+/// An ethernet command's own work, once its run has what the command is given.
+using EthernetCommand = std::function<int(EthernetRun &ethernet)>;
+
+/// Runs `command` once --discovery, or the saved setting, gives a usable target.
+CliCommand::Run onTarget(const EthernetCommand &command)
 {
-    EthernetRun ethernet(run);
+    return [command](RunContext &run) {
+        EthernetRun ethernet(run);
+        int status = ExitSuccess;
+        return ethernet.useTarget(&status) ? command(ethernet) : status;
+    };
+}
+
+/// The same for a command on one module: the MAC, its first argument, is taken after the target.
+CliCommand::Run onModule(const EthernetCommand &command)
+{
+    return onTarget([command](EthernetRun &ethernet) {
+        int status = ExitSuccess;
+        return ethernet.takeMac(ethernet.run.arguments().at(0), &status) ? command(ethernet) : status;
+    });
+}
+
+int find(EthernetRun &ethernet)
+{
     int status = ExitSuccess;
-    if (!ethernet.useTarget(&status))
+    if (!ethernet.findModules(&status))
         return status;
-    if (!ethernet.locator.findModules(false))
-        return run.fail(ExitRefused, QStringLiteral("no Ethernet module answered at %1").arg(ethernet.targetText()));
     ethernet.printTable();
     return ExitSuccess;
 }
 
-int select(RunContext &run)
+int selectModule(EthernetRun &ethernet)
 {
-    EthernetRun ethernet(run);
+    // The module is looked for, and named when it is not there, as the trimmed argument.
+    const QString mac = ethernet.run.arguments().at(0).trimmed();
     int status = ExitSuccess;
-    const QString mac = run.arguments().at(0).trimmed();
-    if (!ethernet.useTarget(&status) || !ethernet.takeMac(mac, &status))
+    if (!ethernet.takeMac(mac, &status) || !ethernet.findModules(&status))
         return status;
-    if (!ethernet.locator.findModules(false))
-        return run.fail(ExitRefused, QStringLiteral("no Ethernet module answered at %1").arg(ethernet.targetText()));
     const int index = ethernet.locator.indexOfMac(mac);
     if (index < 0) {
         ethernet.printTable();
-        return run.fail(ExitRefused, QStringLiteral("no module with MAC %1 answered").arg(mac));
+        return ethernet.run.fail(ExitRefused, QStringLiteral("no module with MAC %1 answered").arg(mac));
     }
     ethernet.locator.selectModule(index);
     ethernet.printTable();
     return ExitSuccess;
 }
 
-int init(RunContext &run)
+int init(EthernetRun &ethernet)
 {
-    EthernetRun ethernet(run);
-    int status = ExitSuccess;
-    if (!ethernet.useTarget(&status) || !ethernet.takeMac(run.arguments().at(0), &status))
-        return status;
-    if (!ethernet.setup.initialiseModule())
-        return ethernet.sequenceFailed(QStringLiteral("the initialisation"));
-    return ethernet.finishAfterRediscovery();
+    return ethernet.rebooted(ethernet.setup.initialiseModule(), QStringLiteral("the initialisation"));
 }
 
-int setIp(RunContext &run)
+int setIp(EthernetRun &ethernet)
 {
-    EthernetRun ethernet(run);
-    int status = ExitSuccess;
-    const QString address = run.arguments().at(1).trimmed();
-    if (!ethernet.useTarget(&status) || !ethernet.takeMac(run.arguments().at(0), &status))
-        return status;
+    const QString address = ethernet.run.arguments().at(1).trimmed();
     if (QHostAddress(address).protocol() != QAbstractSocket::IPv4Protocol || address.count(QLatin1Char('.')) != 3)
-        return run.usageError(QStringLiteral("\"%1\" is not an IPv4 address such as 192.168.1.123").arg(address));
-    if (!ethernet.setup.setIp(address))
-        return ethernet.sequenceFailed(QStringLiteral("the new address"));
-    return ethernet.finishAfterRediscovery();
+        return ethernet.run.usageError(
+            QStringLiteral("\"%1\" is not an IPv4 address such as 192.168.1.123").arg(address));
+    return ethernet.rebooted(ethernet.setup.setIp(address), QStringLiteral("the new address"));
 }
 
-int dhcp(RunContext &run)
+int dhcp(EthernetRun &ethernet)
 {
-    EthernetRun ethernet(run);
-    int status = ExitSuccess;
-    const QString state = run.arguments().at(1).toLower();
-    if (!ethernet.useTarget(&status) || !ethernet.takeMac(run.arguments().at(0), &status))
-        return status;
+    const QString given = ethernet.run.arguments().at(1);
+    const QString state = given.toLower();
     if (state != QLatin1String("on") && state != QLatin1String("off"))
-        return run.usageError(QStringLiteral("ethernet dhcp takes on or off, not \"%1\"").arg(run.arguments().at(1)));
-    if (!ethernet.setup.setDhcp(state == QLatin1String("on")))
-        return ethernet.sequenceFailed(QStringLiteral("the DHCP setting"));
-    return ethernet.finishAfterRediscovery();
+        return ethernet.run.usageError(QStringLiteral("ethernet dhcp takes on or off, not \"%1\"").arg(given));
+    return ethernet.rebooted(ethernet.setup.setDhcp(state == QLatin1String("on")), QStringLiteral("the DHCP setting"));
 }
 
-int reboot(RunContext &run)
+int reboot(EthernetRun &ethernet)
 {
-    EthernetRun ethernet(run);
-    int status = ExitSuccess;
-    if (!ethernet.useTarget(&status) || !ethernet.takeMac(run.arguments().at(0), &status))
-        return status;
+    // A bare reboot is not followed by discovery, so there is no list to show.
     if (!ethernet.setup.reboot())
         return ethernet.sequenceFailed(QStringLiteral("the login"));
     return ExitSuccess;
@@ -233,43 +249,44 @@ QList<CliCommand> ethernetCommands()
 {
     return {
         {.words = {QStringLiteral("ethernet"), QStringLiteral("find")},
-         .summary = QStringLiteral("list the Ethernet modules that answer discovery, with their instruments' identities"),
+         .summary =
+             QStringLiteral("list the Ethernet modules that answer discovery, with their instruments' identities"),
          .options = {kDiscoveryOption},
-         .run = find},
+         .run = onTarget(find)},
         {.words = {QStringLiteral("ethernet"), QStringLiteral("select")},
          .argumentUsage = QStringLiteral("MAC"),
          .summary = QStringLiteral("find the modules, then make this one the saved connection"),
          .minArguments = 1,
          .maxArguments = 1,
          .options = {kDiscoveryOption},
-         .run = select},
+         .run = onTarget(selectModule)},
         {.words = {QStringLiteral("ethernet"), QStringLiteral("init")},
          .argumentUsage = QStringLiteral("MAC"),
          .summary = QStringLiteral("set the module's serial port and names for the instrument, reboot it, find again"),
          .minArguments = 1,
          .maxArguments = 1,
          .options = {kDiscoveryOption},
-         .run = init},
+         .run = onModule(init)},
         {.words = {QStringLiteral("ethernet"), QStringLiteral("set-ip")},
          .argumentUsage = QStringLiteral("MAC ADDRESS"),
          .summary = QStringLiteral("give the module a fixed IP address, reboot it, find again"),
          .minArguments = 2,
          .maxArguments = 2,
          .options = {kDiscoveryOption},
-         .run = setIp},
+         .run = onModule(setIp)},
         {.words = {QStringLiteral("ethernet"), QStringLiteral("dhcp")},
          .argumentUsage = QStringLiteral("MAC on|off"),
          .summary = QStringLiteral("switch the module's DHCP on or off, reboot it, find again"),
          .minArguments = 2,
          .maxArguments = 2,
          .options = {kDiscoveryOption},
-         .run = dhcp},
+         .run = onModule(dhcp)},
         {.words = {QStringLiteral("ethernet"), QStringLiteral("reboot")},
          .argumentUsage = QStringLiteral("MAC"),
          .summary = QStringLiteral("restart the module"),
          .minArguments = 1,
          .maxArguments = 1,
          .options = {kDiscoveryOption},
-         .run = reboot},
+         .run = onModule(reboot)},
     };
 }

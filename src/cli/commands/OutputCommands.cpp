@@ -21,13 +21,6 @@ QStringList displayLines(const QString &reply)
     return lines;
 }
 
-QString oneLine(const QString &reply)
-{
-    QString text = reply.trimmed();
-    text.replace(QLatin1Char('\r'), QStringLiteral(" | "));
-    return text;
-}
-
 int setOutput(RunContext &run)
 {
     // Unquoted words are one setting: output set 10 V.
@@ -41,8 +34,7 @@ int setOutput(RunContext &run)
         const QString reply = output.lastSettingReply();
         if (reply.isEmpty() || run.exchangeFailed())
             return run.unreachable(command);
-        return run.fail(ExitRefused, QStringLiteral("the calibrator did not take %1 (it answered %2)")
-                                         .arg(command, oneLine(reply)));
+        return run.notTaken(command, reply);
     }
     if (display->isEmpty() || run.exchangeFailed())
         return run.unreachable(QStringLiteral("X"));
@@ -57,7 +49,9 @@ int switchOutput(RunContext &run, const QString &command)
     if (reply.isEmpty() || run.exchangeFailed())
         return run.unreachable(command);
     if (!Reply::isSuccess(reply))
-        return run.fail(ExitRefused, QStringLiteral("the calibrator refused %1 (it answered %2)").arg(command, oneLine(reply)));
+        return run.fail(
+            ExitRefused,
+            QStringLiteral("the calibrator refused %1 (it answered %2)").arg(command, RunContext::oneLine(reply)));
     return ExitSuccess;
 }
 

@@ -40,7 +40,7 @@ int setup(RunContext &run)
     // The boxes of failed steps on stderr; the report, and the title of its box, on stdout.
     for (const CliPrompts::Shown &shown : std::as_const(prompts.messages)) {
         if (shown.title != QuickSetup::kCompletedTitle && shown.title != QuickSetup::kNotCompletedTitle)
-            run.err() << "calsetup-cli: " << shown.text << Qt::endl;
+            run.warn(shown.text);
     }
     if (!result.report.isEmpty()) {
         QString report = result.report;

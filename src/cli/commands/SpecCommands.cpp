@@ -41,8 +41,7 @@ void reportCell(RunContext &run, const TableOperation::CellWrite &w)
     // Only what was not accepted is listed; a password refusal ends the command with its own line.
     if (w.result == WriteResult::Accepted || w.result == WriteResult::PasswordNeeded)
         return;
-    run.err() << QStringLiteral("calsetup-cli: row %1 figure %2 (%3) %4").arg(w.row).arg(w.index).arg(w.text, failureWord(w.result))
-              << Qt::endl;
+    run.warn(QStringLiteral("row %1 figure %2 (%3) %4").arg(w.row).arg(w.index).arg(w.text, failureWord(w.result)));
 }
 
 void reportSave(RunContext &run, const TableOperation::SaveSummary &summary)
@@ -55,7 +54,11 @@ void reportSave(RunContext &run, const TableOperation::SaveSummary &summary)
 const TableCommands::Family &specifications()
 {
     static const TableCommands::Family family{
+        .word = QStringLiteral("spec"),
+        .fileUsage = QStringLiteral("FILE.spec"),
         .open = &TableCommands::partsOf<SpecTable, SpecOperations>,
+        .readSummary = QStringLiteral("read the specification table (ps) and save it as \"Save to File\" does; "
+                                      "no file is written when the exchange fails"),
         .readIncomplete =
             [](int, const QString &path) {
                 return QStringLiteral("the answer to ps ended without its status line; %1 was not written").arg(path);
@@ -64,6 +67,8 @@ const TableCommands::Family &specifications()
             [](const CellTable &, int rows, const QString &path) {
                 return QStringLiteral("%1 rows of the specification table written to %2").arg(rows).arg(path);
             },
+        .writeSummary = QStringLiteral("write every figure of a .spec file to the instrument (Ws) and the version "
+                                       "record; figures not accepted are listed on stderr"),
         .notLoaded = QStringLiteral("Error loading specifications"),
         .values = QStringLiteral("figures"),
         .reportCell = reportCell,
@@ -81,50 +86,20 @@ const TableCommands::Family &specifications()
                 const int refused = summary.refused();
                 return refused == 0 ? QString() : QStringLiteral("%1 figures were not accepted").arg(refused);
             },
+        .confirmed = {{.word = QStringLiteral("clear"),
+                       .summary =
+                           QStringLiteral("set every figure of the instrument's specification table to zero (WS)"),
+                       .yesHelp = QStringLiteral("clear the table"),
+                       .what = QStringLiteral("spec clear sets every figure of the instrument's specification table "
+                                              "to zero"),
+                       .command = SpecOperations::clearCommand()}},
     };
     return family;
-}
-
-int specRead(RunContext &run)
-{
-    return TableCommands::read(run, specifications());
-}
-
-int specWrite(RunContext &run)
-{
-    return TableCommands::write(run, specifications());
-}
-
-int specClear(RunContext &run)
-{
-    return TableCommands::confirmed(run, specifications(),
-                                    QStringLiteral("spec clear sets every figure of the instrument's specification "
-                                                   "table to zero"),
-                                    SpecOperations::clearCommand());
 }
 
 } // namespace
 
 QList<CliCommand> specCommands()
 {
-    return {
-        {.words = {QStringLiteral("spec"), QStringLiteral("read")},
-         .argumentUsage = QStringLiteral("FILE.spec"),
-         .summary = QStringLiteral("read the specification table (ps) and save it as \"Save to File\" does; "
-                                   "no file is written when the exchange fails"),
-         .minArguments = 1,
-         .maxArguments = 1,
-         .run = specRead},
-        {.words = {QStringLiteral("spec"), QStringLiteral("write")},
-         .argumentUsage = QStringLiteral("FILE.spec"),
-         .summary = QStringLiteral("write every figure of a .spec file to the instrument (Ws) and the version "
-                                   "record; figures not accepted are listed on stderr"),
-         .minArguments = 1,
-         .maxArguments = 1,
-         .run = specWrite},
-        {.words = {QStringLiteral("spec"), QStringLiteral("clear")},
-         .summary = QStringLiteral("set every figure of the instrument's specification table to zero (WS)"),
-         .options = {{TableCommands::kYes, QString(), QStringLiteral("clear the table")}},
-         .run = specClear},
-    };
+    return TableCommands::commands(specifications());
 }

@@ -34,7 +34,32 @@ struct Session
     TableCommands::Parts parts;
 };
 
+/// "read FILE" and "write FILE" take the one file.
+CliCommand fileCommand(const TableCommands::Family &family, const QString &word, const QString &summary,
+                       int (*run)(RunContext &, const TableCommands::Family &))
+{
+    return {.words = {family.word, word},
+            .argumentUsage = family.fileUsage,
+            .summary = summary,
+            .minArguments = 1,
+            .maxArguments = 1,
+            .run = [&family, run](RunContext &context) { return run(context, family); }};
+}
+
 } // namespace
+
+QList<CliCommand> TableCommands::commands(const Family &family)
+{
+    QList<CliCommand> commands{fileCommand(family, QStringLiteral("read"), family.readSummary, read),
+                               fileCommand(family, QStringLiteral("write"), family.writeSummary, write)};
+    for (const Confirmed &command : family.confirmed) {
+        commands.append({.words = {family.word, command.word},
+                         .summary = command.summary,
+                         .options = {{kYes, QString(), command.yesHelp}},
+                         .run = [&family, command](RunContext &run) { return confirmed(run, family, command); }});
+    }
+    return commands;
+}
 
 int TableCommands::read(RunContext &run, const Family &family)
 {
@@ -78,10 +103,10 @@ int TableCommands::write(RunContext &run, const Family &family)
     case Outcome::Failed:
         // An answer without a status: whether the instrument took the value is unknown, and the
         // save stopped there.
-        return run.fail(ExitUnreachable, QStringLiteral("No clear answer from the instrument: %1 %2 accepted, the rest "
-                                                        "not written")
-                                             .arg(summary.accepted)
-                                             .arg(family.values));
+        return run.fail(ExitUnreachable,
+                        QStringLiteral("No clear answer from the instrument: %1 %2 accepted, the rest not written")
+                            .arg(summary.accepted)
+                            .arg(family.values));
     default:
         break;
     }
@@ -95,12 +120,11 @@ int TableCommands::write(RunContext &run, const Family &family)
     return ExitSuccess;
 }
 
-int TableCommands::confirmed(RunContext &run, const Family &family, const QString &what,
-                             const TableOperation::Command &command)
+int TableCommands::confirmed(RunContext &run, const Family &family, const Confirmed &confirmed)
 {
     if (!run.isSet(kYes))
-        return run.usageError(QStringLiteral("%1; add --yes to go ahead").arg(what));
+        return run.usageError(QStringLiteral("%1; add --yes to go ahead").arg(confirmed.what));
     Session session(run, family);
     // The command-line tool shows no table, so it does not read one back afterwards.
-    return operationExit(run, session.operations().run(command, false));
+    return operationExit(run, session.operations().run(confirmed.command, false));
 }

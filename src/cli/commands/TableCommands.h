@@ -1,8 +1,11 @@
 #pragma once
 
 #include "caldata/TableOperation.h"
+#include "cli/CliCommand.h"
 
+#include <QList>
 #include <QString>
+
 #include <memory>
 
 class CellTable;
@@ -12,10 +15,10 @@ class RunContext;
 
 /**
  * @brief The table commands of the command-line tool, written once for both tables: read the
- * table and save it as "Save to File" does, write a file's values to the instrument, and run one
- * confirmed command (backup, restore, clear). A family ("cal", "spec") gives its table and
- * operations and declares its texts; everything else, the watch on the instrument object and the
- * exit statuses included, is the same for both.
+ * table and save it as "Save to File" does, write a file's values to the instrument, and run the
+ * confirmed commands (backup, restore, clear). A family ("cal", "spec") gives its table and
+ * operations and declares its texts; everything else, the commands' shape in the usage text, the
+ * watch on the instrument object and the exit statuses included, is the same for both.
  */
 class TableCommands
 {
@@ -31,17 +34,34 @@ public:
         std::unique_ptr<TableOperation> operations;
     };
 
+    /// A command that changes data in the instrument; it runs only with --yes.
+    struct Confirmed
+    {
+        QString word;    ///< after the family's word: "backup"
+        QString summary; ///< for the usage text
+        QString yesHelp; ///< what --yes agrees to, for the usage text
+        QString what;    ///< what it does, said when --yes is missing ("cal clear sets ...")
+        TableOperation::Command command;
+    };
+
     /// What one family declares.
     struct Family
     {
+        /// The first word of the family's commands ("cal"), and the file read and write take ("FILE.cal").
+        QString word;
+        QString fileUsage;
         /// The table and its operations on the command's instrument object and prompts.
         Parts (*open)(InstrumentChannel &dvm, Prompts &prompts);
 
+        /// read: its line in the usage text.
+        QString readSummary;
         /// read: why no file was written after a reading that ended early (no exchange failed).
         QString (*readIncomplete)(int rowsLoaded, const QString &path);
         /// read: the line that says what was written.
         QString (*readDone)(const CellTable &table, int rowsLoaded, const QString &path);
 
+        /// write: its line in the usage text.
+        QString writeSummary;
         /// write: the start of the message when the file cannot be loaded.
         QString notLoaded;
         /// write: what the values are called ("factors", "figures").
@@ -56,6 +76,9 @@ public:
         QString closingRefused;
         /// write: the message when values were not accepted; "" when every one was.
         QString (*notAccepted)(const SaveSummary &summary);
+
+        /// The commands that change data in the instrument, in the order the usage text lists them.
+        QList<Confirmed> confirmed;
     };
 
     /// `open` for a family whose operations are built as Operations(table, dvm, prompts).
@@ -67,14 +90,16 @@ public:
         return {std::move(table), std::move(operations)};
     }
 
-    /// "read FILE": no file is written when an exchange fails or the table is incomplete.
-    static int read(RunContext &run, const Family &family);
-    /// "write FILE": every value of the file, reported as the family says.
-    static int write(RunContext &run, const Family &family);
-    /// A command that changes data in the instrument: it needs --yes (`what` says what it does).
-    static int confirmed(RunContext &run, const Family &family, const QString &what,
-                         const TableOperation::Command &command);
+    /// The family's commands: "read FILE" (no file is written when an exchange fails or the table
+    /// is incomplete), "write FILE" (every value of the file, reported as the family says), then
+    /// the confirmed ones. The family must outlive them.
+    static QList<CliCommand> commands(const Family &family);
 
     /// The option that answers the command's question.
     static const QString kYes;
+
+private:
+    static int read(RunContext &run, const Family &family);
+    static int write(RunContext &run, const Family &family);
+    static int confirmed(RunContext &run, const Family &family, const Confirmed &confirmed);
 };
