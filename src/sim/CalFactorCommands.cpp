@@ -4,18 +4,13 @@
 #include "sim/CommandInterpreter.h"
 #include "sim/InstrumentMemory.h"
 #include "sim/RangeLayout.h"
+#include "sim/SimNumbers.h"
 #include "sim/SimStatus.h"
 
-#include <algorithm>
 #include <limits>
 #include <optional>
 
 namespace {
-
-bool allDigits(const QByteArray &text)
-{
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
-}
 
 /// A decimal integer with an optional sign, within the 32-bit signed range.
 std::optional<qint32> parseInt32(const QByteArray &text)
