@@ -6,6 +6,18 @@
 
 #include <QDateTime>
 
+QByteArray numericSetting(const QByteArray &argument, const ValueRange &range,
+                          const std::function<void(double value)> &apply)
+{
+    const std::optional<double> value = argumentNumber(argument);
+    if (!value)
+        return statusReply(SimStatus::Rejected);
+    if (!range.contains(*value))
+        return statusReply(SimStatus::OutOfRange);
+    apply(*value);
+    return statusReply(SimStatus::Ok);
+}
+
 bool isClockSetting(const QByteArray &text)
 {
     return text.size() == 10 && allDigits(text);

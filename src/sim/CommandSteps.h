@@ -1,13 +1,21 @@
 #pragma once
 
-// Steps the handlers of several command groups take alike: the clock set from its digits, a
-// restart.
+// Steps the handlers of several command groups take alike: a setting read from the argument and
+// kept within its range, the clock set from its digits, a restart.
 
 #include "sim/SimStatus.h"
+#include "sim/ValueRange.h"
 
 #include <QByteArray>
 
+#include <functional>
+
 class InstrumentMemory;
+
+/// A setting given as a number: "*9" when the argument is no number, "*5" when the range does not
+/// take it; otherwise apply(value), and "*0".
+QByteArray numericSetting(const QByteArray &argument, const ValueRange &range,
+                          const std::function<void(double value)> &apply);
 
 /// Whether text has the form the instrument's clock is set with: DDMMYYhhmm, ten digits.
 bool isClockSetting(const QByteArray &text);
