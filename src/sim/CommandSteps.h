@@ -1,7 +1,7 @@
 #pragma once
 
 // Steps the handlers of several command groups take alike: a setting read from the argument and
-// kept within its range, the clock set from its digits, a restart.
+// kept within its range, the clock set from its digits, a list of factors answered, a restart.
 
 #include "sim/SimStatus.h"
 #include "sim/ValueRange.h"
@@ -22,6 +22,16 @@ bool isClockSetting(const QByteArray &text);
 /// Sets the clock from digits isClockSetting() accepted, the seconds from 0: "*5" for a date or
 /// time that does not exist, else "*0".
 QByteArray setClockFromDigits(InstrumentMemory &memory, const QByteArray &digits);
+
+/// Factors as the instrument lists them: one a line, then "*0".
+template <typename Factors>
+QByteArray factorListReply(const Factors &factors)
+{
+    QByteArray reply;
+    for (const auto factor : factors)
+        reply += replyLine(QByteArray::number(factor));
+    return reply + statusReply(SimStatus::Ok);
+}
 
 /// The instrument restarts: out of setup mode, the front panel handed back, and deaf for deafMs
 /// from now on the process clock.
