@@ -4,6 +4,7 @@
 
 #include "sim/CommandGroups.h"
 #include "sim/CommandInterpreter.h"
+#include "sim/CommandSteps.h"
 #include "sim/InstrumentMemory.h"
 #include "sim/SimNumbers.h"
 #include "sim/SimStatus.h"
@@ -83,9 +84,6 @@ void registerAdjustmentCommands(CommandInterpreter &interpreter)
         OutputState::FactorSet *factors = c.memory.output().selectedFactors();
         if (!c.argument.isEmpty() || !factors)
             return rangePrint ? rangePrint(c) : statusReply(SimStatus::Rejected);
-        QByteArray reply;
-        for (qint64 factor : *factors)
-            reply += replyLine(QByteArray::number(factor));
-        return reply + statusReply(SimStatus::Ok);
+        return factorListReply(*factors);
     });
 }

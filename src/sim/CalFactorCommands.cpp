@@ -2,20 +2,16 @@
 
 #include "sim/CommandGroups.h"
 #include "sim/CommandInterpreter.h"
+#include "sim/CommandSteps.h"
 #include "sim/InstrumentMemory.h"
 #include "sim/RangeLayout.h"
+#include "sim/SimNumbers.h"
 #include "sim/SimStatus.h"
 
-#include <algorithm>
 #include <limits>
 #include <optional>
 
 namespace {
-
-bool allDigits(const QByteArray &text)
-{
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
-}
 
 /// A decimal integer with an optional sign, within the 32-bit signed range.
 std::optional<qint32> parseInt32(const QByteArray &text)
@@ -39,12 +35,8 @@ QByteArray printFactors(const CommandContext &c)
     if (range < RangeLayout::kFirstRange || range > RangeLayout::kLastRange)
         return statusReply(SimStatus::OutOfRange);
 
-    // One factor per line from index 0 upwards, then the status. A range the instrument does not
-    // have prints only the status.
-    QByteArray reply;
-    for (qint32 factor : c.memory.factors(range))
-        reply += replyLine(QByteArray::number(factor));
-    return reply + statusReply(SimStatus::Ok);
+    // From index 0 upwards. A range the instrument does not have prints only the status.
+    return factorListReply(c.memory.factors(range));
 }
 
 QByteArray setFactor(const CommandContext &c)
@@ -74,20 +66,12 @@ QByteArray setFactor(const CommandContext &c)
     return statusReply(SimStatus::Ok);
 }
 
-QByteArray backupFactors(const CommandContext &c)
+QByteArray copyFactorSet(void (InstrumentMemory::*copy)(), const CommandContext &c)
 {
     // Copying a whole set to or from the backup storage needs the calibrate password.
     if (!c.memory.calibrationUnlocked())
         return statusReply(SimStatus::CalPasswordNeeded);
-    c.memory.backupToSecondary();
-    return statusReply(SimStatus::Ok);
-}
-
-QByteArray restoreFactors(const CommandContext &c)
-{
-    if (!c.memory.calibrationUnlocked())
-        return statusReply(SimStatus::CalPasswordNeeded);
-    c.memory.restoreFromSecondary();
+    (c.memory.*copy)();
     return statusReply(SimStatus::Ok);
 }
 
@@ -105,7 +89,9 @@ void registerCalFactorCommands(CommandInterpreter &interpreter)
 {
     interpreter.addCommand("CAL:PRINT", printFactors);
     interpreter.addCommand("CALIBRATION:SETCAL", setFactor);
-    interpreter.addCommand("CB", backupFactors);
-    interpreter.addCommand("CR", restoreFactors);
+    interpreter.addCommand(
+        "CB", [](const CommandContext &c) { return copyFactorSet(&InstrumentMemory::backupToSecondary, c); });
+    interpreter.addCommand(
+        "CR", [](const CommandContext &c) { return copyFactorSet(&InstrumentMemory::restoreFromSecondary, c); });
     interpreter.addCommand("CC", clearFactors);
 }

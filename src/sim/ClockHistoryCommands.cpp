@@ -1,12 +1,10 @@
 // The real-time clock setting and the calibration history.
 
-#include "platform/Clock.h"
 #include "sim/CommandGroups.h"
 #include "sim/CommandInterpreter.h"
+#include "sim/CommandSteps.h"
 #include "sim/InstrumentMemory.h"
 #include "sim/SimStatus.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -17,17 +15,9 @@ QByteArray setDate(const CommandContext &c)
     // The clock belongs to the setup data: only in setup mode entered with the system password.
     if (!c.memory.systemUnlocked())
         return statusReply(SimStatus::SetupPasswordNeeded);
-    const QByteArray &digits = c.argument;
-    if (digits.size() != 10 || !std::all_of(digits.begin(), digits.end(), [](char ch) { return ch >= '0' && ch <= '9'; }))
+    if (!isClockSetting(c.argument))
         return statusReply(SimStatus::Rejected);
-    auto field = [&digits](int at) { return digits.mid(at, 2).toInt(); };
-    // A two-digit year: the instrument lives in this century.
-    const QDate date(2000 + field(4), field(2), field(0));
-    const QTime time(field(6), field(8));
-    if (!date.isValid() || !time.isValid())
-        return statusReply(SimStatus::OutOfRange);
-    c.memory.setClock(QDateTime(date, time), systemClock().currentDateTime());
-    return statusReply(SimStatus::Ok);
+    return setClockFromDigits(c.memory, c.argument);
 }
 
 QByteArray history(const CommandContext &c)

@@ -1,16 +1,10 @@
 #include "sim/CommandWire.h"
 
 #include "platform/Clock.h"
-
-namespace {
-qint64 ceilDiv(qint64 a, qint64 b)
-{
-    return (a + b - 1) / b;
-}
-} // namespace
+#include "sim/WireTiming.h"
 
 CommandWire::CommandWire(const FaultKnobs *knobs, Handler handler, QObject *parent)
-    : QObject(parent), m_knobs(knobs), m_handler(std::move(handler))
+    : QObject(parent), m_knobs(knobs), m_handler(std::move(handler)), m_wakeUp(this, [this] { pump(); })
 {
 }
 
@@ -19,10 +13,10 @@ void CommandWire::feed(const QByteArray &bytes)
     const qint64 cps = qMax(0, m_knobs->paceCharsPerSecond);
     const qint64 now = systemClock().nowMs();
     if (cps == 0 && m_queue.empty()) {
-        const quint64 generation = m_generation;
+        const quint64 generation = m_wakeUp.generation();
         for (const QByteArray &line : m_assembler.feed(bytes)) {
             m_handler(line);
-            if (generation != m_generation)
+            if (generation != m_wakeUp.generation())
                 return; // the handler closed the front
         }
         return;
@@ -32,21 +26,16 @@ void CommandWire::feed(const QByteArray &bytes)
     const qint64 start = qMax(now, m_wireFreeAtMs);
     qsizetype from = 0;
     for (qsizetype cr = bytes.indexOf('\r'); cr >= 0; cr = bytes.indexOf('\r', from)) {
-        const qint64 heardAt = cps ? start + ceilDiv((cr + 1) * 1000, cps) : now;
+        const qint64 heardAt = cps ? start + wireMs(cr + 1, cps) : now;
         for (const QByteArray &line : m_assembler.feed(bytes.mid(from, cr + 1 - from)))
             m_queue.push_back(Line{line, heardAt});
         from = cr + 1;
     }
     m_assembler.feed(bytes.mid(from));
     if (cps)
-        m_wireFreeAtMs = start + ceilDiv(bytes.size() * 1000, cps);
+        m_wireFreeAtMs = start + wireMs(bytes.size(), cps);
 
-    if (m_wakePending && m_wakeClock != &systemClock()) {
-        // A wake-up promised by a clock that is no longer the process clock will never come.
-        ++m_generation;
-        m_wakePending = false;
-    }
-    if (!m_wakePending)
+    if (!m_wakeUp.stillPending())
         pump();
 }
 
@@ -55,32 +44,21 @@ void CommandWire::clear()
     m_assembler.clear();
     m_queue.clear();
     m_wireFreeAtMs = 0;
-    ++m_generation;
-    m_wakePending = false;
+    m_wakeUp.reset();
 }
 
 void CommandWire::pump()
 {
-    Clock &clock = systemClock();
     while (!m_queue.empty()) {
-        const qint64 now = clock.nowMs();
-        if (m_queue.front().heardAtMs > now) {
-            const quint64 generation = m_generation;
-            m_wakePending = true;
-            m_wakeClock = &clock;
-            clock.schedule(int(m_queue.front().heardAtMs - now), this, [this, generation] {
-                if (generation != m_generation)
-                    return;
-                m_wakePending = false;
-                pump();
-            });
+        if (m_queue.front().heardAtMs > systemClock().nowMs()) {
+            m_wakeUp.scheduleAt(m_queue.front().heardAtMs);
             return;
         }
         const QByteArray line = m_queue.front().text;
         m_queue.pop_front();
-        const quint64 generation = m_generation;
+        const quint64 generation = m_wakeUp.generation();
         m_handler(line);
-        if (generation != m_generation)
+        if (generation != m_wakeUp.generation())
             return; // cleared by the handler; whatever it queued since is pumped by its own feed
     }
 }

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "sim/ClockWakeUp.h"
 #include "sim/FaultKnobs.h"
 #include "sim/LineAssembler.h"
 
 #include <QByteArray>
 #include <QObject>
+
 #include <deque>
 #include <functional>
-
-class Clock;
 
 /**
  * @brief The host-to-instrument half of the line: cuts what a host sends into command lines and
@@ -51,7 +51,5 @@ private:
     LineAssembler m_assembler;
     std::deque<Line> m_queue;
     qint64 m_wireFreeAtMs = 0; ///< when the last character written so far has crossed
-    quint64 m_generation = 0;  ///< a clear() makes pending wake-ups and running loops stale
-    bool m_wakePending = false;
-    const Clock *m_wakeClock = nullptr;
+    ClockWakeUp m_wakeUp;      ///< a clear() resets it, which running loops notice too
 };

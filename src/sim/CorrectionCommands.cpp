@@ -2,6 +2,7 @@
 
 #include "sim/CommandGroups.h"
 #include "sim/CommandInterpreter.h"
+#include "sim/CommandSteps.h"
 #include "sim/InstrumentMemory.h"
 #include "sim/SimLog.h"
 #include "sim/SimNumbers.h"
@@ -9,21 +10,14 @@
 
 namespace {
 
-constexpr double kLowestCorrection = 0.5;
-constexpr double kHighestCorrection = 1.5;
+constexpr ValueRange kCorrections{0.5, 1.5};
 
 QByteArray correctionFactor(double OutputState::*factor, const CommandContext &c)
 {
     OutputState &out = c.memory.output();
     if (c.argument == "?")
         return replyLine(QByteArray::number(out.*factor, 'f', 6)) + statusReply(SimStatus::Ok);
-    const std::optional<double> value = argumentNumber(c.argument);
-    if (!value)
-        return statusReply(SimStatus::Rejected);
-    if (*value < kLowestCorrection || *value > kHighestCorrection)
-        return statusReply(SimStatus::OutOfRange);
-    out.*factor = *value;
-    return statusReply(SimStatus::Ok);
+    return numericSetting(c.argument, kCorrections, [&out, factor](double value) { out.*factor = value; });
 }
 
 // The service commands answer nothing: hosts send them without waiting, and an answer would be
@@ -57,12 +51,16 @@ QByteArray latch(std::array<int, N> OutputState::*latches, const CommandContext 
 
 void registerCorrectionCommands(CommandInterpreter &interpreter)
 {
-    interpreter.addCommand("AC_HF_FACTOR", [](const CommandContext &c) { return correctionFactor(&OutputState::acHfFactor, c); });
-    interpreter.addCommand("AC_LF_FACTOR", [](const CommandContext &c) { return correctionFactor(&OutputState::acLfFactor, c); });
-    interpreter.addCommand("AC_LIN_FACTOR", [](const CommandContext &c) { return correctionFactor(&OutputState::acLinFactor, c); });
-    for (const char *command : {"d_lowbits", "d_midbits", "d_highbits", "d_setdds", "d_powerda", "d_arda",
-                                "d_phasestep", "d_vco1", "d_vco2"})
+    interpreter.addCommand("AC_HF_FACTOR",
+                           [](const CommandContext &c) { return correctionFactor(&OutputState::acHfFactor, c); });
+    interpreter.addCommand("AC_LF_FACTOR",
+                           [](const CommandContext &c) { return correctionFactor(&OutputState::acLfFactor, c); });
+    interpreter.addCommand("AC_LIN_FACTOR",
+                           [](const CommandContext &c) { return correctionFactor(&OutputState::acLinFactor, c); });
+    for (const char *command :
+         {"d_lowbits", "d_midbits", "d_highbits", "d_setdds", "d_powerda", "d_arda", "d_phasestep", "d_vco1", "d_vco2"})
         interpreter.addCommand(command, diagnostic);
     interpreter.addCommand("d_setlatch", [](const CommandContext &c) { return latch(&OutputState::mainLatches, c); });
-    interpreter.addCommand("d_scopelatch", [](const CommandContext &c) { return latch(&OutputState::scopeLatches, c); });
+    interpreter.addCommand("d_scopelatch",
+                           [](const CommandContext &c) { return latch(&OutputState::scopeLatches, c); });
 }

@@ -3,6 +3,7 @@
 
 #include "sim/CommandGroups.h"
 #include "sim/CommandInterpreter.h"
+#include "sim/CommandSteps.h"
 #include "sim/InstrumentMemory.h"
 #include "sim/SimNumbers.h"
 #include "sim/SimStatus.h"
@@ -15,16 +16,13 @@ struct Unit
 {
     const char *symbol;
     const char *shown;
-    double lowest;  ///< smallest magnitude the output makes (0: down to zero)
-    double highest; ///< largest magnitude
-    bool signedValue;
+    ValueRange range; ///< what the output makes in this unit
 };
 
 // Longer symbols first, so "Hz" is not taken for henry and "Ohm" is found whole.
 const Unit kUnits[] = {
-    {"Hz", "Hz", 0.1, 1e6, false}, {"Ohm", "Ohm", 0, 1.1e9, false}, {"V", "V", 0, 1050, true},
-    {"A", "A", 0, 30, true},       {"R", "Ohm", 0, 1.1e9, false},   {"F", "F", 1e-10, 0.11, false},
-    {"H", "H", 1e-4, 11, false},
+    {"Hz", "Hz", {0.1, 1e6}}, {"Ohm", "Ohm", {0, 1.1e9}}, {"V", "V", {0, 1050, true}}, {"A", "A", {0, 30, true}},
+    {"R", "Ohm", {0, 1.1e9}}, {"F", "F", {1e-10, 0.11}},  {"H", "H", {1e-4, 11}},
 };
 
 const struct
@@ -62,8 +60,7 @@ QByteArray outputSetting(const CommandContext &c)
                 return statusReply(SimStatus::Rejected);
         }
         const double value = *number * factor;
-        if ((!unit.signedValue && value < 0) || std::fabs(value) > unit.highest
-            || (value != 0 && std::fabs(value) < unit.lowest) || (value == 0 && unit.lowest > 0))
+        if (!unit.range.contains(value))
             return statusReply(SimStatus::OutOfRange);
         OutputState &out = c.memory.output();
         out.reading = displayValue(value, unit.shown);
@@ -98,67 +95,51 @@ QByteArray standby(const CommandContext &c)
 /// "O1000": the voltage output, or the kV amplifier's when it is selected.
 QByteArray voltage(const CommandContext &c)
 {
-    const std::optional<double> value = argumentNumber(c.argument);
-    if (!value)
-        return statusReply(SimStatus::Rejected);
     OutputState &out = c.memory.output();
-    double highest = 1050;
+    // The amplifier makes positive voltages only.
+    ValueRange range{0, 1050, !out.isKv()};
     if (out.function == OutputState::Function::KvDc)
-        highest = 10500;
+        range.highest = 10500;
     else if (out.function == OutputState::Function::KvAc)
-        highest = 7000;
-    const bool negativeAllowed = !out.isKv();
-    if (std::fabs(*value) > highest || (*value < 0 && !negativeAllowed))
-        return statusReply(SimStatus::OutOfRange);
-    out.voltage = *value;
-    out.reading = displayValue(*value, "V");
-    return statusReply(SimStatus::Ok);
+        range.highest = 7000;
+    return numericSetting(c.argument, range, [&out](double value) {
+        out.voltage = value;
+        out.reading = displayValue(value, "V");
+    });
+}
+
+/// Each power range takes currents up to its full scale: 100 uA, 1 mA, ... 2 A, then 30 A.
+int powerRangeFor(double current)
+{
+    static const double kFullScales[] = {0.0001, 0.001, 0.01, 0.1, 2};
+    for (int i = 0; i < OutputState::kPowerRanges - 1; ++i) {
+        if (std::fabs(current) <= kFullScales[i] * (1 + 1e-9))
+            return i;
+    }
+    return OutputState::kPowerRanges - 1;
 }
 
 /// "C0.00003": the current output in amperes; with a power function it also picks the range.
 QByteArray current(const CommandContext &c)
 {
-    const std::optional<double> value = argumentNumber(c.argument);
-    if (!value)
-        return statusReply(SimStatus::Rejected);
-    if (std::fabs(*value) > 30)
-        return statusReply(SimStatus::OutOfRange);
     OutputState &out = c.memory.output();
-    out.current = *value;
-    // Each power range takes currents up to its full scale: 100 uA, 1 mA, ... 2 A, then 30 A.
-    static const double kFullScales[] = {0.0001, 0.001, 0.01, 0.1, 2};
-    int range = OutputState::kPowerRanges - 1;
-    for (int i = 0; i < OutputState::kPowerRanges - 1; ++i) {
-        if (std::fabs(*value) <= kFullScales[i] * (1 + 1e-9)) {
-            range = i;
-            break;
-        }
-    }
-    out.powerRange = range;
-    out.reading = displayValue(*value, "A");
-    return statusReply(SimStatus::Ok);
+    return numericSetting(c.argument, {0, 30, true}, [&out](double value) {
+        out.current = value;
+        out.powerRange = powerRangeFor(value);
+        out.reading = displayValue(value, "A");
+    });
 }
 
 /// "F50": the output frequency in hertz.
 QByteArray frequency(const CommandContext &c)
 {
-    const std::optional<double> value = argumentNumber(c.argument);
-    if (!value)
-        return statusReply(SimStatus::Rejected);
     OutputState &out = c.memory.output();
-    double lowest = 0.1;
-    double highest = 1e6;
-    if (out.function == OutputState::Function::PowerAc) {
-        lowest = 40;
-        highest = 400;
-    } else if (out.function == OutputState::Function::KvAc) {
-        lowest = 40;
-        highest = 1000;
-    }
-    if (*value < lowest || *value > highest)
-        return statusReply(SimStatus::OutOfRange);
-    out.frequency = *value;
-    return statusReply(SimStatus::Ok);
+    ValueRange range{0.1, 1e6};
+    if (out.function == OutputState::Function::PowerAc)
+        range = {40, 400};
+    else if (out.function == OutputState::Function::KvAc)
+        range = {40, 1000};
+    return numericSetting(c.argument, range, [&out](double value) { out.frequency = value; });
 }
 
 } // namespace

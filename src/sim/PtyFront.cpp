@@ -24,9 +24,11 @@ constexpr int kHostPollMs = 50;
 } // namespace
 
 PtyFront::PtyFront(VirtualCalibrator &calibrator, QObject *parent)
-    : QObject(parent), m_calibrator(calibrator),
-      m_commands(&calibrator.knobs(), [this](const QByteArray &line) { hear(line); }, this),
-      m_delivery(&calibrator.knobs(), [this](const QByteArray &bytes) { write(bytes); }, this)
+    : QObject(parent),
+      m_commands(
+          &calibrator.knobs(), [this](const QByteArray &line) { hear(line); }, this),
+      m_link(
+          calibrator, [this](const QByteArray &bytes) { write(bytes); }, this)
 {
     m_hostPoll.setSingleShot(true);
     m_hostPoll.setInterval(kHostPollMs);
@@ -104,7 +106,7 @@ bool PtyFront::open()
 void PtyFront::close()
 {
     m_hostPoll.stop();
-    m_delivery.cancel();
+    m_link.cancel();
     delete m_readNotifier;
     m_readNotifier = nullptr;
     delete m_writeNotifier;
@@ -158,7 +160,7 @@ void PtyFront::hear(const QByteArray &line)
     emit lineReceived(line);
     if (m_master < 0)
         return; // closed by a listener
-    m_delivery.deliver(m_calibrator.handleLine(line));
+    m_link.answer(line);
 }
 
 void PtyFront::write(const QByteArray &bytes)
@@ -204,7 +206,7 @@ bool PtyFront::open()
 
 void PtyFront::close()
 {
-    m_delivery.cancel();
+    m_link.cancel();
 }
 
 void PtyFront::waitForHost() {}

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "sim/CalibratorLink.h"
 #include "sim/CommandWire.h"
-#include "sim/ReplyDelivery.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -16,7 +16,7 @@ class VirtualCalibrator;
  * (devicePath(), e.g. /dev/pts/7) a host opens like any serial port.
  *
  * Lines the host sends (ended by CR, LF ignored) go to the calibrator once they have crossed the
- * wire (CommandWire); its replies go back through a ReplyDelivery with the calibrator's fault
+ * wire (CommandWire); its replies go back through a CalibratorLink with the calibrator's fault
  * knobs. With wire pacing both directions of the line take their real time. Hosts may close and reopen the device as
  * often as they like. Only where the system has pseudo-terminals (Unix); elsewhere open() fails
  * and says why.
@@ -44,8 +44,6 @@ public:
     QString devicePath() const { return m_devicePath; }
     QString errorString() const { return m_error; }
 
-    ReplyDelivery &delivery() { return m_delivery; }
-
 signals:
     /// A complete line arrived (before the calibrator answers it).
     void lineReceived(const QByteArray &line);
@@ -58,7 +56,6 @@ private:
     void waitForHost();
     bool fail(const QString &what);
 
-    VirtualCalibrator &m_calibrator;
     bool m_holdDevice = true;
     int m_master = -1;
     int m_heldSlave = -1;
@@ -69,5 +66,5 @@ private:
     QTimer m_hostPoll;
     QByteArray m_outgoing;
     CommandWire m_commands;
-    ReplyDelivery m_delivery;
+    CalibratorLink m_link;
 };

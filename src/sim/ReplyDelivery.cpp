@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "sim/SimLog.h"
+#include "sim/WireTiming.h"
 
 #include <QScopeGuard>
 
@@ -9,15 +10,10 @@ namespace {
 // A paced reply goes out in chunks at most this often; a real serial driver hands over its
 // receive buffer in bursts too.
 constexpr int kPaceTickMs = 10;
-
-qint64 ceilDiv(qint64 a, qint64 b)
-{
-    return (a + b - 1) / b;
-}
 } // namespace
 
 ReplyDelivery::ReplyDelivery(const FaultKnobs *knobs, Sink sink, QObject *parent)
-    : QObject(parent), m_knobs(knobs), m_sink(std::move(sink))
+    : QObject(parent), m_knobs(knobs), m_sink(std::move(sink)), m_wakeUp(this, [this] { pump(); })
 {
 }
 
@@ -37,17 +33,12 @@ void ReplyDelivery::deliver(const QByteArray &reply)
     for (qsizetype i = 0; i < pieces; ++i) {
         // The first pieces take one byte more when the length does not divide evenly.
         const qsizetype length = data.size() / pieces + (i < data.size() % pieces ? 1 : 0);
-        m_queue.push_back(Piece{data.mid(from, length), i == 0, notBefore, qMax(0, k.splitGapMs),
-                                qMax(0, k.paceCharsPerSecond)});
+        m_queue.push_back(
+            Piece{data.mid(from, length), i == 0, notBefore, qMax(0, k.splitGapMs), qMax(0, k.paceCharsPerSecond)});
         from += length;
     }
 
-    // A wake-up promised by a clock that is no longer the process clock will never come.
-    if (m_wakePending && m_wakeClock != &systemClock()) {
-        ++m_generation;
-        m_wakePending = false;
-    }
-    if (!m_wakePending && !m_pumping)
+    if (!m_wakeUp.stillPending() && !m_pumping)
         pump();
 }
 
@@ -56,22 +47,7 @@ void ReplyDelivery::cancel()
     m_queue.clear();
     m_pacing = false;
     m_pacedChars = 0;
-    ++m_generation;
-    m_wakePending = false;
-}
-
-void ReplyDelivery::scheduleAt(qint64 atMs)
-{
-    Clock &clock = systemClock();
-    const quint64 generation = m_generation;
-    m_wakePending = true;
-    m_wakeClock = &clock;
-    clock.schedule(int(qMax<qint64>(0, atMs - clock.nowMs())), this, [this, generation] {
-        if (generation != m_generation)
-            return;
-        m_wakePending = false;
-        pump();
-    });
+    m_wakeUp.reset();
 }
 
 void ReplyDelivery::pump()
@@ -83,10 +59,9 @@ void ReplyDelivery::pump()
         const qint64 now = systemClock().nowMs();
         Piece &piece = m_queue.front();
         if (!m_pacing) {
-            const qint64 due = piece.firstOfReply ? piece.notBeforeMs
-                                                  : m_lastPieceEndMs + piece.gapAfterPreviousMs;
+            const qint64 due = piece.firstOfReply ? piece.notBeforeMs : m_lastPieceEndMs + piece.gapAfterPreviousMs;
             if (due > now) {
-                scheduleAt(due);
+                m_wakeUp.scheduleAt(due);
                 return;
             }
             if (piece.charsPerSecond == 0) {
@@ -101,16 +76,15 @@ void ReplyDelivery::pump()
             m_pacedChars = 0;
         }
 
-        // Character k has fully arrived (start + ceil((k + 1) * 1000 / cps)) ms after the start.
         const qint64 cps = piece.charsPerSecond;
         const qsizetype size = piece.bytes.size();
-        const qsizetype arrived = qMin<qsizetype>(size, (now - m_paceStartMs) * cps / 1000);
+        const qsizetype arrived = qMin<qsizetype>(size, charsCrossed(now - m_paceStartMs, cps));
         if (arrived > m_pacedChars) {
             const QByteArray chunk = piece.bytes.mid(m_pacedChars, arrived - m_pacedChars);
             m_pacedChars = arrived;
-            const quint64 generation = m_generation;
+            const quint64 generation = m_wakeUp.generation();
             m_sink(chunk);
-            if (generation != m_generation)
+            if (generation != m_wakeUp.generation())
                 continue; // cancelled by the sink
         }
         if (m_pacedChars >= size) {
@@ -120,9 +94,9 @@ void ReplyDelivery::pump()
             m_lastPieceEndMs = now;
             continue;
         }
-        const qint64 nextCharAt = m_paceStartMs + ceilDiv((m_pacedChars + 1) * 1000, cps);
-        const qint64 lastCharAt = m_paceStartMs + ceilDiv(size * 1000, cps);
-        scheduleAt(qMin(qMax(nextCharAt, now + kPaceTickMs), lastCharAt));
+        const qint64 nextCharAt = m_paceStartMs + wireMs(m_pacedChars + 1, cps);
+        const qint64 lastCharAt = m_paceStartMs + wireMs(size, cps);
+        m_wakeUp.scheduleAt(qMin(qMax(nextCharAt, now + kPaceTickMs), lastCharAt));
         return;
     }
 }

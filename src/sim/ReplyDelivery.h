@@ -1,9 +1,11 @@
 #pragma once
 
+#include "sim/ClockWakeUp.h"
 #include "sim/FaultKnobs.h"
 
 #include <QByteArray>
 #include <QObject>
+
 #include <deque>
 #include <functional>
 
@@ -43,7 +45,6 @@ private:
     };
 
     void pump();
-    void scheduleAt(qint64 atMs);
 
     const FaultKnobs *m_knobs;
     Sink m_sink;
@@ -53,10 +54,6 @@ private:
     bool m_pacing = false;
     qint64 m_paceStartMs = 0;
     qsizetype m_pacedChars = 0;
-    // One wake-up at a time is pending on the clock; a stale one (after cancel(), or on a clock
-    // that was swapped out) is recognised by its generation.
-    quint64 m_generation = 0;
-    bool m_wakePending = false;
     bool m_pumping = false;
-    const class Clock *m_wakeClock = nullptr;
+    ClockWakeUp m_wakeUp; ///< a cancel() resets it, which the pump notices too
 };

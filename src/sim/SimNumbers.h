@@ -1,8 +1,16 @@
 #pragma once
 
 #include <QByteArray>
+
+#include <algorithm>
 #include <cmath>
 #include <optional>
+
+/// True for one or more decimal digits and nothing else: no sign, no blank, no point.
+inline bool allDigits(const QByteArray &text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+}
 
 /// A whole argument read as a number, "." as decimal point; empty when it is no number (or an
 /// infinity, which no setting of the instrument can take).

@@ -2,25 +2,16 @@
 // information records "&nn...", the clock "A", the user password "K" and erasing everything
 // "WXerase". Clearing the calibration factors ("CC") belongs to the calibration-factor group.
 
-#include "platform/Clock.h"
 #include "sim/CommandGroups.h"
 #include "sim/CommandInterpreter.h"
+#include "sim/CommandSteps.h"
 #include "sim/InstrumentMemory.h"
+#include "sim/SimNumbers.h"
 #include "sim/SimStatus.h"
-
-#include <QDateTime>
-
-#include <algorithm>
-#include <cmath>
 
 namespace {
 
 constexpr int kMaxUserPasswordDigits = 9;
-
-bool allDigits(const QByteArray &text)
-{
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
-}
 
 QByteArray needsSetupPassword()
 {
@@ -43,11 +34,10 @@ QByteArray writeFigure(const CommandContext &c)
         return statusReply(SimStatus::Rejected);
     const QByteArray row = fields[0].trimmed();
     const QByteArray index = fields[1].trimmed();
-    bool ok = false;
-    const double value = fields[2].trimmed().toDouble(&ok);
-    if (!allDigits(row) || !allDigits(index) || row.size() > 3 || index.size() > 2 || !ok || !std::isfinite(value))
+    const std::optional<double> value = argumentNumber(fields[2]);
+    if (!allDigits(row) || !allDigits(index) || row.size() > 3 || index.size() > 2 || !value)
         return statusReply(SimStatus::Rejected);
-    if (!c.memory.specifications().setFigure(row.toInt(), index.toInt(), value))
+    if (!c.memory.specifications().setFigure(row.toInt(), index.toInt(), *value))
         return statusReply(SimStatus::OutOfRange);
     return statusReply(SimStatus::Ok);
 }
@@ -76,17 +66,11 @@ QByteArray writeRecord(const CommandContext &c)
 QByteArray setClock(const CommandContext &c)
 {
     // "A" and DDMMYYhhmm; the seconds start from 0. Anything else after "A" is an unknown command.
-    const QByteArray &a = c.argument;
-    if (a.size() != 10 || !allDigits(a))
+    if (!isClockSetting(c.argument))
         return statusReply(SimStatus::Rejected);
     if (!c.memory.systemUnlocked())
         return needsSetupPassword();
-    const QDate date(2000 + a.mid(4, 2).toInt(), a.mid(2, 2).toInt(), a.mid(0, 2).toInt());
-    const QTime time(a.mid(6, 2).toInt(), a.mid(8, 2).toInt());
-    if (!date.isValid() || !time.isValid())
-        return statusReply(SimStatus::OutOfRange);
-    c.memory.setClock(QDateTime(date, time), systemClock().currentDateTime());
-    return statusReply(SimStatus::Ok);
+    return setClockFromDigits(c.memory, c.argument);
 }
 
 QByteArray setUserPassword(const CommandContext &c)
@@ -106,9 +90,7 @@ QByteArray eraseEverything(const CommandContext &c)
     // The instrument starts erasing at once without a word, hears nothing for several minutes
     // and comes back out of setup mode.
     c.memory.erase();
-    c.memory.leaveSetupMode();
-    c.memory.setRemote(false);
-    c.memory.setDeafUntilMs(systemClock().nowMs() + c.memory.eraseMs());
+    restartFor(c.memory, c.memory.eraseMs());
     return {};
 }
 

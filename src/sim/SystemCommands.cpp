@@ -3,7 +3,9 @@
 #include "platform/Clock.h"
 #include "sim/CommandGroups.h"
 #include "sim/CommandInterpreter.h"
+#include "sim/CommandSteps.h"
 #include "sim/InstrumentMemory.h"
+#include "sim/SimNumbers.h"
 #include "sim/SimStatus.h"
 
 namespace {
@@ -21,12 +23,9 @@ QByteArray information(const CommandContext &c)
     // line but the last may hold a "*": hosts take the first line with one as the end.
     const InstrumentMemory &m = c.memory;
     const QDateTime now = m.clockAt(systemClock().currentDateTime());
-    return replyLine("Version " + m.firmwareVersion())
-        + replyLine("S/N " + m.serialNumber())
-        + replyLine(m.model())
+    return replyLine("Version " + m.firmwareVersion()) + replyLine("S/N " + m.serialNumber()) + replyLine(m.model())
         + replyLine(now.toString(QStringLiteral("dd/MM/yyyy")).toLatin1())
-        + replyLine(now.toString(QStringLiteral("HH:mm:ss")).toLatin1())
-        + statusReply(SimStatus::Ok);
+        + replyLine(now.toString(QStringLiteral("HH:mm:ss")).toLatin1()) + statusReply(SimStatus::Ok);
 }
 
 QByteArray systemPassword(const CommandContext &c)
@@ -49,7 +48,7 @@ QByteArray calibratePassword(const CommandContext &c)
 QByteArray exitPassword(const CommandContext &c)
 {
     // Any single digit closes setup mode; it guards nothing, it only ends the session.
-    if (c.argument.size() != 1 || c.argument[0] < '0' || c.argument[0] > '9')
+    if (c.argument.size() != 1 || !allDigits(c.argument))
         return statusReply(SimStatus::Rejected);
     c.memory.leaveSetupMode();
     return statusReply(SimStatus::Ok);
@@ -67,9 +66,7 @@ QByteArray reboot(const CommandContext &c)
 {
     // The instrument restarts at once without a word, deaf until it is up again, and comes up
     // out of setup mode.
-    c.memory.leaveSetupMode();
-    c.memory.setRemote(false);
-    c.memory.setDeafUntilMs(systemClock().nowMs() + c.memory.rebootMs());
+    restartFor(c.memory, c.memory.rebootMs());
     return {};
 }
 

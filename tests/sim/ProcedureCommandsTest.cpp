@@ -29,8 +29,8 @@ TEST_F(ProcedureCommands, SetDateNeedsTheSystemPasswordAndTenValidDigits)
 {
     EXPECT_EQ(ask("SYSTEM:SETDATE 0101300905"), "*6\r\n");
     ASSERT_EQ(ask("SYSTEM:PASSWORD 5820316"), "*0\r\n");
-    for (const char *bad : {"SYSTEM:SETDATE", "SYSTEM:SETDATE 010130090", "SYSTEM:SETDATE 01013009055",
-                            "SYSTEM:SETDATE 01O1300905"})
+    for (const char *bad :
+         {"SYSTEM:SETDATE", "SYSTEM:SETDATE 010130090", "SYSTEM:SETDATE 01013009055", "SYSTEM:SETDATE 01O1300905"})
         EXPECT_EQ(ask(bad), "*9\r\n") << bad;
     for (const char *impossible : {"SYSTEM:SETDATE 3102300905", "SYSTEM:SETDATE 0113300905",
                                    "SYSTEM:SETDATE 0101302400", "SYSTEM:SETDATE 0101300960"})
@@ -137,8 +137,8 @@ TEST_F(ProcedureCommands, CurrentsPickThePowerRangeUpToItsFullScale)
     {
         const char *command;
         int range;
-    } cases[] = {{"C0.00003", 0}, {"C0.0001", 0}, {"C0.0003", 1}, {"C0.01", 2},
-                 {"C0.03", 3},    {"C0.3", 4},    {"C2", 4},      {"C3", 5}, {"C20", 5}};
+    } cases[] = {{"C0.00003", 0}, {"C0.0001", 0}, {"C0.0003", 1}, {"C0.01", 2}, {"C0.03", 3},
+                 {"C0.3", 4},     {"C2", 4},      {"C3", 5},      {"C20", 5}};
     for (const auto &c : cases) {
         EXPECT_EQ(ask(c.command), "*0\r\n") << c.command;
         EXPECT_EQ(out().powerRange, c.range) << c.command;
@@ -224,6 +224,46 @@ TEST_F(ProcedureCommands, OutputSettingsAndTheDisplayThatFollowsThem)
     EXPECT_EQ(lines("X").first(), "30.0000 uA STBY");
 }
 
+TEST_F(ProcedureCommands, NumericSettingsKeepToTheLimitsOfTheSelectedFunction)
+{
+    const struct
+    {
+        const char *select; ///< the function chosen first, if any
+        const char *command;
+        const char *reply;
+    } cases[] = {
+        {nullptr, "F0.1", "*0"},
+        {nullptr, "F0.09", "*5"},
+        {nullptr, "F0", "*5"},
+        {nullptr, "F-50", "*5"},
+        {nullptr, "F1000001", "*5"},
+        {"B1", "F39.9", "*5"},
+        {"B1", "F400", "*0"},
+        {"B1", "F401", "*5"},
+        {"r26", "F1000", "*0"},
+        {nullptr, "O-1050", "*0"},
+        {nullptr, "O1050.5", "*5"},
+        {"r6", "O0", "*0"},
+        {"r6", "O-1", "*5"},
+        {"r6", "O10500", "*0"},
+        {nullptr, "C-30", "*0"},
+        {nullptr, "C30.01", "*5"},
+        {nullptr, "C1e999", "*9"},
+        {nullptr, "AC_HF_FACTOR 0.5", "*0"},
+        {nullptr, "AC_HF_FACTOR 1.5", "*0"},
+        {nullptr, "AC_HF_FACTOR 0.49", "*5"},
+        {nullptr, "AC_HF_FACTOR -1", "*5"},
+    };
+    for (const auto &c : cases) {
+        VirtualCalibrator fresh;
+        if (c.select) {
+            ASSERT_EQ(fresh.handleLine(c.select), "*0\r\n") << c.select;
+        }
+        EXPECT_EQ(fresh.handleLine(c.command), QByteArray(c.reply) + "\r\n")
+            << (c.select ? c.select : "") << " " << c.command;
+    }
+}
+
 TEST_F(ProcedureCommands, CorrectionFactorsAreQueriedAndSetWithinLimits)
 {
     EXPECT_EQ(lines("AC_HF_FACTOR ?"), QList<QByteArray>({"1.002300", "*0"}));
@@ -245,7 +285,8 @@ TEST_F(ProcedureCommands, DiagnosticsAndLatchesAreSilentAndRemembered)
     EXPECT_EQ(out().mainLatches[3], 255);
     EXPECT_EQ(ask("d_scopelatch 7,129"), "");
     EXPECT_EQ(out().scopeLatches[7], 129);
-    for (const char *bad : {"d_scopelatch 8,1", "d_setlatch 16,1", "d_setlatch 1,256", "d_setlatch 1", "d_setlatch a,b"})
+    for (const char *bad :
+         {"d_scopelatch 8,1", "d_setlatch 16,1", "d_setlatch 1,256", "d_setlatch 1", "d_setlatch a,b"})
         EXPECT_EQ(ask(bad), "") << bad;
     EXPECT_EQ(out().mainLatches[1], 0);
 }

@@ -2,7 +2,6 @@
 
 #include "platform/Clock.h"
 #include "sim/SimLog.h"
-#include "sim/VirtualCalibrator.h"
 
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -29,13 +28,16 @@ bool isLoopback(const QHostAddress &address)
 } // namespace
 
 EthernetModuleSim::EthernetModuleSim(VirtualCalibrator &calibrator, const QHostAddress &address, QObject *parent)
-    : QObject(parent), m_calibrator(calibrator), m_address(address), m_lines(kMaxDataLine),
-      m_delivery(&calibrator.knobs(),
-                 [this](const QByteArray &bytes) {
-                     if (m_dataSocket && !m_dataPeer.isNull())
-                         m_dataSocket->writeDatagram(bytes, m_dataPeer, m_dataPeerPort);
-                 },
-                 this),
+    : QObject(parent),
+      m_address(address),
+      m_lines(kMaxDataLine),
+      m_link(
+          calibrator,
+          [this](const QByteArray &bytes) {
+              if (m_dataSocket && !m_dataPeer.isNull())
+                  m_dataSocket->writeDatagram(bytes, m_dataPeer, m_dataPeerPort);
+          },
+          this),
       m_ip(address.toString())
 {
 }
@@ -64,10 +66,10 @@ bool EthernetModuleSim::bindSockets(const QHostAddress &address, quint16 dataPor
     auto *command = new QUdpSocket(this);
     auto *data = new QUdpSocket(this);
     if (!command->bind(address, 0) || !data->bind(address, dataPort)) {
-        m_error = QStringLiteral("cannot bind %1: %2")
-                      .arg(address.toString(), command->state() == QAbstractSocket::BoundState
-                                                   ? data->errorString()
-                                                   : command->errorString());
+        m_error =
+            QStringLiteral("cannot bind %1: %2")
+                .arg(address.toString(),
+                     command->state() == QAbstractSocket::BoundState ? data->errorString() : command->errorString());
         delete command;
         delete data;
         return false;
@@ -89,14 +91,13 @@ bool EthernetModuleSim::open(quint16 dataPort)
         return false;
     }
     m_ip = m_address.toString();
-    qCDebug(lcSim) << "Ethernet module" << m_behaviour.mac << "on" << m_address.toString() << "data port"
-                   << dataPort;
+    qCDebug(lcSim) << "Ethernet module" << m_behaviour.mac << "on" << m_address.toString() << "data port" << dataPort;
     return true;
 }
 
 void EthernetModuleSim::close()
 {
-    m_delivery.cancel();
+    m_link.cancel();
     m_lines.clear();
     delete m_commandSocket;
     m_commandSocket = nullptr;
@@ -110,8 +111,8 @@ QByteArray EthernetModuleSim::discoveryReply() const
     QString status = b.statusOverride;
     if (status.isEmpty())
         status = QStringLiteral("V1") + b.statusFlag3 + QLatin1Char(m_dhcp ? 'I' : 'M') + b.statusFlag5;
-    const QString text = QLatin1Char('A') + b.mac + QLatin1Char('/') + QString::number(dataPort())
-                         + QLatin1Char('/') + status + QStringLiteral("/0/") + b.owner + QLatin1Char('/') + b.device;
+    const QString text = QLatin1Char('A') + b.mac + QLatin1Char('/') + QString::number(dataPort()) + QLatin1Char('/')
+        + status + QStringLiteral("/0/") + b.owner + QLatin1Char('/') + b.device;
     return text.toLatin1();
 }
 
@@ -198,7 +199,7 @@ void EthernetModuleSim::reboot()
     m_rebooting = true;
     m_selected = false;
     m_loggedIn = false;
-    m_delivery.cancel();
+    m_link.cancel();
     m_lines.clear();
     systemClock().schedule(m_behaviour.rebootMs, this, [this] {
         m_rebooting = false;
@@ -232,7 +233,7 @@ void EthernetModuleSim::readData()
         m_dataPeerPort = quint16(datagram.senderPort());
         for (const QByteArray &line : m_lines.feed(datagram.data())) {
             dataHeard.append(line);
-            m_delivery.deliver(m_calibrator.handleLine(line));
+            m_link.answer(line);
             if (!m_dataSocket)
                 return;
         }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "sim/CalibratorLink.h"
 #include "sim/LineAssembler.h"
-#include "sim/ReplyDelivery.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -20,7 +20,7 @@ class VirtualCalibrator;
  * serial settings, owner and device names, "SIP", "SDH1"/"SDH0", "GIP", "B", "E" reboot) with
  * datagrams beginning "A" when it accepts a command. A new address or DHCP setting takes effect at
  * the reboot. Datagrams on its data port are the instrument's command lines (ended by CR); the
- * calibrator's replies go back to the sender through a ReplyDelivery, so the fault knobs apply.
+ * calibrator's replies go back to the sender through a CalibratorLink, so the fault knobs apply.
  *
  * It only ever binds loopback addresses: an address set with "SIP" outside 127.0.0.0/8 is
  * reported by "GIP" and in the status but the module stays where it is.
@@ -91,14 +91,13 @@ private:
     void reboot();
     bool bindSockets(const QHostAddress &address, quint16 dataPort);
 
-    VirtualCalibrator &m_calibrator;
     Behaviour m_behaviour;
     QHostAddress m_address;
     QUdpSocket *m_commandSocket = nullptr;
     QUdpSocket *m_dataSocket = nullptr;
     QString m_error;
     LineAssembler m_lines;
-    ReplyDelivery m_delivery;
+    CalibratorLink m_link;
     QHostAddress m_dataPeer;
     quint16 m_dataPeerPort = 0;
 

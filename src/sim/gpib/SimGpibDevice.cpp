@@ -2,7 +2,6 @@
 
 #include "platform/Clock.h"
 #include "sim/SimLog.h"
-#include "sim/VirtualCalibrator.h"
 
 namespace {
 // An answer nobody reads piles up no further than this; the oldest part is given up.
@@ -10,18 +9,20 @@ constexpr qsizetype kMaxOutput = 1024 * 1024;
 } // namespace
 
 SimGpibDevice::SimGpibDevice(VirtualCalibrator &calibrator, int address, QObject *parent)
-    : QObject(parent), m_calibrator(calibrator), m_address(address),
-      m_delivery(&calibrator.knobs(), [this](const QByteArray &bytes) { queueOutput(bytes); }, this)
+    : QObject(parent),
+      m_address(address),
+      m_link(
+          calibrator, [this](const QByteArray &bytes) { queueOutput(bytes); }, this)
 {
 }
 
 void SimGpibDevice::receive(const QByteArray &bytes, bool endOfMessage)
 {
     // A new message interrupts an answer that was not read: it is thrown away, as IEEE-488.2 asks.
-    if (!m_output.isEmpty() || !m_delivery.isIdle()) {
+    if (!m_output.isEmpty() || !m_link.isIdle()) {
         qCDebug(lcSim) << "GPIB" << m_address << "unread answer dropped:" << m_output;
         m_output.clear();
-        m_delivery.cancel();
+        m_link.cancel();
     }
     // LF ends a message as EOI does; CR separates commands as on the serial line.
     QByteArray data = bytes;
@@ -32,7 +33,7 @@ void SimGpibDevice::receive(const QByteArray &bytes, bool endOfMessage)
         if (line.isEmpty())
             continue;
         emit lineReceived(line);
-        m_delivery.deliver(m_calibrator.handleLine(line));
+        m_link.answer(line);
     }
 }
 
@@ -50,7 +51,7 @@ QByteArray SimGpibDevice::talk(qsizetype maxCount, int eosChar, bool *end)
     const QByteArray bytes = m_output.left(count);
     m_output.remove(0, count);
     // The last byte of a complete answer carries EOI.
-    if (!bytes.isEmpty() && m_output.isEmpty() && m_delivery.isIdle())
+    if (!bytes.isEmpty() && m_output.isEmpty() && m_link.isIdle())
         *end = true;
     return bytes;
 }
@@ -58,7 +59,7 @@ QByteArray SimGpibDevice::talk(qsizetype maxCount, int eosChar, bool *end)
 void SimGpibDevice::clear()
 {
     m_lines.clear();
-    m_delivery.cancel();
+    m_link.cancel();
     m_output.clear();
 }
 

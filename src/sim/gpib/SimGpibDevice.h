@@ -1,7 +1,7 @@
 #pragma once
 
+#include "sim/CalibratorLink.h"
 #include "sim/LineAssembler.h"
-#include "sim/ReplyDelivery.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -15,7 +15,7 @@ class VirtualCalibrator;
  * A message from the controller ends with EOI on its last byte or with LF; the calibrator answers
  * each command in it, and the answer waits in the output queue until the controller reads it.
  * As on any IEEE-488.2 instrument, a new message throws away an answer nobody read, and a device
- * clear empties both directions. Replies go through a ReplyDelivery, so the fault knobs delay,
+ * clear empties both directions. Replies go through a CalibratorLink, so the fault knobs delay,
  * cut up or suppress them here as on the other fronts.
  */
 class SimGpibDevice : public QObject
@@ -24,7 +24,7 @@ class SimGpibDevice : public QObject
 public:
     SimGpibDevice(VirtualCalibrator &calibrator, int address, QObject *parent = nullptr);
 
-    VirtualCalibrator &calibrator() { return m_calibrator; }
+    VirtualCalibrator &calibrator() { return m_link.calibrator(); }
     int address() const { return m_address; }
     void setAddress(int address) { m_address = address; }
 
@@ -37,7 +37,7 @@ public:
     /// Whether talk() would give something now.
     bool hasOutput() const { return !m_output.isEmpty(); }
     /// Whether more of an answer is still on its way (delayed or cut up by the fault knobs).
-    bool answerPending() const { return !m_delivery.isIdle(); }
+    bool answerPending() const { return !m_link.isIdle(); }
 
     /// Device clear: forgets a half-received command and the unread answer.
     void clear();
@@ -49,9 +49,8 @@ signals:
 private:
     void queueOutput(const QByteArray &bytes);
 
-    VirtualCalibrator &m_calibrator;
     int m_address;
     LineAssembler m_lines;
-    ReplyDelivery m_delivery;
+    CalibratorLink m_link;
     QByteArray m_output;
 };

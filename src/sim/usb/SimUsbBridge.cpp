@@ -1,7 +1,7 @@
 #include "sim/usb/SimUsbBridge.h"
 
 #include "platform/Clock.h"
-#include "sim/ReplyDelivery.h"
+#include "sim/CalibratorLink.h"
 #include "sim/SimLog.h"
 #include "sim/VirtualCalibrator.h"
 
@@ -9,9 +9,9 @@ SimUsbBridge::SimUsbBridge(QObject *parent) : QObject(parent) {}
 
 SimUsbBridge::~SimUsbBridge()
 {
-    // A delivery belongs to its calibrator, which may outlive this bridge; its sink must not.
+    // A link belongs to its calibrator, which may outlive this bridge; its sink must not.
     for (const auto &device : m_devices)
-        delete device->delivery.data();
+        delete device->link.data();
 }
 
 int SimUsbBridge::addDevice(const QByteArray &description, const QByteArray &serialNumber,
@@ -21,12 +21,11 @@ int SimUsbBridge::addDevice(const QByteArray &description, const QByteArray &ser
     device->index = int(m_devices.size());
     device->description = description;
     device->serialNumber = serialNumber;
-    device->calibrator = calibrator;
     if (calibrator) {
         Device *target = device.get();
         // Made a child of the calibrator: it reads the calibrator's knobs and must die with them.
-        device->delivery = new ReplyDelivery(
-            &calibrator->knobs(), [this, target](const QByteArray &bytes) { receive(*target, bytes); }, calibrator);
+        device->link = new CalibratorLink(
+            *calibrator, [this, target](const QByteArray &bytes) { receive(*target, bytes); }, calibrator);
     }
     m_devices.push_back(std::move(device));
     return int(m_devices.size()) - 1;
@@ -62,8 +61,8 @@ void SimUsbBridge::unplug(int index)
     }
     device.received.clear();
     device.lines.clear();
-    if (device.delivery)
-        device.delivery->cancel();
+    if (device.link)
+        device.link->cancel();
     qCDebug(lcSim) << "usb: bridge" << device.serialNumber << "unplugged";
     systemClock().wake();
 }
@@ -106,8 +105,8 @@ SimUsbBridge::Device *SimUsbBridge::byHandle(int handle)
         if (handle > 0 && device->handle == handle)
             return device.get();
         if (handle > 0 && device->deadHandle == handle) {
-            fail(ErrorKind::Failed, QStringLiteral("The USB device \"%1\" was unplugged")
-                                        .arg(QString::fromLatin1(device->serialNumber)));
+            fail(ErrorKind::Failed,
+                 QStringLiteral("The USB device \"%1\" was unplugged").arg(QString::fromLatin1(device->serialNumber)));
             return nullptr;
         }
     }
@@ -165,14 +164,15 @@ bool SimUsbBridge::write(int handle, const QByteArray &bytes)
         emit lineHeard(device->index, line);
         if (device->handle != handle)
             break; // the cable was pulled under the command: it never reaches the instrument
-        if (device->calibrator && device->delivery)
-            device->delivery->deliver(device->calibrator->handleLine(line));
+        if (device->link)
+            device->link->answer(line);
         if (device->handle != handle)
             break; // closed by whoever the reply woke
     }
     if (device->deadHandle == handle)
-        return fail(ErrorKind::Failed, QStringLiteral("The USB device \"%1\" was unplugged during the write")
-                                           .arg(QString::fromLatin1(device->serialNumber)));
+        return fail(ErrorKind::Failed,
+                    QStringLiteral("The USB device \"%1\" was unplugged during the write")
+                        .arg(QString::fromLatin1(device->serialNumber)));
     return true;
 }
 

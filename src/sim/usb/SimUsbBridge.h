@@ -5,10 +5,11 @@
 
 #include <QObject>
 #include <QPointer>
+
 #include <memory>
 #include <vector>
 
-class ReplyDelivery;
+class CalibratorLink;
 class VirtualCalibrator;
 
 /**
@@ -16,7 +17,7 @@ class VirtualCalibrator;
  * each wired to a virtual calibrator or to nothing (a bridge whose instrument stays silent).
  *
  * Lines the host writes (ended by CR) go to the calibrator; its replies come back through a
- * ReplyDelivery with that calibrator's fault knobs, so delays, pieces with gaps, noise and wire
+ * CalibratorLink with that calibrator's fault knobs, so delays, pieces with gaps, noise and wire
  * pacing apply as on the other fronts. Each arrival wakes the process clock, so a host's wait
  * returns the moment bytes are there. What arrives while the host has the bridge closed is lost,
  * as a real bridge drops it when it is opened again.
@@ -38,8 +39,7 @@ public:
     /// Adds a bridge at the end of the listing; calibrator may be null (nobody answers). The
     /// calibrator must outlive its use here or be destroyed with the bridge's knowledge (QPointer).
     /// Returns its index.
-    int addDevice(const QByteArray &description, const QByteArray &serialNumber,
-                  VirtualCalibrator *calibrator);
+    int addDevice(const QByteArray &description, const QByteArray &serialNumber, VirtualCalibrator *calibrator);
     int deviceCount() const { return int(m_devices.size()); }
 
     /// Makes opening this bridge fail with the given kind and text (kind None: opens again).
@@ -88,8 +88,8 @@ private:
     {
         QByteArray description;
         QByteArray serialNumber;
-        QPointer<VirtualCalibrator> calibrator;
-        QPointer<ReplyDelivery> delivery;
+        /// Null when nobody answers, or once the calibrator behind it is gone.
+        QPointer<CalibratorLink> link;
         LineAssembler lines;
         QByteArray received;
         int index = 0;
