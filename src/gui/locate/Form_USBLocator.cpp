@@ -1,5 +1,7 @@
 #include "gui/locate/Form_USBLocator.h"
 
+#include "gui/app/Main.h"
+#include "gui/common/Named.h"
 #include "locate/UsbDeviceSelection.h"
 
 #include <QApplication>
@@ -13,7 +15,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -23,13 +24,6 @@ namespace {
 const QString kAdvancedShow = QStringLiteral("Advanced >>");
 const QString kAdvancedHide = QStringLiteral("Advanced <<");
 
-template<typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 /// An instrument's answer in one list cell: its line ends as blanks.
 QString oneLine(QString text)
 {
@@ -37,16 +31,6 @@ QString oneLine(QString text)
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text.trimmed();
-}
-
-void centreOnScreen(QWidget *window)
-{
-    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QSize size = window->frameGeometry().size();
-    window->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
 } // namespace
@@ -118,8 +102,8 @@ Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, Q
     ui.Command_Advanced = button(ui.Frame_USB, kAdvancedShow, "Command_Advanced");
     ui.Command_Exit = button(ui.Frame_USB, QStringLiteral("Exit"), "Command_Exit");
     auto *buttons = new QVBoxLayout;
-    for (QPushButton *b : {ui.Command_Locate, ui.Command_SelectUSB, ui.Command_Autodetect, ui.Command_AutomaticUSB,
-                           ui.Command_Advanced})
+    for (QPushButton *b :
+         {ui.Command_Locate, ui.Command_SelectUSB, ui.Command_Autodetect, ui.Command_AutomaticUSB, ui.Command_Advanced})
         buttons->addWidget(b);
     buttons->addStretch(1);
     buttons->addWidget(ui.Command_Exit);
@@ -197,7 +181,7 @@ void Form_USBLocator::showEvent(QShowEvent *event)
 
 void Form_USBLocator::Form_Load()
 {
-    centreOnScreen(this);
+    CenterForm(this);
     m_ui->Command_Advanced->setText(kAdvancedShow);
     m_ui->Frame_Test->hide();
     m_selection->load();
