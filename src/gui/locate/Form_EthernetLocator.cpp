@@ -1,12 +1,13 @@
 #include "gui/locate/Form_EthernetLocator.h"
 
 #include "gui/app/Main.h"
+#include "gui/common/CommandButton.h"
 #include "gui/common/Named.h"
-#include "session/InstrumentSession.h"
 #include "instrument/ethernet/EthernetModuleRecord.h"
 #include "locate/EthernetLocator.h"
 #include "locate/EthernetModuleSetup.h"
 #include "platform/Prompts.h"
+#include "session/InstrumentSession.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -31,13 +32,19 @@ const QString kAdvancedOpen = QStringLiteral("Advanced <<");
 const QString kInitialIp = QStringLiteral("192.168.1.123");
 constexpr int kInitialWidth = 720;
 
-enum Column { ColumnIP, ColumnMAC, ColumnPort, ColumnDHCP, ColumnOwner, ColumnDevice, ColumnReply };
+enum Column {
+    ColumnIP,
+    ColumnMAC,
+    ColumnPort,
+    ColumnDHCP,
+    ColumnOwner,
+    ColumnDevice,
+    ColumnReply
+};
 
 QPushButton *button(const QString &caption, const char *name, QWidget *parent, const QString &toolTip = {})
 {
-    auto *b = named(new QPushButton(caption, parent), name);
-    // Enter in the test-communication box sends its text; it must not press a button too.
-    b->setAutoDefault(false);
+    QPushButton *b = commandButton(caption, QLatin1String(name), parent);
     if (!toolTip.isEmpty())
         b->setToolTip(toolTip);
     return b;
@@ -77,10 +84,13 @@ struct Form_EthernetLocator::Ui
 };
 
 Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_session(session), m_prompts(prompts), m_ui(new Ui),
+    : QDialog(parent),
+      m_session(session),
+      m_prompts(prompts),
+      m_ui(new Ui),
       m_locator(new EthernetLocator(session, prompts, this)),
-      m_setup(new EthernetModuleSetup(session.context().ethernetModules(), prompts,
-                                      [this] { m_locator->findModules(); }))
+      m_setup(
+          new EthernetModuleSetup(session.context().ethernetModules(), prompts, [this] { m_locator->findModules(); }))
 {
     setWindowTitle(kTitle);
     setModal(true);
@@ -147,12 +157,13 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     ui.Text_IP = named(new QLineEdit(kInitialIp, ui.Frame_Setup), "Text_IP");
     ui.Command9 = button(QStringLiteral("Generate"), "Command9", ui.Frame_Setup,
                          QStringLiteral("Generate a random IP address based on that of this machine"));
-    ui.Command4 = button(QStringLiteral("Set IP"), "Command4", ui.Frame_Setup, QStringLiteral("Set IP address of module"));
+    ui.Command4 =
+        button(QStringLiteral("Set IP"), "Command4", ui.Frame_Setup, QStringLiteral("Set IP address of module"));
     ui.Command5 = button(QStringLiteral("Get IP"), "Command5", ui.Frame_Setup);
     ui.Command7 = button(QStringLiteral("DHCP on"), "Command7", ui.Frame_Setup,
                          QStringLiteral("Automatically Set IP Address of Module "));
-    ui.Command8 = button(QStringLiteral("DHCP Off"), "Command8", ui.Frame_Setup,
-                         QStringLiteral("Manual IP Address - set above"));
+    ui.Command8 =
+        button(QStringLiteral("DHCP Off"), "Command8", ui.Frame_Setup, QStringLiteral("Manual IP Address - set above"));
     ui.Command_Reboot = button(QStringLiteral("Reboot"), "Command_Reboot", ui.Frame_Setup,
                                QStringLiteral("Reboot Module - Wait 5 seconds before reconnecting"));
     auto *setupLayout = new QGridLayout(ui.Frame_Setup);
@@ -182,18 +193,29 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     layout->addWidget(ui.Frame_Modules, 1);
     layout->addWidget(ui.advancedPart);
 
-    ui.commands = {ui.Command_BroadcastFind, ui.Command_Select, ui.Command_Advanced, ui.ListView_Modules, ui.Text2,
-                   ui.Command1, ui.Command_SetSerial, ui.Command_SetName, ui.Text_IP, ui.Command9, ui.Command4,
-                   ui.Command5, ui.Command7, ui.Command8, ui.Command_Reboot};
+    ui.commands = {ui.Command_BroadcastFind,
+                   ui.Command_Select,
+                   ui.Command_Advanced,
+                   ui.ListView_Modules,
+                   ui.Text2,
+                   ui.Command1,
+                   ui.Command_SetSerial,
+                   ui.Command_SetName,
+                   ui.Text_IP,
+                   ui.Command9,
+                   ui.Command4,
+                   ui.Command5,
+                   ui.Command7,
+                   ui.Command8,
+                   ui.Command_Reboot};
 
     m_locator->busyHook = [this](bool busy) { setBusy(busy); };
     m_setup->busyHook = [this](bool busy) { setBusy(busy); };
     connect(m_locator, &EthernetLocator::modulesChanged, this, &Form_EthernetLocator::FillModulesList);
     connect(m_locator, &EthernetLocator::activeModuleChanged, this, &Form_EthernetLocator::DisplayActiveEthernetModule);
 
-    connect(ui.ListView_Modules, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
-        SelectEthernetModule(m_ui->ListView_Modules->indexOfTopLevelItem(item));
-    });
+    connect(ui.ListView_Modules, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem *item) { SelectEthernetModule(m_ui->ListView_Modules->indexOfTopLevelItem(item)); });
     connect(ui.Command_BroadcastFind, &QPushButton::clicked, this, &Form_EthernetLocator::Command_BroadcastFind_Click);
     connect(ui.Command_Select, &QPushButton::clicked, this, &Form_EthernetLocator::Command_Select_Click);
     connect(ui.Command_Advanced, &QPushButton::clicked, this, &Form_EthernetLocator::Command_Advanced_Click);

@@ -1,6 +1,7 @@
 #include "gui/locate/Form_USBLocator.h"
 
 #include "gui/app/Main.h"
+#include "gui/common/CommandButton.h"
 #include "gui/common/Named.h"
 #include "locate/UsbDeviceSelection.h"
 
@@ -89,18 +90,16 @@ Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, Q
     ui.Label_Access->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ui.Label_Access->hide();
 
-    auto button = [this](QWidget *parent, const QString &caption, const char *name) {
-        auto *b = named(new QPushButton(caption, parent), name);
-        // Enter in the test box sends its command; it must not press a button as well.
-        b->setAutoDefault(false);
-        return b;
-    };
-    ui.Command_Locate = button(ui.Frame_USB, QStringLiteral("List USB Devices"), "Command_Locate");
-    ui.Command_SelectUSB = button(ui.Frame_USB, QStringLiteral("Select Device"), "Command_SelectUSB");
-    ui.Command_Autodetect = button(ui.Frame_USB, QStringLiteral("Autolocate"), "Command_Autodetect");
-    ui.Command_AutomaticUSB = button(ui.Frame_USB, QStringLiteral("Automatic by Adapter ID"), "Command_AutomaticUSB");
-    ui.Command_Advanced = button(ui.Frame_USB, kAdvancedShow, "Command_Advanced");
-    ui.Command_Exit = button(ui.Frame_USB, QStringLiteral("Exit"), "Command_Exit");
+    ui.Command_Locate =
+        commandButton(QStringLiteral("List USB Devices"), QStringLiteral("Command_Locate"), ui.Frame_USB);
+    ui.Command_SelectUSB =
+        commandButton(QStringLiteral("Select Device"), QStringLiteral("Command_SelectUSB"), ui.Frame_USB);
+    ui.Command_Autodetect =
+        commandButton(QStringLiteral("Autolocate"), QStringLiteral("Command_Autodetect"), ui.Frame_USB);
+    ui.Command_AutomaticUSB =
+        commandButton(QStringLiteral("Automatic by Adapter ID"), QStringLiteral("Command_AutomaticUSB"), ui.Frame_USB);
+    ui.Command_Advanced = commandButton(kAdvancedShow, QStringLiteral("Command_Advanced"), ui.Frame_USB);
+    ui.Command_Exit = commandButton(QStringLiteral("Exit"), QStringLiteral("Command_Exit"), ui.Frame_USB);
     auto *buttons = new QVBoxLayout;
     for (QPushButton *b :
          {ui.Command_Locate, ui.Command_SelectUSB, ui.Command_Autodetect, ui.Command_AutomaticUSB, ui.Command_Advanced})
@@ -119,9 +118,9 @@ Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, Q
     ui.Text2 = named(new QPlainTextEdit(ui.Frame_Test), "Text2");
     ui.Text2->setReadOnly(true);
     ui.Text2->setToolTip(QStringLiteral("Click to clear"));
-    ui.Command_testID = button(ui.Frame_Test, QStringLiteral("ID?"), "Command_testID");
-    ui.Command1 = button(ui.Frame_Test, QStringLiteral("Date?"), "Command1");
-    ui.Command_Clear = button(ui.Frame_Test, QStringLiteral("Clear"), "Command_Clear");
+    ui.Command_testID = commandButton(QStringLiteral("ID?"), QStringLiteral("Command_testID"), ui.Frame_Test);
+    ui.Command1 = commandButton(QStringLiteral("Date?"), QStringLiteral("Command1"), ui.Frame_Test);
+    ui.Command_Clear = commandButton(QStringLiteral("Clear"), QStringLiteral("Command_Clear"), ui.Frame_Test);
     auto *testButtons = new QVBoxLayout;
     testButtons->addWidget(ui.Command_testID);
     testButtons->addWidget(ui.Command1);

@@ -1,5 +1,7 @@
 #include "gui/procedures/ProcedureWindow.h"
 
+#include "gui/common/CommandButton.h"
+
 #include <QEvent>
 #include <QPushButton>
 
@@ -11,10 +13,7 @@ ProcedureWindow::ProcedureWindow(const QString &title, QWidget *parent) : QWidge
 
 QAbstractButton *ProcedureWindow::makeButton(const QString &name, const QString &caption)
 {
-    auto *b = new QPushButton(caption, this);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
+    return commandButton(caption, name, this);
 }
 
 void ProcedureWindow::showEvent(QShowEvent *event)
