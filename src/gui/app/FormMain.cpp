@@ -4,18 +4,19 @@
 #include "gui/app/Main.h"
 #include "gui/app/StartForm.h"
 #include "gui/app/WindowPosition.h"
+#include "gui/common/ReplyText.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/locate/FormOptions.h"
 #include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
 #include "instrument/InformationText.h"
-#include "session/InstrumentSession.h"
 #include "instrument/ReadingFormat.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "instrument/usb/UsbBridge.h"
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,14 +48,14 @@ constexpr int kGatherToStatusLine = 1;
 const QString kNotFound = QStringLiteral("Calibrator Not Found. Please restart program.");
 const QString kFrontPanelTitle = QStringLiteral("DVM Virtual Front Panel");
 
-// The window shows CR LF line ends as the instrument and the drivers write them.
-QString displayText(QString text)
+// The window shows line ends as the instrument and the drivers write them; the one that ends the
+// text makes no empty last line.
+QString displayText(const QString &text)
 {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    return text;
+    QString shown = withLineBreaks(text);
+    if (shown.endsWith(QLatin1Char('\n')))
+        shown.chop(1);
+    return shown;
 }
 
 QPlainTextEdit *readOnlyBox(QWidget *parent, const QString &name, int lines)
@@ -235,8 +236,7 @@ QWidget *FormMain::buildSetupFrame()
                     MainAction::Specifications);
     addActionButton(layout, QStringLiteral("Command_CalFactors"), QStringLiteral("Calibration Factors"),
                     MainAction::CalibrationFactors);
-    addActionButton(layout, QStringLiteral("Command_Date"), QStringLiteral("Date and Time"),
-                    MainAction::DateAndTime);
+    addActionButton(layout, QStringLiteral("Command_Date"), QStringLiteral("Date and Time"), MainAction::DateAndTime);
     addActionButton(layout, QStringLiteral("Command_ViewCalHistory"), QStringLiteral("View Calibration History"),
                     MainAction::CalibrationHistory);
     layout->addStretch(1);
@@ -274,7 +274,8 @@ QWidget *FormMain::buildExtraFrame()
     addButton(layout, QStringLiteral("Command_Reboot"), QStringLiteral("Reboot"), &FormMain::Command_Reboot_Click);
     addButton(layout, QStringLiteral("Command_CloseComm"), QStringLiteral("Close Comm Port"),
               &FormMain::Command_CloseComm_Click);
-    addActionButton(layout, QStringLiteral("Command_WipeEEPROM"), QStringLiteral("Wipe EEPROM"), MainAction::WipeEEPROM);
+    addActionButton(layout, QStringLiteral("Command_WipeEEPROM"), QStringLiteral("Wipe EEPROM"),
+                    MainAction::WipeEEPROM);
     layout->addStretch(1);
     return frame;
 }
@@ -313,11 +314,13 @@ QWidget *FormMain::buildQuickSetupFrame()
     box(m_quick.Check_Specs, QStringLiteral("Check_Specs"), QStringLiteral("Load Default Specifications"), 3);
     addActionButton(cell(3), QStringLiteral("Command_SetDefaultSpec"), QStringLiteral("Set Default"),
                     MainAction::SetDefaultSpec);
-    box(m_quick.Check_Uncerts, QStringLiteral("Check_Uncerts"), QStringLiteral("Load Default Imported Uncertainties"), 4);
+    box(m_quick.Check_Uncerts, QStringLiteral("Check_Uncerts"), QStringLiteral("Load Default Imported Uncertainties"),
+        4);
     addActionButton(cell(4), QStringLiteral("Command_SetDefaultUncert"), QStringLiteral("Set Default"),
                     MainAction::SetDefaultUncert);
     box(m_quick.Check_Thermocouple, QStringLiteral("Check_Thermocouple"), QStringLiteral("Thermocouple Tables"), 5);
-    box(m_quick.Check_BackupCal, QStringLiteral("Check_BackupCal"), QStringLiteral("Backup Active Calibration Factors"), 6);
+    box(m_quick.Check_BackupCal, QStringLiteral("Check_BackupCal"), QStringLiteral("Backup Active Calibration Factors"),
+        6);
     grid->setRowStretch(7, 1);
 
     auto *report = new QVBoxLayout;

@@ -3,6 +3,7 @@
 #include "gui/app/Main.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Named.h"
+#include "gui/common/ReplyText.h"
 #include "instrument/ethernet/EthernetModuleRecord.h"
 #include "locate/EthernetLocator.h"
 #include "locate/EthernetModuleSetup.h"
@@ -359,12 +360,7 @@ void Form_EthernetLocator::SendTestData()
 {
     if (isBusy())
         return;
-    const QString reply = m_locator->sendTestCommand(m_ui->Text2->text());
-    QString shown = reply;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    m_ui->Text1->moveCursor(QTextCursor::End);
-    m_ui->Text1->insertPlainText(shown);
-    m_ui->Text1->moveCursor(QTextCursor::End);
+    appendReply(m_ui->Text1, m_locator->sendTestCommand(m_ui->Text2->text()));
 }
 
 bool Form_EthernetLocator::eventFilter(QObject *watched, QEvent *event)

@@ -3,6 +3,7 @@
 #include "gui/app/Main.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Named.h"
+#include "gui/common/ReplyText.h"
 #include "locate/UsbDeviceSelection.h"
 
 #include <QApplication>
@@ -222,17 +223,6 @@ void Form_USBLocator::fillListView()
     list->repaint();
 }
 
-void Form_USBLocator::appendReply(const QString &text)
-{
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QPlainTextEdit *box = m_ui->Text2;
-    box->moveCursor(QTextCursor::End);
-    box->insertPlainText(shown);
-    box->moveCursor(QTextCursor::End);
-}
-
 void Form_USBLocator::Command_Locate_Click()
 {
     m_selection->listDevices();
@@ -265,12 +255,12 @@ void Form_USBLocator::Command_Advanced_Click()
 
 void Form_USBLocator::Command_testID_Click()
 {
-    appendReply(m_selection->testIdentify());
+    appendReply(m_ui->Text2, m_selection->testIdentify());
 }
 
 void Form_USBLocator::Command1_Click()
 {
-    appendReply(m_selection->testDate());
+    appendReply(m_ui->Text2, m_selection->testDate());
 }
 
 void Form_USBLocator::Command_Clear_Click()
@@ -280,5 +270,5 @@ void Form_USBLocator::Command_Clear_Click()
 
 void Form_USBLocator::Text1_Enter()
 {
-    appendReply(m_selection->sendTestCommand(m_ui->Text1->text()));
+    appendReply(m_ui->Text2, m_selection->sendTestCommand(m_ui->Text1->text()));
 }
