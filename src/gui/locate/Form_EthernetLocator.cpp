@@ -4,6 +4,7 @@
 #include "gui/common/CommandButton.h"
 #include "gui/common/Named.h"
 #include "gui/common/ReplyText.h"
+#include "gui/common/ValueGrid.h"
 #include "instrument/ethernet/EthernetModuleRecord.h"
 #include "locate/EthernetLocator.h"
 #include "locate/EthernetModuleSetup.h"
@@ -102,17 +103,13 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     ui.Label_ActivePort = named(new QLabel(ui.Frame4), "Label_ActivePort");
     ui.Label_ActiveMAC = named(new QLabel(ui.Frame4), "Label_ActiveMAC");
     ui.Label_ActiveName = named(new QLabel(ui.Frame4), "Label_ActiveName");
-    for (QLabel *label : {ui.Label_ActiveIP, ui.Label_ActivePort, ui.Label_ActiveMAC, ui.Label_ActiveName})
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto *activeLayout = new QGridLayout(ui.Frame4);
-    activeLayout->addWidget(new QLabel(QStringLiteral("IP"), ui.Frame4), 0, 0);
-    activeLayout->addWidget(ui.Label_ActiveIP, 0, 1);
-    activeLayout->addWidget(new QLabel(QStringLiteral("Port"), ui.Frame4), 1, 0);
-    activeLayout->addWidget(ui.Label_ActivePort, 1, 1);
-    activeLayout->addWidget(new QLabel(QStringLiteral("MAC"), ui.Frame4), 2, 0);
-    activeLayout->addWidget(ui.Label_ActiveMAC, 2, 1);
+    QGridLayout *activeLayout = valueGrid(ui.Frame4,
+                                          {{QStringLiteral("IP"), ui.Label_ActiveIP},
+                                           {QStringLiteral("Port"), ui.Label_ActivePort},
+                                           {QStringLiteral("MAC"), ui.Label_ActiveMAC}});
+    // Owner, device and the identification, under the figures and across the frame.
+    ui.Label_ActiveName->setTextInteractionFlags(Qt::TextSelectableByMouse);
     activeLayout->addWidget(ui.Label_ActiveName, 3, 0, 1, 2);
-    activeLayout->setColumnStretch(1, 1);
     activeLayout->setRowStretch(4, 1);
 
     ui.Frame2 = named(new QGroupBox(QStringLiteral("Test Communication"), this), "Frame2");

@@ -4,6 +4,7 @@
 #include "gui/common/CommandButton.h"
 #include "gui/common/Named.h"
 #include "gui/common/ReplyText.h"
+#include "gui/common/ValueGrid.h"
 #include "locate/UsbDeviceSelection.h"
 
 #include <QApplication>
@@ -68,14 +69,9 @@ Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, Q
     ui.Frame4 = named(new QGroupBox(QStringLiteral("Active Module"), this), "Frame4");
     ui.Label_ActiveName = named(new QLabel(ui.Frame4), "Label_ActiveName");
     ui.Label_ActiveSerialNumber = named(new QLabel(ui.Frame4), "Label_ActiveSerialNumber");
-    for (QLabel *label : {ui.Label_ActiveName, ui.Label_ActiveSerialNumber})
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto *active = new QGridLayout(ui.Frame4);
-    active->addWidget(new QLabel(QStringLiteral("Name"), ui.Frame4), 0, 0);
-    active->addWidget(ui.Label_ActiveName, 0, 1);
-    active->addWidget(new QLabel(QStringLiteral("Serial Number"), ui.Frame4), 1, 0);
-    active->addWidget(ui.Label_ActiveSerialNumber, 1, 1);
-    active->setColumnStretch(1, 1);
+    valueGrid(ui.Frame4,
+              {{QStringLiteral("Name"), ui.Label_ActiveName},
+               {QStringLiteral("Serial Number"), ui.Label_ActiveSerialNumber}});
 
     ui.Frame_USB = named(new QGroupBox(QStringLiteral("USB"), this), "Frame_USB");
     ui.ListView_USBDevices = named(new QTreeWidget(ui.Frame_USB), "ListView_USBDevices");
