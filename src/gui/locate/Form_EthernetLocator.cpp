@@ -5,6 +5,7 @@
 #include "gui/common/Named.h"
 #include "gui/common/ReplyText.h"
 #include "gui/common/ValueGrid.h"
+#include "gui/locate/AdvancedToggle.h"
 #include "instrument/ethernet/EthernetModuleRecord.h"
 #include "locate/EthernetLocator.h"
 #include "locate/EthernetModuleSetup.h"
@@ -29,8 +30,6 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Ethernet-Serial Setup");
-const QString kAdvancedClosed = QStringLiteral("Advanced >>");
-const QString kAdvancedOpen = QStringLiteral("Advanced <<");
 const QString kInitialIp = QStringLiteral("192.168.1.123");
 constexpr int kInitialWidth = 720;
 
@@ -135,7 +134,7 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     ui.ListView_Modules->header()->setStretchLastSection(true);
     ui.Command_BroadcastFind = button(QStringLiteral("Find Modules"), "Command_BroadcastFind", ui.Frame_Modules);
     ui.Command_Select = button(QStringLiteral("Select"), "Command_Select", ui.Frame_Modules);
-    ui.Command_Advanced = button(kAdvancedClosed, "Command_Advanced", ui.Frame_Modules);
+    ui.Command_Advanced = button(advancedCaption(false), "Command_Advanced", ui.Frame_Modules);
     ui.Command_Exit = button(QStringLiteral("Exit"), "Command_Exit", ui.Frame_Modules);
     auto *modulesButtons = new QHBoxLayout;
     for (QPushButton *b : {ui.Command_BroadcastFind, ui.Command_Select, ui.Command_Advanced})
@@ -345,9 +344,7 @@ void Form_EthernetLocator::Command_Select_Click()
 
 void Form_EthernetLocator::Command_Advanced_Click()
 {
-    const bool open = m_ui->Command_Advanced->text().endsWith(QLatin1Char('>'));
-    m_ui->Command_Advanced->setText(open ? kAdvancedOpen : kAdvancedClosed);
-    m_ui->advancedPart->setVisible(open);
+    toggleAdvanced(m_ui->Command_Advanced, m_ui->advancedPart);
     // The window grows by the setup part and shrinks back by it.
     layout()->activate();
     resize(width(), sizeHint().height());

@@ -5,6 +5,7 @@
 #include "gui/common/Named.h"
 #include "gui/common/ReplyText.h"
 #include "gui/common/ValueGrid.h"
+#include "gui/locate/AdvancedToggle.h"
 #include "locate/UsbDeviceSelection.h"
 
 #include <QApplication>
@@ -23,9 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QString kAdvancedShow = QStringLiteral("Advanced >>");
-const QString kAdvancedHide = QStringLiteral("Advanced <<");
 
 /// An instrument's answer in one list cell: its line ends as blanks.
 QString oneLine(QString text)
@@ -95,7 +93,7 @@ Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, Q
         commandButton(QStringLiteral("Autolocate"), QStringLiteral("Command_Autodetect"), ui.Frame_USB);
     ui.Command_AutomaticUSB =
         commandButton(QStringLiteral("Automatic by Adapter ID"), QStringLiteral("Command_AutomaticUSB"), ui.Frame_USB);
-    ui.Command_Advanced = commandButton(kAdvancedShow, QStringLiteral("Command_Advanced"), ui.Frame_USB);
+    ui.Command_Advanced = commandButton(advancedCaption(false), QStringLiteral("Command_Advanced"), ui.Frame_USB);
     ui.Command_Exit = commandButton(QStringLiteral("Exit"), QStringLiteral("Command_Exit"), ui.Frame_USB);
     auto *buttons = new QVBoxLayout;
     for (QPushButton *b :
@@ -178,7 +176,7 @@ void Form_USBLocator::showEvent(QShowEvent *event)
 void Form_USBLocator::Form_Load()
 {
     CenterForm(this);
-    m_ui->Command_Advanced->setText(kAdvancedShow);
+    m_ui->Command_Advanced->setText(advancedCaption(false));
     m_ui->Frame_Test->hide();
     m_selection->load();
     DisplayActiveUSBModule();
@@ -243,9 +241,7 @@ void Form_USBLocator::Command_AutomaticUSB_Click()
 
 void Form_USBLocator::Command_Advanced_Click()
 {
-    const bool show = m_ui->Command_Advanced->text().endsWith(QLatin1Char('>'));
-    m_ui->Command_Advanced->setText(show ? kAdvancedHide : kAdvancedShow);
-    m_ui->Frame_Test->setVisible(show);
+    toggleAdvanced(m_ui->Command_Advanced, m_ui->Frame_Test);
     adjustSize();
 }
 
