@@ -74,39 +74,26 @@ QPlainTextEdit *readOnlyBox(QWidget *parent, const QString &name, int lines)
 
 } // namespace
 
-/**
- * @brief The main window's state while one of its commands runs: the hourglass pointer and every
- * command button but Exit disabled, so a second press cannot start a second exchange. Nested
- * scopes leave the state to the outermost.
- */
-class FormMain::BusyScope
+FormMain::BusyScope::BusyScope(FormMain &window)
 {
-public:
-    explicit BusyScope(FormMain &window)
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto buttons = window.centralWidget()->findChildren<QAbstractButton *>();
-        for (QAbstractButton *b : buttons) {
-            if (b != window.m_exit && b->isEnabled() && !qobject_cast<QCheckBox *>(b)) {
-                b->setEnabled(false);
-                m_disabled << b;
-            }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto buttons = window.centralWidget()->findChildren<QAbstractButton *>();
+    for (QAbstractButton *b : buttons) {
+        if (b != window.m_exit && b->isEnabled() && !qobject_cast<QCheckBox *>(b)) {
+            b->setEnabled(false);
+            m_disabled << b;
         }
     }
-    ~BusyScope()
-    {
-        for (const QPointer<QAbstractButton> &b : std::as_const(m_disabled)) {
-            if (b)
-                b->setEnabled(true);
-        }
-        QApplication::restoreOverrideCursor();
-    }
-    BusyScope(const BusyScope &) = delete;
-    BusyScope &operator=(const BusyScope &) = delete;
+}
 
-private:
-    QList<QPointer<QAbstractButton>> m_disabled;
-};
+FormMain::BusyScope::~BusyScope()
+{
+    for (const QPointer<QAbstractButton> &b : std::as_const(m_disabled)) {
+        if (b)
+            b->setEnabled(true);
+    }
+    QApplication::restoreOverrideCursor();
+}
 
 FormMain::FormMain(InstrumentSession &session, Prompts &prompts, const MainActions &actions, QWidget *parent)
     : QMainWindow(parent), m_session(session), m_prompts(prompts), m_actions(actions)

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
+
 #include <functional>
 
 class FormAutoLocate;
@@ -44,11 +45,28 @@ public:
         QPlainTextEdit *Text_Status = nullptr;
     };
 
+    /**
+     * @brief The main window's state while one of its commands runs: the hourglass pointer and
+     * every command button but Exit disabled, so a second press cannot start a second exchange.
+     * Nested scopes leave the state to the outermost.
+     */
+    class BusyScope
+    {
+    public:
+        explicit BusyScope(FormMain &window);
+        ~BusyScope();
+        BusyScope(const BusyScope &) = delete;
+        BusyScope &operator=(const BusyScope &) = delete;
+
+    private:
+        QList<QPointer<QAbstractButton>> m_disabled;
+    };
+
     /// The status bar panel that follows the line: "|" per polling step, emptied at this length.
     static constexpr int kActivityPanelWrap = 26;
 
-    FormMain(InstrumentSession &session, Prompts &prompts,
-             const MainActions &actions = MainActions::standard(), QWidget *parent = nullptr);
+    FormMain(InstrumentSession &session, Prompts &prompts, const MainActions &actions = MainActions::standard(),
+             QWidget *parent = nullptr);
     ~FormMain() override;
 
     InstrumentSession &session() const { return m_session; }
@@ -97,8 +115,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    class BusyScope;
-
     void buildUi();
     QWidget *buildConnectionFrame();
     QWidget *buildInfoFrame();
@@ -110,8 +126,7 @@ private:
     void buildStatusBar();
     QAbstractButton *addButton(QLayout *layout, const QString &name, const QString &caption,
                                void (FormMain::*handler)());
-    QAbstractButton *addActionButton(QLayout *layout, const QString &name, const QString &caption,
-                                     MainAction action);
+    QAbstractButton *addActionButton(QLayout *layout, const QString &name, const QString &caption, MainAction action);
     void bindAction(QAction *menuEntry, MainAction action);
     void runAction(MainAction action);
     void placeWindow();
