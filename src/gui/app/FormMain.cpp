@@ -4,6 +4,8 @@
 #include "gui/app/Main.h"
 #include "gui/app/StartForm.h"
 #include "gui/app/WindowPosition.h"
+#include "gui/common/CommandButton.h"
+#include "gui/common/Named.h"
 #include "gui/common/ReplyText.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/locate/FormOptions.h"
@@ -142,7 +144,7 @@ void FormMain::buildUi()
 
     auto *footer = new QHBoxLayout;
     footer->addStretch(1);
-    m_exit = addButton(footer, QStringLiteral("Command_Exit"), QStringLiteral("Exit"), &FormMain::Command_Exit_Click);
+    m_exit = addCommand(footer, {"Command_Exit", "Exit", &FormMain::Command_Exit_Click});
     grid->addLayout(footer, 3, 0, 1, 3);
 
     setCentralWidget(central);
@@ -150,29 +152,35 @@ void FormMain::buildUi()
     buildStatusBar();
 }
 
-QAbstractButton *FormMain::addButton(QLayout *layout, const QString &name, const QString &caption,
-                                     void (FormMain::*handler)())
+QAbstractButton *FormMain::addCommand(QLayout *layout, const Command &command)
 {
-    auto *button = new QPushButton(caption);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
+    QPushButton *button = commandButton(QString::fromLatin1(command.caption), QString::fromLatin1(command.name));
     button->setMinimumWidth(150);
+    if (command.action)
+        button->setEnabled(m_actions.contains(*command.action));
     layout->addWidget(button);
-    connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    connect(button, &QPushButton::clicked, this, [this, command] {
+        if (command.action)
+            runAction(*command.action);
+        else
+            (this->*command.handler)();
+    });
     return button;
 }
 
-QAbstractButton *FormMain::addActionButton(QLayout *layout, const QString &name, const QString &caption,
-                                           MainAction action)
+void FormMain::addCommands(QLayout *layout, std::initializer_list<Command> commands)
 {
-    auto *button = new QPushButton(caption);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    button->setMinimumWidth(150);
-    button->setEnabled(m_actions.contains(action));
-    layout->addWidget(button);
-    connect(button, &QPushButton::clicked, this, [this, action] { runAction(action); });
-    return button;
+    for (const Command &command : commands)
+        addCommand(layout, command);
+}
+
+QGroupBox *FormMain::commandFrame(const QString &caption, const char *name, std::initializer_list<Command> commands)
+{
+    auto *frame = named(new QGroupBox(caption), name);
+    auto *layout = new QVBoxLayout(frame);
+    addCommands(layout, commands);
+    layout->addStretch(1);
+    return frame;
 }
 
 void FormMain::bindAction(QAction *menuEntry, MainAction action)
@@ -183,94 +191,65 @@ void FormMain::bindAction(QAction *menuEntry, MainAction action)
 
 QWidget *FormMain::buildConnectionFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Connection Details"));
-    frame->setObjectName(QStringLiteral("Frame_ConnectionStatus"));
+    auto *frame = named(new QGroupBox(QStringLiteral("Connection Details")), "Frame_ConnectionStatus");
     auto *layout = new QVBoxLayout(frame);
     m_connectionStatus = readOnlyBox(frame, QStringLiteral("Text_ConnectionStatus"), 3);
     layout->addWidget(m_connectionStatus, 1);
-    addButton(layout, QStringLiteral("Command_Autolocate"), QStringLiteral("Autolocate Calibrator"),
-              &FormMain::Command_Autolocate_Click);
-    addButton(layout, QStringLiteral("Command_SetupSerial"), QStringLiteral("Configure Serial / GPIB"),
-              &FormMain::Command_SetupSerial_Click);
-    addActionButton(layout, QStringLiteral("Command_SetupEthernet"), QStringLiteral("Configure Ethernet"),
-                    MainAction::ConfigureEthernet);
-    addActionButton(layout, QStringLiteral("Command_SetupUSB"), QStringLiteral("Configure USB"),
-                    MainAction::ConfigureUSB);
+    addCommands(layout,
+                {{"Command_Autolocate", "Autolocate Calibrator", &FormMain::Command_Autolocate_Click},
+                 {"Command_SetupSerial", "Configure Serial / GPIB", &FormMain::Command_SetupSerial_Click},
+                 {"Command_SetupEthernet", "Configure Ethernet", MainAction::ConfigureEthernet},
+                 {"Command_SetupUSB", "Configure USB", MainAction::ConfigureUSB}});
     return frame;
 }
 
 QWidget *FormMain::buildInfoFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Information"));
-    frame->setObjectName(QStringLiteral("Frame_Info"));
+    auto *frame = named(new QGroupBox(QStringLiteral("Information")), "Frame_Info");
     auto *layout = new QVBoxLayout(frame);
     m_info = readOnlyBox(frame, QStringLiteral("Text_Info"), 6);
     m_info->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(m_info, 1);
     auto *row = new QHBoxLayout;
     row->addStretch(1);
-    addButton(row, QStringLiteral("Command_GetInfo"), QStringLiteral("Update"), &FormMain::Command_GetInfo_Click);
+    addCommand(row, {"Command_GetInfo", "Update", &FormMain::Command_GetInfo_Click});
     layout->addLayout(row);
     return frame;
 }
 
 QWidget *FormMain::buildSetupFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Setup"));
-    frame->setObjectName(QStringLiteral("Frame2"));
-    auto *layout = new QVBoxLayout(frame);
-    addActionButton(layout, QStringLiteral("Command_Specifications"), QStringLiteral("Specifications"),
-                    MainAction::Specifications);
-    addActionButton(layout, QStringLiteral("Command_CalFactors"), QStringLiteral("Calibration Factors"),
-                    MainAction::CalibrationFactors);
-    addActionButton(layout, QStringLiteral("Command_Date"), QStringLiteral("Date and Time"), MainAction::DateAndTime);
-    addActionButton(layout, QStringLiteral("Command_ViewCalHistory"), QStringLiteral("View Calibration History"),
-                    MainAction::CalibrationHistory);
-    layout->addStretch(1);
-    return frame;
+    return commandFrame(QStringLiteral("Setup"), "Frame2",
+                        {{"Command_Specifications", "Specifications", MainAction::Specifications},
+                         {"Command_CalFactors", "Calibration Factors", MainAction::CalibrationFactors},
+                         {"Command_Date", "Date and Time", MainAction::DateAndTime},
+                         {"Command_ViewCalHistory", "View Calibration History", MainAction::CalibrationHistory}});
 }
 
 QWidget *FormMain::buildAdvancedSetupFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Advanced Setup"));
-    frame->setObjectName(QStringLiteral("FrameAdvSetup"));
-    auto *layout = new QVBoxLayout(frame);
-    addActionButton(layout, QStringLiteral("Command_SetOutput"), QStringLiteral("Set Output"), MainAction::SetOutput);
-    addActionButton(layout, QStringLiteral("Command_PowerCal"), QStringLiteral("Power Calibration"),
-                    MainAction::PowerCalibration);
-    addActionButton(layout, QStringLiteral("Command_KVAMP"), QStringLiteral("kV Amplifier Setup"),
-                    MainAction::KVAmplifier);
-    addActionButton(layout, QStringLiteral("Command_CorrectionFactors"), QStringLiteral("Correction Factors"),
-                    MainAction::CorrectionFactors);
-    addActionButton(layout, QStringLiteral("Command_Adapters"), QStringLiteral("Adapters"), MainAction::Adapters);
-    layout->addStretch(1);
-    return frame;
+    return commandFrame(QStringLiteral("Advanced Setup"), "FrameAdvSetup",
+                        {{"Command_SetOutput", "Set Output", MainAction::SetOutput},
+                         {"Command_PowerCal", "Power Calibration", MainAction::PowerCalibration},
+                         {"Command_KVAMP", "kV Amplifier Setup", MainAction::KVAmplifier},
+                         {"Command_CorrectionFactors", "Correction Factors", MainAction::CorrectionFactors},
+                         {"Command_Adapters", "Adapters", MainAction::Adapters}});
 }
 
 QWidget *FormMain::buildExtraFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Extra"));
-    frame->setObjectName(QStringLiteral("FrameExtra"));
-    auto *layout = new QVBoxLayout(frame);
-    addButton(layout, QStringLiteral("Command_SetupPassword"), QStringLiteral("Send Setup Password"),
-              &FormMain::Command_SetupPassword_Click);
-    addButton(layout, QStringLiteral("Command_SendPassword"), QStringLiteral("Send Cal Password"),
-              &FormMain::Command_SendPassword_Click);
-    addButton(layout, QStringLiteral("Command_SendExitPassword"), QStringLiteral("Exit Setup Mode"),
-              &FormMain::Command_SendExitPassword_Click);
-    addButton(layout, QStringLiteral("Command_Reboot"), QStringLiteral("Reboot"), &FormMain::Command_Reboot_Click);
-    addButton(layout, QStringLiteral("Command_CloseComm"), QStringLiteral("Close Comm Port"),
-              &FormMain::Command_CloseComm_Click);
-    addActionButton(layout, QStringLiteral("Command_WipeEEPROM"), QStringLiteral("Wipe EEPROM"),
-                    MainAction::WipeEEPROM);
-    layout->addStretch(1);
-    return frame;
+    return commandFrame(QStringLiteral("Extra"), "FrameExtra",
+                        {{"Command_SetupPassword", "Send Setup Password", &FormMain::Command_SetupPassword_Click},
+                         {"Command_SendPassword", "Send Cal Password", &FormMain::Command_SendPassword_Click},
+                         {"Command_SendExitPassword", "Exit Setup Mode", &FormMain::Command_SendExitPassword_Click},
+                         {"Command_Reboot", "Reboot", &FormMain::Command_Reboot_Click},
+                         {"Command_CloseComm", "Close Comm Port", &FormMain::Command_CloseComm_Click},
+                         {"Command_WipeEEPROM", "Wipe EEPROM", MainAction::WipeEEPROM}});
 }
 
 QWidget *FormMain::buildQuickSetupFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Quick Setup"));
-    frame->setObjectName(QStringLiteral("FrameQuickSetup"));
+    auto *frame = named(new QGroupBox(QStringLiteral("Quick Setup")), "FrameQuickSetup");
     auto *outer = new QHBoxLayout(frame);
     auto *grid = new QGridLayout;
     grid->setColumnStretch(0, 1);
@@ -299,12 +278,10 @@ QWidget *FormMain::buildQuickSetupFrame()
     cell(1)->addWidget(m_quick.Text_UserPassword);
     box(m_quick.Check_ClearCal, QStringLiteral("Check_ClearCal"), QStringLiteral("Clear Calibration Factors"), 2);
     box(m_quick.Check_Specs, QStringLiteral("Check_Specs"), QStringLiteral("Load Default Specifications"), 3);
-    addActionButton(cell(3), QStringLiteral("Command_SetDefaultSpec"), QStringLiteral("Set Default"),
-                    MainAction::SetDefaultSpec);
+    addCommand(cell(3), {"Command_SetDefaultSpec", "Set Default", MainAction::SetDefaultSpec});
     box(m_quick.Check_Uncerts, QStringLiteral("Check_Uncerts"), QStringLiteral("Load Default Imported Uncertainties"),
         4);
-    addActionButton(cell(4), QStringLiteral("Command_SetDefaultUncert"), QStringLiteral("Set Default"),
-                    MainAction::SetDefaultUncert);
+    addCommand(cell(4), {"Command_SetDefaultUncert", "Set Default", MainAction::SetDefaultUncert});
     box(m_quick.Check_Thermocouple, QStringLiteral("Check_Thermocouple"), QStringLiteral("Thermocouple Tables"), 5);
     box(m_quick.Check_BackupCal, QStringLiteral("Check_BackupCal"), QStringLiteral("Backup Active Calibration Factors"),
         6);
@@ -316,8 +293,7 @@ QWidget *FormMain::buildQuickSetupFrame()
     report->addWidget(m_quick.Text_Status, 1);
     auto *run = new QHBoxLayout;
     run->addStretch(1);
-    addActionButton(run, QStringLiteral("Command_SetupTasks"), QStringLiteral("Perform Selected Tasks"),
-                    MainAction::PerformSetupTasks);
+    addCommand(run, {"Command_SetupTasks", "Perform Selected Tasks", MainAction::PerformSetupTasks});
     report->addLayout(run);
     outer->addLayout(report, 1);
     return frame;

@@ -7,6 +7,8 @@
 #include <QPointer>
 
 #include <functional>
+#include <initializer_list>
+#include <optional>
 
 class FormAutoLocate;
 class InstrumentSession;
@@ -14,6 +16,7 @@ class Prompts;
 class QAbstractButton;
 class QAction;
 class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QLayout;
 class QLineEdit;
@@ -115,6 +118,24 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    /// A command button: its name, its caption, and the window's handler or the program's action
+    /// it runs.
+    struct Command
+    {
+        Command(const char *name, const char *caption, void (FormMain::*handler)())
+            : name(name), caption(caption), handler(handler)
+        {
+        }
+        Command(const char *name, const char *caption, MainAction action) : name(name), caption(caption), action(action)
+        {
+        }
+
+        const char *name;
+        const char *caption;
+        void (FormMain::*handler)() = nullptr;
+        std::optional<MainAction> action;
+    };
+
     void buildUi();
     QWidget *buildConnectionFrame();
     QWidget *buildInfoFrame();
@@ -124,9 +145,11 @@ private:
     QWidget *buildQuickSetupFrame();
     void buildMenus();
     void buildStatusBar();
-    QAbstractButton *addButton(QLayout *layout, const QString &name, const QString &caption,
-                               void (FormMain::*handler)());
-    QAbstractButton *addActionButton(QLayout *layout, const QString &name, const QString &caption, MainAction action);
+    /// A button of an action is enabled only when the program has a handler for the action.
+    QAbstractButton *addCommand(QLayout *layout, const Command &command);
+    void addCommands(QLayout *layout, std::initializer_list<Command> commands);
+    /// A captioned frame of command buttons, one under the other from the top.
+    QGroupBox *commandFrame(const QString &caption, const char *name, std::initializer_list<Command> commands);
     void bindAction(QAction *menuEntry, MainAction action);
     void runAction(MainAction action);
     void placeWindow();
