@@ -1,6 +1,5 @@
 #include "gui/procedures/Form_PowerCal.h"
 
-#include "gui/app/Main.h"
 #include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
 #include "procedures/PowerRanges.h"
@@ -28,7 +27,7 @@ QRadioButton *option(const QString &name, int index, const QString &caption, QBu
 } // namespace
 
 Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : ProcedureWindow(PowerCalibration::Title, parent), m_model(session.channel(), prompts)
+    : ProcedureWindow(PowerCalibration::Title, parent, Placement::Centred), m_model(session.channel(), prompts)
 {
     auto *frame1 = named(new QGroupBox(QStringLiteral("Current Range"), this), "Frame1");
     m_ranges = new QButtonGroup(this);
@@ -41,9 +40,12 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
     auto *frame2 = named(new QGroupBox(QStringLiteral("Frequency Control"), this), "Frame2");
     m_frequencies = new QButtonGroup(this);
     auto *frequencyLayout = new QGridLayout(frame2);
-    frequencyLayout->addWidget(option(QStringLiteral("Option_Frequency"), 0, QStringLiteral("DC"), m_frequencies, frame2), 0, 0);
-    frequencyLayout->addWidget(option(QStringLiteral("Option_Frequency"), 1, QStringLiteral("50 Hz"), m_frequencies, frame2), 1, 0);
-    frequencyLayout->addWidget(option(QStringLiteral("Option_Frequency"), 2, QStringLiteral("200 Hz"), m_frequencies, frame2), 2, 0);
+    frequencyLayout->addWidget(
+        option(QStringLiteral("Option_Frequency"), 0, QStringLiteral("DC"), m_frequencies, frame2), 0, 0);
+    frequencyLayout->addWidget(
+        option(QStringLiteral("Option_Frequency"), 1, QStringLiteral("50 Hz"), m_frequencies, frame2), 1, 0);
+    frequencyLayout->addWidget(
+        option(QStringLiteral("Option_Frequency"), 2, QStringLiteral("200 Hz"), m_frequencies, frame2), 2, 0);
     frequencyLayout->addWidget(option(QStringLiteral("Option_Frequency"), 3, QString(), m_frequencies, frame2), 3, 0);
     m_frequency = named(new QLineEdit(frame2), "Text_Frequency");
     m_frequency->setToolTip(QStringLiteral("Frequency in Hz (40 to 400); Enter sends it"));
@@ -53,10 +55,18 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
 
     auto *frame5 = named(new QGroupBox(QStringLiteral("Output Control"), this), "Frame5");
     auto *outputLayout = new QGridLayout(frame5);
-    outputLayout->addWidget(button(QStringLiteral("Command_SetZero"), QStringLiteral("Set Zero"), &Form_PowerCal::Command_SetZero_Click), 0, 0);
-    outputLayout->addWidget(button(QStringLiteral("Command_SetFS"), QStringLiteral("Set Fullscale"), &Form_PowerCal::Command_SetFS_Click), 0, 1);
-    outputLayout->addWidget(button(QStringLiteral("Command_OutputOn"), QStringLiteral("Output On"), &Form_PowerCal::Command_OutputOn_Click), 1, 0);
-    outputLayout->addWidget(button(QStringLiteral("Command_Standby"), QStringLiteral("Standby"), &Form_PowerCal::Command_Standby_Click), 1, 1);
+    outputLayout->addWidget(
+        button(QStringLiteral("Command_SetZero"), QStringLiteral("Set Zero"), &Form_PowerCal::Command_SetZero_Click), 0,
+        0);
+    outputLayout->addWidget(
+        button(QStringLiteral("Command_SetFS"), QStringLiteral("Set Fullscale"), &Form_PowerCal::Command_SetFS_Click),
+        0, 1);
+    outputLayout->addWidget(
+        button(QStringLiteral("Command_OutputOn"), QStringLiteral("Output On"), &Form_PowerCal::Command_OutputOn_Click),
+        1, 0);
+    outputLayout->addWidget(
+        button(QStringLiteral("Command_Standby"), QStringLiteral("Standby"), &Form_PowerCal::Command_Standby_Click), 1,
+        1);
 
     for (int i = 0; i < 4; ++i) {
         m_factors[size_t(i)] = new QLineEdit(this);
@@ -79,7 +89,9 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
     factorLayout->addWidget(m_factors[1], 1, 2);
     factorLayout->addWidget(setButton(1), 1, 3);
     factorLayout->addWidget(m_measured, 1, 4);
-    factorLayout->addWidget(button(QStringLiteral("Command1"), QStringLiteral("Calculate FS Factor"), &Form_PowerCal::Command1_Click), 2, 4);
+    factorLayout->addWidget(
+        button(QStringLiteral("Command1"), QStringLiteral("Calculate FS Factor"), &Form_PowerCal::Command1_Click), 2,
+        4);
     for (int column : {0, 2, 4})
         factorLayout->setColumnStretch(column, 1);
 
@@ -93,11 +105,11 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
     phaseLayout->addWidget(setButton(3), 1, 2);
     phaseLayout->setColumnStretch(1, 1);
 
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(button(QStringLiteral("Command_CalStore"), QStringLiteral("Store"), &Form_PowerCal::Command_CalStore_Click));
-    bottom->addWidget(button(QStringLiteral("Command_CalAbort"), QStringLiteral("Abort"), &Form_PowerCal::Command_CalAbort_Click));
-    bottom->addStretch(1);
-    bottom->addWidget(button(QStringLiteral("Command_Exit"), QStringLiteral("Exit"), &Form_PowerCal::Command_Exit_Click));
+    QAbstractButton *store =
+        button(QStringLiteral("Command_CalStore"), QStringLiteral("Store"), &Form_PowerCal::Command_CalStore_Click);
+    QAbstractButton *abort =
+        button(QStringLiteral("Command_CalAbort"), QStringLiteral("Abort"), &Form_PowerCal::Command_CalAbort_Click);
+    QHBoxLayout *bottom = bottomRow({store, abort}, exitButton());
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(frame1, 0, 0, 2, 1);
@@ -148,7 +160,6 @@ void Form_PowerCal::read_power_factors()
 
 void Form_PowerCal::Form_Load()
 {
-    CenterForm(this);
     toModel();
     m_model.load();
 }

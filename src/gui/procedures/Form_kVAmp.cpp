@@ -1,6 +1,5 @@
 #include "gui/procedures/Form_kVAmp.h"
 
-#include "gui/app/Main.h"
 #include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
 #include "session/InstrumentSession.h"
@@ -13,7 +12,7 @@
 #include <QVBoxLayout>
 
 Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("kV Amplifier"), parent), m_model(session.channel(), prompts)
+    : ProcedureWindow(QStringLiteral("kV Amplifier"), parent, Placement::Centred), m_model(session.channel(), prompts)
 {
     auto *frame1 = named(new QGroupBox(QStringLiteral("kV Output"), this), "Frame1");
     m_voltage = named(new QLineEdit(frame1), "Text_V");
@@ -23,14 +22,18 @@ Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *pa
     output->addWidget(button(QStringLiteral("Command_DC"), QStringLiteral("DC"), &Form_kVAmp::Command_DC_Click), 0, 0);
     output->addWidget(button(QStringLiteral("Command2"), QStringLiteral("AC"), &Form_kVAmp::Command2_Click), 0, 1);
     output->addWidget(button(QStringLiteral("Command_Z"), QStringLiteral("Zero"), &Form_kVAmp::Command_Z_Click), 1, 0);
-    output->addWidget(button(QStringLiteral("Command_FS"), QStringLiteral("Full Scale"), &Form_kVAmp::Command_FS_Click), 1, 1);
+    output->addWidget(button(QStringLiteral("Command_FS"), QStringLiteral("Full Scale"), &Form_kVAmp::Command_FS_Click),
+                      1, 1);
     output->addWidget(named(new QLabel(QStringLiteral("Voltage"), frame1), "Label1"), 2, 0);
     output->addWidget(m_voltage, 2, 1);
     output->addWidget(m_frequencyLabel, 3, 0);
     output->addWidget(m_frequency, 3, 1);
-    output->addWidget(button(QStringLiteral("Command_set"), QStringLiteral("Set"), &Form_kVAmp::Command_set_Click), 4, 0, 1, 2);
-    output->addWidget(button(QStringLiteral("Command_On"), QStringLiteral("Output On"), &Form_kVAmp::Command_On_Click), 5, 0);
-    output->addWidget(button(QStringLiteral("Command_Off"), QStringLiteral("Output Off"), &Form_kVAmp::Command_Off_Click), 5, 1);
+    output->addWidget(button(QStringLiteral("Command_set"), QStringLiteral("Set"), &Form_kVAmp::Command_set_Click), 4,
+                      0, 1, 2);
+    output->addWidget(button(QStringLiteral("Command_On"), QStringLiteral("Output On"), &Form_kVAmp::Command_On_Click),
+                      5, 0);
+    output->addWidget(
+        button(QStringLiteral("Command_Off"), QStringLiteral("Output Off"), &Form_kVAmp::Command_Off_Click), 5, 1);
 
     m_measured = named(new QLineEdit(this), "Text_MeasuredV");
     auto *measurement = new QVBoxLayout;
@@ -38,8 +41,8 @@ Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *pa
     measurement->addWidget(m_measured);
     measurement->addWidget(button(QStringLiteral("Command_CalcZero"), QStringLiteral("Calculate Zero Factor"),
                                   &Form_kVAmp::Command_CalcZero_Click));
-    measurement->addWidget(button(QStringLiteral("Command1"), QStringLiteral("Calculate Full Scale Factor"),
-                                  &Form_kVAmp::Command1_Click));
+    measurement->addWidget(
+        button(QStringLiteral("Command1"), QStringLiteral("Calculate Full Scale Factor"), &Form_kVAmp::Command1_Click));
     measurement->addStretch(1);
 
     auto *frame4 = named(new QGroupBox(QStringLiteral("Calibration Factors"), this), "Frame4");
@@ -55,13 +58,13 @@ Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *pa
                                   [this, i] { Command_SetCal_Click(i); }),
                            i, 2);
     }
-    factors->addWidget(button(QStringLiteral("Command_CalStore"), QStringLiteral("Store"), &Form_kVAmp::Command_CalStore_Click), 2, 1);
-    factors->addWidget(button(QStringLiteral("Command_CalAbort"), QStringLiteral("Abort"), &Form_kVAmp::Command_CalAbort_Click), 2, 2);
+    factors->addWidget(
+        button(QStringLiteral("Command_CalStore"), QStringLiteral("Store"), &Form_kVAmp::Command_CalStore_Click), 2, 1);
+    factors->addWidget(
+        button(QStringLiteral("Command_CalAbort"), QStringLiteral("Abort"), &Form_kVAmp::Command_CalAbort_Click), 2, 2);
     factors->setColumnStretch(1, 1);
 
-    auto *bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    bottom->addWidget(button(QStringLiteral("Command_Exit"), QStringLiteral("Exit"), &Form_kVAmp::Command_Exit_Click));
+    QHBoxLayout *bottom = bottomRow({}, exitButton());
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(frame1, 0, 0);
@@ -109,7 +112,6 @@ void Form_kVAmp::read_cal_factors()
 
 void Form_kVAmp::Form_Load()
 {
-    CenterForm(this);
     m_model.load();
 }
 

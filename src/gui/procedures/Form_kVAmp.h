@@ -42,7 +42,6 @@ public:
     void Command_SetCal_Click(int index);
     void Command_CalStore_Click();
     void Command_CalAbort_Click();
-    void Command_Exit_Click() { close(); }
 
 private:
     void toModel();
