@@ -3,7 +3,6 @@
 #include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
 #include "procedures/PowerRanges.h"
-#include "session/InstrumentSession.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -27,7 +26,7 @@ QRadioButton *option(const QString &name, int index, const QString &caption, QBu
 } // namespace
 
 Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : ProcedureWindow(PowerCalibration::Title, parent, Placement::Centred), m_model(session.channel(), prompts)
+    : CalibrationWindow(PowerCalibration::Title, session, prompts, parent)
 {
     auto *frame1 = named(new QGroupBox(QStringLiteral("Current Range"), this), "Frame1");
     m_ranges = new QButtonGroup(this);
@@ -68,15 +67,8 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
         button(QStringLiteral("Command_Standby"), QStringLiteral("Standby"), &Form_PowerCal::Command_Standby_Click), 1,
         1);
 
-    for (int i = 0; i < 4; ++i) {
-        m_factors[size_t(i)] = new QLineEdit(this);
-        m_factors[size_t(i)]->setObjectName(QStringLiteral("Text_Calfactor(%1)").arg(i));
-    }
-    auto setButton = [this](int i) {
-        QAbstractButton *b = button(QStringLiteral("Command_SetCal(%1)").arg(i), QStringLiteral("Set"),
-                                    [this, i] { Command_SetCal_Click(i); });
-        return b;
-    };
+    for (int i = 0; i < 4; ++i)
+        addFactorBox(this);
 
     auto *frame4 = named(new QGroupBox(QStringLiteral("Current Calibration Factors"), this), "Frame4");
     m_measured = named(new QLineEdit(frame4), "Text_MeasuredCurrent");
@@ -85,9 +77,9 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
     factorLayout->addWidget(new QLabel(QStringLiteral("Zero"), frame4), 0, 2);
     factorLayout->addWidget(new QLabel(QStringLiteral("Measured Current"), frame4), 0, 4);
     factorLayout->addWidget(m_factors[0], 1, 0);
-    factorLayout->addWidget(setButton(0), 1, 1);
+    factorLayout->addWidget(setFactorButton(0), 1, 1);
     factorLayout->addWidget(m_factors[1], 1, 2);
-    factorLayout->addWidget(setButton(1), 1, 3);
+    factorLayout->addWidget(setFactorButton(1), 1, 3);
     factorLayout->addWidget(m_measured, 1, 4);
     factorLayout->addWidget(
         button(QStringLiteral("Command1"), QStringLiteral("Calculate FS Factor"), &Form_PowerCal::Command1_Click), 2,
@@ -99,10 +91,10 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
     auto *phaseLayout = new QGridLayout(frame3);
     phaseLayout->addWidget(new QLabel(QStringLiteral("50Hz"), frame3), 0, 0);
     phaseLayout->addWidget(m_factors[2], 0, 1);
-    phaseLayout->addWidget(setButton(2), 0, 2);
+    phaseLayout->addWidget(setFactorButton(2), 0, 2);
     phaseLayout->addWidget(new QLabel(QStringLiteral("400Hz"), frame3), 1, 0);
     phaseLayout->addWidget(m_factors[3], 1, 1);
-    phaseLayout->addWidget(setButton(3), 1, 2);
+    phaseLayout->addWidget(setFactorButton(3), 1, 2);
     phaseLayout->setColumnStretch(1, 1);
 
     QAbstractButton *store =
@@ -125,7 +117,7 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
     connect(m_ranges, &QButtonGroup::idClicked, this, &Form_PowerCal::Option_CurrentRange_Click);
     connect(m_frequencies, &QButtonGroup::idClicked, this, &Form_PowerCal::Option_Frequency_Click);
     connect(m_frequency, &QLineEdit::returnPressed, this, &Form_PowerCal::Text_Frequency_KeyPress);
-    connect(&m_model, &PowerCalibration::factorsChanged, this, &Form_PowerCal::fromModel);
+    connect(&m_model, &PowerCalibration::factorsChanged, this, &Form_PowerCal::factorsFromModel);
 }
 
 void Form_PowerCal::toModel()
@@ -133,17 +125,7 @@ void Form_PowerCal::toModel()
     m_model.setRangeIndex(qMax(0, m_ranges->checkedId()));
     m_model.setFrequency(PowerCalibration::Frequency(qMax(0, m_frequencies->checkedId())));
     m_model.setFrequencyText(m_frequency->text());
-    for (int i = 0; i < 4; ++i)
-        m_model.setFactorText(i, m_factors[size_t(i)]->text());
-    m_model.setMeasuredText(m_measured->text());
-}
-
-void Form_PowerCal::fromModel()
-{
-    for (int i = 0; i < 4; ++i) {
-        if (m_factors[size_t(i)]->text() != m_model.factorText(i))
-            m_factors[size_t(i)]->setText(m_model.factorText(i));
-    }
+    factorsToModel();
 }
 
 void Form_PowerCal::set_frequency()
@@ -205,27 +187,9 @@ void Form_PowerCal::Command_Standby_Click()
     m_model.standby();
 }
 
-void Form_PowerCal::Command1_Click()
-{
-    toModel();
-    m_model.calculateFullScale();
-}
-
 void Form_PowerCal::Command_SetCal_Click(int index)
 {
     WaitCursor wait;
     toModel();
     m_model.sendFactor(index);
-}
-
-void Form_PowerCal::Command_CalStore_Click()
-{
-    WaitCursor wait;
-    m_model.store();
-}
-
-void Form_PowerCal::Command_CalAbort_Click()
-{
-    toModel();
-    m_model.abort();
 }

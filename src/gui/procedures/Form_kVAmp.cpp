@@ -2,7 +2,6 @@
 
 #include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
-#include "session/InstrumentSession.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,7 +11,7 @@
 #include <QVBoxLayout>
 
 Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("kV Amplifier"), parent, Placement::Centred), m_model(session.channel(), prompts)
+    : CalibrationWindow(QStringLiteral("kV Amplifier"), session, prompts, parent)
 {
     auto *frame1 = named(new QGroupBox(QStringLiteral("kV Output"), this), "Frame1");
     m_voltage = named(new QLineEdit(frame1), "Text_V");
@@ -48,15 +47,12 @@ Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *pa
     auto *frame4 = named(new QGroupBox(QStringLiteral("Calibration Factors"), this), "Frame4");
     auto *factors = new QGridLayout(frame4);
     for (int i = 0; i < 2; ++i) {
-        m_factors[size_t(i)] = new QLineEdit(frame4);
-        m_factors[size_t(i)]->setObjectName(QStringLiteral("Text_Calfactor(%1)").arg(i));
+        QLineEdit *factor = addFactorBox(frame4);
         factors->addWidget(i == 0 ? named(new QLabel(QStringLiteral("Full Scale"), frame4), "Label3")
                                   : named(new QLabel(QStringLiteral("Zero"), frame4), "Label4"),
                            i, 0);
-        factors->addWidget(m_factors[size_t(i)], i, 1);
-        factors->addWidget(button(QStringLiteral("Command_SetCal(%1)").arg(i), QStringLiteral("Set"),
-                                  [this, i] { Command_SetCal_Click(i); }),
-                           i, 2);
+        factors->addWidget(factor, i, 1);
+        factors->addWidget(setFactorButton(i), i, 2);
     }
     factors->addWidget(
         button(QStringLiteral("Command_CalStore"), QStringLiteral("Store"), &Form_kVAmp::Command_CalStore_Click), 2, 1);
@@ -83,22 +79,15 @@ void Form_kVAmp::toModel()
 {
     m_model.setVoltageText(m_voltage->text());
     m_model.setFrequencyText(m_frequency->text());
-    m_model.setMeasuredText(m_measured->text());
-    for (int i = 0; i < 2; ++i)
-        m_model.setFactorText(i, m_factors[size_t(i)]->text());
+    factorsToModel();
 }
 
 void Form_kVAmp::fromModel()
 {
-    auto show = [](QLineEdit *edit, const QString &text) {
-        if (edit->text() != text)
-            edit->setText(text);
-    };
-    show(m_voltage, m_model.voltageText());
-    show(m_frequency, m_model.frequencyText());
-    show(m_measured, m_model.measuredText());
-    for (int i = 0; i < 2; ++i)
-        show(m_factors[size_t(i)], m_model.factorText(i));
+    showText(m_voltage, m_model.voltageText());
+    showText(m_frequency, m_model.frequencyText());
+    showText(m_measured, m_model.measuredText());
+    factorsFromModel();
     // The window is in AC mode exactly while the frequency box is shown.
     m_frequency->setVisible(m_model.frequencyShown());
     m_frequencyLabel->setVisible(m_model.frequencyShown());
@@ -174,26 +163,8 @@ void Form_kVAmp::Command_CalcZero_Click()
     m_model.calculateZero();
 }
 
-void Form_kVAmp::Command1_Click()
-{
-    toModel();
-    m_model.calculateFullScale();
-}
-
 void Form_kVAmp::Command_SetCal_Click(int index)
 {
     toModel();
     m_model.sendFactor(index);
-}
-
-void Form_kVAmp::Command_CalStore_Click()
-{
-    WaitCursor wait;
-    m_model.store();
-}
-
-void Form_kVAmp::Command_CalAbort_Click()
-{
-    toModel();
-    m_model.abort();
 }
