@@ -4,18 +4,21 @@
 #include "gui/app/Main.h"
 #include "gui/app/StartForm.h"
 #include "gui/app/WindowPosition.h"
+#include "gui/common/CommandButton.h"
+#include "gui/common/Named.h"
+#include "gui/common/ReplyText.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/locate/FormOptions.h"
 #include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
 #include "instrument/InformationText.h"
-#include "session/InstrumentSession.h"
 #include "instrument/ReadingFormat.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "instrument/usb/UsbBridge.h"
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,14 +50,14 @@ constexpr int kGatherToStatusLine = 1;
 const QString kNotFound = QStringLiteral("Calibrator Not Found. Please restart program.");
 const QString kFrontPanelTitle = QStringLiteral("DVM Virtual Front Panel");
 
-// The window shows CR LF line ends as the instrument and the drivers write them.
-QString displayText(QString text)
+// The window shows line ends as the instrument and the drivers write them; the one that ends the
+// text makes no empty last line.
+QString displayText(const QString &text)
 {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    return text;
+    QString shown = withLineBreaks(text);
+    if (shown.endsWith(QLatin1Char('\n')))
+        shown.chop(1);
+    return shown;
 }
 
 QPlainTextEdit *readOnlyBox(QWidget *parent, const QString &name, int lines)
@@ -73,39 +76,26 @@ QPlainTextEdit *readOnlyBox(QWidget *parent, const QString &name, int lines)
 
 } // namespace
 
-/**
- * @brief The main window's state while one of its commands runs: the hourglass pointer and every
- * command button but Exit disabled, so a second press cannot start a second exchange. Nested
- * scopes leave the state to the outermost.
- */
-class FormMain::BusyScope
+FormMain::BusyScope::BusyScope(FormMain &window)
 {
-public:
-    explicit BusyScope(FormMain &window)
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto buttons = window.centralWidget()->findChildren<QAbstractButton *>();
-        for (QAbstractButton *b : buttons) {
-            if (b != window.m_exit && b->isEnabled() && !qobject_cast<QCheckBox *>(b)) {
-                b->setEnabled(false);
-                m_disabled << b;
-            }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto buttons = window.centralWidget()->findChildren<QAbstractButton *>();
+    for (QAbstractButton *b : buttons) {
+        if (b != window.m_exit && b->isEnabled() && !qobject_cast<QCheckBox *>(b)) {
+            b->setEnabled(false);
+            m_disabled << b;
         }
     }
-    ~BusyScope()
-    {
-        for (const QPointer<QAbstractButton> &b : std::as_const(m_disabled)) {
-            if (b)
-                b->setEnabled(true);
-        }
-        QApplication::restoreOverrideCursor();
-    }
-    BusyScope(const BusyScope &) = delete;
-    BusyScope &operator=(const BusyScope &) = delete;
+}
 
-private:
-    QList<QPointer<QAbstractButton>> m_disabled;
-};
+FormMain::BusyScope::~BusyScope()
+{
+    for (const QPointer<QAbstractButton> &b : std::as_const(m_disabled)) {
+        if (b)
+            b->setEnabled(true);
+    }
+    QApplication::restoreOverrideCursor();
+}
 
 FormMain::FormMain(InstrumentSession &session, Prompts &prompts, const MainActions &actions, QWidget *parent)
     : QMainWindow(parent), m_session(session), m_prompts(prompts), m_actions(actions)
@@ -154,7 +144,7 @@ void FormMain::buildUi()
 
     auto *footer = new QHBoxLayout;
     footer->addStretch(1);
-    m_exit = addButton(footer, QStringLiteral("Command_Exit"), QStringLiteral("Exit"), &FormMain::Command_Exit_Click);
+    m_exit = addCommand(footer, {"Command_Exit", "Exit", &FormMain::Command_Exit_Click});
     grid->addLayout(footer, 3, 0, 1, 3);
 
     setCentralWidget(central);
@@ -162,29 +152,35 @@ void FormMain::buildUi()
     buildStatusBar();
 }
 
-QAbstractButton *FormMain::addButton(QLayout *layout, const QString &name, const QString &caption,
-                                     void (FormMain::*handler)())
+QAbstractButton *FormMain::addCommand(QLayout *layout, const Command &command)
 {
-    auto *button = new QPushButton(caption);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
+    QPushButton *button = commandButton(QString::fromLatin1(command.caption), QString::fromLatin1(command.name));
     button->setMinimumWidth(150);
+    if (command.action)
+        button->setEnabled(m_actions.contains(*command.action));
     layout->addWidget(button);
-    connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    connect(button, &QPushButton::clicked, this, [this, command] {
+        if (command.action)
+            runAction(*command.action);
+        else
+            (this->*command.handler)();
+    });
     return button;
 }
 
-QAbstractButton *FormMain::addActionButton(QLayout *layout, const QString &name, const QString &caption,
-                                           MainAction action)
+void FormMain::addCommands(QLayout *layout, std::initializer_list<Command> commands)
 {
-    auto *button = new QPushButton(caption);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    button->setMinimumWidth(150);
-    button->setEnabled(m_actions.contains(action));
-    layout->addWidget(button);
-    connect(button, &QPushButton::clicked, this, [this, action] { runAction(action); });
-    return button;
+    for (const Command &command : commands)
+        addCommand(layout, command);
+}
+
+QGroupBox *FormMain::commandFrame(const QString &caption, const char *name, std::initializer_list<Command> commands)
+{
+    auto *frame = named(new QGroupBox(caption), name);
+    auto *layout = new QVBoxLayout(frame);
+    addCommands(layout, commands);
+    layout->addStretch(1);
+    return frame;
 }
 
 void FormMain::bindAction(QAction *menuEntry, MainAction action)
@@ -195,94 +191,65 @@ void FormMain::bindAction(QAction *menuEntry, MainAction action)
 
 QWidget *FormMain::buildConnectionFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Connection Details"));
-    frame->setObjectName(QStringLiteral("Frame_ConnectionStatus"));
+    auto *frame = named(new QGroupBox(QStringLiteral("Connection Details")), "Frame_ConnectionStatus");
     auto *layout = new QVBoxLayout(frame);
     m_connectionStatus = readOnlyBox(frame, QStringLiteral("Text_ConnectionStatus"), 3);
     layout->addWidget(m_connectionStatus, 1);
-    addButton(layout, QStringLiteral("Command_Autolocate"), QStringLiteral("Autolocate Calibrator"),
-              &FormMain::Command_Autolocate_Click);
-    addButton(layout, QStringLiteral("Command_SetupSerial"), QStringLiteral("Configure Serial / GPIB"),
-              &FormMain::Command_SetupSerial_Click);
-    addActionButton(layout, QStringLiteral("Command_SetupEthernet"), QStringLiteral("Configure Ethernet"),
-                    MainAction::ConfigureEthernet);
-    addActionButton(layout, QStringLiteral("Command_SetupUSB"), QStringLiteral("Configure USB"),
-                    MainAction::ConfigureUSB);
+    addCommands(layout,
+                {{"Command_Autolocate", "Autolocate Calibrator", &FormMain::Command_Autolocate_Click},
+                 {"Command_SetupSerial", "Configure Serial / GPIB", &FormMain::Command_SetupSerial_Click},
+                 {"Command_SetupEthernet", "Configure Ethernet", MainAction::ConfigureEthernet},
+                 {"Command_SetupUSB", "Configure USB", MainAction::ConfigureUSB}});
     return frame;
 }
 
 QWidget *FormMain::buildInfoFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Information"));
-    frame->setObjectName(QStringLiteral("Frame_Info"));
+    auto *frame = named(new QGroupBox(QStringLiteral("Information")), "Frame_Info");
     auto *layout = new QVBoxLayout(frame);
     m_info = readOnlyBox(frame, QStringLiteral("Text_Info"), 6);
     m_info->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(m_info, 1);
     auto *row = new QHBoxLayout;
     row->addStretch(1);
-    addButton(row, QStringLiteral("Command_GetInfo"), QStringLiteral("Update"), &FormMain::Command_GetInfo_Click);
+    addCommand(row, {"Command_GetInfo", "Update", &FormMain::Command_GetInfo_Click});
     layout->addLayout(row);
     return frame;
 }
 
 QWidget *FormMain::buildSetupFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Setup"));
-    frame->setObjectName(QStringLiteral("Frame2"));
-    auto *layout = new QVBoxLayout(frame);
-    addActionButton(layout, QStringLiteral("Command_Specifications"), QStringLiteral("Specifications"),
-                    MainAction::Specifications);
-    addActionButton(layout, QStringLiteral("Command_CalFactors"), QStringLiteral("Calibration Factors"),
-                    MainAction::CalibrationFactors);
-    addActionButton(layout, QStringLiteral("Command_Date"), QStringLiteral("Date and Time"),
-                    MainAction::DateAndTime);
-    addActionButton(layout, QStringLiteral("Command_ViewCalHistory"), QStringLiteral("View Calibration History"),
-                    MainAction::CalibrationHistory);
-    layout->addStretch(1);
-    return frame;
+    return commandFrame(QStringLiteral("Setup"), "Frame2",
+                        {{"Command_Specifications", "Specifications", MainAction::Specifications},
+                         {"Command_CalFactors", "Calibration Factors", MainAction::CalibrationFactors},
+                         {"Command_Date", "Date and Time", MainAction::DateAndTime},
+                         {"Command_ViewCalHistory", "View Calibration History", MainAction::CalibrationHistory}});
 }
 
 QWidget *FormMain::buildAdvancedSetupFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Advanced Setup"));
-    frame->setObjectName(QStringLiteral("FrameAdvSetup"));
-    auto *layout = new QVBoxLayout(frame);
-    addActionButton(layout, QStringLiteral("Command_SetOutput"), QStringLiteral("Set Output"), MainAction::SetOutput);
-    addActionButton(layout, QStringLiteral("Command_PowerCal"), QStringLiteral("Power Calibration"),
-                    MainAction::PowerCalibration);
-    addActionButton(layout, QStringLiteral("Command_KVAMP"), QStringLiteral("kV Amplifier Setup"),
-                    MainAction::KVAmplifier);
-    addActionButton(layout, QStringLiteral("Command_CorrectionFactors"), QStringLiteral("Correction Factors"),
-                    MainAction::CorrectionFactors);
-    addActionButton(layout, QStringLiteral("Command_Adapters"), QStringLiteral("Adapters"), MainAction::Adapters);
-    layout->addStretch(1);
-    return frame;
+    return commandFrame(QStringLiteral("Advanced Setup"), "FrameAdvSetup",
+                        {{"Command_SetOutput", "Set Output", MainAction::SetOutput},
+                         {"Command_PowerCal", "Power Calibration", MainAction::PowerCalibration},
+                         {"Command_KVAMP", "kV Amplifier Setup", MainAction::KVAmplifier},
+                         {"Command_CorrectionFactors", "Correction Factors", MainAction::CorrectionFactors},
+                         {"Command_Adapters", "Adapters", MainAction::Adapters}});
 }
 
 QWidget *FormMain::buildExtraFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Extra"));
-    frame->setObjectName(QStringLiteral("FrameExtra"));
-    auto *layout = new QVBoxLayout(frame);
-    addButton(layout, QStringLiteral("Command_SetupPassword"), QStringLiteral("Send Setup Password"),
-              &FormMain::Command_SetupPassword_Click);
-    addButton(layout, QStringLiteral("Command_SendPassword"), QStringLiteral("Send Cal Password"),
-              &FormMain::Command_SendPassword_Click);
-    addButton(layout, QStringLiteral("Command_SendExitPassword"), QStringLiteral("Exit Setup Mode"),
-              &FormMain::Command_SendExitPassword_Click);
-    addButton(layout, QStringLiteral("Command_Reboot"), QStringLiteral("Reboot"), &FormMain::Command_Reboot_Click);
-    addButton(layout, QStringLiteral("Command_CloseComm"), QStringLiteral("Close Comm Port"),
-              &FormMain::Command_CloseComm_Click);
-    addActionButton(layout, QStringLiteral("Command_WipeEEPROM"), QStringLiteral("Wipe EEPROM"), MainAction::WipeEEPROM);
-    layout->addStretch(1);
-    return frame;
+    return commandFrame(QStringLiteral("Extra"), "FrameExtra",
+                        {{"Command_SetupPassword", "Send Setup Password", &FormMain::Command_SetupPassword_Click},
+                         {"Command_SendPassword", "Send Cal Password", &FormMain::Command_SendPassword_Click},
+                         {"Command_SendExitPassword", "Exit Setup Mode", &FormMain::Command_SendExitPassword_Click},
+                         {"Command_Reboot", "Reboot", &FormMain::Command_Reboot_Click},
+                         {"Command_CloseComm", "Close Comm Port", &FormMain::Command_CloseComm_Click},
+                         {"Command_WipeEEPROM", "Wipe EEPROM", MainAction::WipeEEPROM}});
 }
 
 QWidget *FormMain::buildQuickSetupFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Quick Setup"));
-    frame->setObjectName(QStringLiteral("FrameQuickSetup"));
+    auto *frame = named(new QGroupBox(QStringLiteral("Quick Setup")), "FrameQuickSetup");
     auto *outer = new QHBoxLayout(frame);
     auto *grid = new QGridLayout;
     grid->setColumnStretch(0, 1);
@@ -311,13 +278,13 @@ QWidget *FormMain::buildQuickSetupFrame()
     cell(1)->addWidget(m_quick.Text_UserPassword);
     box(m_quick.Check_ClearCal, QStringLiteral("Check_ClearCal"), QStringLiteral("Clear Calibration Factors"), 2);
     box(m_quick.Check_Specs, QStringLiteral("Check_Specs"), QStringLiteral("Load Default Specifications"), 3);
-    addActionButton(cell(3), QStringLiteral("Command_SetDefaultSpec"), QStringLiteral("Set Default"),
-                    MainAction::SetDefaultSpec);
-    box(m_quick.Check_Uncerts, QStringLiteral("Check_Uncerts"), QStringLiteral("Load Default Imported Uncertainties"), 4);
-    addActionButton(cell(4), QStringLiteral("Command_SetDefaultUncert"), QStringLiteral("Set Default"),
-                    MainAction::SetDefaultUncert);
+    addCommand(cell(3), {"Command_SetDefaultSpec", "Set Default", MainAction::SetDefaultSpec});
+    box(m_quick.Check_Uncerts, QStringLiteral("Check_Uncerts"), QStringLiteral("Load Default Imported Uncertainties"),
+        4);
+    addCommand(cell(4), {"Command_SetDefaultUncert", "Set Default", MainAction::SetDefaultUncert});
     box(m_quick.Check_Thermocouple, QStringLiteral("Check_Thermocouple"), QStringLiteral("Thermocouple Tables"), 5);
-    box(m_quick.Check_BackupCal, QStringLiteral("Check_BackupCal"), QStringLiteral("Backup Active Calibration Factors"), 6);
+    box(m_quick.Check_BackupCal, QStringLiteral("Check_BackupCal"), QStringLiteral("Backup Active Calibration Factors"),
+        6);
     grid->setRowStretch(7, 1);
 
     auto *report = new QVBoxLayout;
@@ -326,8 +293,7 @@ QWidget *FormMain::buildQuickSetupFrame()
     report->addWidget(m_quick.Text_Status, 1);
     auto *run = new QHBoxLayout;
     run->addStretch(1);
-    addActionButton(run, QStringLiteral("Command_SetupTasks"), QStringLiteral("Perform Selected Tasks"),
-                    MainAction::PerformSetupTasks);
+    addCommand(run, {"Command_SetupTasks", "Perform Selected Tasks", MainAction::PerformSetupTasks});
     report->addLayout(run);
     outer->addLayout(report, 1);
     return frame;

@@ -5,7 +5,10 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
+
 #include <functional>
+#include <initializer_list>
+#include <optional>
 
 class FormAutoLocate;
 class InstrumentSession;
@@ -13,6 +16,7 @@ class Prompts;
 class QAbstractButton;
 class QAction;
 class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QLayout;
 class QLineEdit;
@@ -44,11 +48,28 @@ public:
         QPlainTextEdit *Text_Status = nullptr;
     };
 
+    /**
+     * @brief The main window's state while one of its commands runs: the hourglass pointer and
+     * every command button but Exit disabled, so a second press cannot start a second exchange.
+     * Nested scopes leave the state to the outermost.
+     */
+    class BusyScope
+    {
+    public:
+        explicit BusyScope(FormMain &window);
+        ~BusyScope();
+        BusyScope(const BusyScope &) = delete;
+        BusyScope &operator=(const BusyScope &) = delete;
+
+    private:
+        QList<QPointer<QAbstractButton>> m_disabled;
+    };
+
     /// The status bar panel that follows the line: "|" per polling step, emptied at this length.
     static constexpr int kActivityPanelWrap = 26;
 
-    FormMain(InstrumentSession &session, Prompts &prompts,
-             const MainActions &actions = MainActions::standard(), QWidget *parent = nullptr);
+    FormMain(InstrumentSession &session, Prompts &prompts, const MainActions &actions = MainActions::standard(),
+             QWidget *parent = nullptr);
     ~FormMain() override;
 
     InstrumentSession &session() const { return m_session; }
@@ -97,7 +118,23 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    class BusyScope;
+    /// A command button: its name, its caption, and the window's handler or the program's action
+    /// it runs.
+    struct Command
+    {
+        Command(const char *name, const char *caption, void (FormMain::*handler)())
+            : name(name), caption(caption), handler(handler)
+        {
+        }
+        Command(const char *name, const char *caption, MainAction action) : name(name), caption(caption), action(action)
+        {
+        }
+
+        const char *name;
+        const char *caption;
+        void (FormMain::*handler)() = nullptr;
+        std::optional<MainAction> action;
+    };
 
     void buildUi();
     QWidget *buildConnectionFrame();
@@ -108,10 +145,11 @@ private:
     QWidget *buildQuickSetupFrame();
     void buildMenus();
     void buildStatusBar();
-    QAbstractButton *addButton(QLayout *layout, const QString &name, const QString &caption,
-                               void (FormMain::*handler)());
-    QAbstractButton *addActionButton(QLayout *layout, const QString &name, const QString &caption,
-                                     MainAction action);
+    /// A button of an action is enabled only when the program has a handler for the action.
+    QAbstractButton *addCommand(QLayout *layout, const Command &command);
+    void addCommands(QLayout *layout, std::initializer_list<Command> commands);
+    /// A captioned frame of command buttons, one under the other from the top.
+    QGroupBox *commandFrame(const QString &caption, const char *name, std::initializer_list<Command> commands);
     void bindAction(QAction *menuEntry, MainAction action);
     void runAction(MainAction action);
     void placeWindow();

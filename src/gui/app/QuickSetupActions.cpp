@@ -5,50 +5,17 @@
 #include "caldata/QuickSetup.h"
 #include "gui/app/FormMain.h"
 #include "gui/caldata/FormSpecifications.h"
-#include "session/InstrumentSession.h"
 #include "platform/Prompts.h"
+#include "session/InstrumentSession.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 
+#include <memory>
+
 namespace {
-
-/**
- * @brief The main window while the setup tasks or the wipe run: the hourglass, and every command
- * button but Exit disabled so a second press cannot start a second exchange.
- */
-class MainBusy
-{
-public:
-    explicit MainBusy(FormMain &main)
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto buttons = main.centralWidget()->findChildren<QAbstractButton *>();
-        for (QAbstractButton *b : buttons) {
-            if (b->objectName() != QLatin1String("Command_Exit") && b->isEnabled() && !qobject_cast<QCheckBox *>(b)) {
-                b->setEnabled(false);
-                m_disabled << b;
-            }
-        }
-    }
-    ~MainBusy()
-    {
-        for (const QPointer<QAbstractButton> &b : std::as_const(m_disabled)) {
-            if (b)
-                b->setEnabled(true);
-        }
-        QApplication::restoreOverrideCursor();
-    }
-    MainBusy(const MainBusy &) = delete;
-    MainBusy &operator=(const MainBusy &) = delete;
-
-private:
-    QList<QPointer<QAbstractButton>> m_disabled;
-};
 
 /// The report as the box shows it: one row per line.
 QString shownReport(QString report)
@@ -65,7 +32,8 @@ namespace QuickSetupActions {
 
 FormSpecifications *showSpecifications(FormMain &main)
 {
-    if (QWidget *open = main.findModeless([](QWidget *w) { return qobject_cast<FormSpecifications *>(w) != nullptr; })) {
+    if (QWidget *open =
+            main.findModeless([](QWidget *w) { return qobject_cast<FormSpecifications *>(w) != nullptr; })) {
         main.showModeless(open);
         return qobject_cast<FormSpecifications *>(open);
     }
@@ -112,7 +80,7 @@ void Command_SetupTasks_Click(FormMain &main)
         form->Command_SaveAll_Click();
         return form && form->lastSave().complete();
     };
-    MainBusy busy(main);
+    FormMain::BusyScope busy(main);
     QuickSetup(main.session().channel(), main.prompts(), hooks).run(choices);
 }
 
@@ -130,10 +98,10 @@ void Command_WipeEEPROM_Click(FormMain &main)
 {
     if (!main.session().dvm())
         return;
-    std::unique_ptr<MainBusy> busy;
+    std::unique_ptr<FormMain::BusyScope> busy;
     EepromWipe::run(main.session().channel(), main.prompts(), [&busy, &main](bool on) {
         if (on)
-            busy = std::make_unique<MainBusy>(main);
+            busy = std::make_unique<FormMain::BusyScope>(main);
         else
             busy.reset();
     });

@@ -41,17 +41,20 @@ QMessageBox::StandardButtons boxButtons(Prompts::Buttons buttons)
     return QMessageBox::Ok;
 }
 
+// Each answer and the box's button for it; a box's default is looked up one way and the button
+// it returns the other, so the two cannot disagree.
+const QPair<Prompts::Answer, QMessageBox::StandardButton> kAnswerButtons[] = {
+    {Prompts::Answer::Ok, QMessageBox::Ok},
+    {Prompts::Answer::Cancel, QMessageBox::Cancel},
+    {Prompts::Answer::Yes, QMessageBox::Yes},
+    {Prompts::Answer::No, QMessageBox::No},
+};
+
 QMessageBox::StandardButton boxButton(Prompts::Answer answer)
 {
-    switch (answer) {
-    case Prompts::Answer::Cancel:
-        return QMessageBox::Cancel;
-    case Prompts::Answer::Yes:
-        return QMessageBox::Yes;
-    case Prompts::Answer::No:
-        return QMessageBox::No;
-    case Prompts::Answer::Ok:
-        break;
+    for (const auto &[a, button] : kAnswerButtons) {
+        if (a == answer)
+            return button;
     }
     return QMessageBox::Ok;
 }
@@ -65,6 +68,16 @@ QString startFolder(const QString &suggestedName)
 {
     const QFileInfo info(suggestedName);
     return info.isAbsolute() ? info.absolutePath() : QString();
+}
+
+/// Runs a file dialog with the suggested file chosen; the file the user chose, or nothing.
+QString chosenFile(QFileDialog &dialog, const QString &suggestedName)
+{
+    if (!suggestedName.isEmpty())
+        dialog.selectFile(suggestedName);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
 }
 
 } // namespace
@@ -84,16 +97,11 @@ std::unique_ptr<QMessageBox> QtPrompts::makeMessageBox(const QString &text, cons
 
 Prompts::Answer QtPrompts::answerFor(int standardButton)
 {
-    switch (standardButton) {
-    case QMessageBox::Yes:
-        return Answer::Yes;
-    case QMessageBox::No:
-        return Answer::No;
-    case QMessageBox::Cancel:
-        return Answer::Cancel;
-    default:
-        return Answer::Ok;
+    for (const auto &[answer, button] : kAnswerButtons) {
+        if (button == standardButton)
+            return answer;
     }
+    return Answer::Ok;
 }
 
 Prompts::Answer QtPrompts::message(const QString &text, const QString &title, Icon icon, Buttons buttons,
@@ -108,11 +116,7 @@ QString QtPrompts::openFileName(const QString &title, const QString &filter, con
     QFileDialog dialog(QApplication::activeWindow(), title, startFolder(suggestedName), filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    if (!suggestedName.isEmpty())
-        dialog.selectFile(suggestedName);
-    if (dialog.exec() != QDialog::Accepted)
-        return {};
-    return dialog.selectedFiles().value(0);
+    return chosenFile(dialog, suggestedName);
 }
 
 QString QtPrompts::saveFileName(const QString &title, const QString &filter, const QString &suggestedName,
@@ -126,9 +130,5 @@ QString QtPrompts::saveFileName(const QString &title, const QString &filter, con
     if (suffix.startsWith(QLatin1Char('.')))
         suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
-    if (!suggestedName.isEmpty())
-        dialog.selectFile(suggestedName);
-    if (dialog.exec() != QDialog::Accepted)
-        return {};
-    return dialog.selectedFiles().value(0);
+    return chosenFile(dialog, suggestedName);
 }

@@ -1,12 +1,12 @@
 #include "gui/locate/FormAutoLocate.h"
 
-#include "gui/common/Named.h"
-
 #include "gui/app/Main.h"
-#include "session/InstrumentSession.h"
+#include "gui/common/Named.h"
+#include "gui/common/ReplyText.h"
 #include "locate/EthernetInstrumentSearch.h"
 #include "locate/SerialSearch.h"
 #include "locate/UsbInstrumentSearch.h"
+#include "session/InstrumentSession.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,14 +32,14 @@ int twipsToPixels(const QWidget *widget, int twips)
     return twips * widget->logicalDpiY() / kTwipsPerInch;
 }
 
-// A reply's CR is a line break on screen, as is the CR LF that ends each result line.
-QString shownText(QString text)
+// A reply's CR is a line break on screen, as is the CR LF that ends each result line; the line
+// ends after the last line make no empty lines.
+QString shownText(const QString &text)
 {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    while (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    return text;
+    QString shown = withLineBreaks(text);
+    while (shown.endsWith(QLatin1Char('\n')))
+        shown.chop(1);
+    return shown;
 }
 
 } // namespace
@@ -62,7 +62,10 @@ struct FormAutoLocate::Ui
 };
 
 FormAutoLocate::FormAutoLocate(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_session(session), m_prompts(prompts), m_ui(new Ui),
+    : QDialog(parent),
+      m_session(session),
+      m_prompts(prompts),
+      m_ui(new Ui),
       m_search(new SerialSearch(session, this)),
       m_usbSearch(new UsbInstrumentSearch(session, this))
 {
@@ -277,8 +280,8 @@ bool FormAutoLocate::Locate_DVM_Ethernet()
     m_searchingEthernet = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString foundText;
-    const bool found = EthernetInstrumentSearch(m_session).run([this](const QString &text) { AddDetail(text); },
-                                                              foundText);
+    const bool found =
+        EthernetInstrumentSearch(m_session).run([this](const QString &text) { AddDetail(text); }, foundText);
     QApplication::restoreOverrideCursor();
     m_searchingEthernet = false;
     if (found)

@@ -1,12 +1,16 @@
 #include "gui/locate/Form_EthernetLocator.h"
 
 #include "gui/app/Main.h"
+#include "gui/common/CommandButton.h"
 #include "gui/common/Named.h"
-#include "session/InstrumentSession.h"
+#include "gui/common/ReplyText.h"
+#include "gui/common/ValueGrid.h"
+#include "gui/locate/AdvancedToggle.h"
 #include "instrument/ethernet/EthernetModuleRecord.h"
 #include "locate/EthernetLocator.h"
 #include "locate/EthernetModuleSetup.h"
 #include "platform/Prompts.h"
+#include "session/InstrumentSession.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -26,18 +30,22 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Ethernet-Serial Setup");
-const QString kAdvancedClosed = QStringLiteral("Advanced >>");
-const QString kAdvancedOpen = QStringLiteral("Advanced <<");
 const QString kInitialIp = QStringLiteral("192.168.1.123");
 constexpr int kInitialWidth = 720;
 
-enum Column { ColumnIP, ColumnMAC, ColumnPort, ColumnDHCP, ColumnOwner, ColumnDevice, ColumnReply };
+enum Column {
+    ColumnIP,
+    ColumnMAC,
+    ColumnPort,
+    ColumnDHCP,
+    ColumnOwner,
+    ColumnDevice,
+    ColumnReply
+};
 
 QPushButton *button(const QString &caption, const char *name, QWidget *parent, const QString &toolTip = {})
 {
-    auto *b = named(new QPushButton(caption, parent), name);
-    // Enter in the test-communication box sends its text; it must not press a button too.
-    b->setAutoDefault(false);
+    QPushButton *b = commandButton(caption, QLatin1String(name), parent);
     if (!toolTip.isEmpty())
         b->setToolTip(toolTip);
     return b;
@@ -77,10 +85,13 @@ struct Form_EthernetLocator::Ui
 };
 
 Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_session(session), m_prompts(prompts), m_ui(new Ui),
+    : QDialog(parent),
+      m_session(session),
+      m_prompts(prompts),
+      m_ui(new Ui),
       m_locator(new EthernetLocator(session, prompts, this)),
-      m_setup(new EthernetModuleSetup(session.context().ethernetModules(), prompts,
-                                      [this] { m_locator->findModules(); }))
+      m_setup(
+          new EthernetModuleSetup(session.context().ethernetModules(), prompts, [this] { m_locator->findModules(); }))
 {
     setWindowTitle(kTitle);
     setModal(true);
@@ -91,17 +102,13 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     ui.Label_ActivePort = named(new QLabel(ui.Frame4), "Label_ActivePort");
     ui.Label_ActiveMAC = named(new QLabel(ui.Frame4), "Label_ActiveMAC");
     ui.Label_ActiveName = named(new QLabel(ui.Frame4), "Label_ActiveName");
-    for (QLabel *label : {ui.Label_ActiveIP, ui.Label_ActivePort, ui.Label_ActiveMAC, ui.Label_ActiveName})
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto *activeLayout = new QGridLayout(ui.Frame4);
-    activeLayout->addWidget(new QLabel(QStringLiteral("IP"), ui.Frame4), 0, 0);
-    activeLayout->addWidget(ui.Label_ActiveIP, 0, 1);
-    activeLayout->addWidget(new QLabel(QStringLiteral("Port"), ui.Frame4), 1, 0);
-    activeLayout->addWidget(ui.Label_ActivePort, 1, 1);
-    activeLayout->addWidget(new QLabel(QStringLiteral("MAC"), ui.Frame4), 2, 0);
-    activeLayout->addWidget(ui.Label_ActiveMAC, 2, 1);
+    QGridLayout *activeLayout = valueGrid(ui.Frame4,
+                                          {{QStringLiteral("IP"), ui.Label_ActiveIP},
+                                           {QStringLiteral("Port"), ui.Label_ActivePort},
+                                           {QStringLiteral("MAC"), ui.Label_ActiveMAC}});
+    // Owner, device and the identification, under the figures and across the frame.
+    ui.Label_ActiveName->setTextInteractionFlags(Qt::TextSelectableByMouse);
     activeLayout->addWidget(ui.Label_ActiveName, 3, 0, 1, 2);
-    activeLayout->setColumnStretch(1, 1);
     activeLayout->setRowStretch(4, 1);
 
     ui.Frame2 = named(new QGroupBox(QStringLiteral("Test Communication"), this), "Frame2");
@@ -127,7 +134,7 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     ui.ListView_Modules->header()->setStretchLastSection(true);
     ui.Command_BroadcastFind = button(QStringLiteral("Find Modules"), "Command_BroadcastFind", ui.Frame_Modules);
     ui.Command_Select = button(QStringLiteral("Select"), "Command_Select", ui.Frame_Modules);
-    ui.Command_Advanced = button(kAdvancedClosed, "Command_Advanced", ui.Frame_Modules);
+    ui.Command_Advanced = button(advancedCaption(false), "Command_Advanced", ui.Frame_Modules);
     ui.Command_Exit = button(QStringLiteral("Exit"), "Command_Exit", ui.Frame_Modules);
     auto *modulesButtons = new QHBoxLayout;
     for (QPushButton *b : {ui.Command_BroadcastFind, ui.Command_Select, ui.Command_Advanced})
@@ -147,12 +154,13 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     ui.Text_IP = named(new QLineEdit(kInitialIp, ui.Frame_Setup), "Text_IP");
     ui.Command9 = button(QStringLiteral("Generate"), "Command9", ui.Frame_Setup,
                          QStringLiteral("Generate a random IP address based on that of this machine"));
-    ui.Command4 = button(QStringLiteral("Set IP"), "Command4", ui.Frame_Setup, QStringLiteral("Set IP address of module"));
+    ui.Command4 =
+        button(QStringLiteral("Set IP"), "Command4", ui.Frame_Setup, QStringLiteral("Set IP address of module"));
     ui.Command5 = button(QStringLiteral("Get IP"), "Command5", ui.Frame_Setup);
     ui.Command7 = button(QStringLiteral("DHCP on"), "Command7", ui.Frame_Setup,
                          QStringLiteral("Automatically Set IP Address of Module "));
-    ui.Command8 = button(QStringLiteral("DHCP Off"), "Command8", ui.Frame_Setup,
-                         QStringLiteral("Manual IP Address - set above"));
+    ui.Command8 =
+        button(QStringLiteral("DHCP Off"), "Command8", ui.Frame_Setup, QStringLiteral("Manual IP Address - set above"));
     ui.Command_Reboot = button(QStringLiteral("Reboot"), "Command_Reboot", ui.Frame_Setup,
                                QStringLiteral("Reboot Module - Wait 5 seconds before reconnecting"));
     auto *setupLayout = new QGridLayout(ui.Frame_Setup);
@@ -182,18 +190,29 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     layout->addWidget(ui.Frame_Modules, 1);
     layout->addWidget(ui.advancedPart);
 
-    ui.commands = {ui.Command_BroadcastFind, ui.Command_Select, ui.Command_Advanced, ui.ListView_Modules, ui.Text2,
-                   ui.Command1, ui.Command_SetSerial, ui.Command_SetName, ui.Text_IP, ui.Command9, ui.Command4,
-                   ui.Command5, ui.Command7, ui.Command8, ui.Command_Reboot};
+    ui.commands = {ui.Command_BroadcastFind,
+                   ui.Command_Select,
+                   ui.Command_Advanced,
+                   ui.ListView_Modules,
+                   ui.Text2,
+                   ui.Command1,
+                   ui.Command_SetSerial,
+                   ui.Command_SetName,
+                   ui.Text_IP,
+                   ui.Command9,
+                   ui.Command4,
+                   ui.Command5,
+                   ui.Command7,
+                   ui.Command8,
+                   ui.Command_Reboot};
 
     m_locator->busyHook = [this](bool busy) { setBusy(busy); };
     m_setup->busyHook = [this](bool busy) { setBusy(busy); };
     connect(m_locator, &EthernetLocator::modulesChanged, this, &Form_EthernetLocator::FillModulesList);
     connect(m_locator, &EthernetLocator::activeModuleChanged, this, &Form_EthernetLocator::DisplayActiveEthernetModule);
 
-    connect(ui.ListView_Modules, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
-        SelectEthernetModule(m_ui->ListView_Modules->indexOfTopLevelItem(item));
-    });
+    connect(ui.ListView_Modules, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem *item) { SelectEthernetModule(m_ui->ListView_Modules->indexOfTopLevelItem(item)); });
     connect(ui.Command_BroadcastFind, &QPushButton::clicked, this, &Form_EthernetLocator::Command_BroadcastFind_Click);
     connect(ui.Command_Select, &QPushButton::clicked, this, &Form_EthernetLocator::Command_Select_Click);
     connect(ui.Command_Advanced, &QPushButton::clicked, this, &Form_EthernetLocator::Command_Advanced_Click);
@@ -325,9 +344,7 @@ void Form_EthernetLocator::Command_Select_Click()
 
 void Form_EthernetLocator::Command_Advanced_Click()
 {
-    const bool open = m_ui->Command_Advanced->text().endsWith(QLatin1Char('>'));
-    m_ui->Command_Advanced->setText(open ? kAdvancedOpen : kAdvancedClosed);
-    m_ui->advancedPart->setVisible(open);
+    toggleAdvanced(m_ui->Command_Advanced, m_ui->advancedPart);
     // The window grows by the setup part and shrinks back by it.
     layout()->activate();
     resize(width(), sizeHint().height());
@@ -337,12 +354,7 @@ void Form_EthernetLocator::SendTestData()
 {
     if (isBusy())
         return;
-    const QString reply = m_locator->sendTestCommand(m_ui->Text2->text());
-    QString shown = reply;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    m_ui->Text1->moveCursor(QTextCursor::End);
-    m_ui->Text1->insertPlainText(shown);
-    m_ui->Text1->moveCursor(QTextCursor::End);
+    appendReply(m_ui->Text1, m_locator->sendTestCommand(m_ui->Text2->text()));
 }
 
 bool Form_EthernetLocator::eventFilter(QObject *watched, QEvent *event)

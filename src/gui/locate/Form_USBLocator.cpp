@@ -1,5 +1,11 @@
 #include "gui/locate/Form_USBLocator.h"
 
+#include "gui/app/Main.h"
+#include "gui/common/CommandButton.h"
+#include "gui/common/Named.h"
+#include "gui/common/ReplyText.h"
+#include "gui/common/ValueGrid.h"
+#include "gui/locate/AdvancedToggle.h"
 #include "locate/UsbDeviceSelection.h"
 
 #include <QApplication>
@@ -13,22 +19,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
-
-const QString kAdvancedShow = QStringLiteral("Advanced >>");
-const QString kAdvancedHide = QStringLiteral("Advanced <<");
-
-template<typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 /// An instrument's answer in one list cell: its line ends as blanks.
 QString oneLine(QString text)
@@ -37,16 +32,6 @@ QString oneLine(QString text)
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text.trimmed();
-}
-
-void centreOnScreen(QWidget *window)
-{
-    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QSize size = window->frameGeometry().size();
-    window->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
 } // namespace
@@ -82,14 +67,9 @@ Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, Q
     ui.Frame4 = named(new QGroupBox(QStringLiteral("Active Module"), this), "Frame4");
     ui.Label_ActiveName = named(new QLabel(ui.Frame4), "Label_ActiveName");
     ui.Label_ActiveSerialNumber = named(new QLabel(ui.Frame4), "Label_ActiveSerialNumber");
-    for (QLabel *label : {ui.Label_ActiveName, ui.Label_ActiveSerialNumber})
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto *active = new QGridLayout(ui.Frame4);
-    active->addWidget(new QLabel(QStringLiteral("Name"), ui.Frame4), 0, 0);
-    active->addWidget(ui.Label_ActiveName, 0, 1);
-    active->addWidget(new QLabel(QStringLiteral("Serial Number"), ui.Frame4), 1, 0);
-    active->addWidget(ui.Label_ActiveSerialNumber, 1, 1);
-    active->setColumnStretch(1, 1);
+    valueGrid(ui.Frame4,
+              {{QStringLiteral("Name"), ui.Label_ActiveName},
+               {QStringLiteral("Serial Number"), ui.Label_ActiveSerialNumber}});
 
     ui.Frame_USB = named(new QGroupBox(QStringLiteral("USB"), this), "Frame_USB");
     ui.ListView_USBDevices = named(new QTreeWidget(ui.Frame_USB), "ListView_USBDevices");
@@ -105,21 +85,19 @@ Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, Q
     ui.Label_Access->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ui.Label_Access->hide();
 
-    auto button = [this](QWidget *parent, const QString &caption, const char *name) {
-        auto *b = named(new QPushButton(caption, parent), name);
-        // Enter in the test box sends its command; it must not press a button as well.
-        b->setAutoDefault(false);
-        return b;
-    };
-    ui.Command_Locate = button(ui.Frame_USB, QStringLiteral("List USB Devices"), "Command_Locate");
-    ui.Command_SelectUSB = button(ui.Frame_USB, QStringLiteral("Select Device"), "Command_SelectUSB");
-    ui.Command_Autodetect = button(ui.Frame_USB, QStringLiteral("Autolocate"), "Command_Autodetect");
-    ui.Command_AutomaticUSB = button(ui.Frame_USB, QStringLiteral("Automatic by Adapter ID"), "Command_AutomaticUSB");
-    ui.Command_Advanced = button(ui.Frame_USB, kAdvancedShow, "Command_Advanced");
-    ui.Command_Exit = button(ui.Frame_USB, QStringLiteral("Exit"), "Command_Exit");
+    ui.Command_Locate =
+        commandButton(QStringLiteral("List USB Devices"), QStringLiteral("Command_Locate"), ui.Frame_USB);
+    ui.Command_SelectUSB =
+        commandButton(QStringLiteral("Select Device"), QStringLiteral("Command_SelectUSB"), ui.Frame_USB);
+    ui.Command_Autodetect =
+        commandButton(QStringLiteral("Autolocate"), QStringLiteral("Command_Autodetect"), ui.Frame_USB);
+    ui.Command_AutomaticUSB =
+        commandButton(QStringLiteral("Automatic by Adapter ID"), QStringLiteral("Command_AutomaticUSB"), ui.Frame_USB);
+    ui.Command_Advanced = commandButton(advancedCaption(false), QStringLiteral("Command_Advanced"), ui.Frame_USB);
+    ui.Command_Exit = commandButton(QStringLiteral("Exit"), QStringLiteral("Command_Exit"), ui.Frame_USB);
     auto *buttons = new QVBoxLayout;
-    for (QPushButton *b : {ui.Command_Locate, ui.Command_SelectUSB, ui.Command_Autodetect, ui.Command_AutomaticUSB,
-                           ui.Command_Advanced})
+    for (QPushButton *b :
+         {ui.Command_Locate, ui.Command_SelectUSB, ui.Command_Autodetect, ui.Command_AutomaticUSB, ui.Command_Advanced})
         buttons->addWidget(b);
     buttons->addStretch(1);
     buttons->addWidget(ui.Command_Exit);
@@ -135,9 +113,9 @@ Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, Q
     ui.Text2 = named(new QPlainTextEdit(ui.Frame_Test), "Text2");
     ui.Text2->setReadOnly(true);
     ui.Text2->setToolTip(QStringLiteral("Click to clear"));
-    ui.Command_testID = button(ui.Frame_Test, QStringLiteral("ID?"), "Command_testID");
-    ui.Command1 = button(ui.Frame_Test, QStringLiteral("Date?"), "Command1");
-    ui.Command_Clear = button(ui.Frame_Test, QStringLiteral("Clear"), "Command_Clear");
+    ui.Command_testID = commandButton(QStringLiteral("ID?"), QStringLiteral("Command_testID"), ui.Frame_Test);
+    ui.Command1 = commandButton(QStringLiteral("Date?"), QStringLiteral("Command1"), ui.Frame_Test);
+    ui.Command_Clear = commandButton(QStringLiteral("Clear"), QStringLiteral("Command_Clear"), ui.Frame_Test);
     auto *testButtons = new QVBoxLayout;
     testButtons->addWidget(ui.Command_testID);
     testButtons->addWidget(ui.Command1);
@@ -197,8 +175,8 @@ void Form_USBLocator::showEvent(QShowEvent *event)
 
 void Form_USBLocator::Form_Load()
 {
-    centreOnScreen(this);
-    m_ui->Command_Advanced->setText(kAdvancedShow);
+    CenterForm(this);
+    m_ui->Command_Advanced->setText(advancedCaption(false));
     m_ui->Frame_Test->hide();
     m_selection->load();
     DisplayActiveUSBModule();
@@ -239,17 +217,6 @@ void Form_USBLocator::fillListView()
     list->repaint();
 }
 
-void Form_USBLocator::appendReply(const QString &text)
-{
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QPlainTextEdit *box = m_ui->Text2;
-    box->moveCursor(QTextCursor::End);
-    box->insertPlainText(shown);
-    box->moveCursor(QTextCursor::End);
-}
-
 void Form_USBLocator::Command_Locate_Click()
 {
     m_selection->listDevices();
@@ -274,20 +241,18 @@ void Form_USBLocator::Command_AutomaticUSB_Click()
 
 void Form_USBLocator::Command_Advanced_Click()
 {
-    const bool show = m_ui->Command_Advanced->text().endsWith(QLatin1Char('>'));
-    m_ui->Command_Advanced->setText(show ? kAdvancedHide : kAdvancedShow);
-    m_ui->Frame_Test->setVisible(show);
+    toggleAdvanced(m_ui->Command_Advanced, m_ui->Frame_Test);
     adjustSize();
 }
 
 void Form_USBLocator::Command_testID_Click()
 {
-    appendReply(m_selection->testIdentify());
+    appendReply(m_ui->Text2, m_selection->testIdentify());
 }
 
 void Form_USBLocator::Command1_Click()
 {
-    appendReply(m_selection->testDate());
+    appendReply(m_ui->Text2, m_selection->testDate());
 }
 
 void Form_USBLocator::Command_Clear_Click()
@@ -297,5 +262,5 @@ void Form_USBLocator::Command_Clear_Click()
 
 void Form_USBLocator::Text1_Enter()
 {
-    appendReply(m_selection->sendTestCommand(m_ui->Text1->text()));
+    appendReply(m_ui->Text2, m_selection->sendTestCommand(m_ui->Text1->text()));
 }

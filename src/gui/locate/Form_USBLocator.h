@@ -36,7 +36,6 @@ private:
 
     void Form_Load();
     void fillListView();
-    void appendReply(const QString &text);
 
     void Command_Locate_Click();
     void Command_SelectUSB_Click();

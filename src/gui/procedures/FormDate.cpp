@@ -1,6 +1,5 @@
 #include "gui/procedures/FormDate.h"
 
-#include "gui/app/Main.h"
 #include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
 #include "platform/Clock.h"
@@ -15,7 +14,7 @@
 #include <QVBoxLayout>
 
 FormDate::FormDate(InstrumentSession &session, Prompts &, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("Date and Time"), parent), m_clock(session.channel())
+    : ProcedureWindow(QStringLiteral("Date and Time"), parent, Placement::Centred), m_clock(session.channel())
 {
     auto *frame1 = named(new QGroupBox(QStringLiteral("Computer Time"), this), "Frame1");
     m_labelDate = named(new QLabel(QStringLiteral("..."), frame1), "LabelDate");
@@ -50,8 +49,7 @@ FormDate::FormDate(InstrumentSession &session, Prompts &, QWidget *parent)
                              QStringLiteral("Set Calibrator Time to Specified Time"),
                              &FormDate::Command_SetOtherTime_Click),
                       3, 2);
-    layout->addWidget(button(QStringLiteral("Command_Exit"), QStringLiteral("Exit"), &FormDate::Command_Exit_Click), 4,
-                      2);
+    layout->addWidget(exitButton(), 4, 2);
     layout->setColumnStretch(2, 1);
     layout->setRowStretch(5, 1);
 
@@ -65,11 +63,6 @@ void FormDate::scheduleClockRefresh()
         TimerClock_Timer();
         scheduleClockRefresh();
     });
-}
-
-void FormDate::Form_Load()
-{
-    CenterForm(this);
 }
 
 void FormDate::Form_Activate()
@@ -111,9 +104,4 @@ void FormDate::Command_SetTime_Click()
 void FormDate::Command_SetOtherTime_Click()
 {
     setClock(m_datePicker->date(), m_timePicker->time());
-}
-
-void FormDate::Command_Exit_Click()
-{
-    close();
 }

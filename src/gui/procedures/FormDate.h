@@ -24,13 +24,11 @@ public:
 
     FormDate(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
 
-    void Form_Load() override;
     void Form_Activate() override;
     void TimerClock_Timer();
     void Command_ReadMeterTime_Click();
     void Command_SetTime_Click();
     void Command_SetOtherTime_Click();
-    void Command_Exit_Click();
 
 private:
     void setClock(const QDate &date, const QTime &time);

@@ -1,19 +1,12 @@
 #include "gui/procedures/Form_AdapterSetup.h"
 
-#include "gui/app/Main.h"
-
 #include <QHBoxLayout>
 
 Form_AdapterSetup::Form_AdapterSetup(InstrumentSession &, Prompts &, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("Adapter Mode Setup"), parent)
+    : ProcedureWindow(QStringLiteral("Adapter Mode Setup"), parent, Placement::Centred)
 {
     auto *layout = new QHBoxLayout(this);
     layout->addStretch(1);
-    layout->addWidget(button(QStringLiteral("Command_Exit"), QStringLiteral("Exit"), &Form_AdapterSetup::Command_Exit_Click));
+    layout->addWidget(exitButton());
     resize(320, 160);
-}
-
-void Form_AdapterSetup::Form_Load()
-{
-    CenterForm(this);
 }

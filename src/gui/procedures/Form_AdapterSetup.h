@@ -13,7 +13,4 @@ class Form_AdapterSetup : public ProcedureWindow
     Q_OBJECT
 public:
     Form_AdapterSetup(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
-
-    void Form_Load() override;
-    void Command_Exit_Click() { close(); }
 };

@@ -11,7 +11,7 @@
 #include <QListWidget>
 
 Form_CalHistory::Form_CalHistory(InstrumentSession &session, Prompts &, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("Calibration History"), parent), m_channel(session.channel())
+    : ProcedureWindow(QStringLiteral("Calibration History"), parent, Placement::Unplaced), m_channel(session.channel())
 {
     auto *label1 = named(new QLabel(QStringLiteral("Date"), this), "Label1");
     auto *label2 = named(new QLabel(QStringLiteral("Ranges Calibrated"), this), "Label2");
@@ -20,12 +20,9 @@ Form_CalHistory::Form_CalHistory(InstrumentSession &session, Prompts &, QWidget 
     m_ranges = named(new QListWidget(this), "ListView1");
     connect(m_events, &QListWidget::itemClicked, this, &Form_CalHistory::List_CalEvents_Click);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(button(QStringLiteral("Command_Update"), QStringLiteral("Update"),
-                              &Form_CalHistory::Command_Update_Click));
-    buttons->addStretch(1);
-    buttons->addWidget(button(QStringLiteral("Command_Exit"), QStringLiteral("Exit"),
-                              &Form_CalHistory::Command_Exit_Click));
+    QAbstractButton *update =
+        button(QStringLiteral("Command_Update"), QStringLiteral("Update"), &Form_CalHistory::Command_Update_Click);
+    QHBoxLayout *buttons = bottomRow({update}, exitButton());
 
     // The lists take every bit of room the window gains; the buttons stay along the bottom.
     auto *layout = new QGridLayout(this);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "gui/procedures/ProcedureWindow.h"
-#include "procedures/CalibrationHistory.h"
 #include "instrument/InstrumentChannel.h"
+#include "procedures/CalibrationHistory.h"
 
 class InstrumentSession;
 class Prompts;
@@ -27,7 +27,6 @@ public:
     void Form_Activate() override;
     void Command_Update_Click() { UpdateCalibrationEvents(); }
     void List_CalEvents_Click() { Update_CalRanges_View(); }
-    void Command_Exit_Click() { close(); }
 
     const CalibrationHistory &history() const { return m_history; }
 

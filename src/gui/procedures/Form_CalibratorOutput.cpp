@@ -8,7 +8,7 @@
 #include <QLineEdit>
 
 Form_CalibratorOutput::Form_CalibratorOutput(InstrumentSession &session, Prompts &, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("Calibrator"), parent), m_model(session.channel())
+    : ProcedureWindow(QStringLiteral("Calibrator"), parent, Placement::Unplaced), m_model(session.channel())
 {
     m_setting = named(new QLineEdit(this), "Text_SetOutput");
     m_display = named(new QLabel(QStringLiteral("Calibrator Display"), this), "Label_CalibratorDisplay");
@@ -29,7 +29,7 @@ Form_CalibratorOutput::Form_CalibratorOutput(InstrumentSession &session, Prompts
     layout->addWidget(button(QStringLiteral("Command_Standby"), QStringLiteral("Standby"),
                              &Form_CalibratorOutput::Command_Standby_Click),
                       2, 1);
-    layout->addWidget(button(QStringLiteral("Command_Exit"), QStringLiteral("Exit"), &Form_CalibratorOutput::Command_Exit_Click), 3, 1);
+    layout->addWidget(exitButton(), 3, 1);
     layout->setColumnStretch(0, 1);
     layout->setRowStretch(1, 1);
     connect(m_setting, &QLineEdit::returnPressed, this, &Form_CalibratorOutput::Command_SetOutput_Click);

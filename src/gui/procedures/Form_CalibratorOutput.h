@@ -21,7 +21,6 @@ public:
     void Command_SetOutput_Click();
     void Command_OutputOn_Click() { m_model.outputOn(); }
     void Command_Standby_Click() { m_model.standby(); }
-    void Command_Exit_Click() { close(); }
 
     /// The display reply as the calibrator gave it, before its line ends were made visible.
     QString displayReply() const { return m_displayReply; }

@@ -1,6 +1,5 @@
 #include "gui/procedures/Form_OutputCorrection.h"
 
-#include "gui/app/Main.h"
 #include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
 #include "procedures/DiagnosticCommands.h"
@@ -18,7 +17,8 @@
 #include <QRadioButton>
 
 Form_OutputCorrection::Form_OutputCorrection(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("Output Correction"), parent), m_model(session.channel(), prompts)
+    : ProcedureWindow(QStringLiteral("Output Correction"), parent, Placement::Centred),
+      m_model(session.channel(), prompts)
 {
     auto *frame2 = named(new QGroupBox(QStringLiteral("Correction Factors"), this), "Frame2");
     auto *factors = new QGridLayout(frame2);
@@ -32,8 +32,10 @@ Form_OutputCorrection::Form_OutputCorrection(InstrumentSession &session, Prompts
         factors->addWidget(m_factors[size_t(i)], i, 1);
     }
     auto *factorButtons = new QHBoxLayout;
-    factorButtons->addWidget(button(QStringLiteral("Command_Read"), QStringLiteral("Read"), &Form_OutputCorrection::Command_Read_Click));
-    factorButtons->addWidget(button(QStringLiteral("Command_Set"), QStringLiteral("Set"), &Form_OutputCorrection::Command_Set_Click));
+    factorButtons->addWidget(
+        button(QStringLiteral("Command_Read"), QStringLiteral("Read"), &Form_OutputCorrection::Command_Read_Click));
+    factorButtons->addWidget(
+        button(QStringLiteral("Command_Set"), QStringLiteral("Set"), &Form_OutputCorrection::Command_Set_Click));
     factors->addLayout(factorButtons, 3, 1);
     factors->setColumnStretch(1, 1);
 
@@ -74,7 +76,8 @@ Form_OutputCorrection::Form_OutputCorrection(InstrumentSession &session, Prompts
         digits->addWidget(m_digits[size_t(i)]);
     }
     digits->addStretch(1);
-    m_setLatch = button(QStringLiteral("Command_SetLatch"), QStringLiteral("Set"), &Form_OutputCorrection::Command_SetLatch_Click);
+    m_setLatch = button(QStringLiteral("Command_SetLatch"), QStringLiteral("Set"),
+                        &Form_OutputCorrection::Command_SetLatch_Click);
     m_setLatch->setEnabled(false);
     auto *latch = new QGridLayout(frame3);
     latch->addLayout(types, 0, 0, 1, 3);
@@ -83,19 +86,20 @@ Form_OutputCorrection::Form_OutputCorrection(InstrumentSession &session, Prompts
     latch->addWidget(named(new QLabel(QStringLiteral("Latch Data"), frame3), "Label5"), 2, 0);
     latch->addWidget(m_latchData, 2, 1);
     latch->addLayout(digits, 3, 0, 1, 3);
-    latch->addWidget(button(QStringLiteral("CommandEnable"), QStringLiteral("Enable"), &Form_OutputCorrection::CommandEnable_Click), 4, 1);
+    latch->addWidget(
+        button(QStringLiteral("CommandEnable"), QStringLiteral("Enable"), &Form_OutputCorrection::CommandEnable_Click),
+        4, 1);
     latch->addWidget(m_setLatch, 4, 2);
     latch->setColumnStretch(1, 1);
 
-    auto *bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    bottom->addWidget(button(QStringLiteral("Command1"), QStringLiteral("Exit"), &Form_OutputCorrection::Command1_Click));
+    QAbstractButton *exit =
+        button(QStringLiteral("Command1"), QStringLiteral("Exit"), &Form_OutputCorrection::Command1_Click);
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(frame2, 0, 0);
     layout->addWidget(frame3, 1, 0);
     layout->addWidget(frame1, 0, 1, 2, 1);
-    layout->addLayout(bottom, 2, 0, 1, 2);
+    layout->addLayout(bottomRow({}, exit), 2, 0, 1, 2);
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(1, 1);
     layout->setRowStretch(3, 1);
@@ -107,7 +111,6 @@ Form_OutputCorrection::Form_OutputCorrection(InstrumentSession &session, Prompts
 
 void Form_OutputCorrection::Form_Load()
 {
-    CenterForm(this);
     Option_LatchType_Click(m_latchType->checkedId());
 }
 

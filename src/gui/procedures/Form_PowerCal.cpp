@@ -1,10 +1,8 @@
 #include "gui/procedures/Form_PowerCal.h"
 
-#include "gui/app/Main.h"
 #include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
 #include "procedures/PowerRanges.h"
-#include "session/InstrumentSession.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -28,7 +26,7 @@ QRadioButton *option(const QString &name, int index, const QString &caption, QBu
 } // namespace
 
 Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : ProcedureWindow(PowerCalibration::Title, parent), m_model(session.channel(), prompts)
+    : CalibrationWindow(PowerCalibration::Title, session, prompts, parent)
 {
     auto *frame1 = named(new QGroupBox(QStringLiteral("Current Range"), this), "Frame1");
     m_ranges = new QButtonGroup(this);
@@ -41,9 +39,12 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
     auto *frame2 = named(new QGroupBox(QStringLiteral("Frequency Control"), this), "Frame2");
     m_frequencies = new QButtonGroup(this);
     auto *frequencyLayout = new QGridLayout(frame2);
-    frequencyLayout->addWidget(option(QStringLiteral("Option_Frequency"), 0, QStringLiteral("DC"), m_frequencies, frame2), 0, 0);
-    frequencyLayout->addWidget(option(QStringLiteral("Option_Frequency"), 1, QStringLiteral("50 Hz"), m_frequencies, frame2), 1, 0);
-    frequencyLayout->addWidget(option(QStringLiteral("Option_Frequency"), 2, QStringLiteral("200 Hz"), m_frequencies, frame2), 2, 0);
+    frequencyLayout->addWidget(
+        option(QStringLiteral("Option_Frequency"), 0, QStringLiteral("DC"), m_frequencies, frame2), 0, 0);
+    frequencyLayout->addWidget(
+        option(QStringLiteral("Option_Frequency"), 1, QStringLiteral("50 Hz"), m_frequencies, frame2), 1, 0);
+    frequencyLayout->addWidget(
+        option(QStringLiteral("Option_Frequency"), 2, QStringLiteral("200 Hz"), m_frequencies, frame2), 2, 0);
     frequencyLayout->addWidget(option(QStringLiteral("Option_Frequency"), 3, QString(), m_frequencies, frame2), 3, 0);
     m_frequency = named(new QLineEdit(frame2), "Text_Frequency");
     m_frequency->setToolTip(QStringLiteral("Frequency in Hz (40 to 400); Enter sends it"));
@@ -53,20 +54,21 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
 
     auto *frame5 = named(new QGroupBox(QStringLiteral("Output Control"), this), "Frame5");
     auto *outputLayout = new QGridLayout(frame5);
-    outputLayout->addWidget(button(QStringLiteral("Command_SetZero"), QStringLiteral("Set Zero"), &Form_PowerCal::Command_SetZero_Click), 0, 0);
-    outputLayout->addWidget(button(QStringLiteral("Command_SetFS"), QStringLiteral("Set Fullscale"), &Form_PowerCal::Command_SetFS_Click), 0, 1);
-    outputLayout->addWidget(button(QStringLiteral("Command_OutputOn"), QStringLiteral("Output On"), &Form_PowerCal::Command_OutputOn_Click), 1, 0);
-    outputLayout->addWidget(button(QStringLiteral("Command_Standby"), QStringLiteral("Standby"), &Form_PowerCal::Command_Standby_Click), 1, 1);
+    outputLayout->addWidget(
+        button(QStringLiteral("Command_SetZero"), QStringLiteral("Set Zero"), &Form_PowerCal::Command_SetZero_Click), 0,
+        0);
+    outputLayout->addWidget(
+        button(QStringLiteral("Command_SetFS"), QStringLiteral("Set Fullscale"), &Form_PowerCal::Command_SetFS_Click),
+        0, 1);
+    outputLayout->addWidget(
+        button(QStringLiteral("Command_OutputOn"), QStringLiteral("Output On"), &Form_PowerCal::Command_OutputOn_Click),
+        1, 0);
+    outputLayout->addWidget(
+        button(QStringLiteral("Command_Standby"), QStringLiteral("Standby"), &Form_PowerCal::Command_Standby_Click), 1,
+        1);
 
-    for (int i = 0; i < 4; ++i) {
-        m_factors[size_t(i)] = new QLineEdit(this);
-        m_factors[size_t(i)]->setObjectName(QStringLiteral("Text_Calfactor(%1)").arg(i));
-    }
-    auto setButton = [this](int i) {
-        QAbstractButton *b = button(QStringLiteral("Command_SetCal(%1)").arg(i), QStringLiteral("Set"),
-                                    [this, i] { Command_SetCal_Click(i); });
-        return b;
-    };
+    for (int i = 0; i < 4; ++i)
+        addFactorBox(this);
 
     auto *frame4 = named(new QGroupBox(QStringLiteral("Current Calibration Factors"), this), "Frame4");
     m_measured = named(new QLineEdit(frame4), "Text_MeasuredCurrent");
@@ -75,11 +77,13 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
     factorLayout->addWidget(new QLabel(QStringLiteral("Zero"), frame4), 0, 2);
     factorLayout->addWidget(new QLabel(QStringLiteral("Measured Current"), frame4), 0, 4);
     factorLayout->addWidget(m_factors[0], 1, 0);
-    factorLayout->addWidget(setButton(0), 1, 1);
+    factorLayout->addWidget(setFactorButton(0), 1, 1);
     factorLayout->addWidget(m_factors[1], 1, 2);
-    factorLayout->addWidget(setButton(1), 1, 3);
+    factorLayout->addWidget(setFactorButton(1), 1, 3);
     factorLayout->addWidget(m_measured, 1, 4);
-    factorLayout->addWidget(button(QStringLiteral("Command1"), QStringLiteral("Calculate FS Factor"), &Form_PowerCal::Command1_Click), 2, 4);
+    factorLayout->addWidget(
+        button(QStringLiteral("Command1"), QStringLiteral("Calculate FS Factor"), &Form_PowerCal::Command1_Click), 2,
+        4);
     for (int column : {0, 2, 4})
         factorLayout->setColumnStretch(column, 1);
 
@@ -87,17 +91,17 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
     auto *phaseLayout = new QGridLayout(frame3);
     phaseLayout->addWidget(new QLabel(QStringLiteral("50Hz"), frame3), 0, 0);
     phaseLayout->addWidget(m_factors[2], 0, 1);
-    phaseLayout->addWidget(setButton(2), 0, 2);
+    phaseLayout->addWidget(setFactorButton(2), 0, 2);
     phaseLayout->addWidget(new QLabel(QStringLiteral("400Hz"), frame3), 1, 0);
     phaseLayout->addWidget(m_factors[3], 1, 1);
-    phaseLayout->addWidget(setButton(3), 1, 2);
+    phaseLayout->addWidget(setFactorButton(3), 1, 2);
     phaseLayout->setColumnStretch(1, 1);
 
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(button(QStringLiteral("Command_CalStore"), QStringLiteral("Store"), &Form_PowerCal::Command_CalStore_Click));
-    bottom->addWidget(button(QStringLiteral("Command_CalAbort"), QStringLiteral("Abort"), &Form_PowerCal::Command_CalAbort_Click));
-    bottom->addStretch(1);
-    bottom->addWidget(button(QStringLiteral("Command_Exit"), QStringLiteral("Exit"), &Form_PowerCal::Command_Exit_Click));
+    QAbstractButton *store =
+        button(QStringLiteral("Command_CalStore"), QStringLiteral("Store"), &Form_PowerCal::Command_CalStore_Click);
+    QAbstractButton *abort =
+        button(QStringLiteral("Command_CalAbort"), QStringLiteral("Abort"), &Form_PowerCal::Command_CalAbort_Click);
+    QHBoxLayout *bottom = bottomRow({store, abort}, exitButton());
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(frame1, 0, 0, 2, 1);
@@ -113,7 +117,7 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
     connect(m_ranges, &QButtonGroup::idClicked, this, &Form_PowerCal::Option_CurrentRange_Click);
     connect(m_frequencies, &QButtonGroup::idClicked, this, &Form_PowerCal::Option_Frequency_Click);
     connect(m_frequency, &QLineEdit::returnPressed, this, &Form_PowerCal::Text_Frequency_KeyPress);
-    connect(&m_model, &PowerCalibration::factorsChanged, this, &Form_PowerCal::fromModel);
+    connect(&m_model, &PowerCalibration::factorsChanged, this, &Form_PowerCal::factorsFromModel);
 }
 
 void Form_PowerCal::toModel()
@@ -121,17 +125,7 @@ void Form_PowerCal::toModel()
     m_model.setRangeIndex(qMax(0, m_ranges->checkedId()));
     m_model.setFrequency(PowerCalibration::Frequency(qMax(0, m_frequencies->checkedId())));
     m_model.setFrequencyText(m_frequency->text());
-    for (int i = 0; i < 4; ++i)
-        m_model.setFactorText(i, m_factors[size_t(i)]->text());
-    m_model.setMeasuredText(m_measured->text());
-}
-
-void Form_PowerCal::fromModel()
-{
-    for (int i = 0; i < 4; ++i) {
-        if (m_factors[size_t(i)]->text() != m_model.factorText(i))
-            m_factors[size_t(i)]->setText(m_model.factorText(i));
-    }
+    factorsToModel();
 }
 
 void Form_PowerCal::set_frequency()
@@ -148,7 +142,6 @@ void Form_PowerCal::read_power_factors()
 
 void Form_PowerCal::Form_Load()
 {
-    CenterForm(this);
     toModel();
     m_model.load();
 }
@@ -194,27 +187,9 @@ void Form_PowerCal::Command_Standby_Click()
     m_model.standby();
 }
 
-void Form_PowerCal::Command1_Click()
-{
-    toModel();
-    m_model.calculateFullScale();
-}
-
 void Form_PowerCal::Command_SetCal_Click(int index)
 {
     WaitCursor wait;
     toModel();
     m_model.sendFactor(index);
-}
-
-void Form_PowerCal::Command_CalStore_Click()
-{
-    WaitCursor wait;
-    m_model.store();
-}
-
-void Form_PowerCal::Command_CalAbort_Click()
-{
-    toModel();
-    m_model.abort();
 }

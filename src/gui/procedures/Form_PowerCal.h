@@ -1,9 +1,7 @@
 #pragma once
 
-#include "gui/procedures/ProcedureWindow.h"
+#include "gui/procedures/CalibrationWindow.h"
 #include "procedures/PowerCalibration.h"
-
-#include <array>
 
 class InstrumentSession;
 class Prompts;
@@ -17,13 +15,11 @@ class QLineEdit;
  *
  * The boxes are handed to the model before each step and shown again after it.
  */
-class Form_PowerCal : public ProcedureWindow
+class Form_PowerCal : public CalibrationWindow<PowerCalibration>
 {
     Q_OBJECT
 public:
     Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
-
-    PowerCalibration &model() { return m_model; }
 
     void set_frequency();
     void read_power_factors();
@@ -36,20 +32,12 @@ public:
     void Command_SetFS_Click();
     void Command_OutputOn_Click();
     void Command_Standby_Click();
-    void Command1_Click();
-    void Command_SetCal_Click(int index);
-    void Command_CalStore_Click();
-    void Command_CalAbort_Click();
-    void Command_Exit_Click() { close(); }
+    void Command_SetCal_Click(int index) override;
 
 private:
-    void toModel();
-    void fromModel();
+    void toModel() override;
 
-    PowerCalibration m_model;
     QButtonGroup *m_ranges = nullptr;
     QButtonGroup *m_frequencies = nullptr;
     QLineEdit *m_frequency = nullptr;
-    std::array<QLineEdit *, 4> m_factors{};
-    QLineEdit *m_measured = nullptr;
 };

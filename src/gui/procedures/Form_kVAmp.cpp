@@ -1,9 +1,7 @@
 #include "gui/procedures/Form_kVAmp.h"
 
-#include "gui/app/Main.h"
 #include "gui/common/Named.h"
 #include "gui/procedures/WaitCursor.h"
-#include "session/InstrumentSession.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -13,7 +11,7 @@
 #include <QVBoxLayout>
 
 Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("kV Amplifier"), parent), m_model(session.channel(), prompts)
+    : CalibrationWindow(QStringLiteral("kV Amplifier"), session, prompts, parent)
 {
     auto *frame1 = named(new QGroupBox(QStringLiteral("kV Output"), this), "Frame1");
     m_voltage = named(new QLineEdit(frame1), "Text_V");
@@ -23,14 +21,18 @@ Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *pa
     output->addWidget(button(QStringLiteral("Command_DC"), QStringLiteral("DC"), &Form_kVAmp::Command_DC_Click), 0, 0);
     output->addWidget(button(QStringLiteral("Command2"), QStringLiteral("AC"), &Form_kVAmp::Command2_Click), 0, 1);
     output->addWidget(button(QStringLiteral("Command_Z"), QStringLiteral("Zero"), &Form_kVAmp::Command_Z_Click), 1, 0);
-    output->addWidget(button(QStringLiteral("Command_FS"), QStringLiteral("Full Scale"), &Form_kVAmp::Command_FS_Click), 1, 1);
+    output->addWidget(button(QStringLiteral("Command_FS"), QStringLiteral("Full Scale"), &Form_kVAmp::Command_FS_Click),
+                      1, 1);
     output->addWidget(named(new QLabel(QStringLiteral("Voltage"), frame1), "Label1"), 2, 0);
     output->addWidget(m_voltage, 2, 1);
     output->addWidget(m_frequencyLabel, 3, 0);
     output->addWidget(m_frequency, 3, 1);
-    output->addWidget(button(QStringLiteral("Command_set"), QStringLiteral("Set"), &Form_kVAmp::Command_set_Click), 4, 0, 1, 2);
-    output->addWidget(button(QStringLiteral("Command_On"), QStringLiteral("Output On"), &Form_kVAmp::Command_On_Click), 5, 0);
-    output->addWidget(button(QStringLiteral("Command_Off"), QStringLiteral("Output Off"), &Form_kVAmp::Command_Off_Click), 5, 1);
+    output->addWidget(button(QStringLiteral("Command_set"), QStringLiteral("Set"), &Form_kVAmp::Command_set_Click), 4,
+                      0, 1, 2);
+    output->addWidget(button(QStringLiteral("Command_On"), QStringLiteral("Output On"), &Form_kVAmp::Command_On_Click),
+                      5, 0);
+    output->addWidget(
+        button(QStringLiteral("Command_Off"), QStringLiteral("Output Off"), &Form_kVAmp::Command_Off_Click), 5, 1);
 
     m_measured = named(new QLineEdit(this), "Text_MeasuredV");
     auto *measurement = new QVBoxLayout;
@@ -38,30 +40,27 @@ Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *pa
     measurement->addWidget(m_measured);
     measurement->addWidget(button(QStringLiteral("Command_CalcZero"), QStringLiteral("Calculate Zero Factor"),
                                   &Form_kVAmp::Command_CalcZero_Click));
-    measurement->addWidget(button(QStringLiteral("Command1"), QStringLiteral("Calculate Full Scale Factor"),
-                                  &Form_kVAmp::Command1_Click));
+    measurement->addWidget(
+        button(QStringLiteral("Command1"), QStringLiteral("Calculate Full Scale Factor"), &Form_kVAmp::Command1_Click));
     measurement->addStretch(1);
 
     auto *frame4 = named(new QGroupBox(QStringLiteral("Calibration Factors"), this), "Frame4");
     auto *factors = new QGridLayout(frame4);
     for (int i = 0; i < 2; ++i) {
-        m_factors[size_t(i)] = new QLineEdit(frame4);
-        m_factors[size_t(i)]->setObjectName(QStringLiteral("Text_Calfactor(%1)").arg(i));
+        QLineEdit *factor = addFactorBox(frame4);
         factors->addWidget(i == 0 ? named(new QLabel(QStringLiteral("Full Scale"), frame4), "Label3")
                                   : named(new QLabel(QStringLiteral("Zero"), frame4), "Label4"),
                            i, 0);
-        factors->addWidget(m_factors[size_t(i)], i, 1);
-        factors->addWidget(button(QStringLiteral("Command_SetCal(%1)").arg(i), QStringLiteral("Set"),
-                                  [this, i] { Command_SetCal_Click(i); }),
-                           i, 2);
+        factors->addWidget(factor, i, 1);
+        factors->addWidget(setFactorButton(i), i, 2);
     }
-    factors->addWidget(button(QStringLiteral("Command_CalStore"), QStringLiteral("Store"), &Form_kVAmp::Command_CalStore_Click), 2, 1);
-    factors->addWidget(button(QStringLiteral("Command_CalAbort"), QStringLiteral("Abort"), &Form_kVAmp::Command_CalAbort_Click), 2, 2);
+    factors->addWidget(
+        button(QStringLiteral("Command_CalStore"), QStringLiteral("Store"), &Form_kVAmp::Command_CalStore_Click), 2, 1);
+    factors->addWidget(
+        button(QStringLiteral("Command_CalAbort"), QStringLiteral("Abort"), &Form_kVAmp::Command_CalAbort_Click), 2, 2);
     factors->setColumnStretch(1, 1);
 
-    auto *bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    bottom->addWidget(button(QStringLiteral("Command_Exit"), QStringLiteral("Exit"), &Form_kVAmp::Command_Exit_Click));
+    QHBoxLayout *bottom = bottomRow({}, exitButton());
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(frame1, 0, 0);
@@ -80,22 +79,15 @@ void Form_kVAmp::toModel()
 {
     m_model.setVoltageText(m_voltage->text());
     m_model.setFrequencyText(m_frequency->text());
-    m_model.setMeasuredText(m_measured->text());
-    for (int i = 0; i < 2; ++i)
-        m_model.setFactorText(i, m_factors[size_t(i)]->text());
+    factorsToModel();
 }
 
 void Form_kVAmp::fromModel()
 {
-    auto show = [](QLineEdit *edit, const QString &text) {
-        if (edit->text() != text)
-            edit->setText(text);
-    };
-    show(m_voltage, m_model.voltageText());
-    show(m_frequency, m_model.frequencyText());
-    show(m_measured, m_model.measuredText());
-    for (int i = 0; i < 2; ++i)
-        show(m_factors[size_t(i)], m_model.factorText(i));
+    showText(m_voltage, m_model.voltageText());
+    showText(m_frequency, m_model.frequencyText());
+    showText(m_measured, m_model.measuredText());
+    factorsFromModel();
     // The window is in AC mode exactly while the frequency box is shown.
     m_frequency->setVisible(m_model.frequencyShown());
     m_frequencyLabel->setVisible(m_model.frequencyShown());
@@ -109,7 +101,6 @@ void Form_kVAmp::read_cal_factors()
 
 void Form_kVAmp::Form_Load()
 {
-    CenterForm(this);
     m_model.load();
 }
 
@@ -172,26 +163,8 @@ void Form_kVAmp::Command_CalcZero_Click()
     m_model.calculateZero();
 }
 
-void Form_kVAmp::Command1_Click()
-{
-    toModel();
-    m_model.calculateFullScale();
-}
-
 void Form_kVAmp::Command_SetCal_Click(int index)
 {
     toModel();
     m_model.sendFactor(index);
-}
-
-void Form_kVAmp::Command_CalStore_Click()
-{
-    WaitCursor wait;
-    m_model.store();
-}
-
-void Form_kVAmp::Command_CalAbort_Click()
-{
-    toModel();
-    m_model.abort();
 }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "gui/procedures/ProcedureWindow.h"
+#include "gui/procedures/CalibrationWindow.h"
 #include "procedures/KvAmplifier.h"
-
-#include <array>
 
 class InstrumentSession;
 class Prompts;
@@ -18,13 +16,11 @@ class QLineEdit;
  * The first time it becomes active after loading it checks that the amplifier is fitted and
  * closes itself, after saying why, when it is not.
  */
-class Form_kVAmp : public ProcedureWindow
+class Form_kVAmp : public CalibrationWindow<KvAmplifier>
 {
     Q_OBJECT
 public:
     Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
-
-    KvAmplifier &model() { return m_model; }
 
     void read_cal_factors();
 
@@ -38,20 +34,13 @@ public:
     void Command_On_Click();
     void Command_Off_Click();
     void Command_CalcZero_Click();
-    void Command1_Click();
-    void Command_SetCal_Click(int index);
-    void Command_CalStore_Click();
-    void Command_CalAbort_Click();
-    void Command_Exit_Click() { close(); }
+    void Command_SetCal_Click(int index) override;
 
 private:
-    void toModel();
+    void toModel() override;
     void fromModel();
 
-    KvAmplifier m_model;
     QLineEdit *m_voltage = nullptr;
     QLabel *m_frequencyLabel = nullptr;
     QLineEdit *m_frequency = nullptr;
-    QLineEdit *m_measured = nullptr;
-    std::array<QLineEdit *, 2> m_factors{};
 };

@@ -1,9 +1,14 @@
 #include "gui/procedures/ProcedureWindow.h"
 
+#include "gui/app/Main.h"
+#include "gui/common/CommandButton.h"
+
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QPushButton>
 
-ProcedureWindow::ProcedureWindow(const QString &title, QWidget *parent) : QWidget(parent, Qt::Window)
+ProcedureWindow::ProcedureWindow(const QString &title, QWidget *parent, Placement placement)
+    : QWidget(parent, Qt::Window), m_placement(placement)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
@@ -11,10 +16,22 @@ ProcedureWindow::ProcedureWindow(const QString &title, QWidget *parent) : QWidge
 
 QAbstractButton *ProcedureWindow::makeButton(const QString &name, const QString &caption)
 {
-    auto *b = new QPushButton(caption, this);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
+    return commandButton(caption, name, this);
+}
+
+QAbstractButton *ProcedureWindow::exitButton()
+{
+    return button(QStringLiteral("Command_Exit"), QStringLiteral("Exit"), &ProcedureWindow::Command_Exit_Click);
+}
+
+QHBoxLayout *ProcedureWindow::bottomRow(const QList<QAbstractButton *> &left, QAbstractButton *right)
+{
+    auto *row = new QHBoxLayout;
+    for (QAbstractButton *b : left)
+        row->addWidget(b);
+    row->addStretch(1);
+    row->addWidget(right);
+    return row;
 }
 
 void ProcedureWindow::showEvent(QShowEvent *event)
@@ -22,6 +39,8 @@ void ProcedureWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_loaded) {
         m_loaded = true;
+        if (m_placement == Placement::Centred)
+            CenterForm(this);
         Form_Load();
     }
 }

@@ -1,14 +1,15 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
 
 class QAbstractButton;
-class QLayout;
+class QHBoxLayout;
 
 /**
  * @brief What the procedure windows share: a window of its own beside the main window that is
  * unloaded (destroyed) when it closes, loaded (Form_Load, once, when first shown) and told each
- * time it becomes the active window (Form_Activate).
+ * time it becomes the active window (Form_Activate), with "Exit" closing it.
  *
  * An activation that arrives while the window's own activation handler is still waiting for the
  * instrument is not run again on top of it.
@@ -17,7 +18,16 @@ class ProcedureWindow : public QWidget
 {
     Q_OBJECT
 public:
-    ProcedureWindow(const QString &title, QWidget *parent);
+    /// Where the window goes when it is first shown: centred on its screen, or where the window
+    /// system puts it.
+    enum class Placement {
+        Centred,
+        Unplaced
+    };
+
+    ProcedureWindow(const QString &title, QWidget *parent, Placement placement);
+
+    void Command_Exit_Click() { close(); }
 
 protected:
     virtual void Form_Load() {}
@@ -29,6 +39,11 @@ protected:
     /// The same for a handler that takes the button's index in its control array.
     template <class Functor>
     QAbstractButton *button(const QString &name, const QString &caption, Functor handler);
+    /// "Exit" ("Command_Exit"), which closes the window.
+    QAbstractButton *exitButton();
+    /// The row of buttons along the bottom of a window: `left` from the left, `right` on its own
+    /// at the right.
+    static QHBoxLayout *bottomRow(const QList<QAbstractButton *> &left, QAbstractButton *right);
 
     void showEvent(QShowEvent *event) override;
     bool event(QEvent *event) override;
@@ -36,6 +51,7 @@ protected:
 private:
     QAbstractButton *makeButton(const QString &name, const QString &caption);
 
+    Placement m_placement;
     bool m_loaded = false;
     bool m_activating = false;
 };

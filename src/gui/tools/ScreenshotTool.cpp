@@ -10,6 +10,8 @@
 #include "gui/caldata/FormSpecifications.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/locate/FormOptions.h"
+#include "gui/locate/Form_EthernetLocator.h"
+#include "gui/locate/Form_USBLocator.h"
 #include "gui/procedures/FormDate.h"
 #include "gui/procedures/Form_AdapterSetup.h"
 #include "gui/procedures/Form_CalHistory.h"
@@ -17,12 +19,10 @@
 #include "gui/procedures/Form_OutputCorrection.h"
 #include "gui/procedures/Form_PowerCal.h"
 #include "gui/procedures/Form_kVAmp.h"
-#include "gui/locate/Form_EthernetLocator.h"
-#include "gui/locate/Form_USBLocator.h"
-#include "session/InstrumentSession.h"
-#include "sim/VirtualCalibrator.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
+#include "sim/VirtualCalibrator.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -33,6 +33,7 @@
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTextStream>
+
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -80,6 +81,13 @@ struct Shot
     std::function<QWidget *(Gallery &)> prepare;
 };
 
+/// A window that is worth showing as it opens.
+template <class Form>
+QWidget *opened(Gallery &g)
+{
+    return new Form(g.session, g.prompts, &g.main);
+}
+
 // One line per window of the program.
 const Shot kShots[] = {
     {"main-window.png",
@@ -117,8 +125,7 @@ const Shot kShots[] = {
          ethernet->Command_Advanced_Click();
          return ethernet;
      }},
-    {"options.png",
-     [](Gallery &g) -> QWidget * { return new FormOptions(g.session, g.prompts, &g.main); }},
+    {"options.png", opened<FormOptions>},
     {"calibration-factors.png",
      [](Gallery &g) -> QWidget * {
          auto *factors = new FormCalFactors(g.session, g.prompts, {}, &g.main);
@@ -127,14 +134,11 @@ const Shot kShots[] = {
          factors->table().commit(2, 1, QStringLiteral("1700"));
          return factors;
      }},
-    {"date-and-time.png", [](Gallery &g) -> QWidget * { return new FormDate(g.session, g.prompts, &g.main); }},
-    {"calibration-history.png",
-     [](Gallery &g) -> QWidget * { return new Form_CalHistory(g.session, g.prompts, &g.main); }},
-    {"power-calibration.png",
-     [](Gallery &g) -> QWidget * { return new Form_PowerCal(g.session, g.prompts, &g.main); }},
-    {"kv-amplifier.png", [](Gallery &g) -> QWidget * { return new Form_kVAmp(g.session, g.prompts, &g.main); }},
-    {"output-correction.png",
-     [](Gallery &g) -> QWidget * { return new Form_OutputCorrection(g.session, g.prompts, &g.main); }},
+    {"date-and-time.png", opened<FormDate>},
+    {"calibration-history.png", opened<Form_CalHistory>},
+    {"power-calibration.png", opened<Form_PowerCal>},
+    {"kv-amplifier.png", opened<Form_kVAmp>},
+    {"output-correction.png", opened<Form_OutputCorrection>},
     {"calibrator-output.png",
      [](Gallery &g) -> QWidget * {
          auto *output = new Form_CalibratorOutput(g.session, g.prompts, &g.main);
@@ -142,8 +146,7 @@ const Shot kShots[] = {
          output->Command_SetOutput_Click();
          return output;
      }},
-    {"adapter-setup.png",
-     [](Gallery &g) -> QWidget * { return new Form_AdapterSetup(g.session, g.prompts, &g.main); }},
+    {"adapter-setup.png", opened<Form_AdapterSetup>},
     {"usb-locator.png",
      [](Gallery &g) -> QWidget * {
          auto *usb = new Form_USBLocator(g.session, g.prompts, &g.main);

@@ -1,8 +1,10 @@
 #include "gui/common/QtPrompts.h"
+
 #include "platform/Settings.h"
 
 #include <QMessageBox>
 #include <QPushButton>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,8 +22,8 @@ TEST(QtPrompts, BoxesCarryTheAskedIconButtonsAndDefault)
         QMessageBox::StandardButton boxDefault;
     } cases[] = {
         {P::Icon::Critical, P::Buttons::Ok, P::Answer::Ok, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok},
-        {P::Icon::Question, P::Buttons::YesNo, P::Answer::No, QMessageBox::Question,
-         QMessageBox::Yes | QMessageBox::No, QMessageBox::No},
+        {P::Icon::Question, P::Buttons::YesNo, P::Answer::No, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+         QMessageBox::No},
         {P::Icon::Warning, P::Buttons::YesNoCancel, P::Answer::Cancel, QMessageBox::Warning,
          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel},
         {P::Icon::Information, P::Buttons::OkCancel, P::Answer::Ok, QMessageBox::Information,
@@ -48,6 +50,28 @@ TEST(QtPrompts, AnUntitledBoxCarriesTheProgramsTitleAndEscapeOnAQuestionMeansNo)
     EXPECT_EQ(QtPrompts::answerFor(QMessageBox::No), Prompts::Answer::No);
     EXPECT_EQ(QtPrompts::answerFor(QMessageBox::Yes), Prompts::Answer::Yes);
     EXPECT_EQ(QtPrompts::answerFor(QMessageBox::Cancel), Prompts::Answer::Cancel);
+}
+
+TEST(QtPrompts, TheDefaultButtonGivesBackTheAnswerItWasChosenForAndAButtonWithoutOneMeansOk)
+{
+    using P = Prompts;
+    const struct
+    {
+        P::Buttons buttons;
+        P::Answer defaultAnswer;
+    } cases[] = {
+        {P::Buttons::OkCancel, P::Answer::Ok},
+        {P::Buttons::OkCancel, P::Answer::Cancel},
+        {P::Buttons::YesNoCancel, P::Answer::Yes},
+        {P::Buttons::YesNoCancel, P::Answer::No},
+    };
+    for (const auto &c : cases) {
+        auto box =
+            QtPrompts::makeMessageBox(QStringLiteral("text"), QString(), P::Icon::None, c.buttons, c.defaultAnswer);
+        ASSERT_NE(box->defaultButton(), nullptr);
+        EXPECT_EQ(QtPrompts::answerFor(box->standardButton(box->defaultButton())), c.defaultAnswer);
+    }
+    EXPECT_EQ(QtPrompts::answerFor(QMessageBox::Close), P::Answer::Ok);
 }
 
 } // namespace

@@ -87,4 +87,31 @@ TEST_F(KvWindow, StartsInDcAndTheFrequencyBoxAppearsOnlyInAc)
 
 using CorrectionWindow = ProcedureWindowTest;
 
+/// What both calibration windows do alike with their factor boxes.
+template <class Form>
+class CalibrationWindowTest : public ProcedureWindowTest
+{
+};
+using CalibrationWindows = ::testing::Types<Form_PowerCal, Form_kVAmp>;
+TYPED_TEST_SUITE(CalibrationWindowTest, CalibrationWindows);
+
+TYPED_TEST(CalibrationWindowTest, SetSendsItsOwnRowStoreStoresAndAbortShowsTheCalibratorsFactorsAgain)
+{
+    this->replies.insert("CAL:PRINT", "20000\r0\r150\r0\r*0\r");
+    TypeParam form(this->session, this->prompts);
+    this->open(form);
+    this->type(form, "Text_Calfactor(1)", "4321");
+    this->dvm->sent.clear();
+    this->click(form, "Command_SetCal(1)");
+    EXPECT_EQ(this->commands(), QStringList({"a1", "Z4321"}));
+    this->dvm->sent.clear();
+    this->click(form, "Command_CalStore");
+    EXPECT_EQ(this->commands(), QStringList({"a2"}));
+    this->dvm->sent.clear();
+    this->click(form, "Command_CalAbort");
+    EXPECT_EQ(this->commands(), QStringList({"a0", "CAL:PRINT"}));
+    EXPECT_EQ(this->text(form, "Text_Calfactor(0)"), "20000");
+    EXPECT_NE(this->text(form, "Text_Calfactor(1)"), "4321") << "the typed factor gives way to the calibrator's";
+}
+
 } // namespace

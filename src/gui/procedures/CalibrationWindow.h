@@ -1,0 +1,88 @@
+#pragma once
+
+#include "gui/procedures/ProcedureWindow.h"
+#include "gui/procedures/WaitCursor.h"
+#include "session/InstrumentSession.h"
+
+#include <QLineEdit>
+#include <QList>
+
+class Prompts;
+
+/**
+ * @brief What the calibration windows share over their model (PowerCalibration, KvAmplifier):
+ * the factor boxes, each with its "Set" button, the measured value, the full-scale calculation
+ * ("Command1"), "Store" and "Abort", and being centred when they open.
+ *
+ * The boxes are handed to the model before each step (toModel) and the factors shown again
+ * after it; a window adds its own boxes to both.
+ */
+template <class Model>
+class CalibrationWindow : public ProcedureWindow
+{
+public:
+    Model &model() { return m_model; }
+
+    void Command1_Click()
+    {
+        toModel();
+        m_model.calculateFullScale();
+    }
+    virtual void Command_SetCal_Click(int index) = 0;
+    void Command_CalStore_Click()
+    {
+        WaitCursor wait;
+        m_model.store();
+    }
+    void Command_CalAbort_Click()
+    {
+        toModel();
+        m_model.abort();
+    }
+
+protected:
+    CalibrationWindow(const QString &title, InstrumentSession &session, Prompts &prompts, QWidget *parent)
+        : ProcedureWindow(title, parent, Placement::Centred), m_model(session.channel(), prompts)
+    {
+    }
+
+    /// Hands every box of the window to the model, factorsToModel() among them.
+    virtual void toModel() = 0;
+
+    /// The next factor box, "Text_Calfactor(n)" in the order they are added.
+    QLineEdit *addFactorBox(QWidget *parent)
+    {
+        auto *box = new QLineEdit(parent);
+        box->setObjectName(QStringLiteral("Text_Calfactor(%1)").arg(m_factors.size()));
+        m_factors << box;
+        return box;
+    }
+    /// The "Set" button that sends factor `index`.
+    QAbstractButton *setFactorButton(int index)
+    {
+        return button(QStringLiteral("Command_SetCal(%1)").arg(index), QStringLiteral("Set"),
+                      [this, index] { Command_SetCal_Click(index); });
+    }
+
+    void factorsToModel()
+    {
+        for (int i = 0; i < m_factors.size(); ++i)
+            m_model.setFactorText(i, m_factors.at(i)->text());
+        m_model.setMeasuredText(m_measured->text());
+    }
+    void factorsFromModel()
+    {
+        for (int i = 0; i < m_factors.size(); ++i)
+            showText(m_factors.at(i), m_model.factorText(i));
+    }
+    /// A box that already says it is not set again: setting a box moves its cursor to the end.
+    static void showText(QLineEdit *box, const QString &text)
+    {
+        if (box->text() != text)
+            box->setText(text);
+    }
+
+    Model m_model;
+    QList<QLineEdit *> m_factors;
+    QLineEdit *m_measured = nullptr;
+};
