@@ -32,6 +32,18 @@ public:
         std::function<bool(InstrumentContext &, const Endpoint &)> save;
     };
 
+    /// An entry whose transport is made from the context (a constructor taking InstrumentContext &).
+    template <typename TransportType>
+    static Entry entryFor(int type, const QString &settingText, Endpoint (*loadSaved)(InstrumentContext &),
+                          bool (*save)(InstrumentContext &, const Endpoint &))
+    {
+        return {type, settingText,
+                [](InstrumentContext &context) -> std::unique_ptr<Transport> {
+                    return std::make_unique<TransportType>(context);
+                },
+                loadSaved, save};
+    }
+
     /// The program's four interfaces.
     InterfaceRegistry();
 

@@ -48,7 +48,7 @@ bool EthernetInstrumentSearch::run(const std::function<void(const QString &)> &a
         // Asked through a transport of its own, so the working connection is not touched. The
         // command carries its own CR and the transport adds one more: the instrument sees an empty
         // line after the question, which it ignores.
-        EthernetTransport probe(m_session.context().state());
+        EthernetTransport probe(m_session.context());
         probe.open(ethernetEndpointOf(module));
         const QString reply = withoutTrailingLineEnds(
             probe.exchange({QStringLiteral("*IDN?\r"), true, kIdentifyTimeoutSeconds, 0}).conventionalText());

@@ -79,7 +79,7 @@ bool EthernetLocator::findModules(bool selectLoneModule)
             continue;
         // The instrument behind each module is asked who it is, through a transport of its own:
         // the module in use stays the one the "Active Module" frame shows until another is chosen.
-        EthernetTransport probe(m_session.context().state());
+        EthernetTransport probe(m_session.context());
         probe.open(ethernetEndpointOf(module));
         const QString reply =
             probe.exchange({QStringLiteral("*IDN?"), true, kIdentifyTimeoutSeconds, 0}).conventionalText();
@@ -136,7 +136,7 @@ QString EthernetLocator::sendTestCommand(const QString &text)
     // The box's own CR goes with the text; the transport adds another, which the instrument
     // takes as an empty line.
     const QString command = withoutLineEnds(text);
-    EthernetTransport transport(m_session.context().state());
+    EthernetTransport transport(m_session.context());
     transport.open(ethernetEndpointOf(m_session.ethernetDevice));
     return transport
         .exchange({command + QLatin1Char('\r'), true, kIdentifyTimeoutSeconds, command == QLatin1String("pa") ? 1 : 0})

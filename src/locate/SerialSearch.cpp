@@ -1,3 +1,4 @@
+#include "locate/ProbeModel.h"
 #include "locate/SerialSearch.h"
 
 #include "instrument/CommandHelpers.h"

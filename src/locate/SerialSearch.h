@@ -52,8 +52,7 @@ public:
     /// The port of the last instrument found (0 before one was found).
     int foundPort() const { return m_foundPort; }
 
-    /// The probing driver's model string and the texts of the search.
-    static inline const QString kProbeModel = QStringLiteral("5200");
+    /// The texts of the search.
     static inline const QString kCheckingSerialPorts = QStringLiteral("Checking Serial Ports");
     static inline const QString kNotFound = QStringLiteral("No Meter Found on serial ports");
 

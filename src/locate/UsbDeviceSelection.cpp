@@ -207,7 +207,7 @@ QString UsbDeviceSelection::testExchange(const QString &command, int endConditio
     auto done = qScopeGuard([this] { end(); });
     // The box talks to the device in use through a transport of its own, as it always has: the
     // answer is shown as it came, and a failure said in words.
-    UsbTransport usb(m_session.context().usb());
+    UsbTransport usb(m_session.context());
     usb.open(Endpoint::usb(m_session.usbDevice.SerialNumber));
     const ExchangeReply reply = usb.exchange({command, true, kTestTimeoutSeconds, endCondition});
     // What came in is shown even when the answer was not complete; a flood is cut off.

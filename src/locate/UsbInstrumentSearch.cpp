@@ -1,3 +1,4 @@
+#include "locate/ProbeModel.h"
 #include "locate/UsbInstrumentSearch.h"
 
 #include "instrument/IDVM.h"

@@ -25,7 +25,6 @@ public:
     bool search();
     bool isSearching() const { return m_searching; }
 
-    static inline const QString kProbeModel = QStringLiteral("5200");
     static inline const QString kNoDevices = QStringLiteral("No USB Devices Found");
     static inline const QString kNoneAnswered = QStringLiteral("No Quorvadine USB DMM Devices Found");
 

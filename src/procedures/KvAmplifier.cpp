@@ -15,19 +15,8 @@ const QString kFactorTitle = QStringLiteral("kV Calibration");
 } // namespace
 
 KvAmplifier::KvAmplifier(InstrumentChannel &channel, Prompts &prompts, QObject *parent)
-    : QObject(parent), m_channel(channel), m_prompts(prompts)
+    : AdjustmentProcedure(channel, prompts, kFactorBoxes, parent)
 {
-}
-
-void KvAmplifier::setFactorText(int index, const QString &text)
-{
-    if (index >= 0 && index < int(m_factors.size()))
-        m_factors[size_t(index)] = text;
-}
-
-QString KvAmplifier::send(const QString &command, int timeout) const
-{
-    return m_channel.SendString(command, true, timeout, 1);
 }
 
 bool KvAmplifier::activate()

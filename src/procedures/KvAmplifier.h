@@ -1,10 +1,9 @@
 #pragma once
 
-#include "instrument/InstrumentChannel.h"
+#include "procedures/AdjustmentProcedure.h"
 
 #include <QObject>
 #include <QString>
-#include <array>
 
 class Prompts;
 
@@ -16,7 +15,7 @@ class Prompts;
  * It holds the texts of the window's boxes. The window is in AC mode exactly while its
  * frequency box is shown (frequencyShown()); there is no other mode.
  */
-class KvAmplifier : public QObject
+class KvAmplifier : public AdjustmentProcedure
 {
     Q_OBJECT
 public:
@@ -24,6 +23,7 @@ public:
     static constexpr int kTimeoutSeconds = 10;
     static constexpr int kStoreTimeoutSeconds = 3;
     static constexpr int kRangeSettleMs = 300;
+    static constexpr int kFactorBoxes = 2;
 
     KvAmplifier(InstrumentChannel &channel, Prompts &prompts, QObject *parent = nullptr);
 
@@ -32,11 +32,7 @@ public:
     QString frequencyText() const { return m_frequency; }
     void setFrequencyText(const QString &text) { m_frequency = text; }
     bool frequencyShown() const { return m_frequencyShown; }
-    QString measuredText() const { return m_measured; }
-    void setMeasuredText(const QString &text) { m_measured = text; }
-    /// Box 0 is the full-scale factor, box 1 the zero factor.
-    QString factorText(int index) const { return m_factors.at(size_t(index)); }
-    void setFactorText(int index, const QString &text);
+    // Factor box 0 is the full-scale factor, box 1 the zero factor.
 
     /// The window is loaded: the next activation runs the presence check again.
     void load() { m_activated = false; }
@@ -74,15 +70,12 @@ private:
     bool acceptCalculation(int check, const QString &nominalMessage);
     void storeCalculated(int index, double factor);
 
-    QString send(const QString &command, int timeout = kTimeoutSeconds) const;
+    using AdjustmentProcedure::send;
+    QString send(const QString &command) const { return send(command, kTimeoutSeconds); }
     void chooseRange(const QString &rangeCommand);
 
-    InstrumentChannel &m_channel;
-    Prompts &m_prompts;
     bool m_activated = false;
     QString m_voltage;
     QString m_frequency;
     bool m_frequencyShown = false;
-    QString m_measured;
-    std::array<QString, 2> m_factors;
 };

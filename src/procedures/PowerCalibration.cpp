@@ -8,7 +8,7 @@
 #include "procedures/PowerRanges.h"
 
 PowerCalibration::PowerCalibration(InstrumentChannel &channel, Prompts &prompts, QObject *parent)
-    : QObject(parent), m_channel(channel), m_prompts(prompts)
+    : AdjustmentProcedure(channel, prompts, kFactorBoxes, parent)
 {
 }
 
@@ -16,17 +16,6 @@ void PowerCalibration::setRangeIndex(int index)
 {
     if (index >= 0 && index < int(kPowerRanges.size()))
         m_range = index;
-}
-
-void PowerCalibration::setFactorText(int index, const QString &text)
-{
-    if (index >= 0 && index < int(m_factors.size()))
-        m_factors[size_t(index)] = text;
-}
-
-QString PowerCalibration::send(const QString &command, int timeout) const
-{
-    return m_channel.SendString(command, true, timeout, 1);
 }
 
 void PowerCalibration::load()

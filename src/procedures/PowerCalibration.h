@@ -1,10 +1,9 @@
 #pragma once
 
-#include "instrument/InstrumentChannel.h"
+#include "procedures/AdjustmentProcedure.h"
 
 #include <QObject>
 #include <QString>
-#include <array>
 
 class Prompts;
 
@@ -18,7 +17,7 @@ class Prompts;
  * no flag of the instrument's adjust state: "a1" goes before every factor, "a2" only from
  * store() and "a0" only from abort(). Leaving sends nothing.
  */
-class PowerCalibration : public QObject
+class PowerCalibration : public AdjustmentProcedure
 {
     Q_OBJECT
 public:
@@ -30,6 +29,8 @@ public:
     static constexpr int kReadTimeoutSeconds = 5;
     static constexpr double kLowestFreeFrequency = 40;
     static constexpr double kHighestFreeFrequency = 400;
+    /// Full scale, zero, phase at 50 Hz and phase at 400 Hz.
+    static constexpr int kFactorBoxes = 4;
 
     PowerCalibration(InstrumentChannel &channel, Prompts &prompts, QObject *parent = nullptr);
 
@@ -39,10 +40,6 @@ public:
     void setFrequency(Frequency option) { m_frequency = option; }
     QString frequencyText() const { return m_frequencyText; }
     void setFrequencyText(const QString &text) { m_frequencyText = text; }
-    QString factorText(int index) const { return m_factors.at(size_t(index)); }
-    void setFactorText(int index, const QString &text);
-    QString measuredText() const { return m_measured; }
-    void setMeasuredText(const QString &text) { m_measured = text; }
 
     /// The window opens: zero point of the initial selection ("100uA", 50 Hz), then the factors.
     void load();
@@ -74,14 +71,9 @@ signals:
     void factorsChanged();
 
 private:
-    QString send(const QString &command, int timeout) const;
     void setPoint(bool zero);
 
-    InstrumentChannel &m_channel;
-    Prompts &m_prompts;
     int m_range = 0;
     Frequency m_frequency = Frequency::Hz50;
     QString m_frequencyText;
-    std::array<QString, 4> m_factors;
-    QString m_measured;
 };

@@ -1,7 +1,7 @@
 #include "fixtures/FakeClock.h"
 #include "fixtures/UdpPeer.h"
 #include "instrument/Reply.h"
-#include "instrument/TransportState.h"
+#include "instrument/InstrumentContext.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
 #include "instrument/ethernet/EthernetTransport.h"
 
@@ -28,8 +28,8 @@ protected:
     ScopedFakeClock fake;
     FakeClock &clock = fake.clock;
     UdpPeer module{QHostAddress(QStringLiteral("127.0.0.1"))};
-    TransportState state;
-    EthernetTransport transport{state};
+    InstrumentContext context;
+    EthernetTransport transport{context};
     ExchangeReply last;
 };
 
@@ -183,8 +183,8 @@ TEST(EthernetNetworkSafety, TestsReachLoopbackOnly)
     EXPECT_EQ(link.ModuleCommand(QStringLiteral("L")), "");
     EXPECT_FALSE(link.lastCommandAnswered());
 
-    TransportState state;
-    EthernetTransport transport(state);
+    InstrumentContext context;
+    EthernetTransport transport(context);
     transport.open(Endpoint::ethernet(QStringLiteral("192.0.2.7"), 10001));
     const ExchangeReply reply = transport.exchange({QStringLiteral("*IDN?"), true, 2, 0});
     EXPECT_EQ(reply.conventionalText(), "");

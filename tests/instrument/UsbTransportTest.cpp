@@ -80,7 +80,7 @@ protected:
     ScopedFakeClock fake;
     std::shared_ptr<FaultyBridge> bridge = std::make_shared<FaultyBridge>();
     InstrumentSession session;
-    UsbTransport transport{session.context().usb()};
+    UsbTransport transport{session.context()};
 };
 
 TEST_F(UsbTransportTest, LibraryFailuresEndTheExchangeAsNoAnswerWithoutWaitingItOut)

@@ -36,7 +36,7 @@ protected:
     /// the answer as gathered, also after a time-out.
     QString exchange(const QString &command, int timeout, int end, ExchangeOutcome *status = nullptr)
     {
-        UsbTransport transport(session.context().usb());
+        UsbTransport transport(session.context());
         transport.open(Endpoint::usb(session.usbDevice.SerialNumber));
         const ExchangeReply reply = transport.exchange({command, true, timeout, end});
         if (status)

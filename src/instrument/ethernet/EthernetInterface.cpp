@@ -19,29 +19,30 @@ EthernetModuleRecord ethernetRecordOf(const Endpoint &endpoint)
     return module;
 }
 
+namespace {
+
+/// The module chosen last: "Ethernet_IP", "Ethernet_Port" and "Ethernet_MAC".
+Endpoint savedModule(InstrumentContext &)
+{
+    EthernetModuleRecord module;
+    module.IP = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetIP), EthernetModuleRecord::kIpLength);
+    module.Port = Settings::intValue(SettingsKey::EthernetPort);
+    module.MAC = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetMAC), EthernetModuleRecord::kMacLength);
+    return ethernetEndpointOf(module);
+}
+
+bool saveModule(InstrumentContext &, const Endpoint &endpoint)
+{
+    // The address and MAC are stored with the blanks that fill them up, as the record holds them.
+    const EthernetModuleRecord module = ethernetRecordOf(endpoint);
+    bool ok = Settings::setValue(SettingsKey::EthernetIP, module.IP);
+    ok = Settings::setValue(SettingsKey::EthernetPort, QString::number(module.Port)) && ok;
+    return Settings::setValue(SettingsKey::EthernetMAC, module.MAC) && ok;
+}
+
+} // namespace
+
 InterfaceRegistry::Entry ethernetInterface()
 {
-    return {
-        InterfaceEthernet,
-        QStringLiteral("Ethernet"),
-        [](InstrumentContext &context) -> std::unique_ptr<Transport> {
-            return std::make_unique<EthernetTransport>(context.state());
-        },
-        [](InstrumentContext &) {
-            EthernetModuleRecord module;
-            module.IP = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetIP),
-                                                          EthernetModuleRecord::kIpLength);
-            module.Port = Settings::intValue(SettingsKey::EthernetPort);
-            module.MAC = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetMAC),
-                                                           EthernetModuleRecord::kMacLength);
-            return ethernetEndpointOf(module);
-        },
-        [](InstrumentContext &, const Endpoint &endpoint) {
-            // The address and MAC are stored with the blanks that fill them up, as the record holds them.
-            const EthernetModuleRecord module = ethernetRecordOf(endpoint);
-            bool ok = Settings::setValue(SettingsKey::EthernetIP, module.IP);
-            ok = Settings::setValue(SettingsKey::EthernetPort, QString::number(module.Port)) && ok;
-            return Settings::setValue(SettingsKey::EthernetMAC, module.MAC) && ok;
-        },
-    };
+    return InterfaceRegistry::entryFor<EthernetTransport>(InterfaceEthernet, QStringLiteral("Ethernet"), savedModule, saveModule);
 }

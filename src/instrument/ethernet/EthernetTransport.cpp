@@ -1,5 +1,6 @@
 #include "instrument/ethernet/EthernetTransport.h"
 
+#include "instrument/InstrumentContext.h"
 #include "instrument/Logging.h"
 #include "instrument/TransportState.h"
 #include "instrument/ethernet/EthernetDiscoveryTarget.h"
@@ -9,8 +10,8 @@
 #include <QNetworkDatagram>
 #include <QScopeGuard>
 
-EthernetTransport::EthernetTransport(TransportState &state)
-    : m_state(state),
+EthernetTransport::EthernetTransport(InstrumentContext &context)
+    : m_state(context.state()),
       m_socket("Ethernet data", [this] {
           takeDatagrams();
           if (m_waiting)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <memory>
 
+class InstrumentContext;
 class TransportState;
 
 /**
@@ -25,7 +26,8 @@ class TransportState;
 class EthernetTransport : public Transport
 {
 public:
-    explicit EthernetTransport(TransportState &state);
+    /// With the context's pacing and activity state.
+    explicit EthernetTransport(InstrumentContext &context);
     ~EthernetTransport() override;
 
     EthernetTransport(const EthernetTransport &) = delete;

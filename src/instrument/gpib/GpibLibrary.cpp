@@ -120,29 +120,28 @@ bool GpibLibrary::load(const QString &name)
         return false;
     }
     auto resolve = [this](const char *symbol) { return m_library.resolve(symbol); };
-    m_ibdev = resolve("ibdev");
-    m_ibwrt = resolve("ibwrt");
-    m_ibrd = resolve("ibrd");
-    m_ibonl = resolve("ibonl");
-    m_ibln = resolve("ibln");
-    m_ibclr = resolve("ibclr");
+    // The calls every library must have, then the ways it may keep its status words.
+    const std::pair<const char *, QFunctionPointer *> calls[] = {
+        {"ibdev", &m_ibdev}, {"ibwrt", &m_ibwrt}, {"ibrd", &m_ibrd},
+        {"ibonl", &m_ibonl}, {"ibln", &m_ibln},   {"ibclr", &m_ibclr}};
+    const std::pair<const char *, QFunctionPointer *> optional[] = {
+        {"RegisterGpibGlobalsForThread", &m_register},
+        {"UnregisterGpibGlobalsForThread", &m_unregister},
+        {"ThreadIbsta", &m_threadIbsta},
+        {"ThreadIberr", &m_threadIberr},
+        {"ThreadIbcnt", &m_threadIbcnt},
+        {"ThreadIbcntl", &m_threadIbcntl}};
     QStringList missing;
-    const std::pair<const char *, QFunctionPointer> calls[] = {
-        {"ibdev", m_ibdev}, {"ibwrt", m_ibwrt}, {"ibrd", m_ibrd},
-        {"ibonl", m_ibonl}, {"ibln", m_ibln},   {"ibclr", m_ibclr}};
     for (const auto &[symbol, function] : calls) {
-        if (!function)
+        *function = resolve(symbol);
+        if (!*function)
             missing << QLatin1String(symbol);
     }
+    for (const auto &[symbol, function] : optional)
+        *function = resolve(symbol);
 
     m_flavour = name.contains(QLatin1String("ni4882"), Qt::CaseInsensitive) ? Flavour::Vendor : Flavour::Classic;
-    m_register = resolve("RegisterGpibGlobalsForThread");
-    m_unregister = resolve("UnregisterGpibGlobalsForThread");
-    m_threadIbsta = resolve("ThreadIbsta");
-    m_threadIberr = resolve("ThreadIberr");
-    m_threadIbcnt = resolve("ThreadIbcnt");
     // The vendor's ThreadIbcntl is a macro for ThreadIbcnt, which already gives the full count.
-    m_threadIbcntl = resolve("ThreadIbcntl");
     if (!m_threadIbcntl)
         m_threadIbcntl = m_threadIbcnt;
     auto variable = [&resolve](const char *plain, const char *prefixed) {

@@ -1,5 +1,6 @@
 #include "instrument/serial/SerialTransport.h"
 
+#include "instrument/InstrumentContext.h"
 #include "instrument/Logging.h"
 #include "instrument/TransportState.h"
 #include "instrument/serial/PortTable.h"
@@ -25,6 +26,8 @@ QByteArray trimBlanks(const QByteArray &text)
 } // namespace
 
 SerialTransport::SerialTransport(TransportState &state, SerialPortControl *port) : m_state(state), m_port(port) {}
+
+SerialTransport::SerialTransport(InstrumentContext &context) : SerialTransport(context.state(), context.dvm1Comm()) {}
 
 bool SerialTransport::open(const Endpoint &endpoint, QString *error)
 {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+class InstrumentContext;
 class SerialPortControl;
 class TransportState;
 
@@ -25,6 +26,8 @@ class SerialTransport : public Transport
 public:
     /// port is the serial port control the endpoints' numbers are set on (DVM1Comm).
     SerialTransport(TransportState &state, SerialPortControl *port);
+    /// On the context's serial port control.
+    explicit SerialTransport(InstrumentContext &context);
 
     /// Sets the control to the endpoint's port number (1 to 16).
     bool open(const Endpoint &endpoint, QString *error = nullptr) override;

@@ -1,5 +1,6 @@
 #include "instrument/usb/UsbTransport.h"
 
+#include "instrument/InstrumentContext.h"
 #include "instrument/Logging.h"
 #include "instrument/TransportState.h"
 #include "instrument/usb/UsbBridgeAccess.h"
@@ -29,7 +30,7 @@ struct UsbTransport::Gathered
     bool overflow = false;
 };
 
-UsbTransport::UsbTransport(UsbBridgeAccess &usb) : m_usb(usb) {}
+UsbTransport::UsbTransport(InstrumentContext &context) : m_usb(context.usb()) {}
 
 UsbTransport::~UsbTransport()
 {

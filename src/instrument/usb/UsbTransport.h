@@ -2,6 +2,7 @@
 
 #include "instrument/Transport.h"
 
+class InstrumentContext;
 class UsbBridgeAccess;
 
 /**
@@ -20,7 +21,8 @@ class UsbBridgeAccess;
 class UsbTransport : public Transport
 {
 public:
-    explicit UsbTransport(UsbBridgeAccess &usb);
+    /// On the context's bridge library.
+    explicit UsbTransport(InstrumentContext &context);
     ~UsbTransport() override;
 
     /// Takes the bridge's serial number; an empty one is allowed (no device chosen), and every
