@@ -5,7 +5,6 @@
 #include "MeasuringClock.h"
 #include "Stats.h"
 #include "WireBound.h"
-
 #include "caldata/CalFactorOperations.h"
 #include "caldata/CalFactorTable.h"
 #include "gui/app/FormMain.h"
@@ -75,8 +74,9 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
 
     // The calibrator runs in a process of its own, as an instrument would.
     CalsimChild calsim;
-    if (!calsim.start(calsimPath, {QStringLiteral("--serial"), QStringLiteral("--model"), kModel, QStringLiteral("--pace"),
-                                   QString::number(kCharsPerSecond)})) {
+    if (!calsim.start(calsimPath,
+                      {QStringLiteral("--serial"), QStringLiteral("--model"), kModel, QStringLiteral("--pace"),
+                       QString::number(kCharsPerSecond)})) {
         group.figures << Figure::unavailable(QStringLiteral("elapsed / bound"), calsim.errorString(), ratioTarget);
         return group;
     }
@@ -142,20 +142,19 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
                         .arg(bound.characters)
                         .arg(CalFactorTable::kLastRange);
     group.figures << Figure::info(QStringLiteral("elapsed, median"), ms(median));
-    group.figures << Figure::info(
-        QStringLiteral("wire-time bound"), ms(bound.totalMs()),
-        QStringLiteral("%1 ms of characters + %2 ms of pauses (%3 x 5 ms, %4 x 20 ms)")
-            .arg(bound.wireMs, 0, 'f', 0)
-            .arg(bound.pauseMs, 0, 'f', 0)
-            .arg(bound.shortPauses)
-            .arg(bound.longPauses));
+    group.figures << Figure::info(QStringLiteral("wire-time bound"), ms(bound.totalMs()),
+                                  QStringLiteral("%1 ms of characters + %2 ms of pauses (%3 x 5 ms, %4 x 20 ms)")
+                                      .arg(bound.wireMs, 0, 'f', 0)
+                                      .arg(bound.pauseMs, 0, 'f', 0)
+                                      .arg(bound.shortPauses)
+                                      .arg(bound.longPauses));
     group.figures << Figure::upTo(QStringLiteral("elapsed / bound"), median / bound.totalMs(), QString(), kRatioLimit,
                                   3, false);
     group.figures << Figure::info(QStringLiteral("pauses as measured, median"), ms(Stats::median(paused)),
                                   QStringLiteral("%1 ms asked for").arg(bound.pauseMs, 0, 'f', 0));
-    group.figures << Figure::info(QStringLiteral("the same without windows (the core alone), median"),
-                                  ms(Stats::median(coreElapsed)),
-                                  QStringLiteral("ratio %1").arg(Stats::median(coreElapsed) / bound.totalMs(), 0, 'f', 3));
+    group.figures << Figure::info(
+        QStringLiteral("the same without windows (the core alone), median"), ms(Stats::median(coreElapsed)),
+        QStringLiteral("ratio %1").arg(Stats::median(coreElapsed) / bound.totalMs(), 0, 'f', 3));
     group.figures << Figure::info(QStringLiteral("time beyond the bound per exchange"),
                                   QString::number((median - bound.totalMs()) / CalFactorTable::kLastRange, 'f', 2)
                                       + QStringLiteral(" ms"));

@@ -4,7 +4,6 @@
 #include "Benches.h"
 #include "ChildProcess.h"
 #include "Stats.h"
-
 #include "caldata/CalFactorTable.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/Main.h"
@@ -61,12 +60,13 @@ FigureGroup benchStartup(const BenchOptions &options, const QString &calsetupPat
     QList<double> elapsed;
     QList<double> memory;
     for (int run = 0; run < options.startupRuns; ++run) {
-        const ChildProcess::Result r = ChildProcess::run(
-            calsetupPath, {QStringLiteral("--simulate"), QStringLiteral("--quit-when-connected")},
-            childEnvironment(configHome.path()), "connected", kChildTimeoutMs);
+        const ChildProcess::Result r =
+            ChildProcess::run(calsetupPath, {QStringLiteral("--simulate"), QStringLiteral("--quit-when-connected")},
+                              childEnvironment(configHome.path()), "connected", kChildTimeoutMs);
         if (!r.sawLine || r.exitCode != 0) {
             const QString why = !r.error.isEmpty() ? r.error : QStringLiteral("exit code %1").arg(r.exitCode);
-            group.figures << Figure::unavailable(QStringLiteral("elapsed"), QStringLiteral("run %1: %2").arg(run + 1).arg(why),
+            group.figures << Figure::unavailable(QStringLiteral("elapsed"),
+                                                 QStringLiteral("run %1: %2").arg(run + 1).arg(why),
                                                  QStringLiteral("< 1500 ms"));
             return group;
         }
@@ -79,8 +79,7 @@ FigureGroup benchStartup(const BenchOptions &options, const QString &calsetupPat
                                   kStartupMemoryLimitMb, 1);
     group.figures << Figure::info(QStringLiteral("elapsed, slowest / peak memory, largest"),
                                   QString::number(*std::max_element(elapsed.begin(), elapsed.end()), 'f', 0)
-                                      + QStringLiteral(" ms / ")
-                                      + mb(*std::max_element(memory.begin(), memory.end())));
+                                      + QStringLiteral(" ms / ") + mb(*std::max_element(memory.begin(), memory.end())));
     return group;
 }
 
@@ -100,7 +99,8 @@ FigureGroup benchFactorWindowMemory(const BenchOptions &options, const QString &
                               childEnvironment(configHome.path()), "full", kChildTimeoutMs);
         if (!r.sawLine || r.exitCode != 0) {
             const QString why = !r.error.isEmpty() ? r.error : QStringLiteral("exit code %1").arg(r.exitCode);
-            group.figures << Figure::unavailable(QStringLiteral("peak memory"), QStringLiteral("run %1: %2").arg(run + 1).arg(why));
+            group.figures << Figure::unavailable(QStringLiteral("peak memory"),
+                                                 QStringLiteral("run %1: %2").arg(run + 1).arg(why));
             return group;
         }
         peak << r.peakRssMb;

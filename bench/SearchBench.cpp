@@ -3,11 +3,10 @@
 #include "Benches.h"
 #include "MeasuringClock.h"
 #include "Stats.h"
-
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/serial/PortTable.h"
 #include "locate/SerialSearch.h"
+#include "session/InstrumentSession.h"
 #include "sim/PtyFront.h"
 #include "sim/VirtualCalibrator.h"
 

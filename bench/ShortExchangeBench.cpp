@@ -4,11 +4,10 @@
 #include "CalsimChild.h"
 #include "MeasuringClock.h"
 #include "Stats.h"
-
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/serial/SerialPortControl.h"
+#include "session/InstrumentSession.h"
 #include "sim/PtyFront.h"
 #include "sim/VirtualCalibrator.h"
 #include "sim/ethernet/EthernetFront.h"
@@ -76,8 +75,8 @@ FigureGroup ethernetExchange(const BenchOptions &options, const QString &calsimP
 {
     FigureGroup group;
     group.title = QStringLiteral("One short exchange (*IDN?) over loopback UDP, to a simulated Ethernet-serial module");
-    group.details = QStringLiteral("%1 exchanges each through the driver's SendString; latency as above")
-                        .arg(options.exchanges);
+    group.details =
+        QStringLiteral("%1 exchanges each through the driver's SendString; latency as above").arg(options.exchanges);
     {
         ScopedMeasuringClock measuring;
         VirtualCalibrator calibrator(QStringLiteral("5241"));
@@ -97,16 +96,15 @@ FigureGroup ethernetExchange(const BenchOptions &options, const QString &calsimP
         ScopedMeasuringClock measuring;
         CalsimChild calsim;
         // Its lines: "discovery 127.0.0.1:PORT", then "module 127.0.0.2:PORT MAC ...".
-        const bool started = calsim.start(calsimPath, {QStringLiteral("--ethernet"), QStringLiteral("--model"),
-                                                       QStringLiteral("5241")},
-                                          2);
+        const bool started = calsim.start(
+            calsimPath, {QStringLiteral("--ethernet"), QStringLiteral("--model"), QStringLiteral("5241")}, 2);
         const QString module = calsim.lineAfter(QStringLiteral("module ")).section(QLatin1Char(' '), 0, 0);
         const QString address = module.section(QLatin1Char(':'), 0, 0);
         const quint16 port = quint16(module.section(QLatin1Char(':'), 1, 1).toUInt());
         if (!started || address.isEmpty() || port == 0) {
-            group.figures << Figure::unavailable(QStringLiteral("calsim in its own process"),
-                                                 started ? QStringLiteral("calsim named no module") : calsim.errorString(),
-                                                 kLatencyTarget);
+            group.figures << Figure::unavailable(
+                QStringLiteral("calsim in its own process"),
+                started ? QStringLiteral("calsim named no module") : calsim.errorString(), kLatencyTarget);
         } else {
             InstrumentSession context;
             connectEthernet(context, address, port);
@@ -141,7 +139,8 @@ FigureGroup serialExchange(const BenchOptions &options, const QString &calsimPat
     {
         ScopedMeasuringClock measuring;
         CalsimChild calsim;
-        if (!calsim.start(calsimPath, {QStringLiteral("--serial"), QStringLiteral("--model"), QStringLiteral("5241")})) {
+        if (!calsim.start(calsimPath,
+                          {QStringLiteral("--serial"), QStringLiteral("--model"), QStringLiteral("5241")})) {
             group.figures << Figure::unavailable(QStringLiteral("calsim in its own process"), calsim.errorString(),
                                                  kLatencyTarget);
         } else {
@@ -158,10 +157,11 @@ FigureGroup usbExchange(const BenchOptions &options)
 {
     FigureGroup group;
     group.title = QStringLiteral("One short exchange (*IDN?) over the simulated USB bridge");
-    group.details = QStringLiteral("%1 exchanges each through the driver's SendString (open the bridge, write, gather "
-                                   "the reply, close); latency as above, the pause being the one the USB route makes right after "
-                                   "the write; the bridge library lives in the calling process, so there is no calsim figure")
-                        .arg(options.exchanges);
+    group.details =
+        QStringLiteral("%1 exchanges each through the driver's SendString (open the bridge, write, gather "
+                       "the reply, close); latency as above, the pause being the one the USB route makes right after "
+                       "the write; the bridge library lives in the calling process, so there is no calsim figure")
+            .arg(options.exchanges);
     ScopedMeasuringClock measuring;
     VirtualCalibrator calibrator(QStringLiteral("5241"));
     // The bridge library in this process, as in --simulate: there is no second process to take.
@@ -189,13 +189,12 @@ FigureGroup usbExchange(const BenchOptions &options)
     }
     const QString name = QStringLiteral("answer %1 ms late: the exchange less those %1 ms, median").arg(kLateReplyMs);
     if (wrong) {
-        group.figures << Figure::unavailable(name, QStringLiteral("%1 of %2 answers were not the identity")
-                                                       .arg(wrong)
-                                                       .arg(options.exchanges));
+        group.figures << Figure::unavailable(
+            name, QStringLiteral("%1 of %2 answers were not the identity").arg(wrong).arg(options.exchanges));
     } else {
         const QString note = QStringLiteral("includes the calibrator's timer firing late");
-        group.figures << Figure::info(name, QString::number(Stats::median(afterArrival), 'f', 2) + QStringLiteral(" ms"),
-                                      note)
+        group.figures << Figure::info(
+            name, QString::number(Stats::median(afterArrival), 'f', 2) + QStringLiteral(" ms"), note)
                       << Figure::info(QStringLiteral("answer %1 ms late: 99th percentile").arg(kLateReplyMs),
                                       QString::number(Stats::percentile(afterArrival, 99), 'f', 2)
                                           + QStringLiteral(" ms"));

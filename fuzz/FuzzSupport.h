@@ -19,12 +19,12 @@
 namespace fuzz {
 
 /// Ends the run with a message when an invariant fails; the fuzzer keeps the input that did it.
-#define FUZZ_CHECK(condition)                                                                       \
-    do {                                                                                            \
-        if (!(condition)) {                                                                         \
-            std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-            std::abort();                                                                           \
-        }                                                                                           \
+#define FUZZ_CHECK(condition)                                                                                          \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);                    \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (0)
 
 /// Time that only moves when a pause asks it to; nothing waits for real and nothing is scheduled
@@ -33,10 +33,7 @@ class StillClock : public Clock
 {
 public:
     qint64 nowMs() const override { return m_now; }
-    QDateTime currentDateTime() const override
-    {
-        return QDateTime(QDate(2026, 12, 8), QTime(10, 0)).addMSecs(m_now);
-    }
+    QDateTime currentDateTime() const override { return QDateTime(QDate(2026, 12, 8), QTime(10, 0)).addMSecs(m_now); }
     void pause(int ms) override { m_now += qMax(0, ms); }
     void waitUntil(qint64 deadlineMs) override { m_now = qMax(m_now, deadlineMs); }
     void wake() override {}

@@ -49,8 +49,9 @@ TableOperation::Command copyCommand(const QString &question, const QString &titl
 {
     // The answer to a copy is one status line, judged whole; the instrument is given time to
     // settle before it is read again.
-    return {question, title, SetupPassword::Calibrate, command, kCopyTimeoutSeconds,
-            TableReply::SuccessTest::WholeLine, done, failed, kSettleAfterCopyMs};
+    return {
+        question, title,  SetupPassword::Calibrate, command, kCopyTimeoutSeconds, TableReply::SuccessTest::WholeLine,
+        done,     failed, kSettleAfterCopyMs};
 }
 
 } // namespace
@@ -63,7 +64,8 @@ CalFactorOperations::CalFactorOperations(CalFactorTable &table, InstrumentChanne
 TableOperation::Command CalFactorOperations::backupCommand()
 {
     return copyCommand(
-        QStringLiteral("This will copy the active calibration factors for all ranges to EEPROM backup - please confirm"),
+        QStringLiteral(
+            "This will copy the active calibration factors for all ranges to EEPROM backup - please confirm"),
         QStringLiteral("Backup Calibration"), QStringLiteral("CB"), QStringLiteral("Cal Factors backed up ok"),
         QStringLiteral("Error - Cal not backed up"));
 }

@@ -30,7 +30,9 @@ const QString kPasswordFailed = QStringLiteral("Error sending password");
 class QuickSetup::Run
 {
 public:
-    Run(InstrumentChannel &dvm, Prompts &prompts, const Hooks &hooks) : m_dvm(dvm), m_prompts(prompts), m_hooks(hooks) {}
+    Run(InstrumentChannel &dvm, Prompts &prompts, const Hooks &hooks) : m_dvm(dvm), m_prompts(prompts), m_hooks(hooks)
+    {
+    }
 
     Result result;
 
@@ -200,8 +202,8 @@ bool QuickSetup::runSteps(Run &run, const QuickSetupChoices &choices)
             return false;
         const QString path = choices.specFile.isEmpty() ? Settings::value(SettingsKey::DefaultSpec) : choices.specFile;
         if (QFileInfo(path).isFile()) {
-            const bool loaded = m_hooks.loadSpecifications ? m_hooks.loadSpecifications(path)
-                                                           : loadSpecificationsHere(path);
+            const bool loaded =
+                m_hooks.loadSpecifications ? m_hooks.loadSpecifications(path) : loadSpecificationsHere(path);
             // A table the instrument refused, in part or whole, is not a loaded table.
             if (!loaded) {
                 run.append(QStringLiteral("ERROR: Default Specifications Not Loaded"));

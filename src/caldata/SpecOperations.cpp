@@ -25,7 +25,6 @@ bool isThreeDigits(const QString &text)
     return true;
 }
 
-
 const TableOperation::Declaration &specTable()
 {
     using State = CellTable::CellState;
@@ -194,15 +193,10 @@ QString SpecOperations::closingRecord(const SaveSummary &summary) const
 TableOperation::Command SpecOperations::clearCommand()
 {
     return {QStringLiteral("This will clear specifications for all ranges - please confirm"),
-            QStringLiteral("Clear Specifications"),
-            SetupPassword::System,
-            QStringLiteral("WS"),
+            QStringLiteral("Clear Specifications"), SetupPassword::System, QStringLiteral("WS"),
             // Clearing the whole table takes the instrument up to two minutes.
-            120,
-            TableReply::SuccessTest::Prefix,
-            QStringLiteral("Specifications cleared ok"),
-            QStringLiteral("Error - Specifications not cleared"),
-            0};
+            120, TableReply::SuccessTest::Prefix, QStringLiteral("Specifications cleared ok"),
+            QStringLiteral("Error - Specifications not cleared"), 0};
 }
 
 // --- files --------------------------------------------------------------------------------------

@@ -3,7 +3,7 @@
 namespace {
 
 // The seven frequency bands, each with a "reading" and a "range" column.
-const char *const kBands[] = {"(DC-40Hz)",   "(40-200Hz)", "(200-1kHz)", "(1-2kHz)",
+const char *const kBands[] = {"(DC-40Hz)", "(40-200Hz)",  "(200-1kHz)", "(1-2kHz)",
                               "(2-20kHz)", "(20-100kHz)", "(100kHz+)"};
 
 } // namespace

@@ -34,9 +34,9 @@ public:
 
     struct ReadResult
     {
-        int rowsRead = 0;  ///< grid rows the file gave
+        int rowsRead = 0; ///< grid rows the file gave
         bool complete = true;
-        QString error;     ///< why reading stopped early
+        QString error; ///< why reading stopped early
     };
 
     /// The whole file, or false with a reason.

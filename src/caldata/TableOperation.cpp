@@ -6,8 +6,8 @@
 
 #include <QScopeGuard>
 
-TableOperation::TableOperation(CellTable &table, InstrumentChannel &dvm, Prompts &prompts, const Declaration &declaration,
-                               Hooks hooks)
+TableOperation::TableOperation(CellTable &table, InstrumentChannel &dvm, Prompts &prompts,
+                               const Declaration &declaration, Hooks hooks)
     : m_table(table), m_dvm(dvm), m_prompts(prompts), m_declaration(declaration), m_hooks(std::move(hooks))
 {
 }

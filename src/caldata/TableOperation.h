@@ -8,6 +8,7 @@
 #include "platform/Prompts.h"
 
 #include <QString>
+
 #include <functional>
 
 class InstrumentChannel;
@@ -45,7 +46,7 @@ public:
     {
         int row;
         int column;
-        int index;     ///< the instrument's index of the column (factor or figure)
+        int index; ///< the instrument's index of the column (factor or figure)
         QString text;
         WriteResult result;
         QString reply; ///< the instrument's answer; empty when nothing was sent
@@ -76,12 +77,12 @@ public:
     struct SaveSummary
     {
         Outcome outcome = Outcome::Done;
-        int sent = 0;        ///< write commands sent
+        int sent = 0; ///< write commands sent
         int accepted = 0;
-        int rejected = 0;    ///< refused (and, where the table says so, not a number)
-        int unconfirmed = 0; ///< a status neither yes nor no
-        int notANumber = 0;  ///< where the table counts them apart
-        int notSent = 0;     ///< pending cells in rows or columns the instrument does not hold
+        int rejected = 0;      ///< refused (and, where the table says so, not a number)
+        int unconfirmed = 0;   ///< a status neither yes nor no
+        int notANumber = 0;    ///< where the table counts them apart
+        int notSent = 0;       ///< pending cells in rows or columns the instrument does not hold
         QString versionRecord; ///< the record sent after the cells, "" when none was due
         bool versionAccepted = true;
 
@@ -121,11 +122,11 @@ public:
         int lastWritableRow;
         int writeTimeoutSeconds;
         TableReply::Codes codes;
-        WriteResult otherStatus;    ///< what a status other than yes, no and the password means
-        bool notANumberIsRejected;  ///< a text that is no value counts as rejected, not apart
+        WriteResult otherStatus;           ///< what a status other than yes, no and the password means
+        bool notANumberIsRejected;         ///< a text that is no value counts as rejected, not apart
         CellTable::CellState writingState; ///< a cell's state while its write is under way
-        QString passwordNeededText; ///< the message when the save stops for the password
-        QString noClearAnswerText;  ///< the message when a write got no status; %1 the cells left
+        QString passwordNeededText;        ///< the message when the save stops for the password
+        QString noClearAnswerText;         ///< the message when a write got no status; %1 the cells left
         int closingTimeoutSeconds;
         QString closingRefusedText; ///< the message when the closing record is not accepted
 
@@ -178,7 +179,8 @@ public:
     bool saveFile(const QString &path, QString *error) const { return writeFile(path, error); }
 
 protected:
-    TableOperation(CellTable &table, InstrumentChannel &dvm, Prompts &prompts, const Declaration &declaration, Hooks hooks);
+    TableOperation(CellTable &table, InstrumentChannel &dvm, Prompts &prompts, const Declaration &declaration,
+                   Hooks hooks);
 
     // --- the table's hooks ---
     /// The empty grid a reading fills.

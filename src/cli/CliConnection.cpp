@@ -66,8 +66,8 @@ int CliConnection::setUp(const CommandLine &line, QString *error)
     // --simulate with --gpib is one connection: the built-in calibrator on a simulated bus.
     const bool simulatedGpib = line.isSet(CliOptionName::Simulate) && line.isSet(CliOptionName::Gpib);
     QStringList chosen;
-    for (const QString &option : {CliOptionName::Port, CliOptionName::Ethernet, CliOptionName::Usb,
-                                  CliOptionName::Gpib, CliOptionName::Simulate}) {
+    for (const QString &option : {CliOptionName::Port, CliOptionName::Ethernet, CliOptionName::Usb, CliOptionName::Gpib,
+                                  CliOptionName::Simulate}) {
         if (line.isSet(option) && !(simulatedGpib && option == CliOptionName::Simulate))
             chosen << QStringLiteral("--") + option;
     }
@@ -133,8 +133,8 @@ int CliConnection::startSimulator(const CommandLine &line, QString *error)
     }
     if (line.isSet(CliOptionName::Usb)) {
         useUsb(line.value(CliOptionName::Usb), QString());
-        m_description += QStringLiteral(" (simulated, in front of the virtual calibrator %1)")
-                             .arg(simulatedModelText(m_session));
+        m_description +=
+            QStringLiteral(" (simulated, in front of the virtual calibrator %1)").arg(simulatedModelText(m_session));
         return ExitSuccess;
     }
     const int status = useSerial(m_session.simulation()->devicePath(), error);
@@ -200,7 +200,8 @@ int CliConnection::useGpib(const QString &address, QString *error)
 void CliConnection::useUsb(const QString &serialNumber, const QString &name)
 {
     m_session.connect(Endpoint::usb(serialNumber, name));
-    m_description = QStringLiteral("USB bridge %1").arg(serialNumber.isEmpty() ? QStringLiteral("(none chosen)") : serialNumber);
+    m_description =
+        QStringLiteral("USB bridge %1").arg(serialNumber.isEmpty() ? QStringLiteral("(none chosen)") : serialNumber);
 }
 
 int CliConnection::useSavedSettings(QString *error)
@@ -229,8 +230,8 @@ int CliConnection::useSavedSettings(QString *error)
         // An interface added to the program: its address as the settings hold it.
         if (!m_session.connect(saved, error))
             return ExitUnreachable;
-        m_description = m_session.context().interfaces().settingText(saved.interfaceType) + QLatin1Char(' ')
-                        + saved.address;
+        m_description =
+            m_session.context().interfaces().settingText(saved.interfaceType) + QLatin1Char(' ') + saved.address;
         return ExitSuccess;
     }
     // The saved port is a number; the port table knows its device.

@@ -1,11 +1,12 @@
 // The windowed program. With --simulate it runs on a virtual calibrator built into the process,
 // reached through a pseudo-terminal exactly as a real instrument on a serial port.
-#include "gui/app/FormMain.h"
 #include "gui/app/Main.h"
+
+#include "gui/app/FormMain.h"
 #include "gui/common/QtPrompts.h"
-#include "session/InstrumentSession.h"
 #include "instrument/gpib/GpibLibrary.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -64,8 +64,8 @@ bool SendCalPassword(InstrumentChannel &dvm)
 bool EnterSetupMode(InstrumentChannel &dvm, SetupPassword password)
 {
     ExchangeReply reply;
-    const bool entered = password == SetupPassword::System ? SendSystemPassword(dvm, &reply)
-                                                           : SendCalibratePassword(dvm, &reply);
+    const bool entered =
+        password == SetupPassword::System ? SendSystemPassword(dvm, &reply) : SendCalibratePassword(dvm, &reply);
     if (!entered && !Reply::isStatus(reply.conventionalText()))
         SendCalPassword(dvm);
     return entered;

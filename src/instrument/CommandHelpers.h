@@ -24,7 +24,10 @@ bool SendCalibratePassword(InstrumentChannel &dvm, ExchangeReply *reply = nullpt
 bool SendCalPassword(InstrumentChannel &dvm);
 
 /// The password a task needs: the system one for settings, the calibrate one for calibration data.
-enum class SetupPassword { System, Calibrate };
+enum class SetupPassword {
+    System,
+    Calibrate
+};
 /// Sends the password; true on "*0". Without a clear status in the answer (noise, a lost answer)
 /// the instrument may well have taken it, so the exit password follows before false is returned;
 /// after a clear refusal nothing more is sent.

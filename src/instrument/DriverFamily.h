@@ -9,10 +9,10 @@
  */
 struct DriverFamily
 {
-    QString className;        ///< "DVM_CAL_5200", "DVM_CAL_5600" or "DVM_6481"
-    QString description;      ///< first line of GetDescription
+    QString className;          ///< "DVM_CAL_5200", "DVM_CAL_5600" or "DVM_6481"
+    QString description;        ///< first line of GetDescription
     QStringList identityModels; ///< any of these in an identification (with the maker) is ours
-    bool openFailureIsTimeout; ///< false: the DMM reports a USB bridge that will not open as ""
+    bool openFailureIsTimeout;  ///< false: the DMM reports a USB bridge that will not open as ""
 };
 
 /// The maker's name that every identification of ours carries.

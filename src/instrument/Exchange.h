@@ -5,9 +5,9 @@
 /// What one exchange asks of a transport: a command and how to wait for its answer.
 struct ExchangeRequest
 {
-    QString command;        ///< as it goes on the line, without the CR the transport adds
+    QString command;         ///< as it goes on the line, without the CR the transport adds
     bool awaitReply = false; ///< false: the command is written and nothing is gathered
-    int timeoutSeconds = 0; ///< silence allowed after the last data before the exchange gives up
+    int timeoutSeconds = 0;  ///< silence allowed after the last data before the exchange gives up
     /// 0: the first line is the whole reply; 1: lines are gathered up to the status line ("*" and a
     /// digit); any other value never ends early.
     int endCondition = 0;

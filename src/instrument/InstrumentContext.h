@@ -7,6 +7,7 @@
 #include "instrument/usb/UsbBridgeAccess.h"
 
 #include <QObject>
+
 #include <functional>
 #include <memory>
 

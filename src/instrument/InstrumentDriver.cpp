@@ -39,7 +39,8 @@ ExchangeReply InstrumentDriver::exchange(const ExchangeRequest &request)
 {
     // A second exchange while one waits would share the transport's receive buffer: refuse it.
     if (m_busy || !m_transport) {
-        const ExchangeReply refused = ExchangeReply::ended(m_busy ? ExchangeOutcome::Busy : ExchangeOutcome::NotConnected);
+        const ExchangeReply refused =
+            ExchangeReply::ended(m_busy ? ExchangeOutcome::Busy : ExchangeOutcome::NotConnected);
         if (m_context)
             m_context->exchangeFinished(request, refused);
         return refused;
@@ -97,7 +98,7 @@ QString InstrumentDriver::GetDescription()
 {
     // A driver not yet pointed anywhere stands on RS-232 without a port.
     return m_family.description + QLatin1String("\r\n")
-           + (m_transport ? m_transport->descriptionLine() : QStringLiteral("RS232 Port 0"));
+        + (m_transport ? m_transport->descriptionLine() : QStringLiteral("RS232 Port 0"));
 }
 
 bool InstrumentDriver::CheckIdentity(const QString &id)
@@ -139,8 +140,7 @@ QString InstrumentDriver::rangeCommand(const QString &Fn, double Value)
     if (fn == QLatin1String("DCV"))
         return QStringLiteral("CONF:VOLTAGE:DC ") + general;
     if (fn == QLatin1String("DCI"))
-        return QStringLiteral("CONF:CURRENT:DC ")
-               + (Value <= 1E-6 ? formatScientificNumber(Value) : general);
+        return QStringLiteral("CONF:CURRENT:DC ") + (Value <= 1E-6 ? formatScientificNumber(Value) : general);
     if (fn == QLatin1String("ACV"))
         return QStringLiteral("CONF:VOLTAGE:AC ") + general;
     if (fn == QLatin1String("ACI"))

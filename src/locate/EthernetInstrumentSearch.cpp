@@ -19,7 +19,7 @@ QString withoutTrailingLineEnds(QString text)
 bool EthernetInstrumentSearch::isOurModule(const QString &ownerName, const QString &deviceName)
 {
     return ownerName.toUpper().startsWith(QLatin1String("QUORVADI"))
-           && deviceName.toUpper().startsWith(QLatin1String("6481"));
+        && deviceName.toUpper().startsWith(QLatin1String("6481"));
 }
 
 bool EthernetInstrumentSearch::isCalibratorIdentity(const QString &reply)

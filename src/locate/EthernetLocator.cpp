@@ -3,8 +3,8 @@
 #include "instrument/ethernet/EthernetInterface.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
 #include "instrument/ethernet/EthernetTransport.h"
-#include "session/InstrumentSession.h"
 #include "platform/Prompts.h"
+#include "session/InstrumentSession.h"
 
 #include <QScopeGuard>
 
@@ -83,7 +83,8 @@ bool EthernetLocator::findModules(bool selectLoneModule)
         probe.open(ethernetEndpointOf(module));
         const QString reply =
             probe.exchange({QStringLiteral("*IDN?"), true, kIdentifyTimeoutSeconds, 0}).conventionalText();
-        module.IdentReply = EthernetModuleRecord::fixedLength(withoutLineEnds(reply), EthernetModuleRecord::kReplyLength);
+        module.IdentReply =
+            EthernetModuleRecord::fixedLength(withoutLineEnds(reply), EthernetModuleRecord::kReplyLength);
 
         Row row;
         row.moduleIndex = i;

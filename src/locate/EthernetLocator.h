@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+
 #include <functional>
 
 class EthernetModuleLink;

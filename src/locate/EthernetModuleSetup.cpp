@@ -45,8 +45,7 @@ bool EthernetModuleSetup::runSteps(std::initializer_list<Step> steps)
     for (const Step &step : steps) {
         const QString reply = m_link.ModuleCommand(step.command);
         // Some sequences take any answer beginning "A"; others insist on "A" alone.
-        const bool passed = step.test == Test::OnlyA ? reply == QLatin1String("A")
-                                                     : reply.startsWith(QLatin1Char('A'));
+        const bool passed = step.test == Test::OnlyA ? reply == QLatin1String("A") : reply.startsWith(QLatin1Char('A'));
         if (!passed) {
             m_prompts.message(step.failure, step.title, step.icon);
             return false;
@@ -125,7 +124,8 @@ bool EthernetModuleSetup::reboot()
 
 bool EthernetModuleSetup::setIp(const QString &address)
 {
-    return setAndReboot(QStringLiteral("SIP") + address.trimmed(), QStringLiteral("Set IP Failed"), kSetIpRebootPauseMs);
+    return setAndReboot(QStringLiteral("SIP") + address.trimmed(), QStringLiteral("Set IP Failed"),
+                        kSetIpRebootPauseMs);
 }
 
 bool EthernetModuleSetup::setDhcp(bool on)

@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QString>
+
 #include <functional>
 
 class EthernetModuleLink;
@@ -55,7 +56,10 @@ public:
     std::function<void(bool busy)> busyHook;
 
 private:
-    enum class Test { FirstA, OnlyA };
+    enum class Test {
+        FirstA,
+        OnlyA
+    };
     struct Step;
 
     /// Runs the steps in order; false after the first failure (its message shown).

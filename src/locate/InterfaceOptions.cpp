@@ -1,10 +1,10 @@
 #include "locate/InterfaceOptions.h"
 
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <QSerialPortInfo>
 

@@ -24,13 +24,18 @@ public:
 
     struct Choice
     {
-        int interfaceType = 0;  ///< InterfaceRS232 or InterfaceGPIB
-        int serialPort = 0;     ///< 0 when no port is chosen
-        QString gpibAddress;    ///< as typed
+        int interfaceType = 0; ///< InterfaceRS232 or InterfaceGPIB
+        int serialPort = 0;    ///< 0 when no port is chosen
+        QString gpibAddress;   ///< as typed
         QString modelString;
     };
 
-    enum class Outcome { Applied, InvalidSerialPort, InvalidGpibAddress, SaveFailed };
+    enum class Outcome {
+        Applied,
+        InvalidSerialPort,
+        InvalidGpibAddress,
+        SaveFailed
+    };
 
     explicit InterfaceOptions(InstrumentSession &session);
 

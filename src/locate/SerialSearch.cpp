@@ -1,24 +1,24 @@
-#include "locate/ProbeModel.h"
 #include "locate/SerialSearch.h"
 
 #include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InstrumentContext.h"
 #include "instrument/serial/PortTable.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "locate/IdentifyProbe.h"
 #include "locate/LocateLogging.h"
+#include "locate/ProbeModel.h"
 #include "platform/Clock.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
+
 #include <memory>
 #include <vector>
 
-SerialSearch::SerialSearch(InstrumentSession &session, QObject *parent)
-    : QObject(parent), m_session(session)
+SerialSearch::SerialSearch(InstrumentSession &session, QObject *parent) : QObject(parent), m_session(session)
 {
     qRegisterMetaType<PortListing>();
 }

@@ -2,9 +2,9 @@
 
 #include "instrument/usb/UsbIdentificationPass.h"
 #include "instrument/usb/UsbTransport.h"
-#include "session/InstrumentSession.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <QScopeGuard>
 
@@ -16,7 +16,7 @@ const QString kMakerUpper = QStringLiteral("QUORVADINE");
 bool isWantedMeter(const QString &reply)
 {
     return (reply.toUpper().contains(kMakerUpper) && reply.contains(QLatin1String("6481")))
-           || reply.contains(QLatin1String("6471"));
+        || reply.contains(QLatin1String("6471"));
 }
 
 /// An adapter of ours: its description names the maker or is one of the "232" cables.
@@ -63,8 +63,7 @@ bool UsbDeviceSelection::fillList(bool trimSerialNumbers)
     } else {
         for (int i = 0; i < m_count; ++i) {
             const UsbDeviceRecord &device = usb.devices.at(i);
-            m_rows.append({device.Name,
-                           trimSerialNumbers ? device.SerialNumber.trimmed() : device.SerialNumber,
+            m_rows.append({device.Name, trimSerialNumbers ? device.SerialNumber.trimmed() : device.SerialNumber,
                            UsbIdentificationPass::kNotOpened});
         }
     }
@@ -213,7 +212,8 @@ QString UsbDeviceSelection::testExchange(const QString &command, int endConditio
     // What came in is shown even when the answer was not complete; a flood is cut off.
     QString text = reply.outcome == ExchangeOutcome::Overflow ? reply.conventionalText() : reply.text;
     if (reportStatus && reply.outcome == ExchangeOutcome::OpenFailed)
-        text += QStringLiteral("Error Opening Device\r") + (reply.detail.isEmpty() ? QString() : reply.detail + QLatin1Char('\r'));
+        text += QStringLiteral("Error Opening Device\r")
+            + (reply.detail.isEmpty() ? QString() : reply.detail + QLatin1Char('\r'));
     if (reportStatus && (reply.outcome == ExchangeOutcome::TimedOut || reply.outcome == ExchangeOutcome::LinkFailed))
         text += QStringLiteral("Read Timeout\r");
     return text;

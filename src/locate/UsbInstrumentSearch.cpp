@@ -1,9 +1,9 @@
-#include "locate/ProbeModel.h"
 #include "locate/UsbInstrumentSearch.h"
 
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InstrumentContext.h"
+#include "locate/ProbeModel.h"
+#include "session/InstrumentSession.h"
 
 #include <QScopeGuard>
 

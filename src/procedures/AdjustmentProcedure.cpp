@@ -1,7 +1,6 @@
 #include "procedures/AdjustmentProcedure.h"
 
-AdjustmentProcedure::AdjustmentProcedure(InstrumentChannel &channel, Prompts &prompts, int factorBoxes,
-                                         QObject *parent)
+AdjustmentProcedure::AdjustmentProcedure(InstrumentChannel &channel, Prompts &prompts, int factorBoxes, QObject *parent)
     : QObject(parent), m_channel(channel), m_prompts(prompts), m_factors(size_t(factorBoxes))
 {
 }

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QStringList>
+
 #include <bitset>
 #include <optional>
 

@@ -3,6 +3,7 @@
 #include "instrument/InstrumentChannel.h"
 
 #include <QString>
+
 #include <optional>
 
 /**

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QTime>
+
 #include <optional>
 
 /**
@@ -25,9 +26,9 @@ public:
 
     struct Reading
     {
-        QString reply;                ///< the "T" reply as received
-        ExchangeReply exchange;       ///< how the exchange ended
-        std::optional<QDateTime> at;  ///< the instrument's date and time, when readable
+        QString reply;               ///< the "T" reply as received
+        ExchangeReply exchange;      ///< how the exchange ended
+        std::optional<QDateTime> at; ///< the instrument's date and time, when readable
         /// The label text: the display form, or "Invalid Reply".
         QString labelText() const;
     };

@@ -137,11 +137,12 @@ bool KvAmplifier::acceptCalculation(int check, const QString &nominalMessage)
 void KvAmplifier::calculateZero()
 {
     using namespace KvCalculations;
-    const Result r = zeroFactor(leadingNumber(m_voltage), leadingNumber(m_measured),
-                                leadingNumber(m_factors[1]), m_frequencyShown);
+    const Result r =
+        zeroFactor(leadingNumber(m_voltage), leadingNumber(m_measured), leadingNumber(m_factors[1]), m_frequencyShown);
     // The zero is trimmed at 1000 V only; the nominal range test belongs to full scale.
-    if (!acceptCalculation(int(r.check), r.check == Check::NominalMustBe1000
-                                             ? QStringLiteral("Nominal Voltage must be 1000V") : QString()))
+    if (!acceptCalculation(int(r.check),
+                           r.check == Check::NominalMustBe1000 ? QStringLiteral("Nominal Voltage must be 1000V")
+                                                               : QString()))
         return;
     storeCalculated(1, r.factor);
 }
@@ -149,10 +150,10 @@ void KvAmplifier::calculateZero()
 void KvAmplifier::calculateFullScale()
 {
     using namespace KvCalculations;
-    const Result r = fullScaleFactor(leadingNumber(m_voltage), leadingNumber(m_measured),
-                                     leadingNumber(m_factors[0]));
-    if (!acceptCalculation(int(r.check), r.check == Check::NominalOutOfRange
-                                             ? QStringLiteral("Nominal Voltage out of range") : QString()))
+    const Result r = fullScaleFactor(leadingNumber(m_voltage), leadingNumber(m_measured), leadingNumber(m_factors[0]));
+    if (!acceptCalculation(int(r.check),
+                           r.check == Check::NominalOutOfRange ? QStringLiteral("Nominal Voltage out of range")
+                                                               : QString()))
         return;
     storeCalculated(0, r.factor);
 }
@@ -170,7 +171,8 @@ void KvAmplifier::sendFactor(int index)
     if (index < 0 || index >= int(m_factors.size()))
         return;
     send(QStringLiteral("a1"));
-    const QString command = (index == 0 ? QStringLiteral("P") : QStringLiteral("Z")) + commandText(m_factors[size_t(index)]);
+    const QString command =
+        (index == 0 ? QStringLiteral("P") : QStringLiteral("Z")) + commandText(m_factors[size_t(index)]);
     const QString status = send(command).trimmed().left(2);
     if (status == QLatin1String("*5")) {
         m_prompts.message(QStringLiteral("Calibration Value out of range"), kFactorTitle, Prompts::Icon::Warning);

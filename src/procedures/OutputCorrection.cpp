@@ -6,7 +6,10 @@
 #include "procedures/DiagnosticCommands.h"
 #include "procedures/LeadingNumber.h"
 
-OutputCorrection::OutputCorrection(InstrumentChannel &channel, Prompts &prompts) : m_channel(channel), m_prompts(prompts) {}
+OutputCorrection::OutputCorrection(InstrumentChannel &channel, Prompts &prompts)
+    : m_channel(channel), m_prompts(prompts)
+{
+}
 
 bool OutputCorrection::reportMissingInstrument(const ExchangeReply &reply) const
 {

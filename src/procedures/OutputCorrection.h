@@ -4,6 +4,7 @@
 #include "procedures/LatchControl.h"
 
 #include <QString>
+
 #include <array>
 
 class Prompts;

@@ -70,8 +70,7 @@ void PowerCalibration::setPoint(bool zero)
     }
     send(QStringLiteral("o10V"), kSetupTimeoutSeconds);
     const PowerRange &range = kPowerRanges[size_t(m_range)];
-    send(QStringLiteral("C") + formatGeneralNumber(zero ? range.zeroPointA : range.fullScaleA),
-         kSetupTimeoutSeconds);
+    send(QStringLiteral("C") + formatGeneralNumber(zero ? range.zeroPointA : range.fullScaleA), kSetupTimeoutSeconds);
 }
 
 void PowerCalibration::setZeroPoint()
@@ -123,7 +122,7 @@ void PowerCalibration::sendFactor(int index)
     if (index < 0 || index >= int(m_factors.size()))
         return;
     const QString command = QString::fromLatin1(kPowerFactorCommands[size_t(index)])
-                            + formatGeneralNumber(leadingNumber(m_factors[size_t(index)]));
+        + formatGeneralNumber(leadingNumber(m_factors[size_t(index)]));
     send(QStringLiteral("a1"), kCommandTimeoutSeconds);
     QString reply = send(command, kCommandTimeoutSeconds);
     // "*7" says the instrument was not ready to take a factor: "a1" and the factor go once more,

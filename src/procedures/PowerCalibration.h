@@ -21,7 +21,12 @@ class PowerCalibration : public AdjustmentProcedure
 {
     Q_OBJECT
 public:
-    enum class Frequency { Dc = 0, Hz50 = 1, Hz200 = 2, FreeEntry = 3 };
+    enum class Frequency {
+        Dc = 0,
+        Hz50 = 1,
+        Hz200 = 2,
+        FreeEntry = 3
+    };
 
     static inline const QString Title = QStringLiteral("Power Calibration");
     static constexpr int kSetupTimeoutSeconds = 2;

@@ -1,4 +1,5 @@
 #include "caldata/CalFactorOperations.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
@@ -165,8 +166,9 @@ TEST_F(CalFactorOperationsTest, SaveSendsPendingCellsRowByRowLeftToRightAndMarks
     const auto summary = operations().saveToCalibrator();
     EXPECT_EQ(summary.outcome, Outcome::Done);
     EXPECT_EQ(summary.accepted, 3);
-    EXPECT_EQ(dvm.commands(), QStringList({kSystemPassword, "CALIBRATION:SETCAL 4,1,-12", "CALIBRATION:SETCAL 0,2,7",
-                                           "CALIBRATION:SETCAL 2,2,30", kExitPassword}));
+    EXPECT_EQ(dvm.commands(),
+              QStringList({kSystemPassword, "CALIBRATION:SETCAL 4,1,-12", "CALIBRATION:SETCAL 0,2,7",
+                           "CALIBRATION:SETCAL 2,2,30", kExitPassword}));
     EXPECT_EQ(dvm.sent[1].timeout, 10);
     EXPECT_EQ(dvm.sent[1].packetEndCondition, 1);
     EXPECT_EQ(table.state(1, 5), State::InStep);
@@ -255,8 +257,9 @@ TEST_F(CalFactorOperationsTest, AWriteWithoutAClearStatusStopsTheSaveWithThatCel
         EXPECT_EQ(table.state(4, 1), State::InStep);
         for (int column = 2; column <= 4; ++column)
             EXPECT_EQ(table.state(4, column), State::Pending) << column;
-        EXPECT_EQ(dvm.commands(), QStringList({kSystemPassword, "CALIBRATION:SETCAL 0,4,10",
-                                               "CALIBRATION:SETCAL 1,4,20", kExitPassword}));
+        EXPECT_EQ(
+            dvm.commands(),
+            QStringList({kSystemPassword, "CALIBRATION:SETCAL 0,4,10", "CALIBRATION:SETCAL 1,4,20", kExitPassword}));
         EXPECT_EQ(prompts.texts(),
                   QStringList({"No clear answer from the calibrator: 3 changed cells not written, they stay pending"}));
     }
@@ -360,8 +363,8 @@ const CopyCase kCopyCases[] = {
      "confirm",
      "Restore Calibration", "CR", kCalibratePassword, 120, "Cal Factors restored", "Error - Cal not restored"},
     {"clear", &CalFactorOperations::clearInstrument,
-     "This will clear calibration factors for all ranges - please confirm", "Clear Calibration", "CC",
-     kSystemPassword, 60, "Calibration factors cleared ok", "Error - Calibration factors not cleared"},
+     "This will clear calibration factors for all ranges - please confirm", "Clear Calibration", "CC", kSystemPassword,
+     60, "Calibration factors cleared ok", "Error - Calibration factors not cleared"},
 };
 
 TEST_F(CalFactorOperationsTest, CopyAndClearAskFirstWithNoAsTheDefaultAndDoNothingOnNo)
@@ -414,12 +417,15 @@ TEST_F(CalFactorOperationsTest, CopyJudgesTheWholeStatusLineWithoutItsLineEnd)
         QString reply;
         bool ok;
     };
-    const Case cases[] = {{"*0\r", true}, {"*0", true}, {"*0\r\n", true}, {"*07\r", false},
-                          {"*0 busy\r", false}, {"12\r*0\r", false}, {"*9\r", false}, {"TIMEOUT", false}, {"", false}};
+    const Case cases[] = {{"*0\r", true},   {"*0", true},         {"*0\r\n", true},
+                          {"*07\r", false}, {"*0 busy\r", false}, {"12\r*0\r", false},
+                          {"*9\r", false},  {"TIMEOUT", false},   {"", false}};
     for (const CopyCase &c : kCopyCases) {
         for (const Case &r : cases) {
             statuses.clear();
-            dvm.responder = [&](const QString &command) { return command == c.command ? r.reply : QStringLiteral("*0\r"); };
+            dvm.responder = [&](const QString &command) {
+                return command == c.command ? r.reply : QStringLiteral("*0\r");
+            };
             prompts.answers.enqueue(Prompts::Answer::Yes);
             auto ops = operations();
             const Outcome outcome = (ops.*c.run)(false);

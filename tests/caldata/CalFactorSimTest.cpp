@@ -3,9 +3,9 @@
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimPty.h"
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/serial/SerialPortControl.h"
+#include "session/InstrumentSession.h"
 #include "sim/RangeLayout.h"
 
 #include <gtest/gtest.h>
@@ -62,10 +62,10 @@ TEST_F(CalFactorSimTest, LoadShowsEveryFactorTheInstrumentHolds)
 TEST_F(CalFactorSimTest, EditedCellsReachTheInstrumentAndARefusedOneTurnsRed)
 {
     ASSERT_EQ(operations().loadFromCalibrator(), Outcome::Done);
-    ASSERT_TRUE(table.commit(21, 29, QStringLiteral("-1234")));  // the last frequency point of 200mV AC
-    ASSERT_TRUE(table.commit(21, 30, QStringLiteral("5")));      // one past it: the instrument refuses
-    ASSERT_TRUE(table.commit(7, 1, QStringLiteral("9")));        // a range the instrument does not have
-    ASSERT_TRUE(table.commit(1, 1, QStringLiteral("1.5")));      // never sent
+    ASSERT_TRUE(table.commit(21, 29, QStringLiteral("-1234"))); // the last frequency point of 200mV AC
+    ASSERT_TRUE(table.commit(21, 30, QStringLiteral("5")));     // one past it: the instrument refuses
+    ASSERT_TRUE(table.commit(7, 1, QStringLiteral("9")));       // a range the instrument does not have
+    ASSERT_TRUE(table.commit(1, 1, QStringLiteral("1.5")));     // never sent
 
     const auto summary = operations().saveToCalibrator();
     EXPECT_EQ(summary.outcome, Outcome::Done);

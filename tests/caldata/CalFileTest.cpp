@@ -1,5 +1,6 @@
-#include "caldata/CalFactorOperations.h"
 #include "caldata/CalFile.h"
+
+#include "caldata/CalFactorOperations.h"
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,12 +60,12 @@ TEST(CalFile, ReadingIsPositionalAndMarksEveryValueCellPending)
 {
     CalFactorTable table;
     table.reshapeForFactors();
-    const CalFile::ReadResult result =
-        CalFile::fill(table, "001: 200mv DC , 5,-3,\r\n"
-                             "no comma at all\r\n"
-                             "  003 , 1,,7,tail\n"
-                             "004 ,\r"
-                             "005 , 9,");
+    const CalFile::ReadResult result = CalFile::fill(table,
+                                                     "001: 200mv DC , 5,-3,\r\n"
+                                                     "no comma at all\r\n"
+                                                     "  003 , 1,,7,tail\n"
+                                                     "004 ,\r"
+                                                     "005 , 9,");
     EXPECT_TRUE(result.complete);
     EXPECT_EQ(result.rowsRead, 5);
     EXPECT_EQ(table.text(1, 0), "001: 200mv DC");
@@ -242,8 +244,7 @@ TEST_F(CalFileOperationsTest, AnUnreadableFileKeepsTheGridAndALongFileKeepsWhatW
     ASSERT_TRUE(writeAll(path, contents));
     prompts.fileNames.enqueue(path);
     EXPECT_EQ(operations().loadFromFile(), Outcome::Failed);
-    EXPECT_EQ(prompts.texts(),
-              QStringList({"Calibration Settings Not Loaded", "Calibration Settings Not Loaded"}));
+    EXPECT_EQ(prompts.texts(), QStringList({"Calibration Settings Not Loaded", "Calibration Settings Not Loaded"}));
     EXPECT_EQ(table.rowCount(), 150);
     EXPECT_EQ(table.text(149, 1), "149");
     EXPECT_EQ(table.text(3, 2), "");

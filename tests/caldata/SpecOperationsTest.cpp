@@ -1,13 +1,15 @@
 #include "caldata/SpecOperations.h"
+
 #include "fixtures/FakeClock.h"
-#include "instrument/Reply.h"
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
+#include "instrument/Reply.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -209,8 +211,12 @@ TEST_F(SpecOperationsTest, AWriteWithoutAClearStatusStopsTheSaveWithThatCellAndT
     // No answer, a port that cannot be used, a re-entry, a flood, and noise in front of a status:
     // the instrument may or may not have taken the figure, so nothing is marked either way, and a
     // table half written gets no version record.
-    const QStringList unclear = {Reply::Timeout, QString(), Reply::Busy, Reply::Overflow,
-                                 QString::fromLatin1("\0\xff\x80~*0\r"), QStringLiteral("junk\r*0\r")};
+    const QStringList unclear = {Reply::Timeout,
+                                 QString(),
+                                 Reply::Busy,
+                                 Reply::Overflow,
+                                 QString::fromLatin1("\0\xff\x80~*0\r"),
+                                 QStringLiteral("junk\r*0\r")};
     for (const QString &reply : unclear) {
         table.initGrid();
         prompts.shown.clear();
@@ -340,8 +346,9 @@ TEST_F(SpecOperationsTest, SaveToFileSuggestsTodaysNameAndSaysSoWhenNothingWasSa
     prompts.fileNames << path;
     EXPECT_EQ(operations().saveToFile(), Outcome::Done);
     ASSERT_EQ(prompts.dialogs.size(), 1);
-    EXPECT_EQ(prompts.dialogs[0].at(2), QStringLiteral("DMMBackup-") + QLocale().toString(QDate(2026, 12, 8), "ddMMMyy")
-                                            + QStringLiteral(".spec"));
+    EXPECT_EQ(prompts.dialogs[0].at(2),
+              QStringLiteral("DMMBackup-") + QLocale().toString(QDate(2026, 12, 8), "ddMMMyy")
+                  + QStringLiteral(".spec"));
     EXPECT_TRUE(QFile::exists(path));
 
     EXPECT_EQ(operations().saveToFile(), Outcome::Cancelled);

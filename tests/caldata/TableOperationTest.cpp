@@ -109,7 +109,8 @@ TYPED_TEST(TableOperationTest, APasswordAnswerThatLeavesTheModeOpenIsFollowedByT
         const QStringList exit = c.exitPassword ? QStringList{kExitPassword} : QStringList{};
         this->dvm.sent.clear();
         this->dvm.responder = [&c](const QString &command) {
-            return command.contains(QLatin1String("PASSWORD 7715")) || command.contains(QLatin1String("PASSWORD 5820316"))
+            return command.contains(QLatin1String("PASSWORD 7715"))
+                    || command.contains(QLatin1String("PASSWORD 5820316"))
                 ? c.reply
                 : QStringLiteral("*0\r");
         };

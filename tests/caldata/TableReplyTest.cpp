@@ -1,4 +1,5 @@
 #include "caldata/TableReply.h"
+
 #include "instrument/Reply.h"
 
 #include <gtest/gtest.h>
@@ -52,9 +53,9 @@ TEST(TableReply, APrefixSuccessTakesAnyTailAWholeLineSuccessOnlyTheLineEnd)
         bool wholeLine;
     };
     const Case cases[] = {
-        {"*0\r", true, true},       {"*0", true, true},         {"*0\r\n", true, true},
-        {"*07\r", true, false},     {"*0 busy\r", true, false}, {"12\r*0\r", false, false},
-        {"*9\r", false, false},     {"TIMEOUT", false, false},  {"", false, false},
+        {"*0\r", true, true},   {"*0", true, true},         {"*0\r\n", true, true},
+        {"*07\r", true, false}, {"*0 busy\r", true, false}, {"12\r*0\r", false, false},
+        {"*9\r", false, false}, {"TIMEOUT", false, false},  {"", false, false},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(TableReply::isSuccess(c.reply, TableReply::SuccessTest::Prefix), c.prefix) << c.reply.toStdString();

@@ -1,6 +1,7 @@
-#include "cli/CommandGroups.h"
 #include "cli/CommandLine.h"
+
 #include "CliHarness.h"
+#include "cli/CommandGroups.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{{"--port", "/dev/pts/4", "identify"}, "identify", {}, "/dev/pts/4", ""},
         PlacementCase{{"identify", "--port", "/dev/pts/4"}, "identify", {}, "/dev/pts/4", ""},
         PlacementCase{{"identify", "--port=/dev/pts/4"}, "identify", {}, "/dev/pts/4", ""},
-        PlacementCase{{"send", "--end", "0", "CAL:PRINT", "001", "--port", "3"}, "send", {"CAL:PRINT", "001"}, "3", "0"},
+        PlacementCase{
+            {"send", "--end", "0", "CAL:PRINT", "001", "--port", "3"}, "send", {"CAL:PRINT", "001"}, "3", "0"},
         PlacementCase{{"--end=0", "send", "CAL:PRINT", "--port", "3", "001"}, "send", {"CAL:PRINT", "001"}, "3", "0"},
         // After "--" nothing is an option, so a command text may start with dashes.
         PlacementCase{{"send", "--port", "3", "--", "--end", "-x"}, "send", {"--end", "-x"}, "3", ""}));

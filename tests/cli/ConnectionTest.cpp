@@ -4,15 +4,14 @@
 #include "cli/CommandLine.h"
 #include "fixtures/FakeClock.h"
 #include "fixtures/SimPty.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "platform/Settings.h"
-
-#include <gtest/gtest.h>
+#include "session/InstrumentSession.h"
 
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -42,7 +41,8 @@ TEST(CliConnectionSetUp, EachConnectionOptionConfiguresTheDriver)
     withConnection({"--ethernet", "127.0.0.1:10001"}, [](InstrumentDriver &driver, CliConnection &) {
         EXPECT_EQ(driver.GetInterfaceType(), InterfaceEthernet);
         EXPECT_EQ(driver.endpoint(), Endpoint::ethernet(QStringLiteral("127.0.0.1"), 10001));
-        EXPECT_EQ(driver.GetDescription().section(QLatin1String("\r\n"), 2), QStringLiteral("127.0.0.1").leftJustified(20));
+        EXPECT_EQ(driver.GetDescription().section(QLatin1String("\r\n"), 2),
+                  QStringLiteral("127.0.0.1").leftJustified(20));
     });
     withConnection({"--usb", "FT5241A"}, [](InstrumentDriver &driver, CliConnection &) {
         EXPECT_EQ(driver.GetInterfaceType(), InterfaceUSB);
@@ -52,7 +52,8 @@ TEST(CliConnectionSetUp, EachConnectionOptionConfiguresTheDriver)
         EXPECT_EQ(driver.GetInterfaceType(), InterfaceRS232);
         const int number = driver.endpoint().number();
         EXPECT_GE(number, 1);
-        EXPECT_EQ(driver.GetDescription().section(QLatin1String("\r\n"), 1), QStringLiteral("RS232 Port %1").arg(number));
+        EXPECT_EQ(driver.GetDescription().section(QLatin1String("\r\n"), 1),
+                  QStringLiteral("RS232 Port %1").arg(number));
         EXPECT_EQ(connection.description(), QStringLiteral("RS-232 port %1 (/dev/pts/cli-test)").arg(number));
     });
     // Without a connection option the saved settings decide, the driver model included.

@@ -5,6 +5,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,8 +45,9 @@ TEST_F(CliEthernet, FindPrintsTheModuleTableAndChoosesNothing)
     const QStringList lines = result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3) << result.out.toStdString();
     EXPECT_TRUE(lines[0].startsWith("IP         MAC                Port"));
-    const QRegularExpression row(QStringLiteral("^127\\.0\\.0\\.2 +02-00-00-00-00-01 +%1 +Off +Quorvadi +6481 DMM +Quorvadine,5241,")
-                                     .arg(sim->module(0).dataPort()));
+    const QRegularExpression row(
+        QStringLiteral("^127\\.0\\.0\\.2 +02-00-00-00-00-01 +%1 +Off +Quorvadi +6481 DMM +Quorvadine,5241,")
+            .arg(sim->module(0).dataPort()));
     EXPECT_TRUE(row.match(lines[1]).hasMatch()) << lines[1].toStdString();
     EXPECT_TRUE(lines[2].startsWith("127.0.0.3"));
     EXPECT_FALSE(Settings::contains(SettingsKey::EthernetIP));
@@ -56,7 +58,8 @@ TEST_F(CliEthernet, SelectSavesTheModuleAndLaterCommandsGoThroughIt)
     start(2);
     const CliResult result = run({"ethernet", "select", mac(1).toLower()});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_TRUE(result.out.endsWith(QStringLiteral("selected %1 at 127.0.0.3:%2\n").arg(mac(1)).arg(sim->module(1).dataPort())))
+    EXPECT_TRUE(
+        result.out.endsWith(QStringLiteral("selected %1 at 127.0.0.3:%2\n").arg(mac(1)).arg(sim->module(1).dataPort())))
         << result.out.toStdString();
     EXPECT_EQ(Settings::value(SettingsKey::Interface), "Ethernet");
     EXPECT_EQ(Settings::value(SettingsKey::EthernetIP), "127.0.0.3           ");
@@ -163,7 +166,8 @@ TEST_F(CliEthernet, NoModuleAnsweringIsNotFound)
 {
     start(1);
     UdpPeer nobody;
-    const CliResult result = runTool({"ethernet", "find", "--discovery", QStringLiteral("127.0.0.1:%1").arg(nobody.port())});
+    const CliResult result =
+        runTool({"ethernet", "find", "--discovery", QStringLiteral("127.0.0.1:%1").arg(nobody.port())});
     EXPECT_EQ(result.exitCode, 3);
     EXPECT_TRUE(result.err.startsWith("No Devices Found\n")) << result.err.toStdString();
 }
@@ -180,9 +184,12 @@ TEST(CalsimEthernet, FindThenInfoThroughTheModule)
     while (printed.count(QLatin1Char('\n')) < 2 && calsim.waitForReadyRead(10000))
         printed += QString::fromLatin1(calsim.readAllStandardOutput());
     const QRegularExpressionMatch discovery =
-        QRegularExpression(QStringLiteral("^discovery (127\\.0\\.0\\.1:\\d+)$"), QRegularExpression::MultilineOption).match(printed);
+        QRegularExpression(QStringLiteral("^discovery (127\\.0\\.0\\.1:\\d+)$"), QRegularExpression::MultilineOption)
+            .match(printed);
     const QRegularExpressionMatch module =
-        QRegularExpression(QStringLiteral("^module (127\\.0\\.0\\.2:\\d+) MAC (\\S+)$"), QRegularExpression::MultilineOption).match(printed);
+        QRegularExpression(QStringLiteral("^module (127\\.0\\.0\\.2:\\d+) MAC (\\S+)$"),
+                           QRegularExpression::MultilineOption)
+            .match(printed);
     ASSERT_TRUE(discovery.hasMatch() && module.hasMatch()) << printed.toStdString();
 
     auto tool = [](const QStringList &arguments) {
@@ -193,7 +200,8 @@ TEST(CalsimEthernet, FindThenInfoThroughTheModule)
     };
     const auto [findStatus, table] = tool({"ethernet", "find", "--discovery", discovery.captured(1)});
     EXPECT_EQ(findStatus, 0);
-    EXPECT_TRUE(table.contains(module.captured(1).section(':', 0, 0) + "  " + module.captured(2))) << table.toStdString();
+    EXPECT_TRUE(table.contains(module.captured(1).section(':', 0, 0) + "  " + module.captured(2)))
+        << table.toStdString();
     const auto [infoStatus, info] = tool({"--ethernet", module.captured(1), "info"});
     EXPECT_EQ(infoStatus, 0);
     EXPECT_TRUE(info.contains("Model :")) << info.toStdString();
@@ -214,7 +222,8 @@ TEST(CliEthernetSimulated, FindsTheBuiltInCalibratorsModule)
     ScopedSettingsStore store(QStringLiteral("ethernet simulated"));
     const CliResult result = runTool({"--simulate", "ethernet", "find"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_TRUE(result.out.contains(QRegularExpression(QStringLiteral("\\n127\\.0\\.0\\.2 +02-00-00-00-00-01 .*Quorvadine,5241,"))))
+    EXPECT_TRUE(result.out.contains(
+        QRegularExpression(QStringLiteral("\\n127\\.0\\.0\\.2 +02-00-00-00-00-01 .*Quorvadine,5241,"))))
         << result.out.toStdString();
 }
 

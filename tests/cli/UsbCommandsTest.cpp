@@ -5,6 +5,7 @@
 #include "session/InstrumentSession.h"
 
 #include <QProcess>
+
 #include <gtest/gtest.h>
 
 namespace {

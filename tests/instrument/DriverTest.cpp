@@ -1,12 +1,12 @@
 #include "fixtures/FakeClock.h"
 #include "fixtures/PtyPeer.h"
 #include "instrument/IDVM.h"
-#include "instrument/ethernet/EthernetInterface.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/Reply.h"
+#include "instrument/ethernet/EthernetInterface.h"
 #include "instrument/serial/SerialPortControl.h"
+#include "session/InstrumentSession.h"
 
 #include <gtest/gtest.h>
 
@@ -134,9 +134,8 @@ TEST_F(DriverOnSerialTest, LineBreaksInACommandNeverReachTheLine)
 
 TEST_F(DriverOnSerialTest, ReadSendsReadQueryAndReturnsTheRawReading)
 {
-    peer.setResponder([](const QByteArray &line) {
-        return line == "READ?" ? QByteArray("+1.234500E-03\r\n") : QByteArray();
-    });
+    peer.setResponder(
+        [](const QByteArray &line) { return line == "READ?" ? QByteArray("+1.234500E-03\r\n") : QByteArray(); });
     EXPECT_EQ(dvm->Read(), "+1.234500E-03\r");
 }
 

@@ -1,8 +1,8 @@
 #include "instrument/ethernet/EthernetDiscoveryTarget.h"
-#include "instrument/ethernet/EthernetModuleLink.h"
 #include "instrument/ethernet/EthernetInterface.h"
-#include "session/InstrumentSession.h"
+#include "instrument/ethernet/EthernetModuleLink.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <gtest/gtest.h>
 
@@ -50,8 +50,8 @@ TEST(DiscoveryReply, MacAndSlashOnlyLeavesTheRestUnwritten)
 TEST(DiscoveryReply, DhcpColumnFromTheFourthStatusCharacter)
 {
     const std::pair<const char *, const char *> cases[] = {
-        {"A1/5/abcMe/0/o/d", "Off"}, {"A1/5/abcIe/0/o/d", "OK"},  {"A1/5/abcXe/0/o/d", "Failed"},
-        {"A1/5/abcme/0/o/d", "Failed"}, {"A1/5/ab", "Failed"},     {"A1/5/abc", "Failed"},
+        {"A1/5/abcMe/0/o/d", "Off"},    {"A1/5/abcIe/0/o/d", "OK"}, {"A1/5/abcXe/0/o/d", "Failed"},
+        {"A1/5/abcme/0/o/d", "Failed"}, {"A1/5/ab", "Failed"},      {"A1/5/abc", "Failed"},
     };
     for (const auto &[reply, column] : cases)
         EXPECT_EQ(parsed(reply).dhcpText(), column) << reply;
@@ -84,7 +84,8 @@ TEST(DiscoveryReply, OversizedAndMalformedFieldsAreCutNotTrusted)
     EXPECT_EQ(parsed("Amac/ 7/V10M0/0/o/d").Port, 7);
     EXPECT_EQ(parsed("Amac/-7/V10M0/0/o/d").Port, 0);
     // A NUL inside the reply is text like any other, not its end.
-    EXPECT_EQ(parsed(QByteArray("Am") + '\0' + QByteArray("c/1/V10M0/0/o/d")).MAC.left(3), QString::fromLatin1("m\0c", 3));
+    EXPECT_EQ(parsed(QByteArray("Am") + '\0' + QByteArray("c/1/V10M0/0/o/d")).MAC.left(3),
+              QString::fromLatin1("m\0c", 3));
 }
 
 TEST(DiscoveryTarget, ParsesAddressAndOptionalPort)
@@ -138,8 +139,8 @@ TEST(EthernetSettings, SavedAsFixedLengthTextsAndLoadedBack)
     EXPECT_EQ(loaded.Port, 10001);
     EXPECT_EQ(loaded.MAC, QString(30, QLatin1Char('m')));
 
-    for (const QString &key : {SettingsKey::Interface, SettingsKey::EthernetIP, SettingsKey::EthernetPort,
-                               SettingsKey::EthernetMAC})
+    for (const QString &key :
+         {SettingsKey::Interface, SettingsKey::EthernetIP, SettingsKey::EthernetPort, SettingsKey::EthernetMAC})
         Settings::remove(key);
 }
 

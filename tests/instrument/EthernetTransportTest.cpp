@@ -1,9 +1,10 @@
+#include "instrument/ethernet/EthernetTransport.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/UdpPeer.h"
-#include "instrument/Reply.h"
 #include "instrument/InstrumentContext.h"
+#include "instrument/Reply.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
-#include "instrument/ethernet/EthernetTransport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,13 @@
-#include "fixtures/FakeClock.h"
-#include "instrument/IDVM.h"
-#include "instrument/gpib/GpibTransport.h"
-#include "session/InstrumentSession.h"
-#include "instrument/InterfaceType.h"
 #include "instrument/gpib/GpibLibrary.h"
 
+#include "fixtures/FakeClock.h"
+#include "instrument/IDVM.h"
+#include "instrument/InterfaceType.h"
+#include "instrument/gpib/GpibTransport.h"
+#include "session/InstrumentSession.h"
+
 #include <QLibrary>
+
 #include <gtest/gtest.h>
 
 namespace {

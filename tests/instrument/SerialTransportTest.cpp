@@ -1,10 +1,11 @@
+#include "instrument/serial/SerialTransport.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/PtyPeer.h"
 #include "instrument/Reply.h"
 #include "instrument/TransportState.h"
 #include "instrument/serial/PortTable.h"
 #include "instrument/serial/SerialPortControl.h"
-#include "instrument/serial/SerialTransport.h"
 
 #include <gtest/gtest.h>
 
@@ -84,7 +85,7 @@ TEST_F(SerialTransportTest, SilenceAfterLastLineGivesTimeoutAndDropsGatheredLine
     const qint64 start = clock.nowMs();
     EXPECT_EQ(send("X", true, 5, 1), Reply::Timeout);
     const qint64 elapsed = clock.nowMs() - start;
-    EXPECT_GE(elapsed, 6000);  // counted from the data line, not from the command
+    EXPECT_GE(elapsed, 6000); // counted from the data line, not from the command
     EXPECT_LT(elapsed, 7000);
     EXPECT_EQ(last.outcome, ExchangeOutcome::TimedOut);
 }

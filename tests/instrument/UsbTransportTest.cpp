@@ -1,10 +1,11 @@
+#include "instrument/usb/UsbTransport.h"
+
 #include "fixtures/FakeClock.h"
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/Reply.h"
 #include "instrument/usb/SystemUsbBridge.h"
-#include "instrument/usb/UsbTransport.h"
+#include "session/InstrumentSession.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,17 @@
+#include "locate/EthernetLocator.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimEthernet.h"
 #include "fixtures/UdpPeer.h"
 #include "instrument/IDVM.h"
-#include "instrument/serial/SerialPortControl.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
+#include "instrument/serial/SerialPortControl.h"
 #include "locate/EthernetInstrumentSearch.h"
-#include "locate/EthernetLocator.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <gtest/gtest.h>
 
@@ -23,13 +24,14 @@ public:
     SavedModule()
     {
         InstrumentSession session;
-        session.saveConnection(Endpoint::ethernet(QStringLiteral("10.9.8.7"), 4001, QStringLiteral("00-11-22-33-44-55")));
+        session.saveConnection(
+            Endpoint::ethernet(QStringLiteral("10.9.8.7"), 4001, QStringLiteral("00-11-22-33-44-55")));
         Settings::setValue(SettingsKey::Interface, QStringLiteral("RS232"));
     }
     ~SavedModule()
     {
-        for (const QString &key : {SettingsKey::Interface, SettingsKey::EthernetIP, SettingsKey::EthernetPort,
-                                   SettingsKey::EthernetMAC})
+        for (const QString &key :
+             {SettingsKey::Interface, SettingsKey::EthernetIP, SettingsKey::EthernetPort, SettingsKey::EthernetMAC})
             Settings::remove(key);
     }
 };
@@ -142,9 +144,8 @@ TEST_F(EthernetLocatorTest, TestCommunicationBoxGathersUpToStatusLineForPa)
 {
     start(1);
     ASSERT_TRUE(locator.findModules());
-    sim->calibrator.interpreter().addCommand("pa", [](const CommandContext &) {
-        return QByteArray("P1 1.0\r\nP2 2.0\r\n*0\r\n");
-    });
+    sim->calibrator.interpreter().addCommand(
+        "pa", [](const CommandContext &) { return QByteArray("P1 1.0\r\nP2 2.0\r\n*0\r\n"); });
     // Each line in a datagram of its own, a little apart.
     sim->knobs().splitPieces = 3;
     sim->knobs().splitGapMs = 300;
@@ -171,7 +172,8 @@ TEST(EthernetInstrumentSearchTest, AsksOnlyModulesNamedLikeOursAndAdoptsTheCalib
     EXPECT_TRUE(sim.module(0).dataHeard.isEmpty());
     EXPECT_EQ(sim.module(1).dataHeard, (QList<QByteArray>{"*IDN?", ""}));
     ASSERT_EQ(details.size(), 1);
-    EXPECT_TRUE(details.front().startsWith("** Using Ethernet  127.0.0.3 Quorvadine,5241,")) << details.front().toStdString();
+    EXPECT_TRUE(details.front().startsWith("** Using Ethernet  127.0.0.3 Quorvadine,5241,"))
+        << details.front().toStdString();
     EXPECT_TRUE(found.startsWith("before\r\nUsing Ethernet  Quorvadine,5241,"));
     EXPECT_TRUE(found.endsWith("\r\n127.0.0.3"));
     EXPECT_EQ(Settings::value(SettingsKey::EthernetIP).trimmed(), "127.0.0.3");

@@ -1,12 +1,13 @@
+#include "locate/EthernetModuleSetup.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimEthernet.h"
 #include "fixtures/UdpPeer.h"
-#include "session/InstrumentSession.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
 #include "locate/EthernetLocator.h"
-#include "locate/EthernetModuleSetup.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +25,8 @@ protected:
     }
     void TearDown() override
     {
-        for (const QString &key : {SettingsKey::Interface, SettingsKey::EthernetIP, SettingsKey::EthernetPort,
-                                   SettingsKey::EthernetMAC})
+        for (const QString &key :
+             {SettingsKey::Interface, SettingsKey::EthernetIP, SettingsKey::EthernetPort, SettingsKey::EthernetMAC})
             Settings::remove(key);
     }
 
@@ -52,8 +53,8 @@ TEST_F(EthernetModuleSetupTest, InitialiseStopsAtTheRefusedStepWithItsExactDatag
 {
     module().behaviour().refused.insert("SFC0");
     EXPECT_FALSE(setup.initialiseModule());
-    const QList<QByteArray> expected = {"W" + kMac, "L", "W" + kMac, "SBR3", "W" + kMac, "SPR0",
-                                        "W" + kMac, "SBB1", "W" + kMac, "SFC0"};
+    const QList<QByteArray> expected = {"W" + kMac, "L",        "W" + kMac, "SBR3",     "W" + kMac,
+                                        "SPR0",     "W" + kMac, "SBB1",     "W" + kMac, "SFC0"};
     EXPECT_EQ(module().heard, expected);
     ASSERT_EQ(prompts.shown.size(), 1);
     EXPECT_EQ(prompts.shown.front().text, "Set Flow Control Failed");
@@ -215,9 +216,9 @@ TEST(ProposeAddress, StaysWithinOneTo254AndAwayFromOurOwn)
     QStringList proposals;
     for (int step = 0; step < 10; ++step)
         proposals << EthernetModuleSetup::proposeAddress(own, step);
-    EXPECT_EQ(proposals, (QStringList{"192.168.1.251", "192.168.1.252", "192.168.1.253", "192.168.1.254",
-                                      "192.168.1.1", "192.168.1.2", "192.168.1.3", "192.168.1.4",
-                                      "192.168.1.5", "192.168.1.6"}));
+    EXPECT_EQ(proposals,
+              (QStringList{"192.168.1.251", "192.168.1.252", "192.168.1.253", "192.168.1.254", "192.168.1.1",
+                           "192.168.1.2", "192.168.1.3", "192.168.1.4", "192.168.1.5", "192.168.1.6"}));
     for (int last : {0, 1, 5, 244, 253, 254, 255}) {
         const QHostAddress address(QStringLiteral("10.0.0.%1").arg(last));
         for (int step = 0; step < 10; ++step) {

@@ -1,12 +1,13 @@
+#include "locate/InterfaceOptions.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/PortBindings.h"
 #include "fixtures/PtyPeer.h"
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/serial/SerialPortControl.h"
-#include "locate/InterfaceOptions.h"
+#include "session/InstrumentSession.h"
 
 #include <gtest/gtest.h>
 
@@ -124,9 +125,9 @@ TEST_P(GpibAddresses, OnlyWholeNumbersFromOneToThirtyAreTaken)
 }
 
 INSTANTIATE_TEST_SUITE_P(Typed, GpibAddresses,
-                         ::testing::Values(GpibCase{"1", 1}, GpibCase{"30", 30}, GpibCase{" 7 ", 7},
-                                           GpibCase{"0", 0}, GpibCase{"31", 0}, GpibCase{"-4", 0},
-                                           GpibCase{"", 0}, GpibCase{"12a", 0}, GpibCase{"2.5", 0}));
+                         ::testing::Values(GpibCase{"1", 1}, GpibCase{"30", 30}, GpibCase{" 7 ", 7}, GpibCase{"0", 0},
+                                           GpibCase{"31", 0}, GpibCase{"-4", 0}, GpibCase{"", 0}, GpibCase{"12a", 0},
+                                           GpibCase{"2.5", 0}));
 
 TEST(InterfaceOptionsModels, TheEntryShownIsTheDriverCreateDvmMakes)
 {
@@ -134,7 +135,9 @@ TEST(InterfaceOptionsModels, TheEntryShownIsTheDriverCreateDvmMakes)
     for (const char *stored : {"5200", "5600", "6400", "5210", "6481", "", "Quorvadine 5600"}) {
         const QString model = QString::fromLatin1(stored);
         const QString chosen = InterfaceOptions::models().at(InterfaceOptions::modelIndexFor(model)).modelString;
-        EXPECT_EQ(familyOf(CreateDVM(chosen, session.context()).get()), familyOf(CreateDVM(model, session.context()).get())) << stored;
+        EXPECT_EQ(familyOf(CreateDVM(chosen, session.context()).get()),
+                  familyOf(CreateDVM(model, session.context()).get()))
+            << stored;
     }
 }
 

@@ -1,11 +1,12 @@
+#include "locate/SerialSearch.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/PortBindings.h"
 #include "fixtures/PtyPeer.h"
 #include "fixtures/SimPty.h"
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/serial/SerialPortControl.h"
-#include "locate/SerialSearch.h"
+#include "session/InstrumentSession.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -51,13 +52,15 @@ protected:
 
 TEST_F(SerialSearchTest, FindsTheCalibratorOnTheThirdPortAfterTwoSilentOnes)
 {
-    bindOnly(session.context().portTable(), {{1, peer().devicePath()}, {2, peer().devicePath()}, {3, sim.devicePath()}});
+    bindOnly(session.context().portTable(),
+             {{1, peer().devicePath()}, {2, peer().devicePath()}, {3, sim.devicePath()}});
 
     EXPECT_TRUE(search.locateAll());
 
     const QString found = QStringLiteral("Found ") + simIdentity() + QStringLiteral("\rOn port 3");
-    EXPECT_EQ(details, QStringList({"Checking Serial Ports", "Checking Port 1", "No Reply", "Checking Port 2",
-                                    "No Reply", "Checking Port 3", found}));
+    EXPECT_EQ(details,
+              QStringList({"Checking Serial Ports", "Checking Port 1", "No Reply", "Checking Port 2", "No Reply",
+                           "Checking Port 3", found}));
     EXPECT_EQ(search.foundText(), found + QStringLiteral("\r\n"));
     EXPECT_EQ(Settings::value(SettingsKey::CommPort), "3");
     EXPECT_EQ(Settings::value(SettingsKey::Interface), "RS232");
@@ -80,7 +83,7 @@ struct ReplyCase
     const char *name;
     QByteArray answer; ///< what the first port sends back to "*IDN?"
     int delayMs;
-    QString detail;    ///< the line the search shows for that port
+    QString detail; ///< the line the search shows for that port
 };
 
 class SerialSearchReplies : public SerialSearchTest, public ::testing::WithParamInterface<ReplyCase>
@@ -109,17 +112,16 @@ TEST_P(SerialSearchReplies, FirstPortIsReportedAndTheSearchGoesOn)
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, SerialSearchReplies,
-    ::testing::Values(
-        ReplyCase{"AnotherMaker", "Acme Instruments,M100,77\r\n", 0, "Reply: Acme Instruments,M100,77\r"},
-        ReplyCase{"OurMakerOtherFamily", "Quorvadine,5600,1,1.0\r\n", 0, "Reply: Quorvadine,5600,1,1.0\r"},
-        // Blanks are trimmed from the ends of the line with its CR, so those before the CR stay.
-        ReplyCase{"PaddedWithBlanks", "  Acme  \r\n", 0, "Reply: Acme  \r"},
-        ReplyCase{"EchoOfTheQuery", "*IDN?\r\n", 0, "No Reply"},
-        ReplyCase{"EmptyLinesThenAnswer", "\r\n\r\nAcme\r\n", 0, "Reply: Acme\r"},
-        ReplyCase{"LineWithoutEnd", "Acme", 0, "No Reply"},
-        ReplyCase{"AnswerJustInTime", "Acme\r\n", 1900, "Reply: Acme\r"},
-        ReplyCase{"AnswerTooLate", "Acme\r\n", 2300, "No Reply"},
-        ReplyCase{"Silent", {}, 0, "No Reply"}),
+    ::testing::Values(ReplyCase{"AnotherMaker", "Acme Instruments,M100,77\r\n", 0, "Reply: Acme Instruments,M100,77\r"},
+                      ReplyCase{"OurMakerOtherFamily", "Quorvadine,5600,1,1.0\r\n", 0,
+                                "Reply: Quorvadine,5600,1,1.0\r"},
+                      // Blanks are trimmed from the ends of the line with its CR, so those before the CR stay.
+                      ReplyCase{"PaddedWithBlanks", "  Acme  \r\n", 0, "Reply: Acme  \r"},
+                      ReplyCase{"EchoOfTheQuery", "*IDN?\r\n", 0, "No Reply"},
+                      ReplyCase{"EmptyLinesThenAnswer", "\r\n\r\nAcme\r\n", 0, "Reply: Acme\r"},
+                      ReplyCase{"LineWithoutEnd", "Acme", 0, "No Reply"},
+                      ReplyCase{"AnswerJustInTime", "Acme\r\n", 1900, "Reply: Acme\r"},
+                      ReplyCase{"AnswerTooLate", "Acme\r\n", 2300, "No Reply"}, ReplyCase{"Silent", {}, 0, "No Reply"}),
     [](const ::testing::TestParamInfo<ReplyCase> &info) { return std::string(info.param.name); });
 
 TEST_F(SerialSearchTest, NoPortOpensSoNothingIsProbedAndNothingIsStored)
@@ -157,7 +159,7 @@ TEST_F(SerialSearchTest, StoredPortThatDoesNotOpenIsNotSelectedAndComesBackAfter
 struct SelectionCase
 {
     const char *name;
-    const char *storedScanner;  ///< nullptr: absent
+    const char *storedScanner; ///< nullptr: absent
     const char *storedInstrument;
     bool useScanner;
     int scannerIndex;
@@ -176,7 +178,8 @@ TEST_P(PortSelections, StoredPortsSelectTheirEntries)
     if (c.storedInstrument)
         Settings::setValue(SettingsKey::CommPort, c.storedInstrument);
     // Ports 1, 3 and 4 open; 2 does not.
-    bindOnly(session.context().portTable(), {{1, peer().devicePath()}, {3, peer().devicePath()}, {4, sim.devicePath()}});
+    bindOnly(session.context().portTable(),
+             {{1, peer().devicePath()}, {3, peer().devicePath()}, {4, sim.devicePath()}});
 
     const PortListing listing = search.listPorts();
     EXPECT_EQ(listing.ports, QList<int>({1, 3, 4}));
@@ -187,13 +190,14 @@ TEST_P(PortSelections, StoredPortsSelectTheirEntries)
     EXPECT_FALSE(session.context().dvm1Comm()->isOpen());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Stored, PortSelections,
-    ::testing::Values(SelectionCase{"NothingStored", nullptr, nullptr, true, 0, 0},
-                      SelectionCase{"NoScanner", "0", "4", false, -1, 2},
-                      SelectionCase{"ScannerOnThree", "3", "3", true, 1, 1},
-                      SelectionCase{"PortsThatDoNotOpen", "2", "9", true, -1, -1}),
-    [](const ::testing::TestParamInfo<SelectionCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Stored, PortSelections,
+                         ::testing::Values(SelectionCase{"NothingStored", nullptr, nullptr, true, 0, 0},
+                                           SelectionCase{"NoScanner", "0", "4", false, -1, 2},
+                                           SelectionCase{"ScannerOnThree", "3", "3", true, 1, 1},
+                                           SelectionCase{"PortsThatDoNotOpen", "2", "9", true, -1, -1}),
+                         [](const ::testing::TestParamInfo<SelectionCase> &info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(SerialSearchTest, SixteenSilentPortsCostOneIdentificationWait)
 {
@@ -230,9 +234,9 @@ TEST_F(SerialSearchTest, FirstAnsweringPortInListOrderWinsOverAQuickerLaterOne)
              {{1, silent.devicePath()}, {2, other.devicePath()}, {3, slow.devicePath()}, {4, sim.devicePath()}});
 
     EXPECT_TRUE(search.locateAll());
-    EXPECT_EQ(details, QStringList({"Checking Serial Ports", "Checking Port 1", "No Reply", "Checking Port 2",
-                                    "Reply: Acme,1\r", "Checking Port 3",
-                                    "Found Quorvadine,5250,S3,1.0\rOn port 3"}));
+    EXPECT_EQ(details,
+              QStringList({"Checking Serial Ports", "Checking Port 1", "No Reply", "Checking Port 2", "Reply: Acme,1\r",
+                           "Checking Port 3", "Found Quorvadine,5250,S3,1.0\rOn port 3"}));
     EXPECT_EQ(search.foundPort(), 3);
     EXPECT_EQ(Settings::value(SettingsKey::CommPort), "3");
 }

@@ -1,13 +1,14 @@
+#include "locate/UsbDeviceSelection.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimUsb.h"
 #include "instrument/IDVM.h"
-#include "instrument/serial/SerialPortControl.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
-#include "locate/UsbDeviceSelection.h"
+#include "instrument/serial/SerialPortControl.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <gtest/gtest.h>
 
@@ -206,7 +207,8 @@ TEST_F(UsbDeviceSelectionTest, AdapterIdPicksTheMakersOrA232AdapterByItsDescript
         EXPECT_EQ(Settings::value(SettingsKey::Interface), QStringLiteral("USB")) << c.name;
         ASSERT_EQ(prompts.shown.size(), 1) << c.name;
         if (c.chosen >= 0) {
-            EXPECT_EQ(prompts.shown[0].text, QStringLiteral("Using %1 (%2)").arg(QString::fromLatin1(c.names[stored]), serial))
+            EXPECT_EQ(prompts.shown[0].text,
+                      QStringLiteral("Using %1 (%2)").arg(QString::fromLatin1(c.names[stored]), serial))
                 << c.name;
             EXPECT_TRUE(dvmUsesUsb(serial)) << c.name;
         } else {

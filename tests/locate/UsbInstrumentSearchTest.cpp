@@ -1,12 +1,13 @@
+#include "locate/UsbInstrumentSearch.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/SimUsb.h"
 #include "instrument/IDVM.h"
-#include "instrument/serial/SerialPortControl.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/InterfaceType.h"
-#include "locate/UsbInstrumentSearch.h"
+#include "instrument/serial/SerialPortControl.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <gtest/gtest.h>
 
@@ -100,8 +101,8 @@ TEST_F(UsbInstrumentSearchTest, NoBridgeOrNoUsbAccessIsReportedAndChangesNothing
     details.clear();
     sim.bridge->failListing(UsbBridge::ErrorKind::NoAccess, QStringLiteral("USB access is not permitted"));
     EXPECT_FALSE(search.search());
-    EXPECT_EQ(details, (QStringList{QStringLiteral("No USB Devices Found"),
-                                    QStringLiteral("USB access is not permitted")}));
+    EXPECT_EQ(details,
+              (QStringList{QStringLiteral("No USB Devices Found"), QStringLiteral("USB access is not permitted")}));
     expectNothingChanged();
 }
 

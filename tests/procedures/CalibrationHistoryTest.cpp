@@ -1,16 +1,18 @@
 #include "procedures/CalibrationHistory.h"
-#include "procedures/LenientDate.h"
+
 #include "ScriptedLink.h"
+#include "procedures/LenientDate.h"
 
 #include <QLocale>
+
 #include <gtest/gtest.h>
 
 namespace {
 
 TEST(CalibrationHistory, TwoEventsListNewestFirstWithTheirRanges)
 {
-    const CalibrationHistory history = CalibrationHistory::parse(
-        QStringLiteral("DATE 01/02/2009\rRANGE 1,2,3\rDATE 05/06/2010\rRANGE 11\r*0\r"));
+    const CalibrationHistory history =
+        CalibrationHistory::parse(QStringLiteral("DATE 01/02/2009\rRANGE 1,2,3\rDATE 05/06/2010\rRANGE 11\r*0\r"));
     const QStringList lines = history.listLines();
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], LenientDate::mediumForm(QDate(2010, 6, 5)));
@@ -43,8 +45,8 @@ TEST(CalibrationHistory, RangeNumbersOutsideOneTo148OrNotNumbersAreSkipped)
 
 TEST(CalibrationHistory, UnreadableDatesAndEmptyEventsStillCount)
 {
-    const CalibrationHistory history = CalibrationHistory::parse(
-        QStringLiteral("RANGE 7\rDATE sometime\rRANGE 41\rDATE 05/06/2010\r*0\r"));
+    const CalibrationHistory history =
+        CalibrationHistory::parse(QStringLiteral("RANGE 7\rDATE sometime\rRANGE 41\rDATE 05/06/2010\r*0\r"));
     const QStringList lines = history.listLines();
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], LenientDate::mediumForm(QDate(2010, 6, 5)));

@@ -1,4 +1,5 @@
 #include "procedures/InstrumentClock.h"
+
 #include "ScriptedLink.h"
 
 #include <gtest/gtest.h>
@@ -30,8 +31,8 @@ TEST(InstrumentClock, SettingEntersSetupModeSendsTheDigitsReReadsAndLeaves)
     const InstrumentClock::Setting setting = clock.set(QDate(2030, 1, 1), QTime(9, 5, 40));
     EXPECT_TRUE(setting.accepted);
     ASSERT_TRUE(setting.reread.has_value());
-    EXPECT_EQ(s.commands(), QStringList({"SYSTEM:PASSWORD 5820316", "SYSTEM:SETDATE 0101300905", "T",
-                                         "CAL:PASSWORD 0"}));
+    EXPECT_EQ(s.commands(),
+              QStringList({"SYSTEM:PASSWORD 5820316", "SYSTEM:SETDATE 0101300905", "T", "CAL:PASSWORD 0"}));
     EXPECT_EQ(s.dvm->sent[1].timeout, 10);
 }
 

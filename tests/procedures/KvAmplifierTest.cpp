@@ -1,6 +1,7 @@
 #include "procedures/KvAmplifier.h"
-#include "procedures/KvCalculations.h"
+
 #include "ScriptedLink.h"
+#include "procedures/KvCalculations.h"
 
 #include <gtest/gtest.h>
 
@@ -190,9 +191,9 @@ TEST_F(KvAmplifierTest, FailedChecksShowTheirMessageAndChangeNothing)
     kv.setFactorText(0, "1");
     kv.setMeasuredText("6000");
     kv.calculateFullScale();
-    EXPECT_EQ(s.prompts.texts(), QStringList({"Nominal Voltage must be 1000V", "Nominal Voltage out of range",
-                                              "Measured Voltage out of range",
-                                              "Existing calibration Factor out of range"}));
+    EXPECT_EQ(s.prompts.texts(),
+              QStringList({"Nominal Voltage must be 1000V", "Nominal Voltage out of range",
+                           "Measured Voltage out of range", "Existing calibration Factor out of range"}));
     EXPECT_EQ(s.prompts.shown[2].title, "Calibration Calculation");
     EXPECT_EQ(s.prompts.shown[2].icon, Prompts::Icon::Information);
     EXPECT_EQ(kv.factorText(1), "20000");

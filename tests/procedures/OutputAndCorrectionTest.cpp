@@ -1,8 +1,8 @@
+#include "ScriptedLink.h"
 #include "procedures/CalibratorOutput.h"
 #include "procedures/DiagnosticCommands.h"
 #include "procedures/LatchControl.h"
 #include "procedures/OutputCorrection.h"
-#include "ScriptedLink.h"
 
 #include <gtest/gtest.h>
 
@@ -133,8 +133,8 @@ TEST(CalibratorOutput, OnlyASingleSuccessLineLetsTheDisplayBeRead)
     {
         const char *reply;
         bool taken;
-    } cases[] = {{"*0\r", true}, {"  *0\r  ", true}, {"*0\rmore\r", false}, {"*5\r", false},
-                 {"TIMEOUT", false}, {"*0", false}, {"", false}, {"*00\r", false}};
+    } cases[] = {{"*0\r", true},     {"  *0\r  ", true}, {"*0\rmore\r", false}, {"*5\r", false},
+                 {"TIMEOUT", false}, {"*0", false},      {"", false},           {"*00\r", false}};
     for (const auto &c : cases) {
         ScriptedLink s;
         s.replies.insert("o10V", QString::fromLatin1(c.reply));

@@ -1,6 +1,7 @@
 #include "procedures/PowerCalibration.h"
-#include "procedures/PowerRanges.h"
+
 #include "ScriptedLink.h"
+#include "procedures/PowerRanges.h"
 
 #include <gtest/gtest.h>
 
@@ -43,8 +44,8 @@ TEST_F(PowerCalibrationTest, FreeFrequencyIsSentOnlyBetweenFortyAndFourHundredHe
     {
         const char *text;
         const char *sent;
-    } cases[] = {{"60", "F60"}, {"45.5 Hz", "F45.5"}, {"40", "F40"}, {"400", "F400"},
-                 {"39.9", nullptr}, {"401", nullptr}, {"", nullptr}, {"abc", nullptr}};
+    } cases[] = {{"60", "F60"},     {"45.5 Hz", "F45.5"}, {"40", "F40"}, {"400", "F400"},
+                 {"39.9", nullptr}, {"401", nullptr},     {"", nullptr}, {"abc", nullptr}};
     for (const auto &c : cases) {
         s.dvm->sent.clear();
         power.setFrequencyText(QString::fromLatin1(c.text));

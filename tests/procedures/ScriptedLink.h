@@ -19,9 +19,7 @@ struct ScriptedLink
         auto owned = std::make_unique<ScriptedDVM>();
         dvm = owned.get();
         session.setDvm(std::move(owned));
-        dvm->responder = [this](const QString &command) {
-            return replies.value(command, QStringLiteral("*0\r"));
-        };
+        dvm->responder = [this](const QString &command) { return replies.value(command, QStringLiteral("*0\r")); };
     }
 
     /// The way the procedures reach the instrument: the session's channel.

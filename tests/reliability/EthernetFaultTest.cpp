@@ -24,7 +24,8 @@ protected:
         fake.clock.pauseSettleMs = 1;
         session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
         EthernetModuleRecord &module = session.ethernetDevice;
-        module.IP = EthernetModuleRecord::fixedLength(sim.module().address().toString(), EthernetModuleRecord::kIpLength);
+        module.IP =
+            EthernetModuleRecord::fixedLength(sim.module().address().toString(), EthernetModuleRecord::kIpLength);
         module.Port = sim.module().dataPort();
         module.MAC = EthernetModuleRecord::fixedLength(sim.module().behaviour().mac, EthernetModuleRecord::kMacLength);
         session.dvm()->connect(ethernetEndpointOf(session.ethernetDevice));

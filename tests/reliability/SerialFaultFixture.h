@@ -7,10 +7,10 @@
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimPty.h"
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/Reply.h"
 #include "instrument/serial/SerialPortControl.h"
+#include "session/InstrumentSession.h"
 #include "sim/RangeLayout.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 #include "fixtures/SimEthernet.h"
 #include "fixtures/UdpPeer.h"
 #include "instrument/IDVM.h"
+#include "instrument/InterfaceType.h"
 #include "instrument/ethernet/EthernetInterface.h"
 #include "session/InstrumentSession.h"
-#include "instrument/InterfaceType.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,8 @@ TEST_F(EthernetFrontTest, EveryModuleAnswersDiscoveryFromItsOwnAddress)
 {
     const QList<QByteArray> replies = command("X");
     ASSERT_EQ(replies.size(), 2);
-    EXPECT_EQ(replies.at(0), "A02-00-00-00-00-01/" + QByteArray::number(sim.module(0).dataPort()) + "/V10M0/0/Quorvadi/6481 DMM");
+    EXPECT_EQ(replies.at(0),
+              "A02-00-00-00-00-01/" + QByteArray::number(sim.module(0).dataPort()) + "/V10M0/0/Quorvadi/6481 DMM");
     EXPECT_TRUE(replies.at(1).startsWith("A02-00-00-00-00-02/"));
     EXPECT_EQ(sim.module(0).address().toString(), "127.0.0.2");
     EXPECT_EQ(sim.module(1).address().toString(), "127.0.0.3");

@@ -1,9 +1,9 @@
 #include "fixtures/FakeClock.h"
 #include "fixtures/SimPty.h"
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/serial/SerialPortControl.h"
+#include "session/InstrumentSession.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +49,8 @@ TEST_F(HostDriverTest, ADelayedPacedReplyStillArrivesAndSilenceTimesOut)
     sim.knobs().replyDelayMs = 3000;
     sim.knobs().paceCharsPerSecond = 960;
     const qint64 start = fake.clock.nowMs();
-    EXPECT_TRUE(dvm().SendString(QStringLiteral("SYSTEM:PASSWORD 5820316"), true, 5, 1).startsWith(QLatin1String("*0")));
+    EXPECT_TRUE(
+        dvm().SendString(QStringLiteral("SYSTEM:PASSWORD 5820316"), true, 5, 1).startsWith(QLatin1String("*0")));
     EXPECT_GE(fake.clock.nowMs() - start, 3000);
     EXPECT_TRUE(sim.memory().systemUnlocked());
 

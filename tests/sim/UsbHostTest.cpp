@@ -2,11 +2,11 @@
 #include "fixtures/LastExchange.h"
 #include "fixtures/SimUsb.h"
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/Reply.h"
 #include "instrument/usb/UsbIdentificationPass.h"
 #include "instrument/usb/UsbTransport.h"
+#include "session/InstrumentSession.h"
 
 #include <gtest/gtest.h>
 
@@ -42,8 +42,8 @@ protected:
         if (status)
             *status = reply.outcome;
         return reply.outcome == ExchangeOutcome::Answered || reply.outcome == ExchangeOutcome::TimedOut
-                   ? reply.text
-                   : reply.conventionalText();
+            ? reply.text
+            : reply.conventionalText();
     }
 
     qint64 now() const { return fake.clock.nowMs(); }
@@ -85,7 +85,7 @@ TEST_F(UsbHostTest, StatusLineEndsTheReplyOnlyAsStarDigitCarriageReturn)
         const char *name;
         QList<QByteArray> pieces; // sent 100 ms apart
         bool ends;
-        qint64 endsAtMs;          // after the first piece
+        qint64 endsAtMs; // after the first piece
     };
     const QList<Case> cases = {
         {"status line at once", {"*0\r\n"}, true, 0},
@@ -193,9 +193,9 @@ TEST_F(UsbHostTest, ASecondCommandOnTheDriverWhileOneWaitsIsRefusedAtOnce)
 TEST_F(UsbHostTest, ABridgeThatWillNotOpenIsATimeOutForACalibratorAndNothingForTheMeter)
 {
     sim.bridge->refuseOpen(0, UsbBridge::ErrorKind::NoAccess, QStringLiteral("no permission"));
-    for (const auto &[family, expected] : {std::pair{QStringLiteral("5200"), Reply::Timeout},
-                                           std::pair{QStringLiteral("5600"), Reply::Timeout},
-                                           std::pair{QStringLiteral("6400"), QString()}}) {
+    for (const auto &[family, expected] :
+         {std::pair{QStringLiteral("5200"), Reply::Timeout}, std::pair{QStringLiteral("5600"), Reply::Timeout},
+          std::pair{QStringLiteral("6400"), QString()}}) {
         IDVM &dvm = useDriver(family);
         session.context().state().abortComms = false;
         const qint64 start = now();

@@ -43,17 +43,17 @@ int identify(RunContext &run)
     printReply(run.out(), id);
     if (!dvm.CheckIdentity(id)) {
         const QString driver = dvm.GetDescription().section(QLatin1String("\r\n"), 0, 0);
-        return run.fail(ExitRefused, QStringLiteral("%1 is not an instrument the %2 driver works with "
-                                                    "(--model chooses another driver)")
-                                         .arg(run.connectionDescription(), driver));
+        return run.fail(ExitRefused,
+                        QStringLiteral("%1 is not an instrument the %2 driver works with "
+                                       "(--model chooses another driver)")
+                            .arg(run.connectionDescription(), driver));
     }
     return ExitSuccess;
 }
 
 int info(RunContext &run)
 {
-    const QString reply = run.dvm().SendString(QStringLiteral("T"), true, kInfoTimeoutSeconds,
-                                               kGatherUntilStatusLine);
+    const QString reply = run.dvm().SendString(QStringLiteral("T"), true, kInfoTimeoutSeconds, kGatherUntilStatusLine);
     // A failure the route spells as a time-out shows as the window shows it, "Version :TIMEOUT",
     // before the exit; any other failure shows nothing.
     const bool shownAsTimeout = run.exchangeFailed() && reply == run.lastReply().spelling.timedOut;
@@ -103,8 +103,7 @@ QList<CliCommand> basicCommands()
          .minArguments = 1,
          .maxArguments = CliCommand::kAnyNumber,
          .options = {{kNoWait, QString(), QStringLiteral("send without waiting for a reply")},
-                     {kTimeout, QStringLiteral("S"),
-                      QStringLiteral("seconds of silence before giving up (default 5)")},
+                     {kTimeout, QStringLiteral("S"), QStringLiteral("seconds of silence before giving up (default 5)")},
                      {kEnd, QStringLiteral("0|1"),
                       QStringLiteral("0: the first line is the reply; 1: lines up to one with \"*\" (default)")}},
          .run = send},

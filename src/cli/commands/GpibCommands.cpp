@@ -2,8 +2,8 @@
 
 #include "cli/CommandGroups.h"
 #include "cli/RunContext.h"
-#include "session/InstrumentSession.h"
 #include "instrument/gpib/GpibBusSearch.h"
+#include "session/InstrumentSession.h"
 
 #include <QTextStream>
 
@@ -16,13 +16,13 @@ int find(RunContext &run)
     if (search.busUnusable())
         return run.fail(ExitRefused, search.error());
     if (found.isEmpty())
-        return run.fail(ExitRefused, QStringLiteral("no instrument listens on the GPIB bus (addresses %1 to %2)")
-                                         .arg(GpibBusSearch::kFirstAddress)
-                                         .arg(GpibBusSearch::kLastAddress));
+        return run.fail(ExitRefused,
+                        QStringLiteral("no instrument listens on the GPIB bus (addresses %1 to %2)")
+                            .arg(GpibBusSearch::kFirstAddress)
+                            .arg(GpibBusSearch::kLastAddress));
     for (const GpibListener &listener : found) {
         run.out() << listener.address << '\t'
-                  << (listener.identity.isEmpty() ? QStringLiteral("(no answer to *IDN?)") : listener.identity)
-                  << '\n';
+                  << (listener.identity.isEmpty() ? QStringLiteral("(no answer to *IDN?)") : listener.identity) << '\n';
     }
     return ExitSuccess;
 }
@@ -38,7 +38,8 @@ int move(RunContext &run)
 {
     int from = 0;
     int to = 0;
-    for (const auto &[text, address] : {std::pair{run.arguments().at(0), &from}, std::pair{run.arguments().at(1), &to}}) {
+    for (const auto &[text, address] :
+         {std::pair{run.arguments().at(0), &from}, std::pair{run.arguments().at(1), &to}}) {
         if (!parseAddress(text, address))
             return run.usageError(QStringLiteral("GPIB addresses run from %1 to %2, not \"%3\"")
                                       .arg(GpibBusSearch::kFirstAddress)

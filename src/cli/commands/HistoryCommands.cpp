@@ -3,9 +3,9 @@
 #include "cli/CommandGroups.h"
 #include "cli/RunContext.h"
 #include "instrument/CommandHelpers.h"
+#include "instrument/InstrumentChannel.h"
 #include "instrument/Reply.h"
 #include "procedures/CalibrationHistory.h"
-#include "instrument/InstrumentChannel.h"
 
 #include <QTextStream>
 
@@ -24,8 +24,9 @@ int history(RunContext &run)
             status = line;
     }
     if (!status.startsWith(QLatin1String("*0")))
-        return run.fail(ExitRefused, QStringLiteral("the calibrator did not give its history (it answered %1)")
-                                         .arg(status.isEmpty() ? lines.constLast() : status));
+        return run.fail(ExitRefused,
+                        QStringLiteral("the calibrator did not give its history (it answered %1)")
+                            .arg(status.isEmpty() ? lines.constLast() : status));
 
     // Newest first, each date in one fixed form and then its ranges, one a line.
     const CalibrationHistory parsed = CalibrationHistory::parse(reply);

@@ -7,12 +7,13 @@
 #include "instrument/ReadingFormat.h"
 
 #include <QTextStream>
+
 #include <cmath>
 
 namespace {
 
-const QStringList kFunctions = {QStringLiteral("DCV"), QStringLiteral("DCI"), QStringLiteral("ACV"),
-                                QStringLiteral("ACI"), QStringLiteral("RES"), QStringLiteral("FRES"),
+const QStringList kFunctions = {QStringLiteral("DCV"),  QStringLiteral("DCI"), QStringLiteral("ACV"),
+                                QStringLiteral("ACI"),  QStringLiteral("RES"), QStringLiteral("FRES"),
                                 QStringLiteral("FREQ"), QStringLiteral("PRT"), QStringLiteral("THERMOCOUPLE")};
 
 int measure(RunContext &run)

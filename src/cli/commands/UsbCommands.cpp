@@ -65,8 +65,9 @@ int usbSelect(RunContext &run)
         run.out() << device.SerialNumber << " selected (" << device.Name << ")\n";
         return ExitSuccess;
     }
-    return run.fail(ExitRefused, QStringLiteral("no USB device with serial number \"%1\" is attached (attached: %2)")
-                                     .arg(wanted, attached.join(QStringLiteral(", "))));
+    return run.fail(ExitRefused,
+                    QStringLiteral("no USB device with serial number \"%1\" is attached (attached: %2)")
+                        .arg(wanted, attached.join(QStringLiteral(", "))));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "gui/app/MainAction.h"
 
 #include <QMap>
+
 #include <functional>
 
 class FormMain;

@@ -31,7 +31,8 @@ void FormCalFactors::buildControls()
 
     auto *buttons = new QGridLayout;
     buttons->addWidget(makeButton(Command_LoadAllCalFactors, "Command_LoadAllCalFactors",
-                                  QStringLiteral("Load from Calibrator"), [this] { Command_LoadAllCalFactors_Click(); }),
+                                  QStringLiteral("Load from Calibrator"),
+                                  [this] { Command_LoadAllCalFactors_Click(); }),
                        0, 0);
     buttons->addWidget(makeButton(Command_SaveAll, "Command_SaveAll", QStringLiteral("Save To Calibrator"),
                                   [this] { Command_SaveAll_Click(); }),
@@ -45,15 +46,16 @@ void FormCalFactors::buildControls()
     buttons->addWidget(makeButton(Command_FileSave, "Command_FileSave", QStringLiteral("Save to File"),
                                   [this] { Command_FileSave_Click(); }),
                        0, 4);
-    buttons->addWidget(makeButton(Command_Backup, "Command_Backup", QStringLiteral("Backup Meter to Secondary Cal Storage"),
+    buttons->addWidget(makeButton(Command_Backup, "Command_Backup",
+                                  QStringLiteral("Backup Meter to Secondary Cal Storage"),
                                   [this] { Command_Backup_Click(); }),
                        1, 0, 1, 2);
     buttons->addWidget(makeButton(Command_Restore, "Command_Restore",
                                   QStringLiteral("Restore Meter from Secondary Cal storage"),
                                   [this] { Command_Restore_Click(); }),
                        1, 2, 1, 2);
-    buttons->addWidget(makeButton(Command_Exit, "Command_Exit", QStringLiteral("Exit"), [this] { Command_Exit_Click(); }),
-                       1, 4);
+    buttons->addWidget(
+        makeButton(Command_Exit, "Command_Exit", QStringLiteral("Exit"), [this] { Command_Exit_Click(); }), 1, 4);
     layout->addLayout(buttons);
 
     ProgressBar1 = new QProgressBar(this);

@@ -16,8 +16,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-FormSpecifications::FormSpecifications(InstrumentSession &session, Prompts &prompts, StatusSink status,
-                                       QWidget *parent)
+FormSpecifications::FormSpecifications(InstrumentSession &session, Prompts &prompts, StatusSink status, QWidget *parent)
     : TableWindow(session, prompts, std::move(status), parent), m_table(std::make_shared<SpecTable>())
 {
     setObjectName(QStringLiteral("FormSpecifications"));
@@ -69,7 +68,8 @@ void FormSpecifications::buildControls()
     buttons->addWidget(makeButton(Command_FileSave, "Command_FileSave", QStringLiteral("Save to File"),
                                   [this] { Command_FileSave_Click(); }));
     buttons->addStretch(1);
-    buttons->addWidget(makeButton(Command_Exit, "Command_Exit", QStringLiteral("Exit"), [this] { Command_Exit_Click(); }));
+    buttons->addWidget(
+        makeButton(Command_Exit, "Command_Exit", QStringLiteral("Exit"), [this] { Command_Exit_Click(); }));
     layout->addLayout(buttons);
 }
 

@@ -4,6 +4,7 @@
 #include "gui/caldata/TableWindow.h"
 
 #include <QPointer>
+
 #include <memory>
 
 class FormProgress;

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QWidget>
+
 #include <functional>
 #include <memory>
 

@@ -2,12 +2,11 @@
 
 #include "gui/common/Named.h"
 #include "gui/locate/GpibBusPanel.h"
-
-#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "locate/InterfaceOptions.h"
 #include "locate/SerialSearch.h"
 #include "platform/Prompts.h"
+#include "session/InstrumentSession.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -37,8 +36,7 @@ struct FormOptions::Ui
 };
 
 FormOptions::FormOptions(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_session(session), m_prompts(prompts), m_ui(new Ui),
-      m_options(new InterfaceOptions(session))
+    : QDialog(parent), m_session(session), m_prompts(prompts), m_ui(new Ui), m_options(new InterfaceOptions(session))
 {
     setWindowTitle(kTitle);
     setModal(true);
@@ -122,7 +120,8 @@ void FormOptions::FillPortList()
     for (int port : m_openPorts) {
         combo->addItem(SerialSearch::portEntry(port), port);
         combo->setItemData(combo->count() - 1,
-                           InterfaceOptions::portDetails(m_session.context().portTable().devicePath(port)), Qt::ToolTipRole);
+                           InterfaceOptions::portDetails(m_session.context().portTable().devicePath(port)),
+                           Qt::ToolTipRole);
     }
     // A stored port that does not open is not offered, so nothing is chosen for it.
     combo->setCurrentIndex(m_openPorts.indexOf(wanted));

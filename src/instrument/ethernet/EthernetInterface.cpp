@@ -25,9 +25,11 @@ namespace {
 Endpoint savedModule(InstrumentContext &)
 {
     EthernetModuleRecord module;
-    module.IP = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetIP), EthernetModuleRecord::kIpLength);
+    module.IP =
+        EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetIP), EthernetModuleRecord::kIpLength);
     module.Port = Settings::intValue(SettingsKey::EthernetPort);
-    module.MAC = EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetMAC), EthernetModuleRecord::kMacLength);
+    module.MAC =
+        EthernetModuleRecord::fixedLength(Settings::value(SettingsKey::EthernetMAC), EthernetModuleRecord::kMacLength);
     return ethernetEndpointOf(module);
 }
 
@@ -44,5 +46,6 @@ bool saveModule(InstrumentContext &, const Endpoint &endpoint)
 
 InterfaceRegistry::Entry ethernetInterface()
 {
-    return InterfaceRegistry::entryFor<EthernetTransport>(InterfaceEthernet, QStringLiteral("Ethernet"), savedModule, saveModule);
+    return InterfaceRegistry::entryFor<EthernetTransport>(InterfaceEthernet, QStringLiteral("Ethernet"), savedModule,
+                                                          saveModule);
 }

@@ -183,8 +183,7 @@ bool EthernetModuleLink::FindEthernetModules()
             found.append(record);
         }
         const qint64 left = gatherEnd - clock.nowMs();
-        if (read >= kMaxDiscoveryDatagrams || left <= 0
-            || !waitForDatagram(int(qMin<qint64>(left, kDiscoveryQuietMs))))
+        if (read >= kMaxDiscoveryDatagrams || left <= 0 || !waitForDatagram(int(qMin<qint64>(left, kDiscoveryQuietMs))))
             break;
     }
     modules = found;

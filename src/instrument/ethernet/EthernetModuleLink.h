@@ -7,9 +7,9 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+
 #include <memory>
 #include <optional>
-
 
 /**
  * @brief The module command socket (UDPCommand): finds the Ethernet-serial modules on the network

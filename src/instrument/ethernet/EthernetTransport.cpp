@@ -11,8 +11,7 @@
 #include <QScopeGuard>
 
 EthernetTransport::EthernetTransport(InstrumentContext &context)
-    : m_state(context.state()),
-      m_socket("Ethernet data", [this] {
+    : m_state(context.state()), m_socket("Ethernet data", [this] {
           takeDatagrams();
           if (m_waiting)
               systemClock().wake();

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QHostAddress>
 #include <QString>
+
 #include <memory>
 
 class InstrumentContext;
@@ -56,7 +57,7 @@ private:
 
     TransportState &m_state;
     BoundUdpSocket m_socket;
-    QString m_ip;       ///< as the endpoint gave it
+    QString m_ip; ///< as the endpoint gave it
     int m_port = 0;
     QHostAddress m_remoteHost;
     quint16 m_remotePort = 0;

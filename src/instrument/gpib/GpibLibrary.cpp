@@ -39,7 +39,8 @@ using RegisterGlobals = int(GPIB_CALL *)(int *, int *, int *, long *);
 using UnregisterGlobals = int(GPIB_CALL *)();
 
 const QString kNoLibrary = QStringLiteral("no IEEE-488.2 library found");
-const QString kNotMultithreadedMessage = QStringLiteral("Operating System is not multi-threaded. Quitting the Program!");
+const QString kNotMultithreadedMessage =
+    QStringLiteral("Operating System is not multi-threaded. Quitting the Program!");
 const QString kCannotRegisterMessage = QStringLiteral("Unable to register GPIB thread globals. Quitting the Program!");
 const QString kUnknownRegisterMessage =
     QStringLiteral("Unknown Error for Registering GPIB Globals!!! Quitting the Program!");
@@ -121,16 +122,15 @@ bool GpibLibrary::load(const QString &name)
     }
     auto resolve = [this](const char *symbol) { return m_library.resolve(symbol); };
     // The calls every library must have, then the ways it may keep its status words.
-    const std::pair<const char *, QFunctionPointer *> calls[] = {
-        {"ibdev", &m_ibdev}, {"ibwrt", &m_ibwrt}, {"ibrd", &m_ibrd},
-        {"ibonl", &m_ibonl}, {"ibln", &m_ibln},   {"ibclr", &m_ibclr}};
-    const std::pair<const char *, QFunctionPointer *> optional[] = {
-        {"RegisterGpibGlobalsForThread", &m_register},
-        {"UnregisterGpibGlobalsForThread", &m_unregister},
-        {"ThreadIbsta", &m_threadIbsta},
-        {"ThreadIberr", &m_threadIberr},
-        {"ThreadIbcnt", &m_threadIbcnt},
-        {"ThreadIbcntl", &m_threadIbcntl}};
+    const std::pair<const char *, QFunctionPointer *> calls[] = {{"ibdev", &m_ibdev}, {"ibwrt", &m_ibwrt},
+                                                                 {"ibrd", &m_ibrd},   {"ibonl", &m_ibonl},
+                                                                 {"ibln", &m_ibln},   {"ibclr", &m_ibclr}};
+    const std::pair<const char *, QFunctionPointer *> optional[] = {{"RegisterGpibGlobalsForThread", &m_register},
+                                                                    {"UnregisterGpibGlobalsForThread", &m_unregister},
+                                                                    {"ThreadIbsta", &m_threadIbsta},
+                                                                    {"ThreadIberr", &m_threadIberr},
+                                                                    {"ThreadIbcnt", &m_threadIbcnt},
+                                                                    {"ThreadIbcntl", &m_threadIbcntl}};
     QStringList missing;
     for (const auto &[symbol, function] : calls) {
         *function = resolve(symbol);
@@ -232,7 +232,8 @@ void GpibLibrary::registerThreadGlobals()
         break;
     }
     m_reason = message;
-    qCCritical(lcInstrument).noquote() << "GPIB:" << message << "(RegisterGpibGlobalsForThread answered" << result << ")";
+    qCCritical(lcInstrument).noquote() << "GPIB:" << message << "(RegisterGpibGlobalsForThread answered" << result
+                                       << ")";
     SetupFailureHandler handler;
     {
         QMutexLocker lock(&handlerMutex());

@@ -31,8 +31,8 @@ SerialTransport::SerialTransport(InstrumentContext &context) : SerialTransport(c
 
 bool SerialTransport::open(const Endpoint &endpoint, QString *error)
 {
-    const int number =
-        endpoint.numberWithin(PortTable::kFirstPort, PortTable::kLastPort, QStringLiteral("RS-232 port numbers"), error);
+    const int number = endpoint.numberWithin(PortTable::kFirstPort, PortTable::kLastPort,
+                                             QStringLiteral("RS-232 port numbers"), error);
     if (number < 0)
         return false;
     m_port->setPortNumber(number);
@@ -147,11 +147,10 @@ ExchangeReply SerialTransport::exchange(const ExchangeRequest &request)
 
     const QMetaObject::Connection wakeOnData =
         QObject::connect(m_port, &SerialPortControl::readyRead, [&clock] { clock.wake(); });
-    const QMetaObject::Connection wakeOnFailure =
-        QObject::connect(m_port, &SerialPortControl::failed, [this, &clock] {
-            m_portFailed = true;
-            clock.wake();
-        });
+    const QMetaObject::Connection wakeOnFailure = QObject::connect(m_port, &SerialPortControl::failed, [this, &clock] {
+        m_portFailed = true;
+        clock.wake();
+    });
     auto disconnect = qScopeGuard([&] {
         QObject::disconnect(wakeOnData);
         QObject::disconnect(wakeOnFailure);

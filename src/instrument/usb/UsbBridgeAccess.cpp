@@ -87,7 +87,7 @@ int UsbBridgeAccess::countDevices()
 bool UsbBridgeAccess::noUsbAccess() const
 {
     return m_listingErrorKind == UsbBridge::ErrorKind::NoAccess
-           || m_listingErrorKind == UsbBridge::ErrorKind::Unavailable;
+        || m_listingErrorKind == UsbBridge::ErrorKind::Unavailable;
 }
 
 bool UsbBridgeAccess::OpenUSBDevice(const QString &serialNumber, int &handle)

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+
 #include <memory>
 
 class TransportState;

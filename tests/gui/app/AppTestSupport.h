@@ -4,12 +4,13 @@
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimPty.h"
-#include "session/InstrumentSession.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <QAbstractButton>
 #include <QPlainTextEdit>
 #include <QWidget>
+
 #include <gtest/gtest.h>
 
 /// A settings store of the test's own, emptied at start and end.
@@ -34,9 +35,9 @@ private:
     {
         for (const QString &key :
              {SettingsKey::DVM1, SettingsKey::Interface, SettingsKey::CommPort, SettingsKey::GPIBPort,
-              SettingsKey::ScannerCommPort, SettingsKey::USBName, SettingsKey::USBSerialNumber,
-              SettingsKey::EthernetIP, SettingsKey::EthernetPort, SettingsKey::EthernetMAC, SettingsKey::MainLeft,
-              SettingsKey::MainTop, SettingsKey::LanguageDatabase, SettingsKey::Language})
+              SettingsKey::ScannerCommPort, SettingsKey::USBName, SettingsKey::USBSerialNumber, SettingsKey::EthernetIP,
+              SettingsKey::EthernetPort, SettingsKey::EthernetMAC, SettingsKey::MainLeft, SettingsKey::MainTop,
+              SettingsKey::LanguageDatabase, SettingsKey::Language})
             Settings::remove(key);
     }
     QString m_previous;

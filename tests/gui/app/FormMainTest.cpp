@@ -1,6 +1,6 @@
-#include "AppTestSupport.h"
-
 #include "gui/app/FormMain.h"
+
+#include "AppTestSupport.h"
 #include "gui/app/FormProgress.h"
 #include "gui/app/Main.h"
 #include "gui/app/WindowOpeners.h"
@@ -44,7 +44,8 @@ TEST_F(FormMainTest, StartUpFindsTheCalibratorAndShowsHowItIsConnected)
     EXPECT_TRUE(prompts.shown.isEmpty());
     EXPECT_TRUE(main->isVisible());
     // "DVM1" is not set: the 5200 driver describes the connection the search made.
-    const QString description = CreateDVM(QStringLiteral("5200"), session.context())->GetDescription().section(QLatin1Char('\r'), 0, 0);
+    const QString description =
+        CreateDVM(QStringLiteral("5200"), session.context())->GetDescription().section(QLatin1Char('\r'), 0, 0);
     EXPECT_EQ(rows(*main, "Text_ConnectionStatus"), QStringList({description, QStringLiteral("RS232 Port 1")}));
     EXPECT_EQ(Settings::value(SettingsKey::CommPort), QStringLiteral("1"));
     EXPECT_EQ(Settings::value(SettingsKey::Interface), QStringLiteral("RS232"));
@@ -333,7 +334,8 @@ TEST_F(FormMainTest, AStoredPositionIsRestoredAndOneOffTheScreenIsBroughtBack)
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
     const QPoint wanted = area.topLeft() + QPoint(20, 30);
-    Settings::setValue(SettingsKey::MainLeft, WindowPosition::twipsText(WindowPosition::pixelsToTwips(wanted.x(), dpi)));
+    Settings::setValue(SettingsKey::MainLeft,
+                       WindowPosition::twipsText(WindowPosition::pixelsToTwips(wanted.x(), dpi)));
     Settings::setValue(SettingsKey::MainTop, WindowPosition::twipsText(WindowPosition::pixelsToTwips(wanted.y(), dpi)));
     {
         std::unique_ptr<FormMain> main = Main(session, prompts);

@@ -1,5 +1,4 @@
 #include "AppTestSupport.h"
-
 #include "caldata/SpecTable.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/Main.h"

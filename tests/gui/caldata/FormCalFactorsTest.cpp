@@ -1,9 +1,10 @@
+#include "gui/caldata/FormCalFactors.h"
+
 #include "caldata/CalFactorTable.h"
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "gui/app/FormMain.h"
-#include "gui/caldata/FormCalFactors.h"
 #include "session/InstrumentSession.h"
 
 #include <QAction>
@@ -16,15 +17,16 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
+
 #include <gtest/gtest.h>
 
 namespace {
 
 using State = CalFactorTable::CellState;
 
-const char *const kCommandButtons[] = {"Command_LoadAllCalFactors", "Command_SaveAll", "Command_ClearAll",
-                                       "Command_FileLoad", "Command_FileSave", "Command_Backup",
-                                       "Command_Restore"};
+const char *const kCommandButtons[] = {
+    "Command_LoadAllCalFactors", "Command_SaveAll", "Command_ClearAll", "Command_FileLoad",
+    "Command_FileSave",          "Command_Backup",  "Command_Restore"};
 
 void sendKey(QWidget *to, int key, const QString &text = {})
 {
@@ -53,7 +55,10 @@ protected:
 
     QPushButton *button(const char *name) const { return form->findChild<QPushButton *>(QString::fromLatin1(name)); }
     CalFactorTable &table() { return form->table(); }
-    void select(int tableRow, int tableColumn) { grid->setCurrentIndex(grid->model()->index(tableRow - 1, tableColumn - 1)); }
+    void select(int tableRow, int tableColumn)
+    {
+        grid->setCurrentIndex(grid->model()->index(tableRow - 1, tableColumn - 1));
+    }
     QVariant background(int tableRow, int tableColumn) const
     {
         return grid->model()->index(tableRow - 1, tableColumn - 1).data(Qt::BackgroundRole);
@@ -218,11 +223,13 @@ TEST_F(FormCalFactorsTest, SaveColoursRefusedCellsRedAndATypedValueStillInTheEdi
     sendKey(grid, Qt::Key_6, QStringLiteral("6"));
     ASSERT_TRUE(editor->isVisible());
     dvm->responder = [](const QString &command) {
-        return command.startsWith(QLatin1String("CALIBRATION:SETCAL 0,")) ? QStringLiteral("*9\r") : QStringLiteral("*0\r");
+        return command.startsWith(QLatin1String("CALIBRATION:SETCAL 0,")) ? QStringLiteral("*9\r")
+                                                                          : QStringLiteral("*0\r");
     };
     button("Command_SaveAll")->click();
-    EXPECT_EQ(dvm->commands(), QStringList({"SYSTEM:PASSWORD 5820316", "CALIBRATION:SETCAL 0,1,5",
-                                            "CALIBRATION:SETCAL 1,1,6", "CAL:PASSWORD 0"}));
+    EXPECT_EQ(dvm->commands(),
+              QStringList({"SYSTEM:PASSWORD 5820316", "CALIBRATION:SETCAL 0,1,5", "CALIBRATION:SETCAL 1,1,6",
+                           "CAL:PASSWORD 0"}));
     EXPECT_EQ(background(1, 1).value<QColor>(), QColor(255, 0, 0));
     EXPECT_FALSE(background(1, 2).isValid());
 }

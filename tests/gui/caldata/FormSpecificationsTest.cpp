@@ -1,9 +1,10 @@
+#include "gui/caldata/FormSpecifications.h"
+
 #include "caldata/SpecTable.h"
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "gui/app/FormProgress.h"
-#include "gui/caldata/FormSpecifications.h"
 #include "gui/caldata/GridCellEditor.h"
 #include "session/InstrumentSession.h"
 
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,7 +63,10 @@ protected:
 
     QPushButton *button(const char *name) const { return form->findChild<QPushButton *>(QString::fromLatin1(name)); }
     SpecTable &table() { return form->table(); }
-    void select(int tableRow, int tableColumn) { grid->setCurrentIndex(grid->model()->index(tableRow - 1, tableColumn - 1)); }
+    void select(int tableRow, int tableColumn)
+    {
+        grid->setCurrentIndex(grid->model()->index(tableRow - 1, tableColumn - 1));
+    }
     QVariant background(int tableRow, int tableColumn) const
     {
         return grid->model()->index(tableRow - 1, tableColumn - 1).data(Qt::BackgroundRole);
@@ -88,10 +93,12 @@ protected:
 TEST_F(FormSpecificationsTest, OpeningReadsTheTableThroughTheProgressWindow)
 {
     EXPECT_EQ(form->windowTitle(), "Specifications");
-    const QList<std::pair<const char *, QString>> captions = {
-        {"Command_LoadAllCalFactors", "Load From Meter"}, {"Command_SaveAll", "Save To Meter"},
-        {"Command_ClearAll", "Clear Meter"},              {"Command_FileLoad", "Load from File"},
-        {"Command_FileSave", "Save to File"},             {"Command_Exit", "Exit"}};
+    const QList<std::pair<const char *, QString>> captions = {{"Command_LoadAllCalFactors", "Load From Meter"},
+                                                              {"Command_SaveAll", "Save To Meter"},
+                                                              {"Command_ClearAll", "Clear Meter"},
+                                                              {"Command_FileLoad", "Load from File"},
+                                                              {"Command_FileSave", "Save to File"},
+                                                              {"Command_Exit", "Exit"}};
     for (const auto &[name, caption] : captions) {
         ASSERT_NE(button(name), nullptr) << name;
         EXPECT_EQ(button(name)->text(), caption);

@@ -66,7 +66,8 @@ TEST_F(EthernetFromOtherWindows, LocateDvmEthernetReportsInTheLocationWindow)
         ASSERT_TRUE(ethernet.isOpen());
         EXPECT_TRUE(form.Locate_DVM_Ethernet());
         const QString details = rows(form, "Text_Status").join(QLatin1Char('|'));
-        EXPECT_TRUE(details.contains(QLatin1String("** Using Ethernet  127.0.0.2 Quorvadine,5241,"))) << details.toStdString();
+        EXPECT_TRUE(details.contains(QLatin1String("** Using Ethernet  127.0.0.2 Quorvadine,5241,")))
+            << details.toStdString();
         EXPECT_TRUE(control<QLabel>(form, "Label_Progress")->text().startsWith("Using Ethernet  Quorvadine,5241,"));
         EXPECT_EQ(session.dvm()->GetInterfaceType(), InterfaceEthernet);
         EXPECT_EQ(Settings::value(SettingsKey::Interface), "Ethernet");

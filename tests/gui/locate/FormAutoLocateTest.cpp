@@ -1,18 +1,20 @@
+#include "gui/locate/FormAutoLocate.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/PortBindings.h"
 #include "fixtures/PtyPeer.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimPty.h"
-#include "gui/locate/FormAutoLocate.h"
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/serial/SerialPortControl.h"
+#include "session/InstrumentSession.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,7 +38,7 @@ protected:
         session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
     }
 
-    template<typename T>
+    template <typename T>
     T *control(FormAutoLocate &form, const char *name)
     {
         T *widget = form.findChild<T *>(QLatin1String(name));
@@ -158,18 +160,17 @@ TEST_F(FormAutoLocateTest, WindowStaysUpAndItsButtonsAreOffWhileTheSearchRuns)
     bool checked = false;
     // Events run during the search: the label changes are seen as they happen, and a close
     // request meanwhile is refused rather than pulling the window from under the search.
-    QObject::connect(control<QPlainTextEdit>(form, "Text_Status"),
-                     &QPlainTextEdit::textChanged, [&] {
-                         if (checked || !form.isSearching())
-                             return;
-                         checked = true;
-                         EXPECT_FALSE(ok->isEnabled());
-                         EXPECT_FALSE(retry->isEnabled());
-                         EXPECT_EQ(control<QLabel>(form, "Label_Result")->text(), "Searching...");
-                         EXPECT_EQ(form.windowTitle(), "Automatic 5200 Location");
-                         form.close();
-                         EXPECT_FALSE(form.Locate_All());
-                     });
+    QObject::connect(control<QPlainTextEdit>(form, "Text_Status"), &QPlainTextEdit::textChanged, [&] {
+        if (checked || !form.isSearching())
+            return;
+        checked = true;
+        EXPECT_FALSE(ok->isEnabled());
+        EXPECT_FALSE(retry->isEnabled());
+        EXPECT_EQ(control<QLabel>(form, "Label_Result")->text(), "Searching...");
+        EXPECT_EQ(form.windowTitle(), "Automatic 5200 Location");
+        form.close();
+        EXPECT_FALSE(form.Locate_All());
+    });
 
     EXPECT_TRUE(form.Locate_All());
     EXPECT_TRUE(checked);

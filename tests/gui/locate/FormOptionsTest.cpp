@@ -1,16 +1,18 @@
+#include "gui/locate/FormOptions.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/PortBindings.h"
 #include "fixtures/PtyPeer.h"
 #include "fixtures/ScriptedPrompts.h"
-#include "gui/locate/FormOptions.h"
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/serial/SerialPortControl.h"
+#include "session/InstrumentSession.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,7 +27,7 @@ protected:
         session.setDvm(CreateDVM(QStringLiteral("5200"), session.context()));
     }
 
-    template<typename T>
+    template <typename T>
     T *control(FormOptions &form, const char *name)
     {
         T *widget = form.findChild<T *>(QLatin1String(name));

@@ -1,12 +1,13 @@
+#include "gui/locate/Form_EthernetLocator.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimEthernet.h"
-#include "gui/locate/Form_EthernetLocator.h"
 #include "instrument/IDVM.h"
-#include "instrument/serial/SerialPortControl.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
+#include "instrument/serial/SerialPortControl.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -17,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,8 +37,8 @@ protected:
     void TearDown() override
     {
         form.reset();
-        for (const QString &key : {SettingsKey::Interface, SettingsKey::EthernetIP, SettingsKey::EthernetPort,
-                                   SettingsKey::EthernetMAC})
+        for (const QString &key :
+             {SettingsKey::Interface, SettingsKey::EthernetIP, SettingsKey::EthernetPort, SettingsKey::EthernetMAC})
             Settings::remove(key);
     }
 
@@ -50,7 +52,7 @@ protected:
         ASSERT_FALSE(form->isBusy());
     }
 
-    template<typename T>
+    template <typename T>
     T *child(const char *name) const
     {
         T *widget = form->findChild<T *>(QLatin1String(name));

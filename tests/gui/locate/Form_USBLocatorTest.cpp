@@ -1,11 +1,12 @@
+#include "gui/locate/Form_USBLocator.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimUsb.h"
-#include "gui/locate/Form_USBLocator.h"
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/InterfaceType.h"
 #include "platform/Settings.h"
+#include "session/InstrumentSession.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,7 +38,7 @@ protected:
             Settings::remove(key);
     }
 
-    template<typename T>
+    template <typename T>
     T *child(const char *name)
     {
         T *widget = form.findChild<T *>(QLatin1String(name));
@@ -110,7 +112,8 @@ TEST_F(Form_USBLocatorTest, TheTestBoxSendsOnEnterEmptiesOnEscapeAndClearsOnACli
     QPlainTextEdit *text2 = child<QPlainTextEdit>("Text2");
     text1->setText(QStringLiteral("*IDN?"));
     press(text1, Qt::Key_Return);
-    EXPECT_TRUE(text2->toPlainText().startsWith(QLatin1String("Quorvadine,6481,"))) << text2->toPlainText().toStdString();
+    EXPECT_TRUE(text2->toPlainText().startsWith(QLatin1String("Quorvadine,6481,")))
+        << text2->toPlainText().toStdString();
     EXPECT_TRUE(form.isVisible()) << "Enter sends, it does not press a button";
 
     child<QPushButton>("Command_testID")->click();

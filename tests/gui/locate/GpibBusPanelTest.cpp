@@ -1,21 +1,23 @@
+#include "gui/locate/GpibBusPanel.h"
+
 #include "fixtures/FakeClock.h"
 #include "fixtures/PortBindings.h"
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimGpib.h"
 #include "gui/locate/FormOptions.h"
-#include "gui/locate/GpibBusPanel.h"
 #include "instrument/IDVM.h"
-#include "session/InstrumentSession.h"
 #include "instrument/gpib/GpibLibrary.h"
+#include "session/InstrumentSession.h"
 #include "sim/VirtualCalibrator.h"
 #include "sim/gpib/SimGpibBus.h"
 
 #include <QLabel>
-#include <QListWidget>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+
 #include <gtest/gtest.h>
 
 namespace {

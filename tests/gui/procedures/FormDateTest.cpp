@@ -1,5 +1,6 @@
-#include "ProcedureWindowTestSupport.h"
 #include "gui/procedures/FormDate.h"
+
+#include "ProcedureWindowTestSupport.h"
 #include "procedures/LenientDate.h"
 
 #include <QDateEdit>

@@ -1,5 +1,4 @@
 #include "gui/app/AppTestSupport.h"
-
 #include "gui/app/FormMain.h"
 #include "gui/app/Main.h"
 #include "gui/procedures/FormDate.h"
@@ -41,7 +40,8 @@ protected:
         EXPECT_TRUE(b->isEnabled()) << buttonName;
         b->click();
         QCoreApplication::processEvents();
-        auto *form = qobject_cast<Form *>(main->findModeless([](QWidget *w) { return qobject_cast<Form *>(w) != nullptr; }));
+        auto *form =
+            qobject_cast<Form *>(main->findModeless([](QWidget *w) { return qobject_cast<Form *>(w) != nullptr; }));
         EXPECT_NE(form, nullptr) << buttonName;
         if (form) {
             EXPECT_TRUE(form->isVisible()) << buttonName;

@@ -25,7 +25,8 @@ TEST_F(HistoryWindow, ActivationListsEventsNewestFirstAndSelectingOneShowsItsRan
     open(form);
     auto *events = child<QListWidget>(form, "List_CalEvents");
     auto *ranges = child<QListWidget>(form, "ListView1");
-    EXPECT_EQ(items(events), QStringList({LenientDate::mediumForm(QDate(2010, 6, 5)), LenientDate::mediumForm(QDate(2009, 2, 1))}));
+    EXPECT_EQ(items(events),
+              QStringList({LenientDate::mediumForm(QDate(2010, 6, 5)), LenientDate::mediumForm(QDate(2009, 2, 1))}));
     EXPECT_EQ(events->currentRow(), 0);
     EXPECT_EQ(items(ranges), QStringList({"200uA DC (11)"}));
 

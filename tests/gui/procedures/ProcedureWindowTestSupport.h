@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QWidget>
+
 #include <gtest/gtest.h>
 
 /**
