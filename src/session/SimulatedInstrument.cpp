@@ -4,6 +4,7 @@
 #include "instrument/serial/SerialPortControl.h"
 #include "platform/Settings.h"
 #include "sim/PtyFront.h"
+#include "sim/SimLog.h"
 #include "sim/VirtualCalibrator.h"
 #include "sim/ethernet/EthernetFront.h"
 #include "sim/ethernet/EthernetModuleSim.h"
@@ -33,8 +34,11 @@ bool SimulatedInstrument::start(InstrumentContext &context)
     context.portTable().setExplicitOnly(true);
     context.setGpibBus(m_gpibBus);
     context.usb().setBridge(m_usbBridge);
+    // The module's usual data port when it is free (another program may hold it), else any free one.
     if (m_ethernet->discoveryPort() != 0 || m_ethernet->open(0, kEthernetDataPort) || m_ethernet->open())
         Settings::setValue(SettingsKey::EthernetDiscovery, m_ethernet->discoveryTarget());
+    else
+        qCWarning(lcSim) << "the virtual calibrator has no Ethernet module:" << m_ethernet->errorString();
     return true;
 }
 

@@ -10,9 +10,10 @@ TEST(CalsetupCliProgram, SimulatedIdentifyAnswersOnStdoutAndExitsZero)
     process.start(QStringLiteral(CALSETUP_CLI_EXECUTABLE), {QStringLiteral("--simulate"), QStringLiteral("identify")});
     ASSERT_TRUE(process.waitForFinished(20000)) << process.errorString().toStdString();
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    const QByteArray errors = process.readAllStandardError();
+    EXPECT_EQ(process.exitCode(), 0) << errors.toStdString();
     EXPECT_TRUE(process.readAllStandardOutput().startsWith("Quorvadine,5241,"));
-    EXPECT_TRUE(process.readAllStandardError().isEmpty());
+    EXPECT_TRUE(errors.isEmpty()) << errors.toStdString();
 }
 
 } // namespace

@@ -86,10 +86,9 @@ bool EthernetModuleSim::bindSockets(const QHostAddress &address, quint16 dataPor
 bool EthernetModuleSim::open(quint16 dataPort)
 {
     m_error.clear();
-    if (!bindSockets(m_address, dataPort)) {
-        qCWarning(lcSim) << "Ethernet module:" << m_error;
+    // The caller reports the error: a preferred port that is taken is tried before any free one.
+    if (!bindSockets(m_address, dataPort))
         return false;
-    }
     m_ip = m_address.toString();
     qCDebug(lcSim) << "Ethernet module" << m_behaviour.mac << "on" << m_address.toString() << "data port" << dataPort;
     return true;
