@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/ensure-packages.sh
-ensure_packages "${BUILD_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${DISPLAY_PACKAGES[@]}"
 
 sanitize=false
 case "${1:-}" in
@@ -27,17 +27,19 @@ else
     configure_and_build "$build_dir"
 fi
 built=$(date +%s)
-# Windows are tested on the offscreen platform; a desktop theme's native dialogs would hang a test.
+# Windows are tested on the offscreen platform, and the display tests on a virtual X server with
+# a window manager (scripts/with-display.sh); a desktop theme's native dialogs would hang a test.
 export QT_QPA_PLATFORM=offscreen
+export CALSETUP_REQUIRE_DISPLAY=1
 unset QT_QPA_PLATFORMTHEME
 if ! $sanitize; then
-    exec ctest --test-dir "$build_dir" --output-on-failure -j2 --timeout 600
+    exec scripts/with-display.sh ctest --test-dir "$build_dir" --output-on-failure -j2 --timeout 600
 fi
 
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 status=0
-ctest --test-dir "$build_dir" --output-on-failure -j2 --timeout 600 2>&1 | tee "$log" || status=$?
+scripts/with-display.sh ctest --test-dir "$build_dir" --output-on-failure -j2 --timeout 600 2>&1 | tee "$log" || status=$?
 . scripts/reliability-doc.sh
 summary=$(grep -E '^[0-9]+% tests passed' "$log" | tail -1 || true)
 {

@@ -5,6 +5,7 @@
 #include "instrument/InstrumentContext.h"
 #include "instrument/ethernet/EthernetModuleRecord.h"
 #include "instrument/usb/UsbDeviceRecord.h"
+#include "session/OperationQueue.h"
 #include "session/SimulatedInstrument.h"
 
 #include <QObject>
@@ -45,6 +46,9 @@ public:
 
     /// Each exchange goes to the driver in use when it is made; with no driver, nothing is sent.
     InstrumentChannel &channel();
+
+    /// Where the windows' instrument work runs, one operation at a time.
+    OperationQueue &operations() { return m_operations; }
 
     // --- connection service ---
 
@@ -95,6 +99,7 @@ private:
     class CurrentDriverChannel;
 
     InstrumentContext m_context;
+    OperationQueue m_operations;
     std::unique_ptr<IDVM> m_dvm;
     /// The driver replaced last: an exchange may still be waiting in it (events run during
     /// waits), so it lives until the next replacement.

@@ -1,7 +1,7 @@
 #include "gui/procedures/FormDate.h"
 
 #include "gui/common/Named.h"
-#include "gui/procedures/WaitCursor.h"
+#include "gui/common/WindowOperations.h"
 #include "platform/Clock.h"
 #include "procedures/LenientDate.h"
 #include "session/InstrumentSession.h"
@@ -13,7 +13,7 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-FormDate::FormDate(InstrumentSession &session, Prompts &, QWidget *parent)
+FormDate::FormDate(InstrumentSession &session, Prompts &prompts, QWidget *parent)
     : ProcedureWindow(QStringLiteral("Date and Time"), parent, Placement::Centred), m_clock(session.channel())
 {
     auto *frame1 = named(new QGroupBox(QStringLiteral("Computer Time"), this), "Frame1");
@@ -53,6 +53,7 @@ FormDate::FormDate(InstrumentSession &session, Prompts &, QWidget *parent)
     layout->setColumnStretch(2, 1);
     layout->setRowStretch(5, 1);
 
+    useOperations(session.operations(), prompts);
     scheduleClockRefresh();
 }
 
@@ -68,7 +69,7 @@ void FormDate::scheduleClockRefresh()
 void FormDate::Form_Activate()
 {
     TimerClock_Timer();
-    Command_ReadMeterTime_Click();
+    readMeterTime(OperationQueue::WhenBusy::Skip);
     const QDateTime now = systemClock().currentDateTime();
     m_timePicker->setTime(now.time());
     m_datePicker->setDate(now.date());
@@ -81,18 +82,30 @@ void FormDate::TimerClock_Timer()
 
 void FormDate::Command_ReadMeterTime_Click()
 {
-    WaitCursor wait;
-    m_labelMeterDate->setText(m_clock.read().labelText());
+    readMeterTime(OperationQueue::WhenBusy::WaitTurn);
+}
+
+void FormDate::readMeterTime(OperationQueue::WhenBusy whenBusy)
+{
+    const InstrumentClock clock = m_clock;
+    operations().run<InstrumentClock::Reading>(
+        QStringLiteral("Read Calibrator Time"), OperationQueue::Effect::Reads, whenBusy,
+        [clock](OperationControl &) { return clock.read(); },
+        [this](InstrumentClock::Reading reading) { m_labelMeterDate->setText(reading.labelText()); });
 }
 
 void FormDate::setClock(const QDate &date, const QTime &time)
 {
-    WaitCursor wait;
-    const InstrumentClock::Setting setting = m_clock.set(date, time);
-    // A setting the calibrator refused is not reported: its label keeps the last reading.
-    if (setting.reread)
-        m_labelMeterDate->setText(setting.reread->labelText());
-    TimerClock_Timer();
+    const InstrumentClock clock = m_clock;
+    operations().run<InstrumentClock::Setting>(
+        QStringLiteral("Set Calibrator Time"), OperationQueue::Effect::Writes, OperationQueue::WhenBusy::WaitTurn,
+        [clock, date, time](OperationControl &) { return clock.set(date, time); },
+        [this](InstrumentClock::Setting setting) {
+            // A setting the calibrator refused is not reported: its label keeps the last reading.
+            if (setting.reread)
+                m_labelMeterDate->setText(setting.reread->labelText());
+            TimerClock_Timer();
+        });
 }
 
 void FormDate::Command_SetTime_Click()

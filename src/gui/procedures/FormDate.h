@@ -2,6 +2,7 @@
 
 #include "gui/procedures/ProcedureWindow.h"
 #include "procedures/InstrumentClock.h"
+#include "session/OperationQueue.h"
 
 class InstrumentSession;
 class Prompts;
@@ -31,6 +32,7 @@ public:
     void Command_SetOtherTime_Click();
 
 private:
+    void readMeterTime(OperationQueue::WhenBusy whenBusy);
     void setClock(const QDate &date, const QTime &time);
     void scheduleClockRefresh();
 

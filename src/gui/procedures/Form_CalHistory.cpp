@@ -1,16 +1,15 @@
 #include "gui/procedures/Form_CalHistory.h"
 
 #include "gui/common/Named.h"
-#include "gui/procedures/WaitCursor.h"
+#include "gui/common/WindowOperations.h"
 #include "session/InstrumentSession.h"
 
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 
-Form_CalHistory::Form_CalHistory(InstrumentSession &session, Prompts &, QWidget *parent)
+Form_CalHistory::Form_CalHistory(InstrumentSession &session, Prompts &prompts, QWidget *parent)
     : ProcedureWindow(QStringLiteral("Calibration History"), parent, Placement::Unplaced), m_channel(session.channel())
 {
     auto *label1 = named(new QLabel(QStringLiteral("Date"), this), "Label1");
@@ -19,6 +18,7 @@ Form_CalHistory::Form_CalHistory(InstrumentSession &session, Prompts &, QWidget 
     m_events->setMaximumWidth(180);
     m_ranges = named(new QListWidget(this), "ListView1");
     connect(m_events, &QListWidget::itemClicked, this, &Form_CalHistory::List_CalEvents_Click);
+    useOperations(session.operations(), prompts);
 
     QAbstractButton *update =
         button(QStringLiteral("Command_Update"), QStringLiteral("Update"), &Form_CalHistory::Command_Update_Click);
@@ -38,18 +38,33 @@ Form_CalHistory::Form_CalHistory(InstrumentSession &session, Prompts &, QWidget 
 
 void Form_CalHistory::Form_Activate()
 {
-    UpdateCalibrationEvents();
+    // Coming back to the window reads the history again, unless the instrument is busy.
+    readHistory(OperationQueue::WhenBusy::Skip);
 }
 
 void Form_CalHistory::UpdateCalibrationEvents()
 {
-    WaitCursor wait;
+    readHistory(OperationQueue::WhenBusy::WaitTurn);
+}
+
+void Form_CalHistory::readHistory(OperationQueue::WhenBusy whenBusy)
+{
     m_events->clear();
     m_events->addItem(QStringLiteral("Loading ..."));
-    // Let the placeholder paint before the wait for the instrument.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    InstrumentChannel *channel = &m_channel;
+    const bool started = operations().run<CalibrationHistory>(
+        QStringLiteral("Read Calibration History"), OperationQueue::Effect::Reads, whenBusy,
+        [channel](OperationControl &) { return CalibrationHistory::read(*channel); },
+        [this](CalibrationHistory history) {
+            m_history = std::move(history);
+            showHistory();
+        });
+    if (!started)
+        showHistory();
+}
 
-    m_history = CalibrationHistory::read(m_channel);
+void Form_CalHistory::showHistory()
+{
     m_events->clear();
     m_events->addItems(m_history.listLines());
     m_events->setCurrentRow(0);

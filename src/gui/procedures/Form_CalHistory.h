@@ -3,6 +3,7 @@
 #include "gui/procedures/ProcedureWindow.h"
 #include "instrument/InstrumentChannel.h"
 #include "procedures/CalibrationHistory.h"
+#include "session/OperationQueue.h"
 
 class InstrumentSession;
 class Prompts;
@@ -12,8 +13,8 @@ class QListWidget;
  * @brief The "Calibration History" window: the calibrator's calibration events by date, newest
  * first, and for the selected event the ranges calibrated, each by name and number.
  *
- * The history is read again whenever the window becomes active and on "Update"; choosing an
- * event only redraws the range list from what was read.
+ * The history is read again whenever the window becomes active (unless the instrument is busy)
+ * and on "Update"; choosing an event only redraws the range list from what was read.
  */
 class Form_CalHistory : public ProcedureWindow
 {
@@ -31,6 +32,9 @@ public:
     const CalibrationHistory &history() const { return m_history; }
 
 private:
+    void readHistory(OperationQueue::WhenBusy whenBusy);
+    void showHistory();
+
     InstrumentChannel &m_channel;
     CalibrationHistory m_history;
     QListWidget *m_events = nullptr;

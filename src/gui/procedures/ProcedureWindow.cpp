@@ -2,7 +2,9 @@
 
 #include "gui/app/Main.h"
 #include "gui/common/CommandButton.h"
+#include "gui/common/WindowOperations.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -32,6 +34,20 @@ QHBoxLayout *ProcedureWindow::bottomRow(const QList<QAbstractButton *> &left, QA
     row->addStretch(1);
     row->addWidget(right);
     return row;
+}
+
+void ProcedureWindow::useOperations(OperationQueue &queue, Prompts &prompts)
+{
+    m_operations = new WindowOperations(*this, queue, prompts);
+}
+
+void ProcedureWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_operations && !m_operations->mayClose()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void ProcedureWindow::showEvent(QShowEvent *event)

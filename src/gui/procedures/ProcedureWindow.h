@@ -3,16 +3,19 @@
 #include <QList>
 #include <QWidget>
 
+class OperationQueue;
+class Prompts;
 class QAbstractButton;
 class QHBoxLayout;
+class WindowOperations;
 
 /**
  * @brief What the procedure windows share: a window of its own beside the main window that is
  * unloaded (destroyed) when it closes, loaded (Form_Load, once, when first shown) and told each
  * time it becomes the active window (Form_Activate), with "Exit" closing it.
  *
- * An activation that arrives while the window's own activation handler is still waiting for the
- * instrument is not run again on top of it.
+ * The window's instrument work runs as operations of the session's queue (operations()); the
+ * window is not closed under a running operation of its own (see WindowOperations).
  */
 class ProcedureWindow : public QWidget
 {
@@ -45,7 +48,12 @@ protected:
     /// at the right.
     static QHBoxLayout *bottomRow(const QList<QAbstractButton *> &left, QAbstractButton *right);
 
+    /// The window's side of the operation queue; made by useOperations.
+    WindowOperations &operations() { return *m_operations; }
+    void useOperations(OperationQueue &queue, Prompts &prompts);
+
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
 
 private:
@@ -54,6 +62,7 @@ private:
     Placement m_placement;
     bool m_loaded = false;
     bool m_activating = false;
+    WindowOperations *m_operations = nullptr;
 };
 
 #include <QAbstractButton>

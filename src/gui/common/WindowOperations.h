@@ -1,0 +1,53 @@
+#pragma once
+
+#include "session/OperationQueue.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+class Prompts;
+
+/**
+ * @brief A window's side of the operation queue: it submits the window's instrument work, shows
+ * the busy pointer over the window while that work runs, and keeps the window alive until it
+ * has ended.
+ *
+ * The window's closeEvent asks mayClose(). While the window's operation runs, a close is put off:
+ * an operation that writes asks first whether to stop ("No" keeps it writing and the window
+ * open), then the operation is asked to stop at its next exchange boundary and the window closes
+ * itself when the operation has finished.
+ */
+class WindowOperations : public QObject
+{
+    Q_OBJECT
+public:
+    WindowOperations(QWidget &window, OperationQueue &queue, Prompts &prompts);
+
+    /// Submits work for the window. False when it was skipped.
+    bool run(OperationQueue::Request request);
+    template <class Result>
+    bool run(const QString &name, OperationQueue::Effect effect, OperationQueue::WhenBusy whenBusy,
+             std::function<Result(OperationControl &)> work, std::function<void(Result)> done)
+    {
+        return run(OperationQueue::request<Result>(name, effect, whenBusy, std::move(work), std::move(done)));
+    }
+
+    bool isRunning() const { return m_queue.hasOperation(&m_window); }
+    OperationQueue &queue() { return m_queue; }
+
+    /// For the window's closeEvent: true when nothing of the window's runs. Otherwise the close
+    /// is put off (or refused, when the engineer keeps a write going) and false is returned.
+    bool mayClose();
+
+    /// The question asked before a write is stopped.
+    static QString stopQuestion(const QString &name, int done, int total, const QString &unit);
+
+private:
+    void operationFinished(QObject *owner);
+
+    QWidget &m_window;
+    OperationQueue &m_queue;
+    Prompts &m_prompts;
+    bool m_closeWhenFinished = false;
+};
