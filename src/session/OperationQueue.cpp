@@ -3,16 +3,6 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <atomic>
-
-struct OperationQueue::Entry
-{
-    QPointer<QObject> owner;
-    const QObject *ownerKey = nullptr;
-    Request request;
-    std::atomic<bool> stopRequested{false};
-};
-
 class OperationQueue::Control : public OperationControl
 {
 public:

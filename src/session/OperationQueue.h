@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -80,6 +81,10 @@ public:
     }
 
     bool isBusy() const { return m_running != nullptr; }
+    /// Something runs or waits.
+    bool hasWork() const { return m_running || !m_waiting.isEmpty(); }
+    /// The running operation changes the instrument (whoever owns it).
+    bool runningWrites() const { return m_running && m_running->request.effect == Effect::Writes; }
     /// The owner has an operation running or waiting.
     bool hasOperation(const QObject *owner) const;
     /// The owner's running operation changes the instrument.
@@ -90,6 +95,8 @@ public:
     QString runningUnit() const;
     /// The owner's last reported progress: {done, total}, {0, 0} before any.
     QPair<int, int> progressOf(const QObject *owner) const;
+    /// The running operation's last reported progress, whoever owns it.
+    QPair<int, int> runningProgress() const { return m_running ? m_progress : QPair<int, int>(); }
 
     /// Drops the owner's waiting operations and asks its running one to stop at the next
     /// exchange boundary. The owner still hears finished(owner) when it ends.
@@ -109,7 +116,13 @@ signals:
     void progress(QObject *owner, int done, int total);
 
 private:
-    struct Entry;
+    struct Entry
+    {
+        QPointer<QObject> owner;
+        const QObject *ownerKey = nullptr;
+        Request request;
+        std::atomic<bool> stopRequested{false};
+    };
     class Control;
 
     void startNextSoon();

@@ -7,6 +7,7 @@
 #include "gui/common/CommandButton.h"
 #include "gui/common/Named.h"
 #include "gui/common/ReplyText.h"
+#include "gui/common/WindowOperations.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/locate/FormOptions.h"
 #include "instrument/CommandHelpers.h"
@@ -35,6 +36,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -412,8 +414,40 @@ bool FormMain::Form_Load()
     return true;
 }
 
+bool FormMain::mayEnd()
+{
+    OperationQueue &queue = m_session.operations();
+    if (!queue.hasWork())
+        return true;
+    if (m_endWhenIdle)
+        return false;
+    if (queue.runningWrites()) {
+        const auto [done, total] = queue.runningProgress();
+        const QString name = queue.runningName();
+        if (!m_prompts.confirm(WindowOperations::stopQuestion(name, done, total, queue.runningUnit()), name))
+            return false;
+        if (!queue.hasWork())
+            return true;
+    }
+    // Everything is asked to stop and nothing new starts; the program ends once the running work
+    // has left the instrument as it should (out of setup mode).
+    queue.close();
+    if (!queue.isBusy())
+        return true; // only waiting work, dropped now
+    m_endWhenIdle = true;
+    connect(&queue, &OperationQueue::busyChanged, this, [this](bool busy) {
+        if (!busy)
+            QTimer::singleShot(0, this, &QWidget::close);
+    });
+    return false;
+}
+
 void FormMain::closeEvent(QCloseEvent *event)
 {
+    if (!mayEnd()) {
+        event->ignore();
+        return;
+    }
     if (!m_unloaded) {
         m_unloaded = true;
         Form_QueryUnload();

@@ -153,6 +153,8 @@ private:
     void bindAction(QAction *menuEntry, MainAction action);
     void runAction(MainAction action);
     void placeWindow();
+    /// The program may end now; otherwise the end waits for the instrument's work to stop.
+    bool mayEnd();
     void Form_QueryUnload();
     void Form_Unload();
 
@@ -168,4 +170,5 @@ private:
     QPointer<FormAutoLocate> m_autoLocate;
     QList<QPointer<QWidget>> m_modeless;
     bool m_unloaded = false;
+    bool m_endWhenIdle = false;
 };

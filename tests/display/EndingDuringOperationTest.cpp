@@ -1,0 +1,56 @@
+#include "RealDisplay.h"
+#include "gui/app/FormMain.h"
+#include "gui/procedures/FormDate.h"
+
+#include <QAbstractButton>
+
+namespace {
+
+/// Closing the main window (its title bar) while another window sets the calibrator's clock:
+/// the engineer is asked; "Yes" ends the program once the write has left the instrument out of
+/// setup mode, "No" keeps everything as it was.
+class EndingDuringWrite : public RealDisplay, public ::testing::WithParamInterface<Prompts::Answer>
+{
+};
+
+TEST_P(EndingDuringWrite, AsksAndEndsOnlyAfterTheWrite)
+{
+    const bool end = GetParam() == Prompts::Answer::Yes;
+    mainWindow.hide();
+    auto *main = new FormMain(session, prompts);
+    QPointer<FormMain> mainAlive = main;
+    int unloadedCount = 0;
+    QObject::connect(main, &FormMain::unloaded, [&] { ++unloadedCount; });
+    main->show();
+    activate(*main);
+    QPointer<FormDate> clock = new FormDate(session, prompts, main);
+    clock->show();
+    activate(*clock);
+    ASSERT_TRUE(waitFor([&] { return !session.operations().hasWork(); }));
+
+    knobs().replyDelayMs = 400;
+    prompts.answers.enqueue(GetParam());
+    EventScript script({{[&] { return session.operations().runningWrites(); }, [&] { closeFromTitleBar(*main); }}});
+    clock->findChild<QAbstractButton *>(QStringLiteral("Command_SetTime"))->click();
+
+    ASSERT_TRUE(waitFor([&] { return script.finished() && !session.operations().hasWork(); }));
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_TRUE(prompts.shown[0].text.startsWith(QLatin1String("Stop \"Set Calibrator Time\"?")))
+        << prompts.shown[0].text.toStdString();
+    if (end) {
+        EXPECT_TRUE(waitFor([&] { return unloadedCount == 1; })) << "the program ends once the write is over";
+    } else {
+        EXPECT_EQ(unloadedCount, 0);
+        EXPECT_TRUE(main->isVisible());
+        EXPECT_TRUE(clock->isVisible());
+    }
+    EXPECT_FALSE(calibrator().memory().inSetupMode());
+    delete mainAlive.data();
+}
+
+INSTANTIATE_TEST_SUITE_P(EitherAnswer, EndingDuringWrite, ::testing::Values(Prompts::Answer::Yes, Prompts::Answer::No),
+                         [](const auto &info) {
+                             return std::string(info.param == Prompts::Answer::Yes ? "End" : "GoOn");
+                         });
+
+} // namespace
