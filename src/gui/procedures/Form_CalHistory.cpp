@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QSignalBlocker>
 
 Form_CalHistory::Form_CalHistory(InstrumentSession &session, Prompts &, QWidget *parent)
     : ProcedureWindow(QStringLiteral("Calibration History"), parent, Placement::Unplaced), m_channel(session.channel())
@@ -18,7 +19,11 @@ Form_CalHistory::Form_CalHistory(InstrumentSession &session, Prompts &, QWidget 
     m_events = named(new QListWidget(this), "List_CalEvents");
     m_events->setMaximumWidth(180);
     m_ranges = named(new QListWidget(this), "ListView1");
-    connect(m_events, &QListWidget::itemClicked, this, &Form_CalHistory::List_CalEvents_Click);
+    // A list takes no name from the label above it.
+    m_events->setAccessibleName(QStringLiteral("Calibration dates"));
+    m_ranges->setAccessibleName(QStringLiteral("Ranges Calibrated"));
+    // The current row, not a click: Up and Down choose an event as surely as the mouse does.
+    connect(m_events, &QListWidget::currentRowChanged, this, &Form_CalHistory::List_CalEvents_Click);
 
     QAbstractButton *update =
         button(QStringLiteral("Command_Update"), QStringLiteral("Update"), &Form_CalHistory::Command_Update_Click);
@@ -44,15 +49,22 @@ void Form_CalHistory::Form_Activate()
 void Form_CalHistory::UpdateCalibrationEvents()
 {
     WaitCursor wait;
-    m_events->clear();
-    m_events->addItem(QStringLiteral("Loading ..."));
+    {
+        const QSignalBlocker quiet(m_events);
+        m_events->clear();
+        m_events->addItem(QStringLiteral("Loading ..."));
+    }
     // Let the placeholder paint before the wait for the instrument.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
     m_history = CalibrationHistory::read(m_channel);
-    m_events->clear();
-    m_events->addItems(m_history.listLines());
-    m_events->setCurrentRow(0);
+    {
+        // The list is rebuilt in one piece; the ranges follow once it stands.
+        const QSignalBlocker quiet(m_events);
+        m_events->clear();
+        m_events->addItems(m_history.listLines());
+        m_events->setCurrentRow(0);
+    }
     Update_CalRanges_View();
 }
 
