@@ -16,7 +16,8 @@
 #include <cstdio>
 
 namespace {
-// The program ends this way when no calibrator answers at start-up or the simulation cannot start.
+// The program ends this way when the user quits after no calibrator answered at start-up, or when
+// the simulation cannot start.
 constexpr int kExitNotFound = 3;
 constexpr int kExitCannotStart = 2;
 } // namespace

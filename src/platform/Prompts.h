@@ -12,15 +12,44 @@
 class Prompts
 {
 public:
-    enum class Icon { None, Information, Question, Warning, Critical };
-    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
-    enum class Answer { Ok, Cancel, Yes, No };
+    enum class Icon {
+        None,
+        Information,
+        Question,
+        Warning,
+        Critical
+    };
+    enum class Buttons {
+        Ok,
+        OkCancel,
+        YesNo,
+        YesNoCancel
+    };
+    enum class Answer {
+        Ok,
+        Cancel,
+        Yes,
+        No
+    };
 
     virtual ~Prompts() = default;
 
     /// A message box; returns the button pressed. defaultAnswer is the button Enter presses.
     virtual Answer message(const QString &text, const QString &title = {}, Icon icon = Icon::None,
                            Buttons buttons = Buttons::Ok, Answer defaultAnswer = Answer::Ok) = 0;
+
+    /// A message box with buttons captioned by the caller ("Retry", "Quit"); returns the index of
+    /// the one pressed. defaultChoice is the button Enter presses, escapeChoice what closing the
+    /// box counts as. Prompts that cannot offer the buttons show the text and take escapeChoice,
+    /// the answer that leaves things as they are.
+    virtual int choose(const QString &text, const QString &title, Icon icon, const QStringList &choices,
+                       int defaultChoice, int escapeChoice)
+    {
+        Q_UNUSED(choices);
+        Q_UNUSED(defaultChoice);
+        message(text, title, icon);
+        return escapeChoice;
+    }
 
     /// An open-file dialog; "" when cancelled. filter is in Qt's form ("Cal Files (*.cal)").
     virtual QString openFileName(const QString &title, const QString &filter, const QString &suggestedName = {}) = 0;

@@ -9,6 +9,7 @@
 #include "gui/common/ReplyText.h"
 #include "gui/common/WindowOperations.h"
 #include "gui/locate/FormAutoLocate.h"
+#include "gui/locate/FormChooseInterface.h"
 #include "gui/locate/FormOptions.h"
 #include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
@@ -16,9 +17,12 @@
 #include "instrument/ReadingFormat.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "instrument/usb/UsbBridge.h"
+#include "locate/StartupRecovery.h"
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
+#include "procedures/InstrumentRestart.h"
+#include "session/ConnectionStatus.h"
 #include "session/InstrumentSession.h"
 
 #include <QAction>
@@ -35,9 +39,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -49,7 +57,9 @@ constexpr int kInfoSettleMs = 50;
 constexpr int kNoWaitTimeout = 10;
 constexpr int kGatherToStatusLine = 1;
 
-const QString kNotFound = QStringLiteral("Calibrator Not Found. Please restart program.");
+// The most the window's smallest height may be, so it fits a 1366x768 screen with a panel.
+constexpr int kTallestMinimumHeight = 640;
+
 const QString kFrontPanelTitle = QStringLiteral("DVM Virtual Front Panel");
 
 // The window shows line ends as the instrument and the drivers write them; the one that ends the
@@ -62,15 +72,18 @@ QString displayText(const QString &text)
     return shown;
 }
 
-QPlainTextEdit *readOnlyBox(QWidget *parent, const QString &name, int lines)
+QPlainTextEdit *readOnlyBox(QWidget *parent, const QString &name, const QString &accessibleName, int lines)
 {
     auto *box = new QPlainTextEdit(parent);
     box->setObjectName(name);
+    box->setAccessibleName(accessibleName);
     box->setReadOnly(true);
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
     box->setTabChangesFocus(true);
-    const int lineHeight = box->fontMetrics().lineSpacing();
-    box->setMinimumHeight(lineHeight * lines + 2 * box->frameWidth() + 8);
+    // Every line whole: the document's margin above and below the text, and the frame.
+    const int text = box->fontMetrics().lineSpacing() * lines + 2 * qCeil(box->document()->documentMargin());
+    const QMargins margins = box->contentsMargins();
+    box->setMinimumHeight(text + margins.top() + margins.bottom() + 2 * box->frameWidth());
     // The box fills what its frame has to spare rather than asking for a size of its own.
     box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     return box;
@@ -149,9 +162,22 @@ void FormMain::buildUi()
     m_exit = addCommand(footer, {"Command_Exit", "Exit", &FormMain::Command_Exit_Click});
     grid->addLayout(footer, 3, 0, 1, 3);
 
-    setCentralWidget(central);
+    // The window fits a small laptop screen with a panel: below the frames' own height the frames
+    // scroll inside it rather than the window refusing to get any shorter.
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("ScrollArea_Main"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(central);
+    m_content = central;
+    setCentralWidget(scroll);
     buildMenus();
     buildStatusBar();
+
+    const QSize content = central->minimumSizeHint();
+    const int bars = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+    scroll->setMinimumWidth(content.width() + scroll->verticalScrollBar()->sizeHint().width());
+    scroll->setMinimumHeight(std::min(content.height(), kTallestMinimumHeight - bars));
 }
 
 QAbstractButton *FormMain::addCommand(QLayout *layout, const Command &command)
@@ -195,7 +221,11 @@ QWidget *FormMain::buildConnectionFrame()
 {
     auto *frame = named(new QGroupBox(QStringLiteral("Connection Details")), "Frame_ConnectionStatus");
     auto *layout = new QVBoxLayout(frame);
-    m_connectionStatus = readOnlyBox(frame, QStringLiteral("Text_ConnectionStatus"), 3);
+    m_connectionStatus =
+        readOnlyBox(frame, QStringLiteral("Text_ConnectionStatus"), QStringLiteral("Connection details"), 3);
+    // A scroll bar along the bottom would take the place of the third line (an Ethernet
+    // module's address); a line too long for the box can still be read by moving along it.
+    m_connectionStatus->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(m_connectionStatus, 1);
     addCommands(layout,
                 {{"Command_Autolocate", "Autolocate Calibrator", &FormMain::Command_Autolocate_Click},
@@ -209,7 +239,7 @@ QWidget *FormMain::buildInfoFrame()
 {
     auto *frame = named(new QGroupBox(QStringLiteral("Information")), "Frame_Info");
     auto *layout = new QVBoxLayout(frame);
-    m_info = readOnlyBox(frame, QStringLiteral("Text_Info"), 6);
+    m_info = readOnlyBox(frame, QStringLiteral("Text_Info"), QStringLiteral("Instrument information"), 6);
     m_info->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(m_info, 1);
     auto *row = new QHBoxLayout;
@@ -276,21 +306,24 @@ QWidget *FormMain::buildQuickSetupFrame()
     box(m_quick.Check_CalPassword, QStringLiteral("Check_CalPassword"), QStringLiteral("User Password"), 1);
     m_quick.Text_UserPassword = new QLineEdit(frame);
     m_quick.Text_UserPassword->setObjectName(QStringLiteral("Text_UserPassword"));
+    m_quick.Text_UserPassword->setAccessibleName(QStringLiteral("User Password to set"));
     m_quick.Text_UserPassword->setEnabled(tasks);
     cell(1)->addWidget(m_quick.Text_UserPassword);
     box(m_quick.Check_ClearCal, QStringLiteral("Check_ClearCal"), QStringLiteral("Clear Calibration Factors"), 2);
     box(m_quick.Check_Specs, QStringLiteral("Check_Specs"), QStringLiteral("Load Default Specifications"), 3);
-    addCommand(cell(3), {"Command_SetDefaultSpec", "Set Default", MainAction::SetDefaultSpec});
+    addCommand(cell(3), {"Command_SetDefaultSpec", "Set Default", MainAction::SetDefaultSpec})
+        ->setAccessibleName(QStringLiteral("Set Default Specifications"));
     box(m_quick.Check_Uncerts, QStringLiteral("Check_Uncerts"), QStringLiteral("Load Default Imported Uncertainties"),
         4);
-    addCommand(cell(4), {"Command_SetDefaultUncert", "Set Default", MainAction::SetDefaultUncert});
+    addCommand(cell(4), {"Command_SetDefaultUncert", "Set Default", MainAction::SetDefaultUncert})
+        ->setAccessibleName(QStringLiteral("Set Default Imported Uncertainties"));
     box(m_quick.Check_Thermocouple, QStringLiteral("Check_Thermocouple"), QStringLiteral("Thermocouple Tables"), 5);
     box(m_quick.Check_BackupCal, QStringLiteral("Check_BackupCal"), QStringLiteral("Backup Active Calibration Factors"),
         6);
     grid->setRowStretch(7, 1);
 
     auto *report = new QVBoxLayout;
-    m_quick.Text_Status = readOnlyBox(frame, QStringLiteral("Text_Status"), 4);
+    m_quick.Text_Status = readOnlyBox(frame, QStringLiteral("Text_Status"), QStringLiteral("Quick Setup report"), 4);
     m_quick.Text_Status->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     report->addWidget(m_quick.Text_Status, 1);
     auto *run = new QHBoxLayout;
@@ -349,7 +382,8 @@ void FormMain::buildStatusBar()
     bar->setSizeGripEnabled(true);
     m_panel1 = new QLabel(bar);
     m_panel1->setObjectName(QStringLiteral("Panel1"));
-    m_panel1->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Com16 Open")) + 24);
+    // Wide enough for the longest connection it names, an Ethernet module's address.
+    m_panel1->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Ethernet 255.255.255.255")) + 24);
     m_panel1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     m_panel2 = new QLabel(bar);
     m_panel2->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -361,9 +395,22 @@ void FormMain::buildStatusBar()
 
 // --- start and end ----------------------------------------------------------------------------
 
+QSize FormMain::naturalSize() const
+{
+    // The scroll area asks for little; the window opens big enough to show every frame whole
+    // when the screen has room for it.
+    QSize size = m_content->sizeHint().expandedTo(m_content->minimumSizeHint());
+    size.rheight() += menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+    if (QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(0, titleBar));
+    }
+    return size.expandedTo(minimumSizeHint());
+}
+
 void FormMain::placeWindow()
 {
-    resize(sizeHint().expandedTo(minimumSizeHint()));
+    resize(naturalSize());
     const auto left = WindowPosition::parseTwips(Settings::value(SettingsKey::MainLeft, QString()));
     const auto top = WindowPosition::parseTwips(Settings::value(SettingsKey::MainTop, QString()));
     QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
@@ -387,13 +434,21 @@ bool FormMain::Form_Load()
     show();
     QCoreApplication::processEvents();
 
+    StartupRecovery recovery(m_prompts, Settings::applicationTitle(),
+                             {[this] { return searchAtStartUp(); }, [this] { return chooseInterfaceAtStartUp(); }});
+    if (!recovery.run())
+        return false;
+    UpdateStatusBar();
+    return true;
+}
+
+bool FormMain::searchAtStartUp()
+{
     BusyScope busy(*this);
     // A saved USB, Ethernet or GPIB connection is tried first: the serial search cannot find
     // an instrument on those, and a user of them would otherwise never get past start-up.
-    if (m_session.connectSavedInterface()) {
-        UpdateStatusBar();
+    if (m_session.connectSavedInterface())
         return true;
-    }
 
     auto *locator = new FormAutoLocate(m_session, m_prompts, this);
     m_autoLocate = locator;
@@ -406,12 +461,17 @@ bool FormMain::Form_Load()
         m_autoLocate->close();
         delete m_autoLocate;
     }
-    if (!found) {
-        m_prompts.message(kNotFound, Settings::applicationTitle(), Prompts::Icon::Critical);
-        return false;
-    }
-    UpdateStatusBar();
-    return true;
+    return found;
+}
+
+bool FormMain::chooseInterfaceAtStartUp()
+{
+    FormChooseInterface chooser(m_session, m_prompts, this);
+    chooser.exec();
+    // The location windows point `DVM` at what the user chose; it counts once it answers there.
+    BusyScope busy(*this);
+    IDVM *dvm = m_session.dvm();
+    return dvm && dvm->CheckIdentity(dvm->Identify().trimmed());
 }
 
 bool FormMain::mayEnd()
@@ -490,11 +550,7 @@ void FormMain::UpdateStatusBar()
 {
     if (IDVM *dvm = m_session.dvm())
         m_connectionStatus->setPlainText(displayText(dvm->GetDescription()));
-    SerialPortControl *port = m_session.context().dvm1Comm();
-    if (port && port->isOpen())
-        m_panel1->setText(QStringLiteral("Com%1 Open").arg(port->portNumber()));
-    else
-        m_panel1->clear();
+    m_panel1->setText(ConnectionStatus::panelText(m_session));
 }
 
 QString FormMain::DisplayReading(const QString &Reading)
@@ -612,8 +668,15 @@ void FormMain::Command_GetInfo_Click()
 void FormMain::Command_Reboot_Click()
 {
     BusyScope busy(*this);
-    if (IDVM *dvm = m_session.dvm())
-        dvm->SendString(QStringLiteral("SYSTEM:REBOOT"), false, kNoWaitTimeout, kGatherToStatusLine);
+    if (!m_session.dvm())
+        return;
+    // While the instrument starts again the box says so, then shows what it answers once back.
+    const InstrumentRestart::Result restart =
+        InstrumentRestart(m_session.channel()).run([this](const QString &text) { m_info->setPlainText(text); });
+    if (restart.answered)
+        m_info->setPlainText(displayText(InformationText::boxText(restart.reply)));
+    else if (restart.attempts > 0)
+        m_info->setPlainText(InstrumentRestart::NoAnswer);
     UpdateStatusBar();
 }
 

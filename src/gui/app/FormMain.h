@@ -76,8 +76,9 @@ public:
     Prompts &prompts() const { return m_prompts; }
     const QuickSetupControls &quickSetup() const { return m_quick; }
 
-    /// Places and shows the window and finds the instrument. False when none was found: the
-    /// user has been told, and the program ends.
+    /// Places and shows the window and finds the instrument. When none is found the user may
+    /// search again or choose the interface by hand; false only when the user chose to quit (the
+    /// program ends).
     bool Form_Load();
 
     /// Shows the instrument's description and the serial port's state.
@@ -152,9 +153,15 @@ private:
     QGroupBox *commandFrame(const QString &caption, const char *name, std::initializer_list<Command> commands);
     void bindAction(QAction *menuEntry, MainAction action);
     void runAction(MainAction action);
+    /// The size the window opens at: every frame whole, within the screen's free area.
+    QSize naturalSize() const;
     void placeWindow();
     /// The program may end now; otherwise the end waits for the instrument's work to stop.
     bool mayEnd();
+    /// The start-up search: the saved USB, Ethernet or GPIB connection, then the serial ports.
+    bool searchAtStartUp();
+    /// The interface chooser; true when the calibrator answers on what was chosen.
+    bool chooseInterfaceAtStartUp();
     void Form_QueryUnload();
     void Form_Unload();
 
@@ -162,6 +169,7 @@ private:
     Prompts &m_prompts;
     MainActions m_actions;
     QuickSetupControls m_quick;
+    QWidget *m_content = nullptr; ///< the frames, inside the scroll area
     QPlainTextEdit *m_connectionStatus = nullptr;
     QPlainTextEdit *m_info = nullptr;
     QLabel *m_panel1 = nullptr;

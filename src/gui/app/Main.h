@@ -18,7 +18,7 @@ void CenterForm(QWidget *window);
 
 /**
  * The program's start: makes `DVM` from the settings, shows the main window and finds the
- * instrument. Returns the main window, or nothing when no calibrator was found (the user has
- * been told; the program ends). windowTitle replaces the main window's caption when given.
+ * instrument. Returns the main window, or nothing when no calibrator was found and the user chose
+ * to quit (the program ends). windowTitle replaces the main window's caption when given.
  */
 std::unique_ptr<FormMain> Main(InstrumentSession &session, Prompts &prompts, const QString &windowTitle = {});

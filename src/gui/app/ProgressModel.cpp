@@ -28,7 +28,10 @@ void ProgressModel::progressText(const QString &text)
     const qsizetype count = m_countLines ? text.count(QLatin1Char('\r')) : text.size();
     if (count < m_maximum)
         m_value = int(count);
-    m_message = QString::number(text.size()) + QLatin1Char(' ');
+    m_message =
+        (m_countLines ? QStringLiteral("%1 of %2 lines received") : QStringLiteral("%1 of %2 characters received"))
+            .arg(count)
+            .arg(m_maximum);
 }
 
 void ProgressModel::increment()

@@ -26,7 +26,8 @@ public:
     void setMaxLines(qint16 newMax);
     /// Resets and counts characters from now on; a size of 0 or less keeps the present maximum.
     void setMaxCharacters(qint16 newMax);
-    /// Takes the reply gathered so far.
+    /// Takes the reply gathered so far; the message says how much of what was announced is in
+    /// ("24 of 60 lines received").
     void progressText(const QString &text);
     /// One step more, never beyond the maximum.
     void increment();

@@ -43,6 +43,8 @@ void TableWindow::buildGrid(QBoxLayout *layout, HeadedGridModel *model, int labe
                             int headerRowHeightTwips)
 {
     CalGrid = named(new QTableView(this), "CalGrid");
+    // Named after the window ("Calibration Factors table"), whose title is set before the grid.
+    CalGrid->setAccessibleName(windowTitle() + QStringLiteral(" table"));
     CalGrid->setModel(model);
     CalGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // No selection colour over the cells: their own colours tell pending, written and refused.
@@ -54,6 +56,7 @@ void TableWindow::buildGrid(QBoxLayout *layout, HeadedGridModel *model, int labe
     layout->addWidget(CalGrid, 1);
 
     Text_Edit = named(new QLineEdit(this), "Text_Edit");
+    Text_Edit->setAccessibleName(QStringLiteral("Cell being edited"));
     m_editor = new GridCellEditor(
         CalGrid, Text_Edit, [model](const QModelIndex &cell, const QString &text) { model->commit(cell, text); }, this);
 }

@@ -2,12 +2,22 @@
 
 #include "platform/Settings.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
 
 namespace {
+
+// The index among the choices a button of a choice box stands for (the style may add a mnemonic
+// to its caption, so the caption cannot say).
+constexpr char kChoiceProperty[] = "choiceIndex";
 
 QMessageBox::Icon boxIcon(Prompts::Icon icon)
 {
@@ -70,6 +80,18 @@ QString startFolder(const QString &suggestedName)
     return info.isAbsolute() ? info.absolutePath() : QString();
 }
 
+// A box sizes itself to its message, so a long title over a short message is cut short by the
+// window system. A spacer across the box's grid keeps it at least as wide as the title needs.
+void keepTitleWhole(QMessageBox &box)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    const int width = QtPrompts::titleWidth(box.windowTitle(), &box);
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 /// Runs a file dialog with the suggested file chosen; the file the user chose, or nothing.
 QString chosenFile(QFileDialog &dialog, const QString &suggestedName)
 {
@@ -92,7 +114,34 @@ std::unique_ptr<QMessageBox> QtPrompts::makeMessageBox(const QString &text, cons
         box->setDefaultButton(preferred);
     if (buttons == Buttons::YesNo)
         box->setEscapeButton(QMessageBox::No);
+    keepTitleWhole(*box);
     return box;
+}
+
+std::unique_ptr<QMessageBox> QtPrompts::makeChoiceBox(const QString &text, const QString &title, Icon icon,
+                                                      const QStringList &choices, int defaultChoice, int escapeChoice,
+                                                      QWidget *parent)
+{
+    auto box = std::make_unique<QMessageBox>(boxIcon(icon), titleOrProgram(title), text, QMessageBox::NoButton, parent);
+    for (int i = 0; i < choices.size(); ++i) {
+        // The roles only place the buttons; the answer is the button's index among the choices.
+        QPushButton *button = box->addButton(choices.at(i), QMessageBox::ActionRole);
+        button->setProperty(kChoiceProperty, i);
+        if (i == defaultChoice)
+            box->setDefaultButton(button);
+        if (i == escapeChoice)
+            box->setEscapeButton(button);
+    }
+    keepTitleWhole(*box);
+    return box;
+}
+
+int QtPrompts::titleWidth(const QString &title, const QWidget *box)
+{
+    const QFontMetrics metrics(QFontDatabase::systemFont(QFontDatabase::TitleFont));
+    // The bar's icon and its minimise, maximise and close buttons are each about a bar high.
+    const int decoration = 4 * box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box);
+    return metrics.horizontalAdvance(title) + decoration;
 }
 
 Prompts::Answer QtPrompts::answerFor(int standardButton)
@@ -109,6 +158,17 @@ Prompts::Answer QtPrompts::message(const QString &text, const QString &title, Ic
 {
     auto box = makeMessageBox(text, title, icon, buttons, defaultAnswer, QApplication::activeWindow());
     return answerFor(box->exec());
+}
+
+int QtPrompts::choose(const QString &text, const QString &title, Icon icon, const QStringList &choices,
+                      int defaultChoice, int escapeChoice)
+{
+    auto box = makeChoiceBox(text, title, icon, choices, defaultChoice, escapeChoice, QApplication::activeWindow());
+    box->exec();
+    // A box closed without a button (the window's close box with no escape) counts as escaped.
+    const QAbstractButton *clicked = box->clickedButton();
+    const QVariant chosen = clicked ? clicked->property(kChoiceProperty) : QVariant();
+    return chosen.isValid() ? chosen.toInt() : escapeChoice;
 }
 
 QString QtPrompts::openFileName(const QString &title, const QString &filter, const QString &suggestedName)

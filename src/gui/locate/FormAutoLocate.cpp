@@ -94,6 +94,7 @@ FormAutoLocate::FormAutoLocate(InstrumentSession &session, Prompts &prompts, QWi
     ui.detailsPane = named(new QWidget(this), "detailsPane");
     ui.Text_Status = named(new QPlainTextEdit(ui.detailsPane), "Text_Status");
     ui.Text_Status->setReadOnly(true);
+    ui.Text_Status->setAccessibleName(QStringLiteral("Search details"));
     ui.List_RS2321 = named(new QListWidget(ui.detailsPane), "List_RS2321");
     ui.List_RS232S = named(new QListWidget(ui.detailsPane), "List_RS232S");
     ui.Check_Scanner = named(new QCheckBox(QStringLiteral("Use Scanner"), ui.detailsPane), "Check_Scanner");
@@ -120,6 +121,8 @@ FormAutoLocate::FormAutoLocate(InstrumentSession &session, Prompts &prompts, QWi
     auto *ports = new QGridLayout;
     ports->addWidget(new QLabel(QStringLiteral("Calibrator port"), ui.detailsPane), 0, 0);
     ports->addWidget(new QLabel(QStringLiteral("Scanner port"), ui.detailsPane), 0, 1);
+    ui.List_RS2321->setAccessibleName(QStringLiteral("Calibrator port"));
+    ui.List_RS232S->setAccessibleName(QStringLiteral("Scanner port"));
     ports->addWidget(ui.List_RS2321, 1, 0);
     ports->addWidget(ui.List_RS232S, 1, 1);
     ports->addWidget(ui.Command_Locate6481, 2, 0);

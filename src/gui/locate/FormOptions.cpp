@@ -49,6 +49,9 @@ FormOptions::FormOptions(InstrumentSession &session, Prompts &prompts, QWidget *
     ui.Combo_CommPort = named(new QComboBox(interfaceBox), "Combo_CommPort");
     ui.Text_GPIBAddress = named(new QLineEdit(interfaceBox), "Text_GPIBAddress");
     ui.Text_GPIBAddress->setMaxLength(3);
+    // Their captions are the radio buttons in front of them.
+    ui.Combo_CommPort->setAccessibleName(QStringLiteral("RS-232 port"));
+    ui.Text_GPIBAddress->setAccessibleName(QStringLiteral("GPIB address"));
     ui.Text_GPIBAddress->setToolTip(QStringLiteral("Primary address, %1 to %2")
                                         .arg(InterfaceOptions::kFirstGpibAddress)
                                         .arg(InterfaceOptions::kLastGpibAddress));

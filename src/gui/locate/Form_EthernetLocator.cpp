@@ -114,8 +114,10 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     ui.Frame2 = named(new QGroupBox(QStringLiteral("Test Communication"), this), "Frame2");
     auto *label3 = named(new QLabel(QStringLiteral("Send Data"), ui.Frame2), "Label3");
     ui.Text2 = named(new QLineEdit(ui.Frame2), "Text2");
+    label3->setBuddy(ui.Text2);
     ui.Text1 = named(new QPlainTextEdit(ui.Frame2), "Text1");
     ui.Text1->setReadOnly(true);
+    ui.Text1->setAccessibleName(QStringLiteral("Replies"));
     ui.Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ui.Text1->setToolTip(QStringLiteral("Click to clear"));
     ui.Text1->setMinimumWidth(280);
@@ -127,6 +129,7 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     ui.Frame_Modules = named(new QGroupBox(QStringLiteral("Ethernet Modules"), this), "Frame_Modules");
     ui.ListView_Modules = named(new QTreeWidget(ui.Frame_Modules), "ListView_Modules");
     ui.ListView_Modules->setRootIsDecorated(false);
+    ui.ListView_Modules->setAccessibleName(QStringLiteral("Ethernet modules"));
     ui.ListView_Modules->setUniformRowHeights(true);
     ui.ListView_Modules->setHeaderLabels({QStringLiteral("IP"), QStringLiteral("MAC"), QStringLiteral("Port"),
                                           QStringLiteral("DHCP"), QStringLiteral("Owner"), QStringLiteral("Device"),
@@ -266,6 +269,8 @@ void Form_EthernetLocator::setBusy(bool busy)
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         if (m_busy == 1) {
+            // A disabled control loses the focus; the user typing test lines goes on typing.
+            m_focusBeforeBusy = focusWidget();
             for (QWidget *w : std::as_const(m_ui->commands))
                 w->setEnabled(false);
         }
@@ -276,6 +281,9 @@ void Form_EthernetLocator::setBusy(bool busy)
         return;
     for (QWidget *w : std::as_const(m_ui->commands))
         w->setEnabled(true);
+    if (m_focusBeforeBusy && m_focusBeforeBusy->isEnabled())
+        m_focusBeforeBusy->setFocus();
+    m_focusBeforeBusy = nullptr;
     if (m_closeRequested) {
         m_closeRequested = false;
         QTimer::singleShot(0, this, [this] { done(m_closeResult); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
 class EthernetLocator;
 class EthernetModuleSetup;
@@ -57,6 +58,8 @@ private:
     EthernetLocator *m_locator;
     EthernetModuleSetup *m_setup;
     int m_busy = 0;
+    /// The control that had the focus when a long action disabled the controls; it gets it back.
+    QPointer<QWidget> m_focusBeforeBusy;
     bool m_loaded = false;
     bool m_closeRequested = false;
     int m_closeResult = 0;

@@ -76,6 +76,7 @@ Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, Q
     ui.ListView_USBDevices->setHeaderLabels(
         {QStringLiteral("Name"), QStringLiteral("Serial Number"), QStringLiteral("Reply")});
     ui.ListView_USBDevices->setRootIsDecorated(false);
+    ui.ListView_USBDevices->setAccessibleName(QStringLiteral("USB devices"));
     ui.ListView_USBDevices->setUniformRowHeights(true);
     ui.ListView_USBDevices->setSelectionMode(QAbstractItemView::SingleSelection);
     ui.ListView_USBDevices->header()->setStretchLastSection(true);
@@ -110,8 +111,10 @@ Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, Q
     ui.Frame_Test = named(new QGroupBox(QStringLiteral("Test Communication"), this), "Frame_Test");
     ui.Text1 = named(new QLineEdit(ui.Frame_Test), "Text1");
     ui.Text1->setPlaceholderText(QStringLiteral("Command, then Enter"));
+    ui.Text1->setAccessibleName(QStringLiteral("Command to send"));
     ui.Text2 = named(new QPlainTextEdit(ui.Frame_Test), "Text2");
     ui.Text2->setReadOnly(true);
+    ui.Text2->setAccessibleName(QStringLiteral("Replies"));
     ui.Text2->setToolTip(QStringLiteral("Click to clear"));
     ui.Command_testID = commandButton(QStringLiteral("ID?"), QStringLiteral("Command_testID"), ui.Frame_Test);
     ui.Command1 = commandButton(QStringLiteral("Date?"), QStringLiteral("Command1"), ui.Frame_Test);

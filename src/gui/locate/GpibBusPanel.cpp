@@ -30,6 +30,7 @@ GpibBusPanel::GpibBusPanel(Gpib488 &bus, Prompts &prompts, QWidget *parent)
     m_search = named(new QPushButton(QStringLiteral("Search Bus"), this), "Command_SearchBus");
     m_list = named(new QListWidget(this), "List_Instruments");
     m_list->setMinimumHeight(60);
+    m_list->setAccessibleName(QStringLiteral("Instruments on the bus"));
     m_list->setMaximumHeight(110);
     m_newAddress = named(new QSpinBox(this), "Spin_NewAddress");
     m_newAddress->setRange(GpibBusSearch::kFirstAddress, GpibBusSearch::kLastAddress);
@@ -43,7 +44,9 @@ GpibBusPanel::GpibBusPanel(Gpib488 &bus, Prompts &prompts, QWidget *parent)
     layout->addWidget(m_search, 0, 0);
     layout->addWidget(m_status, 0, 1, 1, 2);
     layout->addWidget(m_list, 1, 0, 1, 3);
-    layout->addWidget(new QLabel(QStringLiteral("New address:"), this), 2, 0);
+    auto *newAddress = new QLabel(QStringLiteral("New address:"), this);
+    newAddress->setBuddy(m_newAddress);
+    layout->addWidget(newAddress, 2, 0);
     layout->addWidget(m_newAddress, 2, 1);
     layout->addWidget(m_change, 2, 2);
 
@@ -90,7 +93,8 @@ void GpibBusPanel::Command_SearchBus_Click()
         return;
     }
     for (const GpibListener &listener : found) {
-        const QString identity = listener.identity.isEmpty() ? QStringLiteral("(no answer to *IDN?)") : listener.identity;
+        const QString identity =
+            listener.identity.isEmpty() ? QStringLiteral("(no answer to *IDN?)") : listener.identity;
         auto *item = new QListWidgetItem(QStringLiteral("%1: %2").arg(listener.address).arg(identity), m_list);
         item->setData(Qt::UserRole, listener.address);
     }

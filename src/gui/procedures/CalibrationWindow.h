@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/common/BoxWidth.h"
 #include "gui/procedures/ProcedureWindow.h"
 #include "gui/procedures/WaitCursor.h"
 #include "session/InstrumentSession.h"
@@ -49,19 +50,27 @@ protected:
     /// Hands every box of the window to the model, factorsToModel() among them.
     virtual void toModel() = 0;
 
-    /// The next factor box, "Text_Calfactor(n)" in the order they are added.
-    QLineEdit *addFactorBox(QWidget *parent)
+    /// The widest figure a factor or measured box shows; a narrower box cuts off its sign.
+    static inline const QString kWidestFigure = QStringLiteral("-0.000000");
+
+    /// The next factor box, "Text_Calfactor(n)" in the order they are added, named `accessibleName`
+    /// for screen readers (its caption is a label beside it, or the frame's title).
+    QLineEdit *addFactorBox(QWidget *parent, const QString &accessibleName)
     {
         auto *box = new QLineEdit(parent);
         box->setObjectName(QStringLiteral("Text_Calfactor(%1)").arg(m_factors.size()));
+        box->setAccessibleName(accessibleName);
+        fitBoxTo(box, kWidestFigure);
         m_factors << box;
         return box;
     }
-    /// The "Set" button that sends factor `index`.
+    /// The "Set" button that sends factor `index`, named after its box for screen readers.
     QAbstractButton *setFactorButton(int index)
     {
-        return button(QStringLiteral("Command_SetCal(%1)").arg(index), QStringLiteral("Set"),
-                      [this, index] { Command_SetCal_Click(index); });
+        QAbstractButton *b = button(QStringLiteral("Command_SetCal(%1)").arg(index), QStringLiteral("Set"),
+                                    [this, index] { Command_SetCal_Click(index); });
+        b->setAccessibleName(QStringLiteral("Set %1").arg(m_factors.at(index)->accessibleName()));
+        return b;
     }
 
     void factorsToModel()

@@ -36,6 +36,8 @@ FormDate::FormDate(InstrumentSession &session, Prompts &prompts, QWidget *parent
     m_datePicker->setDisplayFormat(dateForm);
     m_timePicker = named(new QTimeEdit(this), "DTPicker2");
     m_timePicker->setDisplayFormat(QStringLiteral("HH:mm"));
+    m_datePicker->setAccessibleName(QStringLiteral("Date to set"));
+    m_timePicker->setAccessibleName(QStringLiteral("Time to set"));
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(frame1, 0, 0, 1, 3);

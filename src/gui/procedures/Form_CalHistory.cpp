@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QSignalBlocker>
 
 Form_CalHistory::Form_CalHistory(InstrumentSession &session, Prompts &prompts, QWidget *parent)
     : ProcedureWindow(QStringLiteral("Calibration History"), parent, Placement::Unplaced), m_channel(session.channel())
@@ -17,7 +18,11 @@ Form_CalHistory::Form_CalHistory(InstrumentSession &session, Prompts &prompts, Q
     m_events = named(new QListWidget(this), "List_CalEvents");
     m_events->setMaximumWidth(180);
     m_ranges = named(new QListWidget(this), "ListView1");
-    connect(m_events, &QListWidget::itemClicked, this, &Form_CalHistory::List_CalEvents_Click);
+    // A list takes no name from the label above it.
+    m_events->setAccessibleName(QStringLiteral("Calibration dates"));
+    m_ranges->setAccessibleName(QStringLiteral("Ranges Calibrated"));
+    // The current row, not a click: Up and Down choose an event as surely as the mouse does.
+    connect(m_events, &QListWidget::currentRowChanged, this, &Form_CalHistory::List_CalEvents_Click);
     useOperations(session.operations(), prompts);
 
     QAbstractButton *update =
@@ -49,8 +54,11 @@ void Form_CalHistory::UpdateCalibrationEvents()
 
 void Form_CalHistory::readHistory(OperationQueue::WhenBusy whenBusy)
 {
-    m_events->clear();
-    m_events->addItem(QStringLiteral("Loading ..."));
+    {
+        const QSignalBlocker quiet(m_events);
+        m_events->clear();
+        m_events->addItem(QStringLiteral("Loading ..."));
+    }
     InstrumentChannel *channel = &m_channel;
     const bool started = operations().run<CalibrationHistory>(
         QStringLiteral("Read Calibration History"), OperationQueue::Effect::Reads, whenBusy,
@@ -65,9 +73,13 @@ void Form_CalHistory::readHistory(OperationQueue::WhenBusy whenBusy)
 
 void Form_CalHistory::showHistory()
 {
-    m_events->clear();
-    m_events->addItems(m_history.listLines());
-    m_events->setCurrentRow(0);
+    {
+        // The list is rebuilt in one piece; the ranges follow once it stands.
+        const QSignalBlocker quiet(m_events);
+        m_events->clear();
+        m_events->addItems(m_history.listLines());
+        m_events->setCurrentRow(0);
+    }
     Update_CalRanges_View();
 }
 

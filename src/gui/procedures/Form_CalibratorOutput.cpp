@@ -11,6 +11,7 @@ Form_CalibratorOutput::Form_CalibratorOutput(InstrumentSession &session, Prompts
     : ProcedureWindow(QStringLiteral("Calibrator"), parent, Placement::Unplaced), m_model(session.channel())
 {
     m_setting = named(new QLineEdit(this), "Text_SetOutput");
+    m_setting->setAccessibleName(QStringLiteral("Output to set"));
     m_display = named(new QLabel(QStringLiteral("Calibrator Display"), this), "Label_CalibratorDisplay");
     m_display->setFrameShape(QFrame::Panel);
     m_display->setFrameShadow(QFrame::Sunken);

@@ -28,14 +28,17 @@ Form_OutputCorrection::Form_OutputCorrection(InstrumentSession &session, Prompts
         m_factors[size_t(i)]->setObjectName(QStringLiteral("Text%1").arg(i + 1));
         auto *caption = new QLabel(QString::fromLatin1(captions[i]), frame2);
         caption->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        caption->setBuddy(m_factors[size_t(i)]);
         factors->addWidget(caption, i, 0);
         factors->addWidget(m_factors[size_t(i)], i, 1);
     }
     auto *factorButtons = new QHBoxLayout;
     factorButtons->addWidget(
         button(QStringLiteral("Command_Read"), QStringLiteral("Read"), &Form_OutputCorrection::Command_Read_Click));
-    factorButtons->addWidget(
-        button(QStringLiteral("Command_Set"), QStringLiteral("Set"), &Form_OutputCorrection::Command_Set_Click));
+    QAbstractButton *setFactors =
+        button(QStringLiteral("Command_Set"), QStringLiteral("Set"), &Form_OutputCorrection::Command_Set_Click);
+    setFactors->setAccessibleName(QStringLiteral("Set correction factors"));
+    factorButtons->addWidget(setFactors);
     factors->addLayout(factorButtons, 3, 1);
     factors->setColumnStretch(1, 1);
 
@@ -44,6 +47,9 @@ Form_OutputCorrection::Form_OutputCorrection(InstrumentSession &session, Prompts
     for (int i = 0; i < int(DiagnosticCommands::kRows.size()); ++i) {
         m_bits[size_t(i)] = new QLineEdit(frame1);
         m_bits[size_t(i)]->setObjectName(QStringLiteral("Text_Bits(%1)").arg(i));
+        // The button beside the box says what its number is for.
+        m_bits[size_t(i)]->setAccessibleName(
+            QStringLiteral("Value for %1").arg(QString::fromLatin1(DiagnosticCommands::kRows[size_t(i)].caption)));
         diagnostics->addWidget(m_bits[size_t(i)], i, 0);
         diagnostics->addWidget(button(QStringLiteral("Command_SetBits(%1)").arg(i),
                                       QString::fromLatin1(DiagnosticCommands::kRows[size_t(i)].caption),
@@ -69,23 +75,31 @@ Form_OutputCorrection::Form_OutputCorrection(InstrumentSession &session, Prompts
     // Bit 7 on the left, bit 0 on the right, as the byte is written.
     auto *digits = new QHBoxLayout;
     for (int i = 7; i >= 0; --i) {
-        m_digits[size_t(i)] = new QCheckBox(frame3);
+        // Captioned with the bit's number; a screen reader says "Bit 7".
+        m_digits[size_t(i)] = new QCheckBox(QString::number(i), frame3);
         m_digits[size_t(i)]->setObjectName(QStringLiteral("CheckDigit(%1)").arg(i));
         m_digits[size_t(i)]->setToolTip(QStringLiteral("Bit %1").arg(i));
+        m_digits[size_t(i)]->setAccessibleName(QStringLiteral("Bit %1").arg(i));
         connect(m_digits[size_t(i)], &QCheckBox::clicked, this, [this, i] { CheckDigit_Click(i); });
         digits->addWidget(m_digits[size_t(i)]);
     }
     digits->addStretch(1);
     m_setLatch = button(QStringLiteral("Command_SetLatch"), QStringLiteral("Set"),
                         &Form_OutputCorrection::Command_SetLatch_Click);
+    m_setLatch->setAccessibleName(QStringLiteral("Set latch"));
     m_setLatch->setEnabled(false);
     auto *latch = new QGridLayout(frame3);
     latch->addLayout(types, 0, 0, 1, 3);
-    latch->addWidget(named(new QLabel(QStringLiteral("Latch Number"), frame3), "Label4"), 1, 0);
+    auto *numberLabel = named(new QLabel(QStringLiteral("Latch Number"), frame3), "Label4");
+    numberLabel->setBuddy(m_latchNumber);
+    latch->addWidget(numberLabel, 1, 0);
     latch->addWidget(m_latchNumber, 1, 1);
-    latch->addWidget(named(new QLabel(QStringLiteral("Latch Data"), frame3), "Label5"), 2, 0);
+    auto *dataLabel = named(new QLabel(QStringLiteral("Latch Data"), frame3), "Label5");
+    dataLabel->setBuddy(m_latchData);
+    latch->addWidget(dataLabel, 2, 0);
     latch->addWidget(m_latchData, 2, 1);
-    latch->addLayout(digits, 3, 0, 1, 3);
+    latch->addWidget(named(new QLabel(QStringLiteral("Data Bits"), frame3), "Label_Bits"), 3, 0);
+    latch->addLayout(digits, 3, 1, 1, 2);
     latch->addWidget(
         button(QStringLiteral("CommandEnable"), QStringLiteral("Enable"), &Form_OutputCorrection::CommandEnable_Click),
         4, 1);

@@ -45,9 +45,13 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
         option(QStringLiteral("Option_Frequency"), 1, QStringLiteral("50 Hz"), m_frequencies, frame2), 1, 0);
     frequencyLayout->addWidget(
         option(QStringLiteral("Option_Frequency"), 2, QStringLiteral("200 Hz"), m_frequencies, frame2), 2, 0);
-    frequencyLayout->addWidget(option(QStringLiteral("Option_Frequency"), 3, QString(), m_frequencies, frame2), 3, 0);
+    QRadioButton *typed = option(QStringLiteral("Option_Frequency"), 3, QString(), m_frequencies, frame2);
+    // Its caption is the box beside it.
+    typed->setAccessibleName(QStringLiteral("Frequency typed in Hz"));
+    frequencyLayout->addWidget(typed, 3, 0);
     m_frequency = named(new QLineEdit(frame2), "Text_Frequency");
     m_frequency->setToolTip(QStringLiteral("Frequency in Hz (40 to 400); Enter sends it"));
+    m_frequency->setAccessibleName(QStringLiteral("Frequency in Hz"));
     frequencyLayout->addWidget(m_frequency, 3, 1);
     frequencyLayout->addWidget(new QLabel(QStringLiteral("Hz"), frame2), 3, 2);
     m_frequencies->button(1)->setChecked(true);
@@ -67,11 +71,15 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
         button(QStringLiteral("Command_Standby"), QStringLiteral("Standby"), &Form_PowerCal::Command_Standby_Click), 1,
         1);
 
-    for (int i = 0; i < 4; ++i)
-        addFactorBox(this);
+    for (const QString &name :
+         {QStringLiteral("Full Scale factor"), QStringLiteral("Zero factor"),
+          QStringLiteral("50Hz phase correction factor"), QStringLiteral("400Hz phase correction factor")})
+        addFactorBox(this, name);
 
     auto *frame4 = named(new QGroupBox(QStringLiteral("Current Calibration Factors"), this), "Frame4");
     m_measured = named(new QLineEdit(frame4), "Text_MeasuredCurrent");
+    m_measured->setAccessibleName(QStringLiteral("Measured Current"));
+    fitBoxTo(m_measured, kWidestFigure);
     auto *factorLayout = new QGridLayout(frame4);
     factorLayout->addWidget(new QLabel(QStringLiteral("Full Scale"), frame4), 0, 0);
     factorLayout->addWidget(new QLabel(QStringLiteral("Zero"), frame4), 0, 2);

@@ -23,12 +23,17 @@ Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *pa
     output->addWidget(button(QStringLiteral("Command_Z"), QStringLiteral("Zero"), &Form_kVAmp::Command_Z_Click), 1, 0);
     output->addWidget(button(QStringLiteral("Command_FS"), QStringLiteral("Full Scale"), &Form_kVAmp::Command_FS_Click),
                       1, 1);
-    output->addWidget(named(new QLabel(QStringLiteral("Voltage"), frame1), "Label1"), 2, 0);
+    auto *voltageLabel = named(new QLabel(QStringLiteral("Voltage"), frame1), "Label1");
+    voltageLabel->setBuddy(m_voltage);
+    m_frequencyLabel->setBuddy(m_frequency);
+    output->addWidget(voltageLabel, 2, 0);
     output->addWidget(m_voltage, 2, 1);
     output->addWidget(m_frequencyLabel, 3, 0);
     output->addWidget(m_frequency, 3, 1);
-    output->addWidget(button(QStringLiteral("Command_set"), QStringLiteral("Set"), &Form_kVAmp::Command_set_Click), 4,
-                      0, 1, 2);
+    QAbstractButton *setOutput =
+        button(QStringLiteral("Command_set"), QStringLiteral("Set"), &Form_kVAmp::Command_set_Click);
+    setOutput->setAccessibleName(QStringLiteral("Set kV output"));
+    output->addWidget(setOutput, 4, 0, 1, 2);
     output->addWidget(button(QStringLiteral("Command_On"), QStringLiteral("Output On"), &Form_kVAmp::Command_On_Click),
                       5, 0);
     output->addWidget(
@@ -36,7 +41,9 @@ Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *pa
 
     m_measured = named(new QLineEdit(this), "Text_MeasuredV");
     auto *measurement = new QVBoxLayout;
-    measurement->addWidget(named(new QLabel(QStringLiteral("Measured Voltage"), this), "Label5"));
+    auto *measuredLabel = named(new QLabel(QStringLiteral("Measured Voltage"), this), "Label5");
+    measuredLabel->setBuddy(m_measured);
+    measurement->addWidget(measuredLabel);
     measurement->addWidget(m_measured);
     measurement->addWidget(button(QStringLiteral("Command_CalcZero"), QStringLiteral("Calculate Zero Factor"),
                                   &Form_kVAmp::Command_CalcZero_Click));
@@ -47,7 +54,8 @@ Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *pa
     auto *frame4 = named(new QGroupBox(QStringLiteral("Calibration Factors"), this), "Frame4");
     auto *factors = new QGridLayout(frame4);
     for (int i = 0; i < 2; ++i) {
-        QLineEdit *factor = addFactorBox(frame4);
+        QLineEdit *factor =
+            addFactorBox(frame4, i == 0 ? QStringLiteral("Full Scale factor") : QStringLiteral("Zero factor"));
         factors->addWidget(i == 0 ? named(new QLabel(QStringLiteral("Full Scale"), frame4), "Label3")
                                   : named(new QLabel(QStringLiteral("Zero"), frame4), "Label4"),
                            i, 0);

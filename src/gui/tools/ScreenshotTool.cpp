@@ -9,6 +9,7 @@
 #include "gui/caldata/FormCalFactors.h"
 #include "gui/caldata/FormSpecifications.h"
 #include "gui/locate/FormAutoLocate.h"
+#include "gui/locate/FormChooseInterface.h"
 #include "gui/locate/FormOptions.h"
 #include "gui/locate/Form_EthernetLocator.h"
 #include "gui/locate/Form_USBLocator.h"
@@ -97,6 +98,13 @@ const Shot kShots[] = {
          g.main.Command_GetInfo_Click();
          return nullptr;
      }},
+    {"main-window-minimum.png",
+     [](Gallery &g) -> QWidget * {
+         // The smallest the window can be made: the frames scroll inside it.
+         g.main.resize(g.main.minimumSizeHint());
+         return nullptr;
+     }},
+    {"choose-interface.png", opened<FormChooseInterface>},
     {"about.png",
      [](Gallery &g) -> QWidget * {
          auto *about = new StartForm(&g.main);

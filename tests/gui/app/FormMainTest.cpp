@@ -6,9 +6,11 @@
 #include "gui/app/WindowOpeners.h"
 #include "gui/app/WindowPosition.h"
 #include "gui/locate/FormAutoLocate.h"
+#include "gui/locate/FormChooseInterface.h"
 #include "instrument/IDVM.h"
 #include "instrument/InterfaceType.h"
 #include "instrument/serial/SerialPortControl.h"
+#include "locate/StartupRecovery.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +19,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTimer>
 
 namespace {
@@ -62,6 +67,84 @@ TEST_F(FormMainTest, StartUpWithoutAnAnsweringCalibratorSaysSoAndEnds)
     EXPECT_EQ(prompts.shown[0].text, kNotFound);
     EXPECT_EQ(prompts.shown[0].icon, Prompts::Icon::Critical);
     EXPECT_FALSE(anyVisible("FormAutoLocate"));
+}
+
+TEST_F(FormMainTest, NotFoundOffersTheInterfaceChooserAndEndsOnlyOnQuit)
+{
+    sim.knobs().silent = true;
+    for (auto answer :
+         {StartupRecovery::Choice::Retry, StartupRecovery::Choice::ChooseInterface, StartupRecovery::Choice::Quit})
+        prompts.chosen.enqueue(int(answer));
+    QString chooser;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&chooser] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            chooser = QString::fromLatin1(modal->metaObject()->className());
+            modal->close();
+        }
+    });
+    watcher.start(0);
+    std::unique_ptr<FormMain> main = Main(session, prompts);
+    watcher.stop();
+    EXPECT_EQ(main, nullptr);
+    EXPECT_EQ(chooser, QStringLiteral("FormChooseInterface"));
+    ASSERT_EQ(prompts.shown.size(), 3);
+    for (const auto &shown : prompts.shown) {
+        EXPECT_EQ(shown.text, kNotFound);
+        EXPECT_EQ(shown.choices, StartupRecovery::choiceCaptions());
+    }
+}
+
+TEST_F(FormMainTest, TheInterfaceChooserOpensTheOptionsUsbAndEthernetWindows)
+{
+    FormChooseInterface chooser(session, prompts);
+    chooser.show();
+    const struct
+    {
+        const char *button;
+        QString window;
+    } cases[] = {
+        {"Command_SerialGpib", QStringLiteral("FormOptions")},
+        {"Command_USB", QStringLiteral("Form_USBLocator")},
+        {"Command_Ethernet", QStringLiteral("Form_EthernetLocator")},
+    };
+    for (const auto &c : cases) {
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                shown = QString::fromLatin1(modal->metaObject()->className());
+                modal->close();
+            }
+        });
+        control(chooser, c.button)->click();
+        EXPECT_EQ(shown, c.window) << c.button;
+    }
+}
+
+TEST_F(FormMainTest, AtItsSmallestTheWindowFitsASmallScreenScrollsItsFramesAndShowsAnEthernetConnectionWhole)
+{
+    session.createDvm(QStringLiteral("5200"));
+    ASSERT_TRUE(session.connect(Endpoint::ethernet(QStringLiteral("192.168.100.200"), 10001)));
+    FormMain main(session, prompts);
+    main.show();
+    main.UpdateStatusBar();
+    EXPECT_LE(main.minimumSizeHint().height(), 700);
+    main.resize(main.minimumSizeHint());
+    QCoreApplication::processEvents();
+    EXPECT_LE(main.height(), 700);
+
+    auto *scroll = main.findChild<QScrollArea *>(QStringLiteral("ScrollArea_Main"));
+    ASSERT_NE(scroll, nullptr);
+    // Every frame can still be reached, by scrolling.
+    EXPECT_GT(scroll->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0) << "the frames keep their width";
+
+    auto *box = control<QPlainTextEdit>(main, "Text_ConnectionStatus");
+    ASSERT_EQ(box->blockCount(), 3) << box->toPlainText().toStdString();
+    QTextCursor end(box->document());
+    end.movePosition(QTextCursor::End);
+    EXPECT_LE(box->cursorRect(end).bottom(), box->viewport()->height()) << "the third line is cut";
+    EXPECT_EQ(main.statusPanelText(1), QStringLiteral("Ethernet 192.168.100.200"));
 }
 
 TEST_F(FormMainTest, ASavedGpibConnectionThatAnswersIsUsedWithoutSearchingTheSerialPorts)
@@ -186,9 +269,34 @@ TEST_F(FormMainTest, ExitSetupModeSendsTheExitPasswordThenLWithoutWaiting)
 
     dvm.sent.clear();
     control(main, "Command_Reboot")->click();
-    ASSERT_EQ(dvm.sent.size(), 1);
+    // The restart is not waited for; the information query that follows it is.
+    ASSERT_EQ(dvm.sent.size(), 2);
     EXPECT_EQ(dvm.sent[0].command, QStringLiteral("SYSTEM:REBOOT"));
     EXPECT_FALSE(dvm.sent[0].waitForAck);
+    EXPECT_EQ(dvm.sent[1].command, QStringLiteral("T"));
+}
+
+TEST_F(FormMainTest, RebootShowsTheInformationOnceTheInstrumentIsBackNotATimeOut)
+{
+    std::unique_ptr<FormMain> main = Main(session, prompts);
+    ASSERT_NE(main, nullptr);
+    auto *info = control<QPlainTextEdit>(*main, "Text_Info");
+    QStringList shownMeanwhile;
+    QObject::connect(info, &QPlainTextEdit::textChanged, [&] { shownMeanwhile << info->toPlainText(); });
+
+    control(*main, "Command_Reboot")->click();
+    const QStringList back = rows(*main, "Text_Info");
+    ASSERT_GE(back.size(), 3) << back.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(back[0], QStringLiteral("Version :Version 2.13"));
+    EXPECT_TRUE(shownMeanwhile.contains(QStringLiteral("Instrument restarting...")))
+        << shownMeanwhile.join(QLatin1Char('|')).toStdString();
+
+    // An instrument that does not come back is said to be so, not "Version :TIMEOUT".
+    sim.knobs().silent = true;
+    control(*main, "Command_Reboot")->click();
+    EXPECT_EQ(
+        rows(*main, "Text_Info"),
+        QStringList({QStringLiteral("No answer after the restart."), QStringLiteral("Press Update to ask again.")}));
 }
 
 TEST_F(FormMainTest, PasswordButtonsEnterSetupModeAndExitSetupModeHandsTheFrontPanelBack)

@@ -1,8 +1,10 @@
 #include "gui/app/FormProgress.h"
+
 #include "gui/app/ProgressModel.h"
 
 #include <QLabel>
 #include <QProgressBar>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,7 +34,7 @@ TEST(ProgressModel, LinesCountCrsAndTheBarOnlyMovesBelowItsMaximum)
     // Exactly as many lines as announced: the bar stays where it was.
     model.progressText(QStringLiteral("1\r2\r3\r"));
     EXPECT_EQ(model.value(), 2);
-    EXPECT_EQ(model.message(), QStringLiteral("6 "));
+    EXPECT_EQ(model.message(), QStringLiteral("3 of 3 lines received"));
     model.progressText(QStringLiteral("1\r"));
     EXPECT_EQ(model.value(), 1);
 }
@@ -47,7 +49,7 @@ TEST(ProgressModel, CharactersCountTheWholeTextAndAnEmptyTextShowsZero)
     EXPECT_EQ(model.value(), 6);
     model.progressText(QString());
     EXPECT_EQ(model.value(), 0);
-    EXPECT_EQ(model.message(), QStringLiteral("0 "));
+    EXPECT_EQ(model.message(), QStringLiteral("0 of 10 characters received"));
 }
 
 TEST(ProgressModel, IncrementStopsAtTheMaximum)
@@ -75,7 +77,7 @@ TEST(FormProgress, OnlyVisibleWindowsAreFedAndTheBarShowsTheModel)
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(bar->maximum(), 4);
     EXPECT_EQ(bar->value(), 3);
-    EXPECT_EQ(label->text(), QStringLiteral("6 "));
+    EXPECT_EQ(label->text(), QStringLiteral("3 of 4 lines received"));
     EXPECT_EQ(hidden.model().value(), 0);
     EXPECT_EQ(hidden.model().message(), QStringLiteral("Waiting for reply..."));
 }

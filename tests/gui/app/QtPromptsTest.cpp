@@ -2,8 +2,11 @@
 
 #include "platform/Settings.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +75,60 @@ TEST(QtPrompts, TheDefaultButtonGivesBackTheAnswerItWasChosenForAndAButtonWithou
         EXPECT_EQ(QtPrompts::answerFor(box->standardButton(box->defaultButton())), c.defaultAnswer);
     }
     EXPECT_EQ(QtPrompts::answerFor(QMessageBox::Close), P::Answer::Ok);
+}
+
+TEST(QtPrompts, AShortMessageUnderALongTitleLeavesRoomForTheWholeTitle)
+{
+    const QString title = QStringLiteral("DVM Virtual Front Panel");
+    std::unique_ptr<QMessageBox> boxes[] = {
+        QtPrompts::makeMessageBox(QStringLiteral("Cannot open port"), title, Prompts::Icon::Critical,
+                                  Prompts::Buttons::Ok, Prompts::Answer::Ok),
+        QtPrompts::makeChoiceBox(QStringLiteral("Go?"), title, Prompts::Icon::None,
+                                 {QStringLiteral("Yes"), QStringLiteral("No")}, 0, 1)};
+    for (const auto &box : boxes) {
+        box->show();
+        QCoreApplication::processEvents();
+        EXPECT_GE(box->width(), QtPrompts::titleWidth(title, box.get()));
+        // The title is measured in the title bar's font, with room for the bar's own buttons.
+        EXPECT_GT(QtPrompts::titleWidth(title, box.get()), box->fontMetrics().horizontalAdvance(title));
+    }
+}
+
+TEST(QtPrompts, AChoiceBoxAnswersWithTheIndexOfTheButtonPressedAndEscapeWithItsEscapeChoice)
+{
+    const QStringList choices = {QStringLiteral("Retry"), QStringLiteral("Choose Interface..."),
+                                 QStringLiteral("Quit")};
+    auto box = QtPrompts::makeChoiceBox(QStringLiteral("Not found"), QStringLiteral("Title"), Prompts::Icon::Critical,
+                                        choices, 0, 2);
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    ASSERT_EQ(box->buttons().size(), 3);
+    EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("Retry"));
+    EXPECT_EQ(box->escapeButton()->text(), QStringLiteral("Quit"));
+
+    QtPrompts prompts;
+    const struct
+    {
+        int press; // -1: Escape
+        int answer;
+    } cases[] = {{0, 0}, {1, 1}, {2, 2}, {-1, 2}};
+    for (const auto &c : cases) {
+        QTimer::singleShot(0, [&c, &choices] {
+            auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!shown)
+                return;
+            if (c.press < 0) {
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QCoreApplication::sendEvent(shown, &escape);
+                return;
+            }
+            for (QAbstractButton *b : shown->buttons()) {
+                if (b->text() == choices.at(c.press))
+                    b->click();
+            }
+        });
+        EXPECT_EQ(prompts.choose(QStringLiteral("Not found"), {}, Prompts::Icon::Critical, choices, 0, 2), c.answer)
+            << c.press;
+    }
 }
 
 } // namespace

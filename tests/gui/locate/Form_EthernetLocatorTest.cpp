@@ -146,15 +146,18 @@ TEST_F(FormEthernetLocatorTest, AdvancedShowsTheSetupCommandsAndTheyReachTheModu
     EXPECT_FALSE(setup->isVisible());
 }
 
-TEST_F(FormEthernetLocatorTest, TestCommunicationBoxSendsOnEnterAndClearsOnEscape)
+TEST_F(FormEthernetLocatorTest, TestCommunicationBoxSendsOnEnterKeepsTheFocusAndClearsOnEscape)
 {
     start(1);
     showAndFind();
     QLineEdit *text2 = child<QLineEdit>("Text2");
     QPlainTextEdit *text1 = child<QPlainTextEdit>("Text1");
+    text2->setFocus();
     text2->setText(QStringLiteral("*IDN?"));
     press(text2, Qt::Key_Return);
     EXPECT_TRUE(text1->toPlainText().startsWith("Quorvadine,5241,")) << text1->toPlainText().toStdString();
+    // The box is disabled while the line goes out; the next line is typed without clicking back.
+    EXPECT_EQ(form->focusWidget(), text2);
     press(text2, Qt::Key_Escape);
     EXPECT_EQ(text2->text(), "");
     EXPECT_TRUE(form->isVisible());

@@ -1,4 +1,5 @@
 #include "ProcedureWindowTestSupport.h"
+#include "gui/common/BoxWidth.h"
 #include "gui/procedures/Form_OutputCorrection.h"
 #include "gui/procedures/Form_PowerCal.h"
 #include "gui/procedures/Form_kVAmp.h"
@@ -29,6 +30,23 @@ TEST_F(PowerWindow, OpeningDrivesTheFirstZeroPointAndFillsTheFactorBoxes)
     dvm->sent.clear();
     click(form, "Command_SetFS");
     EXPECT_EQ(commands(), QStringList({"B5", "o10V", "C20"}));
+}
+
+TEST_F(PowerWindow, EvenAtItsSmallestEveryFigureBoxShowsANegativeFigureWhole)
+{
+    Form_PowerCal form(session, prompts);
+    form.show();
+    form.resize(form.minimumSizeHint());
+    QCoreApplication::processEvents();
+    for (int i = 0; i < 4; ++i) {
+        auto *box = child<QLineEdit>(form, QStringLiteral("Text_Calfactor(%1)").arg(i));
+        EXPECT_GE(box->width(), boxWidthFor(box, QStringLiteral("-0.000000"))) << i;
+    }
+    auto *measured = child<QLineEdit>(form, "Text_MeasuredCurrent");
+    EXPECT_GE(measured->width(), boxWidthFor(measured, QStringLiteral("-0.000000")));
+    // Wider than the figure alone: the frame and margins are counted too.
+    EXPECT_GT(boxWidthFor(measured, QStringLiteral("-0.000000")),
+              measured->fontMetrics().horizontalAdvance(QStringLiteral("-0.000000")));
 }
 
 TEST_F(PowerWindow, CalculatedFactorIsSentWithItsSetButtonAndEnterSendsTheFrequency)

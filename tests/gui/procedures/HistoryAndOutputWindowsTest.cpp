@@ -41,6 +41,39 @@ TEST_F(HistoryWindow, ActivationListsEventsNewestFirstAndSelectingOneShowsItsRan
     EXPECT_EQ(commands().size(), 2);
 }
 
+TEST_F(HistoryWindow, UpAndDownChooseAnEventAndItsRangesFollow)
+{
+    replies.insert("CALIBRATION:HISTORY",
+                   "DATE 01/02/2009\rRANGE 1,2\rDATE 05/06/2010\rRANGE 11\rDATE 07/08/2011\rRANGE 3\r*0\r");
+    Form_CalHistory form(session, prompts);
+    open(form);
+    auto *events = child<QListWidget>(form, "List_CalEvents");
+    auto *ranges = child<QListWidget>(form, "ListView1");
+    ASSERT_EQ(events->count(), 3);
+    const QStringList newest = {"20V DC (3)"};
+    const QStringList middle = {"200uA DC (11)"};
+    const QStringList oldest = {"200mv DC (1)", "2V DC (2)"};
+    ASSERT_EQ(items(ranges), newest);
+
+    const struct
+    {
+        Qt::Key key;
+        int row;
+        QStringList ranges;
+    } steps[] = {
+        {Qt::Key_Down, 1, middle}, {Qt::Key_Down, 2, oldest}, {Qt::Key_Down, 2, oldest}, // the last event stays chosen
+        {Qt::Key_Up, 1, middle},   {Qt::Key_Home, 0, newest},
+    };
+    events->setFocus();
+    for (const auto &step : steps) {
+        QKeyEvent press(QEvent::KeyPress, step.key, Qt::NoModifier);
+        QCoreApplication::sendEvent(events, &press);
+        EXPECT_EQ(events->currentRow(), step.row);
+        EXPECT_EQ(items(ranges), step.ranges) << "row " << step.row;
+    }
+    EXPECT_EQ(commands(), QStringList({"CALIBRATION:HISTORY"})) << "choosing an event sends nothing";
+}
+
 TEST_F(HistoryWindow, NoEventsShowOnePlaceholderAndListsGrowWithTheWindow)
 {
     replies.insert("CALIBRATION:HISTORY", "TIMEOUT");
