@@ -3,9 +3,8 @@
 #include "caldata/SpecFile.h"
 #include "instrument/NumberFormat.h"
 #include "instrument/Reply.h"
+#include "instrument/TypedNumber.h"
 #include "platform/Clock.h"
-
-#include <cmath>
 
 namespace {
 
@@ -139,15 +138,10 @@ QString SpecOperations::figureText(const QString &field)
 
 bool SpecOperations::parseFigure(const QString &text, double *value)
 {
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return false;
-    bool ok = false;
-    const double v = t.toDouble(&ok); // always "." as decimal point
-    if (!ok || !std::isfinite(v))
-        return false;
-    *value = v;
-    return true;
+    const std::optional<double> figure = TypedNumber::parseNumber(text);
+    if (figure)
+        *value = *figure;
+    return figure.has_value();
 }
 
 // --- writing ------------------------------------------------------------------------------------
