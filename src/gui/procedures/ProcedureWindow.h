@@ -5,6 +5,8 @@
 
 class QAbstractButton;
 class QHBoxLayout;
+class QLabel;
+class QLineEdit;
 
 /**
  * @brief What the procedure windows share: a window of its own beside the main window that is
@@ -44,6 +46,12 @@ protected:
     /// The row of buttons along the bottom of a window: `left` from the left, `right` on its own
     /// at the right.
     static QHBoxLayout *bottomRow(const QList<QAbstractButton *> &left, QAbstractButton *right);
+    /// The window's status line ("Label_Status"), which says what became of its last step; the
+    /// window places it.
+    QLabel *statusLine();
+    void showStatus(const QString &text);
+    /// Puts the focus on a box the model refused, its text selected so it can be typed over.
+    static void focusRefused(QLineEdit *box);
 
     void showEvent(QShowEvent *event) override;
     bool event(QEvent *event) override;
@@ -52,6 +60,7 @@ private:
     QAbstractButton *makeButton(const QString &name, const QString &caption);
 
     Placement m_placement;
+    QLabel *m_status = nullptr;
     bool m_loaded = false;
     bool m_activating = false;
 };
