@@ -16,6 +16,8 @@ const TableOperation::Declaration &factorTable()
 {
     using State = CellTable::CellState;
     static const TableOperation::Declaration declaration{
+        .instrumentName = QStringLiteral("calibrator"),
+        .cellsName = QStringLiteral("factors"),
         .readExchanges = CalFactorTable::kLastRange,
         .readTimeoutSeconds = 10,
         .expectedReadLines = 0,
@@ -27,6 +29,7 @@ const TableOperation::Declaration &factorTable()
         // The factor grid has no colour for an unsure write: whatever is not "*0" is red.
         .otherStatus = TableOperation::WriteResult::Rejected,
         .notANumberIsRejected = true,
+        .notAValueText = QStringLiteral("Not a whole number: never sent to the calibrator"),
         .writingState = State::Pending,
         .passwordNeededText = QStringLiteral("Password Needed"),
         .noClearAnswerText =

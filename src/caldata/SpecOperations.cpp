@@ -28,6 +28,8 @@ const TableOperation::Declaration &specTable()
 {
     using State = CellTable::CellState;
     static const TableOperation::Declaration declaration{
+        .instrumentName = QStringLiteral("meter"),
+        .cellsName = QStringLiteral("figures"),
         // The whole table comes in one long exchange.
         .readExchanges = 1,
         .readTimeoutSeconds = 10,
@@ -40,6 +42,7 @@ const TableOperation::Declaration &specTable()
         // "*5", "*2", ...: the instrument did not take the figure as it was sent, nor refuse it.
         .otherStatus = TableOperation::WriteResult::Unconfirmed,
         .notANumberIsRejected = false,
+        .notAValueText = QStringLiteral("Not a number: never sent to the meter"),
         .writingState = State::Writing,
         .passwordNeededText = QStringLiteral("Setup Password Needed"),
         .noClearAnswerText =

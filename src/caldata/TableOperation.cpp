@@ -2,6 +2,7 @@
 
 #include "caldata/FileText.h"
 #include "instrument/InstrumentChannel.h"
+#include "instrument/StatusMeaning.h"
 #include "platform/Clock.h"
 
 #include <QScopeGuard>
@@ -157,7 +158,7 @@ bool TableOperation::writeCell(CellWrite &write, SaveSummary &summary)
     if (!writeCommand(write.row, write.index, write.text, &command)) {
         // A text the instrument could not take is refused here, before it could be sent as some
         // other value.
-        m_table.setState(write.row, write.column, State::Rejected);
+        m_table.setState(write.row, write.column, State::Invalid, d.notAValueText);
         write.result = WriteResult::NotANumber;
         ++(d.notANumberIsRejected ? summary.rejected : summary.notANumber);
         return true;
@@ -172,11 +173,14 @@ bool TableOperation::writeCell(CellWrite &write, SaveSummary &summary)
         ++summary.accepted;
         return true;
     case WriteResult::Rejected:
-        m_table.setState(write.row, write.column, State::Rejected);
+        m_table.setState(
+            write.row, write.column, State::Rejected,
+            QStringLiteral("Refused by the %1: %2").arg(d.instrumentName, StatusMeaning::describe(write.reply)));
         ++summary.rejected;
         return true;
     case WriteResult::Unconfirmed:
-        m_table.setState(write.row, write.column, State::Unconfirmed);
+        m_table.setState(write.row, write.column, State::Unconfirmed,
+                         QStringLiteral("Not taken as sent: %1").arg(StatusMeaning::describe(write.reply)));
         ++summary.unconfirmed;
         return true;
     case WriteResult::PasswordNeeded:

@@ -37,7 +37,7 @@ public:
         Rejected,       ///< refused: the cell is red
         Unconfirmed,    ///< a status that is neither yes nor no, where the table tells it apart
         PasswordNeeded, ///< the save stops here; this and later cells stay pending
-        NotANumber,     ///< not a value the instrument takes: red, never sent
+        NotANumber,     ///< not a value the instrument takes: invalid (orange), never sent
         NotSent,        ///< a row or column the instrument does not hold: left pending
         NoAnswer,       ///< no answer, or no status in it: pending still, the save stops
     };
@@ -111,6 +111,11 @@ public:
     /// What a table tells apart from the other, as data.
     struct Declaration
     {
+        /// How the table's texts name the instrument: "calibrator", "meter".
+        QString instrumentName;
+        /// What the table's cells hold, in the plural: "factors", "figures".
+        QString cellsName;
+
         // Reading: exchanges 1 to readExchanges.
         int readExchanges;
         int readTimeoutSeconds;
@@ -124,6 +129,7 @@ public:
         TableReply::Codes codes;
         WriteResult otherStatus;           ///< what a status other than yes, no and the password means
         bool notANumberIsRejected;         ///< a text that is no value counts as rejected, not apart
+        QString notAValueText;             ///< the note on such a cell: "not a whole number"
         CellTable::CellState writingState; ///< a cell's state while its write is under way
         QString passwordNeededText;        ///< the message when the save stops for the password
         QString noClearAnswerText;         ///< the message when a write got no status; %1 the cells left

@@ -63,6 +63,10 @@ protected:
     {
         return grid->model()->index(tableRow - 1, tableColumn - 1).data(Qt::BackgroundRole);
     }
+    QVariant cellData(int tableRow, int tableColumn, int role) const
+    {
+        return grid->model()->index(tableRow - 1, tableColumn - 1).data(role);
+    }
     void typeIntoEditor(const QString &text)
     {
         for (QChar ch : text)
@@ -219,6 +223,7 @@ TEST_F(FormCalFactorsTest, SaveColoursRefusedCellsRedAndATypedValueStillInTheEdi
 {
     table().reshapeForFactors();
     table().setCell(1, 1, QStringLiteral("5"), State::Pending);
+    table().setCell(1, 3, QStringLiteral("12.5"), State::Pending);
     select(1, 2);
     sendKey(grid, Qt::Key_6, QStringLiteral("6"));
     ASSERT_TRUE(editor->isVisible());
@@ -231,7 +236,13 @@ TEST_F(FormCalFactorsTest, SaveColoursRefusedCellsRedAndATypedValueStillInTheEdi
               QStringList({"SYSTEM:PASSWORD 5820316", "CALIBRATION:SETCAL 0,1,5", "CALIBRATION:SETCAL 1,1,6",
                            "CAL:PASSWORD 0"}));
     EXPECT_EQ(background(1, 1).value<QColor>(), QColor(255, 0, 0));
+    EXPECT_EQ(cellData(1, 1, Qt::ToolTipRole).toString(),
+              "Refused by the calibrator: *9: the calibrator did not understand the command or its value");
     EXPECT_FALSE(background(1, 2).isValid());
+    EXPECT_FALSE(cellData(1, 2, Qt::ToolTipRole).isValid());
+    // Not a whole number: its own colour and why, and never sent.
+    EXPECT_EQ(background(1, 3).value<QColor>(), QColor(255, 165, 0));
+    EXPECT_EQ(cellData(1, 3, Qt::ToolTipRole).toString(), "Not a whole number: never sent to the calibrator");
 }
 
 TEST_F(FormCalFactorsTest, BackupResultGoesToTheStatusSink)
