@@ -37,7 +37,6 @@ const TableOperation::Declaration &factorTable()
         .closingTimeoutSeconds = 0,
         .closingRefusedText = {},
         .file = &CalFile::kind(),
-        .loadCancelledText = kNotLoaded,
         .loadFailedText = kNotLoaded,
         .loadFailedGivesReason = false,
         .loadFailedIcon = Prompts::Icon::Critical,

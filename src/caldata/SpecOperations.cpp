@@ -50,8 +50,6 @@ const TableOperation::Declaration &specTable()
         .closingTimeoutSeconds = 5,
         .closingRefusedText = QStringLiteral("Set Information Failed "),
         .file = &SpecFile::kind(),
-        // A cancelled dialog ends without a word.
-        .loadCancelledText = {},
         .loadFailedText = QStringLiteral("Error loading specifications: "),
         .loadFailedGivesReason = true,
         .loadFailedIcon = Prompts::Icon::None,

@@ -12,9 +12,27 @@
 class Prompts
 {
 public:
-    enum class Icon { None, Information, Question, Warning, Critical };
-    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
-    enum class Answer { Ok, Cancel, Yes, No };
+    enum class Icon {
+        None,
+        Information,
+        Question,
+        Warning,
+        Critical
+    };
+    enum class Buttons {
+        Ok,
+        OkCancel,
+        YesNo,
+        YesNoCancel,
+        DiscardCancel
+    };
+    enum class Answer {
+        Ok,
+        Cancel,
+        Yes,
+        No,
+        Discard
+    };
 
     virtual ~Prompts() = default;
 
