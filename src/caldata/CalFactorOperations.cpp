@@ -1,8 +1,7 @@
 #include "caldata/CalFactorOperations.h"
 
 #include "caldata/CalFile.h"
-
-#include <limits>
+#include "instrument/TypedNumber.h"
 
 namespace {
 
@@ -17,6 +16,8 @@ const TableOperation::Declaration &factorTable()
 {
     using State = CellTable::CellState;
     static const TableOperation::Declaration declaration{
+        .instrumentName = QStringLiteral("calibrator"),
+        .cellsName = QStringLiteral("factors"),
         .readExchanges = CalFactorTable::kLastRange,
         .readTimeoutSeconds = 10,
         .expectedReadLines = 0,
@@ -28,6 +29,7 @@ const TableOperation::Declaration &factorTable()
         // The factor grid has no colour for an unsure write: whatever is not "*0" is red.
         .otherStatus = TableOperation::WriteResult::Rejected,
         .notANumberIsRejected = true,
+        .notAValueText = QStringLiteral("Not a whole number: never sent to the calibrator"),
         .writingState = State::Pending,
         .passwordNeededText = QStringLiteral("Password Needed"),
         .noClearAnswerText =
@@ -35,7 +37,6 @@ const TableOperation::Declaration &factorTable()
         .closingTimeoutSeconds = 0,
         .closingRefusedText = {},
         .file = &CalFile::kind(),
-        .loadCancelledText = kNotLoaded,
         .loadFailedText = kNotLoaded,
         .loadFailedGivesReason = false,
         .loadFailedIcon = Prompts::Icon::Critical,
@@ -152,22 +153,10 @@ bool CalFactorOperations::writeFile(const QString &path, QString *error) const
 
 bool CalFactorOperations::parseFactor(const QString &text, qint32 *value)
 {
-    const QString t = text.trimmed();
-    qsizetype i = 0;
-    if (i < t.size() && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-')))
-        ++i;
-    if (i == t.size())
-        return false;
-    for (qsizetype j = i; j < t.size(); ++j) {
-        if (t.at(j) < QLatin1Char('0') || t.at(j) > QLatin1Char('9'))
-            return false;
-    }
-    bool ok = false;
-    const qlonglong wide = t.toLongLong(&ok);
-    if (!ok || wide < std::numeric_limits<qint32>::min() || wide > std::numeric_limits<qint32>::max())
-        return false;
-    *value = qint32(wide);
-    return true;
+    const std::optional<qint32> factor = TypedNumber::parseWholeNumber(text);
+    if (factor)
+        *value = *factor;
+    return factor.has_value();
 }
 
 QString CalFactorOperations::setCalCommand(int factorIndex, int range, qint32 value)

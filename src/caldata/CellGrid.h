@@ -4,7 +4,8 @@
 #include <QString>
 
 /**
- * @brief The cells of a table held as text with a state each, row by row. Both the factor table
+ * @brief The cells of a table held as text with a state each, row by row, and a note on a cell
+ * that says why it is in its state (why the instrument refused it). Both the factor table
  * and the specification table keep their cells in one; they add the headings, the shape rules
  * and the change signals. `State{}` is the state of an untouched cell.
  */
@@ -19,17 +20,19 @@ public:
     /// "" and `State{}` outside the grid.
     QString text(int row, int column) const { return contains(row, column) ? at(row, column).text : QString(); }
     State state(int row, int column) const { return contains(row, column) ? at(row, column).state : State{}; }
+    QString note(int row, int column) const { return contains(row, column) ? at(row, column).note : QString(); }
 
-    /// Changes a cell; false when it lies outside the grid or already held both.
-    bool set(int row, int column, const QString &text, State state)
+    /// Changes a cell; false when it lies outside the grid or already held all three.
+    bool set(int row, int column, const QString &text, State state, const QString &note = {})
     {
         if (!contains(row, column))
             return false;
         Cell &cell = m_cells[indexOf(row, column)];
-        if (cell.text == text && cell.state == state)
+        if (cell.text == text && cell.state == state && cell.note == note)
             return false;
         cell.text = text;
         cell.state = state;
+        cell.note = note;
         return true;
     }
 
@@ -53,6 +56,7 @@ private:
     {
         QString text;
         State state{};
+        QString note;
     };
     qsizetype indexOf(int row, int column) const { return qsizetype(row) * m_columns + column; }
     const Cell &at(int row, int column) const { return m_cells.at(indexOf(row, column)); }

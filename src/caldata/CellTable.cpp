@@ -2,17 +2,17 @@
 
 void CellTable::setText(int row, int column, const QString &text)
 {
-    setCell(row, column, text, state(row, column));
+    setCell(row, column, text, state(row, column), note(row, column));
 }
 
-void CellTable::setState(int row, int column, CellState state)
+void CellTable::setState(int row, int column, CellState state, const QString &note)
 {
-    setCell(row, column, text(row, column), state);
+    setCell(row, column, text(row, column), state, note);
 }
 
-void CellTable::setCell(int row, int column, const QString &text, CellState state)
+void CellTable::setCell(int row, int column, const QString &text, CellState state, const QString &note)
 {
-    if (m_grid.set(row, column, text, state))
+    if (m_grid.set(row, column, text, state, note))
         emit cellChanged(row, column);
 }
 
@@ -30,6 +30,18 @@ int CellTable::pendingCountInRows(int first, int last) const
     for (int row = qMax(1, first); row <= qMin(last, rowCount() - 1); ++row) {
         for (int column = 1; column < columnCount(); ++column) {
             if (state(row, column) == CellState::Pending && !text(row, column).isEmpty())
+                ++count;
+        }
+    }
+    return count;
+}
+
+int CellTable::unwrittenCount() const
+{
+    int count = pendingCount();
+    for (int row = 1; row < rowCount(); ++row) {
+        for (int column = 1; column < columnCount(); ++column) {
+            if (state(row, column) == CellState::Invalid)
                 ++count;
         }
     }

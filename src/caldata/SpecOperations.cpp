@@ -3,9 +3,8 @@
 #include "caldata/SpecFile.h"
 #include "instrument/NumberFormat.h"
 #include "instrument/Reply.h"
+#include "instrument/TypedNumber.h"
 #include "platform/Clock.h"
-
-#include <cmath>
 
 namespace {
 
@@ -29,6 +28,8 @@ const TableOperation::Declaration &specTable()
 {
     using State = CellTable::CellState;
     static const TableOperation::Declaration declaration{
+        .instrumentName = QStringLiteral("meter"),
+        .cellsName = QStringLiteral("figures"),
         // The whole table comes in one long exchange.
         .readExchanges = 1,
         .readTimeoutSeconds = 10,
@@ -41,6 +42,7 @@ const TableOperation::Declaration &specTable()
         // "*5", "*2", ...: the instrument did not take the figure as it was sent, nor refuse it.
         .otherStatus = TableOperation::WriteResult::Unconfirmed,
         .notANumberIsRejected = false,
+        .notAValueText = QStringLiteral("Not a number: never sent to the meter"),
         .writingState = State::Writing,
         .passwordNeededText = QStringLiteral("Setup Password Needed"),
         .noClearAnswerText =
@@ -48,8 +50,6 @@ const TableOperation::Declaration &specTable()
         .closingTimeoutSeconds = 5,
         .closingRefusedText = QStringLiteral("Set Information Failed "),
         .file = &SpecFile::kind(),
-        // A cancelled dialog ends without a word.
-        .loadCancelledText = {},
         .loadFailedText = QStringLiteral("Error loading specifications: "),
         .loadFailedGivesReason = true,
         .loadFailedIcon = Prompts::Icon::None,
@@ -139,15 +139,10 @@ QString SpecOperations::figureText(const QString &field)
 
 bool SpecOperations::parseFigure(const QString &text, double *value)
 {
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return false;
-    bool ok = false;
-    const double v = t.toDouble(&ok); // always "." as decimal point
-    if (!ok || !std::isfinite(v))
-        return false;
-    *value = v;
-    return true;
+    const std::optional<double> figure = TypedNumber::parseNumber(text);
+    if (figure)
+        *value = *figure;
+    return figure.has_value();
 }
 
 // --- writing ------------------------------------------------------------------------------------

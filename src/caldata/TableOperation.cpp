@@ -2,6 +2,7 @@
 
 #include "caldata/FileText.h"
 #include "instrument/InstrumentChannel.h"
+#include "instrument/StatusMeaning.h"
 #include "platform/Clock.h"
 
 #include <QScopeGuard>
@@ -43,22 +44,47 @@ void TableOperation::setStatus(const QString &text)
         m_hooks.status(text);
 }
 
+void TableOperation::reportOutcome(const QString &text)
+{
+    if (m_hooks.outcome)
+        m_hooks.outcome(text);
+}
+
 void TableOperation::setBusy(bool on)
 {
     if (m_hooks.busy)
         m_hooks.busy(on);
 }
 
+namespace {
+
+/// ": " and the reason, or nothing when none was given.
+QString reasonText(const QString &error)
+{
+    return error.isEmpty() ? QString() : QStringLiteral(": ") + error;
+}
+
+} // namespace
+
 // --- reading ------------------------------------------------------------------------------------
 
 TableOperation::Outcome TableOperation::load()
 {
+    QString report;
+    const Outcome outcome = read(&report);
+    reportOutcome(report);
+    return outcome;
+}
+
+TableOperation::Outcome TableOperation::read(QString *report)
+{
+    const Declaration &d = m_declaration;
+    auto readSoFar = [this] { return QStringLiteral("%1 ranges read").arg(m_rowsLoaded); };
     setBusy(true);
     auto idle = qScopeGuard([this] { setBusy(false); });
 
     m_rowsLoaded = 0;
     prepareForRead();
-    const Declaration &d = m_declaration;
     for (int range = 1; range <= d.readExchanges; ++range) {
         beforeRead(range);
         const bool announced = d.expectedReadLines > 0;
@@ -74,16 +100,24 @@ TableOperation::Outcome TableOperation::load()
             const QString unread = unreadText(range);
             if (!unread.isEmpty())
                 setStatus(unread);
+            *report = QStringLiteral("No answer from the %1 after %2: check the connection, then load again")
+                          .arg(d.instrumentName, readSoFar());
             return Outcome::Failed;
         }
         const Outcome placed = takeReply(range, reply, &m_rowsLoaded);
-        if (placed != Outcome::Done)
+        if (placed != Outcome::Done) {
+            *report =
+                QStringLiteral("The %1's answer could not be read (%2): load again").arg(d.instrumentName, readSoFar());
             return placed;
+        }
         if (m_hooks.progress)
             m_hooks.progress();
-        if (m_hooks.rangeRead && !m_hooks.rangeRead(range, reply))
+        if (m_hooks.rangeRead && !m_hooks.rangeRead(range, reply)) {
+            *report = QStringLiteral("Reading stopped: ") + readSoFar();
             return Outcome::Stopped;
+        }
     }
+    *report = readSoFar();
     return Outcome::Done;
 }
 
@@ -92,6 +126,9 @@ TableOperation::Outcome TableOperation::load()
 TableOperation::SaveSummary TableOperation::save()
 {
     SaveSummary summary;
+    summary.toWrite = m_table.pendingCount();
+    // Said once the save has ended, whichever way.
+    auto report = qScopeGuard([this, &summary] { reportOutcome(saveReport(summary)); });
     if (!enterSetupMode(m_declaration.writePassword)) {
         summary.outcome = Outcome::NoSetupMode;
         return summary;
@@ -157,9 +194,10 @@ bool TableOperation::writeCell(CellWrite &write, SaveSummary &summary)
     if (!writeCommand(write.row, write.index, write.text, &command)) {
         // A text the instrument could not take is refused here, before it could be sent as some
         // other value.
-        m_table.setState(write.row, write.column, State::Rejected);
+        m_table.setState(write.row, write.column, State::Invalid, d.notAValueText);
         write.result = WriteResult::NotANumber;
         ++(d.notANumberIsRejected ? summary.rejected : summary.notANumber);
+        ++summary.invalid;
         return true;
     }
     m_table.setState(write.row, write.column, d.writingState);
@@ -172,11 +210,14 @@ bool TableOperation::writeCell(CellWrite &write, SaveSummary &summary)
         ++summary.accepted;
         return true;
     case WriteResult::Rejected:
-        m_table.setState(write.row, write.column, State::Rejected);
+        m_table.setState(
+            write.row, write.column, State::Rejected,
+            QStringLiteral("Refused by the %1: %2").arg(d.instrumentName, StatusMeaning::describe(write.reply)));
         ++summary.rejected;
         return true;
     case WriteResult::Unconfirmed:
-        m_table.setState(write.row, write.column, State::Unconfirmed);
+        m_table.setState(write.row, write.column, State::Unconfirmed,
+                         QStringLiteral("Not taken as sent: %1").arg(StatusMeaning::describe(write.reply)));
         ++summary.unconfirmed;
         return true;
     case WriteResult::PasswordNeeded:
@@ -212,14 +253,67 @@ void TableOperation::sendClosingRecord(SaveSummary &summary)
         m_prompts.message(m_declaration.closingRefusedText);
 }
 
+QString TableOperation::saveReport(const SaveSummary &summary) const
+{
+    const Declaration &d = m_declaration;
+    if (summary.outcome == Outcome::NoSetupMode)
+        return QStringLiteral("Nothing written: the %1 did not accept the setup password. Check the connection and "
+                              "save again")
+            .arg(d.instrumentName);
+    if (summary.toWrite == 0)
+        return QStringLiteral("Nothing to write: no changed cells");
+    const QString written =
+        QStringLiteral("%1 of %2 %3 written").arg(summary.accepted).arg(summary.toWrite).arg(d.cellsName);
+    switch (summary.outcome) {
+    case Outcome::PasswordNeeded:
+        return written
+            + QStringLiteral(", then the %1 asked for its password: the rest stay pending").arg(d.instrumentName);
+    case Outcome::Failed:
+        return written
+            + QStringLiteral(", then no clear answer from the %1: the rest stay pending. Check the connection and "
+                             "save again")
+                  .arg(d.instrumentName);
+    case Outcome::Stopped:
+    case Outcome::Cancelled:
+        return QStringLiteral("Save stopped: ") + written;
+    case Outcome::Done:
+    case Outcome::NoSetupMode:
+        break;
+    }
+    QStringList problems;
+    const int refused = summary.rejected - (d.notANumberIsRejected ? summary.invalid : 0);
+    if (refused > 0)
+        problems << QStringLiteral("%1 refused by the %2 (red)").arg(refused).arg(d.instrumentName);
+    if (summary.unconfirmed > 0)
+        problems << QStringLiteral("%1 not taken as sent (blue)").arg(summary.unconfirmed);
+    if (summary.invalid > 0)
+        problems << QStringLiteral("%1 not numbers, never sent (orange)").arg(summary.invalid);
+    if (summary.notSent > 0)
+        problems << QStringLiteral("%1 in rows or columns the %2 does not hold, still pending")
+                        .arg(summary.notSent)
+                        .arg(d.instrumentName);
+    if (!summary.versionAccepted)
+        problems << QStringLiteral("the version record was not accepted");
+    if (problems.isEmpty())
+        return written;
+    return written + QStringLiteral("; ") + problems.join(QStringLiteral("; "))
+        + QStringLiteral(". Point at a coloured cell to see why, correct it and save again");
+}
+
 // --- one command --------------------------------------------------------------------------------
 
 TableOperation::Outcome TableOperation::run(const Command &command, bool reread)
 {
-    if (!m_prompts.confirm(command.question, command.title))
+    if (!m_prompts.confirm(command.question, command.title)) {
+        reportOutcome(command.title + QStringLiteral(" cancelled"));
         return Outcome::Cancelled;
-    if (!enterSetupMode(command.password))
+    }
+    if (!enterSetupMode(command.password)) {
+        reportOutcome(QStringLiteral("%1 not done: the %2 did not accept the password. Check the connection and try "
+                                     "again")
+                          .arg(command.title, m_declaration.instrumentName));
         return Outcome::NoSetupMode;
+    }
     bool done = false;
     {
         // The reading afterwards is a busy stretch of its own.
@@ -231,12 +325,17 @@ TableOperation::Outcome TableOperation::run(const Command &command, bool reread)
         if (command.settleMs > 0)
             systemClock().pause(command.settleMs);
     }
+    QString report = done ? command.done : command.failed + QStringLiteral(": check the connection and try again");
+    Outcome outcome = done ? Outcome::Done : Outcome::Failed;
     if (reread) {
-        const Outcome read = load();
-        if (read != Outcome::Done)
-            return read;
+        QString readReport;
+        const Outcome readOutcome = read(&readReport);
+        report += QStringLiteral("; ") + readReport;
+        if (readOutcome != Outcome::Done)
+            outcome = readOutcome;
     }
-    return done ? Outcome::Done : Outcome::Failed;
+    reportOutcome(report);
+    return outcome;
 }
 
 // --- files --------------------------------------------------------------------------------------
@@ -247,6 +346,7 @@ TableOperation::Outcome TableOperation::saveToFile()
     QString uncarried;
     if (!FileText::carriesEveryCell(m_table, &uncarried)) {
         m_prompts.critical(notSaved + QStringLiteral("\n\n") + uncarried);
+        reportOutcome(QStringLiteral("Not saved: ") + uncarried);
         return Outcome::Failed;
     }
     const TableFile::Kind &file = *m_declaration.file;
@@ -254,12 +354,17 @@ TableOperation::Outcome TableOperation::saveToFile()
     const QString path = m_prompts.saveFileName(QStringLiteral("Save to File"), file.filter, suggested, file.suffix);
     if (path.isEmpty()) {
         m_prompts.critical(notSaved);
+        reportOutcome(QStringLiteral("Save to file cancelled: nothing saved"));
         return Outcome::Cancelled;
     }
-    if (!writeFile(path, nullptr)) {
+    QString error;
+    if (!writeFile(path, &error)) {
         m_prompts.critical(notSaved);
+        reportOutcome(QStringLiteral("Not saved: %1 could not be written%2. Choose another folder and save again")
+                          .arg(path, reasonText(error)));
         return Outcome::Failed;
     }
+    reportOutcome(QStringLiteral("Saved to ") + path);
     return Outcome::Done;
 }
 
@@ -267,8 +372,8 @@ TableOperation::Outcome TableOperation::loadFromFile()
 {
     const QString path = m_prompts.openFileName(QStringLiteral("Load from File"), m_declaration.file->filter);
     if (path.isEmpty()) {
-        if (!m_declaration.loadCancelledText.isEmpty())
-            m_prompts.message(m_declaration.loadCancelledText, {}, m_declaration.loadFailedIcon);
+        // Choosing no file is no error: the grid stays as it was.
+        reportOutcome(QStringLiteral("Load cancelled"));
         return Outcome::Cancelled;
     }
     return fileLoad(path);
@@ -277,10 +382,13 @@ TableOperation::Outcome TableOperation::loadFromFile()
 TableOperation::Outcome TableOperation::fileLoad(const QString &path)
 {
     QString error;
-    if (loadFile(path, &error))
+    if (loadFile(path, &error)) {
+        reportOutcome(QStringLiteral("Loaded %1: %2 changed cells to write").arg(path).arg(m_table.pendingCount()));
         return Outcome::Done;
+    }
     const Declaration &d = m_declaration;
     m_prompts.message(d.loadFailedGivesReason ? d.loadFailedText + error : d.loadFailedText, {}, d.loadFailedIcon);
+    reportOutcome(QStringLiteral("Not loaded: %1 could not be read%2").arg(path, reasonText(error)));
     return Outcome::Failed;
 }
 

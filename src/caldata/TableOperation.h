@@ -37,7 +37,7 @@ public:
         Rejected,       ///< refused: the cell is red
         Unconfirmed,    ///< a status that is neither yes nor no, where the table tells it apart
         PasswordNeeded, ///< the save stops here; this and later cells stay pending
-        NotANumber,     ///< not a value the instrument takes: red, never sent
+        NotANumber,     ///< not a value the instrument takes: invalid (orange), never sent
         NotSent,        ///< a row or column the instrument does not hold: left pending
         NoAnswer,       ///< no answer, or no status in it: pending still, the save stops
     };
@@ -57,6 +57,10 @@ public:
     {
         /// Text for the main window's status box.
         std::function<void(const QString &)> status;
+        /// How the operation ended, in plain words for the table window's own status line:
+        /// "149 ranges read", "37 of 37 figures written", what failed and what to do. Once at the
+        /// end of every operation.
+        std::function<void(const QString &)> outcome;
         /// True when a long stretch of instrument work starts (hourglass, buttons off), false
         /// when it ends. Always balanced, whatever way the operation ends.
         std::function<void(bool)> busy;
@@ -82,6 +86,8 @@ public:
         int rejected = 0;      ///< refused (and, where the table says so, not a number)
         int unconfirmed = 0;   ///< a status neither yes nor no
         int notANumber = 0;    ///< where the table counts them apart
+        int invalid = 0;       ///< not a value, never sent, whichever count they are in
+        int toWrite = 0;       ///< pending cells with text when the save began
         int notSent = 0;       ///< pending cells in rows or columns the instrument does not hold
         QString versionRecord; ///< the record sent after the cells, "" when none was due
         bool versionAccepted = true;
@@ -111,6 +117,11 @@ public:
     /// What a table tells apart from the other, as data.
     struct Declaration
     {
+        /// How the table's texts name the instrument: "calibrator", "meter".
+        QString instrumentName;
+        /// What the table's cells hold, in the plural: "factors", "figures".
+        QString cellsName;
+
         // Reading: exchanges 1 to readExchanges.
         int readExchanges;
         int readTimeoutSeconds;
@@ -124,6 +135,7 @@ public:
         TableReply::Codes codes;
         WriteResult otherStatus;           ///< what a status other than yes, no and the password means
         bool notANumberIsRejected;         ///< a text that is no value counts as rejected, not apart
+        QString notAValueText;             ///< the note on such a cell: "not a whole number"
         CellTable::CellState writingState; ///< a cell's state while its write is under way
         QString passwordNeededText;        ///< the message when the save stops for the password
         QString noClearAnswerText;         ///< the message when a write got no status; %1 the cells left
@@ -132,7 +144,6 @@ public:
 
         // Files.
         const TableFile::Kind *file;
-        QString loadCancelledText; ///< "" says nothing
         QString loadFailedText;
         bool loadFailedGivesReason; ///< the reason follows the text
         Prompts::Icon loadFailedIcon;
@@ -168,7 +179,7 @@ public:
     /// stands. Any failure, a cancelled dialog included, says "Backup not saved".
     Outcome saveToFile();
     /// "Load from File": asks for a file; only a chosen file is loaded. A cancelled dialog keeps
-    /// the grid, saying so where the table's texts give a word for it.
+    /// the grid and is no error: only the status line says so.
     Outcome loadFromFile();
     /// A chosen file: it replaces the table, every loaded value pending. A file that cannot be
     /// read is reported.
@@ -216,6 +227,10 @@ private:
     /// instrument's answer leaves open whether it took the password.
     bool enterSetupMode(SetupPassword password);
     WriteResult writeResult(const QString &reply) const;
+    /// The reading behind load(), its outcome in words in *report.
+    Outcome read(QString *report);
+    QString saveReport(const SaveSummary &summary) const;
+    void reportOutcome(const QString &text);
     /// Writes one pending cell; false when the save stops there.
     bool writeCell(CellWrite &write, SaveSummary &summary);
     void sendClosingRecord(SaveSummary &summary);

@@ -9,6 +9,8 @@ Prompts::Answer CliPrompts::message(const QString &text, const QString &title, I
     case Buttons::OkCancel:
         // Going ahead is the user's choice, given with --yes; without it the cautious answer.
         return m_yes ? Answer::Ok : Answer::Cancel;
+    case Buttons::DiscardCancel:
+        return m_yes ? Answer::Discard : Answer::Cancel;
     case Buttons::Ok:
         break;
     }

@@ -23,13 +23,15 @@ public:
         Ok,
         OkCancel,
         YesNo,
-        YesNoCancel
+        YesNoCancel,
+        DiscardCancel
     };
     enum class Answer {
         Ok,
         Cancel,
         Yes,
-        No
+        No,
+        Discard
     };
 
     virtual ~Prompts() = default;

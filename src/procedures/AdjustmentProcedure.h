@@ -1,6 +1,8 @@
 #pragma once
 
 #include "instrument/InstrumentChannel.h"
+#include "procedures/FigureInput.h"
+#include "procedures/InputBox.h"
 
 #include <QObject>
 #include <QString>
@@ -11,13 +13,16 @@ class Prompts;
 
 /**
  * @brief What the procedures that adjust a function's factors by hand (power, kV amplifier)
- * share: the texts of the window's factor boxes and measured value, and the way their commands
- * go to the instrument, each answered up to its status line.
+ * share: the texts of the window's factor boxes and measured value, the way their commands go to
+ * the instrument, each answered up to its status line, the reading of typed figures in full, and
+ * the status line that says what the instrument made of the last Set or Store.
  *
- * The boxes hold texts, not numbers: a factor goes to the instrument as the engineer typed it.
+ * The boxes hold texts, not numbers: a factor goes to the instrument as the engineer typed it,
+ * once it was read as a number in its entirety.
  */
 class AdjustmentProcedure : public QObject
 {
+    Q_OBJECT
 public:
     QString factorText(int index) const { return m_factors.at(size_t(index)); }
     /// Takes a box's text; an index without a box is ignored.
@@ -25,14 +30,37 @@ public:
     QString measuredText() const { return m_measured; }
     void setMeasuredText(const QString &text) { m_measured = text; }
 
+    /// What became of the last step that changed the instrument: "Zero factor set", "Zero
+    /// factor refused: *5: ...", "" before any.
+    QString status() const { return m_status; }
+
+signals:
+    void statusChanged(const QString &status);
+
 protected:
-    AdjustmentProcedure(InstrumentChannel &channel, Prompts &prompts, int factorBoxes, QObject *parent);
+    AdjustmentProcedure(InstrumentChannel &channel, Prompts &prompts, const QString &title, int factorBoxes,
+                        QObject *parent);
 
     /// One command, its answer awaited up to the status line for `timeout` seconds of silence.
     QString send(const QString &command, int timeout) const;
 
+    void setStatus(const QString &status);
+    /// The status line for a step's answer: `done` when the instrument took it, "ACTION refused"
+    /// with the status and its meaning when it refused, or that no answer came.
+    void reportAnswer(const QString &action, const QString &done, const QString &reply);
+
+    /// The box's caption as its window shows it, for the message that refuses its text.
+    virtual QString factorCaption(int index) const = 0;
+    /// A factor box read in full, or the message naming it and nothing.
+    std::optional<double> factorNumber(int index) const;
+    std::optional<double> measuredNumber(const QString &caption) const;
+
     InstrumentChannel &m_channel;
     Prompts &m_prompts;
+    FigureInput m_input;
     std::vector<QString> m_factors;
     QString m_measured;
+
+private:
+    QString m_status;
 };

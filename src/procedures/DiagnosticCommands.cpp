@@ -1,11 +1,10 @@
 #include "procedures/DiagnosticCommands.h"
 
 #include "instrument/NumberFormat.h"
-#include "procedures/LeadingNumber.h"
 
-QString DiagnosticCommands::command(int row, const QString &text)
+QString DiagnosticCommands::command(int row, double value)
 {
     if (row < 0 || row >= int(kRows.size()))
         return {};
-    return QString::fromLatin1(kRows[size_t(row)].prefix) + formatGeneralNumber(leadingNumber(text));
+    return QString::fromLatin1(kRows[size_t(row)].prefix) + formatGeneralNumber(value);
 }

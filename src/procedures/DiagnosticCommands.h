@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+
 #include <array>
 
 /// The calibrator's hardware diagnostic settings, one row each in the correction window.
@@ -24,8 +25,8 @@ inline constexpr std::array<Row, 9> kRows = {{
     {"Set Scope VCO 2", "d_vco2 "},
 }};
 
-/// The row's prefix and the number the text starts with in the general number form ("1.5e3"
-/// gives 1500, an empty text 0). No range is checked: the values are the hardware's.
-QString command(int row, const QString &text);
+/// The row's prefix and the value in the general number form (1.5e3 gives "1500"); "" for a
+/// row that does not exist. No range is checked: the values are the hardware's.
+QString command(int row, double value);
 
 } // namespace DiagnosticCommands

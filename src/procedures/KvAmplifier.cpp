@@ -1,6 +1,8 @@
 #include "procedures/KvAmplifier.h"
 
 #include "instrument/CommandHelpers.h"
+#include "instrument/Reply.h"
+#include "instrument/StatusMeaning.h"
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
@@ -15,8 +17,21 @@ const QString kFactorTitle = QStringLiteral("kV Calibration");
 } // namespace
 
 KvAmplifier::KvAmplifier(InstrumentChannel &channel, Prompts &prompts, QObject *parent)
-    : AdjustmentProcedure(channel, prompts, kFactorBoxes, parent)
+    : AdjustmentProcedure(channel, prompts, Title, kFactorBoxes, parent)
 {
+}
+
+QString KvAmplifier::factorCaption(int index) const
+{
+    return index == 0 ? QStringLiteral("Full Scale") : QStringLiteral("Zero");
+}
+
+void KvAmplifier::setHighVoltageOn(bool on)
+{
+    if (m_highVoltageOn == on)
+        return;
+    m_highVoltageOn = on;
+    emit changed();
 }
 
 bool KvAmplifier::activate()
@@ -40,7 +55,7 @@ void KvAmplifier::chooseRange(const QString &rangeCommand)
 {
     // The output goes to standby before the range changes; the range needs a moment to settle
     // before its factors can be read.
-    send(QStringLiteral("S1"));
+    outputOff();
     send(rangeCommand);
     systemClock().pause(kRangeSettleMs);
     readFactors();
@@ -68,35 +83,57 @@ void KvAmplifier::chooseAc()
     emit changed();
 }
 
-void KvAmplifier::zeroPoint()
+RefusedBox KvAmplifier::zeroPoint()
 {
     m_voltage = QStringLiteral("1000");
     emit changed();
-    setOutput();
+    return setOutput();
 }
 
-void KvAmplifier::fullScalePoint()
+RefusedBox KvAmplifier::fullScalePoint()
 {
     m_voltage = m_frequencyShown ? QStringLiteral("6000") : QStringLiteral("10000");
     emit changed();
-    setOutput();
+    return setOutput();
 }
 
-void KvAmplifier::setOutput()
+RefusedBox KvAmplifier::setOutput()
 {
-    send(QStringLiteral("O") + commandText(m_voltage));
-    if (m_frequencyShown)
-        send(QStringLiteral("F") + commandText(m_frequency));
+    // Both figures are read before either goes, so a bad frequency leaves the voltage unsent too.
+    if (!m_input.number(QStringLiteral("Voltage"), m_voltage))
+        return InputBox{InputBox::Kind::Voltage};
+    if (m_frequencyShown && !m_input.number(QStringLiteral("Frequency"), m_frequency))
+        return InputBox{InputBox::Kind::Frequency};
+    const QString voltage = commandText(m_voltage).trimmed();
+    reportAnswer(QStringLiteral("Voltage ") + voltage,
+                 QStringLiteral("Output set to ") + voltage + QStringLiteral(" V"),
+                 send(QStringLiteral("O") + voltage));
+    if (m_frequencyShown) {
+        const QString frequency = commandText(m_frequency).trimmed();
+        reportAnswer(QStringLiteral("Frequency ") + frequency,
+                     QStringLiteral("Output set to %1 V, %2 Hz").arg(voltage, frequency),
+                     send(QStringLiteral("F") + frequency));
+    }
+    return {};
 }
 
 void KvAmplifier::outputOn()
 {
-    send(QStringLiteral("S0"));
+    const QString reply = send(QStringLiteral("S0"));
+    // Only a clear refusal says the output stayed off: an answer that did not come leaves it
+    // possibly on, and the window warns of high voltage until the output is switched off.
+    if (StatusMeaning::statusOf(reply).isEmpty() || Reply::isSuccess(reply.trimmed()))
+        setHighVoltageOn(true);
+    reportAnswer(QStringLiteral("Output On"), QStringLiteral("Output on: high voltage at the terminals"), reply);
 }
 
 void KvAmplifier::outputOff()
 {
-    send(QStringLiteral("S1"));
+    const QString reply = send(QStringLiteral("S1"));
+    // Only a confirmed standby takes the warning away.
+    if (Reply::isSuccess(reply.trimmed()))
+        setHighVoltageOn(false);
+    reportAnswer(QStringLiteral("Output Off"), QStringLiteral("Output off"), reply);
 }
 
 void KvAmplifier::readFactors()
@@ -134,46 +171,73 @@ bool KvAmplifier::acceptCalculation(int check, const QString &nominalMessage)
     return true;
 }
 
-void KvAmplifier::calculateZero()
+RefusedBox KvAmplifier::readCalculationInputs(int factorIndex, double *nominal, double *measured, double *factor) const
+{
+    const std::optional<double> v = m_input.number(QStringLiteral("Voltage"), m_voltage);
+    if (!v)
+        return InputBox{InputBox::Kind::Voltage};
+    const std::optional<double> m = measuredNumber(QStringLiteral("Measured Voltage"));
+    if (!m)
+        return InputBox{InputBox::Kind::Measured};
+    const std::optional<double> f = factorNumber(factorIndex);
+    if (!f)
+        return InputBox{InputBox::Kind::Factor, factorIndex};
+    *nominal = *v;
+    *measured = *m;
+    *factor = *f;
+    return {};
+}
+
+RefusedBox KvAmplifier::calculateZero()
 {
     using namespace KvCalculations;
-    const Result r =
-        zeroFactor(leadingNumber(m_voltage), leadingNumber(m_measured), leadingNumber(m_factors[1]), m_frequencyShown);
+    double nominal = 0, measured = 0, present = 0;
+    if (const RefusedBox refused = readCalculationInputs(1, &nominal, &measured, &present))
+        return refused;
+    const Result r = zeroFactor(nominal, measured, present, m_frequencyShown);
     // The zero is trimmed at 1000 V only; the nominal range test belongs to full scale.
     if (!acceptCalculation(int(r.check),
                            r.check == Check::NominalMustBe1000 ? QStringLiteral("Nominal Voltage must be 1000V")
                                                                : QString()))
-        return;
-    storeCalculated(1, r.factor);
+        return {};
+    return storeCalculated(1, r.factor);
 }
 
-void KvAmplifier::calculateFullScale()
+RefusedBox KvAmplifier::calculateFullScale()
 {
     using namespace KvCalculations;
-    const Result r = fullScaleFactor(leadingNumber(m_voltage), leadingNumber(m_measured), leadingNumber(m_factors[0]));
+    double nominal = 0, measured = 0, present = 0;
+    if (const RefusedBox refused = readCalculationInputs(0, &nominal, &measured, &present))
+        return refused;
+    const Result r = fullScaleFactor(nominal, measured, present);
     if (!acceptCalculation(int(r.check),
                            r.check == Check::NominalOutOfRange ? QStringLiteral("Nominal Voltage out of range")
                                                                : QString()))
-        return;
-    storeCalculated(0, r.factor);
+        return {};
+    return storeCalculated(0, r.factor);
 }
 
-void KvAmplifier::storeCalculated(int index, double factor)
+RefusedBox KvAmplifier::storeCalculated(int index, double factor)
 {
     m_factors[index] = integerText(factor);
     m_measured.clear();
     emit changed();
-    sendFactor(index);
+    return sendFactor(index);
 }
 
-void KvAmplifier::sendFactor(int index)
+RefusedBox KvAmplifier::sendFactor(int index)
 {
     if (index < 0 || index >= int(m_factors.size()))
-        return;
+        return {};
+    if (!factorNumber(index))
+        return InputBox{InputBox::Kind::Factor, index};
     send(QStringLiteral("a1"));
-    const QString command =
-        (index == 0 ? QStringLiteral("P") : QStringLiteral("Z")) + commandText(m_factors[size_t(index)]);
-    const QString status = send(command).trimmed().left(2);
+    const QString typed = commandText(m_factors[size_t(index)]).trimmed();
+    const QString command = (index == 0 ? QStringLiteral("P") : QStringLiteral("Z")) + typed;
+    const QString reply = send(command);
+    const QString action = factorCaption(index) + QStringLiteral(" factor");
+    reportAnswer(action, action + QStringLiteral(" set to ") + typed, reply);
+    const QString status = reply.trimmed().left(2);
     if (status == QLatin1String("*5")) {
         m_prompts.message(QStringLiteral("Calibration Value out of range"), kFactorTitle, Prompts::Icon::Warning);
         readFactors();
@@ -181,15 +245,18 @@ void KvAmplifier::sendFactor(int index)
         m_prompts.message(QStringLiteral("Calibration Value not set"), kFactorTitle, Prompts::Icon::Warning);
         readFactors();
     }
+    return {};
 }
 
 void KvAmplifier::store()
 {
-    send(QStringLiteral("a2"), kStoreTimeoutSeconds);
+    reportAnswer(QStringLiteral("Store"), QStringLiteral("Factors stored"),
+                 send(QStringLiteral("a2"), kStoreTimeoutSeconds));
 }
 
 void KvAmplifier::abort()
 {
-    send(QStringLiteral("a0"), kStoreTimeoutSeconds);
+    reportAnswer(QStringLiteral("Abort"), QStringLiteral("Changes abandoned; factors read again"),
+                 send(QStringLiteral("a0"), kStoreTimeoutSeconds));
     readFactors();
 }

@@ -40,23 +40,30 @@ public:
     /// and anything else are reported. False when the window must close.
     bool activate();
 
+    // The steps that send a typed figure return the box they refused (then nothing was sent).
+
     void chooseDc();
     void chooseAc();
     /// Nominal 1000 V (zero) or the full-scale point (6000 V AC, 10000 V DC), then set it.
-    void zeroPoint();
-    void fullScalePoint();
-    /// "O" and the voltage text, and in AC mode "F" and the frequency text.
-    void setOutput();
+    RefusedBox zeroPoint();
+    RefusedBox fullScalePoint();
+    /// "O" and the voltage text, and in AC mode "F" and the frequency text, each once read as a
+    /// number in full.
+    RefusedBox setOutput();
+    /// "S0". The output counts as on unless the instrument clearly refused.
     void outputOn();
+    /// "S1". The output counts as off only once the instrument confirmed it.
     void outputOff();
+    /// True while the amplifier's output may be on: the window warns of high voltage.
+    bool highVoltageOn() const { return m_highVoltageOn; }
 
     /// "CAL:PRINT": line 0 into the full-scale box, line 2 into the zero box.
     void readFactors();
-    void calculateZero();
-    void calculateFullScale();
+    RefusedBox calculateZero();
+    RefusedBox calculateFullScale();
     /// "a1", then "P" (0) or "Z" (1) with the box's text; a refusal is reported and the boxes
     /// re-read, so the refused value disappears.
-    void sendFactor(int index);
+    RefusedBox sendFactor(int index);
     void store();
     void abort();
 
@@ -64,11 +71,17 @@ signals:
     /// The model changed boxes or the mode itself.
     void changed();
 
+protected:
+    QString factorCaption(int index) const override;
+
 private:
+    /// The voltage, the measured voltage and factor box `factorIndex`, each read in full.
+    RefusedBox readCalculationInputs(int factorIndex, double *nominal, double *measured, double *factor) const;
+    void setHighVoltageOn(bool on);
     /// Reports a refused calculation; nominalMessage is the text for this calculation's own
     /// nominal check ("" when that check does not apply to it). True when the factor may be used.
     bool acceptCalculation(int check, const QString &nominalMessage);
-    void storeCalculated(int index, double factor);
+    RefusedBox storeCalculated(int index, double factor);
 
     using AdjustmentProcedure::send;
     QString send(const QString &command) const { return send(command, kTimeoutSeconds); }
@@ -78,4 +91,5 @@ private:
     QString m_voltage;
     QString m_frequency;
     bool m_frequencyShown = false;
+    bool m_highVoltageOn = false;
 };

@@ -1,6 +1,7 @@
 #include "procedures/LatchControl.h"
 
-#include "procedures/LeadingNumber.h"
+#include "instrument/TypedNumber.h"
+#include "procedures/FigureInput.h"
 
 namespace LatchControl {
 
@@ -21,15 +22,22 @@ int dataFromBits(const std::array<bool, 8> &bits)
 
 Request request(Kind kind, const QString &numberText, const QString &dataText)
 {
-    const double number = roundHalfEven(leadingNumber(numberText));
-    const double data = roundHalfEven(leadingNumber(dataText));
-    if (data < 0 || data > 255)
-        return {{}, QStringLiteral("Latch Data 0-255")};
+    const std::optional<qint32> data = TypedNumber::parseWholeNumber(dataText);
+    if (!data)
+        return {
+            {}, FigureInput::notAWholeNumberText(QStringLiteral("Latch Data"), dataText), InputBox::Kind::LatchData};
+    const std::optional<qint32> number = TypedNumber::parseWholeNumber(numberText);
+    if (!number)
+        return {{},
+                FigureInput::notAWholeNumberText(QStringLiteral("Latch Number"), numberText),
+                InputBox::Kind::LatchNumber};
+    if (*data < 0 || *data > 255)
+        return {{}, QStringLiteral("Latch Data 0-255"), InputBox::Kind::LatchData};
     const int last = latchCount(kind) - 1;
-    if (number < 0 || number > last)
-        return {{}, QStringLiteral("Latch 0-%1").arg(last)};
+    if (*number < 0 || *number > last)
+        return {{}, QStringLiteral("Latch 0-%1").arg(last), InputBox::Kind::LatchNumber};
     const QString prefix = kind == Kind::Main ? QStringLiteral("d_setlatch ") : QStringLiteral("d_scopelatch ");
-    return {prefix + QString::number(int(number)) + QLatin1Char(',') + QString::number(int(data)), {}};
+    return {prefix + QString::number(*number) + QLatin1Char(',') + QString::number(*data), {}, {}};
 }
 
 } // namespace LatchControl

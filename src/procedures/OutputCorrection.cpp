@@ -1,13 +1,15 @@
 #include "procedures/OutputCorrection.h"
 
 #include "instrument/CommandHelpers.h"
+#include "instrument/Reply.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
+#include "procedures/AnswerStatus.h"
 #include "procedures/DiagnosticCommands.h"
 #include "procedures/LeadingNumber.h"
 
 OutputCorrection::OutputCorrection(InstrumentChannel &channel, Prompts &prompts)
-    : m_channel(channel), m_prompts(prompts)
+    : m_channel(channel), m_prompts(prompts), m_input(prompts, Title)
 {
 }
 
@@ -34,21 +36,41 @@ std::array<QString, 3> OutputCorrection::readFactors(const std::array<QString, 3
     return texts;
 }
 
-void OutputCorrection::writeFactors(const std::array<QString, 3> &texts)
+RefusedBox OutputCorrection::writeFactors(const std::array<QString, 3> &texts)
 {
+    // All three are read before the first goes, so a bad one leaves the instrument as it was.
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (!m_input.number(FactorCaptions[i], texts[i]))
+            return InputBox{InputBox::Kind::Factor, int(i)};
+    }
+    QStringList refused;
     for (size_t i = 0; i < texts.size(); ++i) {
         const ExchangeReply reply = m_channel.exchange(
-            {FactorCommands[i] + QLatin1Char(' ') + commandText(texts[i]), true, kFactorTimeoutSeconds, 1});
-        if (reportMissingInstrument(reply))
-            return;
+            {FactorCommands[i] + QLatin1Char(' ') + commandText(texts[i]).trimmed(), true, kFactorTimeoutSeconds, 1});
+        if (reportMissingInstrument(reply)) {
+            m_status = QStringLiteral("Factors not set: no instrument is connected");
+            return {};
+        }
+        const QString text = reply.conventionalText().remove(QLatin1Char('\n'));
+        if (!Reply::isSuccess(text.trimmed()))
+            refused << AnswerStatus::text(FactorCaptions[i], {}, text);
     }
+    m_status = refused.isEmpty() ? QStringLiteral("Correction factors set") : refused.join(QStringLiteral("; "));
+    return {};
 }
 
-void OutputCorrection::sendDiagnostic(int row, const QString &text)
+RefusedBox OutputCorrection::sendDiagnostic(int row, const QString &text)
 {
-    const QString command = DiagnosticCommands::command(row, text);
-    if (!command.isEmpty())
-        m_channel.SendString(command, false, kDiagnosticTimeoutSeconds, 1);
+    if (row < 0 || row >= int(DiagnosticCommands::kRows.size()))
+        return {};
+    const std::optional<double> value =
+        m_input.number(QString::fromLatin1(DiagnosticCommands::kRows[size_t(row)].caption), text);
+    if (!value)
+        return InputBox{InputBox::Kind::Diagnostic, row};
+    const QString command = DiagnosticCommands::command(row, *value);
+    m_channel.SendString(command, false, kDiagnosticTimeoutSeconds, 1);
+    m_status = QStringLiteral("Sent %1 (the calibrator does not confirm diagnostic settings)").arg(command);
+    return {};
 }
 
 bool OutputCorrection::enableLatchWrite()
@@ -59,14 +81,16 @@ bool OutputCorrection::enableLatchWrite()
     return m_latchEnabled;
 }
 
-void OutputCorrection::setLatch(const QString &numberText, const QString &dataText)
+RefusedBox OutputCorrection::setLatch(const QString &numberText, const QString &dataText)
 {
     if (!m_latchEnabled)
-        return;
+        return {};
     const LatchControl::Request request = LatchControl::request(m_kind, numberText, dataText);
     if (!request.ok()) {
         m_prompts.message(request.error, Settings::applicationTitle());
-        return;
+        return request.box ? RefusedBox(InputBox{*request.box}) : RefusedBox();
     }
     m_channel.SendString(request.command, false, kDiagnosticTimeoutSeconds, 1);
+    m_status = QStringLiteral("Sent %1 (the calibrator does not confirm latch writes)").arg(request.command);
+    return {};
 }

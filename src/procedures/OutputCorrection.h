@@ -1,6 +1,8 @@
 #pragma once
 
 #include "instrument/InstrumentChannel.h"
+#include "procedures/FigureInput.h"
+#include "procedures/InputBox.h"
 #include "procedures/LatchControl.h"
 
 #include <QString>
@@ -20,11 +22,15 @@ class Prompts;
 class OutputCorrection
 {
 public:
+    static inline const QString Title = QStringLiteral("Output Correction");
     static constexpr int kFactorTimeoutSeconds = 5;
     static constexpr int kDiagnosticTimeoutSeconds = 10;
     /// The three factor commands in the order they are read and written.
     static inline const std::array<QString, 3> FactorCommands = {
         QStringLiteral("AC_HF_FACTOR"), QStringLiteral("AC_LF_FACTOR"), QStringLiteral("AC_LIN_FACTOR")};
+    /// The boxes of the three factors as the window names them.
+    static inline const std::array<QString, 3> FactorCaptions = {
+        QStringLiteral("AC HF Factor"), QStringLiteral("AC LF Factor"), QStringLiteral("AC Linearity Factor")};
 
     OutputCorrection(InstrumentChannel &channel, Prompts &prompts);
 
@@ -32,11 +38,15 @@ public:
     /// Factors already received are returned even when a later query fails; a failure is
     /// reported as "Error reading " and its description.
     std::array<QString, 3> readFactors(const std::array<QString, 3> &current);
-    /// Sends the three texts unchanged (line breaks aside), always all three, in order.
-    void writeFactors(const std::array<QString, 3> &texts);
+    // The steps that send a typed figure return the box they refused (then nothing was sent).
 
-    /// One diagnostic row: its prefix and the number the text starts with.
-    void sendDiagnostic(int row, const QString &text);
+    /// Reads the three texts as numbers in full, then sends them as typed (blanks and line
+    /// breaks aside), always all three, in order; the status line names any the instrument
+    /// refused.
+    RefusedBox writeFactors(const std::array<QString, 3> &texts);
+
+    /// One diagnostic row: its prefix and the text read as a number in full.
+    RefusedBox sendDiagnostic(int row, const QString &text);
 
     LatchControl::Kind latchKind() const { return m_kind; }
     void setLatchKind(LatchControl::Kind kind) { m_kind = kind; }
@@ -44,7 +54,11 @@ public:
     bool enableLatchWrite();
     bool latchWriteEnabled() const { return m_latchEnabled; }
     /// Checks the number and data and sends the latch command, or shows why not.
-    void setLatch(const QString &numberText, const QString &dataText);
+    RefusedBox setLatch(const QString &numberText, const QString &dataText);
+
+    /// What became of the last step that sent something: the factors set or refused, a
+    /// diagnostic or latch command sent.
+    QString status() const { return m_status; }
 
 private:
     /// Says so when the exchange found no instrument to send to; true then.
@@ -52,6 +66,8 @@ private:
 
     InstrumentChannel &m_channel;
     Prompts &m_prompts;
+    FigureInput m_input;
+    QString m_status;
     LatchControl::Kind m_kind = LatchControl::Kind::Main;
     bool m_latchEnabled = false;
 };

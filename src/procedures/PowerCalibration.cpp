@@ -8,8 +8,14 @@
 #include "procedures/PowerRanges.h"
 
 PowerCalibration::PowerCalibration(InstrumentChannel &channel, Prompts &prompts, QObject *parent)
-    : AdjustmentProcedure(channel, prompts, kFactorBoxes, parent)
+    : AdjustmentProcedure(channel, prompts, Title, kFactorBoxes, parent)
 {
+}
+
+QString PowerCalibration::factorCaption(int index) const
+{
+    static const char *const kCaptions[kFactorBoxes] = {"Full Scale", "Zero", "Phase 50Hz", "Phase 400Hz"};
+    return QString::fromLatin1(kCaptions[index]);
 }
 
 void PowerCalibration::setRangeIndex(int index)
@@ -18,48 +24,78 @@ void PowerCalibration::setRangeIndex(int index)
         m_range = index;
 }
 
-void PowerCalibration::load()
+RefusedBox PowerCalibration::load()
 {
-    setZeroPoint();
+    const RefusedBox refused = setZeroPoint();
     readFactors();
+    return refused;
 }
 
-void PowerCalibration::selectRange(int index)
+RefusedBox PowerCalibration::selectRange(int index)
 {
     setRangeIndex(index);
-    setZeroPoint();
-    readFactors();
+    return load();
 }
 
-void PowerCalibration::selectFrequency(Frequency option)
+RefusedBox PowerCalibration::selectFrequency(Frequency option)
 {
     m_frequency = option;
-    setZeroPoint();
-    readFactors();
+    return load();
 }
 
-void PowerCalibration::sendFrequency()
+bool PowerCalibration::usesFreeFrequency() const
+{
+    return m_frequency == Frequency::Dc || m_frequency == Frequency::FreeEntry;
+}
+
+RefusedBox PowerCalibration::checkFreeFrequency(std::optional<double> *hz) const
+{
+    // An empty box sends nothing, as before it was filled; a text that is not a number in full
+    // is refused rather than sent as the number it starts with.
+    if (m_frequencyText.trimmed().isEmpty())
+        return {};
+    *hz = m_input.number(QStringLiteral("Frequency"), m_frequencyText);
+    if (!*hz)
+        return InputBox{InputBox::Kind::Frequency};
+    return {};
+}
+
+RefusedBox PowerCalibration::sendFrequency()
 {
     switch (m_frequency) {
     case Frequency::Hz50:
         send(QStringLiteral("F50"), kSetupTimeoutSeconds);
-        return;
+        return {};
     case Frequency::Hz200:
         send(QStringLiteral("F200"), kSetupTimeoutSeconds);
-        return;
+        return {};
     case Frequency::Dc:
-    case Frequency::FreeEntry: {
-        // A frequency the power functions cannot make is ignored without a word.
-        const double hz = leadingNumber(m_frequencyText);
-        if (hz >= kLowestFreeFrequency && hz <= kHighestFreeFrequency)
-            send(QStringLiteral("F") + formatGeneralNumber(hz), kSetupTimeoutSeconds);
-        return;
+    case Frequency::FreeEntry:
+        break;
     }
+    std::optional<double> hz;
+    if (const RefusedBox refused = checkFreeFrequency(&hz))
+        return refused;
+    if (!hz)
+        return {};
+    // A frequency the power functions cannot make is not sent.
+    if (*hz < kLowestFreeFrequency || *hz > kHighestFreeFrequency) {
+        setStatus(QStringLiteral("Frequency %1 Hz not sent: the power functions make 40 to 400 Hz")
+                      .arg(formatGeneralNumber(*hz)));
+        return {};
     }
+    send(QStringLiteral("F") + formatGeneralNumber(*hz), kSetupTimeoutSeconds);
+    return {};
 }
 
-void PowerCalibration::setPoint(bool zero)
+RefusedBox PowerCalibration::setPoint(bool zero)
 {
+    // The typed frequency is checked before the first command, so a bad one sends nothing.
+    if (zero && m_frequency != Frequency::Dc && usesFreeFrequency()) {
+        std::optional<double> hz;
+        if (const RefusedBox refused = checkFreeFrequency(&hz))
+            return refused;
+    }
     // The replies are not looked at: the engineer sees the output on the standard.
     if (m_frequency == Frequency::Dc) {
         send(QStringLiteral("B5"), kSetupTimeoutSeconds);
@@ -71,16 +107,17 @@ void PowerCalibration::setPoint(bool zero)
     send(QStringLiteral("o10V"), kSetupTimeoutSeconds);
     const PowerRange &range = kPowerRanges[size_t(m_range)];
     send(QStringLiteral("C") + formatGeneralNumber(zero ? range.zeroPointA : range.fullScaleA), kSetupTimeoutSeconds);
+    return {};
 }
 
-void PowerCalibration::setZeroPoint()
+RefusedBox PowerCalibration::setZeroPoint()
 {
-    setPoint(true);
+    return setPoint(true);
 }
 
-void PowerCalibration::setFullScalePoint()
+RefusedBox PowerCalibration::setFullScalePoint()
 {
-    setPoint(false);
+    return setPoint(false);
 }
 
 void PowerCalibration::outputOn()
@@ -105,24 +142,32 @@ void PowerCalibration::readFactors()
     emit factorsChanged();
 }
 
-void PowerCalibration::calculateFullScale()
+RefusedBox PowerCalibration::calculateFullScale()
 {
-    const std::optional<double> factor =
-        powerFullScaleFactor(m_range, leadingNumber(m_factors[0]), leadingNumber(m_measured));
+    const std::optional<double> present = factorNumber(0);
+    if (!present)
+        return InputBox{InputBox::Kind::Factor, 0};
+    const std::optional<double> measured = measuredNumber(QStringLiteral("Measured Current"));
+    if (!measured)
+        return InputBox{InputBox::Kind::Measured};
+    const std::optional<double> factor = powerFullScaleFactor(m_range, *present, *measured);
     if (!factor) {
         m_prompts.message(QStringLiteral("Measured value out of range"), Title, Prompts::Icon::Information);
-        return;
+        return {};
     }
     m_factors[0] = integerText(*factor);
     emit factorsChanged();
+    return {};
 }
 
-void PowerCalibration::sendFactor(int index)
+RefusedBox PowerCalibration::sendFactor(int index)
 {
     if (index < 0 || index >= int(m_factors.size()))
-        return;
-    const QString command = QString::fromLatin1(kPowerFactorCommands[size_t(index)])
-        + formatGeneralNumber(leadingNumber(m_factors[size_t(index)]));
+        return {};
+    const std::optional<double> value = factorNumber(index);
+    if (!value)
+        return InputBox{InputBox::Kind::Factor, index};
+    const QString command = QString::fromLatin1(kPowerFactorCommands[size_t(index)]) + formatGeneralNumber(*value);
     send(QStringLiteral("a1"), kCommandTimeoutSeconds);
     QString reply = send(command, kCommandTimeoutSeconds);
     // "*7" says the instrument was not ready to take a factor: "a1" and the factor go once more,
@@ -131,19 +176,24 @@ void PowerCalibration::sendFactor(int index)
         send(QStringLiteral("a1"), kCommandTimeoutSeconds);
         reply = send(command, kCommandTimeoutSeconds);
     }
+    const QString action = factorCaption(index) + QStringLiteral(" factor");
+    reportAnswer(action, action + QStringLiteral(" set to ") + formatGeneralNumber(*value), reply);
     if (reply.contains(QLatin1String("*5\r")))
         m_prompts.message(QStringLiteral("Cal Factor Out Of Range"), Settings::applicationTitle());
     else if (!reply.contains(QLatin1String("*0")))
         m_prompts.message(QStringLiteral("Error"), Settings::applicationTitle());
+    return {};
 }
 
 void PowerCalibration::store()
 {
-    send(QStringLiteral("a2"), kCommandTimeoutSeconds);
+    reportAnswer(QStringLiteral("Store"), QStringLiteral("Factors stored"),
+                 send(QStringLiteral("a2"), kCommandTimeoutSeconds));
 }
 
 void PowerCalibration::abort()
 {
-    send(QStringLiteral("a0"), kCommandTimeoutSeconds);
+    reportAnswer(QStringLiteral("Abort"), QStringLiteral("Changes abandoned; factors read again"),
+                 send(QStringLiteral("a0"), kCommandTimeoutSeconds));
     readFactors();
 }

@@ -46,28 +46,32 @@ public:
     QString frequencyText() const { return m_frequencyText; }
     void setFrequencyText(const QString &text) { m_frequencyText = text; }
 
+    // The steps that send a typed figure return the box they refused (then nothing was sent).
+
     /// The window opens: zero point of the initial selection ("100uA", 50 Hz), then the factors.
-    void load();
+    RefusedBox load();
     /// A range or frequency button: the zero point of the new selection, then the factors.
-    void selectRange(int index);
-    void selectFrequency(Frequency option);
+    RefusedBox selectRange(int index);
+    RefusedBox selectFrequency(Frequency option);
 
     /// Sends the frequency of the selected option: "F50", "F200", or "F" and the free entry when
-    /// it lies between 40 and 400 Hz (otherwise nothing).
-    void sendFrequency();
+    /// it lies between 40 and 400 Hz (outside, the status line says why nothing went; an empty
+    /// box sends nothing).
+    RefusedBox sendFrequency();
     /// "B5" (DC) or "B1" then the frequency, "o10V", then "C" and the zero current.
-    void setZeroPoint();
+    RefusedBox setZeroPoint();
     /// "B5" or "B1" (without re-sending the frequency), "o10V", then the full-scale current.
-    void setFullScalePoint();
+    RefusedBox setFullScalePoint();
     void outputOn();
     void standby();
 
     /// "CAL:PRINT": line i fills factor box i while i is below the reply's highest line number.
     void readFactors();
     /// The new full-scale factor into box 0, or the message "Measured value out of range".
-    void calculateFullScale();
-    /// "a1" then the factor command; one repeat on "*7"; "*5" and failures reported.
-    void sendFactor(int index);
+    RefusedBox calculateFullScale();
+    /// "a1" then the factor command; one repeat on "*7"; "*5" and failures reported, and the
+    /// answer in the status line.
+    RefusedBox sendFactor(int index);
     void store();
     void abort();
 
@@ -75,8 +79,14 @@ signals:
     /// The model changed factor boxes itself (read or calculated).
     void factorsChanged();
 
+protected:
+    QString factorCaption(int index) const override;
+
 private:
-    void setPoint(bool zero);
+    RefusedBox setPoint(bool zero);
+    bool usesFreeFrequency() const;
+    /// The free entry read in full into *hz (left empty for an empty box), or the box refused.
+    RefusedBox checkFreeFrequency(std::optional<double> *hz) const;
 
     int m_range = 0;
     Frequency m_frequency = Frequency::Hz50;

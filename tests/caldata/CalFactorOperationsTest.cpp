@@ -289,7 +289,7 @@ TEST_F(CalFactorOperationsTest, ColumnsBeyondFactorIndex61AreNeverSentAndStayPen
     EXPECT_EQ(table.state(1, 66), State::Pending);
 }
 
-TEST_F(CalFactorOperationsTest, APendingCellThatIsNotA32BitWholeNumberTurnsRedAndIsNotSent)
+TEST_F(CalFactorOperationsTest, APendingCellThatIsNotA32BitWholeNumberIsMarkedInvalidAndIsNotSent)
 {
     struct Case
     {
@@ -324,7 +324,9 @@ TEST_F(CalFactorOperationsTest, APendingCellThatIsNotA32BitWholeNumberTurnsRedAn
             expected << c.sent;
         expected << "CALIBRATION:SETCAL 1,1,8" << kExitPassword;
         EXPECT_EQ(dvm.commands(), expected) << c.text.toStdString();
-        EXPECT_EQ(table.state(1, 1), c.sent.isEmpty() ? State::Rejected : State::InStep) << c.text.toStdString();
+        EXPECT_EQ(table.state(1, 1), c.sent.isEmpty() ? State::Invalid : State::InStep) << c.text.toStdString();
+        EXPECT_EQ(table.note(1, 1), c.sent.isEmpty() ? "Not a whole number: never sent to the calibrator" : "")
+            << c.text.toStdString();
         EXPECT_EQ(table.state(1, 2), State::InStep) << "the save goes on after " << c.text.toStdString();
     }
 }

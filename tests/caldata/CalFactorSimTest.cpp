@@ -74,8 +74,11 @@ TEST_F(CalFactorSimTest, EditedCellsReachTheInstrumentAndARefusedOneTurnsRed)
     EXPECT_EQ(sim.memory().factors(21)[28], -1234);
     EXPECT_EQ(table.state(21, 29), State::InStep);
     EXPECT_EQ(table.state(21, 30), State::Rejected);
+    EXPECT_EQ(table.note(21, 30),
+              "Refused by the calibrator: *9: the calibrator did not understand the command or its "
+              "value");
     EXPECT_EQ(table.state(7, 1), State::Rejected);
-    EXPECT_EQ(table.state(1, 1), State::Rejected);
+    EXPECT_EQ(table.state(1, 1), State::Invalid);
     EXPECT_FALSE(sim.memory().inSetupMode()) << "the save leaves setup mode";
 }
 

@@ -175,8 +175,14 @@ TEST(CalFile, DefaultNameCarriesTheDateWithTheLocalesMonthAbbreviation)
 class CalFileOperationsTest : public ::testing::Test
 {
 protected:
-    CalFactorOperations operations() { return CalFactorOperations(table, dvm, prompts); }
+    CalFactorOperations operations()
+    {
+        TableOperation::Hooks hooks;
+        hooks.outcome = [this](const QString &text) { outcomes << text; };
+        return CalFactorOperations(table, dvm, prompts, hooks);
+    }
 
+    QStringList outcomes; ///< what the window's status line was told
     ScopedFakeClock fake;
     CalFactorTable table;
     ScriptedDVM dvm;
@@ -197,6 +203,7 @@ TEST_F(CalFileOperationsTest, SaveToFileSuggestsTodaysNameAndKeepsCellStates)
     EXPECT_EQ(prompts.dialogs[0][2], "CalibratorBackup-08Dec26.cal") << "the fake clock's date is 8 Dec 2026";
     EXPECT_EQ(prompts.dialogs[0][3], "cal");
     EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_EQ(outcomes, QStringList({"Saved to " + path}));
     EXPECT_EQ(table.state(1, 1), State::Pending);
     EXPECT_EQ(readAll(path), CalFile::toBytes(table));
     QLocale::setDefault(QLocale::system());
@@ -216,14 +223,14 @@ TEST_F(CalFileOperationsTest, ACancelledOrFailedSaveSaysBackupNotSaved)
     }
 }
 
-TEST_F(CalFileOperationsTest, ACancelledLoadKeepsTheGridAndItsPendingEdits)
+TEST_F(CalFileOperationsTest, ACancelledLoadKeepsTheGridAndItsPendingEditsWithoutAnErrorBox)
 {
     table.reshapeForFactors();
     table.setText(3, 0, QStringLiteral("003: 20V DC"));
     table.setCell(3, 2, QStringLiteral("77"), State::Pending);
     EXPECT_EQ(operations().loadFromFile(), Outcome::Cancelled);
-    EXPECT_EQ(prompts.texts(), QStringList({"Calibration Settings Not Loaded"}));
-    EXPECT_EQ(prompts.shown[0].icon, Prompts::Icon::Critical);
+    EXPECT_TRUE(prompts.shown.isEmpty()) << "choosing no file is no error";
+    EXPECT_EQ(outcomes, QStringList({"Load cancelled"}));
     EXPECT_EQ(table.text(3, 2), "77");
     EXPECT_EQ(table.state(3, 2), State::Pending);
     EXPECT_EQ(table.text(3, 0), "003: 20V DC");

@@ -35,6 +35,10 @@ struct Factors
     static QString otherTablesPasswordNeeded() { return QStringLiteral("*6\r"); }
     /// The grid has no colour for an unsure write.
     static State otherStatusState() { return State::Rejected; }
+    static QString cells() { return QStringLiteral("factors"); }
+    static QString instrument() { return QStringLiteral("calibrator"); }
+    /// Every range answers "*0": each is one range read.
+    static int rangesReadOnEmptyAnswers() { return 149; }
 };
 
 struct Figures
@@ -48,6 +52,9 @@ struct Figures
     static QString passwordNeeded() { return QStringLiteral("*6\r"); }
     static QString otherTablesPasswordNeeded() { return QStringLiteral("*7\r"); }
     static State otherStatusState() { return State::Unconfirmed; }
+    static QString cells() { return QStringLiteral("figures"); }
+    static QString instrument() { return QStringLiteral("meter"); }
+    static int rangesReadOnEmptyAnswers() { return 0; }
 };
 
 template <typename Kind>
@@ -83,6 +90,57 @@ protected:
 
 using Tables = ::testing::Types<Factors, Figures>;
 TYPED_TEST_SUITE(TableOperationTest, Tables);
+
+TYPED_TEST(TableOperationTest, EverySaveAndLoadEndsWithItsOutcomeInWords)
+{
+    QStringList outcomes;
+    this->hooks.outcome = [&outcomes](const QString &text) { outcomes << text; };
+    const QString fix = QStringLiteral(". Point at a coloured cell to see why, correct it and save again");
+    const struct
+    {
+        QString firstReply;
+        QString outcome; ///< %1 the cells, %2 the instrument
+    } cases[] = {
+        {QStringLiteral("*0\r"), "2 of 3 %1 written; 1 not numbers, never sent (orange)" + fix},
+        {QStringLiteral("*9\r"),
+         "1 of 3 %1 written; 1 refused by the %2 (red); 1 not numbers, never sent (orange)" + fix},
+        {Reply::Timeout,
+         "0 of 3 %1 written, then no clear answer from the %2: the rest stay pending. Check the "
+         "connection and save again"},
+        {TypeParam::passwordNeeded(), "0 of 3 %1 written, then the %2 asked for its password: the rest stay pending"},
+    };
+    for (const auto &c : cases) {
+        this->table.setCell(1, 1, QStringLiteral("5"), State::Pending);
+        this->table.setCell(1, 2, QStringLiteral("6"), State::Pending);
+        this->table.setCell(1, 3, QStringLiteral("x"), State::Pending);
+        this->writes = 0;
+        this->answerFirstWrite(c.firstReply);
+        outcomes.clear();
+        this->operations().save();
+        QString expected = c.outcome;
+        expected.replace("%1", TypeParam::cells()).replace("%2", TypeParam::instrument());
+        EXPECT_EQ(outcomes, QStringList{expected}) << c.firstReply.toStdString();
+    }
+
+    outcomes.clear();
+    for (int column = 1; column <= 3; ++column)
+        this->table.setState(1, column, State::InStep);
+    this->dvm.responder = [](const QString &) { return QStringLiteral("*0\r"); };
+    this->operations().save();
+    this->operations().load();
+    EXPECT_EQ(outcomes,
+              QStringList({"Nothing to write: no changed cells",
+                           QStringLiteral("%1 ranges read").arg(TypeParam::rangesReadOnEmptyAnswers())}));
+
+    outcomes.clear();
+    this->dvm.responder = [](const QString &) { return QStringLiteral("*9\r"); };
+    this->table.setCell(1, 1, QStringLiteral("5"), State::Pending);
+    this->operations().save();
+    EXPECT_EQ(outcomes,
+              QStringList{QStringLiteral("Nothing written: the %1 did not accept the setup password. Check "
+                                         "the connection and save again")
+                              .arg(TypeParam::instrument())});
+}
 
 TYPED_TEST(TableOperationTest, ARefusedPasswordSaysSoAndNothingIsWritten)
 {

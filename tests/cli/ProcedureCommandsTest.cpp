@@ -136,6 +136,28 @@ TEST_F(CliProcedureCommands, OutputSetPrintsTheDisplayOnlyWhenTheSettingIsTaken)
     EXPECT_EQ(result.exitCode, 2);
 }
 
+TEST_F(CliProcedureCommands, APartialNumberIsAUsageErrorNamingItsArgumentAndNothingIsSent)
+{
+    const struct
+    {
+        QStringList arguments;
+        const char *named;
+    } cases[] = {
+        {{"output", "set", "3oV"}, "TEXT"},     {{"output", "set", "banana"}, "TEXT"},
+        {{"output", "set", "1,5V"}, "TEXT"},    {{"output", "set", "10"}, "TEXT"},
+        {{"output", "set", "10 Volt"}, "TEXT"}, {{"measure", "DCV", "10x"}, "VALUE"},
+        {{"measure", "DCV", "0,5"}, "VALUE"},
+    };
+    for (const auto &c : cases) {
+        const CliResult result = run(c.arguments);
+        const std::string line = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(result.exitCode, 1) << line;
+        EXPECT_TRUE(result.err.contains(QLatin1String(c.named))) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(c.arguments.mid(2).join(' '))) << result.err.toStdString();
+        EXPECT_TRUE(commandsHeard().isEmpty()) << line;
+    }
+}
+
 TEST_F(CliProcedureCommands, OutputOnAndStandby)
 {
     EXPECT_EQ(run({"output", "on"}).exitCode, 0);

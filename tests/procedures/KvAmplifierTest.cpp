@@ -158,9 +158,9 @@ TEST_F(KvAmplifierTest, NominalPointsFollowTheMode)
     kv.chooseAc();
     s.dvm->sent.clear();
     kv.fullScalePoint();
-    kv.setFrequencyText("400\r\nS0");
+    kv.setFrequencyText(" 400 ");
     kv.setOutput();
-    EXPECT_EQ(s.commands(), QStringList({"O6000", "F50", "O6000", "F400S0"}));
+    EXPECT_EQ(s.commands(), QStringList({"O6000", "F50", "O6000", "F400"}));
 }
 
 TEST_F(KvAmplifierTest, ZeroCalculationWritesSendsAndEmptiesTheMeasurement)

@@ -34,16 +34,21 @@ TEST(LatchControl, DataIsCheckedFirstThenTheNumberForItsKind)
     } cases[] = {
         {Kind::Main, "3", "255", "d_setlatch 3,255", nullptr},
         {Kind::Main, "15", "0", "d_setlatch 15,0", nullptr},
-        {Kind::Main, "0", "12a", "d_setlatch 0,12", nullptr},
+        {Kind::Main, "0", "12a", nullptr,
+         "Latch Data is not a whole number: \"12a\". Type a whole number such as 0 or 255."},
         {Kind::Main, "3", "300", nullptr, "Latch Data 0-255"},
         {Kind::Main, "16", "300", nullptr, "Latch Data 0-255"},
         {Kind::Main, "3", "-1", nullptr, "Latch Data 0-255"},
         {Kind::Main, "16", "1", nullptr, "Latch 0-15"},
         {Kind::Main, "-1", "1", nullptr, "Latch 0-15"},
-        {Kind::Scope, "7", "255.4", "d_scopelatch 7,255", nullptr},
+        {Kind::Scope, "7", "255", "d_scopelatch 7,255", nullptr},
         {Kind::Scope, "8", "1", nullptr, "Latch 0-7"},
-        {Kind::Scope, "2.5", "0.5", "d_scopelatch 2,0", nullptr},
-        {Kind::Main, "", "", "d_setlatch 0,0", nullptr},
+        // A figure that is not a whole number is never rounded to one and sent.
+        {Kind::Scope, "7", "255.4", nullptr,
+         "Latch Data is not a whole number: \"255.4\". Type a whole number such as 0 or 255."},
+        {Kind::Scope, "2.5", "1", nullptr,
+         "Latch Number is not a whole number: \"2.5\". Type a whole number such as 0 or 255."},
+        {Kind::Main, "", "", nullptr, "Latch Data is not a whole number: \"\". Type a whole number such as 0 or 255."},
     };
     for (const auto &c : cases) {
         const LatchControl::Request r = LatchControl::request(c.kind, c.number, c.data);
@@ -54,13 +59,13 @@ TEST(LatchControl, DataIsCheckedFirstThenTheNumberForItsKind)
     EXPECT_EQ(LatchControl::latchCount(Kind::Scope), 8);
 }
 
-TEST(DiagnosticCommands, PrefixAndTheLeadingNumberInGeneralForm)
+TEST(DiagnosticCommands, PrefixAndTheValueInGeneralForm)
 {
-    EXPECT_EQ(DiagnosticCommands::command(3, "1000"), "d_setdds 1000");
-    EXPECT_EQ(DiagnosticCommands::command(3, "1.5e3"), "d_setdds 1500");
-    EXPECT_EQ(DiagnosticCommands::command(0, ""), "d_lowbits 0");
-    EXPECT_EQ(DiagnosticCommands::command(8, "-2.25 steps"), "d_vco2 -2.25");
-    EXPECT_EQ(DiagnosticCommands::command(9, "1"), "");
+    EXPECT_EQ(DiagnosticCommands::command(3, 1000), "d_setdds 1000");
+    EXPECT_EQ(DiagnosticCommands::command(3, 1.5e3), "d_setdds 1500");
+    EXPECT_EQ(DiagnosticCommands::command(0, 0), "d_lowbits 0");
+    EXPECT_EQ(DiagnosticCommands::command(8, -2.25), "d_vco2 -2.25");
+    EXPECT_EQ(DiagnosticCommands::command(9, 1), "");
 }
 
 TEST(OutputCorrection, FactorsAreReadLineZeroEachAndWrittenAsTypedInOrder)
@@ -80,8 +85,13 @@ TEST(OutputCorrection, FactorsAreReadLineZeroEachAndWrittenAsTypedInOrder)
     }
 
     s.dvm->sent.clear();
-    correction.writeFactors({"0.99 ", "", "1.2\r\nS0"});
-    EXPECT_EQ(s.commands(), QStringList({"AC_HF_FACTOR 0.99 ", "AC_LF_FACTOR ", "AC_LIN_FACTOR 1.2S0"}));
+    s.replies.insert("AC_LF_FACTOR 1.01", "*5\r");
+    EXPECT_FALSE(correction.writeFactors({"0.99 ", " 1.01", "1.2e0"}));
+    EXPECT_EQ(s.commands(), QStringList({"AC_HF_FACTOR 0.99", "AC_LF_FACTOR 1.01", "AC_LIN_FACTOR 1.2e0"}));
+    EXPECT_EQ(correction.status(), "AC LF Factor refused: *5: the value is outside what the calibrator takes");
+    s.replies.remove("AC_LF_FACTOR 1.01");
+    correction.writeFactors({"1", "1", "1"});
+    EXPECT_EQ(correction.status(), "Correction factors set");
 }
 
 TEST(OutputCorrection, WithoutAnInstrumentObjectTheFailureIsReported)
@@ -140,7 +150,7 @@ TEST(CalibratorOutput, OnlyASingleSuccessLineLetsTheDisplayBeRead)
         s.replies.insert("o10V", QString::fromLatin1(c.reply));
         s.replies.insert("X", "  10.0000 V STBY\r*0\r");
         CalibratorOutput output(s.channel());
-        const std::optional<QString> display = output.setOutput("10V");
+        const std::optional<QString> display = output.setOutput("10V").display;
         EXPECT_EQ(display.has_value(), c.taken) << c.reply;
         if (c.taken) {
             EXPECT_EQ(*display, "  10.0000 V STBY\r*0\r") << "the whole reply, unchanged";
@@ -152,15 +162,20 @@ TEST(CalibratorOutput, OnlyASingleSuccessLineLetsTheDisplayBeRead)
     }
 }
 
-TEST(CalibratorOutput, EmptySettingSendsTheBareLetterAndLineBreaksAreRemoved)
+TEST(CalibratorOutput, ASettingIsANumberInFullAndAUnitTheCalibratorMakes)
 {
+    for (const char *good : {"10V", " 1.5 mA ", "-2.5e-3A", "100kOhm", "50Hz", "1uF", "10R"})
+        EXPECT_TRUE(CalibratorOutput::isSetting(good)) << good;
+    for (const char *bad : {"", "10", "banana", "-3oV", "1,5V", "10 Volt", "1V\rS0", "1xV", "V", "mA"})
+        EXPECT_FALSE(CalibratorOutput::isSetting(bad)) << bad;
+
     ScriptedLink s;
     CalibratorOutput output(s.channel());
-    output.setOutput("");
-    output.setOutput("1V\rS0");
+    EXPECT_FALSE(output.setOutput("1V\rS0").display);
     output.outputOn();
     output.standby();
-    EXPECT_EQ(s.commands(), QStringList({"o", "X", "o1VS0", "X", "S0", "S1"}));
+    EXPECT_EQ(s.commands(), QStringList({"S0", "S1"}));
+    EXPECT_EQ(output.status(), "Output in standby");
 }
 
 } // namespace

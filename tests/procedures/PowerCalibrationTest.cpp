@@ -40,18 +40,28 @@ protected:
 TEST_F(PowerCalibrationTest, FreeFrequencyIsSentOnlyBetweenFortyAndFourHundredHertz)
 {
     power.setFrequency(Frequency::FreeEntry);
+    // Outside 40 to 400 Hz the status line says why nothing went; a text that is not a number
+    // in full is refused with a message naming the box; an empty box sends nothing silently.
     const struct
     {
         const char *text;
         const char *sent;
-    } cases[] = {{"60", "F60"},     {"45.5 Hz", "F45.5"}, {"40", "F40"}, {"400", "F400"},
-                 {"39.9", nullptr}, {"401", nullptr},     {"", nullptr}, {"abc", nullptr}};
+        bool refused;
+    } cases[] = {{"60", "F60", false},   {"45.5", "F45.5", false}, {"40", "F40", false},
+                 {"400", "F400", false}, {"39.9", nullptr, false}, {"401", nullptr, false},
+                 {"", nullptr, false},   {"abc", nullptr, true},   {"45.5 Hz", nullptr, true}};
     for (const auto &c : cases) {
         s.dvm->sent.clear();
+        s.prompts.shown.clear();
         power.setFrequencyText(QString::fromLatin1(c.text));
-        power.sendFrequency();
+        const RefusedBox refused = power.sendFrequency();
         EXPECT_EQ(s.commands(), c.sent ? QStringList({c.sent}) : QStringList()) << c.text;
+        EXPECT_EQ(refused.has_value(), c.refused) << c.text;
+        EXPECT_EQ(s.prompts.shown.size(), c.refused ? 1 : 0) << c.text;
     }
+    power.setFrequencyText("401");
+    power.sendFrequency();
+    EXPECT_EQ(power.status(), "Frequency 401 Hz not sent: the power functions make 40 to 400 Hz");
     // The Enter key sends the typed frequency even when DC is selected.
     power.setFrequency(Frequency::Dc);
     power.setFrequencyText("60");
@@ -83,7 +93,7 @@ TEST_F(PowerCalibrationTest, CalculationWritesTheRoundedFactorOrRefusesWithoutCh
     EXPECT_EQ(power.factorText(0), "19980");
     EXPECT_TRUE(s.commands().isEmpty()) << "the engineer sends it with Set";
 
-    power.setMeasuredText("");
+    power.setMeasuredText("0");
     power.calculateFullScale();
     EXPECT_EQ(power.factorText(0), "19980");
     ASSERT_EQ(s.prompts.shown.size(), 1);
@@ -95,7 +105,7 @@ TEST_F(PowerCalibrationTest, CalculationWritesTheRoundedFactorOrRefusesWithoutCh
 TEST_F(PowerCalibrationTest, EachFactorGoesAfterA1InTheGeneralNumberForm)
 {
     const char *expected[] = {"P19980", "Z-12", "N1500", "MISCCAL 0.5"};
-    const char *typed[] = {"19980", "-12abc", "1.5e3", "0.50"};
+    const char *typed[] = {"19980", " -12 ", "1.5e3", "0.50"};
     for (int i = 0; i < 4; ++i) {
         s.dvm->sent.clear();
         power.setFactorText(i, QString::fromLatin1(typed[i]));

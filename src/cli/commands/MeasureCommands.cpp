@@ -5,10 +5,9 @@
 #include "instrument/IDVM.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/ReadingFormat.h"
+#include "instrument/TypedNumber.h"
 
 #include <QTextStream>
-
-#include <cmath>
 
 namespace {
 
@@ -22,11 +21,11 @@ int measure(RunContext &run)
     if (!kFunctions.contains(function))
         return run.usageError(QStringLiteral("measure needs one of %1 as FN, not \"%2\"")
                                   .arg(kFunctions.join(QStringLiteral(", ")), run.arguments().at(0)));
-    bool ok = false;
-    // "." as decimal point whatever the locale, as the value goes to the instrument.
-    const double value = run.arguments().at(1).toDouble(&ok);
-    if (!ok || !std::isfinite(value))
+    // Read in full, "." as decimal point whatever the locale, as the value goes to the instrument.
+    const std::optional<double> typed = TypedNumber::parseNumber(run.arguments().at(1));
+    if (!typed)
         return run.usageError(QStringLiteral("measure needs a number as VALUE, not \"%1\"").arg(run.arguments().at(1)));
+    const double value = *typed;
 
     IDVM &dvm = run.dvm();
     dvm.SetRange(function, value);

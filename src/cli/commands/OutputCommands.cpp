@@ -27,9 +27,14 @@ int setOutput(RunContext &run)
     const QString setting = run.arguments().join(QLatin1Char(' '));
     if (setting.contains(QLatin1Char('\r')) || setting.contains(QLatin1Char('\n')))
         return run.usageError(QStringLiteral("the setting must be a single line"));
+    // A number read only up to its first bad character would be sent as a value never typed.
+    if (!CalibratorOutput::isSetting(setting))
+        return run.usageError(QStringLiteral("output set needs a number and a unit as TEXT (such as 10V or 1.5mA), "
+                                             "not \"%1\"")
+                                  .arg(setting));
     CalibratorOutput output(run.channel());
-    const std::optional<QString> display = output.setOutput(setting);
-    const QString command = QStringLiteral("o") + setting;
+    const std::optional<QString> display = output.setOutput(setting).display;
+    const QString command = QStringLiteral("o") + setting.trimmed();
     if (!display) {
         const QString reply = output.lastSettingReply();
         if (reply.isEmpty() || run.exchangeFailed())

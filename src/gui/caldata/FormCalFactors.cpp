@@ -57,12 +57,7 @@ void FormCalFactors::buildControls()
     buttons->addWidget(
         makeButton(Command_Exit, "Command_Exit", QStringLiteral("Exit"), [this] { Command_Exit_Click(); }), 1, 4);
     layout->addLayout(buttons);
-
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setValue(0);
-    layout->addWidget(ProgressBar1);
+    buildStatusRow(layout);
 }
 
 QList<QPushButton *> FormCalFactors::operationButtons() const
@@ -71,15 +66,15 @@ QList<QPushButton *> FormCalFactors::operationButtons() const
             Command_FileSave,          Command_Backup,  Command_Restore};
 }
 
-void FormCalFactors::operationEnded()
+const CellTable &FormCalFactors::cellTable() const
 {
-    ProgressBar1->setValue(0);
+    return *m_table;
 }
 
 bool FormCalFactors::run(const std::function<void(TableOperation &)> &body)
 {
-    // The progress bar follows the ranges read and the cells written; it is left alone once the
-    // window is gone, when the hooks only ask the operation to stop.
+    // The progress bar follows the ranges read (TableWindow has it follow the cells written); it
+    // is left alone once the window is gone, when the hook only asks the operation to stop.
     QPointer<FormCalFactors> self(this);
     const std::function<bool()> mayGoOn = mayGoOnHook();
     auto addHooks = [&](TableOperation::Hooks &hooks) {
@@ -90,16 +85,6 @@ bool FormCalFactors::run(const std::function<void(TableOperation &)> &body)
             self->ProgressBar1->setValue(range);
             return true;
         };
-        // Counted once the editor's value is in the grid.
-        const int pending = m_table->pendingCount();
-        hooks.cellWritten = [self, mayGoOn, pending](const TableOperation::CellWrite &) {
-            if (!mayGoOn())
-                return false;
-            self->ProgressBar1->setRange(0, qMax(1, pending));
-            self->ProgressBar1->setValue(qMin(pending, self->ProgressBar1->value() + 1));
-            return true;
-        };
-        ProgressBar1->setValue(0);
     };
     return runOn<CalFactorOperations>(m_table, addHooks, body);
 }

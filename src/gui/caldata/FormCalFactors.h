@@ -5,7 +5,6 @@
 #include <memory>
 
 class CalFactorTable;
-class QProgressBar;
 class QPushButton;
 
 /**
@@ -16,7 +15,7 @@ class QPushButton;
  * The work itself is CalFactorOperations on a CalFactorTable; this window holds the controls,
  * the progress bar and the backup and restore buttons, TableWindow the grid, its editor, the
  * buttons both table windows have and the busy state. Results of backup, restore and clear go
- * to the status sink (the main window's status box).
+ * to the status sink (the main window's status box) as well as to the window's status line.
  */
 class FormCalFactors : public TableWindow
 {
@@ -31,7 +30,7 @@ public:
 
 protected:
     QList<QPushButton *> operationButtons() const override;
-    void operationEnded() override;
+    const CellTable &cellTable() const override;
     bool run(const std::function<void(TableOperation &)> &body) override;
 
 private:
@@ -49,5 +48,4 @@ private:
     QPushButton *Command_Backup = nullptr;
     QPushButton *Command_Restore = nullptr;
     QPushButton *Command_Exit = nullptr;
-    QProgressBar *ProgressBar1 = nullptr;
 };

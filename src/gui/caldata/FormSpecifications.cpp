@@ -71,6 +71,7 @@ void FormSpecifications::buildControls()
     buttons->addWidget(
         makeButton(Command_Exit, "Command_Exit", QStringLiteral("Exit"), [this] { Command_Exit_Click(); }));
     layout->addLayout(buttons);
+    buildStatusRow(layout);
 }
 
 QList<QPushButton *> FormSpecifications::operationButtons() const

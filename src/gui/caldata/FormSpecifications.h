@@ -39,6 +39,7 @@ public:
 
 protected:
     QList<QPushButton *> operationButtons() const override;
+    const CellTable &cellTable() const override { return *m_table; }
     bool run(const std::function<void(TableOperation &)> &body) override;
     void closeEvent(QCloseEvent *event) override;
 

@@ -28,6 +28,10 @@ QVariant HeadedGridModel::data(const QModelIndex &index, int role) const
         const QColor color = foreground(row, column);
         return color.isValid() ? QVariant(color) : QVariant();
     }
+    case Qt::ToolTipRole: {
+        const QString tip = toolTip(row, column);
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     default:
         return {};
     }
@@ -56,7 +60,8 @@ void HeadedGridModel::cellChanged(int row, int column)
         emit headerDataChanged(Qt::Vertical, row - 1, row - 1);
     } else if (row > 0 && column > 0) {
         const QModelIndex at = index(row - 1, column - 1);
-        emit dataChanged(at, at, {Qt::DisplayRole, Qt::EditRole, Qt::BackgroundRole, Qt::ForegroundRole});
+        emit dataChanged(at, at,
+                         {Qt::DisplayRole, Qt::EditRole, Qt::BackgroundRole, Qt::ForegroundRole, Qt::ToolTipRole});
     }
 }
 

@@ -38,6 +38,8 @@ protected:
     /// A cell's colours; invalid for the view's own.
     virtual QColor background(int row, int column) const = 0;
     virtual QColor foreground(int, int) const { return {}; }
+    /// What a cell's tooltip says; "" for none.
+    virtual QString toolTip(int, int) const { return {}; }
     /// The text over a column; the table's heading as it stands unless a subclass lays it out.
     virtual QString columnHeading(int column) const { return tableText(0, column); }
 

@@ -11,6 +11,8 @@ QColor TableGridModel::stateColor(CellTable::CellState state)
         return writingColor();
     case CellTable::CellState::Unconfirmed:
         return unconfirmedColor();
+    case CellTable::CellState::Invalid:
+        return invalidColor();
     case CellTable::CellState::InStep:
         break;
     }
@@ -39,6 +41,11 @@ QColor TableGridModel::foreground(int row, int column) const
     if (m_table && m_table->state(row, column) == CellTable::CellState::Unconfirmed)
         return QColor(Qt::white);
     return {};
+}
+
+QString TableGridModel::toolTip(int row, int column) const
+{
+    return m_table ? m_table->note(row, column) : QString();
 }
 
 QString TableGridModel::columnHeading(int column) const

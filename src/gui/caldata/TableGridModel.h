@@ -9,7 +9,8 @@
  * @brief Shows a table window's CellTable (factors or specifications) in a QTableView, each
  * cell coloured by its state so the engineer sees at a glance what still has to go to the
  * instrument and what it made of what was sent: pending light blue, refused red, being written
- * green, neither taken nor refused blue.
+ * green, neither taken nor refused blue, not a value at all orange. A cell's tooltip says why it
+ * is red, blue or orange.
  */
 class TableGridModel : public HeadedGridModel
 {
@@ -17,8 +18,10 @@ class TableGridModel : public HeadedGridModel
 public:
     /// Changed and still to be written: red 200, green 230, blue 250.
     static QColor pendingColor() { return QColor(200, 230, 250); }
-    /// Refused by the instrument, or not a value it could take.
+    /// Refused by the instrument.
     static QColor rejectedColor() { return QColor(255, 0, 0); }
+    /// Not a value the instrument takes, so never sent: orange, apart from the instrument's red.
+    static QColor invalidColor() { return QColor(255, 165, 0); }
     /// Being written at this moment.
     static QColor writingColor() { return QColor(0, 255, 0); }
     /// The instrument's status was neither yes nor no.
@@ -35,6 +38,7 @@ protected:
     bool commitCell(int row, int column, const QString &text) override;
     QColor background(int row, int column) const override;
     QColor foreground(int row, int column) const override;
+    QString toolTip(int row, int column) const override;
     QString columnHeading(int column) const override;
 
 private:

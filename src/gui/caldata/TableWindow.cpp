@@ -1,5 +1,6 @@
 #include "gui/caldata/TableWindow.h"
 
+#include "caldata/UnwrittenChanges.h"
 #include "gui/caldata/CurrentCellDelegate.h"
 #include "gui/caldata/GridCellEditor.h"
 #include "gui/caldata/HeadedGridModel.h"
@@ -10,8 +11,10 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 
@@ -61,6 +64,18 @@ void TableWindow::buildGrid(QBoxLayout *layout, HeadedGridModel *model, int labe
         CalGrid, Text_Edit, [model](const QModelIndex &cell, const QString &text) { model->commit(cell, text); }, this);
 }
 
+void TableWindow::buildStatusRow(QBoxLayout *layout)
+{
+    Text_Status = named(new QLabel(this), "Text_Status");
+    Text_Status->setWordWrap(true);
+    Text_Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(Text_Status);
+    ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setValue(0);
+    layout->addWidget(ProgressBar1);
+}
+
 QPushButton *TableWindow::makeButton(QPushButton *&control, const char *name, const QString &caption,
                                      const std::function<void()> &handler)
 {
@@ -108,7 +123,21 @@ TableOperation::Hooks TableWindow::windowHooks()
     };
     hooks.progress = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     hooks.rangeRead = [mayGoOn](int, const QString &) { return mayGoOn(); };
-    hooks.cellWritten = [mayGoOn](const TableOperation::CellWrite &) { return mayGoOn(); };
+    // The bar follows the cells written; counted once the editor's value is in the grid. It is
+    // left alone once the window is gone, when the hook only asks the save to stop.
+    const int pending = cellTable().pendingCount();
+    ProgressBar1->setValue(0);
+    hooks.cellWritten = [self, mayGoOn, pending](const TableOperation::CellWrite &) {
+        if (!mayGoOn())
+            return false;
+        self->ProgressBar1->setRange(0, qMax(1, pending));
+        self->ProgressBar1->setValue(qMin(pending, self->ProgressBar1->value() + 1));
+        return true;
+    };
+    hooks.outcome = [self](const QString &text) {
+        if (self)
+            self->Text_Status->setText(text);
+    };
     return hooks;
 }
 
@@ -129,6 +158,7 @@ bool TableWindow::runOperation(const std::function<void()> &body)
     if (!self)
         return true;
     m_working = false;
+    ProgressBar1->setValue(0);
     operationEnded();
     if (m_exitRequested)
         close();
@@ -180,6 +210,15 @@ void TableWindow::Command_Exit_Click()
 
 void TableWindow::closeEvent(QCloseEvent *event)
 {
+    // Asked once: a close requested during an operation was answered when it was requested.
+    if (!m_exitRequested) {
+        if (!m_working)
+            m_editor->close(true);
+        if (!UnwrittenChanges::mayClose(cellTable(), m_prompts, windowTitle())) {
+            event->ignore();
+            return;
+        }
+    }
     if (m_working) {
         // The running operation stops at its next step and closes the window then; until then
         // the window only disappears.

@@ -13,7 +13,9 @@ class GridCellEditor;
 class HeadedGridModel;
 class Prompts;
 class QBoxLayout;
+class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QTableView;
 
@@ -22,7 +24,8 @@ class QTableView;
  * model with the floating cell editor, the buttons both have and what they do, the busy state
  * (buttons off, wait cursor) while an operation talks to the instrument, and the rule that a
  * window closed during an operation only hides until the operation stops at its next step, then
- * closes.
+ * closes. Each operation's outcome shows in the window's status line, and a save fills the
+ * progress bar cell by cell. Closing over unwritten changes asks first.
  */
 class TableWindow : public QWidget
 {
@@ -56,12 +59,17 @@ protected:
     /// Puts `CalGrid` (over the model, no selection colour, the label column and heading row in
     /// twips) into the layout and makes `Text_Edit` its cell editor.
     void buildGrid(QBoxLayout *layout, HeadedGridModel *model, int labelColumnWidthTwips, int headerRowHeightTwips);
+    /// Puts the window's status line (`Text_Status`, how the last operation ended) and the
+    /// progress bar of a save (`ProgressBar1`) into the layout.
+    void buildStatusRow(QBoxLayout *layout);
     /// A button named as the window's code knows it, running `handler` when clicked.
     QPushButton *makeButton(QPushButton *&control, const char *name, const QString &caption,
                             const std::function<void()> &handler);
 
     /// The buttons that start an operation, switched off while one runs.
     virtual QList<QPushButton *> operationButtons() const = 0;
+    /// The window's table, whose unwritten changes are asked about before the window closes.
+    virtual const CellTable &cellTable() const = 0;
     /// Called when an operation has ended and the window still exists, before a requested close.
     virtual void operationEnded() {}
 
@@ -98,6 +106,8 @@ protected:
 
     QTableView *CalGrid = nullptr;
     QLineEdit *Text_Edit = nullptr;
+    QLabel *Text_Status = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
     GridCellEditor *m_editor = nullptr;
 
 private:

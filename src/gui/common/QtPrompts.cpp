@@ -45,6 +45,8 @@ QMessageBox::StandardButtons boxButtons(Prompts::Buttons buttons)
         return QMessageBox::Yes | QMessageBox::No;
     case Prompts::Buttons::YesNoCancel:
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Prompts::Buttons::DiscardCancel:
+        return QMessageBox::Discard | QMessageBox::Cancel;
     case Prompts::Buttons::Ok:
         break;
     }
@@ -54,10 +56,9 @@ QMessageBox::StandardButtons boxButtons(Prompts::Buttons buttons)
 // Each answer and the box's button for it; a box's default is looked up one way and the button
 // it returns the other, so the two cannot disagree.
 const QPair<Prompts::Answer, QMessageBox::StandardButton> kAnswerButtons[] = {
-    {Prompts::Answer::Ok, QMessageBox::Ok},
-    {Prompts::Answer::Cancel, QMessageBox::Cancel},
-    {Prompts::Answer::Yes, QMessageBox::Yes},
-    {Prompts::Answer::No, QMessageBox::No},
+    {Prompts::Answer::Ok, QMessageBox::Ok},           {Prompts::Answer::Cancel, QMessageBox::Cancel},
+    {Prompts::Answer::Yes, QMessageBox::Yes},         {Prompts::Answer::No, QMessageBox::No},
+    {Prompts::Answer::Discard, QMessageBox::Discard},
 };
 
 QMessageBox::StandardButton boxButton(Prompts::Answer answer)

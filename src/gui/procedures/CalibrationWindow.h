@@ -3,8 +3,10 @@
 #include "gui/common/BoxWidth.h"
 #include "gui/procedures/ProcedureWindow.h"
 #include "gui/procedures/WaitCursor.h"
+#include "procedures/InputBox.h"
 #include "session/InstrumentSession.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QList>
 
@@ -27,7 +29,7 @@ public:
     void Command1_Click()
     {
         toModel();
-        m_model.calculateFullScale();
+        focusRefused(m_model.calculateFullScale());
     }
     virtual void Command_SetCal_Click(int index) = 0;
     void Command_CalStore_Click()
@@ -45,6 +47,21 @@ protected:
     CalibrationWindow(const QString &title, InstrumentSession &session, Prompts &prompts, QWidget *parent)
         : ProcedureWindow(title, parent, Placement::Centred), m_model(session.channel(), prompts)
     {
+        connect(&m_model, &Model::statusChanged, this, &CalibrationWindow::showStatus);
+    }
+
+    /// The window's box for one the model refused: factor and measured boxes here, a window's own
+    /// boxes in boxFor.
+    virtual QLineEdit *boxFor(const InputBox &box)
+    {
+        if (box.kind == InputBox::Kind::Factor && box.index >= 0 && box.index < m_factors.size())
+            return m_factors.at(box.index);
+        return box.kind == InputBox::Kind::Measured ? m_measured : nullptr;
+    }
+    void focusRefused(const RefusedBox &refused)
+    {
+        if (refused)
+            ProcedureWindow::focusRefused(boxFor(*refused));
     }
 
     /// Hands every box of the window to the model, factorsToModel() among them.

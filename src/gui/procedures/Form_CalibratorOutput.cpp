@@ -7,8 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-Form_CalibratorOutput::Form_CalibratorOutput(InstrumentSession &session, Prompts &, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("Calibrator"), parent, Placement::Unplaced), m_model(session.channel())
+Form_CalibratorOutput::Form_CalibratorOutput(InstrumentSession &session, Prompts &prompts, QWidget *parent)
+    : ProcedureWindow(CalibratorOutput::Title, parent, Placement::Unplaced), m_model(session.channel(), &prompts)
 {
     m_setting = named(new QLineEdit(this), "Text_SetOutput");
     m_setting->setAccessibleName(QStringLiteral("Output to set"));
@@ -30,6 +30,7 @@ Form_CalibratorOutput::Form_CalibratorOutput(InstrumentSession &session, Prompts
     layout->addWidget(button(QStringLiteral("Command_Standby"), QStringLiteral("Standby"),
                              &Form_CalibratorOutput::Command_Standby_Click),
                       2, 1);
+    layout->addWidget(statusLine(), 3, 0);
     layout->addWidget(exitButton(), 3, 1);
     layout->setColumnStretch(0, 1);
     layout->setRowStretch(1, 1);
@@ -38,13 +39,29 @@ Form_CalibratorOutput::Form_CalibratorOutput(InstrumentSession &session, Prompts
 
 void Form_CalibratorOutput::Command_SetOutput_Click()
 {
-    const std::optional<QString> display = m_model.setOutput(m_setting->text());
-    // A setting that was not taken leaves the display as it was, without a message.
-    if (!display)
+    const CalibratorOutput::Result result = m_model.setOutput(m_setting->text());
+    showStatus(m_model.status());
+    if (result.refused)
+        focusRefused(m_setting);
+    // A setting that was not taken leaves the display as it was; the status line says why.
+    if (!result.display)
         return;
+    const std::optional<QString> &display = result.display;
     m_displayReply = *display;
     // The whole reply is shown; its CRs become line breaks a label can show.
     QString shown = *display;
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     m_display->setText(shown.trimmed());
+}
+
+void Form_CalibratorOutput::Command_OutputOn_Click()
+{
+    m_model.outputOn();
+    showStatus(m_model.status());
+}
+
+void Form_CalibratorOutput::Command_Standby_Click()
+{
+    m_model.standby();
+    showStatus(m_model.status());
 }

@@ -19,8 +19,8 @@ public:
     Form_CalibratorOutput(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
 
     void Command_SetOutput_Click();
-    void Command_OutputOn_Click() { m_model.outputOn(); }
-    void Command_Standby_Click() { m_model.standby(); }
+    void Command_OutputOn_Click();
+    void Command_Standby_Click();
 
     /// The display reply as the calibrator gave it, before its line ends were made visible.
     QString displayReply() const { return m_displayReply; }

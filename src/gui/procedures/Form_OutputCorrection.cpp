@@ -17,8 +17,7 @@
 #include <QRadioButton>
 
 Form_OutputCorrection::Form_OutputCorrection(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : ProcedureWindow(QStringLiteral("Output Correction"), parent, Placement::Centred),
-      m_model(session.channel(), prompts)
+    : ProcedureWindow(OutputCorrection::Title, parent, Placement::Centred), m_model(session.channel(), prompts)
 {
     auto *frame2 = named(new QGroupBox(QStringLiteral("Correction Factors"), this), "Frame2");
     auto *factors = new QGridLayout(frame2);
@@ -113,10 +112,11 @@ Form_OutputCorrection::Form_OutputCorrection(InstrumentSession &session, Prompts
     layout->addWidget(frame2, 0, 0);
     layout->addWidget(frame3, 1, 0);
     layout->addWidget(frame1, 0, 1, 2, 1);
-    layout->addLayout(bottomRow({}, exit), 2, 0, 1, 2);
+    layout->addWidget(statusLine(), 2, 0, 1, 2);
+    layout->addLayout(bottomRow({}, exit), 3, 0, 1, 2);
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(1, 1);
-    layout->setRowStretch(3, 1);
+    layout->setRowStretch(4, 1);
 
     connect(m_latchType, &QButtonGroup::idClicked, this, &Form_OutputCorrection::Option_LatchType_Click);
     // Filled here as well as at load, so the list is never empty, even before the window shows.
@@ -142,12 +142,35 @@ void Form_OutputCorrection::Command_Read_Click()
 void Form_OutputCorrection::Command_Set_Click()
 {
     WaitCursor wait;
-    m_model.writeFactors({m_factors[0]->text(), m_factors[1]->text(), m_factors[2]->text()});
+    showOutcome(m_model.writeFactors({m_factors[0]->text(), m_factors[1]->text(), m_factors[2]->text()}));
 }
 
 void Form_OutputCorrection::Command_SetBits_Click(int index)
 {
-    m_model.sendDiagnostic(index, m_bits[size_t(index)]->text());
+    showOutcome(m_model.sendDiagnostic(index, m_bits[size_t(index)]->text()));
+}
+
+void Form_OutputCorrection::showOutcome(const RefusedBox &refused)
+{
+    showStatus(m_model.status());
+    if (!refused)
+        return;
+    switch (refused->kind) {
+    case InputBox::Kind::Factor:
+        focusRefused(m_factors.at(size_t(refused->index)));
+        return;
+    case InputBox::Kind::Diagnostic:
+        focusRefused(m_bits.at(size_t(refused->index)));
+        return;
+    case InputBox::Kind::LatchData:
+        focusRefused(m_latchData);
+        return;
+    case InputBox::Kind::LatchNumber:
+        m_latchNumber->setFocus(Qt::OtherFocusReason);
+        return;
+    default:
+        return;
+    }
 }
 
 void Form_OutputCorrection::Option_LatchType_Click(int index)
@@ -176,5 +199,5 @@ void Form_OutputCorrection::CommandEnable_Click()
 
 void Form_OutputCorrection::Command_SetLatch_Click()
 {
-    m_model.setLatch(m_latchNumber->currentText(), m_latchData->text());
+    showOutcome(m_model.setLatch(m_latchNumber->currentText(), m_latchData->text()));
 }

@@ -34,6 +34,9 @@ public:
     void Command1_Click() { close(); }
 
 private:
+    /// The model's status line, and the focus on the box it refused.
+    void showOutcome(const RefusedBox &refused);
+
     OutputCorrection m_model;
     std::array<QLineEdit *, 3> m_factors{};
     std::array<QLineEdit *, 9> m_bits{};

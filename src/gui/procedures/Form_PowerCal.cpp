@@ -118,8 +118,9 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
     layout->addWidget(frame4, 2, 0, 1, 2);
     layout->addWidget(frame3, 3, 0, 1, 2);
     layout->addLayout(bottom, 4, 0, 1, 2);
+    layout->addWidget(statusLine(), 5, 0, 1, 2);
     layout->setColumnStretch(1, 1);
-    layout->setRowStretch(5, 1);
+    layout->setRowStretch(6, 1);
 
     // Only the engineer's clicks run the handlers, not the initial selection above.
     connect(m_ranges, &QButtonGroup::idClicked, this, &Form_PowerCal::Option_CurrentRange_Click);
@@ -136,10 +137,15 @@ void Form_PowerCal::toModel()
     factorsToModel();
 }
 
+QLineEdit *Form_PowerCal::boxFor(const InputBox &box)
+{
+    return box.kind == InputBox::Kind::Frequency ? m_frequency : CalibrationWindow::boxFor(box);
+}
+
 void Form_PowerCal::set_frequency()
 {
     toModel();
-    m_model.sendFrequency();
+    focusRefused(m_model.sendFrequency());
 }
 
 void Form_PowerCal::read_power_factors()
@@ -151,21 +157,21 @@ void Form_PowerCal::read_power_factors()
 void Form_PowerCal::Form_Load()
 {
     toModel();
-    m_model.load();
+    focusRefused(m_model.load());
 }
 
 void Form_PowerCal::Option_CurrentRange_Click(int index)
 {
     WaitCursor wait;
     toModel();
-    m_model.selectRange(index);
+    focusRefused(m_model.selectRange(index));
 }
 
 void Form_PowerCal::Option_Frequency_Click(int index)
 {
     WaitCursor wait;
     toModel();
-    m_model.selectFrequency(PowerCalibration::Frequency(index));
+    focusRefused(m_model.selectFrequency(PowerCalibration::Frequency(index)));
 }
 
 void Form_PowerCal::Text_Frequency_KeyPress()
@@ -176,13 +182,13 @@ void Form_PowerCal::Text_Frequency_KeyPress()
 void Form_PowerCal::Command_SetZero_Click()
 {
     toModel();
-    m_model.setZeroPoint();
+    focusRefused(m_model.setZeroPoint());
 }
 
 void Form_PowerCal::Command_SetFS_Click()
 {
     toModel();
-    m_model.setFullScalePoint();
+    focusRefused(m_model.setFullScalePoint());
 }
 
 void Form_PowerCal::Command_OutputOn_Click()
@@ -199,5 +205,5 @@ void Form_PowerCal::Command_SetCal_Click(int index)
 {
     WaitCursor wait;
     toModel();
-    m_model.sendFactor(index);
+    focusRefused(m_model.sendFactor(index));
 }

@@ -36,6 +36,7 @@ public:
 
 private:
     void toModel() override;
+    QLineEdit *boxFor(const InputBox &box) override;
 
     QButtonGroup *m_ranges = nullptr;
     QButtonGroup *m_frequencies = nullptr;

@@ -68,16 +68,24 @@ Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *pa
         button(QStringLiteral("Command_CalAbort"), QStringLiteral("Abort"), &Form_kVAmp::Command_CalAbort_Click), 2, 2);
     factors->setColumnStretch(1, 1);
 
+    // The warning stands out while the amplifier's output may be on.
+    m_highVoltage = named(new QLabel(QStringLiteral("HIGH VOLTAGE ON"), this), "Label_HighVoltage");
+    m_highVoltage->setStyleSheet(QStringLiteral("QLabel { color: white; background: #c00000; font-weight: bold; "
+                                                "padding: 4px; }"));
+    m_highVoltage->setAlignment(Qt::AlignCenter);
+
     QHBoxLayout *bottom = bottomRow({}, exitButton());
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(frame1, 0, 0);
     layout->addLayout(measurement, 0, 1);
     layout->addWidget(frame4, 1, 0, 1, 2);
-    layout->addLayout(bottom, 2, 0, 1, 2);
+    layout->addWidget(m_highVoltage, 2, 0, 1, 2);
+    layout->addWidget(statusLine(), 3, 0, 1, 2);
+    layout->addLayout(bottom, 4, 0, 1, 2);
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(1, 1);
-    layout->setRowStretch(3, 1);
+    layout->setRowStretch(5, 1);
 
     fromModel();
     connect(&m_model, &KvAmplifier::changed, this, &Form_kVAmp::fromModel);
@@ -99,6 +107,16 @@ void Form_kVAmp::fromModel()
     // The window is in AC mode exactly while the frequency box is shown.
     m_frequency->setVisible(m_model.frequencyShown());
     m_frequencyLabel->setVisible(m_model.frequencyShown());
+    m_highVoltage->setVisible(m_model.highVoltageOn());
+}
+
+QLineEdit *Form_kVAmp::boxFor(const InputBox &box)
+{
+    if (box.kind == InputBox::Kind::Voltage)
+        return m_voltage;
+    if (box.kind == InputBox::Kind::Frequency)
+        return m_frequency;
+    return CalibrationWindow::boxFor(box);
 }
 
 void Form_kVAmp::read_cal_factors()
@@ -136,21 +154,21 @@ void Form_kVAmp::Command_Z_Click()
 {
     WaitCursor wait;
     toModel();
-    m_model.zeroPoint();
+    focusRefused(m_model.zeroPoint());
 }
 
 void Form_kVAmp::Command_FS_Click()
 {
     WaitCursor wait;
     toModel();
-    m_model.fullScalePoint();
+    focusRefused(m_model.fullScalePoint());
 }
 
 void Form_kVAmp::Command_set_Click()
 {
     WaitCursor wait;
     toModel();
-    m_model.setOutput();
+    focusRefused(m_model.setOutput());
 }
 
 void Form_kVAmp::Command_On_Click()
@@ -168,11 +186,11 @@ void Form_kVAmp::Command_Off_Click()
 void Form_kVAmp::Command_CalcZero_Click()
 {
     toModel();
-    m_model.calculateZero();
+    focusRefused(m_model.calculateZero());
 }
 
 void Form_kVAmp::Command_SetCal_Click(int index)
 {
     toModel();
-    m_model.sendFactor(index);
+    focusRefused(m_model.sendFactor(index));
 }

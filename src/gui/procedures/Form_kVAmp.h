@@ -14,7 +14,8 @@ class QLineEdit;
  * factors with their "Set" buttons, and "Store" / "Abort".
  *
  * The first time it becomes active after loading it checks that the amplifier is fitted and
- * closes itself, after saying why, when it is not.
+ * closes itself, after saying why, when it is not. A red "HIGH VOLTAGE ON" stands in the window while
+ * the amplifier's output may be on.
  */
 class Form_kVAmp : public CalibrationWindow<KvAmplifier>
 {
@@ -39,8 +40,10 @@ public:
 private:
     void toModel() override;
     void fromModel();
+    QLineEdit *boxFor(const InputBox &box) override;
 
     QLineEdit *m_voltage = nullptr;
     QLabel *m_frequencyLabel = nullptr;
     QLineEdit *m_frequency = nullptr;
+    QLabel *m_highVoltage = nullptr;
 };

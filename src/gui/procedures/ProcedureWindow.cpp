@@ -7,6 +7,8 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 ProcedureWindow::ProcedureWindow(const QString &title, QWidget *parent, Placement placement)
@@ -48,6 +50,30 @@ void ProcedureWindow::closeEvent(QCloseEvent *event)
         return;
     }
     QWidget::closeEvent(event);
+}
+
+QLabel *ProcedureWindow::statusLine()
+{
+    if (!m_status) {
+        m_status = new QLabel(this);
+        m_status->setObjectName(QStringLiteral("Label_Status"));
+        m_status->setWordWrap(true);
+        m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    return m_status;
+}
+
+void ProcedureWindow::showStatus(const QString &text)
+{
+    statusLine()->setText(text);
+}
+
+void ProcedureWindow::focusRefused(QLineEdit *box)
+{
+    if (!box)
+        return;
+    box->setFocus(Qt::OtherFocusReason);
+    box->selectAll();
 }
 
 void ProcedureWindow::showEvent(QShowEvent *event)

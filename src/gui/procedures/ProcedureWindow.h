@@ -8,6 +8,8 @@ class Prompts;
 class QAbstractButton;
 class QHBoxLayout;
 class WindowOperations;
+class QLabel;
+class QLineEdit;
 
 /**
  * @brief What the procedure windows share: a window of its own beside the main window that is
@@ -47,6 +49,12 @@ protected:
     /// The row of buttons along the bottom of a window: `left` from the left, `right` on its own
     /// at the right.
     static QHBoxLayout *bottomRow(const QList<QAbstractButton *> &left, QAbstractButton *right);
+    /// The window's status line ("Label_Status"), which says what became of its last step; the
+    /// window places it.
+    QLabel *statusLine();
+    void showStatus(const QString &text);
+    /// Puts the focus on a box the model refused, its text selected so it can be typed over.
+    static void focusRefused(QLineEdit *box);
 
     /// The window's side of the operation queue; made by useOperations.
     WindowOperations &operations() { return *m_operations; }
@@ -60,6 +68,7 @@ private:
     QAbstractButton *makeButton(const QString &name, const QString &caption);
 
     Placement m_placement;
+    QLabel *m_status = nullptr;
     bool m_loaded = false;
     bool m_activating = false;
     WindowOperations *m_operations = nullptr;

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -62,6 +63,11 @@ protected:
     QVariant background(int tableRow, int tableColumn) const
     {
         return grid->model()->index(tableRow - 1, tableColumn - 1).data(Qt::BackgroundRole);
+    }
+    QString statusLine() const { return form->findChild<QLabel *>(QStringLiteral("Text_Status"))->text(); }
+    QVariant cellData(int tableRow, int tableColumn, int role) const
+    {
+        return grid->model()->index(tableRow - 1, tableColumn - 1).data(role);
     }
     void typeIntoEditor(const QString &text)
     {
@@ -219,6 +225,7 @@ TEST_F(FormCalFactorsTest, SaveColoursRefusedCellsRedAndATypedValueStillInTheEdi
 {
     table().reshapeForFactors();
     table().setCell(1, 1, QStringLiteral("5"), State::Pending);
+    table().setCell(1, 3, QStringLiteral("12.5"), State::Pending);
     select(1, 2);
     sendKey(grid, Qt::Key_6, QStringLiteral("6"));
     ASSERT_TRUE(editor->isVisible());
@@ -231,7 +238,13 @@ TEST_F(FormCalFactorsTest, SaveColoursRefusedCellsRedAndATypedValueStillInTheEdi
               QStringList({"SYSTEM:PASSWORD 5820316", "CALIBRATION:SETCAL 0,1,5", "CALIBRATION:SETCAL 1,1,6",
                            "CAL:PASSWORD 0"}));
     EXPECT_EQ(background(1, 1).value<QColor>(), QColor(255, 0, 0));
+    EXPECT_EQ(cellData(1, 1, Qt::ToolTipRole).toString(),
+              "Refused by the calibrator: *9: the calibrator did not understand the command or its value");
     EXPECT_FALSE(background(1, 2).isValid());
+    EXPECT_FALSE(cellData(1, 2, Qt::ToolTipRole).isValid());
+    // Not a whole number: its own colour and why, and never sent.
+    EXPECT_EQ(background(1, 3).value<QColor>(), QColor(255, 165, 0));
+    EXPECT_EQ(cellData(1, 3, Qt::ToolTipRole).toString(), "Not a whole number: never sent to the calibrator");
 }
 
 TEST_F(FormCalFactorsTest, BackupResultGoesToTheStatusSink)
@@ -239,9 +252,39 @@ TEST_F(FormCalFactorsTest, BackupResultGoesToTheStatusSink)
     prompts.answers.enqueue(Prompts::Answer::Yes);
     button("Command_Backup")->click();
     EXPECT_EQ(statuses, QStringList({"Cal Factors backed up ok"}));
+    EXPECT_EQ(statusLine(), "Cal Factors backed up ok; 149 ranges read") << "the window says so too";
     EXPECT_EQ(prompts.shown[0].title, "Backup Calibration");
     EXPECT_EQ(dvm->commands()[1], "CB");
     EXPECT_EQ(commandButtonStates(), QList<bool>(7, true));
+}
+
+TEST_F(FormCalFactorsTest, ClosingOverUnwrittenChangesAsksAndCancelKeepsTheWindow)
+{
+    table().reshapeForFactors();
+    table().setCell(1, 1, QStringLiteral("5"), State::Pending);
+    table().setCell(1, 2, QStringLiteral("x"), State::Invalid);
+    table().setCell(1, 3, QStringLiteral("7"), State::Rejected);
+    button("Command_Exit")->click();
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_EQ(prompts.shown[0].text, "Discard 2 unwritten changes?");
+    EXPECT_EQ(prompts.shown[0].title, "Calibration Factors");
+    EXPECT_EQ(prompts.shown[0].buttons, Prompts::Buttons::DiscardCancel);
+    EXPECT_EQ(prompts.shown[0].defaultAnswer, Prompts::Answer::Cancel);
+    EXPECT_TRUE(form->isVisible()) << "Cancel keeps the window";
+
+    prompts.answers.enqueue(Prompts::Answer::Discard);
+    button("Command_Exit")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
+}
+
+TEST_F(FormCalFactorsTest, ALoadFromFileCancelledIsNoError)
+{
+    button("Command_FileLoad")->click();
+    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_EQ(statusLine(), "Load cancelled");
+    button("Command_Exit")->click();
+    EXPECT_EQ(prompts.shown.size(), 0) << "nothing unwritten, nothing asked";
 }
 
 TEST_F(FormCalFactorsTest, ExitDuringALoadStopsItAndThenClosesTheWindow)

@@ -11,9 +11,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -163,7 +165,10 @@ TEST_F(FormSpecificationsTest, ClosingTheWindowWhileACellIsEditedRemovesTheEdito
         editorDestroyed = true;
         cellEditorGoneFirst = cellEditor.isNull();
     });
+    // The typed "7" is an unwritten change: the window asks before it goes.
+    prompts.answers.enqueue(Prompts::Answer::Discard);
     button("Command_Exit")->click();
+    EXPECT_EQ(prompts.texts().last(), "Discard 1 unwritten change?");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull());
     ASSERT_TRUE(editorDestroyed);
@@ -176,9 +181,14 @@ TEST_F(FormSpecificationsTest, SaveShowsEachCellGreenWhileWrittenThenByTheAnswer
     table().setCell(1, 2, QStringLiteral("2"), State::Pending);
     table().setCell(1, 3, QStringLiteral("3"), State::Pending);
     QList<QColor> whileWriting;
+    QList<int> progress;
+    auto *bar = form->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"));
+    ASSERT_TRUE(bar);
     dvm->responder = [&](const QString &command) {
-        if (command.startsWith(QLatin1String("Ws")))
+        if (command.startsWith(QLatin1String("Ws"))) {
             whileWriting << background(1, command.section(QLatin1Char(','), 1, 1).toInt() + 1).value<QColor>();
+            progress << bar->value();
+        }
         if (command.startsWith(QLatin1String("Ws1,1,")))
             return QStringLiteral("*9\r");
         if (command.startsWith(QLatin1String("Ws1,2,")))
@@ -187,6 +197,11 @@ TEST_F(FormSpecificationsTest, SaveShowsEachCellGreenWhileWrittenThenByTheAnswer
     };
     button("Command_SaveAll")->click();
     EXPECT_EQ(whileWriting, QList<QColor>(3, QColor(0, 255, 0)));
+    EXPECT_EQ(progress, QList<int>({0, 1, 2})) << "the bar follows the cells written";
+    EXPECT_EQ(bar->value(), 0) << "and is empty again once the save ended";
+    EXPECT_EQ(form->findChild<QLabel *>(QStringLiteral("Text_Status"))->text(),
+              "1 of 3 figures written; 1 refused by the meter (red); 1 not taken as sent (blue). Point at a coloured "
+              "cell to see why, correct it and save again");
     EXPECT_FALSE(background(1, 1).isValid());
     EXPECT_EQ(background(1, 2).value<QColor>(), QColor(255, 0, 0));
     EXPECT_EQ(background(1, 3).value<QColor>(), QColor(0, 0, 255));

@@ -4,6 +4,7 @@
 #include "gui/procedures/Form_PowerCal.h"
 #include "gui/procedures/Form_kVAmp.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QRadioButton>
@@ -67,7 +68,42 @@ TEST_F(PowerWindow, CalculatedFactorIsSentWithItsSetButtonAndEnterSendsTheFreque
     EXPECT_EQ(commands().last(), "F60");
 }
 
+TEST_F(PowerWindow, APartialFactorIsRefusedWithTheFocusOnItsBoxAndARefusalShowsInTheWindow)
+{
+    replies.insert("CAL:PRINT", "20000\r0\r0\r0\r*0\r");
+    Form_PowerCal form(session, prompts);
+    open(form);
+    form.activateWindow();
+    dvm->sent.clear();
+    type(form, "Text_Calfactor(1)", "-3o");
+    click(form, "Command_SetCal(1)");
+    click(form, "Command_CalStore");
+    EXPECT_EQ(commands(), QStringList({"a2"})) << "the Zero factor never went";
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_EQ(prompts.shown[0].text, "Zero is not a number: \"-3o\". Type a number such as -3 or 0.5.");
+    EXPECT_EQ(QApplication::focusWidget(), child<QLineEdit>(form, "Text_Calfactor(1)"));
+
+    replies.insert("a2", "*7\r");
+    click(form, "Command_CalStore");
+    EXPECT_TRUE(text(form, "Label_Status").startsWith("Store refused: *7: "));
+}
+
 using KvWindow = ProcedureWindowTest;
+
+TEST_F(KvWindow, HighVoltageWarningFollowsTheOutput)
+{
+    replies.insert("CAL:PRINT", "500000000\r0\r100\r*0\r");
+    Form_kVAmp form(session, prompts);
+    open(form);
+    settle();
+    auto *warning = child<QLabel>(form, "Label_HighVoltage");
+    EXPECT_FALSE(warning->isVisible());
+    click(form, "Command_On");
+    EXPECT_TRUE(warning->isVisible());
+    EXPECT_EQ(warning->text(), "HIGH VOLTAGE ON");
+    click(form, "Command_Off");
+    EXPECT_FALSE(warning->isVisible());
+}
 
 TEST_F(KvWindow, MissingAmplifierIsReportedAndTheWindowClosesItself)
 {

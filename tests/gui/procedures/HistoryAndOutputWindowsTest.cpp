@@ -114,13 +114,25 @@ TEST_F(OutputWindow, DisplayFollowsOnlyASingleSuccessLine)
     EXPECT_EQ(commands(), QStringList({"o20V"}));
     EXPECT_TRUE(text(form, "Label_CalibratorDisplay").startsWith("10.0000 V"));
     EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_EQ(text(form, "Label_Status"), "Setting 20V: the calibrator's answer was not a plain yes");
+
+    dvm->sent.clear();
+    replies.insert("o2000V", "*5\r");
+    type(form, "Text_SetOutput", "2000V");
+    click(form, "Command_SetOutput");
+    EXPECT_EQ(text(form, "Label_Status"), "Setting 2000V refused: *5: the value is outside what the calibrator takes");
 
     dvm->sent.clear();
     click(form, "Command_OutputOn");
     click(form, "Command_Standby");
+    EXPECT_EQ(text(form, "Label_Status"), "Output in standby");
+    // A setting that is no number and unit is refused before anything is sent.
     type(form, "Text_SetOutput", "");
     pressEnter(form, "Text_SetOutput");
-    EXPECT_EQ(commands(), QStringList({"S0", "S1", "o", "X"}));
+    EXPECT_EQ(commands(), QStringList({"S0", "S1"}));
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_EQ(prompts.shown[0].text,
+              "Output is not a number and a unit: \"\". Type a number and a unit such as 10V or 1.5mA.");
 }
 
 TEST_F(OutputWindow, AdapterWindowOnlyCloses)
