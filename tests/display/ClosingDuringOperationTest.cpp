@@ -1,6 +1,8 @@
 #include "RealDisplay.h"
 #include "gui/procedures/FormDate.h"
 #include "gui/procedures/Form_CalHistory.h"
+#include "gui/procedures/Form_PowerCal.h"
+#include "gui/procedures/Form_kVAmp.h"
 #include "instrument/IDVM.h"
 
 #include <QAbstractButton>
@@ -72,29 +74,45 @@ INSTANTIATE_TEST_SUITE_P(
                                     }}),
     [](const auto &info) { return std::string(info.param.name); });
 
-/// Closing the clock window while it sets the calibrator's clock asks first.
-class ClosingDuringWrite : public RealDisplay, public ::testing::WithParamInterface<Prompts::Answer>
+/// A window and a button of it that writes to the instrument.
+struct WritingStep
+{
+    const char *name;
+    std::function<QWidget *(InstrumentSession &, Prompts &, QWidget *)> make;
+    const char *button;
+    const char *operation;
+};
+
+void PrintTo(const WritingStep &step, std::ostream *os)
+{
+    *os << step.name;
+}
+
+class ClosingDuringWrite : public RealDisplay,
+                           public ::testing::WithParamInterface<std::tuple<WritingStep, Prompts::Answer>>
 {
 };
 
+// Closing a window from its title bar while one of its writes runs asks first; "Yes" closes it
+// once the write has ended, "No" keeps it and the write.
 TEST_P(ClosingDuringWrite, AsksFirstAndNeverLeavesTheInstrumentInSetupMode)
 {
-    const bool stop = GetParam() == Prompts::Answer::Yes;
-    QPointer<FormDate> window = new FormDate(session, prompts, &mainWindow);
+    const auto &[step, answer] = GetParam();
+    QPointer<QWidget> window = step.make(session, prompts, &mainWindow);
     window->show();
     activate(*window);
-    ASSERT_TRUE(waitFor([&] { return !session.operations().isBusy(); }));
-    prompts.answers.enqueue(GetParam());
+    ASSERT_TRUE(waitFor([&] { return !session.operations().hasWork(); }));
+    prompts.answers.enqueue(answer);
     knobs().replyDelayMs = 400;
 
     EventScript script({{[&] { return session.operations().isWriting(window); }, [&] { closeFromTitleBar(*window); }}});
-    window->findChild<QAbstractButton *>(QStringLiteral("Command_SetTime"))->click();
+    window->findChild<QAbstractButton *>(QString::fromLatin1(step.button))->click();
 
-    ASSERT_TRUE(waitFor([&] { return script.finished() && !session.operations().isBusy(); }));
+    ASSERT_TRUE(waitFor([&] { return script.finished() && !session.operations().hasWork(); }));
     ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_TRUE(prompts.shown[0].text.startsWith(QLatin1String("Stop \"Set Calibrator Time\"?")))
-        << prompts.shown[0].text.toStdString();
-    if (stop)
+    const QString question = QStringLiteral("Stop \"%1\"?").arg(QString::fromLatin1(step.operation));
+    EXPECT_TRUE(prompts.shown[0].text.startsWith(question)) << prompts.shown[0].text.toStdString();
+    if (answer == Prompts::Answer::Yes)
         EXPECT_TRUE(waitFor([&] { return window.isNull(); })) << "a stopped window closes once its write ended";
     else
         EXPECT_FALSE(window.isNull()) << "\"No\" keeps the window and its write going";
@@ -102,9 +120,22 @@ TEST_P(ClosingDuringWrite, AsksFirstAndNeverLeavesTheInstrumentInSetupMode)
     delete window.data();
 }
 
-INSTANTIATE_TEST_SUITE_P(EitherAnswer, ClosingDuringWrite, ::testing::Values(Prompts::Answer::Yes, Prompts::Answer::No),
-                         [](const auto &info) {
-                             return std::string(info.param == Prompts::Answer::Yes ? "Stop" : "GoOn");
-                         });
+template <class Form>
+QWidget *make(InstrumentSession &session, Prompts &prompts, QWidget *parent)
+{
+    return new Form(session, prompts, parent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachWindowEitherAnswer, ClosingDuringWrite,
+    ::testing::Combine(
+        ::testing::Values(WritingStep{"DateAndTime", make<FormDate>, "Command_SetTime", "Set Calibrator Time"},
+                          WritingStep{"PowerCalibration", make<Form_PowerCal>, "Command_SetZero", "Set Zero"},
+                          WritingStep{"KvAmplifier", make<Form_kVAmp>, "Command_On", "Output On"}),
+        ::testing::Values(Prompts::Answer::Yes, Prompts::Answer::No)),
+    [](const auto &info) {
+        return std::string(std::get<0>(info.param).name)
+            + (std::get<1>(info.param) == Prompts::Answer::Yes ? "Stop" : "GoOn");
+    });
 
 } // namespace

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "gui/common/BoxWidth.h"
+#include "gui/common/WindowOperations.h"
 #include "gui/procedures/ProcedureWindow.h"
-#include "gui/procedures/WaitCursor.h"
 #include "procedures/InputBox.h"
 #include "session/InstrumentSession.h"
 
@@ -29,25 +29,56 @@ public:
     void Command1_Click()
     {
         toModel();
-        focusRefused(m_model.calculateFullScale());
+        step(QStringLiteral("Calculate Full Scale Factor"), Writes, &Model::calculateFullScale);
     }
     virtual void Command_SetCal_Click(int index) = 0;
-    void Command_CalStore_Click()
-    {
-        WaitCursor wait;
-        m_model.store();
-    }
+    void Command_CalStore_Click() { step(QStringLiteral("Store"), Writes, &Model::store); }
     void Command_CalAbort_Click()
     {
         toModel();
-        m_model.abort();
+        step(QStringLiteral("Abort"), Writes, &Model::abort);
     }
 
 protected:
+    static constexpr OperationQueue::Effect Reads = OperationQueue::Effect::Reads;
+    static constexpr OperationQueue::Effect Writes = OperationQueue::Effect::Writes;
+
     CalibrationWindow(const QString &title, InstrumentSession &session, Prompts &prompts, QWidget *parent)
         : ProcedureWindow(title, parent, Placement::Centred), m_model(session.channel(), prompts)
     {
         connect(&m_model, &Model::statusChanged, this, &CalibrationWindow::showStatus);
+        useOperations(session.operations(), prompts);
+    }
+
+    /// One step of the model as an operation of the instrument's queue, in its turn (or skipped
+    /// while the instrument is busy, for what a window does by itself when it becomes active); a
+    /// box the step refused then gets the focus. The boxes were handed to the model before, so
+    /// the step sends what was typed when the button was pressed. The window is not closed under
+    /// its step, which is why the step may hold the model.
+    void step(const QString &name, OperationQueue::Effect effect, std::function<RefusedBox(Model &)> work,
+              OperationQueue::WhenBusy whenBusy = OperationQueue::WhenBusy::WaitTurn)
+    {
+        Model *model = &m_model;
+        operations().template run<RefusedBox>(
+            name, effect, whenBusy, [model, work = std::move(work)](OperationControl &) { return work(*model); },
+            [this](RefusedBox refused) { focusRefused(refused); });
+    }
+    /// A step of the model that takes nothing more.
+    void step(const QString &name, OperationQueue::Effect effect, RefusedBox (Model::*work)(),
+              OperationQueue::WhenBusy whenBusy = OperationQueue::WhenBusy::WaitTurn)
+    {
+        step(name, effect, std::function<RefusedBox(Model &)>([work](Model &model) { return (model.*work)(); }),
+             whenBusy);
+    }
+    /// A step that refuses no box.
+    void step(const QString &name, OperationQueue::Effect effect, void (Model::*work)(),
+              OperationQueue::WhenBusy whenBusy = OperationQueue::WhenBusy::WaitTurn)
+    {
+        step(name, effect, std::function<RefusedBox(Model &)>([work](Model &model) {
+                 (model.*work)();
+                 return RefusedBox();
+             }),
+             whenBusy);
     }
 
     /// The window's box for one the model refused: factor and measured boxes here, a window's own

@@ -1,7 +1,6 @@
 #include "gui/procedures/Form_PowerCal.h"
 
 #include "gui/common/Named.h"
-#include "gui/procedures/WaitCursor.h"
 #include "procedures/PowerRanges.h"
 
 #include <QButtonGroup>
@@ -145,33 +144,32 @@ QLineEdit *Form_PowerCal::boxFor(const InputBox &box)
 void Form_PowerCal::set_frequency()
 {
     toModel();
-    focusRefused(m_model.sendFrequency());
+    step(QStringLiteral("Set Frequency"), Writes, &PowerCalibration::sendFrequency);
 }
 
 void Form_PowerCal::read_power_factors()
 {
     toModel();
-    m_model.readFactors();
+    step(QStringLiteral("Read Factors"), Reads, &PowerCalibration::readFactors);
 }
 
 void Form_PowerCal::Form_Load()
 {
     toModel();
-    focusRefused(m_model.load());
+    step(QStringLiteral("Power Calibration"), Writes, &PowerCalibration::load);
 }
 
 void Form_PowerCal::Option_CurrentRange_Click(int index)
 {
-    WaitCursor wait;
     toModel();
-    focusRefused(m_model.selectRange(index));
+    step(QStringLiteral("Select Range"), Writes, [index](PowerCalibration &model) { return model.selectRange(index); });
 }
 
 void Form_PowerCal::Option_Frequency_Click(int index)
 {
-    WaitCursor wait;
     toModel();
-    focusRefused(m_model.selectFrequency(PowerCalibration::Frequency(index)));
+    step(QStringLiteral("Select Frequency"), Writes,
+         [index](PowerCalibration &model) { return model.selectFrequency(PowerCalibration::Frequency(index)); });
 }
 
 void Form_PowerCal::Text_Frequency_KeyPress()
@@ -182,28 +180,27 @@ void Form_PowerCal::Text_Frequency_KeyPress()
 void Form_PowerCal::Command_SetZero_Click()
 {
     toModel();
-    focusRefused(m_model.setZeroPoint());
+    step(QStringLiteral("Set Zero"), Writes, &PowerCalibration::setZeroPoint);
 }
 
 void Form_PowerCal::Command_SetFS_Click()
 {
     toModel();
-    focusRefused(m_model.setFullScalePoint());
+    step(QStringLiteral("Set Fullscale"), Writes, &PowerCalibration::setFullScalePoint);
 }
 
 void Form_PowerCal::Command_OutputOn_Click()
 {
-    m_model.outputOn();
+    step(QStringLiteral("Output On"), Writes, &PowerCalibration::outputOn);
 }
 
 void Form_PowerCal::Command_Standby_Click()
 {
-    m_model.standby();
+    step(QStringLiteral("Standby"), Writes, &PowerCalibration::standby);
 }
 
 void Form_PowerCal::Command_SetCal_Click(int index)
 {
-    WaitCursor wait;
     toModel();
-    focusRefused(m_model.sendFactor(index));
+    step(QStringLiteral("Set"), Writes, [index](PowerCalibration &model) { return model.sendFactor(index); });
 }

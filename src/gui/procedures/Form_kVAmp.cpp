@@ -1,7 +1,6 @@
 #include "gui/procedures/Form_kVAmp.h"
 
 #include "gui/common/Named.h"
-#include "gui/procedures/WaitCursor.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -122,7 +121,7 @@ QLineEdit *Form_kVAmp::boxFor(const InputBox &box)
 void Form_kVAmp::read_cal_factors()
 {
     toModel();
-    m_model.readFactors();
+    step(QStringLiteral("Read Factors"), Reads, &KvAmplifier::readFactors);
 }
 
 void Form_kVAmp::Form_Load()
@@ -132,65 +131,68 @@ void Form_kVAmp::Form_Load()
 
 void Form_kVAmp::Form_Activate()
 {
-    if (!m_model.activate())
-        close();
+    // Each activation asks the amplifier's mode (the first one puts it in DC mode); a window whose
+    // instrument has no amplifier closes. Skipped while the instrument is busy with other work.
+    KvAmplifier *model = &m_model;
+    operations().run<bool>(
+        QStringLiteral("kV Amplifier"), Writes, OperationQueue::WhenBusy::Skip,
+        [model](OperationControl &) { return model->activate(); },
+        [this](bool usable) {
+            // The operation has ended when its outcome is heard, so the window may close (it is
+            // deleted later, from the event loop).
+            if (!usable)
+                close();
+        });
 }
 
 void Form_kVAmp::Command_DC_Click()
 {
-    WaitCursor wait;
     toModel();
-    m_model.chooseDc();
+    step(QStringLiteral("DC"), Writes, &KvAmplifier::chooseDc);
 }
 
 void Form_kVAmp::Command2_Click()
 {
-    WaitCursor wait;
     toModel();
-    m_model.chooseAc();
+    step(QStringLiteral("AC"), Writes, &KvAmplifier::chooseAc);
 }
 
 void Form_kVAmp::Command_Z_Click()
 {
-    WaitCursor wait;
     toModel();
-    focusRefused(m_model.zeroPoint());
+    step(QStringLiteral("Zero"), Writes, &KvAmplifier::zeroPoint);
 }
 
 void Form_kVAmp::Command_FS_Click()
 {
-    WaitCursor wait;
     toModel();
-    focusRefused(m_model.fullScalePoint());
+    step(QStringLiteral("Full Scale"), Writes, &KvAmplifier::fullScalePoint);
 }
 
 void Form_kVAmp::Command_set_Click()
 {
-    WaitCursor wait;
     toModel();
-    focusRefused(m_model.setOutput());
+    step(QStringLiteral("Set"), Writes, &KvAmplifier::setOutput);
 }
 
 void Form_kVAmp::Command_On_Click()
 {
-    WaitCursor wait;
-    m_model.outputOn();
+    step(QStringLiteral("Output On"), Writes, &KvAmplifier::outputOn);
 }
 
 void Form_kVAmp::Command_Off_Click()
 {
-    WaitCursor wait;
-    m_model.outputOff();
+    step(QStringLiteral("Output Off"), Writes, &KvAmplifier::outputOff);
 }
 
 void Form_kVAmp::Command_CalcZero_Click()
 {
     toModel();
-    focusRefused(m_model.calculateZero());
+    step(QStringLiteral("Calculate Zero Factor"), Writes, &KvAmplifier::calculateZero);
 }
 
 void Form_kVAmp::Command_SetCal_Click(int index)
 {
     toModel();
-    focusRefused(m_model.sendFactor(index));
+    step(QStringLiteral("Set"), Writes, [index](KvAmplifier &model) { return model.sendFactor(index); });
 }
