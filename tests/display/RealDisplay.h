@@ -73,13 +73,14 @@ protected:
     }
 
     /// A click into the window, as the user brings it to the front (the window manager may refuse
-    /// a program's own request to activate a window whose transient sits above it).
+    /// a program's own request to activate a window whose transient sits above it). The window is
+    /// raised first, so the click lands on it and not on a window in front of it.
     static void clickInto(QWidget &window)
     {
         const QString id = QString::number(window.winId());
         QProcess::execute(QStringLiteral("xdotool"),
-                          {QStringLiteral("mousemove"), QStringLiteral("--window"), id, QStringLiteral("5"),
-                           QStringLiteral("5"), QStringLiteral("click"), QStringLiteral("1")});
+                          {QStringLiteral("windowraise"), id, QStringLiteral("mousemove"), QStringLiteral("--window"), id,
+                           QStringLiteral("5"), QStringLiteral("5"), QStringLiteral("click"), QStringLiteral("1")});
     }
 
     /// The title bar's close button: the window manager asks the window to close.
