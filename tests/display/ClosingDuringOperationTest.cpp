@@ -1,6 +1,7 @@
 #include "RealDisplay.h"
 #include "gui/procedures/FormDate.h"
 #include "gui/procedures/Form_CalHistory.h"
+#include "gui/procedures/Form_CalibratorOutput.h"
 #include "gui/procedures/Form_PowerCal.h"
 #include "gui/procedures/Form_kVAmp.h"
 #include "instrument/IDVM.h"
@@ -131,7 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Combine(
         ::testing::Values(WritingStep{"DateAndTime", make<FormDate>, "Command_SetTime", "Set Calibrator Time"},
                           WritingStep{"PowerCalibration", make<Form_PowerCal>, "Command_SetZero", "Set Zero"},
-                          WritingStep{"KvAmplifier", make<Form_kVAmp>, "Command_On", "Output On"}),
+                          WritingStep{"KvAmplifier", make<Form_kVAmp>, "Command_On", "Output On"},
+                          WritingStep{"CalibratorOutput", make<Form_CalibratorOutput>, "Command_OutputOn",
+                                      "Output On"}),
         ::testing::Values(Prompts::Answer::Yes, Prompts::Answer::No)),
     [](const auto &info) {
         return std::string(std::get<0>(info.param).name)

@@ -10,6 +10,7 @@
 Form_CalibratorOutput::Form_CalibratorOutput(InstrumentSession &session, Prompts &prompts, QWidget *parent)
     : ProcedureWindow(CalibratorOutput::Title, parent, Placement::Unplaced), m_model(session.channel(), &prompts)
 {
+    useOperations(session.operations(), prompts);
     m_setting = named(new QLineEdit(this), "Text_SetOutput");
     m_setting->setAccessibleName(QStringLiteral("Output to set"));
     m_display = named(new QLabel(QStringLiteral("Calibrator Display"), this), "Label_CalibratorDisplay");
@@ -39,7 +40,15 @@ Form_CalibratorOutput::Form_CalibratorOutput(InstrumentSession &session, Prompts
 
 void Form_CalibratorOutput::Command_SetOutput_Click()
 {
-    const CalibratorOutput::Result result = m_model.setOutput(m_setting->text());
+    const QString typed = m_setting->text();
+    CalibratorOutput *model = &m_model;
+    runStep<CalibratorOutput::Result>(
+        QStringLiteral("Set Output"), true, [model, typed] { return model->setOutput(typed); },
+        [this](CalibratorOutput::Result result) { showSetting(result); });
+}
+
+void Form_CalibratorOutput::showSetting(const CalibratorOutput::Result &result)
+{
     showStatus(m_model.status());
     if (result.refused)
         focusRefused(m_setting);
@@ -56,12 +65,14 @@ void Form_CalibratorOutput::Command_SetOutput_Click()
 
 void Form_CalibratorOutput::Command_OutputOn_Click()
 {
-    m_model.outputOn();
-    showStatus(m_model.status());
+    CalibratorOutput *model = &m_model;
+    runStep(
+        QStringLiteral("Output On"), true, [model] { model->outputOn(); }, [this] { showStatus(m_model.status()); });
 }
 
 void Form_CalibratorOutput::Command_Standby_Click()
 {
-    m_model.standby();
-    showStatus(m_model.status());
+    CalibratorOutput *model = &m_model;
+    runStep(
+        QStringLiteral("Standby"), true, [model] { model->standby(); }, [this] { showStatus(m_model.status()); });
 }

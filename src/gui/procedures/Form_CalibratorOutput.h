@@ -26,6 +26,8 @@ public:
     QString displayReply() const { return m_displayReply; }
 
 private:
+    void showSetting(const CalibratorOutput::Result &result);
+
     CalibratorOutput m_model;
     QLineEdit *m_setting = nullptr;
     QLabel *m_display = nullptr;

@@ -1,7 +1,6 @@
 #include "gui/procedures/Form_OutputCorrection.h"
 
 #include "gui/common/Named.h"
-#include "gui/procedures/WaitCursor.h"
 #include "procedures/DiagnosticCommands.h"
 #include "procedures/LatchControl.h"
 #include "session/InstrumentSession.h"
@@ -19,6 +18,7 @@
 Form_OutputCorrection::Form_OutputCorrection(InstrumentSession &session, Prompts &prompts, QWidget *parent)
     : ProcedureWindow(OutputCorrection::Title, parent, Placement::Centred), m_model(session.channel(), prompts)
 {
+    useOperations(session.operations(), prompts);
     auto *frame2 = named(new QGroupBox(QStringLiteral("Correction Factors"), this), "Frame2");
     auto *factors = new QGridLayout(frame2);
     const char *captions[] = {"AC HF Factor", "AC LF Factor", "AC Linearity Factor (quotient)"};
@@ -130,24 +130,34 @@ void Form_OutputCorrection::Form_Load()
 
 void Form_OutputCorrection::Command_Read_Click()
 {
-    WaitCursor wait;
     std::array<QString, 3> current;
     for (size_t i = 0; i < current.size(); ++i)
         current[i] = m_factors[i]->text();
-    const std::array<QString, 3> read = m_model.readFactors(current);
-    for (size_t i = 0; i < read.size(); ++i)
-        m_factors[i]->setText(read[i]);
+    OutputCorrection *model = &m_model;
+    runStep<std::array<QString, 3>>(
+        QStringLiteral("Read"), false, [model, current] { return model->readFactors(current); },
+        [this](std::array<QString, 3> read) {
+            for (size_t i = 0; i < read.size(); ++i)
+                m_factors[i]->setText(read[i]);
+        });
 }
 
 void Form_OutputCorrection::Command_Set_Click()
 {
-    WaitCursor wait;
-    showOutcome(m_model.writeFactors({m_factors[0]->text(), m_factors[1]->text(), m_factors[2]->text()}));
+    const std::array<QString, 3> typed{m_factors[0]->text(), m_factors[1]->text(), m_factors[2]->text()};
+    OutputCorrection *model = &m_model;
+    runStep<RefusedBox>(
+        QStringLiteral("Set"), true, [model, typed] { return model->writeFactors(typed); },
+        [this](RefusedBox refused) { showOutcome(refused); });
 }
 
 void Form_OutputCorrection::Command_SetBits_Click(int index)
 {
-    showOutcome(m_model.sendDiagnostic(index, m_bits[size_t(index)]->text()));
+    const QString typed = m_bits[size_t(index)]->text();
+    OutputCorrection *model = &m_model;
+    runStep<RefusedBox>(
+        QStringLiteral("Set"), true, [model, index, typed] { return model->sendDiagnostic(index, typed); },
+        [this](RefusedBox refused) { showOutcome(refused); });
 }
 
 void Form_OutputCorrection::showOutcome(const RefusedBox &refused)
@@ -199,5 +209,10 @@ void Form_OutputCorrection::CommandEnable_Click()
 
 void Form_OutputCorrection::Command_SetLatch_Click()
 {
-    showOutcome(m_model.setLatch(m_latchNumber->currentText(), m_latchData->text()));
+    const QString number = m_latchNumber->currentText();
+    const QString data = m_latchData->text();
+    OutputCorrection *model = &m_model;
+    runStep<RefusedBox>(
+        QStringLiteral("Set Latch"), true, [model, number, data] { return model->setLatch(number, data); },
+        [this](RefusedBox refused) { showOutcome(refused); });
 }

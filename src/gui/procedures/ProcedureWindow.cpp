@@ -43,6 +43,16 @@ void ProcedureWindow::useOperations(OperationQueue &queue, Prompts &prompts)
     m_operations = new WindowOperations(*this, queue, prompts);
 }
 
+void ProcedureWindow::runStep(const QString &name, bool writes, std::function<void()> work, std::function<void()> after)
+{
+    OperationQueue::Request request;
+    request.name = name;
+    request.effect = writes ? OperationQueue::Effect::Writes : OperationQueue::Effect::Reads;
+    request.work = [work = std::move(work)](OperationControl &) { work(); };
+    request.done = std::move(after);
+    operations().run(std::move(request));
+}
+
 void ProcedureWindow::closeEvent(QCloseEvent *event)
 {
     if (m_operations && !m_operations->mayClose()) {

@@ -59,6 +59,13 @@ protected:
     /// The window's side of the operation queue; made by useOperations.
     WindowOperations &operations() { return *m_operations; }
     void useOperations(OperationQueue &queue, Prompts &prompts);
+    /// A step of the window's model as an operation, in the instrument's turn; `after` hears its
+    /// result while the window exists. The window is not closed under its own step, so the step
+    /// may hold the window's model (never a widget: what it sends is read from the boxes before).
+    template <class Result>
+    void runStep(const QString &name, bool writes, std::function<Result()> work, std::function<void(Result)> after);
+    /// The same for a step without a result.
+    void runStep(const QString &name, bool writes, std::function<void()> work, std::function<void()> after);
 
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -74,7 +81,19 @@ private:
     WindowOperations *m_operations = nullptr;
 };
 
+#include "gui/common/WindowOperations.h"
+
 #include <QAbstractButton>
+
+template <class Result>
+void ProcedureWindow::runStep(const QString &name, bool writes, std::function<Result()> work,
+                              std::function<void(Result)> after)
+{
+    operations().run<Result>(
+        name, writes ? OperationQueue::Effect::Writes : OperationQueue::Effect::Reads,
+        OperationQueue::WhenBusy::WaitTurn, [work = std::move(work)](OperationControl &) { return work(); },
+        std::move(after));
+}
 
 template <class Form>
 QAbstractButton *ProcedureWindow::button(const QString &name, const QString &caption, void (Form::*handler)())
