@@ -1,5 +1,7 @@
 #pragma once
 
+class QString;
+
 /**
  * @brief What a running operation may ask of the queue that runs it: whether it has been asked
  * to stop, and where it has got to.
@@ -16,6 +18,8 @@ public:
     virtual bool stopRequested() const = 0;
     /// `done` of `total` steps (ranges, rows, figures) are finished.
     virtual void reportProgress(int done, int total) = 0;
+    /// What the window should say meanwhile ("Instrument restarting...").
+    virtual void reportStatus(const QString &) {}
 };
 
 /// For an operation run outside the queue (the command-line tool, a model test): never stopped,

@@ -14,6 +14,7 @@ public:
         m_queue.m_progress = {done, total};
         emit m_queue.progress(m_entry.owner, done, total);
     }
+    void reportStatus(const QString &text) override { emit m_queue.statusReported(m_entry.owner, text); }
 
 private:
     OperationQueue &m_queue;

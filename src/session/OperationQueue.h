@@ -114,6 +114,8 @@ signals:
     void finished(QObject *owner);
     /// Progress of the running operation.
     void progress(QObject *owner, int done, int total);
+    /// What the running operation says it is doing.
+    void statusReported(QObject *owner, const QString &text);
 
 private:
     struct Entry

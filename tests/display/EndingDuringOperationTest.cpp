@@ -1,8 +1,10 @@
 #include "RealDisplay.h"
 #include "gui/app/FormMain.h"
 #include "gui/procedures/FormDate.h"
+#include "gui/procedures/Form_CalHistory.h"
 
 #include <QAbstractButton>
+#include <QPlainTextEdit>
 
 namespace {
 
@@ -52,5 +54,34 @@ INSTANTIATE_TEST_SUITE_P(EitherAnswer, EndingDuringWrite, ::testing::Values(Prom
                          [](const auto &info) {
                              return std::string(info.param == Prompts::Answer::Yes ? "End" : "GoOn");
                          });
+
+} // namespace
+
+namespace {
+
+// "Update" in the main window pressed while the history window's read waits for the instrument:
+// the update waits its turn instead of finding the instrument busy, and both windows get their
+// answers.
+TEST_F(RealDisplay, AButtonPressedDuringAnotherWindowsReadWaitsItsTurn)
+{
+    mainWindow.hide();
+    FormMain main(session, prompts);
+    main.show();
+    activate(main);
+    ASSERT_TRUE(waitFor([&] { return !session.operations().hasWork(); }));
+    knobs().replyDelayMs = 500;
+    const int heardBefore = calibrator().commandsHeard();
+    QPointer<Form_CalHistory> history = new Form_CalHistory(session, prompts, &main);
+    EventScript script({{[&] { return calibrator().commandsHeard() > heardBefore; },
+                         [&] { main.findChild<QAbstractButton *>(QStringLiteral("Command_GetInfo"))->click(); }}});
+    history->show();
+
+    ASSERT_TRUE(waitFor([&] { return script.finished() && !session.operations().hasWork(); }));
+    const QString info = main.findChild<QPlainTextEdit *>(QStringLiteral("Text_Info"))->toPlainText();
+    EXPECT_TRUE(info.contains(QLatin1String("Version"))) << info.toStdString();
+    EXPECT_FALSE(info.contains(QLatin1String("BUSY")));
+    EXPECT_GT(history->history().listLines().size(), 0);
+    delete history.data();
+}
 
 } // namespace

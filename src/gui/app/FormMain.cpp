@@ -119,6 +119,12 @@ FormMain::FormMain(InstrumentSession &session, Prompts &prompts, const MainActio
     setWindowTitle(Settings::applicationTitle());
     buildUi();
     m_session.context().state().activityHook = [this](const QString &replySoFar) { ShowCommActivity(replySoFar); };
+    // What the main window's own steps say while they run goes to the Information box.
+    connect(&m_session.operations(), &OperationQueue::statusReported, this,
+            [this](QObject *owner, const QString &text) {
+                if (owner == this)
+                    m_info->setPlainText(text);
+            });
 }
 
 FormMain::~FormMain()
@@ -652,59 +658,100 @@ void FormMain::MenuOptionsOptions_Click()
     options.exec();
 }
 
+void FormMain::runMainStep(const QString &name, bool writes, std::function<void(OperationControl &)> work,
+                           std::function<void()> after)
+{
+    // The buttons come back when the step has ended, or when it is dropped unrun.
+    auto busy = std::make_shared<BusyScope>(*this);
+    OperationQueue::Request request;
+    request.name = name;
+    request.effect = writes ? OperationQueue::Effect::Writes : OperationQueue::Effect::Reads;
+    request.work = std::move(work);
+    request.done = [busy, after = std::move(after)] {
+        if (after)
+            after();
+    };
+    m_session.operations().submit(this, std::move(request));
+}
+
 void FormMain::Command_GetInfo_Click()
 {
-    BusyScope busy(*this);
     m_info->clear();
-    IDVM *dvm = m_session.dvm();
-    if (!dvm)
+    if (!m_session.dvm())
         return;
-    const QString reply = dvm->SendString(QStringLiteral("T"), true, kInfoTimeout, kGatherToStatusLine);
-    m_info->setPlainText(displayText(InformationText::boxText(reply)));
-    systemClock().pause(kInfoSettleMs);
-    UpdateStatusBar();
+    InstrumentSession *session = &m_session;
+    auto reply = std::make_shared<QString>();
+    runMainStep(
+        QStringLiteral("Update"), false,
+        [session, reply](OperationControl &) {
+            if (IDVM *dvm = session->dvm())
+                *reply = dvm->SendString(QStringLiteral("T"), true, kInfoTimeout, kGatherToStatusLine);
+            systemClock().pause(kInfoSettleMs);
+        },
+        [this, reply] {
+            m_info->setPlainText(displayText(InformationText::boxText(*reply)));
+            UpdateStatusBar();
+        });
 }
 
 void FormMain::Command_Reboot_Click()
 {
-    BusyScope busy(*this);
     if (!m_session.dvm())
         return;
     // While the instrument starts again the box says so, then shows what it answers once back.
-    const InstrumentRestart::Result restart =
-        InstrumentRestart(m_session.channel()).run([this](const QString &text) { m_info->setPlainText(text); });
-    if (restart.answered)
-        m_info->setPlainText(displayText(InformationText::boxText(restart.reply)));
-    else if (restart.attempts > 0)
-        m_info->setPlainText(InstrumentRestart::NoAnswer);
-    UpdateStatusBar();
+    InstrumentChannel *channel = &m_session.channel();
+    auto restart = std::make_shared<InstrumentRestart::Result>();
+    runMainStep(
+        QStringLiteral("Reboot"), true,
+        [channel, restart](OperationControl &control) {
+            *restart = InstrumentRestart(*channel).run([&control](const QString &text) { control.reportStatus(text); });
+        },
+        [this, restart] {
+            if (restart->answered)
+                m_info->setPlainText(displayText(InformationText::boxText(restart->reply)));
+            else if (restart->attempts > 0)
+                m_info->setPlainText(InstrumentRestart::NoAnswer);
+            UpdateStatusBar();
+        });
 }
 
 void FormMain::Command_SetupPassword_Click()
 {
-    BusyScope busy(*this);
-    if (IDVM *dvm = m_session.dvm())
-        SendSystemPassword(*dvm);
-    UpdateStatusBar();
+    InstrumentSession *session = &m_session;
+    runMainStep(
+        QStringLiteral("Setup Password"), true,
+        [session](OperationControl &) {
+            if (IDVM *dvm = session->dvm())
+                SendSystemPassword(*dvm);
+        },
+        [this] { UpdateStatusBar(); });
 }
 
 void FormMain::Command_SendPassword_Click()
 {
-    BusyScope busy(*this);
-    if (IDVM *dvm = m_session.dvm())
-        SendCalibratePassword(*dvm);
-    UpdateStatusBar();
+    InstrumentSession *session = &m_session;
+    runMainStep(
+        QStringLiteral("Calibrate Password"), true,
+        [session](OperationControl &) {
+            if (IDVM *dvm = session->dvm())
+                SendCalibratePassword(*dvm);
+        },
+        [this] { UpdateStatusBar(); });
 }
 
 void FormMain::Command_SendExitPassword_Click()
 {
-    BusyScope busy(*this);
-    if (IDVM *dvm = m_session.dvm()) {
-        SendCalPassword(*dvm);
-        // "L" hands the front panel back; the instrument does not answer it.
-        dvm->SendString(QStringLiteral("L"), false, kNoWaitTimeout, kGatherToStatusLine);
-    }
-    UpdateStatusBar();
+    InstrumentSession *session = &m_session;
+    runMainStep(
+        QStringLiteral("Exit Password"), true,
+        [session](OperationControl &) {
+            if (IDVM *dvm = session->dvm()) {
+                SendCalPassword(*dvm);
+                // "L" hands the front panel back; the instrument does not answer it.
+                dvm->SendString(QStringLiteral("L"), false, kNoWaitTimeout, kGatherToStatusLine);
+            }
+        },
+        [this] { UpdateStatusBar(); });
 }
 
 void FormMain::Command_CloseComm_Click()

@@ -12,6 +12,7 @@
 
 class FormAutoLocate;
 class InstrumentSession;
+class OperationControl;
 class Prompts;
 class QAbstractButton;
 class QAction;
@@ -158,6 +159,10 @@ private:
     void placeWindow();
     /// The program may end now; otherwise the end waits for the instrument's work to stop.
     bool mayEnd();
+    /// One of the main window's own steps as an operation of the instrument's queue, the
+    /// window's buttons disabled until it has ended; `after` runs while the window exists.
+    void runMainStep(const QString &name, bool writes, std::function<void(OperationControl &)> work,
+                     std::function<void()> after);
     /// The start-up search: the saved USB, Ethernet or GPIB connection, then the serial ports.
     bool searchAtStartUp();
     /// The interface chooser; true when the calibrator answers on what was chosen.
