@@ -3,55 +3,16 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-
-bool isDigit(QChar ch)
-{
-    return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
-}
-
-bool isSign(QChar ch)
-{
-    return ch == QLatin1Char('+') || ch == QLatin1Char('-');
-}
-
-/// Moves `at` past a run of digits; the number of digits passed.
-qsizetype skipDigits(const QString &text, qsizetype &at)
-{
-    const qsizetype first = at;
-    while (at < text.size() && isDigit(text.at(at)))
-        ++at;
-    return at - first;
-}
-
-} // namespace
+// QString's conversions read "." as the decimal point whatever the locale, allow blanks around
+// the figure and refuse anything else after it, which is exactly what a typed figure must be.
 
 namespace TypedNumber {
 
 std::optional<double> parseNumber(const QString &text)
 {
-    const QString t = text.trimmed();
-    qsizetype at = 0;
-    if (at < t.size() && isSign(t.at(at)))
-        ++at;
-    qsizetype digits = skipDigits(t, at);
-    if (at < t.size() && t.at(at) == QLatin1Char('.')) {
-        ++at;
-        digits += skipDigits(t, at);
-    }
-    if (digits == 0)
-        return std::nullopt;
-    if (at < t.size() && (t.at(at) == QLatin1Char('e') || t.at(at) == QLatin1Char('E'))) {
-        ++at;
-        if (at < t.size() && isSign(t.at(at)))
-            ++at;
-        if (skipDigits(t, at) == 0)
-            return std::nullopt;
-    }
-    if (at != t.size())
-        return std::nullopt;
     bool ok = false;
-    const double value = t.toDouble(&ok);
+    const double value = text.toDouble(&ok);
+    // An infinity or "nan" is a word the conversion knows, not a figure.
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
@@ -59,14 +20,8 @@ std::optional<double> parseNumber(const QString &text)
 
 std::optional<qint32> parseWholeNumber(const QString &text)
 {
-    const QString t = text.trimmed();
-    qsizetype at = 0;
-    if (at < t.size() && isSign(t.at(at)))
-        ++at;
-    if (skipDigits(t, at) == 0 || at != t.size())
-        return std::nullopt;
     bool ok = false;
-    const qlonglong wide = t.toLongLong(&ok);
+    const qlonglong wide = text.trimmed().toLongLong(&ok, 10);
     if (!ok || wide < std::numeric_limits<qint32>::min() || wide > std::numeric_limits<qint32>::max())
         return std::nullopt;
     return qint32(wide);
