@@ -715,43 +715,37 @@ void FormMain::Command_Reboot_Click()
         });
 }
 
-void FormMain::Command_SetupPassword_Click()
+void FormMain::runDriverStep(const QString &name, std::function<void(IDVM &)> send)
 {
+    // The driver is looked up when the step's turn comes: a location window may replace it
+    // while the step waits.
     InstrumentSession *session = &m_session;
     runMainStep(
-        QStringLiteral("Setup Password"), true,
-        [session](OperationControl &) {
+        name, true,
+        [session, send = std::move(send)](OperationControl &) {
             if (IDVM *dvm = session->dvm())
-                SendSystemPassword(*dvm);
+                send(*dvm);
         },
         [this] { UpdateStatusBar(); });
+}
+
+void FormMain::Command_SetupPassword_Click()
+{
+    runDriverStep(QStringLiteral("Setup Password"), [](IDVM &dvm) { SendSystemPassword(dvm); });
 }
 
 void FormMain::Command_SendPassword_Click()
 {
-    InstrumentSession *session = &m_session;
-    runMainStep(
-        QStringLiteral("Calibrate Password"), true,
-        [session](OperationControl &) {
-            if (IDVM *dvm = session->dvm())
-                SendCalibratePassword(*dvm);
-        },
-        [this] { UpdateStatusBar(); });
+    runDriverStep(QStringLiteral("Calibrate Password"), [](IDVM &dvm) { SendCalibratePassword(dvm); });
 }
 
 void FormMain::Command_SendExitPassword_Click()
 {
-    InstrumentSession *session = &m_session;
-    runMainStep(
-        QStringLiteral("Exit Password"), true,
-        [session](OperationControl &) {
-            if (IDVM *dvm = session->dvm()) {
-                SendCalPassword(*dvm);
-                // "L" hands the front panel back; the instrument does not answer it.
-                dvm->SendString(QStringLiteral("L"), false, kNoWaitTimeout, kGatherToStatusLine);
-            }
-        },
-        [this] { UpdateStatusBar(); });
+    runDriverStep(QStringLiteral("Exit Password"), [](IDVM &dvm) {
+        SendCalPassword(dvm);
+        // "L" hands the front panel back; the instrument does not answer it.
+        dvm.SendString(QStringLiteral("L"), false, kNoWaitTimeout, kGatherToStatusLine);
+    });
 }
 
 void FormMain::Command_CloseComm_Click()

@@ -11,6 +11,7 @@
 #include <optional>
 
 class FormAutoLocate;
+class IDVM;
 class InstrumentSession;
 class OperationControl;
 class Prompts;
@@ -163,6 +164,8 @@ private:
     /// window's buttons disabled until it has ended; `after` runs while the window exists.
     void runMainStep(const QString &name, bool writes, std::function<void(OperationControl &)> work,
                      std::function<void()> after);
+    /// A step that sends through the driver in use when its turn comes, then refreshes the status bar.
+    void runDriverStep(const QString &name, std::function<void(IDVM &)> send);
     /// The start-up search: the saved USB, Ethernet or GPIB connection, then the serial ports.
     bool searchAtStartUp();
     /// The interface chooser; true when the calibrator answers on what was chosen.
