@@ -8,7 +8,8 @@ class OperationQueue::Control : public OperationControl
 public:
     Control(OperationQueue &queue, Entry &entry) : m_queue(queue), m_entry(entry) {}
 
-    bool stopRequested() const override { return m_entry.stopRequested.load(); }
+    // A window destroyed under its operation (its parent went) stops it as a close would.
+    bool stopRequested() const override { return m_entry.stopRequested.load() || !m_entry.owner; }
     void reportProgress(int done, int total) override
     {
         m_queue.m_progress = {done, total};

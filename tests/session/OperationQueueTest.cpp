@@ -65,7 +65,8 @@ TEST(OperationQueue, AnOwnerThatIsGoneHearsNothingAndItsWaitingWorkIsNeverSent)
                  }));
     queue.waitUntilIdle();
 
-    EXPECT_EQ(log, QStringList({"A start", "A end", "C start", "C end", "C heard"}));
+    // The running work hears that its owner has gone as a stop request.
+    EXPECT_EQ(log, QStringList({"A start", "A stopped", "C start", "C end", "C heard"}));
     EXPECT_FALSE(finished.contains(ownerAddress));
 }
 

@@ -113,6 +113,11 @@ public:
     /// The first open modeless window that matches.
     QWidget *findModeless(const std::function<bool(QWidget *)> &match) const;
 
+    /// One of the main window's own steps as an operation of the instrument's queue, the
+    /// window's buttons disabled until it has ended; `after` runs while the window exists.
+    void runMainStep(const QString &name, bool writes, std::function<void(OperationControl &)> work,
+                     std::function<void()> after);
+
 signals:
     /// The main window has closed: the program ends.
     void unloaded();
@@ -160,10 +165,6 @@ private:
     void placeWindow();
     /// The program may end now; otherwise the end waits for the instrument's work to stop.
     bool mayEnd();
-    /// One of the main window's own steps as an operation of the instrument's queue, the
-    /// window's buttons disabled until it has ended; `after` runs while the window exists.
-    void runMainStep(const QString &name, bool writes, std::function<void(OperationControl &)> work,
-                     std::function<void()> after);
     /// A step that sends through the driver in use when its turn comes, then refreshes the status bar.
     void runDriverStep(const QString &name, std::function<void(IDVM &)> send);
     /// The start-up search: the saved USB, Ethernet or GPIB connection, then the serial ports.

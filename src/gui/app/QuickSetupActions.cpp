@@ -13,8 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 
-#include <memory>
-
 namespace {
 
 /// The report as the box shows it: one row per line.
@@ -30,7 +28,7 @@ QString shownReport(QString report)
 
 namespace QuickSetupActions {
 
-FormSpecifications *showSpecifications(FormMain &main)
+FormSpecifications *showSpecifications(FormMain &main, bool readInstrument)
 {
     if (QWidget *open =
             main.findModeless([](QWidget *w) { return qobject_cast<FormSpecifications *>(w) != nullptr; })) {
@@ -44,7 +42,7 @@ FormSpecifications *showSpecifications(FormMain &main)
     };
     QPointer<FormSpecifications> form = new FormSpecifications(main.session(), main.prompts(), report, &main);
     main.showModeless(form);
-    form->Form_Load();
+    form->Form_Load(readInstrument);
     return form;
 }
 
@@ -65,23 +63,30 @@ void Command_SetupTasks_Click(FormMain &main)
 
     QPointer<QPlainTextEdit> status = q.Text_Status;
     QPointer<FormMain> window(&main);
-    QuickSetup::Hooks hooks;
-    hooks.reportChanged = [status](const QString &report) {
-        if (status)
-            status->setPlainText(shownReport(report));
-    };
-    // The specifications window does the loading, as the engineer would see it done by hand.
-    hooks.loadSpecifications = [window](const QString &path) {
-        if (!window)
-            return false;
-        QPointer<FormSpecifications> form = showSpecifications(*window);
-        if (!form || form->isWorking() || !form->FileLoad(path) || !form)
-            return false;
-        form->Command_SaveAll_Click();
-        return form && form->lastSave().complete();
-    };
-    FormMain::BusyScope busy(main);
-    QuickSetup(main.session().channel(), main.prompts(), hooks).run(choices);
+    InstrumentSession *session = &main.session();
+    Prompts *prompts = &main.prompts();
+    main.runMainStep(
+        QStringLiteral("Perform Selected Tasks"), true,
+        [choices, status, window, session, prompts](OperationControl &control) {
+            QuickSetup::Hooks hooks;
+            hooks.reportChanged = [status](const QString &report) {
+                if (status)
+                    status->setPlainText(shownReport(report));
+            };
+            // The specifications window does the loading, as the engineer would see it done by
+            // hand; its save is part of this operation. A window busy with its own work is left
+            // alone.
+            hooks.loadSpecifications = [window, &control](const QString &path) {
+                if (!window)
+                    return false;
+                QPointer<FormSpecifications> form = showSpecifications(*window, false);
+                if (!form || form->isWorking() || !form->FileLoad(path))
+                    return false;
+                return form->saveWithin(control).complete();
+            };
+            QuickSetup(session->channel(), *prompts, hooks).run(choices);
+        },
+        nullptr);
 }
 
 void Command_SetDefaultSpec_Click(FormMain &main)
@@ -98,13 +103,11 @@ void Command_WipeEEPROM_Click(FormMain &main)
 {
     if (!main.session().dvm())
         return;
-    std::unique_ptr<FormMain::BusyScope> busy;
-    EepromWipe::run(main.session().channel(), main.prompts(), [&busy, &main](bool on) {
-        if (on)
-            busy = std::make_unique<FormMain::BusyScope>(main);
-        else
-            busy.reset();
-    });
+    InstrumentSession *session = &main.session();
+    Prompts *prompts = &main.prompts();
+    main.runMainStep(
+        QStringLiteral("Wipe EEPROM"), true,
+        [session, prompts](OperationControl &) { EepromWipe::run(session->channel(), *prompts); }, nullptr);
 }
 
 void windowNotAvailable(FormMain &main, const QString &window)

@@ -13,11 +13,11 @@ class FormSpecifications;
  */
 namespace QuickSetupActions {
 
-/// Opens the specifications window beside the main window, reading the instrument's table when
-/// it opens; an open one is brought to the front as it is. Null if it closed while loading.
-FormSpecifications *showSpecifications(FormMain &main);
+/// Opens the specifications window beside the main window, reading the instrument's table once
+/// it opens (unless the caller fills it at once); an open one is brought to the front as it is.
+FormSpecifications *showSpecifications(FormMain &main, bool readInstrument = true);
 
-/// Runs the tasks whose boxes are ticked, the report going to Text_Status.
+/// Runs the tasks whose boxes are ticked as one operation, the report going to Text_Status.
 void Command_SetupTasks_Click(FormMain &main);
 void Command_SetDefaultSpec_Click(FormMain &main);
 void Command_SetDefaultUncert_Click(FormMain &main);

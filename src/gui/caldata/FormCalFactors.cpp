@@ -6,7 +6,6 @@
 
 #include <QGridLayout>
 #include <QLineEdit>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -71,30 +70,29 @@ const CellTable &FormCalFactors::cellTable() const
     return *m_table;
 }
 
-bool FormCalFactors::run(const std::function<void(TableOperation &)> &body)
+TableWindow::OperationsFactory FormCalFactors::operations()
 {
-    // The progress bar follows the ranges read (TableWindow has it follow the cells written); it
-    // is left alone once the window is gone, when the hook only asks the operation to stop.
-    QPointer<FormCalFactors> self(this);
-    const std::function<bool()> mayGoOn = mayGoOnHook();
-    auto addHooks = [&](TableOperation::Hooks &hooks) {
-        hooks.rangeRead = [self, mayGoOn](int range, const QString &) {
-            if (!mayGoOn())
-                return false;
-            self->ProgressBar1->setRange(0, CalFactorTable::kLastRange);
-            self->ProgressBar1->setValue(range);
-            return true;
-        };
-    };
-    return runOn<CalFactorOperations>(m_table, addHooks, body);
+    return operationsOver<CalFactorOperations>(m_table);
+}
+
+int FormCalFactors::readingLength() const
+{
+    return CalFactorTable::kLastRange;
+}
+
+QString FormCalFactors::cellsName() const
+{
+    return QStringLiteral("factors");
 }
 
 void FormCalFactors::Command_Backup_Click()
 {
-    run([](TableOperation &ops) { ops.run(CalFactorOperations::backupCommand(), true); });
+    runOnInstrument(captionOf("Command_Backup"), OperationQueue::Effect::Writes,
+                    [](TableOperation &ops) { ops.run(CalFactorOperations::backupCommand(), true); });
 }
 
 void FormCalFactors::Command_Restore_Click()
 {
-    run([](TableOperation &ops) { ops.run(CalFactorOperations::restoreCommand(), true); });
+    runOnInstrument(captionOf("Command_Restore"), OperationQueue::Effect::Writes,
+                    [](TableOperation &ops) { ops.run(CalFactorOperations::restoreCommand(), true); });
 }

@@ -14,7 +14,7 @@ class QPushButton;
  *
  * The work itself is CalFactorOperations on a CalFactorTable; this window holds the controls,
  * the progress bar and the backup and restore buttons, TableWindow the grid, its editor, the
- * buttons both table windows have and the busy state. Results of backup, restore and clear go
+ * buttons both table windows have and how their operations run. Results of backup, restore and clear go
  * to the status sink (the main window's status box) as well as to the window's status line.
  */
 class FormCalFactors : public TableWindow
@@ -31,7 +31,9 @@ public:
 protected:
     QList<QPushButton *> operationButtons() const override;
     const CellTable &cellTable() const override;
-    bool run(const std::function<void(TableOperation &)> &body) override;
+    OperationsFactory operations() override;
+    int readingLength() const override;
+    QString cellsName() const override;
 
 private:
     void buildControls();

@@ -94,34 +94,44 @@ void FormSpecifications::hideProgress()
         m_progress->close();
 }
 
-bool FormSpecifications::run(const std::function<void(TableOperation &)> &body)
+TableWindow::OperationsFactory FormSpecifications::operations()
+{
+    return operationsOver<SpecOperations>(m_table);
+}
+
+QString FormSpecifications::cellsName() const
+{
+    return QStringLiteral("figures");
+}
+
+void FormSpecifications::addWindowHooks(TableOperation::Hooks &hooks)
 {
     // The download progress window stands open for the one long exchange of a reading.
     QPointer<FormSpecifications> self(this);
-    auto addHooks = [self](TableOperation::Hooks &hooks) {
-        hooks.readStarting = [self](int expectedLines) {
-            if (self)
-                self->showProgress(expectedLines);
-        };
-        hooks.readFinished = [self] {
-            if (self)
-                self->hideProgress();
-        };
+    hooks.readStarting = [self](int expectedLines) {
+        if (self)
+            self->showProgress(expectedLines);
     };
-    return runOn<SpecOperations>(m_table, addHooks, body);
+    hooks.readFinished = [self] {
+        if (self)
+            self->hideProgress();
+    };
 }
 
-void FormSpecifications::Form_Load()
+void FormSpecifications::Form_Load(bool readInstrument)
 {
     // The editor waits out of sight until a cell is edited.
     Text_Edit->hide();
     InitCalGrid();
-    QPointer<FormSpecifications> self(this);
-    Command_LoadAllCalFactors_Click();
-    if (!self)
+    if (!readInstrument)
         return;
-    Text_Version->clear();
-    m_table->setVersion(QString());
+    // The version box starts empty whatever the reading brought: a version is typed for a save.
+    runOnInstrument(
+        captionOf("Command_LoadAllCalFactors"), OperationQueue::Effect::Reads, [](TableOperation &ops) { ops.load(); },
+        [this] {
+            Text_Version->clear();
+            m_table->setVersion(QString());
+        });
 }
 
 void FormSpecifications::InitCalGrid()

@@ -31,16 +31,18 @@ public:
 
     SpecTable &table() { return *m_table; }
 
-    /// What opening the window does once it is shown: the empty grid, the table read from the
-    /// instrument, an empty version.
-    void Form_Load();
+    /// What opening the window does once it is shown: the empty grid, then (unless the caller
+    /// fills it from a file at once) the table read from the instrument and an empty version.
+    void Form_Load(bool readInstrument = true);
     /// The empty grid: headings and one empty row.
     void InitCalGrid();
 
 protected:
     QList<QPushButton *> operationButtons() const override;
     const CellTable &cellTable() const override { return *m_table; }
-    bool run(const std::function<void(TableOperation &)> &body) override;
+    OperationsFactory operations() override;
+    QString cellsName() const override;
+    void addWindowHooks(TableOperation::Hooks &hooks) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:

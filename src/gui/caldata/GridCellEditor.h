@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPersistentModelIndex>
+
 #include <functional>
 
 class QLineEdit;

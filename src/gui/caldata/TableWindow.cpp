@@ -5,11 +5,10 @@
 #include "gui/caldata/GridCellEditor.h"
 #include "gui/caldata/HeadedGridModel.h"
 #include "gui/common/Named.h"
+#include "gui/common/WindowOperations.h"
 
-#include <QApplication>
 #include <QBoxLayout>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +28,14 @@ TableWindow::TableWindow(InstrumentSession &session, Prompts &prompts, StatusSin
     : QWidget(parent, Qt::Window), m_session(session), m_prompts(prompts), m_status(std::move(status))
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    m_operations = new WindowOperations(*this, session.operations(), prompts);
+    OperationQueue &queue = session.operations();
+    connect(&queue, &OperationQueue::progress, this, &TableWindow::showProgress);
+    connect(&queue, &OperationQueue::finished, this, &TableWindow::operationFinished);
+    connect(&queue, &OperationQueue::statusReported, this, [this](QObject *owner, const QString &text) {
+        if (owner == this && m_status)
+            m_status(text);
+    });
 }
 
 TableWindow::~TableWindow()
@@ -38,8 +45,12 @@ TableWindow::~TableWindow()
     // table, a member of the window, is already gone; the grid model holds it by QPointer.)
     delete m_editor;
     m_editor = nullptr;
-    if (m_busy)
-        QApplication::restoreOverrideCursor();
+}
+
+QString TableWindow::captionOf(const char *button) const
+{
+    const auto *found = findChild<QPushButton *>(QLatin1String(button));
+    return found ? found->text() : QString();
 }
 
 void TableWindow::buildGrid(QBoxLayout *layout, HeadedGridModel *model, int labelColumnWidthTwips,
@@ -97,110 +108,144 @@ void TableWindow::EnableButtons()
         button->setEnabled(true);
 }
 
-void TableWindow::setBusy(bool on)
+bool TableWindow::isWorking() const
 {
-    if (on == m_busy)
-        return;
-    m_busy = on;
-    if (on) {
-        DisableButtons();
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else {
-        QApplication::restoreOverrideCursor();
-        EnableButtons();
-    }
+    return m_operations->isRunning();
 }
 
-TableOperation::Hooks TableWindow::windowHooks()
+TableOperation::Hooks TableWindow::controlHooks(OperationControl &control, int pendingCells,
+                                                const std::shared_ptr<QString> &outcome)
 {
-    QPointer<TableWindow> self(this);
-    const std::function<bool()> mayGoOn = mayGoOnHook();
     TableOperation::Hooks hooks;
-    hooks.status = m_status;
-    hooks.busy = [self](bool on) {
-        if (self)
-            self->setBusy(on);
+    hooks.status = [&control](const QString &text) { control.reportStatus(text); };
+    hooks.outcome = [outcome](const QString &text) { *outcome = text; };
+    hooks.rangeRead = [&control, total = readingLength()](int range, const QString &) {
+        if (total > 0)
+            control.reportProgress(range, total);
+        return !control.stopRequested();
     };
-    hooks.progress = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-    hooks.rangeRead = [mayGoOn](int, const QString &) { return mayGoOn(); };
-    // The bar follows the cells written; counted once the editor's value is in the grid. It is
-    // left alone once the window is gone, when the hook only asks the save to stop.
-    const int pending = cellTable().pendingCount();
-    ProgressBar1->setValue(0);
-    hooks.cellWritten = [self, mayGoOn, pending](const TableOperation::CellWrite &) {
-        if (!mayGoOn())
-            return false;
-        self->ProgressBar1->setRange(0, qMax(1, pending));
-        self->ProgressBar1->setValue(qMin(pending, self->ProgressBar1->value() + 1));
-        return true;
+    // The bar and the question before a stop count the cells dealt with; the count is taken once
+    // the editor's value is in the grid.
+    auto written = std::make_shared<int>(0);
+    hooks.cellWritten = [&control, pendingCells, written](const TableOperation::CellWrite &) {
+        *written = qMin(pendingCells, *written + 1);
+        control.reportProgress(*written, pendingCells);
+        return !control.stopRequested();
     };
-    hooks.outcome = [self](const QString &text) {
-        if (self)
-            self->Text_Status->setText(text);
-    };
+    addWindowHooks(hooks);
     return hooks;
 }
 
-std::function<bool()> TableWindow::mayGoOnHook()
+bool TableWindow::runOnInstrument(const QString &name, OperationQueue::Effect effect,
+                                  std::function<void(TableOperation &)> body, std::function<void()> after)
 {
-    QPointer<TableWindow> self(this);
-    return [self] { return self && !self->m_exitRequested; };
-}
-
-bool TableWindow::runOperation(const std::function<void()> &body)
-{
-    if (m_working)
+    if (!m_session.dvm() || isWorking())
         return false;
     m_editor->close(true);
-    QPointer<TableWindow> self(this);
-    m_working = true;
-    body();
-    if (!self)
-        return true;
-    m_working = false;
+    const int pendingCells = cellTable().pendingCount();
+    auto outcome = std::make_shared<QString>();
+    // The hooks are made by the window, here, before the work is queued: the work itself holds
+    // the operations (and through them the table), never the window.
+    OperationsFactory make = operations();
+    auto hooksFor = [this, pendingCells, outcome](OperationControl &control) {
+        return controlHooks(control, pendingCells, outcome);
+    };
+    OperationQueue::Request request;
+    request.name = name;
+    request.effect = effect;
+    request.unit = effect == OperationQueue::Effect::Writes ? cellsName() : QString();
+    request.work = [make, hooksFor, body = std::move(body)](OperationControl &control) {
+        body(*make(hooksFor(control)));
+    };
+    request.done = [this, outcome, after = std::move(after)] {
+        Text_Status->setText(*outcome);
+        if (after)
+            after();
+    };
+    DisableButtons();
     ProgressBar1->setValue(0);
-    operationEnded();
-    if (m_exitRequested)
-        close();
+    QPointer<TableWindow> self(this);
+    const bool queued = m_operations->run(std::move(request));
+    if (self && !isWorking())
+        EnableButtons();
+    return queued;
+}
+
+bool TableWindow::runOffline(const std::function<void(TableOperation &)> &body)
+{
+    if (isWorking())
+        return false;
+    m_editor->close(true);
+    TableOperation::Hooks hooks;
+    hooks.status = m_status;
+    hooks.outcome = [this](const QString &text) { Text_Status->setText(text); };
+    body(*operations()(std::move(hooks)));
     return true;
+}
+
+TableOperation::SaveSummary TableWindow::saveWithin(OperationControl &control)
+{
+    m_editor->close(true);
+    auto outcome = std::make_shared<QString>();
+    const TableOperation::SaveSummary summary =
+        operations()(controlHooks(control, cellTable().pendingCount(), outcome))->save();
+    Text_Status->setText(*outcome);
+    m_lastSave = summary;
+    return summary;
+}
+
+void TableWindow::showProgress(QObject *owner, int done, int total)
+{
+    if (owner != this)
+        return;
+    ProgressBar1->setRange(0, qMax(1, total));
+    ProgressBar1->setValue(qBound(0, done, total));
+}
+
+void TableWindow::operationFinished(QObject *owner)
+{
+    if (owner != this || isWorking())
+        return;
+    ProgressBar1->setValue(0);
+    EnableButtons();
 }
 
 bool TableWindow::FileLoad(const QString &filename)
 {
     bool loaded = false;
-    run([&](TableOperation &ops) { loaded = ops.fileLoad(filename) == TableOperation::Outcome::Done; });
+    runOffline([&](TableOperation &ops) { loaded = ops.fileLoad(filename) == TableOperation::Outcome::Done; });
     return loaded;
 }
 
 void TableWindow::Command_LoadAllCalFactors_Click()
 {
-    run([](TableOperation &ops) { ops.load(); });
+    runOnInstrument(captionOf("Command_LoadAllCalFactors"), OperationQueue::Effect::Reads,
+                    [](TableOperation &ops) { ops.load(); });
 }
 
 void TableWindow::Command_SaveAll_Click()
 {
-    // A save that could not start (another operation runs) counts as stopped.
-    TableOperation::SaveSummary summary;
-    summary.outcome = TableOperation::Outcome::Stopped;
-    QPointer<TableWindow> self(this);
-    run([&summary](TableOperation &ops) { summary = ops.save(); });
-    if (self)
-        m_lastSave = summary;
+    auto summary = std::make_shared<TableOperation::SaveSummary>();
+    summary->outcome = TableOperation::Outcome::Stopped; // in case it never starts
+    runOnInstrument(
+        captionOf("Command_SaveAll"), OperationQueue::Effect::Writes,
+        [summary](TableOperation &ops) { *summary = ops.save(); }, [this, summary] { m_lastSave = *summary; });
 }
 
 void TableWindow::Command_ClearAll_Click()
 {
-    run([](TableOperation &ops) { ops.clear(); });
+    runOnInstrument(captionOf("Command_ClearAll"), OperationQueue::Effect::Writes,
+                    [](TableOperation &ops) { ops.clear(); });
 }
 
 void TableWindow::Command_FileLoad_Click()
 {
-    run([](TableOperation &ops) { ops.loadFromFile(); });
+    runOffline([](TableOperation &ops) { ops.loadFromFile(); });
 }
 
 void TableWindow::Command_FileSave_Click()
 {
-    run([](TableOperation &ops) { ops.saveToFile(); });
+    runOffline([](TableOperation &ops) { ops.saveToFile(); });
 }
 
 void TableWindow::Command_Exit_Click()
@@ -210,20 +255,14 @@ void TableWindow::Command_Exit_Click()
 
 void TableWindow::closeEvent(QCloseEvent *event)
 {
-    // Asked once: a close requested during an operation was answered when it was requested.
-    if (!m_exitRequested) {
-        if (!m_working)
-            m_editor->close(true);
-        if (!UnwrittenChanges::mayClose(cellTable(), m_prompts, windowTitle())) {
-            event->ignore();
-            return;
-        }
+    // A running operation is stopped first (after asking, when it writes); the window comes back
+    // here once it has ended, and what it left unwritten is asked about then.
+    if (!m_operations->mayClose()) {
+        event->ignore();
+        return;
     }
-    if (m_working) {
-        // The running operation stops at its next step and closes the window then; until then
-        // the window only disappears.
-        m_exitRequested = true;
-        hide();
+    m_editor->close(true);
+    if (!UnwrittenChanges::mayClose(cellTable(), m_prompts, windowTitle())) {
         event->ignore();
         return;
     }

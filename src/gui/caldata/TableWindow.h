@@ -2,6 +2,7 @@
 
 #include "caldata/TableOperation.h"
 #include "session/InstrumentSession.h"
+#include "session/OperationQueue.h"
 
 #include <QList>
 #include <QWidget>
@@ -18,14 +19,20 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
+class WindowOperations;
 
 /**
  * @brief What the "Calibration Factors" and "Specifications" windows share: the grid over its
- * model with the floating cell editor, the buttons both have and what they do, the busy state
- * (buttons off, wait cursor) while an operation talks to the instrument, and the rule that a
- * window closed during an operation only hides until the operation stops at its next step, then
- * closes. Each operation's outcome shows in the window's status line, and a save fills the
- * progress bar cell by cell. Closing over unwritten changes asks first.
+ * model with the floating cell editor, the buttons both have and what they do, and how their
+ * instrument work runs.
+ *
+ * A reading, a save, a clear, a backup or a restore is an operation on the session's queue: it
+ * waits its turn behind another window's, the window's buttons are off until it has ended, its
+ * progress fills the bar, and its outcome shows in the window's status line. A close during one
+ * asks first when it writes ("Stop ...? N of M ... are not written yet"), stops it at its next
+ * exchange (setup mode is left on every way out), and the window closes once it has ended; what
+ * was not written stays pending and the close then asks about it like any unwritten change.
+ * Loading and saving files touches no instrument and runs at once.
  */
 class TableWindow : public QWidget
 {
@@ -33,8 +40,10 @@ class TableWindow : public QWidget
 public:
     using StatusSink = std::function<void(const QString &)>;
 
-    /// True while an operation runs.
-    bool isWorking() const { return m_working; }
+    ~TableWindow() override;
+
+    /// True while an operation of the window runs or waits its turn.
+    bool isWorking() const;
     /// How the last "Save To ..." went.
     const TableOperation::SaveSummary &lastSave() const { return m_lastSave; }
 
@@ -42,8 +51,11 @@ public:
     void EnableButtons();
 
     /// Loads a table file into the grid, every value pending. False (after a message) when the
-    /// file could not be read, or while another operation runs.
+    /// file could not be read, or while an operation of the window runs.
     bool FileLoad(const QString &filename);
+    /// Saves the pending cells as part of an operation that already runs (Quick Setup writes the
+    /// specifications it loaded this way); the window shows the outcome.
+    TableOperation::SaveSummary saveWithin(OperationControl &control);
 
     void Command_LoadAllCalFactors_Click();
     void Command_SaveAll_Click();
@@ -54,53 +66,61 @@ public:
 
 protected:
     TableWindow(InstrumentSession &session, Prompts &prompts, StatusSink status, QWidget *parent);
-    ~TableWindow() override;
 
     /// Puts `CalGrid` (over the model, no selection colour, the label column and heading row in
     /// twips) into the layout and makes `Text_Edit` its cell editor.
     void buildGrid(QBoxLayout *layout, HeadedGridModel *model, int labelColumnWidthTwips, int headerRowHeightTwips);
     /// Puts the window's status line (`Text_Status`, how the last operation ended) and the
-    /// progress bar of a save (`ProgressBar1`) into the layout.
+    /// progress bar (`ProgressBar1`: the ranges read, the cells written) into the layout.
     void buildStatusRow(QBoxLayout *layout);
     /// A button named as the window's code knows it, running `handler` when clicked.
     QPushButton *makeButton(QPushButton *&control, const char *name, const QString &caption,
                             const std::function<void()> &handler);
 
+    /// Makes the operations over the window's table with the given hooks. What is made holds the
+    /// table, so a running operation keeps it alive.
+    using OperationsFactory = std::function<std::shared_ptr<TableOperation>(TableOperation::Hooks)>;
+    template <typename Operations, typename Table>
+    OperationsFactory operationsOver(const std::shared_ptr<Table> &table)
+    {
+        struct Held
+        {
+            Held(std::shared_ptr<Table> t, InstrumentChannel &channel, Prompts &prompts, TableOperation::Hooks hooks)
+                : table(std::move(t)), operations(*table, channel, prompts, std::move(hooks))
+            {
+            }
+            std::shared_ptr<Table> table;
+            Operations operations;
+        };
+        InstrumentChannel *channel = &m_session.channel();
+        Prompts *prompts = &m_prompts;
+        return [table, channel, prompts](TableOperation::Hooks hooks) -> std::shared_ptr<TableOperation> {
+            auto held = std::make_shared<Held>(table, *channel, *prompts, std::move(hooks));
+            return std::shared_ptr<TableOperation>(held, &held->operations);
+        };
+    }
+
+    /// The window's operations over its table.
+    virtual OperationsFactory operations() = 0;
+    /// Hooks of the window's own added to every operation's (the specifications' download window).
+    virtual void addWindowHooks(TableOperation::Hooks &) {}
+    /// How many exchanges a reading takes, for the progress bar; 0 when the bar does not follow it.
+    virtual int readingLength() const { return 0; }
+    /// What the table's cells hold, in the plural ("factors"), for the question before a stop.
+    virtual QString cellsName() const = 0;
     /// The buttons that start an operation, switched off while one runs.
     virtual QList<QPushButton *> operationButtons() const = 0;
     /// The window's table, whose unwritten changes are asked about before the window closes.
     virtual const CellTable &cellTable() const = 0;
-    /// Called when an operation has ended and the window still exists, before a requested close.
-    virtual void operationEnded() {}
 
-    /// Runs body on the window's operations unless another operation runs; false when it did
-    /// not run. A window builds its operations with runOn.
-    virtual bool run(const std::function<void(TableOperation &)> &body) = 0;
+    /// Runs body on the window's operations through the queue, named for the questions and the
+    /// waiting; after runs once it has ended, if the window still exists. False when it could
+    /// not be queued (no instrument, an operation of the window already there).
+    bool runOnInstrument(const QString &name, OperationQueue::Effect effect, std::function<void(TableOperation &)> body,
+                         std::function<void()> after = {});
 
-    /// Runs body on Operations over the window's table: not while another operation runs; a
-    /// value still in the editor goes to the grid first; the hooks report to the status sink,
-    /// switch the busy state, repaint, and stop the operation once the window is gone or the user
-    /// closed it; addHooks adds the window's own. The window may be destroyed while the body
-    /// waits for the instrument: nothing here touches it then, and the table stays alive for the
-    /// operation. False when it did not run.
-    template <typename Operations, typename Table>
-    bool runOn(const std::shared_ptr<Table> &table, const std::function<void(TableOperation::Hooks &)> &addHooks,
-               const std::function<void(TableOperation &)> &body)
-    {
-        if (!m_session.dvm())
-            return false;
-        return runOperation([&] {
-            const std::shared_ptr<Table> keep = table;
-            TableOperation::Hooks hooks = windowHooks();
-            if (addHooks)
-                addHooks(hooks);
-            Operations operations(*keep, m_session.channel(), m_prompts, hooks);
-            body(operations);
-        });
-    }
-
-    /// Asks whether an operation may go on: false once the window is gone or the user closed it.
-    std::function<bool()> mayGoOnHook();
+    /// The caption of one of the window's buttons, which names the operation it starts.
+    QString captionOf(const char *button) const;
 
     void closeEvent(QCloseEvent *event) override;
 
@@ -111,15 +131,18 @@ protected:
     GridCellEditor *m_editor = nullptr;
 
 private:
-    TableOperation::Hooks windowHooks();
-    bool runOperation(const std::function<void()> &body);
-    void setBusy(bool on);
+    /// Hooks that report to the running operation's control: progress, stop requests, the main
+    /// window's status box. The outcome text lands in *outcome.
+    TableOperation::Hooks controlHooks(OperationControl &control, int pendingCells,
+                                       const std::shared_ptr<QString> &outcome);
+    /// Runs body at once, outside the queue (files only).
+    bool runOffline(const std::function<void(TableOperation &)> &body);
+    void showProgress(QObject *owner, int done, int total);
+    void operationFinished(QObject *owner);
 
     InstrumentSession &m_session;
     Prompts &m_prompts;
     StatusSink m_status;
+    WindowOperations *m_operations = nullptr;
     TableOperation::SaveSummary m_lastSave;
-    bool m_working = false;
-    bool m_busy = false;
-    bool m_exitRequested = false;
 };

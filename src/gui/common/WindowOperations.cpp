@@ -16,8 +16,10 @@ bool WindowOperations::run(OperationQueue::Request request)
     if (m_closeWhenFinished)
         return false; // the window is on its way out: it starts nothing new
     m_window.setCursor(Qt::BusyCursor);
+    // Run at once when the instrument is idle; the window may be destroyed meanwhile.
+    QPointer<WindowOperations> self(this);
     const bool accepted = m_queue.submit(&m_window, std::move(request));
-    if (!m_queue.hasOperation(&m_window))
+    if (self && !m_queue.hasOperation(&m_window))
         m_window.unsetCursor();
     return accepted;
 }

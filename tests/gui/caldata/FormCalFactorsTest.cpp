@@ -202,7 +202,7 @@ TEST_F(FormCalFactorsTest, LoadFillsTheGridWithHeadingsAndLabelsWhileTheButtonsA
     dvm->responder = [&](const QString &command) {
         statesDuringLoad << commandButtonStates();
         exitDuringLoad << button("Command_Exit")->isEnabled();
-        hourglass << (QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        hourglass << (form->cursor().shape() == Qt::BusyCursor);
         return command == QLatin1String("CAL:PRINT 021") ? QStringLiteral("11\r22\r*0\r") : QStringLiteral("*0\r");
     };
     button("Command_LoadAllCalFactors")->click();
@@ -218,7 +218,7 @@ TEST_F(FormCalFactorsTest, LoadFillsTheGridWithHeadingsAndLabelsWhileTheButtonsA
     EXPECT_EQ(exitDuringLoad, QList<bool>(149, true));
     EXPECT_EQ(hourglass, QList<bool>(149, true));
     EXPECT_EQ(commandButtonStates(), QList<bool>(7, true));
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(FormCalFactorsTest, SaveColoursRefusedCellsRedAndATypedValueStillInTheEditorIsSaved)
@@ -296,6 +296,7 @@ TEST_F(FormCalFactorsTest, ExitDuringALoadStopsItAndThenClosesTheWindow)
     };
     button("Command_LoadAllCalFactors")->click();
     EXPECT_EQ(dvm->sent.size(), 5);
+    QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull()) << "the window is gone once its operation has stopped";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -312,6 +313,22 @@ TEST_F(FormCalFactorsTest, DestroyingTheWindowDuringAnOperationStopsItSafely)
     EXPECT_TRUE(form.isNull());
     EXPECT_EQ(dvm->sent.size(), 3);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(FormCalFactorsTest, ALoadAskedForDuringAnotherWindowsOperationWaitsItsTurn)
+{
+    QObject otherWindow;
+    OperationQueue::Request other;
+    other.name = QStringLiteral("Read Calibrator Time");
+    other.work = [&](OperationControl &) {
+        button("Command_LoadAllCalFactors")->click();
+        EXPECT_TRUE(dvm->sent.isEmpty()) << "nothing of the load goes out inside another operation";
+        EXPECT_EQ(commandButtonStates(), QList<bool>(7, false)) << "the buttons are off while the load waits";
+    };
+    session.operations().submit(&otherWindow, other);
+    session.operations().waitUntilIdle();
+    EXPECT_EQ(dvm->sent.size(), 149);
+    EXPECT_EQ(commandButtonStates(), QList<bool>(7, true));
 }
 
 TEST(FormCalFactorsFromTheMainWindow, TheButtonAndTheMenuEntryOpenOneWindowThatReportsToTextStatus)
