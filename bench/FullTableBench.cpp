@@ -2,6 +2,7 @@
 
 #include "Benches.h"
 #include "CalsimChild.h"
+#include "EventGapMeter.h"
 #include "MeasuringClock.h"
 #include "Stats.h"
 #include "WireBound.h"
@@ -18,10 +19,14 @@
 #include <QCoreApplication>
 #include <QPointer>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kCharsPerSecond = 960; // 9600 baud, 8N1
 constexpr double kRatioLimit = 1.10;
+// A click or a repaint that waits longer than this feels like a hang.
+constexpr double kStallLimitMs = 50;
 const QString kModel = QStringLiteral("5241");
 // The timed read starts this long after the previous command, so its first pause is the short one.
 constexpr int kQuietBeforeMs = 250;
@@ -102,6 +107,8 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
     const WireBound bound = WireBound::of(fullReadOnTheWire(), kCharsPerSecond, kQuietBeforeMs);
     QList<double> elapsed;
     QList<double> paused;
+    QList<double> stalls;
+    EventGapMeter gaps;
     for (int run = 0; run < options.tableRuns; ++run) {
         // The port is open (the first command after the search opens it) and quiet.
         context.dvm()->Identify();
@@ -109,8 +116,12 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
         measuring.clock.resetPauses();
         QElapsedTimer timer;
         timer.start();
+        gaps.start();
         window->Command_LoadAllCalFactors_Click();
+        context.operations().waitUntilIdle();
+        gaps.stop();
         elapsed << elapsedMs(timer);
+        stalls << gaps.longestMs();
         paused << measuring.clock.pausedMs();
         if (!tableIsComplete(window->table())) {
             group.figures << Figure::unavailable(QStringLiteral("elapsed / bound"),
@@ -150,6 +161,9 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
                                       .arg(bound.longPauses));
     group.figures << Figure::upTo(QStringLiteral("elapsed / bound"), median / bound.totalMs(), QString(), kRatioLimit,
                                   3, false);
+    group.figures << Figure::upTo(QStringLiteral("longest time the window thread handled no event"),
+                                  *std::max_element(stalls.begin(), stalls.end()), QStringLiteral("ms"),
+                                  kStallLimitMs, 1, true);
     group.figures << Figure::info(QStringLiteral("pauses as measured, median"), ms(Stats::median(paused)),
                                   QStringLiteral("%1 ms asked for").arg(bound.pauseMs, 0, 'f', 0));
     group.figures << Figure::info(
