@@ -1,9 +1,11 @@
 #include "RealDisplay.h"
 #include "gui/app/FormMain.h"
+#include "gui/locate/FormAutoLocate.h"
 #include "gui/procedures/FormDate.h"
 #include "gui/procedures/Form_CalHistory.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QPlainTextEdit>
 
 namespace {
@@ -81,6 +83,43 @@ TEST_F(RealDisplay, AButtonPressedDuringAnotherWindowsReadWaitsItsTurn)
     EXPECT_TRUE(info.contains(QLatin1String("Version"))) << info.toStdString();
     EXPECT_FALSE(info.contains(QLatin1String("BUSY")));
     EXPECT_GT(history->history().listLines().size(), 0);
+    delete history.data();
+}
+
+} // namespace
+
+namespace {
+
+// "Autolocate" pressed while the history window's read waits for the instrument: the search
+// closes the serial port and asks every port in turn, so it must wait until the read is over
+// rather than cut into it. Both end as they would alone.
+TEST_F(RealDisplay, AutolocatePressedDuringAnotherWindowsReadWaitsItsTurn)
+{
+    mainWindow.hide();
+    FormMain main(session, prompts);
+    main.show();
+    activate(main);
+    ASSERT_TRUE(waitFor([&] { return !session.operations().hasWork(); }));
+    knobs().replyDelayMs = 500;
+    const int heardBefore = calibrator().commandsHeard();
+    QPointer<Form_CalHistory> history = new Form_CalHistory(session, prompts, &main);
+    EventScript script({{[&] { return calibrator().commandsHeard() > heardBefore; },
+                         [&] {
+                             main.findChild<QAbstractButton *>(QStringLiteral("Command_Autolocate"))->click();
+                             // The read under way keeps its delay; the search's own questions
+                             // are answered at once.
+                             knobs().replyDelayMs = 0;
+                         }}});
+    history->show();
+
+    ASSERT_TRUE(waitFor([&] { return script.finished() && !session.operations().hasWork(); }));
+    EXPECT_GT(history->history().listLines().size(), 0) << "the read was not cut into";
+    auto *locator = main.findChild<FormAutoLocate *>();
+    ASSERT_NE(locator, nullptr);
+    EXPECT_EQ(locator->findChild<QLabel *>(QStringLiteral("Label_Result"))->text(), "Instrument Found")
+        << locator->findChild<QPlainTextEdit *>(QStringLiteral("Text_Status"))->toPlainText().toStdString();
+    const QString info = main.findChild<QPlainTextEdit *>(QStringLiteral("Text_Info"))->toPlainText();
+    EXPECT_TRUE(info.contains(QLatin1String("Version"))) << info.toStdString();
     delete history.data();
 }
 

@@ -625,13 +625,10 @@ void FormMain::runAction(MainAction action)
     if (!handler)
         return;
     handler(*this);
-    if (action == MainAction::ConfigureEthernet || action == MainAction::ConfigureUSB)
-        UpdateStatusBar();
 }
 
 void FormMain::Command_Autolocate_Click()
 {
-    BusyScope busy(*this);
     if (!m_autoLocate) {
         m_autoLocate = new FormAutoLocate(m_session, m_prompts, this);
         m_autoLocate->setAttribute(Qt::WA_DeleteOnClose, true);
@@ -639,23 +636,39 @@ void FormMain::Command_Autolocate_Click()
     m_autoLocate->show();
     m_autoLocate->raise();
     m_autoLocate->SetShowDetails(false);
-    if (m_autoLocate->Locate_All())
-        Command_GetInfo_Click();
-    UpdateStatusBar();
+    // The search waits its turn behind whatever runs; what it found is asked for after it.
+    auto busy = std::make_shared<BusyScope>(*this);
+    m_autoLocate->Locate_All([this, busy](bool found) {
+        if (found)
+            Command_GetInfo_Click();
+        UpdateStatusBar();
+    });
 }
 
 void FormMain::Command_SetupSerial_Click()
 {
-    FormOptions options(m_session, m_prompts, this);
-    options.exec();
-    UpdateStatusBar();
+    runModalWindow([this] {
+        FormOptions options(m_session, m_prompts, this);
+        options.exec();
+    });
 }
 
 void FormMain::MenuOptionsOptions_Click()
 {
     UpdateStatusBar();
-    FormOptions options(m_session, m_prompts, this);
-    options.exec();
+    Command_SetupSerial_Click();
+}
+
+void FormMain::runModalWindow(std::function<void()> exec)
+{
+    // A location window lists, searches, tests and replaces the connection: it opens in the
+    // instrument's turn and holds it while it is open, so no other window's exchange is cut into
+    // by its searches, and none of its searches by another window's exchange.
+    OperationQueue::Request request;
+    request.name = QStringLiteral("Interface window");
+    request.work = [exec = std::move(exec)](OperationControl &) { exec(); };
+    request.done = [this] { UpdateStatusBar(); };
+    m_session.operations().submit(this, std::move(request));
 }
 
 void FormMain::runMainStep(const QString &name, bool writes, std::function<void(OperationControl &)> work,

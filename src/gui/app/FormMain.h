@@ -117,6 +117,9 @@ public:
     /// window's buttons disabled until it has ended; `after` runs while the window exists.
     void runMainStep(const QString &name, bool writes, std::function<void(OperationControl &)> work,
                      std::function<void()> after);
+    /// Opens a location window (exec runs it modally) as an operation of the instrument's queue,
+    /// in its turn; the status bar shows the connection once it has closed.
+    void runModalWindow(std::function<void()> exec);
 
 signals:
     /// The main window has closed: the program ends.

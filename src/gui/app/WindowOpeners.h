@@ -37,10 +37,14 @@ void openModelessWithStatus(FormMain &main)
     main.showModeless(new Form(main.session(), main.prompts(), report, &main));
 }
 
-/// Opens the window modally: the main window waits until it closes.
+/// Opens a location window modally, in the instrument's turn: the main window waits until it
+/// closes, and no other window's work runs while it is open.
 template <class Form>
 void openModal(FormMain &main)
 {
-    Form form(main.session(), main.prompts(), &main);
-    form.exec();
+    FormMain *window = &main;
+    main.runModalWindow([window] {
+        Form form(window->session(), window->prompts(), window);
+        form.exec();
+    });
 }

@@ -3,6 +3,7 @@
 #include "gui/app/Main.h"
 #include "gui/common/Named.h"
 #include "gui/common/ReplyText.h"
+#include "gui/common/WindowOperations.h"
 #include "locate/EthernetInstrumentSearch.h"
 #include "locate/SerialSearch.h"
 #include "locate/UsbInstrumentSearch.h"
@@ -15,9 +16,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -66,6 +71,7 @@ FormAutoLocate::FormAutoLocate(InstrumentSession &session, Prompts &prompts, QWi
       m_session(session),
       m_prompts(prompts),
       m_ui(new Ui),
+      m_operations(new WindowOperations(*this, session.operations(), prompts)),
       m_search(new SerialSearch(session, this)),
       m_usbSearch(new UsbInstrumentSearch(session, this))
 {
@@ -145,6 +151,11 @@ FormAutoLocate::FormAutoLocate(InstrumentSession &session, Prompts &prompts, QWi
     connect(ui.Command_Retry, &QPushButton::clicked, this, &FormAutoLocate::Command_Retry_Click);
     connect(ui.Command_OK, &QPushButton::clicked, this, &FormAutoLocate::Command_OK_Click);
 
+    // A search dropped before its turn (the window was closed meanwhile) leaves Retry usable.
+    connect(&session.operations(), &OperationQueue::finished, this, [this](QObject *owner) {
+        if (owner == this && !m_session.operations().hasOperation(this))
+            m_locating = false;
+    });
     connect(m_search, &SerialSearch::detail, this, &FormAutoLocate::AddDetail);
     connect(m_search, &SerialSearch::portsListed, this, &FormAutoLocate::fillLists);
     connect(m_search, &SerialSearch::searchStarted, this, [this] {
@@ -199,7 +210,12 @@ void FormAutoLocate::ApplyShowDetails()
 
 void FormAutoLocate::FillPortLists()
 {
-    m_search->listPorts();
+    // Listing opens and closes every port, the instrument's own among them: in its turn.
+    SerialSearch *search = m_search;
+    OperationQueue::Request request;
+    request.name = QStringLiteral("List serial ports");
+    request.work = [search](OperationControl &) { search->listPorts(); };
+    m_operations->run(std::move(request));
 }
 
 void FormAutoLocate::fillLists(const PortListing &listing)
@@ -219,15 +235,22 @@ void FormAutoLocate::fillLists(const PortListing &listing)
 
 void FormAutoLocate::SearchSerialPorts()
 {
+    if (isSearching())
+        return;
     QList<int> ports;
     for (int row = 0; row < m_ui->List_RS2321->count(); ++row)
         ports << SerialSearch::portFromEntry(m_ui->List_RS2321->item(row)->text());
-    m_search->searchPorts(ports);
+    SerialSearch *search = m_search;
+    OperationQueue::Request request;
+    request.name = m_ui->Command_Locate6481->text();
+    request.work = [search, ports](OperationControl &) { search->searchPorts(ports); };
+    m_operations->run(std::move(request));
 }
 
-bool FormAutoLocate::Locate_All()
+bool FormAutoLocate::Locate_All(std::function<void(bool found)> then)
 {
-    if (isSearching())
+    // The port listing of the window's opening may still wait its turn: the search follows it.
+    if (m_locating || m_search->isSearching() || m_usbSearch->isSearching() || m_searchingEthernet)
         return false;
     Ui &ui = *m_ui;
     ui.Text_Status->clear();
@@ -235,9 +258,29 @@ bool FormAutoLocate::Locate_All()
     ui.Command_Retry->setEnabled(false);
     ui.Label_Result->setText(QStringLiteral("Searching..."));
 
-    // "Checking Serial Ports", the port lists, then the search over the listed ports.
-    const bool found = m_search->locateAll();
+    // "Checking Serial Ports", the port lists, then the search over the listed ports. The search
+    // holds its own objects, never the window's widgets: those hear it through its signals.
+    SerialSearch *search = m_search;
+    auto found = std::make_shared<std::optional<bool>>();
+    OperationQueue::Request request;
+    request.name = QStringLiteral("Autolocate");
+    request.work = [search, found](OperationControl &) { *found = search->locateAll(); };
+    request.done = [this, found, then = std::move(then)] {
+        m_locating = false;
+        showResult(found->value_or(false));
+        if (then)
+            then(found->value_or(false));
+    };
+    QPointer<FormAutoLocate> self(this);
+    m_locating = true;
+    if (!m_operations->run(std::move(request)) && self)
+        m_locating = false; // refused: the program is ending
+    return self && found->value_or(false);
+}
 
+void FormAutoLocate::showResult(bool found)
+{
+    Ui &ui = *m_ui;
     if (found) {
         ui.Label_Result->setText(QStringLiteral("Instrument Found"));
         ui.Label_Progress->setText(shownText(m_search->foundText()));
@@ -253,7 +296,6 @@ bool FormAutoLocate::Locate_All()
     ui.Command_OK->setFocus();
     raise();
     activateWindow();
-    return found;
 }
 
 bool FormAutoLocate::okIsBold() const
@@ -263,7 +305,7 @@ bool FormAutoLocate::okIsBold() const
 
 bool FormAutoLocate::isSearching() const
 {
-    return m_search->isSearching() || m_usbSearch->isSearching() || m_searchingEthernet;
+    return m_operations->isRunning() || m_search->isSearching() || m_usbSearch->isSearching() || m_searchingEthernet;
 }
 
 bool FormAutoLocate::Locate_DVM_USB()
@@ -305,7 +347,7 @@ void FormAutoLocate::Command_Locate6481_Click()
 
 void FormAutoLocate::Command_Retry_Click()
 {
-    Locate_All();
+    Locate_All({});
 }
 
 void FormAutoLocate::Command_OK_Click()
@@ -313,10 +355,13 @@ void FormAutoLocate::Command_OK_Click()
     accept();
 }
 
-// The search runs on this window's stack: closing (and perhaps deleting) the window now would
-// pull the ground from under it. A search ends within one identification wait.
+// A running search holds the window's search objects: closing (and perhaps deleting) the window
+// now would pull the ground from under it. A search ends within one identification wait; one
+// still waiting its turn is dropped and the window closes.
 void FormAutoLocate::done(int result)
 {
-    if (!isSearching())
+    OperationQueue &queue = m_session.operations();
+    queue.stop(this);
+    if (!queue.hasOperation(this) && !m_usbSearch->isSearching() && !m_searchingEthernet)
         QDialog::done(result);
 }

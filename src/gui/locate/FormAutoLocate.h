@@ -2,7 +2,10 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class InstrumentSession;
+class WindowOperations;
 class Prompts;
 class SerialSearch;
 class UsbInstrumentSearch;
@@ -22,9 +25,12 @@ public:
     FormAutoLocate(InstrumentSession &session, Prompts &prompts, QWidget *parent = nullptr);
     ~FormAutoLocate() override;
 
-    /// Runs the whole search; true when an instrument was found. Events keep running meanwhile.
-    /// A call while a search of this window runs returns false and changes nothing.
-    bool Locate_All();
+    /// Runs the whole search as an operation of the instrument's queue, in its turn (another
+    /// window's exchanges are never cut into); `then` hears whether an instrument was found once
+    /// it has ended, if the window still exists. True when the search ran at once (nothing else
+    /// was running) and found one. A call while a search of this window runs or waits returns
+    /// false and changes nothing.
+    bool Locate_All(std::function<void(bool found)> then = {});
 
     /// Shows or hides the details pane (the window grows and shrinks with it).
     void SetShowDetails(bool show);
@@ -32,7 +38,8 @@ public:
     /// Whether "OK" has its bold font: a search that finds nothing takes it away for good.
     bool okIsBold() const;
 
-    /// Whether a search of this window is running (the window will not close meanwhile).
+    /// Whether a search of this window is running or waiting its turn (the window will not close
+    /// while one runs).
     bool isSearching() const;
 
     /// Searches the USB bridges for the calibrator, reporting in the details pane; true when one
@@ -56,6 +63,7 @@ private:
     void FillPortLists();
     void SearchSerialPorts();
     void fillLists(const PortListing &listing);
+    void showResult(bool found);
 
     void Command_Details_Click();
     void Command_Locate6481_Click();
@@ -65,8 +73,10 @@ private:
     InstrumentSession &m_session;
     Prompts &m_prompts;
     Ui *m_ui;
+    WindowOperations *m_operations;
     SerialSearch *m_search;
     UsbInstrumentSearch *m_usbSearch;
     bool ShowDetails = false;
     bool m_searchingEthernet = false;
+    bool m_locating = false; ///< a Locate_All runs or waits its turn
 };

@@ -379,6 +379,7 @@ TEST_F(FormMainTest, AutolocateSearchesAgainAndFillsTheInformationWhenFound)
     ASSERT_NE(main, nullptr);
     ASSERT_EQ(rows(*main, "Text_Info"), QStringList({QString()}));
     control(*main, "Command_Autolocate")->click();
+    session.operations().waitUntilIdle();
     // The location window stays open for the user to read; the information was asked for.
     EXPECT_TRUE(anyVisible("FormAutoLocate"));
     EXPECT_EQ(rows(*main, "Text_Info").value(2), QStringLiteral("Model :5241"));
