@@ -210,14 +210,15 @@ bool TableOperation::writeCell(CellWrite &write, SaveSummary &summary)
         ++summary.accepted;
         return true;
     case WriteResult::Rejected:
-        m_table.setState(
-            write.row, write.column, State::Rejected,
-            QStringLiteral("Refused by the %1: %2").arg(d.instrumentName, StatusMeaning::describe(write.reply)));
+        m_table.setState(write.row, write.column, State::Rejected,
+                         QStringLiteral("Refused by the %1: %2")
+                             .arg(d.instrumentName, StatusMeaning::describe(write.reply, d.instrumentName)));
         ++summary.rejected;
         return true;
     case WriteResult::Unconfirmed:
-        m_table.setState(write.row, write.column, State::Unconfirmed,
-                         QStringLiteral("Not taken as sent: %1").arg(StatusMeaning::describe(write.reply)));
+        m_table.setState(
+            write.row, write.column, State::Unconfirmed,
+            QStringLiteral("Not taken as sent: %1").arg(StatusMeaning::describe(write.reply, d.instrumentName)));
         ++summary.unconfirmed;
         return true;
     case WriteResult::PasswordNeeded:

@@ -2,6 +2,7 @@
 
 #include "instrument/CommandHelpers.h"
 #include "instrument/NumberFormat.h"
+#include "instrument/Reply.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
 #include "procedures/LeadingNumber.h"
@@ -96,17 +97,31 @@ RefusedBox PowerCalibration::setPoint(bool zero)
         if (const RefusedBox refused = checkFreeFrequency(&hz))
             return refused;
     }
-    // The replies are not looked at: the engineer sees the output on the standard.
+    // Every command goes out as it always has (the engineer sees the output on the standard), and
+    // the status line says whether the calibrator took them all or which answer was not "*0".
+    std::optional<QString> firstNotTaken;
+    QString lastReply;
+    auto sendSetting = [&](const QString &command) {
+        lastReply = send(command, kSetupTimeoutSeconds);
+        if (!firstNotTaken && !Reply::isSuccess(lastReply.trimmed()))
+            firstNotTaken = lastReply;
+    };
     if (m_frequency == Frequency::Dc) {
-        send(QStringLiteral("B5"), kSetupTimeoutSeconds);
+        sendSetting(QStringLiteral("B5"));
     } else {
-        send(QStringLiteral("B1"), kSetupTimeoutSeconds);
+        sendSetting(QStringLiteral("B1"));
         if (zero)
             sendFrequency();
     }
-    send(QStringLiteral("o10V"), kSetupTimeoutSeconds);
+    sendSetting(QStringLiteral("o10V"));
     const PowerRange &range = kPowerRanges[size_t(m_range)];
-    send(QStringLiteral("C") + formatGeneralNumber(zero ? range.zeroPointA : range.fullScaleA), kSetupTimeoutSeconds);
+    const double amps = zero ? range.zeroPointA : range.fullScaleA;
+    sendSetting(QStringLiteral("C") + formatGeneralNumber(amps));
+    const QString action = zero ? QStringLiteral("Set Zero") : QStringLiteral("Set Full Scale");
+    reportAnswer(action,
+                 QStringLiteral("%1 point set: %2 A at 10 V")
+                     .arg(zero ? QStringLiteral("Zero") : QStringLiteral("Full scale"), formatGeneralNumber(amps)),
+                 firstNotTaken.value_or(lastReply));
     return {};
 }
 

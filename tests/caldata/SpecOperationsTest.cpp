@@ -164,9 +164,9 @@ TEST_F(SpecOperationsTest, EachPendingCellOfRows1To70IsWrittenAndColouredByTheAn
     EXPECT_EQ(statesWhileSending, QStringList{QString::number(int(State::Writing))});
     EXPECT_EQ(table.state(3, 1), State::InStep);
     EXPECT_EQ(table.state(3, 2), State::Rejected);
-    EXPECT_EQ(table.note(3, 2), "Refused by the meter: *9: the calibrator did not understand the command or its value");
+    EXPECT_EQ(table.note(3, 2), "Refused by the meter: *9: the meter did not understand the command or its value");
     EXPECT_EQ(table.state(4, 14), State::Unconfirmed);
-    EXPECT_EQ(table.note(4, 14), "Not taken as sent: *5: the value is outside what the calibrator takes");
+    EXPECT_EQ(table.note(4, 14), "Not taken as sent: *5: the value is outside what the meter takes");
     EXPECT_EQ(table.state(5, 1), State::InStep);
     EXPECT_EQ(table.note(5, 1), "");
     EXPECT_EQ(table.state(6, 1), State::Invalid) << "not a number: orange and never sent";

@@ -138,3 +138,32 @@ TEST_F(PowerCalibrationTest, PasswordNeededIsRetriedExactlyOnce)
 }
 
 } // namespace
+
+TEST_F(PowerCalibrationTest, SettingAPointSendsEveryCommandAndSaysWhetherTheCalibratorTookThem)
+{
+    // Every command goes out whatever the answers; the status line names the first that was
+    // not "*0", so a refused setting is no longer silent.
+    const struct
+    {
+        bool zero;
+        const char *refusedCommand;
+        const char *answer;
+        const char *status;
+    } cases[] = {
+        {true, nullptr, nullptr, "Zero point set: "},
+        {false, nullptr, nullptr, "Full scale point set: "},
+        {true, "o10V", "*5\r", "Set Zero refused: *5: the value is outside what the calibrator takes"},
+        {false, "B5", "", "No answer to Set Full Scale: check the connection and try again"},
+    };
+    power.setFrequency(Frequency::Dc);
+    for (const auto &c : cases) {
+        s.dvm->sent.clear();
+        s.dvm->responder = [&c](const QString &command) {
+            return c.refusedCommand && command == QLatin1String(c.refusedCommand) ? QString::fromLatin1(c.answer)
+                                                                                  : QStringLiteral("*0\r");
+        };
+        c.zero ? power.setZeroPoint() : power.setFullScalePoint();
+        EXPECT_EQ(s.commands().size(), 3) << c.status;
+        EXPECT_TRUE(power.status().startsWith(QLatin1String(c.status))) << power.status().toStdString();
+    }
+}

@@ -3,6 +3,7 @@
 #include "gui/common/Named.h"
 #include "gui/common/WindowOperations.h"
 #include "platform/Clock.h"
+#include "procedures/AnswerStatus.h"
 #include "procedures/LenientDate.h"
 #include "session/InstrumentSession.h"
 
@@ -51,6 +52,7 @@ FormDate::FormDate(InstrumentSession &session, Prompts &prompts, QWidget *parent
                              QStringLiteral("Set Calibrator Time to Specified Time"),
                              &FormDate::Command_SetOtherTime_Click),
                       3, 2);
+    layout->addWidget(statusLine(), 4, 0, 1, 2);
     layout->addWidget(exitButton(), 4, 2);
     layout->setColumnStretch(2, 1);
     layout->setRowStretch(5, 1);
@@ -103,9 +105,11 @@ void FormDate::setClock(const QDate &date, const QTime &time)
         QStringLiteral("Set Calibrator Time"), OperationQueue::Effect::Writes, OperationQueue::WhenBusy::WaitTurn,
         [clock, date, time](OperationControl &) { return clock.set(date, time); },
         [this](InstrumentClock::Setting setting) {
-            // A setting the calibrator refused is not reported: its label keeps the last reading.
+            // A refused setting leaves the label at the last reading; the status line says why.
             if (setting.reread)
                 m_labelMeterDate->setText(setting.reread->labelText());
+            showStatus(AnswerStatus::text(QStringLiteral("Set Calibrator Time"), QStringLiteral("Calibrator clock set"),
+                                          setting.reply));
             TimerClock_Timer();
         });
 }

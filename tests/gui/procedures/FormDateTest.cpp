@@ -59,7 +59,7 @@ TEST_F(FormDateTest, SpecifiedTimeTakesTheDateFromOnePickerAndTheTimeFromTheOthe
     EXPECT_EQ(commands().at(1), "SYSTEM:SETDATE 0812261000");
 }
 
-TEST_F(FormDateTest, ARefusedSettingLeavesTheCalibratorLabelAlone)
+TEST_F(FormDateTest, ARefusedSettingLeavesTheCalibratorLabelAloneAndSaysWhy)
 {
     FormDate form(session, prompts);
     replies.insert("T", "TIMEOUT");
@@ -69,8 +69,14 @@ TEST_F(FormDateTest, ARefusedSettingLeavesTheCalibratorLabelAlone)
     replies.insert("T", "Version 2.13\rS/N 1\r5241\r05/03/2026\r14:07:09\r*0\r");
     click(form, "Command_SetTime");
     EXPECT_EQ(text(form, "LabelMeterDate"), "Invalid Reply");
+    EXPECT_EQ(text(form, "Label_Status"),
+              "Set Calibrator Time refused: *6: the setup password is needed first");
     EXPECT_EQ(commands().last(), "CAL:PASSWORD 0");
     EXPECT_TRUE(prompts.shown.isEmpty());
+
+    replies.insert("SYSTEM:SETDATE 0812261000", "*0\r");
+    click(form, "Command_SetTime");
+    EXPECT_EQ(text(form, "Label_Status"), "Calibrator clock set");
 }
 
 } // namespace
