@@ -1,6 +1,8 @@
 #include "session/OperationQueue.h"
 
 #include <QCoreApplication>
+#include <QMutexLocker>
+#include <QThread>
 #include <QTimer>
 
 class OperationQueue::Control : public OperationControl
@@ -8,14 +10,23 @@ class OperationQueue::Control : public OperationControl
 public:
     Control(OperationQueue &queue, Entry &entry) : m_queue(queue), m_entry(entry) {}
 
-    // A window destroyed under its operation (its parent went) stops it as a close would.
+    // A window destroyed under its operation (its parent went) stops it as a close would. (A
+    // QPointer may be asked from another thread whether its object is gone.)
     bool stopRequested() const override { return m_entry.stopRequested.load() || !m_entry.owner; }
+    // The signals name the owner by address; on the work's own thread they reach the windows as
+    // queued events, which compare it and never follow it.
     void reportProgress(int done, int total) override
     {
-        m_queue.m_progress = {done, total};
-        emit m_queue.progress(m_entry.owner, done, total);
+        {
+            QMutexLocker lock(&m_queue.m_progressLock);
+            m_queue.m_progress = {done, total};
+        }
+        emit m_queue.progress(owner(), done, total);
     }
-    void reportStatus(const QString &text) override { emit m_queue.statusReported(m_entry.owner, text); }
+    void reportStatus(const QString &text) override { emit m_queue.statusReported(owner(), text); }
+
+private:
+    QObject *owner() const { return const_cast<QObject *>(m_entry.ownerKey); }
 
 private:
     OperationQueue &m_queue;
@@ -24,7 +35,32 @@ private:
 
 OperationQueue::OperationQueue(QObject *parent) : QObject(parent) {}
 
-OperationQueue::~OperationQueue() = default;
+OperationQueue::~OperationQueue()
+{
+    if (m_thread) {
+        // Work still running finishes on its thread; nothing is heard of it any more.
+        close();
+        m_thread->quit();
+        m_thread->wait();
+        delete m_workContext;
+    }
+}
+
+void OperationQueue::useWorkThread()
+{
+    if (m_thread)
+        return;
+    m_thread = new QThread(this);
+    m_thread->setObjectName(QStringLiteral("instrument"));
+    m_workContext = new QObject;
+    m_workContext->moveToThread(m_thread);
+    m_thread->start();
+}
+
+QThread *OperationQueue::workThread() const
+{
+    return m_thread ? m_thread : thread();
+}
 
 bool OperationQueue::submit(QObject *owner, Request request)
 {
@@ -73,7 +109,15 @@ QString OperationQueue::runningUnit() const
 
 QPair<int, int> OperationQueue::progressOf(const QObject *owner) const
 {
-    return m_running && m_running->ownerKey == owner ? m_progress : QPair<int, int>();
+    return m_running && m_running->ownerKey == owner ? runningProgress() : QPair<int, int>();
+}
+
+QPair<int, int> OperationQueue::runningProgress() const
+{
+    if (!m_running)
+        return {};
+    QMutexLocker lock(&m_progressLock);
+    return m_progress;
 }
 
 void OperationQueue::stop(const QObject *owner)
@@ -135,22 +179,44 @@ void OperationQueue::runNext()
         if (!entry->owner)
             continue;
         m_running = entry;
-        m_progress = {};
+        {
+            QMutexLocker lock(&m_progressLock);
+            m_progress = {};
+        }
         emit busyChanged(true);
-        Control control(*this, *entry);
-        entry->request.work(control);
-        m_running.reset();
-        // Work the owner submits while it hears the outcome waits for the event loop too.
-        m_delivering = true;
-        if (entry->owner && entry->request.done)
-            entry->request.done();
-        m_delivering = false;
-        emit busyChanged(false);
-        if (entry->owner)
-            emit finished(entry->owner);
-        // The next one starts from the event loop, so a window that closes on finished() is
-        // gone (and its queued work dropped) before anything else runs.
-        startNextSoon();
+        if (!m_thread) {
+            Control control(*this, *entry);
+            entry->request.work(control);
+            finishRunning();
+            return;
+        }
+        // The work runs on the queue's thread and reports back here when it has returned.
+        QMetaObject::invokeMethod(
+            m_workContext,
+            [this, entry] {
+                Control control(*this, *entry);
+                entry->request.work(control);
+                QMetaObject::invokeMethod(this, &OperationQueue::finishRunning, Qt::QueuedConnection);
+            },
+            Qt::QueuedConnection);
         return;
     }
+}
+
+void OperationQueue::finishRunning()
+{
+    const std::shared_ptr<Entry> entry = std::exchange(m_running, nullptr);
+    if (!entry)
+        return;
+    // Work the owner submits while it hears the outcome waits for the event loop too.
+    m_delivering = true;
+    if (entry->owner && entry->request.done)
+        entry->request.done();
+    m_delivering = false;
+    emit busyChanged(false);
+    if (entry->owner)
+        emit finished(entry->owner);
+    // The next one starts from the event loop, so a window that closes on finished() is gone (and
+    // its queued work dropped) before anything else runs.
+    startNextSoon();
 }

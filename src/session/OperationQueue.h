@@ -3,6 +3,7 @@
 #include "session/OperationControl.h"
 
 #include <QList>
+#include <QMutex>
 #include <QObject>
 #include <QPair>
 #include <QPointer>
@@ -58,6 +59,16 @@ public:
     explicit OperationQueue(QObject *parent = nullptr);
     ~OperationQueue() override;
 
+    /// From now on, runs each operation's work on a thread of the queue's own, so the thread that
+    /// submits (the windows' thread) never waits on the instrument: it goes on handling events
+    /// and hears done, finished(), progress() and statusReported() as queued events. Without
+    /// it, work runs on the submitting thread (the command-line tool, most tests). Call it while
+    /// nothing runs.
+    void useWorkThread();
+    /// The thread the work runs on: the queue's own once useWorkThread() was called, otherwise
+    /// the submitting thread.
+    QThread *workThread() const;
+
     /// Queues the operation for owner. False when it was skipped (busy, or the queue is closed).
     /// When nothing runs, the operation starts at once.
     bool submit(QObject *owner, Request request);
@@ -96,7 +107,7 @@ public:
     /// The owner's last reported progress: {done, total}, {0, 0} before any.
     QPair<int, int> progressOf(const QObject *owner) const;
     /// The running operation's last reported progress, whoever owns it.
-    QPair<int, int> runningProgress() const { return m_running ? m_progress : QPair<int, int>(); }
+    QPair<int, int> runningProgress() const;
 
     /// Drops the owner's waiting operations and asks its running one to stop at the next
     /// exchange boundary. The owner still hears finished(owner) when it ends.
@@ -129,10 +140,16 @@ private:
 
     void startNextSoon();
     void runNext();
+    /// After the running work has returned (on the submitting thread): done, finished(), next.
+    void finishRunning();
 
     QList<std::shared_ptr<Entry>> m_waiting;
     std::shared_ptr<Entry> m_running;
+    // Written by the work's thread, read by the windows' thread.
+    mutable QMutex m_progressLock;
     QPair<int, int> m_progress;
+    QThread *m_thread = nullptr;
+    QObject *m_workContext = nullptr; ///< lives on m_thread; work is posted to it
     bool m_delivering = false;
     bool m_closed = false;
     bool m_startScheduled = false;

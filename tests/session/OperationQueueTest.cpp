@@ -1,9 +1,12 @@
 #include "session/OperationQueue.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QStringList>
+#include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -119,6 +122,94 @@ TEST(OperationQueue, AClosedQueueTakesNoNewWork)
     queue.close();
     EXPECT_FALSE(queue.submit(&owner, loggedWork(log, "A")));
     EXPECT_TRUE(log.isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+/// Runs events on this thread until condition holds or a generous limit passes.
+bool eventsUntil(const std::function<bool()> &condition)
+{
+    QDeadlineTimer limit(20000);
+    while (!condition() && !limit.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return condition();
+}
+
+/// Work on the queue's own thread that blocks until `release` is set, as an exchange waiting for
+/// the instrument blocks its thread; it notes the thread it ran on.
+OperationQueue::Request blockingWork(std::atomic<bool> &release, std::atomic<QThread *> &ranOn, QStringList &heard,
+                                     const QString &name)
+{
+    OperationQueue::Request request;
+    request.name = name;
+    request.effect = Effect::Writes;
+    request.work = [&release, &ranOn](OperationControl &control) {
+        ranOn = QThread::currentThread();
+        control.reportProgress(1, 4);
+        QDeadlineTimer limit(20000);
+        while (!release && !control.stopRequested() && !limit.hasExpired())
+            QThread::yieldCurrentThread();
+    };
+    request.done = [&heard, name] { heard << name + " heard on " + QThread::currentThread()->objectName(); };
+    return request;
+}
+
+// With its own thread, the queue runs the work there while the submitting thread goes on
+// handling events (here, the very event that lets the work finish), and the outcome, progress and
+// the end are heard back on the submitting thread; work submitted meanwhile waits its turn.
+TEST(OperationQueueOnItsThread, TheSubmittingThreadNeverWaitsAndHearsEverythingOnItsOwnThread)
+{
+    QThread::currentThread()->setObjectName(QStringLiteral("windows"));
+    OperationQueue queue;
+    queue.useWorkThread();
+    QObject owner, other;
+    std::atomic<bool> releaseFirst{false}, releaseSecond{true};
+    std::atomic<QThread *> firstRanOn{nullptr}, secondRanOn{nullptr};
+    QStringList heard;
+    QList<QThread *> progressHeardOn;
+    QObject::connect(&queue, &OperationQueue::progress, &owner,
+                     [&](QObject *, int, int) { progressHeardOn << QThread::currentThread(); });
+    QList<QObject *> finished;
+    QObject::connect(&queue, &OperationQueue::finished, &owner, [&](QObject *o) { finished << o; });
+
+    EXPECT_TRUE(queue.submit(&owner, blockingWork(releaseFirst, firstRanOn, heard, "first")));
+    EXPECT_TRUE(queue.isWriting(&owner)) << "submit returns while the work runs";
+    EXPECT_TRUE(queue.submit(&other, blockingWork(releaseSecond, secondRanOn, heard, "second")));
+    ASSERT_TRUE(eventsUntil([&] { return queue.progressOf(&owner) == qMakePair(1, 4); }));
+    EXPECT_EQ(secondRanOn.load(), nullptr) << "the second waits while the first runs";
+    QTimer::singleShot(0, &owner, [&] { releaseFirst = true; }); // an event only this thread handles
+    ASSERT_TRUE(eventsUntil([&] { return !queue.hasWork(); }));
+
+    EXPECT_EQ(firstRanOn.load(), queue.workThread());
+    EXPECT_EQ(secondRanOn.load(), queue.workThread());
+    EXPECT_NE(queue.workThread(), QThread::currentThread());
+    EXPECT_EQ(heard, QStringList({"first heard on windows", "second heard on windows"}));
+    EXPECT_EQ(progressHeardOn, QList<QThread *>({QThread::currentThread(), QThread::currentThread()}));
+    EXPECT_EQ(finished, QList<QObject *>({&owner, &other}));
+}
+
+// A stop from the windows' thread reaches the work between its exchanges, and so does the owner's
+// going away; a window that has gone hears nothing.
+TEST(OperationQueueOnItsThread, StopsAndAnOwnerGoneReachTheWorkOnItsThread)
+{
+    OperationQueue queue;
+    queue.useWorkThread();
+    for (const bool deleteOwner : {false, true}) {
+        auto owner = std::make_unique<QObject>();
+        std::atomic<bool> never{false};
+        std::atomic<QThread *> ranOn{nullptr};
+        QStringList heard;
+        queue.submit(owner.get(), blockingWork(never, ranOn, heard, "write"));
+        ASSERT_TRUE(eventsUntil([&] { return ranOn.load() != nullptr; }));
+        if (deleteOwner)
+            owner.reset();
+        else
+            queue.stop(owner.get());
+        ASSERT_TRUE(eventsUntil([&] { return !queue.hasWork(); })) << "the work never saw the stop";
+        EXPECT_EQ(heard.size(), deleteOwner ? 0 : 1);
+    }
 }
 
 } // namespace
