@@ -4,13 +4,27 @@
 #include "instrument/InstrumentChannel.h"
 #include "platform/Prompts.h"
 
+namespace {
+const QString kTitle = QStringLiteral("Clear All Settings");
+}
+
+bool EepromWipe::confirm(Prompts &prompts)
+{
+    return prompts.confirm(QStringLiteral("This will clear all settings - please confirm"), kTitle)
+        && prompts.confirm(QStringLiteral("This will clear everything - please confirm again"), kTitle);
+}
+
 EepromWipe::Outcome EepromWipe::run(InstrumentChannel &dvm, Prompts &prompts, const std::function<void(bool)> &busy)
 {
-    const QString title = QStringLiteral("Clear All Settings");
-    if (!prompts.confirm(QStringLiteral("This will clear all settings - please confirm"), title))
+    if (!confirm(prompts))
         return Outcome::Cancelled;
-    if (!prompts.confirm(QStringLiteral("This will clear everything - please confirm again"), title))
-        return Outcome::Cancelled;
+    return runConfirmed(dvm, prompts, busy);
+}
+
+EepromWipe::Outcome EepromWipe::runConfirmed(InstrumentChannel &dvm, Prompts &prompts,
+                                             const std::function<void(bool)> &busy)
+{
+    const QString &title = kTitle;
     if (!EnterSetupMode(dvm, SetupPassword::System)) {
         prompts.message(QStringLiteral("Error entering setup mode"), title);
         return Outcome::NoSetupMode;

@@ -22,6 +22,10 @@ public:
 
     /// busy(true) before the erase command, busy(false) after it.
     static Outcome run(InstrumentChannel &dvm, Prompts &prompts, const std::function<void(bool)> &busy = {});
+    /// The two questions alone; true when both were answered yes.
+    static bool confirm(Prompts &prompts);
+    /// run() once both questions were answered yes.
+    static Outcome runConfirmed(InstrumentChannel &dvm, Prompts &prompts, const std::function<void(bool)> &busy = {});
 
     static constexpr int kEraseTimeoutSeconds = 10;
 };

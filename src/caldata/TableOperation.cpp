@@ -305,10 +305,25 @@ QString TableOperation::saveReport(const SaveSummary &summary) const
 
 TableOperation::Outcome TableOperation::run(const Command &command, bool reread)
 {
-    if (!m_prompts.confirm(command.question, command.title)) {
-        reportOutcome(command.title + QStringLiteral(" cancelled"));
+    if (!confirm(m_prompts, command)) {
+        reportOutcome(cancelledText(command));
         return Outcome::Cancelled;
     }
+    return runConfirmed(command, reread);
+}
+
+bool TableOperation::confirm(Prompts &prompts, const Command &command)
+{
+    return prompts.confirm(command.question, command.title);
+}
+
+QString TableOperation::cancelledText(const Command &command)
+{
+    return command.title + QStringLiteral(" cancelled");
+}
+
+TableOperation::Outcome TableOperation::runConfirmed(const Command &command, bool reread)
+{
     if (!enterSetupMode(command.password)) {
         reportOutcome(QStringLiteral("%1 not done: the %2 did not accept the password. Check the connection and try "
                                      "again")

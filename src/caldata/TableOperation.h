@@ -171,6 +171,13 @@ public:
     /// Confirmation, password, the command, its result in the status box, the exit password,
     /// the pause, and (when reread) the table read afresh.
     Outcome run(const Command &command, bool reread);
+    /// The same once the engineer has said yes (a window asks before its operation waits its
+    /// turn, so the question never comes up in the middle of other work).
+    Outcome runConfirmed(const Command &command, bool reread);
+    /// The command's question; true for yes.
+    static bool confirm(Prompts &prompts, const Command &command);
+    /// What the status line says when the question was answered no.
+    static QString cancelledText(const Command &command);
     /// "Clear Meter": the table's clearing command run so.
     Outcome clear(bool reread = true) { return run(m_declaration.clear, reread); }
 

@@ -103,11 +103,14 @@ void Command_WipeEEPROM_Click(FormMain &main)
 {
     if (!main.session().dvm())
         return;
+    // Both questions come before the wipe waits its turn.
+    if (!EepromWipe::confirm(main.prompts()))
+        return;
     InstrumentSession *session = &main.session();
     Prompts *prompts = &main.prompts();
     main.runMainStep(
         QStringLiteral("Wipe EEPROM"), true,
-        [session, prompts](OperationControl &) { EepromWipe::run(session->channel(), *prompts); }, nullptr);
+        [session, prompts](OperationControl &) { EepromWipe::runConfirmed(session->channel(), *prompts); }, nullptr);
 }
 
 void windowNotAvailable(FormMain &main, const QString &window)

@@ -80,6 +80,11 @@ int FormCalFactors::readingLength() const
     return CalFactorTable::kLastRange;
 }
 
+TableOperation::Command FormCalFactors::clearCommand() const
+{
+    return CalFactorOperations::clearCommand();
+}
+
 QString FormCalFactors::cellsName() const
 {
     return QStringLiteral("factors");
@@ -87,12 +92,10 @@ QString FormCalFactors::cellsName() const
 
 void FormCalFactors::Command_Backup_Click()
 {
-    runOnInstrument(captionOf("Command_Backup"), OperationQueue::Effect::Writes,
-                    [](TableOperation &ops) { ops.run(CalFactorOperations::backupCommand(), true); });
+    runCommand(captionOf("Command_Backup"), CalFactorOperations::backupCommand());
 }
 
 void FormCalFactors::Command_Restore_Click()
 {
-    runOnInstrument(captionOf("Command_Restore"), OperationQueue::Effect::Writes,
-                    [](TableOperation &ops) { ops.run(CalFactorOperations::restoreCommand(), true); });
+    runCommand(captionOf("Command_Restore"), CalFactorOperations::restoreCommand());
 }

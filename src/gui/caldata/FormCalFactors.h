@@ -34,6 +34,7 @@ protected:
     OperationsFactory operations() override;
     int readingLength() const override;
     QString cellsName() const override;
+    TableOperation::Command clearCommand() const override;
 
 private:
     void buildControls();

@@ -99,6 +99,11 @@ TableWindow::OperationsFactory FormSpecifications::operations()
     return operationsOver<SpecOperations>(m_table);
 }
 
+TableOperation::Command FormSpecifications::clearCommand() const
+{
+    return SpecOperations::clearCommand();
+}
+
 QString FormSpecifications::cellsName() const
 {
     return QStringLiteral("figures");

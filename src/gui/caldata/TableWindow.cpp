@@ -234,8 +234,21 @@ void TableWindow::Command_SaveAll_Click()
 
 void TableWindow::Command_ClearAll_Click()
 {
-    runOnInstrument(captionOf("Command_ClearAll"), OperationQueue::Effect::Writes,
-                    [](TableOperation &ops) { ops.clear(); });
+    runCommand(captionOf("Command_ClearAll"), clearCommand());
+}
+
+bool TableWindow::runCommand(const QString &name, const TableOperation::Command &command)
+{
+    if (!m_session.dvm() || isWorking())
+        return false;
+    // Asked now, before the operation waits its turn: the question never comes up in the middle
+    // of another window's work, and "No" queues nothing.
+    if (!TableOperation::confirm(m_prompts, command)) {
+        Text_Status->setText(TableOperation::cancelledText(command));
+        return false;
+    }
+    return runOnInstrument(name, OperationQueue::Effect::Writes,
+                           [command](TableOperation &ops) { ops.runConfirmed(command, true); });
 }
 
 void TableWindow::Command_FileLoad_Click()

@@ -118,6 +118,11 @@ protected:
     /// not be queued (no instrument, an operation of the window already there).
     bool runOnInstrument(const QString &name, OperationQueue::Effect effect, std::function<void(TableOperation &)> body,
                          std::function<void()> after = {});
+    /// One instrument command in setup mode (clear, backup, restore), its question asked first,
+    /// then the table read again; false when it was not queued.
+    bool runCommand(const QString &name, const TableOperation::Command &command);
+    /// The table's "Clear Meter" command.
+    virtual TableOperation::Command clearCommand() const = 0;
 
     /// The caption of one of the window's buttons, which names the operation it starts.
     QString captionOf(const char *button) const;

@@ -331,6 +331,32 @@ TEST_F(FormCalFactorsTest, ALoadAskedForDuringAnotherWindowsOperationWaitsItsTur
     EXPECT_EQ(commandButtonStates(), QList<bool>(7, true));
 }
 
+TEST_F(FormCalFactorsTest, ABackupAsksAtOnceEvenWhileAnotherWindowsOperationRunsThenWaitsItsTurn)
+{
+    for (const Prompts::Answer answer : {Prompts::Answer::No, Prompts::Answer::Yes}) {
+        dvm->sent.clear();
+        prompts.shown.clear();
+        prompts.answers.enqueue(answer);
+        QObject otherWindow;
+        OperationQueue::Request other;
+        other.name = QStringLiteral("Read Calibrator Time");
+        other.work = [&](OperationControl &) {
+            button("Command_Backup")->click();
+            EXPECT_EQ(prompts.shown.size(), 1) << "the question comes when the button is pressed";
+            EXPECT_TRUE(dvm->sent.isEmpty());
+        };
+        session.operations().submit(&otherWindow, other);
+        session.operations().waitUntilIdle();
+        if (answer == Prompts::Answer::Yes) {
+            ASSERT_GE(dvm->commands().size(), 2);
+            EXPECT_EQ(dvm->commands()[1], "CB");
+        } else {
+            EXPECT_TRUE(dvm->sent.isEmpty()) << "\"No\" queues nothing";
+            EXPECT_EQ(statusLine(), "Backup Calibration cancelled");
+        }
+    }
+}
+
 TEST(FormCalFactorsFromTheMainWindow, TheButtonAndTheMenuEntryOpenOneWindowThatReportsToTextStatus)
 {
     ScopedFakeClock fake;
