@@ -184,6 +184,7 @@ void OperationQueue::runNext()
             m_progress = {};
         }
         emit busyChanged(true);
+        emit started(entry->owner);
         if (!m_thread) {
             Control control(*this, *entry);
             entry->request.work(control);

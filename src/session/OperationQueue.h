@@ -100,6 +100,8 @@ public:
     bool hasOperation(const QObject *owner) const;
     /// The owner's running operation changes the instrument.
     bool isWriting(const QObject *owner) const;
+    /// The owner's operation is the one running (not one waiting its turn).
+    bool isRunning(const QObject *owner) const { return m_running && m_running->ownerKey == owner; }
     /// The name of the operation running, empty when none.
     QString runningName() const;
     /// What the running operation's progress counts.
@@ -121,6 +123,8 @@ public:
 
 signals:
     void busyChanged(bool busy);
+    /// An operation of owner has its turn now.
+    void started(QObject *owner);
     /// An operation of owner has ended (its done, if it was heard, has run).
     void finished(QObject *owner);
     /// Progress of the running operation.

@@ -29,6 +29,13 @@ TableWindow::TableWindow(InstrumentSession &session, Prompts &prompts, StatusSin
 {
     setAttribute(Qt::WA_DeleteOnClose);
     m_operations = new WindowOperations(*this, session.operations(), prompts);
+    // A window whose operation waits behind another window's says so until its turn comes.
+    connect(m_operations, &WindowOperations::waiting, this,
+            [this](const QString &text) { Text_Status->setText(text); });
+    connect(m_operations, &WindowOperations::started, this, [this] {
+        if (Text_Status->text() == m_operations->lastWaitingText())
+            Text_Status->clear();
+    });
     OperationQueue &queue = session.operations();
     connect(&queue, &OperationQueue::progress, this, &TableWindow::showProgress);
     connect(&queue, &OperationQueue::finished, this, &TableWindow::operationFinished);

@@ -9,6 +9,15 @@ WindowOperations::WindowOperations(QWidget &window, OperationQueue &queue, Promp
     : QObject(&window), m_window(window), m_queue(queue), m_prompts(prompts)
 {
     connect(&m_queue, &OperationQueue::finished, this, &WindowOperations::operationFinished);
+    connect(&m_queue, &OperationQueue::started, this, [this](QObject *owner) {
+        if (owner == &m_window)
+            emit started();
+    });
+}
+
+QString WindowOperations::waitingText(const QString &running)
+{
+    return QStringLiteral("Waiting for \"%1\" to finish...").arg(running);
 }
 
 bool WindowOperations::run(OperationQueue::Request request)
@@ -19,8 +28,12 @@ bool WindowOperations::run(OperationQueue::Request request)
     // Run at once when the instrument is idle; the window may be destroyed meanwhile.
     QPointer<WindowOperations> self(this);
     const bool accepted = m_queue.submit(&m_window, std::move(request));
-    if (self && !m_queue.hasOperation(&m_window))
+    if (!self)
+        return accepted;
+    if (!m_queue.hasOperation(&m_window))
         m_window.unsetCursor();
+    else if (!m_queue.isRunning(&m_window) && m_queue.isBusy())
+        emit waiting(m_waitingText = waitingText(m_queue.runningName()));
     return accepted;
 }
 

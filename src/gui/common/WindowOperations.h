@@ -42,6 +42,17 @@ public:
 
     /// The question asked before a write is stopped.
     static QString stopQuestion(const QString &name, int done, int total, const QString &unit);
+    /// What a window says while its operation waits for another window's to end.
+    static QString waitingText(const QString &running);
+    /// The text of the last waiting(), so a window can take it away once its turn has come.
+    QString lastWaitingText() const { return m_waitingText; }
+
+signals:
+    /// The window's operation waits its turn behind `running` (another window's operation):
+    /// the window says so until started().
+    void waiting(const QString &text);
+    /// The window's operation has its turn.
+    void started();
 
 private:
     void operationFinished(QObject *owner);
@@ -50,4 +61,5 @@ private:
     OperationQueue &m_queue;
     Prompts &m_prompts;
     bool m_closeWhenFinished = false;
+    QString m_waitingText;
 };

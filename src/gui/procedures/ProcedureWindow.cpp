@@ -41,6 +41,11 @@ QHBoxLayout *ProcedureWindow::bottomRow(const QList<QAbstractButton *> &left, QA
 void ProcedureWindow::useOperations(OperationQueue &queue, Prompts &prompts)
 {
     m_operations = new WindowOperations(*this, queue, prompts);
+    connect(m_operations, &WindowOperations::waiting, this, &ProcedureWindow::showStatus);
+    connect(m_operations, &WindowOperations::started, this, [this] {
+        if (m_status && m_status->text() == m_operations->lastWaitingText())
+            m_status->clear();
+    });
 }
 
 void ProcedureWindow::runStep(const QString &name, bool writes, std::function<void()> work, std::function<void()> after)

@@ -324,11 +324,13 @@ TEST_F(FormCalFactorsTest, ALoadAskedForDuringAnotherWindowsOperationWaitsItsTur
         button("Command_LoadAllCalFactors")->click();
         EXPECT_TRUE(dvm->sent.isEmpty()) << "nothing of the load goes out inside another operation";
         EXPECT_EQ(commandButtonStates(), QList<bool>(7, false)) << "the buttons are off while the load waits";
+        EXPECT_EQ(statusLine(), "Waiting for \"Read Calibrator Time\" to finish...");
     };
     session.operations().submit(&otherWindow, other);
     session.operations().waitUntilIdle();
     EXPECT_EQ(dvm->sent.size(), 149);
     EXPECT_EQ(commandButtonStates(), QList<bool>(7, true));
+    EXPECT_TRUE(statusLine().startsWith(QLatin1String("149 ranges read"))) << statusLine().toStdString();
 }
 
 TEST_F(FormCalFactorsTest, ABackupAsksAtOnceEvenWhileAnotherWindowsOperationRunsThenWaitsItsTurn)
