@@ -3,13 +3,21 @@
 #include "caldata/CellGrid.h"
 
 #include <QObject>
+#include <QReadWriteLock>
 #include <QString>
+
+#include <optional>
 
 /**
  * @brief A table window's cells: texts with a state each that tells the engineer whether the
  * cell matches the instrument, row 0 holding the column headings and column 0 the row labels.
  * The factor table and the specification table are both one; they add their shapes, headings
  * and the instrument's indexes of their columns.
+ *
+ * The grid shows on the GUI thread while a table operation may fill and reshape it on another,
+ * so each read and each change is atomic under a lock of the table's own, and the change signals
+ * go out after the lock is released (a slot may read the table again). A cell asked for after a
+ * reshape took it away reads as "" and InStep, like any cell outside the grid.
  */
 class CellTable : public QObject
 {
@@ -26,16 +34,16 @@ public:
         Invalid,     ///< not a value the instrument takes: never sent
     };
 
-    int rowCount() const { return m_grid.rows(); }
-    int columnCount() const { return m_grid.columns(); }
-    bool contains(int row, int column) const { return m_grid.contains(row, column); }
+    int rowCount() const;
+    int columnCount() const;
+    bool contains(int row, int column) const;
 
     /// "" and InStep outside the grid.
-    QString text(int row, int column) const { return m_grid.text(row, column); }
-    CellState state(int row, int column) const { return m_grid.state(row, column); }
+    QString text(int row, int column) const;
+    CellState state(int row, int column) const;
     /// Why a cell is in its state, for the engineer ("not a whole number", the instrument's
     /// status); "" for most cells.
-    QString note(int row, int column) const { return m_grid.note(row, column); }
+    QString note(int row, int column) const;
     /// Changes a cell; ignored outside the grid. A change of state drops the note unless a new
     /// one is given.
     void setText(int row, int column, const QString &text);
@@ -47,7 +55,7 @@ public:
     bool commit(int row, int column, const QString &text);
 
     /// Cells that are pending and hold text, i.e. what a save would try to write.
-    int pendingCount() const { return pendingCountInRows(1, rowCount() - 1); }
+    int pendingCount() const;
     /// The same within rows first to last.
     int pendingCountInRows(int first, int last) const;
     /// Changes made here that the instrument does not have: pending cells with text, and cells
@@ -70,5 +78,12 @@ protected:
     void resizeRows(int rows);
 
 private:
+    /// Changes a cell under the lock and then signals; what is not given stays as it is.
+    void changeCell(int row, int column, const std::optional<QString> &text, std::optional<CellState> state,
+                    const std::optional<QString> &note);
+    /// Pending cells with text within rows first to last; the caller holds the lock.
+    int pendingInRowsLocked(int first, int last) const;
+
+    mutable QReadWriteLock m_lock;
     CellGrid<CellState> m_grid;
 };

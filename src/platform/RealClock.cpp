@@ -2,8 +2,29 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QTimer>
+#include <QHash>
+#include <QList>
 #include <QThread>
+#include <QTimer>
+
+#include <atomic>
+
+namespace {
+
+/// What one thread has going on with one clock: its nested waits, innermost last, and a wake
+/// that came while none of them ran.
+struct ThreadWaits
+{
+    QList<QEventLoop *> loops;
+    bool pendingWake = false;
+};
+
+/// Kept per thread, so no lock is needed and a thread's state goes with it when it ends. An entry
+/// is dropped once its thread neither waits nor holds a wake, so the table stays as small as
+/// what is going on.
+thread_local QHash<const RealClock *, ThreadWaits> t_waits;
+
+} // namespace
 
 RealClock::RealClock()
 {
@@ -38,8 +59,11 @@ void RealClock::pause(int ms)
 
 void RealClock::waitUntil(qint64 deadlineMs)
 {
-    if (m_pendingWake) {
-        m_pendingWake = false;
+    const auto own = t_waits.find(this);
+    if (own != t_waits.end() && own->pendingWake) {
+        own->pendingWake = false;
+        if (own->loops.isEmpty())
+            t_waits.erase(own);
         QCoreApplication::processEvents();
         return;
     }
@@ -54,18 +78,23 @@ void RealClock::waitUntil(qint64 deadlineMs)
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(int(qMin<qint64>(remaining, 24 * 3600 * 1000)));
-    m_waits.append(&loop);
+    t_waits[this].loops.append(&loop);
     loop.exec();
-    m_waits.removeOne(&loop);
-    m_pendingWake = false;
+    // Looked up again: waits nested inside this one may have added and removed entries meanwhile.
+    ThreadWaits &waits = t_waits[this];
+    waits.loops.removeOne(&loop);
+    waits.pendingWake = false;
+    if (waits.loops.isEmpty())
+        t_waits.remove(this);
 }
 
 void RealClock::wake()
 {
-    if (m_waits.isEmpty())
-        m_pendingWake = true;
+    ThreadWaits &waits = t_waits[this];
+    if (waits.loops.isEmpty())
+        waits.pendingWake = true;
     else
-        m_waits.last()->quit();
+        waits.loops.last()->quit();
 }
 
 void RealClock::schedule(int delayMs, QObject *context, std::function<void()> callback)
@@ -74,16 +103,19 @@ void RealClock::schedule(int delayMs, QObject *context, std::function<void()> ca
 }
 
 namespace {
-Clock *g_clock = nullptr;
-}
+// Read from every thread that waits; atomic so a first use on two threads at once is no race.
+std::atomic<Clock *> g_clock = nullptr;
+} // namespace
 
 Clock &systemClock()
 {
-    if (!g_clock) {
-        static RealClock realClock;
-        g_clock = &realClock;
-    }
-    return *g_clock;
+    if (Clock *clock = g_clock.load())
+        return *clock;
+    static RealClock realClock;
+    Clock *expected = nullptr;
+    // A clock a test installed meanwhile is kept.
+    g_clock.compare_exchange_strong(expected, &realClock);
+    return *g_clock.load();
 }
 
 void setSystemClock(Clock *clock)

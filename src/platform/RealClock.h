@@ -3,13 +3,13 @@
 #include "platform/Clock.h"
 
 #include <QElapsedTimer>
-#include <QList>
-#include <QPointer>
-
-class QEventLoop;
 
 /**
  * @brief The computer's own clock: waits run a nested event loop that a data arrival ends.
+ *
+ * Waits belong to the thread that makes them: wake() ends the innermost wait of the calling
+ * thread, or is kept for that thread's next wait, so an instrument exchange waiting on a worker
+ * thread and one waiting on the GUI thread never end each other.
  */
 class RealClock : public Clock
 {
@@ -26,6 +26,4 @@ public:
 
 private:
     QElapsedTimer m_elapsed;
-    QList<QEventLoop *> m_waits;
-    bool m_pendingWake = false;
 };

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
+#include <QThread>
 
 namespace {
 
@@ -103,6 +104,22 @@ QString chosenFile(QFileDialog &dialog, const QString &suggestedName)
     return dialog.selectedFiles().value(0);
 }
 
+/// Runs ask on the GUI thread and gives back its answer. Widgets live only there, so a question
+/// from another thread (an operation's work) is handed over and its thread waits for the answer;
+/// the GUI thread goes on handling events meanwhile. The GUI thread must not itself be waiting
+/// for the asking thread then, or both would wait for ever.
+template <typename Ask>
+auto onGuiThread(Ask ask) -> decltype(ask())
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread())
+        return ask();
+    decltype(ask()) answer{};
+    QMetaObject::invokeMethod(
+        app, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
+    return answer;
+}
+
 } // namespace
 
 std::unique_ptr<QMessageBox> QtPrompts::makeMessageBox(const QString &text, const QString &title, Icon icon,
@@ -157,39 +174,47 @@ Prompts::Answer QtPrompts::answerFor(int standardButton)
 Prompts::Answer QtPrompts::message(const QString &text, const QString &title, Icon icon, Buttons buttons,
                                    Answer defaultAnswer)
 {
-    auto box = makeMessageBox(text, title, icon, buttons, defaultAnswer, QApplication::activeWindow());
-    return answerFor(box->exec());
+    return onGuiThread([&] {
+        auto box = makeMessageBox(text, title, icon, buttons, defaultAnswer, QApplication::activeWindow());
+        return answerFor(box->exec());
+    });
 }
 
 int QtPrompts::choose(const QString &text, const QString &title, Icon icon, const QStringList &choices,
                       int defaultChoice, int escapeChoice)
 {
-    auto box = makeChoiceBox(text, title, icon, choices, defaultChoice, escapeChoice, QApplication::activeWindow());
-    box->exec();
-    // A box closed without a button (the window's close box with no escape) counts as escaped.
-    const QAbstractButton *clicked = box->clickedButton();
-    const QVariant chosen = clicked ? clicked->property(kChoiceProperty) : QVariant();
-    return chosen.isValid() ? chosen.toInt() : escapeChoice;
+    return onGuiThread([&] {
+        auto box = makeChoiceBox(text, title, icon, choices, defaultChoice, escapeChoice, QApplication::activeWindow());
+        box->exec();
+        // A box closed without a button (the window's close box with no escape) counts as escaped.
+        const QAbstractButton *clicked = box->clickedButton();
+        const QVariant chosen = clicked ? clicked->property(kChoiceProperty) : QVariant();
+        return chosen.isValid() ? chosen.toInt() : escapeChoice;
+    });
 }
 
 QString QtPrompts::openFileName(const QString &title, const QString &filter, const QString &suggestedName)
 {
-    QFileDialog dialog(QApplication::activeWindow(), title, startFolder(suggestedName), filter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    return chosenFile(dialog, suggestedName);
+    return onGuiThread([&] {
+        QFileDialog dialog(QApplication::activeWindow(), title, startFolder(suggestedName), filter);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        return chosenFile(dialog, suggestedName);
+    });
 }
 
 QString QtPrompts::saveFileName(const QString &title, const QString &filter, const QString &suggestedName,
                                 const QString &defaultSuffix)
 {
-    QFileDialog dialog(QApplication::activeWindow(), title, startFolder(suggestedName), filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    QString suffix = defaultSuffix;
-    if (suffix.startsWith(QLatin1Char('.')))
-        suffix.remove(0, 1);
-    dialog.setDefaultSuffix(suffix);
-    return chosenFile(dialog, suggestedName);
+    return onGuiThread([&] {
+        QFileDialog dialog(QApplication::activeWindow(), title, startFolder(suggestedName), filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+        QString suffix = defaultSuffix;
+        if (suffix.startsWith(QLatin1Char('.')))
+            suffix.remove(0, 1);
+        dialog.setDefaultSuffix(suffix);
+        return chosenFile(dialog, suggestedName);
+    });
 }

@@ -15,6 +15,9 @@ class QWidget;
  * needs: the window system would cut a long title short over a short message. The question icon,
  * Yes/No buttons and the default button are kept as asked, so "No" stays the button Enter presses
  * on a destructive question.
+ *
+ * Any thread may ask: boxes and dialogs are always shown on the GUI thread, and a question from
+ * another thread waits there for its answer.
  */
 class QtPrompts : public Prompts
 {

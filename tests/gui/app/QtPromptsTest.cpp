@@ -3,12 +3,15 @@
 #include "platform/Settings.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -129,6 +132,50 @@ TEST(QtPrompts, AChoiceBoxAnswersWithTheIndexOfTheButtonPressedAndEscapeWithItsE
         EXPECT_EQ(prompts.choose(QStringLiteral("Not found"), {}, Prompts::Icon::Critical, choices, 0, 2), c.answer)
             << c.press;
     }
+}
+
+TEST(QtPrompts, AQuestionFromAnotherThreadIsAskedOnTheGuiThreadAndItsAnswerGoesBack)
+{
+    QtPrompts prompts;
+    Prompts::Answer answer = Prompts::Answer::Ok;
+    int choice = -1;
+    std::unique_ptr<QThread> asker(QThread::create([&] {
+        answer = prompts.message(QStringLiteral("Save?"), QStringLiteral("Title"), Prompts::Icon::Question,
+                                 Prompts::Buttons::YesNoCancel, Prompts::Answer::Yes);
+        choice = prompts.choose(QStringLiteral("Not found"), QStringLiteral("Title"), Prompts::Icon::Critical,
+                                {QStringLiteral("Retry"), QStringLiteral("Choose"), QStringLiteral("Quit")}, 0, 2);
+    }));
+
+    // The user, on the GUI thread: answers each box as it comes up, with a button that is not its
+    // default, so the answer must be the one pressed.
+    QStringList seen;
+    QTimer user;
+    user.setInterval(5);
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        seen << box->text();
+        EXPECT_EQ(box->thread(), QCoreApplication::instance()->thread());
+        const QString wanted = seen.size() == 1 ? QStringLiteral("No") : QStringLiteral("Choose");
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text().remove(QLatin1Char('&')) == wanted)
+                button->click();
+        }
+    });
+    user.start();
+
+    QEventLoop loop;
+    QObject::connect(asker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit); // a limit only; the boxes take milliseconds
+    asker->start();
+    loop.exec();
+    user.stop();
+
+    ASSERT_TRUE(asker->wait(1000)) << "the asking thread still waits for an answer";
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("Save?"), QStringLiteral("Not found")}));
+    EXPECT_EQ(answer, Prompts::Answer::No);
+    EXPECT_EQ(choice, 1);
 }
 
 } // namespace
