@@ -152,17 +152,18 @@ ChangeJournal::Contents ChangeJournal::records() const
     QFile file(m_path);
     if (!file.exists())
         return contents;
-    if (!file.open(QIODevice::ReadOnly)) {
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
         contents.readable = false;
         contents.error = QStringLiteral("cannot read %1: %2").arg(m_path, file.errorString());
         return contents;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        contents.readable = false;
-        contents.error = QStringLiteral("cannot read %1: %2").arg(m_path, file.errorString());
-        return contents;
-    }
+    return parse(bytes);
+}
+
+ChangeJournal::Contents ChangeJournal::parse(const QByteArray &bytes)
+{
+    Contents contents;
     qsizetype from = 0;
     while (from < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', from);
@@ -189,8 +190,12 @@ ChangeJournal::Contents ChangeJournal::records() const
 
 ChangeJournal::Verification ChangeJournal::verify() const
 {
+    return verify(records());
+}
+
+ChangeJournal::Verification ChangeJournal::verify(const Contents &contents)
+{
     Verification result;
-    const Contents contents = records();
     result.readable = contents.readable;
     result.error = contents.error;
     result.count = contents.lineCount;

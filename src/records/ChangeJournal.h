@@ -72,6 +72,11 @@ public:
     /// Recomputes the chain from the first line to the last.
     Verification verify() const;
 
+    /// The lines of a journal's bytes, as records() reads them from the file.
+    static Contents parse(const QByteArray &bytes);
+    /// The chain of lines already read.
+    static Verification verify(const Contents &contents);
+
     /// The newest record whose file has this SHA-256 (either case), if any.
     std::optional<JournalRecord> findFile(const QString &sha256) const;
 
