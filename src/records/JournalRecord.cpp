@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
 
 #ifdef Q_OS_UNIX
 #include <pwd.h>
@@ -103,77 +104,61 @@ public:
     {
     }
 
-    bool value(const char *key, QJsonValue *value)
+    /// The key's value handed to `take`, which keeps it and says whether it is of the right kind;
+    /// when it is not, the reason is the key and `what` is wrong with it.
+    bool typed(const char *key, const char *what, const std::function<bool(const QJsonValue &)> &take)
     {
         const auto it = m_object.constFind(QLatin1String(key));
         if (it == m_object.constEnd())
             return fail(key, QStringLiteral("is missing"));
-        *value = *it;
-        return true;
+        return take(*it) || fail(key, QLatin1String(what));
     }
     bool string(const char *key, QString *out)
     {
-        QJsonValue v;
-        if (!value(key, &v))
-            return false;
-        if (!v.isString())
-            return fail(key, QStringLiteral("is not a string"));
-        *out = v.toString();
-        return true;
+        return typed(key, "is not a string", [out](const QJsonValue &v) {
+            *out = v.toString();
+            return v.isString();
+        });
     }
     bool digest(const char *key, QString *out)
     {
-        if (!string(key, out))
-            return false;
-        return isSha256Hex(*out) || fail(key, QStringLiteral("is not a SHA-256 in lower-case hex"));
+        return string(key, out)
+            && (isSha256Hex(*out) || fail(key, QStringLiteral("is not a SHA-256 in lower-case hex")));
     }
     bool boolean(const char *key, bool *out)
     {
-        QJsonValue v;
-        if (!value(key, &v))
-            return false;
-        if (!v.isBool())
-            return fail(key, QStringLiteral("is not true or false"));
-        *out = v.toBool();
-        return true;
+        return typed(key, "is not true or false", [out](const QJsonValue &v) {
+            *out = v.toBool();
+            return v.isBool();
+        });
     }
     bool count(const char *key, int *out)
     {
-        QJsonValue v;
-        if (!value(key, &v))
-            return false;
-        const double d = v.toDouble(-1);
-        if (!v.isDouble() || d < 0 || d > 1e9 || std::floor(d) != d)
-            return fail(key, QStringLiteral("is not a whole number from 0"));
-        *out = int(d);
-        return true;
+        return typed(key, "is not a whole number from 0", [out](const QJsonValue &v) {
+            const double d = v.toDouble(-1);
+            if (!v.isDouble() || d < 0 || d > 1e9 || std::floor(d) != d)
+                return false;
+            *out = int(d);
+            return true;
+        });
     }
+    /// An object, or with `isNull` also null (which *isNull then tells).
     bool object(const char *key, QJsonObject *out, bool *isNull = nullptr)
     {
-        QJsonValue v;
-        if (!value(key, &v))
-            return false;
-        if (isNull && v.isNull()) {
-            *isNull = true;
-            return true;
-        }
-        if (!v.isObject())
-            return fail(key,
-                        isNull ? QStringLiteral("is neither an object nor null") : QStringLiteral("is not an object"));
-        if (isNull)
-            *isNull = false;
-        *out = v.toObject();
-        return true;
+        return typed(key, isNull ? "is neither an object nor null" : "is not an object",
+                     [out, isNull](const QJsonValue &v) {
+                         if (isNull)
+                             *isNull = v.isNull();
+                         *out = v.toObject();
+                         return v.isObject() || (isNull && *isNull);
+                     });
     }
     bool array(const char *key, QJsonArray *out)
     {
-        QJsonValue v;
-        if (!value(key, &v))
-            return false;
-        if (!v.isArray())
-            return fail(key, QStringLiteral("is not a list"));
-        *out = v.toArray();
-        return true;
+        return typed(key, "is not a list", [out](const QJsonValue &v) {
+            *out = v.toArray();
+            return v.isArray();
+        });
     }
     bool fail(const char *key, const QString &what)
     {
