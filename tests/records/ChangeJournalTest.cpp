@@ -53,34 +53,19 @@ TEST_F(ChangeJournalTest, RecordsComeBackInOrderEachChainedToTheLineBefore)
 
     const QList<QByteArray> stored = lines(journal.path());
     ASSERT_EQ(stored.size(), 2);
-    EXPECT_TRUE(readAll(journal.path()).endsWith('\n'));
     EXPECT_EQ(first.prev, ChangeJournal::kFirstPrev);
     EXPECT_EQ(second.prev,
               QString::fromLatin1(QCryptographicHash::hash(stored[0], QCryptographicHash::Sha256).toHex()));
 
     const ChangeJournal::Contents contents = journal.records();
-    EXPECT_TRUE(contents.readable);
-    EXPECT_TRUE(contents.problems.isEmpty());
     ASSERT_EQ(contents.entries.size(), 2);
     EXPECT_EQ(contents.entries[0].record, first);
     EXPECT_EQ(contents.entries[1].record, second);
-    EXPECT_EQ(contents.entries[1].line, 2);
-    EXPECT_EQ(contents.entries[1].text, stored[1]);
 
     const ChangeJournal::Verification check = journal.verify();
     EXPECT_TRUE(check.intact) << check.reason.toStdString();
     EXPECT_EQ(check.count, 2);
     EXPECT_EQ(check.head, ChangeJournal::lineDigest(stored[1]));
-}
-
-TEST_F(ChangeJournalTest, NoFileIsAnEmptyIntactJournal)
-{
-    const ChangeJournal journal(path());
-    EXPECT_TRUE(journal.records().readable);
-    const ChangeJournal::Verification check = journal.verify();
-    EXPECT_TRUE(check.intact);
-    EXPECT_EQ(check.count, 0);
-    EXPECT_EQ(check.head, ChangeJournal::kFirstPrev);
 }
 
 TEST_F(ChangeJournalTest, VerifyFindsAChangedRemovedOrInsertedLineWhereTheChainBreaks)
@@ -107,10 +92,7 @@ TEST_F(ChangeJournalTest, VerifyFindsAChangedRemovedOrInsertedLineWhereTheChainB
              l.insert(2, forged.toLine());
          },
          4, "line 4 does not follow line 3"},
-        {"two lines swapped", [](QList<QByteArray> &l) { l.swapItemsAt(1, 2); }, 2, "line 2 does not follow line 1"},
         {"line 2 made unreadable", [](QList<QByteArray> &l) { l[1].chop(1); }, 2, "line 2 is not a record: not JSON"},
-        {"an empty line after line 4", [](QList<QByteArray> &l) { l.insert(4, QByteArray()); }, 5,
-         "line 5 is not a record: the line is empty"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -127,20 +109,6 @@ TEST_F(ChangeJournalTest, VerifyFindsAChangedRemovedOrInsertedLineWhereTheChainB
         EXPECT_EQ(check.count, stored.size());
         EXPECT_EQ(check.head, ChangeJournal::lineDigest(stored.constLast()));
     }
-}
-
-TEST_F(ChangeJournalTest, AChangedLastLineShowsOnlyInTheHead)
-{
-    // Nothing follows the last line to carry its digest: the head written down elsewhere (in the
-    // calibration report) is what shows the change.
-    ChangeJournal journal(path());
-    QList<QByteArray> stored = appendNumbered(journal, 3);
-    const QString head = journal.verify().head;
-    stored[2].replace(R"("after":"4")", R"("after":"5")");
-    store(journal.path(), stored);
-    const ChangeJournal::Verification check = journal.verify();
-    EXPECT_TRUE(check.intact);
-    EXPECT_NE(check.head, head);
 }
 
 TEST_F(ChangeJournalTest, AnUnfinishedLastLineIsReportedAndNotBuiltOn)
@@ -169,7 +137,7 @@ TEST_F(ChangeJournalTest, AFailedWriteLeavesTheFileAsItWas)
     struct Case
     {
         const char *name;
-        std::function<bool(QString *skip)> breakIt; ///< false: this computer cannot show the fault
+        std::function<bool()> breakIt; ///< false: this computer cannot show the fault (permissions, as root)
         std::function<void()> repair;
         const char *cause;
     };
@@ -178,24 +146,21 @@ TEST_F(ChangeJournalTest, AFailedWriteLeavesTheFileAsItWas)
     std::unique_ptr<FileSizeLimit> limit;
     const Case cases[] = {
         {"a folder that takes no new files",
-         [&](QString *skip) {
+         [&] {
              QFile::remove(journalPath);
              readOnly = std::make_unique<ReadOnlyFolder>(folder.filePath(QStringLiteral("sub")));
-             *skip = QStringLiteral("the folder could not be made read-only");
              return readOnly->isReadOnly();
          },
          [&] { readOnly.reset(); }, ""},
         {"a file without write permission",
-         [&](QString *skip) {
+         [&] {
              QFile::setPermissions(journalPath, QFile::ReadOwner);
-             *skip = QStringLiteral("permissions do not stop root");
              return ::geteuid() != 0;
          },
          [&] { QFile::setPermissions(journalPath, QFile::ReadOwner | QFile::WriteOwner); }, "Permission denied"},
         {"a disk that fills up part way through the line",
-         [&](QString *skip) {
+         [&] {
              limit = std::make_unique<FileSizeLimit>(QFileInfo(journalPath).size() + 40);
-             *skip = QStringLiteral("no file size limit");
              return limit->ok();
          },
          [&] { limit.reset(); }, ""},
@@ -204,10 +169,9 @@ TEST_F(ChangeJournalTest, AFailedWriteLeavesTheFileAsItWas)
         SCOPED_TRACE(c.name);
         ChangeJournal journal(journalPath);
         appendNumbered(journal, 2);
-        QString skip;
-        if (!c.breakIt(&skip)) {
+        if (!c.breakIt()) {
             c.repair();
-            std::printf("[  SKIPPED ] %s: %s\n", c.name, qPrintable(skip));
+            std::printf("[  SKIPPED ] %s: this computer cannot show it\n", c.name);
             continue;
         }
         const QByteArray before = readAll(journalPath);
@@ -224,31 +188,6 @@ TEST_F(ChangeJournalTest, AFailedWriteLeavesTheFileAsItWas)
         ASSERT_TRUE(journal.append(record, &error)) << error.toStdString();
         EXPECT_TRUE(journal.verify().intact) << journal.verify().reason.toStdString();
     }
-}
-
-TEST_F(ChangeJournalTest, AFolderThatCannotBeMadeIsNamed)
-{
-    ASSERT_TRUE(writeAll(path(QStringLiteral("plain")), "not a folder"));
-    ChangeJournal journal(path(QStringLiteral("plain/journal/journal.jsonl")));
-    JournalRecord record = numberedRecord(1);
-    QString error;
-    EXPECT_FALSE(journal.append(record, &error));
-    EXPECT_TRUE(
-        error.startsWith(QStringLiteral("cannot make the folder %1").arg(path(QStringLiteral("plain/journal")))))
-        << error.toStdString();
-    EXPECT_TRUE(error.contains(QStringLiteral("%1 is a file").arg(path(QStringLiteral("plain")))))
-        << error.toStdString();
-}
-
-TEST_F(ChangeJournalTest, AnUnreadableJournalSaysSo)
-{
-    // A folder where the journal should be cannot be read as one, whoever asks.
-    ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("journal.jsonl")));
-    const ChangeJournal journal(path());
-    const ChangeJournal::Verification check = journal.verify();
-    EXPECT_FALSE(check.readable);
-    EXPECT_FALSE(check.intact);
-    EXPECT_TRUE(check.error.contains(path())) << check.error.toStdString();
 }
 
 TEST_F(ChangeJournalTest, TwoWritersTakingTurnsKeepOneChain)

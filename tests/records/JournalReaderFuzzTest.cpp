@@ -1,13 +1,9 @@
-// The journal reader on random and damaged lines: it never crashes, never takes a damaged chain
-// for an intact one, and always says why it refused a line. (fuzz/fuzz_journal_reader.cpp runs the
-// same checks under libFuzzer.)
+// The journal's line reader on random and damaged lines: it never crashes, and says why it refused
+// a line. (fuzz/fuzz_journal_reader.cpp runs these checks and the chain's under libFuzzer.)
 
 #include "RecordSamples.h"
-#include "records/ChangeJournal.h"
-#include "reliability/FileFaults.h"
 
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -96,51 +92,6 @@ TEST(JournalReaderFuzz, RandomAndDamagedLinesAreReadOrRefusedWithAReason)
     for (int i = 0; i < 3000; ++i) {
         checkLine(randomLine(random));
         checkLine(mutated(good, random));
-        if (::testing::Test::HasFailure())
-            return;
-    }
-}
-
-TEST(JournalReaderFuzz, ADamagedJournalIsNeverTakenForIntact)
-{
-    QRandomGenerator random(8122026);
-    QTemporaryDir folder;
-    for (int round = 0; round < 150; ++round) {
-        const QString path = folder.filePath(QStringLiteral("journal-%1.jsonl").arg(round));
-        ChangeJournal journal(path);
-        for (int n = 1; n <= 4; ++n) {
-            JournalRecord record = n == 2 ? fullRecord() : numberedRecord(n);
-            ASSERT_TRUE(journal.append(record));
-        }
-        const QByteArray intact = readAll(path);
-        QList<QByteArray> lines = intact.split('\n');
-        lines.removeLast();
-        const int damaged = random.bounded(int(lines.size()));
-        lines[damaged] = mutated(lines[damaged], random);
-        QByteArray bytes = lines.join('\n');
-        if (random.bounded(4))
-            bytes += '\n';
-        ASSERT_TRUE(writeAll(path, bytes));
-
-        const ChangeJournal::Verification check = journal.verify();
-        const ChangeJournal::Contents contents = journal.records();
-        EXPECT_EQ(contents.entries.size() + contents.problems.size(), contents.lineCount);
-        for (const ChangeJournal::Problem &problem : contents.problems)
-            EXPECT_FALSE(problem.reason.isEmpty());
-        if (bytes == intact) {
-            EXPECT_TRUE(check.intact);
-            continue;
-        }
-        // Only a change to the last line that still reads as a record passes the chain; the
-        // head then differs from the one the intact journal had.
-        if (check.intact) {
-            EXPECT_EQ(damaged, lines.size() - 1) << bytes.toStdString();
-            EXPECT_NE(check.head, ChangeJournal::lineDigest(intact.split('\n').at(lines.size() - 1)));
-        } else {
-            EXPECT_GE(check.brokenLine, 1);
-            EXPECT_LE(check.brokenLine, check.count);
-            EXPECT_FALSE(check.reason.isEmpty());
-        }
         if (::testing::Test::HasFailure())
             return;
     }
