@@ -37,6 +37,9 @@ struct CliCommand
     int maxArguments = 0;       ///< kAnyNumber: no upper limit
     QList<CliOption> options{}; ///< options only this command takes
     Run run{};
+    /// False for a command that works on this computer's files alone: the tool then connects to
+    /// nothing (and opens no port another program may be using) before it runs.
+    bool needsInstrument = true;
 
     static constexpr int kAnyNumber = -1;
 

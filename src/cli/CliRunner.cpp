@@ -28,7 +28,11 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
     InstrumentSession session;
     CliConnection connection(session);
     QString error;
-    const int status = connection.setUp(line, &error);
+    int status = ExitSuccess;
+    if (line.command()->needsInstrument)
+        status = connection.setUp(line, &error);
+    else if (line.isSet(CliOptionName::Simulate))
+        session.useSimulatedSettings(); // the simulated run's own journal, apart from a real one
     RunContext run(line, session, connection.description(), out, err);
     if (status != ExitSuccess)
         return run.fail(ExitCode(status), error);

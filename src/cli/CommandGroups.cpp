@@ -8,7 +8,7 @@ const QList<CliCommand> &commandTable()
         QList<CliCommand> all;
         for (const CommandGroup group :
              {basicCommands, locateCommands, calCommands, gpibCommands, outputCommands, measureCommands, clockCommands,
-              historyCommands, ethernetCommands, usbCommands, specCommands, setupCommands})
+              historyCommands, ethernetCommands, usbCommands, specCommands, setupCommands, journalCommands})
             all += group();
         return all;
     }();

@@ -36,5 +36,8 @@ QList<CliCommand> setupCommands();
 /// usb list, usb select.
 QList<CliCommand> usbCommands();
 
+/// journal, journal path, journal verify.
+QList<CliCommand> journalCommands();
+
 /// Every command of the tool, in the order the usage text lists them.
 const QList<CliCommand> &commandTable();

@@ -197,6 +197,7 @@ QString CommandLine::usageText(const QList<CliCommand> &commands)
         appendRows(text, own, 6);
     }
     text += QStringLiteral("\nExit status: 0 success, 1 usage error, 2 instrument cannot be reached, "
-                           "3 instrument refused or not found.\n");
+                           "3 instrument refused or not found (or the journal's chain broken), 4 a file or device "
+                           "of this computer could not be used.\n");
     return text;
 }

@@ -17,6 +17,7 @@ enum ExitCode : int {
     ExitUsage = 1,       ///< the command line is wrong; nothing was sent
     ExitUnreachable = 2, ///< the port will not open, no answer in time, no usable interface
     ExitRefused = 3,     ///< the instrument answered but refused, or is not the one we look for
+    ExitLocalFile = 4,   ///< a file or device of this computer could not be used
 };
 
 /**

@@ -1,0 +1,114 @@
+// journal: the record this computer keeps of what was done to instruments, listed, located and
+// checked. None of them talks to an instrument.
+
+#include "cli/CommandGroups.h"
+#include "cli/RunContext.h"
+#include "records/ChangeJournal.h"
+#include "records/DataFolders.h"
+
+#include <QTextStream>
+
+#include <algorithm>
+
+namespace {
+
+const QString kSerial = QStringLiteral("serial");
+const QString kJson = QStringLiteral("json");
+
+/// One line of the listing: time, user, operation, serial number, how many changes, outcome.
+QString listingRow(const JournalRecord &record)
+{
+    const qsizetype changes = record.changes.size();
+    QString outcome = JournalRecord::outcomeWord(record.outcome);
+    if (record.forced)
+        outcome += QStringLiteral(" (forced)");
+    return QStringList{record.time.toUTC().toString(Qt::ISODateWithMs),
+                       record.user,
+                       record.operation,
+                       record.instrument.serial.isEmpty() ? QStringLiteral("-") : record.instrument.serial,
+                       QStringLiteral("%1 change%2").arg(changes).arg(changes == 1 ? "" : "s"),
+                       outcome}
+        .join(QStringLiteral("  "));
+}
+
+int list(RunContext &run)
+{
+    const ChangeJournal journal(DataFolders::journalPath());
+    const ChangeJournal::Contents contents = journal.records();
+    if (!contents.readable)
+        return run.fail(ExitLocalFile, contents.error);
+
+    QList<ChangeJournal::Entry> chosen;
+    for (const ChangeJournal::Entry &entry : contents.entries) {
+        if (!run.isSet(kSerial) || entry.record.instrument.serial == run.value(kSerial))
+            chosen << entry;
+    }
+    if (run.isSet(kJson)) {
+        // The lines as they are stored and in their order, so the output can be checked again.
+        for (const ChangeJournal::Entry &entry : std::as_const(chosen))
+            run.out() << QString::fromUtf8(entry.text) << '\n';
+    } else {
+        for (auto it = chosen.crbegin(); it != chosen.crend(); ++it)
+            run.out() << listingRow(it->record) << '\n';
+    }
+    run.out().flush();
+    if (chosen.isEmpty() && contents.problems.isEmpty()) {
+        run.warn(run.isSet(kSerial)
+                     ? QStringLiteral("no records of serial number %1 in %2").arg(run.value(kSerial), journal.path())
+                     : QStringLiteral("no records in %1").arg(journal.path()));
+    }
+    for (const ChangeJournal::Problem &problem : contents.problems)
+        run.warn(
+            QStringLiteral("%1 line %2 is not a record: %3").arg(journal.path()).arg(problem.line).arg(problem.reason));
+    return contents.problems.isEmpty() ? ExitSuccess : ExitRefused;
+}
+
+int path(RunContext &run)
+{
+    run.out() << "journal    " << DataFolders::journalPath() << '\n'
+              << "snapshots  " << DataFolders::snapshotFolder() << '\n';
+    return ExitSuccess;
+}
+
+int verify(RunContext &run)
+{
+    const ChangeJournal journal(DataFolders::journalPath());
+    const ChangeJournal::Verification check = journal.verify();
+    if (!check.readable)
+        return run.fail(ExitLocalFile, check.error);
+    if (!check.intact)
+        return run.fail(ExitRefused, QStringLiteral("%1: %2").arg(journal.path(), check.reason));
+    run.out() << QStringLiteral("%1 record%2, chain intact, head %3\n")
+                     .arg(check.count)
+                     .arg(check.count == 1 ? "" : "s")
+                     .arg(check.head);
+    return ExitSuccess;
+}
+
+} // namespace
+
+QList<CliCommand> journalCommands()
+{
+    return {
+        {.words = {QStringLiteral("journal")},
+         .summary = QStringLiteral("list the change journal's records, newest first, one a line: time (UTC), user, "
+                                   "operation, serial number, number of changes, outcome"),
+         .options = {{kSerial, QStringLiteral("S"),
+                      QStringLiteral("only the records of the instrument with this "
+                                     "serial number")},
+                     {kJson, QString(),
+                      QStringLiteral("print the records as stored, one JSON object a line, "
+                                     "oldest first")}},
+         .run = list,
+         .needsInstrument = false},
+        {.words = {QStringLiteral("journal"), QStringLiteral("path")},
+         .summary = QStringLiteral("print where the change journal and the table snapshots are kept"),
+         .run = path,
+         .needsInstrument = false},
+        {.words = {QStringLiteral("journal"), QStringLiteral("verify")},
+         .summary = QStringLiteral("check the journal's chain of digests: exit 0 when every line follows the one "
+                                   "before it, 3 naming the first line that does not"),
+         .run = verify,
+         .needsInstrument = false},
+    };
+}
