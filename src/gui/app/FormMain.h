@@ -160,6 +160,9 @@ private:
     void placeWindow();
     /// The program may end now; otherwise the end waits for the instrument's work to stop.
     bool mayEnd();
+    /// Closes the other windows that have no work on the instrument's queue, the last opened
+    /// first; false when one of them stayed open.
+    bool closeIdleWindows();
     /// One of the main window's own steps as an operation of the instrument's queue, the
     /// window's buttons disabled until it has ended; `after` runs while the window exists.
     void runMainStep(const QString &name, bool writes, std::function<void(OperationControl &)> work,
