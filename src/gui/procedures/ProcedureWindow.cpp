@@ -102,14 +102,15 @@ bool ProcedureWindow::event(QEvent *event)
     const bool handled = QWidget::event(event);
     // The refresh runs from the event loop, not inside the activation: Qt goes on to deactivate
     // the window that was active before, and that window may be closed and deleted while the
-    // refresh waits for the instrument.
+    // refresh waits for the instrument. A window closed in the meantime (it only waits to be
+    // deleted) starts nothing.
     if (event->type() == QEvent::WindowActivate && !m_activationQueued) {
         m_activationQueued = true;
         QMetaObject::invokeMethod(
             this,
             [this] {
                 m_activationQueued = false;
-                if (m_activating)
+                if (m_activating || !isVisible())
                     return;
                 m_activating = true;
                 Form_Activate();
