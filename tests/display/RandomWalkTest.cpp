@@ -458,7 +458,8 @@ private:
         QList<QWidget *> out;
         const QWidget *main = m_run.main.get();
         for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w->isVisible() && belongsTo(main, w) && (withMain || w != main))
+            // An open menu is not a window to act on; the next click anywhere closes it.
+            if (w->isVisible() && belongsTo(main, w) && (withMain || w != main) && w->windowType() != Qt::Popup)
                 out << w;
         }
         // topLevelWidgets() comes in no fixed order; the generator's choice must not depend on it.
