@@ -343,7 +343,7 @@ private:
         if (!window)
             return false;
         note(QStringLiteral("activate: %1").arg(describe(window)));
-        clickAt(window, QPoint(5, 5));
+        WindowManager::clickInto(*window);
         QPointer<QWidget> target = window;
         settleWhen([target] { return !target || QApplication::activeWindow() == target; });
         return true;
