@@ -1,6 +1,8 @@
 #include "RealDisplay.h"
 #include "gui/app/FormMain.h"
+#include "instrument/Exchange.h"
 #include "instrument/IDVM.h"
+#include "instrument/InstrumentContext.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -166,9 +168,27 @@ struct ProgramRun
     std::unique_ptr<InstrumentSession> session = std::make_unique<InstrumentSession>();
     std::unique_ptr<FormMain> main;
     bool ended = false;
+    /// The last exchanges, as they ended ("CAL:PASSWORD ... -> busy"), for a failure's message.
+    QStringList exchanges;
+
+    ProgramRun()
+    {
+        session->context().setExchangeObserver([this](const ExchangeRequest &request, const ExchangeReply &reply) {
+            static const char *const outcomes[] = {"answered", "not awaited", "timed out",
+                                                   "busy",     "overflow",    "not connected",
+                                                   "no board", "open failed", "link failed"};
+            const auto outcome = std::size_t(reply.outcome);
+            exchanges << QStringLiteral("%1 -> %2")
+                             .arg(request.command,
+                                  QLatin1String(outcome < std::size(outcomes) ? outcomes[outcome] : "?"));
+            while (exchanges.size() > 30)
+                exchanges.removeFirst();
+        });
+    }
 
     ~ProgramRun()
     {
+        session->context().setExchangeObserver({});
         main.reset(); // the windows go before the session they use
         session.reset();
     }
@@ -663,7 +683,8 @@ TEST_F(RandomWalk, TheProgramSurvivesAUserClickingAbout)
         for (auto it = walk.counts().begin(); it != walk.counts().end(); ++it)
             counts[it.key()] += it.value();
         const std::string replay = "seed " + std::to_string(seed) + ", run " + std::to_string(runs)
-            + ", last actions:\n" + walk.recent().toStdString();
+            + ", last actions:\n" + walk.recent().toStdString() + "\nlast exchanges:\n"
+            + run->exchanges.join(QLatin1Char('\n')).toStdString();
         ASSERT_TRUE(ended) << "the program never ended; " << replay;
 
         // The end waits for the instrument's work, which leaves the instrument out of setup mode,
