@@ -72,6 +72,14 @@ const QStringList kDenied = {
     // is that the program never leaves it there on its own.
     QStringLiteral("Command_SetupPassword"),
     QStringLiteral("Command_SendPassword"),
+    // The table windows' writes enter setup mode outside the instrument's operation queue: with
+    // another window's exchange under way their exit password can be refused as busy, and the
+    // instrument stays in setup mode after the program has ended. They come back into the walk
+    // once the table windows run their work on the queue.
+    QStringLiteral("Command_SaveAll@FormCalFactors"),
+    QStringLiteral("Command_Backup@FormCalFactors"),
+    QStringLiteral("Command_Restore@FormCalFactors"),
+    QStringLiteral("Command_SaveAll@FormSpecifications"),
 };
 
 bool denied(const QPushButton *button)
