@@ -134,19 +134,22 @@ public:
     }
 };
 
-/// Goes once a close (from the window manager or anywhere) has reached its window.
-class CloseWatch : public QObject
+/// Goes once an event of its type (a close, a click's release) has reached its widget.
+class EventWatch : public QObject
 {
 public:
-    explicit CloseWatch(QWidget *window) : QObject(window) { window->installEventFilter(this); }
+    EventWatch(QWidget *widget, QEvent::Type type) : QObject(widget), m_type(type) { widget->installEventFilter(this); }
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Close)
+        if (event->type() == m_type)
             deleteLater();
         return false;
     }
+
+private:
+    QEvent::Type m_type;
 };
 
 /// The fixture's window-manager helpers, for the walk.
@@ -202,21 +205,6 @@ struct ProgramRun
     }
 
     VirtualCalibrator &calibrator() { return session->simulation()->calibrator(); }
-};
-
-/// Notes that a mouse button was let go over a widget (a click reached it).
-class ClickWatch : public QObject
-{
-public:
-    explicit ClickWatch(QWidget *widget) : QObject(widget) { widget->installEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::MouseButtonRelease)
-            deleteLater();
-        return false;
-    }
 };
 
 /**
@@ -382,14 +370,9 @@ private:
         QWidget *window = pickWindow(true);
         if (!window)
             return false;
-        QList<QPushButton *> buttons;
-        for (QPushButton *b : window->findChildren<QPushButton *>()) {
-            if (b->window() == window && b->isEnabled() && clickable(b) && !denied(b))
-                buttons << b;
-        }
-        if (buttons.isEmpty())
+        QPushButton *button = pickChild<QPushButton>(window, [](QPushButton *b) { return !denied(b); });
+        if (!button)
             return false;
-        QPushButton *button = buttons.at(qsizetype(pickIndex(std::size_t(buttons.size()))));
         note(QStringLiteral("press: %1 in %2").arg(button->objectName(), describe(window)));
         click(button);
         return true;
@@ -400,14 +383,9 @@ private:
         QWidget *window = pickWindow(true);
         if (!window)
             return false;
-        QList<QLineEdit *> edits;
-        for (QLineEdit *e : window->findChildren<QLineEdit *>()) {
-            if (e->window() == window && e->isEnabled() && !e->isReadOnly() && clickable(e))
-                edits << e;
-        }
-        if (edits.isEmpty())
+        QLineEdit *edit = pickChild<QLineEdit>(window, [](QLineEdit *e) { return !e->isReadOnly(); });
+        if (!edit)
             return false;
-        QLineEdit *edit = edits.at(qsizetype(pickIndex(std::size_t(edits.size()))));
         const QString text = figure();
         const bool enter = chance(2);
         note(QStringLiteral("type: \"%1\"%2 into %3 in %4")
@@ -504,6 +482,18 @@ private:
         return all.isEmpty() ? nullptr : all.at(qsizetype(pickIndex(std::size_t(all.size()))));
     }
 
+    /// One of the window's own enabled, clickable widgets of the kind that `usable` takes.
+    template <class Widget>
+    Widget *pickChild(QWidget *window, const std::function<bool(Widget *)> &usable)
+    {
+        QList<Widget *> found;
+        for (Widget *w : window->findChildren<Widget *>()) {
+            if (w->window() == window && w->isEnabled() && clickable(w) && usable(w))
+                found << w;
+        }
+        return found.isEmpty() ? nullptr : found.at(qsizetype(pickIndex(std::size_t(found.size()))));
+    }
+
     void noteWindows()
     {
         for (QWidget *w : windows(true)) {
@@ -542,7 +532,7 @@ private:
     /// A click on the button; the walk goes on once it has reached the button.
     void click(QPushButton *button)
     {
-        QPointer<ClickWatch> watch = new ClickWatch(button);
+        QPointer<EventWatch> watch = new EventWatch(button, QEvent::MouseButtonRelease);
         clickAt(button, button->rect().center());
         settleWhen([watch] { return watch.isNull(); });
     }
@@ -578,7 +568,7 @@ private:
 
     void closeFromTitleBar(QWidget *window)
     {
-        QPointer<CloseWatch> watch = new CloseWatch(window);
+        QPointer<EventWatch> watch = new EventWatch(window, QEvent::Close);
         WindowManager::closeFromTitleBar(*window);
         settleWhen([watch] { return watch.isNull(); });
     }
