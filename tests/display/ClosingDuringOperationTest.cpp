@@ -142,3 +142,35 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 } // namespace
+
+namespace {
+
+// Clicking from one window into the history window, whose activation reads from the instrument,
+// and closing the first window from its title bar while that read waits: the first window goes,
+// and the activation that was under way when the read started ends without touching it.
+TEST_F(RealDisplay, AWindowClosedDuringAnotherWindowsActivationReadGoesSafely)
+{
+    QPointer<QWidget> history = new Form_CalHistory(session, prompts, &mainWindow);
+    history->show();
+    ASSERT_TRUE(waitFor([&] { return !session.operations().hasWork(); }));
+    QPointer<QWidget> other = new QWidget(&mainWindow, Qt::Window);
+    other->setAttribute(Qt::WA_DeleteOnClose);
+    other->setWindowTitle(QStringLiteral("window without instrument work"));
+    other->resize(300, 200);
+    other->show();
+    activate(*other);
+
+    knobs().replyDelayMs = 1500; // long enough for the close to land inside the read
+    const int heardBefore = calibrator().commandsHeard();
+    EventScript script(
+        {{[&] { return calibrator().commandsHeard() > heardBefore; }, [&] { closeFromTitleBar(*other); }}});
+    clickInto(*history);
+
+    ASSERT_TRUE(waitFor([&] { return script.finished() && other.isNull() && !session.operations().hasWork(); }));
+    EXPECT_TRUE(waitFor([&] { return QApplication::activeWindow() == history; }));
+    ASSERT_FALSE(history.isNull());
+    EXPECT_GT(static_cast<Form_CalHistory *>(history.data())->history().listLines().size(), 0);
+    delete history.data();
+}
+
+} // namespace

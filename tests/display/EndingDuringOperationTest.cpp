@@ -1,5 +1,7 @@
 #include "RealDisplay.h"
+#include "caldata/CalFactorTable.h"
 #include "gui/app/FormMain.h"
+#include "gui/caldata/FormCalFactors.h"
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/procedures/FormDate.h"
 #include "gui/procedures/Form_CalHistory.h"
@@ -104,5 +106,42 @@ TEST_P(AMainWindowButtonPressedDuringAnotherWindowsRead, WaitsItsTurn)
 INSTANTIATE_TEST_SUITE_P(UpdateAndAutolocate, AMainWindowButtonPressedDuringAnotherWindowsRead,
                          ::testing::Values("Command_GetInfo", "Command_Autolocate"),
                          [](const auto &info) { return std::string(info.param).substr(8); });
+
+} // namespace
+
+namespace {
+
+// Closing the main window from its title bar while the factor window holds a figure typed but
+// not written: that window asks, and "Cancel" keeps the figure, the window and so the program;
+// "Discard" ends it. (The program used to end whatever the answer, and the figure went with it.)
+TEST_F(RealDisplay, EndingAsksAboutUnwrittenFiguresAndCancelKeepsTheProgram)
+{
+    mainWindow.hide();
+    FormMain main(session, prompts);
+    int unloadedCount = 0;
+    QObject::connect(&main, &FormMain::unloaded, [&] { ++unloadedCount; });
+    main.show();
+    activate(main);
+    main.findChild<QAbstractButton *>(QStringLiteral("Command_CalFactors"))->click();
+    QPointer<FormCalFactors> factors = main.findChild<FormCalFactors *>();
+    ASSERT_FALSE(factors.isNull());
+    factors->table().reshapeForFactors();
+    factors->table().setCell(1, 1, QStringLiteral("5"), CalFactorTable::CellState::Pending);
+
+    prompts.answers.enqueue(Prompts::Answer::Cancel);
+    closeFromTitleBar(main);
+    ASSERT_TRUE(waitFor([&] { return prompts.shown.size() == 1; }));
+    EXPECT_EQ(prompts.shown[0].text, "Discard 1 unwritten change?");
+    EXPECT_EQ(unloadedCount, 0) << "the program ended over the figure the engineer chose to keep";
+    EXPECT_TRUE(main.isVisible());
+    ASSERT_FALSE(factors.isNull());
+    EXPECT_TRUE(factors->isVisible());
+    EXPECT_EQ(factors->table().unwrittenCount(), 1);
+
+    prompts.answers.enqueue(Prompts::Answer::Discard);
+    closeFromTitleBar(main);
+    EXPECT_TRUE(waitFor([&] { return unloadedCount == 1 && factors.isNull(); }));
+    EXPECT_EQ(prompts.shown.size(), 2);
+}
 
 } // namespace

@@ -483,18 +483,20 @@ bool FormMain::chooseInterfaceAtStartUp()
 bool FormMain::mayEnd()
 {
     OperationQueue &queue = m_session.operations();
-    if (!queue.hasWork())
-        return true;
     if (m_endWhenIdle)
-        return false;
+        return !queue.hasWork();
     if (queue.runningWrites()) {
         const auto [done, total] = queue.runningProgress();
         const QString name = queue.runningName();
         if (!m_prompts.confirm(WindowOperations::stopQuestion(name, done, total, queue.runningUnit()), name))
             return false;
-        if (!queue.hasWork())
-            return true;
     }
+    // The other windows are asked before anything is stopped: one that stays (its engineer kept
+    // figures not yet written) keeps the program, which would otherwise take them with it.
+    if (!closeIdleWindows())
+        return false;
+    if (!queue.hasWork())
+        return true;
     // Everything is asked to stop and nothing new starts; the program ends once the running work
     // has left the instrument as it should (out of setup mode).
     queue.close();
@@ -506,6 +508,22 @@ bool FormMain::mayEnd()
             QTimer::singleShot(0, this, &QWidget::close);
     });
     return false;
+}
+
+bool FormMain::closeIdleWindows()
+{
+    const OperationQueue &queue = m_session.operations();
+    for (qsizetype i = m_modeless.size() - 1; i >= 0; --i) {
+        QPointer<QWidget> window = m_modeless.at(i);
+        // A window whose work runs or waits closes once the work has stopped (Form_Unload), so
+        // its own question about that work is not asked again here.
+        if (!window || queue.hasOperation(window))
+            continue;
+        window->close();
+        if (window && window->isVisible())
+            return false;
+    }
+    return true;
 }
 
 void FormMain::closeEvent(QCloseEvent *event)

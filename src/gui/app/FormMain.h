@@ -168,6 +168,9 @@ private:
     void placeWindow();
     /// The program may end now; otherwise the end waits for the instrument's work to stop.
     bool mayEnd();
+    /// Closes the other windows that have no work on the instrument's queue, the last opened
+    /// first; false when one of them stayed open.
+    bool closeIdleWindows();
     /// A step that sends through the driver in use when its turn comes, then refreshes the status bar.
     void runDriverStep(const QString &name, std::function<void(IDVM &)> send);
     /// The start-up search: the saved USB, Ethernet or GPIB connection, then the serial ports.

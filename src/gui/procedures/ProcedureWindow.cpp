@@ -105,10 +105,23 @@ void ProcedureWindow::showEvent(QShowEvent *event)
 bool ProcedureWindow::event(QEvent *event)
 {
     const bool handled = QWidget::event(event);
-    if (event->type() == QEvent::WindowActivate && !m_activating) {
-        m_activating = true;
-        Form_Activate();
-        m_activating = false;
+    // The refresh runs from the event loop, not inside the activation: Qt goes on to deactivate
+    // the window that was active before, and that window may be closed and deleted while the
+    // refresh waits for the instrument. A window closed in the meantime (it only waits to be
+    // deleted) starts nothing.
+    if (event->type() == QEvent::WindowActivate && !m_activationQueued) {
+        m_activationQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_activationQueued = false;
+                if (m_activating || !isVisible())
+                    return;
+                m_activating = true;
+                Form_Activate();
+                m_activating = false;
+            },
+            Qt::QueuedConnection);
     }
     return handled;
 }

@@ -14,7 +14,8 @@ class QLineEdit;
 /**
  * @brief What the procedure windows share: a window of its own beside the main window that is
  * unloaded (destroyed) when it closes, loaded (Form_Load, once, when first shown) and told each
- * time it becomes the active window (Form_Activate), with "Exit" closing it.
+ * time it becomes the active window (Form_Activate, from the event loop once the activation is
+ * over), with "Exit" closing it.
  *
  * The window's instrument work runs as operations of the session's queue (operations()); the
  * window is not closed under a running operation of its own (see WindowOperations).
@@ -78,6 +79,7 @@ private:
     QLabel *m_status = nullptr;
     bool m_loaded = false;
     bool m_activating = false;
+    bool m_activationQueued = false;
     WindowOperations *m_operations = nullptr;
 };
 

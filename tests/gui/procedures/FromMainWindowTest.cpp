@@ -40,6 +40,8 @@ protected:
         EXPECT_TRUE(b->isEnabled()) << buttonName;
         b->click();
         QCoreApplication::processEvents();
+        // The activation's refresh runs from the event loop once the activation is over.
+        QCoreApplication::sendPostedEvents();
         auto *form =
             qobject_cast<Form *>(main->findModeless([](QWidget *w) { return qobject_cast<Form *>(w) != nullptr; }));
         EXPECT_NE(form, nullptr) << buttonName;
@@ -124,6 +126,7 @@ TEST_F(FromMainWindow, KvAmplifierWindowClosesOnAnInstrumentWithoutTheOption)
     sim.memory().output().kvAmplifierFitted = false;
     control(*main, "Command_KVAMP")->click();
     QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(main->findModeless([](QWidget *w) { return qobject_cast<Form_kVAmp *>(w) != nullptr; }), nullptr);
     EXPECT_EQ(prompts.texts(), QStringList({"kV Amplifier option not installed"}));

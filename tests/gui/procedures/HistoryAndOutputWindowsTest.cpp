@@ -41,6 +41,24 @@ TEST_F(HistoryWindow, ActivationListsEventsNewestFirstAndSelectingOneShowsItsRan
     EXPECT_EQ(commands().size(), 2);
 }
 
+// The refresh of an activation runs from the event loop; a window closed in between (its title
+// bar clicked right after the window was) reads nothing: its read would run while the window
+// waits to be deleted, and could be deleted under it.
+TEST_F(HistoryWindow, AWindowClosedBeforeItsActivationRefreshReadsNothing)
+{
+    replies.insert("CALIBRATION:HISTORY", "DATE 01/02/2009\rRANGE 1\r*0\r");
+    QPointer<Form_CalHistory> form = new Form_CalHistory(session, prompts);
+    open(*form);
+    ASSERT_EQ(commands().size(), 1);
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(form, &activate);
+    form->close();
+    QCoreApplication::sendPostedEvents();
+    settle();
+    EXPECT_TRUE(form.isNull());
+    EXPECT_EQ(commands().size(), 1);
+}
+
 TEST_F(HistoryWindow, UpAndDownChooseAnEventAndItsRangesFollow)
 {
     replies.insert("CALIBRATION:HISTORY",

@@ -71,12 +71,16 @@ protected:
         window.show();
         window.activateWindow();
         QCoreApplication::processEvents();
+        // The refresh of the activation, which runs from the event loop once that is over.
+        QCoreApplication::sendPostedEvents();
     }
     /// The window becomes the active window again.
     static void reactivate(QWidget &window)
     {
         QEvent activate(QEvent::WindowActivate);
         QCoreApplication::sendEvent(&window, &activate);
+        // The window's refresh runs from the event loop once the activation is over.
+        QCoreApplication::sendPostedEvents();
     }
     /// Lets a window that closed itself be deleted.
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
