@@ -117,6 +117,8 @@ public:
     /// Refuses new work from now on and stops every operation (the program is ending). Work
     /// already running still finishes, and finished() is still emitted for it.
     void close();
+    /// Takes new work again after close() (the end of the program was called off).
+    void reopen() { m_closed = false; }
 
     /// Runs events until nothing runs or waits (the program's end, tests).
     void waitUntilIdle();

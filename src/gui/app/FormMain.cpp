@@ -483,8 +483,17 @@ bool FormMain::chooseInterfaceAtStartUp()
 bool FormMain::mayEnd()
 {
     OperationQueue &queue = m_session.operations();
-    if (m_endWhenIdle)
-        return !queue.hasWork();
+    if (m_endWhenIdle) {
+        if (queue.hasWork())
+            return false;
+        // The work has stopped: the windows it kept (a save stopped half way leaves figures not
+        // written) are asked now like the others, and one that stays calls the end off.
+        if (!closeIdleWindows()) {
+            callOffEnd();
+            return false;
+        }
+        return true;
+    }
     if (queue.runningWrites()) {
         const auto [done, total] = queue.runningProgress();
         const QString name = queue.runningName();
@@ -503,11 +512,23 @@ bool FormMain::mayEnd()
     if (!queue.isBusy())
         return true; // only waiting work, dropped now
     m_endWhenIdle = true;
-    connect(&queue, &OperationQueue::busyChanged, this, [this](bool busy) {
+    // Nothing new is opened or started while the program waits to end.
+    centralWidget()->setEnabled(false);
+    menuBar()->setEnabled(false);
+    m_endWhenIdleConnection = connect(&queue, &OperationQueue::busyChanged, this, [this](bool busy) {
         if (!busy)
             QTimer::singleShot(0, this, &QWidget::close);
     });
     return false;
+}
+
+void FormMain::callOffEnd()
+{
+    m_endWhenIdle = false;
+    disconnect(m_endWhenIdleConnection);
+    m_session.operations().reopen();
+    centralWidget()->setEnabled(true);
+    menuBar()->setEnabled(true);
 }
 
 bool FormMain::closeIdleWindows()
@@ -621,6 +642,10 @@ void FormMain::showModeless(QWidget *window)
     m_modeless.removeAll(nullptr);
     if (!m_modeless.contains(window))
         m_modeless.append(window);
+    // Opened again while its close waited for its operation to stop: the engineer wants it, so it
+    // stays (the operation has been asked to stop all the same).
+    if (auto *operations = window->findChild<WindowOperations *>(QString(), Qt::FindDirectChildrenOnly))
+        operations->keepOpen();
     window->show();
     window->raise();
     window->activateWindow();
@@ -640,7 +665,7 @@ QWidget *FormMain::findModeless(const std::function<bool(QWidget *)> &match) con
 void FormMain::runAction(MainAction action)
 {
     const MainActions::Handler handler = m_actions.handler(action);
-    if (!handler)
+    if (!handler || m_endWhenIdle)
         return;
     handler(*this);
 }

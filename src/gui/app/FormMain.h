@@ -171,6 +171,8 @@ private:
     /// Closes the other windows that have no work on the instrument's queue, the last opened
     /// first; false when one of them stayed open.
     bool closeIdleWindows();
+    /// A window kept figures not yet written: the program goes on, taking new work again.
+    void callOffEnd();
     /// A step that sends through the driver in use when its turn comes, then refreshes the status bar.
     void runDriverStep(const QString &name, std::function<void(IDVM &)> send);
     /// The start-up search: the saved USB, Ethernet or GPIB connection, then the serial ports.
@@ -194,4 +196,5 @@ private:
     QList<QPointer<QWidget>> m_modeless;
     bool m_unloaded = false;
     bool m_endWhenIdle = false;
+    QMetaObject::Connection m_endWhenIdleConnection;
 };

@@ -76,6 +76,8 @@ void WindowOperations::operationFinished(QObject *owner)
     if (m_closeWhenFinished) {
         // Out of the operation's own call chain first: the window may be deleted on close.
         QTimer::singleShot(0, &m_window, [this] {
+            if (!m_closeWhenFinished)
+                return; // asked for again meanwhile
             m_closeWhenFinished = false;
             m_window.close();
         });

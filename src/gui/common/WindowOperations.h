@@ -39,6 +39,8 @@ public:
     /// For the window's closeEvent: true when nothing of the window's runs. Otherwise the close
     /// is put off (or refused, when the engineer keeps a write going) and false is returned.
     bool mayClose();
+    /// Forgets a close put off by mayClose() (the window was asked for again).
+    void keepOpen() { m_closeWhenFinished = false; }
 
     /// The question asked before a write is stopped.
     static QString stopQuestion(const QString &name, int done, int total, const QString &unit);

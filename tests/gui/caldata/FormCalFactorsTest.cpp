@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -300,6 +301,67 @@ TEST_F(FormCalFactorsTest, ExitDuringALoadStopsItAndThenClosesTheWindow)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull()) << "the window is gone once its operation has stopped";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(FormCalFactorsTest, OpenedAgainWhileItsCloseWaitsForTheLoadTheWindowStays)
+{
+    FormMain main(session, prompts);
+    dvm->responder = [&](const QString &command) {
+        if (command == QLatin1String("CAL:PRINT 005")) {
+            button("Command_Exit")->click();
+            main.showModeless(form); // the engineer presses "Calibration Factors" again
+        }
+        return QStringLiteral("*0\r");
+    };
+    button("Command_LoadAllCalFactors")->click();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(form.isNull());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(dvm->sent.size(), 5) << "the load was stopped all the same";
+}
+
+// Closing the program during a save: "Yes" stops the save; while the program waits for it to
+// stop nothing new opens; the figures left unwritten are then asked about, and "Cancel" keeps
+// the window and the program, which takes new work again.
+TEST_F(FormCalFactorsTest, EndingDuringASaveAsksAboutWhatItLeftAndCancelKeepsTheProgram)
+{
+    FormMain main(session, prompts);
+    main.show();
+    main.showModeless(form);
+    int unloaded = 0;
+    QObject::connect(&main, &FormMain::unloaded, [&] { ++unloaded; });
+    table().reshapeForFactors();
+    for (int column = 1; column <= 4; ++column)
+        table().setCell(1, column, QStringLiteral("5"), State::Pending);
+    prompts.answers.enqueue(Prompts::Answer::Yes);    // stop the save
+    prompts.answers.enqueue(Prompts::Answer::Cancel); // keep the figures it left
+    bool openedWhileEnding = true;
+    dvm->responder = [&](const QString &command) {
+        if (command == QLatin1String("CALIBRATION:SETCAL 1,1,5")) {
+            main.close();
+            main.findChild<QAction *>(QStringLiteral("MenuSetupSpecifications"))->trigger();
+            openedWhileEnding = !main.findChildren<QWidget *>(QStringLiteral("FormSpecifications")).isEmpty();
+        }
+        return QStringLiteral("*0\r");
+    };
+    button("Command_SaveAll")->click();
+    session.operations().waitUntilIdle();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+
+    ASSERT_EQ(prompts.shown.size(), 2);
+    EXPECT_TRUE(prompts.shown[0].text.startsWith(QLatin1String("Stop \"Save To Calibrator\"?")));
+    EXPECT_EQ(prompts.shown[1].text, "Discard 2 unwritten changes?");
+    EXPECT_FALSE(openedWhileEnding) << "nothing opens while the program waits to end";
+    EXPECT_EQ(unloaded, 0);
+    ASSERT_FALSE(form.isNull());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(main.menuBar()->isEnabled());
+    dvm->sent.clear();
+    button("Command_LoadAllCalFactors")->click();
+    EXPECT_EQ(dvm->sent.size(), 149) << "the queue takes work again";
+    delete form.data();
 }
 
 TEST_F(FormCalFactorsTest, DestroyingTheWindowDuringAnOperationStopsItSafely)
