@@ -194,10 +194,18 @@ TableOperation::SaveSummary TableWindow::saveWithin(OperationControl &control)
 {
     m_editor->close(true);
     auto outcome = std::make_shared<QString>();
+    // The operation is the caller's, so the window may be closed (and deleted) while the save
+    // waits for the instrument: the save holds the table, and the window is told only if it is
+    // still there.
+    QPointer<TableWindow> self(this);
+    DisableButtons();
     const TableOperation::SaveSummary summary =
         operations()(controlHooks(control, cellTable().pendingCount(), outcome))->save();
-    Text_Status->setText(*outcome);
-    m_lastSave = summary;
+    if (self) {
+        EnableButtons();
+        Text_Status->setText(*outcome);
+        m_lastSave = summary;
+    }
     return summary;
 }
 

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 
@@ -82,6 +83,37 @@ TEST_F(QuickSetupActionsTest, PerformSelectedTasksLoadsTheDefaultSpecificationsT
     EXPECT_EQ(window->table().text(1, 1), "11.5");
     EXPECT_EQ(window->table().pendingCount(), 0);
     EXPECT_TRUE(control(*main, "Command_SetupTasks")->isEnabled());
+}
+
+// The specifications window is closed (and deleted) while Quick Setup's save of the figures it
+// loaded waits for the meter: the save goes on to the end, and nothing touches the window.
+TEST_F(QuickSetupActionsTest, TheSpecificationsWindowClosedDuringQuickSetupsSaveLeavesTheSaveWhole)
+{
+    const QString path = dir.filePath(QStringLiteral("mine.spec"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Version T1\r\nR001 200mV DC , 11.5,3,\r\nR002 2V DC , 9,\r\n");
+    f.close();
+    Settings::setValue(SettingsKey::DefaultSpec, path);
+    prompts.answers.enqueue(Prompts::Answer::Discard);
+    bool closed = false;
+    QObject::connect(&sim.front, &PtyFront::lineReceived, [&](const QByteArray &line) {
+        if (!closed && line.startsWith("Ws")) {
+            closed = true;
+            QTimer::singleShot(0, [this] {
+                if (FormSpecifications *window = openSpecifications())
+                    window->close();
+            });
+        }
+    });
+    control<QCheckBox>(*main, "Check_Specs")->setChecked(true);
+    control(*main, "Command_SetupTasks")->click();
+    session.operations().waitUntilIdle();
+
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(openSpecifications(), nullptr);
+    EXPECT_EQ(sim.memory().specifications().row(2).figures[0], 9.0);
+    EXPECT_FALSE(sim.memory().inSetupMode());
 }
 
 TEST_F(QuickSetupActionsTest, AnInvalidPasswordIsReportedInTheStatusBoxBeforeAnythingIsSent)
