@@ -42,6 +42,17 @@ protected:
         Settings::remove(SettingsKey::DefaultSpec);
         Settings::remove(SettingsKey::DefaultUncert);
     }
+    /// A small specification file as the default Quick Setup loads.
+    bool setDefaultSpecifications()
+    {
+        const QString path = dir.filePath(QStringLiteral("mine.spec"));
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly))
+            return false;
+        f.write("Version T1\r\nR001 200mV DC , 11.5,3,\r\nR002 2V DC , 9,\r\n");
+        Settings::setValue(SettingsKey::DefaultSpec, path);
+        return true;
+    }
     FormSpecifications *openSpecifications() const
     {
         return qobject_cast<FormSpecifications *>(
@@ -55,12 +66,7 @@ protected:
 
 TEST_F(QuickSetupActionsTest, PerformSelectedTasksLoadsTheDefaultSpecificationsThroughTheirWindow)
 {
-    const QString path = dir.filePath(QStringLiteral("mine.spec"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("Version T1\r\nR001 200mV DC , 11.5,3,\r\nR002 2V DC , 9,\r\n");
-    f.close();
-    Settings::setValue(SettingsKey::DefaultSpec, path);
+    ASSERT_TRUE(setDefaultSpecifications());
 
     control<QCheckBox>(*main, "Check_Date")->setChecked(true);
     control<QCheckBox>(*main, "Check_Specs")->setChecked(true);
@@ -89,12 +95,7 @@ TEST_F(QuickSetupActionsTest, PerformSelectedTasksLoadsTheDefaultSpecificationsT
 // loaded waits for the meter: the save goes on to the end, and nothing touches the window.
 TEST_F(QuickSetupActionsTest, TheSpecificationsWindowClosedDuringQuickSetupsSaveLeavesTheSaveWhole)
 {
-    const QString path = dir.filePath(QStringLiteral("mine.spec"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("Version T1\r\nR001 200mV DC , 11.5,3,\r\nR002 2V DC , 9,\r\n");
-    f.close();
-    Settings::setValue(SettingsKey::DefaultSpec, path);
+    ASSERT_TRUE(setDefaultSpecifications());
     prompts.answers.enqueue(Prompts::Answer::Discard);
     bool closed = false;
     QObject::connect(&sim.front, &PtyFront::lineReceived, [&](const QByteArray &line) {
