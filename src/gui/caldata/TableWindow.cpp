@@ -120,13 +120,13 @@ bool TableWindow::isWorking() const
     return m_operations->isRunning();
 }
 
-TableOperation::Hooks TableWindow::controlHooks(OperationControl &control, int pendingCells,
+TableOperation::Hooks TableWindow::controlHooks(TableOperation::Hooks hooks, OperationControl &control,
+                                                int readingLength, int pendingCells,
                                                 const std::shared_ptr<QString> &outcome)
 {
-    TableOperation::Hooks hooks;
     hooks.status = [&control](const QString &text) { control.reportStatus(text); };
     hooks.outcome = [outcome](const QString &text) { *outcome = text; };
-    hooks.rangeRead = [&control, total = readingLength()](int range, const QString &) {
+    hooks.rangeRead = [&control, total = readingLength](int range, const QString &) {
         if (total > 0)
             control.reportProgress(range, total);
         return !control.stopRequested();
@@ -139,6 +139,12 @@ TableOperation::Hooks TableWindow::controlHooks(OperationControl &control, int p
         control.reportProgress(*written, pendingCells);
         return !control.stopRequested();
     };
+    return hooks;
+}
+
+TableOperation::Hooks TableWindow::ownHooks()
+{
+    TableOperation::Hooks hooks;
     addWindowHooks(hooks);
     return hooks;
 }
@@ -154,8 +160,8 @@ bool TableWindow::runOnInstrument(const QString &name, OperationQueue::Effect ef
     // The hooks are made by the window, here, before the work is queued: the work itself holds
     // the operations (and through them the table), never the window.
     OperationsFactory make = operations();
-    auto hooksFor = [this, pendingCells, outcome](OperationControl &control) {
-        return controlHooks(control, pendingCells, outcome);
+    auto hooksFor = [own = ownHooks(), total = readingLength(), pendingCells, outcome](OperationControl &control) {
+        return controlHooks(own, control, total, pendingCells, outcome);
     };
     OperationQueue::Request request;
     request.name = name;
@@ -200,7 +206,7 @@ TableOperation::SaveSummary TableWindow::saveWithin(OperationControl &control)
     QPointer<TableWindow> self(this);
     DisableButtons();
     const TableOperation::SaveSummary summary =
-        operations()(controlHooks(control, cellTable().pendingCount(), outcome))->save();
+        operations()(controlHooks(ownHooks(), control, readingLength(), cellTable().pendingCount(), outcome))->save();
     if (self) {
         EnableButtons();
         Text_Status->setText(*outcome);

@@ -136,10 +136,12 @@ protected:
     GridCellEditor *m_editor = nullptr;
 
 private:
-    /// Hooks that report to the running operation's control: progress, stop requests, the main
-    /// window's status box. The outcome text lands in *outcome.
-    TableOperation::Hooks controlHooks(OperationControl &control, int pendingCells,
-                                       const std::shared_ptr<QString> &outcome);
+    /// The window's own hooks with those that report to the running operation's control added:
+    /// progress, stop requests, the main window's status box. The outcome text lands in *outcome.
+    static TableOperation::Hooks controlHooks(TableOperation::Hooks hooks, OperationControl &control, int readingLength,
+                                              int pendingCells, const std::shared_ptr<QString> &outcome);
+    /// The hooks of addWindowHooks alone.
+    TableOperation::Hooks ownHooks();
     /// Runs body at once, outside the queue (files only).
     bool runOffline(const std::function<void(TableOperation &)> &body);
     void showProgress(QObject *owner, int done, int total);
