@@ -2,8 +2,11 @@
 
 #include "instrument/IDVM.h"
 #include "instrument/ethernet/EthernetInterface.h"
+#include "instrument/ethernet/EthernetModuleLink.h"
 #include "instrument/serial/SerialPortControl.h"
 #include "platform/Settings.h"
+
+#include <QThread>
 
 class InstrumentSession::CurrentDriverChannel : public InstrumentChannel
 {
@@ -27,6 +30,16 @@ InstrumentSession::InstrumentSession(QObject *parent)
 
 InstrumentSession::~InstrumentSession()
 {
+    if (m_operations.workThread() != thread()) {
+        // The devices come home before their thread ends, so they are closed and deleted on the
+        // thread they live on.
+        QThread *home = thread();
+        m_operations.callOnWorkThread([this, home] {
+            closeDevices();
+            moveDevicesTo(home);
+        });
+        m_operations.stopWorkThread();
+    }
     if (m_simulation)
         m_simulation->stop(m_context);
     m_dvm.reset();
@@ -117,6 +130,32 @@ void InstrumentSession::close()
 {
     if (m_dvm)
         m_dvm->close();
+}
+
+void InstrumentSession::useWorkThread()
+{
+    if (m_operations.workThread() != thread())
+        return;
+    closeDevices();
+    m_operations.useWorkThread();
+    moveDevicesTo(m_operations.workThread());
+}
+
+void InstrumentSession::closeDevices()
+{
+    // A port, socket or bridge opens again on the thread of the next exchange.
+    if (m_dvm)
+        m_dvm->close();
+    if (m_replacedDvm)
+        m_replacedDvm->close();
+    m_context.ethernetModules().closeSocket();
+}
+
+void InstrumentSession::moveDevicesTo(QThread *thread)
+{
+    m_context.moveToThread(thread);
+    if (m_simulation)
+        m_simulation->moveTo(thread);
 }
 
 QString InstrumentSession::simulatedScope()

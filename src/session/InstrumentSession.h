@@ -49,6 +49,12 @@ public:
 
     /// Where the windows' instrument work runs, one operation at a time.
     OperationQueue &operations() { return m_operations; }
+    /// From now on the instrument work runs on a thread of its own, and the devices (ports,
+    /// sockets, bridges, the virtual calibrator) live there, so their arrivals wake the waits of
+    /// that thread. Everything that reaches a device afterwards must be an operation. Call it
+    /// from the windows' thread while nothing runs; the devices close first and open again on
+    /// that thread when an exchange needs them.
+    void useWorkThread();
 
     // --- connection service ---
 
@@ -97,6 +103,12 @@ signals:
 
 private:
     class CurrentDriverChannel;
+
+    /// Lets go of every port, socket and bridge the drivers and the module link hold.
+    void closeDevices();
+    /// Moves what holds the devices (and the virtual calibrator) to thread; called on the thread
+    /// they live on.
+    void moveDevicesTo(QThread *thread);
 
     InstrumentContext m_context;
     OperationQueue m_operations;

@@ -37,13 +37,7 @@ OperationQueue::OperationQueue(QObject *parent) : QObject(parent) {}
 
 OperationQueue::~OperationQueue()
 {
-    if (m_thread) {
-        // Work still running finishes on its thread; nothing is heard of it any more.
-        close();
-        m_thread->quit();
-        m_thread->wait();
-        delete m_workContext;
-    }
+    stopWorkThread();
 }
 
 void OperationQueue::useWorkThread()
@@ -60,6 +54,29 @@ void OperationQueue::useWorkThread()
 QThread *OperationQueue::workThread() const
 {
     return m_thread ? m_thread : thread();
+}
+
+void OperationQueue::callOnWorkThread(const std::function<void()> &call)
+{
+    if (!m_thread || QThread::currentThread() == m_thread)
+        call();
+    else
+        QMetaObject::invokeMethod(m_workContext, call, Qt::BlockingQueuedConnection);
+}
+
+void OperationQueue::stopWorkThread()
+{
+    if (!m_thread)
+        return;
+    // Work still running finishes on its thread; nothing is heard of it any more.
+    close();
+    m_thread->quit();
+    m_thread->wait();
+    delete m_workContext;
+    m_workContext = nullptr;
+    delete m_thread;
+    m_thread = nullptr;
+    m_running.reset();
 }
 
 bool OperationQueue::submit(QObject *owner, Request request)

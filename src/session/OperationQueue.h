@@ -68,6 +68,13 @@ public:
     /// The thread the work runs on: the queue's own once useWorkThread() was called, otherwise
     /// the submitting thread.
     QThread *workThread() const;
+    /// Runs call on the work's thread and returns when it has returned; the calling thread waits
+    /// without handling events. Only for moving things onto that thread and off it again while no
+    /// operation runs (a running one is waited for first).
+    void callOnWorkThread(const std::function<void()> &call);
+    /// Closes the queue (as close()) and stops the work's thread once the running work has
+    /// returned. For the end of the program.
+    void stopWorkThread();
 
     /// Queues the operation for owner. False when it was skipped (busy, or the queue is closed).
     /// When nothing runs, the operation starts at once.

@@ -50,6 +50,13 @@ void SimulatedInstrument::stop(InstrumentContext &context)
     context.usb().setBridge(nullptr);
 }
 
+void SimulatedInstrument::moveTo(QThread *thread)
+{
+    moveToThread(thread);
+    m_gpibBus->moveToThread(thread);
+    m_usbBridge->moveToThread(thread);
+}
+
 QString SimulatedInstrument::errorString() const
 {
     return m_front->errorString();

@@ -53,6 +53,9 @@ public:
     /// Takes the fronts out of the context again (the port first, then the calibrator's buses).
     void stop(InstrumentContext &context);
 
+    /// Moves the calibrator, its fronts and its buses to thread (from the thread they live on).
+    void moveTo(QThread *thread);
+
     QString errorString() const;
     /// The pseudo-terminal the serial port is bound to.
     QString devicePath() const;

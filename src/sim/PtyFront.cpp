@@ -30,6 +30,8 @@ PtyFront::PtyFront(VirtualCalibrator &calibrator, QObject *parent)
       m_link(
           calibrator, [this](const QByteArray &bytes) { write(bytes); }, this)
 {
+    // A child, so it moves with the front to the thread the calibrator runs on.
+    m_hostPoll.setParent(this);
     m_hostPoll.setSingleShot(true);
     m_hostPoll.setInterval(kHostPollMs);
     connect(&m_hostPoll, &QTimer::timeout, this, [this] {

@@ -2,8 +2,11 @@
 #include "instrument/IDVM.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/Reply.h"
+#include "instrument/serial/SerialPortControl.h"
 #include "session/InstrumentSession.h"
 #include "sim/VirtualCalibrator.h"
+
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +21,19 @@ struct Route
     const char *descriptionStart;
     QString timeoutText;
 };
+
+auto everyRoute()
+{
+    return ::testing::Values(Route{"RS232", InterfaceRS232, "RS232 Port 1", Reply::Timeout},
+                             Route{"GPIB", InterfaceGPIB, "GPIB Address 22", QString()},
+                             Route{"USB", InterfaceUSB, "USB \r\n", Reply::Timeout},
+                             Route{"Ethernet", InterfaceEthernet, "Ethernet \r\n127.0.0.2", Reply::Timeout});
+}
+
+std::string routeName(const ::testing::TestParamInfo<Route> &info)
+{
+    return info.param.name;
+}
 
 void PrintTo(const Route &route, std::ostream *os)
 {
@@ -113,12 +129,80 @@ TEST_P(EveryInterface, ALineBreakInACommandNeverReachesTheInstrument)
     EXPECT_FALSE(calibrator().memory().systemUnlocked());
 }
 
-INSTANTIATE_TEST_SUITE_P(Session, EveryInterface,
-                         ::testing::Values(Route{"RS232", InterfaceRS232, "RS232 Port 1", Reply::Timeout},
-                                           Route{"GPIB", InterfaceGPIB, "GPIB Address 22", QString()},
-                                           Route{"USB", InterfaceUSB, "USB \r\n", Reply::Timeout},
-                                           Route{"Ethernet", InterfaceEthernet, "Ethernet \r\n127.0.0.2",
-                                                 Reply::Timeout}),
-                         [](const ::testing::TestParamInfo<Route> &info) { return std::string(info.param.name); });
+/// The same set-up with the instrument work on the session's own thread, as the windowed program
+/// runs it: the devices and the virtual calibrator move there, and their arrivals must wake that
+/// thread's waits (on the real clock, as nothing here times out).
+class EveryInterfaceOnTheWorkThread : public ::testing::TestWithParam<Route>
+{
+protected:
+    void SetUp() override
+    {
+        SimulatedInstrument::Options options;
+        options.settingsScope = QStringLiteral("calsetup session test");
+        QString error;
+        ASSERT_TRUE(session.startSimulation(options, &error)) << error.toStdString();
+        session.createDvm(QStringLiteral("5200"));
+        // A first exchange on this thread leaves the device open here: moving has to let go of it.
+        ASSERT_TRUE(session.connect(session.simulation()->endpoint(GetParam().interfaceType), &error));
+        ASSERT_TRUE(session.dvm()->CheckIdentity(session.dvm()->Identify().trimmed()));
+        session.useWorkThread();
+    }
+
+    /// Runs work as an operation and waits here, handling this thread's events, until it ends.
+    template <class Result>
+    Result run(std::function<Result(OperationControl &)> work)
+    {
+        Result result{};
+        QObject owner;
+        session.operations().submit(&owner,
+                                    OperationQueue::request<Result>(QStringLiteral("test"),
+                                                                    OperationQueue::Effect::Reads,
+                                                                    OperationQueue::WhenBusy::WaitTurn, std::move(work),
+                                                                    [&result](Result r) { result = std::move(r); }));
+        session.operations().waitUntilIdle();
+        return result;
+    }
+
+    InstrumentSession session;
+};
+
+TEST_P(EveryInterfaceOnTheWorkThread, AnswersReachTheWorkThreadAndTheResultComesBack)
+{
+    // A device left on this thread would still answer, late: its arrivals would wake nobody.
+    QThread *work = session.operations().workThread();
+    ASSERT_NE(work, QThread::currentThread());
+    EXPECT_EQ(session.context().dvm1Comm()->thread(), work);
+    EXPECT_EQ(session.simulation()->calibrator().thread(), work);
+    InstrumentSession *s = &session;
+    const QThread *testThread = QThread::currentThread();
+    const auto answers = run<QStringList>([s, testThread](OperationControl &) {
+        if (QThread::currentThread() == testThread)
+            return QStringList{QStringLiteral("ran on the test's thread")};
+        IDVM &dvm = *s->dvm();
+        return QStringList{dvm.Identify().trimmed(), dvm.SendString(QStringLiteral("CAL:PRINT 001"), true, 5, 1),
+                           dvm.GetDescription()};
+    });
+    ASSERT_EQ(answers.size(), 3) << answers.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(session.dvm()->CheckIdentity(answers.at(0))) << answers.at(0).toStdString();
+    EXPECT_TRUE(answers.at(1).endsWith(QLatin1String("*0\r"))) << answers.at(1).toStdString();
+    EXPECT_EQ(answers.at(1).count(QLatin1Char('\r')),
+              session.simulation()->calibrator().memory().factors(1).size() + 1);
+    EXPECT_TRUE(answers.at(2).contains(QLatin1String(GetParam().descriptionStart))) << answers.at(2).toStdString();
+}
+
+TEST_P(EveryInterfaceOnTheWorkThread, ADriverMadeAndPointedOnTheWorkThreadAnswersThere)
+{
+    InstrumentSession *s = &session;
+    const int type = GetParam().interfaceType;
+    const bool identified = run<bool>([s, type](OperationControl &) {
+        s->createDvm(QStringLiteral("5200"));
+        return s->connect(s->simulation()->endpoint(type)) && s->dvm()->CheckIdentity(s->dvm()->Identify().trimmed());
+    });
+    EXPECT_TRUE(identified);
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, EveryInterface, everyRoute(), routeName);
+
+INSTANTIATE_TEST_SUITE_P(Session, EveryInterfaceOnTheWorkThread, everyRoute(), routeName);
 
 } // namespace

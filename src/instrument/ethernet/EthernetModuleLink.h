@@ -68,6 +68,9 @@ public:
     /// it); a null address when there is none.
     QHostAddress localAddress() const;
 
+    /// Lets go of the command socket; the next command makes it again (on the thread that sends).
+    void closeSocket() { m_socket.reset(); }
+
     /// The local port of the command socket; 0 until first used.
     quint16 localPort() const;
 
