@@ -6,6 +6,7 @@
 #include "gui/app/WindowPosition.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Named.h"
+#include "gui/common/OnWindowThread.h"
 #include "gui/common/ReplyText.h"
 #include "gui/common/WindowOperations.h"
 #include "gui/locate/FormAutoLocate.h"
@@ -118,7 +119,9 @@ FormMain::FormMain(InstrumentSession &session, Prompts &prompts, const MainActio
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(Settings::applicationTitle());
     buildUi();
-    m_session.context().state().activityHook = [this](const QString &replySoFar) { ShowCommActivity(replySoFar); };
+    // Exchanges report their activity from the instrument's thread; the panel is drawn here.
+    m_session.context().state().activityHook = onWindowThread(
+        this, std::function<void(QString)>([this](const QString &replySoFar) { ShowCommActivity(replySoFar); }));
     // What the main window's own steps say while they run goes to the Information box.
     connect(&m_session.operations(), &OperationQueue::statusReported, this,
             [this](QObject *owner, const QString &text) {

@@ -5,6 +5,7 @@
 #include "caldata/QuickSetup.h"
 #include "gui/app/FormMain.h"
 #include "gui/caldata/FormSpecifications.h"
+#include "gui/common/OnWindowThread.h"
 #include "platform/Prompts.h"
 #include "session/InstrumentSession.h"
 
@@ -69,20 +70,24 @@ void Command_SetupTasks_Click(FormMain &main)
         QStringLiteral("Perform Selected Tasks"), true,
         [choices, status, window, session, prompts](OperationControl &control) {
             QuickSetup::Hooks hooks;
-            hooks.reportChanged = [status](const QString &report) {
-                if (status)
-                    status->setPlainText(shownReport(report));
-            };
+            hooks.reportChanged = onWindowThread(status, std::function<void(QString)>([status](const QString &report) {
+                                                     status->setPlainText(shownReport(report));
+                                                 }));
             // The specifications window does the loading, as the engineer would see it done by
             // hand; its save is part of this operation. A window busy with its own work is left
             // alone.
             hooks.loadSpecifications = [window, &control](const QString &path) {
-                if (!window)
-                    return false;
-                QPointer<FormSpecifications> form = showSpecifications(*window, false);
-                if (!form || form->isWorking() || !form->FileLoad(path))
-                    return false;
-                return form->saveWithin(control).complete();
+                // The window is opened and the file loaded on the windows' thread; the save runs
+                // here, in this operation.
+                TableWindow::SaveJob save;
+                runOnWindowThread([window, path, &save] {
+                    if (!window)
+                        return;
+                    QPointer<FormSpecifications> form = showSpecifications(*window, false);
+                    if (form && !form->isWorking() && form->FileLoad(path))
+                        save = form->saveWithin();
+                });
+                return save && save(control).complete();
             };
             QuickSetup(session->channel(), *prompts, hooks).run(choices);
         },

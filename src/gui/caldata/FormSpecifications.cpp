@@ -6,6 +6,7 @@
 #include "gui/caldata/GridCellEditor.h"
 #include "gui/caldata/TableGridModel.h"
 #include "gui/common/Named.h"
+#include "gui/common/OnWindowThread.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -112,15 +113,9 @@ QString FormSpecifications::cellsName() const
 void FormSpecifications::addWindowHooks(TableOperation::Hooks &hooks)
 {
     // The download progress window stands open for the one long exchange of a reading.
-    QPointer<FormSpecifications> self(this);
-    hooks.readStarting = [self](int expectedLines) {
-        if (self)
-            self->showProgress(expectedLines);
-    };
-    hooks.readFinished = [self] {
-        if (self)
-            self->hideProgress();
-    };
+    hooks.readStarting =
+        onWindowThread(this, std::function<void(int)>([this](int expectedLines) { showProgress(expectedLines); }));
+    hooks.readFinished = onWindowThread(this, std::function<void()>([this] { hideProgress(); }));
 }
 
 void FormSpecifications::Form_Load(bool readInstrument)

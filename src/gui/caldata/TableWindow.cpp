@@ -5,6 +5,7 @@
 #include "gui/caldata/GridCellEditor.h"
 #include "gui/caldata/HeadedGridModel.h"
 #include "gui/common/Named.h"
+#include "gui/common/OnWindowThread.h"
 #include "gui/common/WindowOperations.h"
 
 #include <QBoxLayout>
@@ -196,23 +197,24 @@ bool TableWindow::runOffline(const std::function<void(TableOperation &)> &body)
     return true;
 }
 
-TableOperation::SaveSummary TableWindow::saveWithin(OperationControl &control)
+TableWindow::SaveJob TableWindow::saveWithin()
 {
     m_editor->close(true);
-    auto outcome = std::make_shared<QString>();
-    // The operation is the caller's, so the window may be closed (and deleted) while the save
-    // waits for the instrument: the save holds the table, and the window is told only if it is
-    // still there.
-    QPointer<TableWindow> self(this);
     DisableButtons();
-    const TableOperation::SaveSummary summary =
-        operations()(controlHooks(ownHooks(), control, readingLength(), cellTable().pendingCount(), outcome))->save();
-    if (self) {
-        EnableButtons();
-        Text_Status->setText(*outcome);
-        m_lastSave = summary;
-    }
-    return summary;
+    auto finish = onWindowThread(this,
+                                 std::function<void(TableOperation::SaveSummary, QString)>(
+                                     [this](TableOperation::SaveSummary summary, QString outcome) {
+                                         EnableButtons();
+                                         Text_Status->setText(outcome);
+                                         m_lastSave = summary;
+                                     }));
+    return [make = operations(), own = ownHooks(), total = readingLength(), pending = cellTable().pendingCount(),
+            finish](OperationControl &control) {
+        auto outcome = std::make_shared<QString>();
+        const TableOperation::SaveSummary summary = make(controlHooks(own, control, total, pending, outcome))->save();
+        finish(summary, *outcome);
+        return summary;
+    };
 }
 
 void TableWindow::showProgress(QObject *owner, int done, int total)

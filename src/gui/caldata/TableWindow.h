@@ -53,9 +53,12 @@ public:
     /// Loads a table file into the grid, every value pending. False (after a message) when the
     /// file could not be read, or while an operation of the window runs.
     bool FileLoad(const QString &filename);
-    /// Saves the pending cells as part of an operation that already runs (Quick Setup writes the
-    /// specifications it loaded this way); the window shows the outcome.
-    TableOperation::SaveSummary saveWithin(OperationControl &control);
+    /// A save of the pending cells as part of an operation that already runs (Quick Setup writes
+    /// the specifications it loaded this way). Made on the windows' thread (the window's buttons
+    /// go off), run by the operation on its own; the window shows the outcome if it still exists.
+    /// The save holds the table, not the window, which may close meanwhile.
+    using SaveJob = std::function<TableOperation::SaveSummary(OperationControl &)>;
+    SaveJob saveWithin();
 
     void Command_LoadAllCalFactors_Click();
     void Command_SaveAll_Click();

@@ -30,9 +30,15 @@ bool WindowOperations::run(OperationQueue::Request request)
     const bool accepted = m_queue.submit(&m_window, std::move(request));
     if (!self)
         return accepted;
-    if (!m_queue.hasOperation(&m_window))
+    if (!m_queue.hasOperation(&m_window)) {
         m_window.unsetCursor();
-    else if (!m_queue.isRunning(&m_window) && m_queue.isBusy())
+        return accepted;
+    }
+    if (!m_busy) {
+        m_busy = true;
+        emit busyChanged(true);
+    }
+    if (!m_queue.isRunning(&m_window) && m_queue.isBusy())
         emit waiting(m_waitingText = waitingText(m_queue.runningName()));
     return accepted;
 }
@@ -73,6 +79,11 @@ void WindowOperations::operationFinished(QObject *owner)
     if (owner != &m_window || m_queue.hasOperation(&m_window))
         return;
     m_window.unsetCursor();
+    if (m_busy) {
+        m_busy = false;
+        emit busyChanged(false);
+    }
+    emit allFinished();
     if (m_closeWhenFinished) {
         // Out of the operation's own call chain first: the window may be deleted on close.
         QTimer::singleShot(0, &m_window, [this] {

@@ -55,6 +55,12 @@ signals:
     void waiting(const QString &text);
     /// The window's operation has its turn.
     void started();
+    /// The window has an operation running or waiting (true), or none any more (false). Balanced:
+    /// work that ran at once, inside run(), is announced by neither.
+    void busyChanged(bool busy);
+    /// The window's last operation has ended (also work that ran at once, inside run()): what the
+    /// work held of the window's model may be read again.
+    void allFinished();
 
 private:
     void operationFinished(QObject *owner);
@@ -63,5 +69,6 @@ private:
     OperationQueue &m_queue;
     Prompts &m_prompts;
     bool m_closeWhenFinished = false;
+    bool m_busy = false;
     QString m_waitingText;
 };

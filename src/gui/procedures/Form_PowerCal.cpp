@@ -125,7 +125,10 @@ Form_PowerCal::Form_PowerCal(InstrumentSession &session, Prompts &prompts, QWidg
     connect(m_ranges, &QButtonGroup::idClicked, this, &Form_PowerCal::Option_CurrentRange_Click);
     connect(m_frequencies, &QButtonGroup::idClicked, this, &Form_PowerCal::Option_Frequency_Click);
     connect(m_frequency, &QLineEdit::returnPressed, this, &Form_PowerCal::Text_Frequency_KeyPress);
-    connect(&m_model, &PowerCalibration::factorsChanged, this, &Form_PowerCal::factorsFromModel);
+    connect(&m_model, &PowerCalibration::factorsChanged, this, [this] {
+        if (!modelInUse())
+            factorsFromModel();
+    });
 }
 
 void Form_PowerCal::toModel()

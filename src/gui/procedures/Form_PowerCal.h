@@ -36,6 +36,7 @@ public:
 
 private:
     void toModel() override;
+    void stepsEnded() override { factorsFromModel(); }
     QLineEdit *boxFor(const InputBox &box) override;
 
     QButtonGroup *m_ranges = nullptr;

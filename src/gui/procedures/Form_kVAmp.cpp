@@ -87,7 +87,10 @@ Form_kVAmp::Form_kVAmp(InstrumentSession &session, Prompts &prompts, QWidget *pa
     layout->setRowStretch(5, 1);
 
     fromModel();
-    connect(&m_model, &KvAmplifier::changed, this, &Form_kVAmp::fromModel);
+    connect(&m_model, &KvAmplifier::changed, this, [this] {
+        if (!modelInUse())
+            fromModel();
+    });
 }
 
 void Form_kVAmp::toModel()

@@ -39,6 +39,7 @@ public:
 
 private:
     void toModel() override;
+    void stepsEnded() override { fromModel(); }
     void fromModel();
     QLineEdit *boxFor(const InputBox &box) override;
 

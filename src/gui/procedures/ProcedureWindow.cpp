@@ -46,6 +46,29 @@ void ProcedureWindow::useOperations(OperationQueue &queue, Prompts &prompts)
         if (m_status && m_status->text() == m_operations->lastWaitingText())
             m_status->clear();
     });
+    connect(m_operations, &WindowOperations::busyChanged, this, &ProcedureWindow::holdButtons);
+    connect(m_operations, &WindowOperations::allFinished, this, &ProcedureWindow::stepsEnded);
+}
+
+bool ProcedureWindow::modelInUse() const
+{
+    return m_operations && m_operations->isRunning() && m_operations->queue().workThread() != thread();
+}
+
+void ProcedureWindow::holdButtons(bool hold)
+{
+    if (!hold) {
+        for (const QPointer<QAbstractButton> &b : std::exchange(m_heldButtons, {}))
+            if (b)
+                b->setEnabled(true);
+        return;
+    }
+    for (QAbstractButton *b : findChildren<QAbstractButton *>()) {
+        if (b->isEnabled() && b->objectName() != QLatin1String("Command_Exit")) {
+            b->setEnabled(false);
+            m_heldButtons << b;
+        }
+    }
 }
 
 void ProcedureWindow::runStep(const QString &name, bool writes, std::function<void()> work, std::function<void()> after)

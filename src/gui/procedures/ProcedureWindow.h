@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
 #include <QWidget>
 
 class OperationQueue;
@@ -68,12 +69,21 @@ protected:
     /// The same for a step without a result.
     void runStep(const QString &name, bool writes, std::function<void()> work, std::function<void()> after);
 
+    /// Called once the window's steps have ended: the window shows its model again.
+    virtual void stepsEnded() {}
+    /// True while a step of the window may be working on its model on the instrument's own
+    /// thread: the window does not read the model then (stepsEnded() shows it afterwards).
+    bool modelInUse() const;
+
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
 
 private:
     QAbstractButton *makeButton(const QString &name, const QString &caption);
+    /// While a step of the window runs or waits, its buttons and choices are off (all but
+    /// "Exit"), so nothing hands the model new input under the step; they come back as they were.
+    void holdButtons(bool hold);
 
     Placement m_placement;
     QLabel *m_status = nullptr;
@@ -81,6 +91,7 @@ private:
     bool m_activating = false;
     bool m_activationQueued = false;
     WindowOperations *m_operations = nullptr;
+    QList<QPointer<QAbstractButton>> m_heldButtons;
 };
 
 #include "gui/common/WindowOperations.h"

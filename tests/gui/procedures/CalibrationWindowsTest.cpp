@@ -168,4 +168,30 @@ TYPED_TEST(CalibrationWindowTest, SetSendsItsOwnRowStoreStoresAndAbortShowsTheCa
     EXPECT_NE(this->text(form, "Text_Calfactor(1)"), "4321") << "the typed factor gives way to the calibrator's";
 }
 
+TYPED_TEST(CalibrationWindowTest, WhileItsStepWaitsItsTurnItsButtonsAreOffButExitAndComeBackAsTheyWere)
+{
+    TypeParam form(this->session, this->prompts);
+    this->open(form);
+    auto enabledButtons = [&form] {
+        QStringList names;
+        for (const QAbstractButton *b : form.template findChildren<QAbstractButton *>())
+            if (b->isEnabled())
+                names << b->objectName();
+        return names;
+    };
+    const QStringList before = enabledButtons();
+    ASSERT_GT(before.size(), 2);
+    QObject otherWindow;
+    OperationQueue::Request other;
+    other.name = QStringLiteral("Read Calibrator Time");
+    other.work = [&](OperationControl &) {
+        this->click(form, "Command_SetCal(1)");
+        // Nothing can hand the model new figures while the set waits for the instrument.
+        EXPECT_EQ(enabledButtons(), QStringList{QStringLiteral("Command_Exit")});
+    };
+    this->session.operations().submit(&otherWindow, other);
+    this->session.operations().waitUntilIdle();
+    EXPECT_EQ(enabledButtons(), before);
+}
+
 } // namespace
