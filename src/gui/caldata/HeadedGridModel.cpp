@@ -2,12 +2,27 @@
 
 int HeadedGridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : qMax(0, tableRowCount() - 1);
+    if (parent.isValid())
+        return 0;
+    takeShape();
+    return qMax(0, m_rows - 1);
 }
 
 int HeadedGridModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : qMax(0, tableColumnCount() - 1);
+    if (parent.isValid())
+        return 0;
+    takeShape();
+    return qMax(0, m_columns - 1);
+}
+
+void HeadedGridModel::takeShape() const
+{
+    // Once: afterwards only a reset changes it.
+    if (m_rows < 0) {
+        m_rows = tableRowCount();
+        m_columns = tableColumnCount();
+    }
 }
 
 QVariant HeadedGridModel::data(const QModelIndex &index, int role) const
@@ -60,6 +75,8 @@ void HeadedGridModel::cellChanged(int row, int column)
         emit headerDataChanged(Qt::Vertical, row - 1, row - 1);
     } else if (row > 0 && column > 0) {
         const QModelIndex at = index(row - 1, column - 1);
+        if (!at.isValid())
+            return; // a cell of a shape the view has not been told of yet: the reset will show it
         emit dataChanged(at, at,
                          {Qt::DisplayRole, Qt::EditRole, Qt::BackgroundRole, Qt::ForegroundRole, Qt::ToolTipRole});
     }
@@ -69,5 +86,7 @@ void HeadedGridModel::tableReset()
 {
     // The table has already changed when it says so; a reset is all a view needs.
     beginResetModel();
+    m_rows = tableRowCount();
+    m_columns = tableColumnCount();
     endResetModel();
 }

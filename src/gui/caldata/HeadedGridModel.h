@@ -46,4 +46,12 @@ protected:
     /// Connect to the table's own notices: one cell changed, or the whole table did.
     void cellChanged(int row, int column);
     void tableReset();
+
+private:
+    /// The shape the view was last told of. A reading on the instrument's thread reshapes the
+    /// table before its notice reaches the view here, and a view must not see rows come and go
+    /// between a reset and the next.
+    void takeShape() const;
+    mutable int m_rows = -1;
+    mutable int m_columns = -1;
 };
