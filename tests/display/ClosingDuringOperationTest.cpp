@@ -60,7 +60,8 @@ TEST_P(ClosingDuringRead, TheWindowGoesAfterItsReadAndTheProgramLivesOn)
     EXPECT_TRUE(closedDuringRead) << "the close came after the read: the test did not try what it names";
     EXPECT_TRUE(waitFor([&] { return !queue.isBusy(); }));
     knobs().replyDelayMs = 0;
-    EXPECT_TRUE(session.dvm()->CheckIdentity(session.dvm()->Identify().trimmed()));
+    IDVM *dvm = session.dvm();
+    EXPECT_TRUE(onInstrument<bool>([dvm] { return dvm->CheckIdentity(dvm->Identify().trimmed()); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -39,6 +39,8 @@ protected:
         session.createDvm(QStringLiteral("5200"));
         ASSERT_TRUE(session.connect(session.simulation()->endpoint(InterfaceRS232), &error)) << error.toStdString();
         knobs().paceCharsPerSecond = 960;
+        // As the program runs: the instrument's work on a thread of its own.
+        session.useWorkThread();
 
         mainWindow.setWindowTitle(QStringLiteral("main window stand-in"));
         mainWindow.resize(400, 300);
@@ -50,6 +52,27 @@ protected:
 
     VirtualCalibrator &calibrator() { return session.simulation()->calibrator(); }
     FaultKnobs &knobs() { return calibrator().knobs(); }
+
+    /// Runs work as an operation, on the instrument's thread as every window's work, and waits
+    /// for its result.
+    template <class Result>
+    Result onInstrument(std::function<Result()> work)
+    {
+        Result result{};
+        bool done = false;
+        QObject owner;
+        session.operations().submit(&owner,
+                                    OperationQueue::request<Result>(
+                                        QStringLiteral("test"), OperationQueue::Effect::Reads,
+                                        OperationQueue::WhenBusy::WaitTurn,
+                                        [work](OperationControl &) { return work(); },
+                                        [&](Result r) {
+                                            result = std::move(r);
+                                            done = true;
+                                        }));
+        EXPECT_TRUE(waitFor([&] { return done; })) << "the operation never ended";
+        return result;
+    }
 
     /// Runs events until condition holds; false when the limit passed first.
     static bool waitFor(const std::function<bool()> &condition, int limitMs = kLimitMs)
@@ -79,8 +102,8 @@ protected:
     {
         const QString id = QString::number(window.winId());
         QProcess::execute(QStringLiteral("xdotool"),
-                          {QStringLiteral("windowraise"), id, QStringLiteral("mousemove"), QStringLiteral("--window"), id,
-                           QStringLiteral("5"), QStringLiteral("5"), QStringLiteral("click"), QStringLiteral("1")});
+                          {QStringLiteral("windowraise"), id, QStringLiteral("mousemove"), QStringLiteral("--window"),
+                           id, QStringLiteral("5"), QStringLiteral("5"), QStringLiteral("click"), QStringLiteral("1")});
     }
 
     /// The title bar's close button: the window manager asks the window to close.
