@@ -40,6 +40,14 @@ struct CliCommand
     /// False for a command that works on this computer's files alone: the tool then connects to
     /// nothing (and opens no port another program may be using) before it runs.
     bool needsInstrument = true;
+    /// Given at least this many positional arguments, the command works on files alone ("cal diff
+    /// A B" compares two files); 0: never.
+    int filesAloneFrom = 0;
+
+    bool needsInstrumentFor(int argumentCount) const
+    {
+        return needsInstrument && !(filesAloneFrom > 0 && argumentCount >= filesAloneFrom);
+    }
 
     static constexpr int kAnyNumber = -1;
 

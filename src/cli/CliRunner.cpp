@@ -29,7 +29,7 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
     CliConnection connection(session);
     QString error;
     int status = ExitSuccess;
-    if (line.command()->needsInstrument)
+    if (line.command()->needsInstrumentFor(int(line.arguments().size())))
         status = connection.setUp(line, &error);
     else if (line.isSet(CliOptionName::Simulate))
         session.useSimulatedSettings(); // the simulated run's own journal, apart from a real one

@@ -96,6 +96,38 @@ TEST_F(CalCommandsTest, WritingAFileWithOneChangedValueSendsEveryValueOfTheFile)
     EXPECT_EQ(sim.memory().factors(2)[0], 4321);
 }
 
+TEST_F(CalCommandsTest, DiffComparesTheInstrumentWithAFileAndTwoFilesWithoutTheInstrument)
+{
+    ASSERT_EQ(run({"cal", "read", path("meter.cal")}).exitCode, 0);
+    const CliResult same = run({"cal", "diff", path("meter.cal")});
+    EXPECT_EQ(same.exitCode, 0) << same.err.toStdString();
+    EXPECT_EQ(same.out, QStringLiteral("no figure differs\n"));
+
+    QByteArray file = readAll(path("meter.cal"));
+    const QByteArray was = QByteArray::number(sim.memory().factors(2)[0]);
+    ASSERT_TRUE(file.contains("002: 2V DC , " + was + ","));
+    file.replace("002: 2V DC , " + was + ",", "002: 2V DC , 4321,");
+    ASSERT_TRUE(writeAll(path("changed.cal"), file));
+    const QString line = QStringLiteral("%1, changed.cal 4321\n1 of the factors differ\n");
+
+    const CliResult differs = run({"cal", "diff", path("changed.cal")});
+    EXPECT_EQ(differs.exitCode, 3) << differs.err.toStdString();
+    EXPECT_TRUE(differs.out.startsWith(QLatin1String("002: 2V DC"))) << differs.out.toStdString();
+    EXPECT_TRUE(differs.out.endsWith(line.arg(QStringLiteral("instrument ") + QString::fromLatin1(was))))
+        << differs.out.toStdString();
+
+    // Two files need no instrument: a port that does not exist is never opened.
+    const CliResult files =
+        runTool({"cal", "diff", path("meter.cal"), path("changed.cal"), "--port", path("no-such-port")});
+    EXPECT_EQ(files.exitCode, 3) << files.err.toStdString();
+    EXPECT_TRUE(files.out.endsWith(line.arg(QStringLiteral("meter.cal ") + QString::fromLatin1(was))))
+        << files.out.toStdString();
+
+    const CliResult missing = runTool({"cal", "diff", path("meter.cal"), path("missing.cal")});
+    EXPECT_EQ(missing.exitCode, 4) << missing.err.toStdString();
+    EXPECT_TRUE(missing.err.contains(QLatin1String("missing.cal"))) << missing.err.toStdString();
+}
+
 TEST_F(CalCommandsTest, ReadThatTimesOutWritesNoFileAndLeavesAnExistingOneUntouched)
 {
     ASSERT_TRUE(writeAll(path("old.cal"), "001: keep , 1,\r\n"));

@@ -93,6 +93,20 @@ TEST_F(SpecSetupCommandsTest, SpecReadGivesBackTheTableThatWasWritten)
     EXPECT_EQ(readAll(path("back.spec")), expected);
 }
 
+TEST_F(SpecSetupCommandsTest, SpecDiffOfTwoFilesNamesTheRowColumnAndBothFigures)
+{
+    ASSERT_TRUE(writeAll(path("a.spec"), "R001 A , 1,2,3,\r\nR002 B , 4,5,6,\r\n"));
+    ASSERT_TRUE(writeAll(path("b.spec"), "R001 A , 1,2.0,3,\r\nR002 B , 4,7,6,\r\n"));
+    const CliResult same = runTool({"spec", "diff", path("a.spec"), path("a.spec")});
+    EXPECT_EQ(same.exitCode, 0) << same.err.toStdString();
+    const CliResult differs = runTool({"spec", "diff", path("a.spec"), path("b.spec")});
+    EXPECT_EQ(differs.exitCode, 3) << differs.err.toStdString();
+    const QStringList lines = differs.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << differs.out.toStdString();
+    EXPECT_TRUE(lines.at(0).endsWith(QLatin1String(": a.spec 5, b.spec 7"))) << lines.at(0).toStdString();
+    EXPECT_TRUE(lines.at(0).contains(QLatin1String("R002 B"))) << lines.at(0).toStdString();
+}
+
 TEST_F(SpecSetupCommandsTest, SpecWriteListsWhatWasNotAcceptedAndExitsRefused)
 {
     ASSERT_TRUE(writeAll(path("bad.spec"), "R001 A , 1,x,3,\r\n"));

@@ -1,11 +1,16 @@
 #include "cli/commands/TableCommands.h"
 
 #include "caldata/CellTable.h"
+#include "caldata/TableDiff.h"
 #include "cli/CliPrompts.h"
 #include "cli/OperationExit.h"
 #include "cli/RunContext.h"
 
+#include <QFileInfo>
 #include <QTextStream>
+
+#include <optional>
+#include <vector>
 
 const QString TableCommands::kYes = QStringLiteral("yes");
 
@@ -52,6 +57,15 @@ QList<CliCommand> TableCommands::commands(const Family &family)
 {
     QList<CliCommand> commands{fileCommand(family, QStringLiteral("read"), family.readSummary, read),
                                fileCommand(family, QStringLiteral("write"), family.writeSummary, write)};
+    commands.append({.words = {family.word, QStringLiteral("diff")},
+                     .argumentUsage = QStringLiteral("%1 [%1]").arg(family.fileUsage),
+                     .summary = QStringLiteral("compare the instrument's %1 with a file's, or two files'; one line per "
+                                               "differing figure, exit 0 when none differs, 3 when some do")
+                                    .arg(family.values),
+                     .minArguments = 1,
+                     .maxArguments = 2,
+                     .run = [&family](RunContext &context) { return diff(context, family); },
+                     .filesAloneFrom = 2});
     for (const Confirmed &command : family.confirmed) {
         commands.append({.words = {family.word, command.word},
                          .summary = command.summary,
@@ -127,4 +141,49 @@ int TableCommands::confirmed(RunContext &run, const Family &family, const Confir
     Session session(run, family);
     // The command-line tool shows no table, so it does not read one back afterwards.
     return operationExit(run, session.operations().run(confirmed.command, false));
+}
+
+int TableCommands::diff(RunContext &run, const Family &family)
+{
+    const QStringList files = run.arguments();
+    // The two sides: the instrument's table (when one file is named) and the files' tables.
+    std::optional<Session> instrument;
+    CliPrompts prompts(false);
+    std::vector<Parts> loaded;
+    QStringList names;
+    QList<const CellTable *> tables;
+    if (files.size() == 1) {
+        instrument.emplace(run, family);
+        const Outcome outcome = instrument->operations().load();
+        if (instrument->failed())
+            return ExitUnreachable;
+        if (outcome != Outcome::Done)
+            return run.fail(
+                ExitRefused,
+                QStringLiteral("the instrument's %1 could not be read whole; nothing compared").arg(family.values));
+        names << QStringLiteral("instrument");
+        tables << instrument->parts.table.get();
+    }
+    for (const QString &path : files) {
+        loaded.push_back(family.open(run.channel(), prompts));
+        QString error;
+        if (!loaded.back().operations->loadFile(path, &error))
+            return run.fail(ExitLocalFile, QStringLiteral("%1: %2; nothing compared").arg(path, error));
+        names << QFileInfo(path).fileName();
+        tables << loaded.back().table.get();
+    }
+    auto shown = [](const QString &figure) { return figure.isEmpty() ? QStringLiteral("(empty)") : figure; };
+    const QList<TableDiff::Difference> differences = TableDiff::between(*tables.at(0), *tables.at(1));
+    for (const TableDiff::Difference &d : differences) {
+        run.out() << QStringLiteral("%1: %2 %3, %4 %5")
+                         .arg(TableDiff::place(*tables.at(0), d), names.at(0), shown(d.left), names.at(1),
+                              shown(d.right))
+                  << Qt::endl;
+    }
+    if (differences.isEmpty()) {
+        run.out() << QStringLiteral("no figure differs") << Qt::endl;
+        return ExitSuccess;
+    }
+    run.out() << QStringLiteral("%1 of the %2 differ").arg(differences.size()).arg(family.values) << Qt::endl;
+    return ExitRefused;
 }

@@ -91,8 +91,9 @@ public:
     }
 
     /// The family's commands: "read FILE" (no file is written when an exchange fails or the table
-    /// is incomplete), "write FILE" (every value of the file, reported as the family says), then
-    /// the confirmed ones. The family must outlive them.
+    /// is incomplete), "write FILE" (every value of the file, reported as the family says), "diff
+    /// FILE [FILE_B]" (the instrument against a file, or two files), then the confirmed ones. The
+    /// family must outlive them.
     static QList<CliCommand> commands(const Family &family);
 
     /// The option that answers the command's question.
@@ -102,4 +103,5 @@ private:
     static int read(RunContext &run, const Family &family);
     static int write(RunContext &run, const Family &family);
     static int confirmed(RunContext &run, const Family &family, const Confirmed &confirmed);
+    static int diff(RunContext &run, const Family &family);
 };
