@@ -97,7 +97,9 @@ int main(int argc, char **argv)
     const QCommandLineOption noKv(QStringLiteral("no-kv-amplifier"), QStringLiteral("Pose as an instrument without the kV amplifier option."));
     const QCommandLineOption erase(QStringLiteral("erase-ms"), QStringLiteral("How long WXerase keeps the instrument deaf."), QStringLiteral("MS"));
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log every line heard and every reply on stderr."));
-    parser.addOptions({serial, model, delay, pace, split, gap, silent, garbage, reboot, noKv, erase, verbose});
+    const QCommandLineOption serialNumber(QStringLiteral("serial-number"), QStringLiteral("The serial number the instrument reports."), QStringLiteral("S"));
+    const QCommandLineOption misstore(QStringLiteral("misstore"), QStringLiteral("Keep factor INDEX of RANGE off by one from what a write sends, while answering it as taken (a failing memory cell); repeat or separate with commas."), QStringLiteral("RANGE:INDEX"));
+    parser.addOptions({serial, model, delay, pace, split, gap, silent, garbage, reboot, noKv, erase, verbose, serialNumber, misstore});
     const QCommandLineOption ethernet(QStringLiteral("ethernet"), QStringLiteral("Serve Ethernet-serial modules on 127.0.0.2, 127.0.0.3, ..."));
     const QCommandLineOption modules(QStringLiteral("modules"), QStringLiteral("How many Ethernet modules (default 1)."), QStringLiteral("N"));
     const QCommandLineOption discoveryPort(QStringLiteral("discovery-port"), QStringLiteral("UDP port of the discovery target on 127.0.0.1 (default: any free port)."), QStringLiteral("PORT"));
@@ -145,6 +147,24 @@ int main(int argc, char **argv)
     calibrator.memory().setRebootMs(rebootMs);
     calibrator.memory().output().kvAmplifierFitted = !parser.isSet(noKv);
     calibrator.memory().setEraseMs(eraseMs);
+    if (parser.isSet(serialNumber)) {
+        const QByteArray number = parser.value(serialNumber).toLatin1();
+        // The identification is one comma-separated line: the number may not break it.
+        if (number.isEmpty() || number.contains(',') || number.contains('\r') || number.contains('\n'))
+            return usageError(QStringLiteral("--serial-number takes letters and digits without commas"));
+        calibrator.memory().setSerialNumber(number);
+    }
+    const QStringList misstored = parser.values(misstore).join(QLatin1Char(',')).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (const QString &cell : misstored) {
+        const QStringList parts = cell.split(QLatin1Char(':'));
+        bool rangeOk = false;
+        bool indexOk = false;
+        const int range = parts.value(0).toInt(&rangeOk);
+        const int index = parts.size() == 2 ? parts.at(1).toInt(&indexOk) : -1;
+        if (!rangeOk || !indexOk || range < 1 || index < 0)
+            return usageError(QStringLiteral("--misstore takes RANGE:INDEX, e.g. 2:0, not %1").arg(cell));
+        calibrator.memory().setMisstored(range, index);
+    }
 
     PtyFront front(calibrator);
     if (parser.isSet(serial) && !front.open()) {

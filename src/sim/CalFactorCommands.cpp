@@ -58,10 +58,13 @@ QByteArray setFactor(const CommandContext &c)
     const int rangeNumber = range.toInt();
     const int factorIndex = index.toInt();
     const qint32 before = c.memory.factors(rangeNumber).value(factorIndex);
-    if (!c.memory.setFactor(rangeNumber, factorIndex, *value))
+    qint32 kept = *value;
+    if (c.memory.misstores(rangeNumber, factorIndex))
+        kept = kept == std::numeric_limits<qint32>::max() ? kept - 1 : kept + 1;
+    if (!c.memory.setFactor(rangeNumber, factorIndex, kept))
         return statusReply(SimStatus::Rejected);
     // The history names the ranges a session changed, not those merely written again.
-    if (before != *value)
+    if (before != kept)
         c.memory.recordCalibration(rangeNumber);
     return statusReply(SimStatus::Ok);
 }

@@ -8,7 +8,10 @@
 #include <QDateTime>
 #include <QList>
 #include <QMap>
+#include <QPair>
+#include <QSet>
 #include <QStringList>
+
 #include <array>
 
 /**
@@ -74,6 +77,10 @@ public:
     QList<qint32> factors(int range) const;
     /// False when the range or the index does not exist.
     bool setFactor(int range, int index, qint32 value);
+    /// A failing memory cell, for tests of a host's read-back: a factor written there by command
+    /// is answered as taken, but what is kept differs from what was sent.
+    void setMisstored(int range, int index) { m_misstored.insert({range, index}); }
+    bool misstores(int range, int index) const { return m_misstored.contains({range, index}); }
     QList<qint32> backupFactors(int range) const;
     /// Copies the active set over the backup set, and back.
     void backupToSecondary() { m_backup = m_active; }
@@ -146,4 +153,5 @@ private:
     double m_reading = 0.0;
     CalibrationLog m_calibrationLog;
     OutputState m_output;
+    QSet<QPair<int, int>> m_misstored;
 };

@@ -128,6 +128,21 @@ TEST_F(CalCommandsTest, DiffComparesTheInstrumentWithAFileAndTwoFilesWithoutTheI
     EXPECT_TRUE(missing.err.contains(QLatin1String("missing.cal"))) << missing.err.toStdString();
 }
 
+TEST_F(CalCommandsTest, AFactorStoredWrongWhileAnsweredAsTakenShowsInTheDiffAfterTheWrite)
+{
+    ASSERT_EQ(run({"cal", "read", path("meter.cal")}).exitCode, 0);
+    QByteArray file = readAll(path("meter.cal"));
+    file.replace("002: 2V DC , " + QByteArray::number(sim.memory().factors(2)[0]) + ",", "002: 2V DC , 4321,");
+    ASSERT_TRUE(writeAll(path("changed.cal"), file));
+    sim.memory().setMisstored(2, 0);
+
+    const CliResult write = run({"cal", "write", path("changed.cal")});
+    EXPECT_TRUE(write.out.contains(QLatin1String("range 2 factor 0 value 4321 ok\n"))) << "the instrument said *0";
+    const CliResult diff = run({"cal", "diff", path("changed.cal")});
+    EXPECT_EQ(diff.exitCode, 3);
+    EXPECT_TRUE(diff.out.contains(QLatin1String(": instrument 4322, changed.cal 4321\n"))) << diff.out.toStdString();
+}
+
 TEST_F(CalCommandsTest, ReadThatTimesOutWritesNoFileAndLeavesAnExistingOneUntouched)
 {
     ASSERT_TRUE(writeAll(path("old.cal"), "001: keep , 1,\r\n"));
