@@ -19,6 +19,7 @@ const TableOperation::Declaration &factorTable()
         .instrumentName = QStringLiteral("calibrator"),
         .cellsName = QStringLiteral("factors"),
         .readExchanges = CalFactorTable::kLastRange,
+        .rowsReadBack = true,
         .readTimeoutSeconds = 10,
         .expectedReadLines = 0,
         .writePassword = SetupPassword::System,
@@ -122,6 +123,17 @@ CalFactorOperations::Outcome CalFactorOperations::takeReply(int range, const QSt
     }
     ++*rows;
     return Outcome::Done;
+}
+
+bool CalFactorOperations::rowFromReply(const QString &reply, QStringList *values) const
+{
+    // The factors from index 0, then the status line; anything but "*0" there is no whole row.
+    QStringList lines = SplitLines(reply);
+    if (lines.isEmpty() || lines.constLast() != QLatin1String("*0"))
+        return false;
+    lines.removeLast();
+    *values = lines;
+    return true;
 }
 
 QString CalFactorOperations::unreadText(int range) const

@@ -57,6 +57,7 @@ protected:
     QString readCommand(int range) const override;
     Outcome takeReply(int range, const QString &reply, int *rows) override;
     QString unreadText(int range) const override;
+    bool rowFromReply(const QString &reply, QStringList *values) const override;
     int indexOfColumn(int column) const override { return CalFactorTable::factorIndexOfColumn(column); }
     bool writeCommand(int row, int index, const QString &text, QString *command) const override;
     TableFile::ReadResult fillFromFile(const QByteArray &contents) override;

@@ -32,6 +32,7 @@ public:
         Rejected,    ///< the instrument refused it
         Unconfirmed, ///< the instrument's status was neither yes nor no: not taken as it was sent
         Invalid,     ///< not a value the instrument takes: never sent
+        NotVerified, ///< accepted, but read back it differs from what was written (or could not be read)
     };
 
     int rowCount() const;

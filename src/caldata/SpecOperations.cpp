@@ -32,6 +32,7 @@ const TableOperation::Declaration &specTable()
         .cellsName = QStringLiteral("figures"),
         // The whole table comes in one long exchange.
         .readExchanges = 1,
+        .rowsReadBack = false, // the table is read whole, in one exchange
         .readTimeoutSeconds = 10,
         .expectedReadLines = 60,
         .writePassword = SetupPassword::Calibrate,

@@ -1,6 +1,7 @@
 #include "caldata/TableOperation.h"
 
 #include "caldata/FileText.h"
+#include "caldata/TableDiff.h"
 #include "instrument/InstrumentChannel.h"
 #include "instrument/StatusMeaning.h"
 #include "platform/Clock.h"
@@ -141,12 +142,18 @@ TableOperation::SaveSummary TableOperation::save()
     });
 
     for (int row = 1; row < m_table.rowCount(); ++row) {
+        // The row's accepted cells are read back once the row is done, or when the save ends in it.
+        QList<CellWrite> accepted;
+        auto verify = qScopeGuard([&] { verifyRow(row, accepted, summary); });
         for (int column = 1; column < m_table.columnCount(); ++column) {
             const QString text = m_table.text(row, column);
             if (text.isEmpty() || m_table.state(row, column) != CellTable::CellState::Pending)
                 continue;
             CellWrite write{row, column, indexOfColumn(column), text, WriteResult::NotSent, {}};
-            if (!writeCell(write, summary)) {
+            const bool goOn = writeCell(write, summary);
+            if (write.result == WriteResult::Accepted)
+                accepted.append(write);
+            if (!goOn) {
                 if (m_hooks.cellWritten)
                     m_hooks.cellWritten(write);
                 return summary;
@@ -243,6 +250,32 @@ bool TableOperation::writeCell(CellWrite &write, SaveSummary &summary)
     return false;
 }
 
+void TableOperation::verifyRow(int row, const QList<CellWrite> &accepted, SaveSummary &summary)
+{
+    // After a write that got no answer the line is dead: a read would only wait out its time.
+    if (!m_verifyWrites || !m_declaration.rowsReadBack || accepted.isEmpty() || summary.outcome == Outcome::Failed)
+        return;
+    // "*0" says the instrument took the command, not what it keeps: a failing memory cell, a
+    // value clipped or rounded, is only seen by reading the row again.
+    const QString reply = send(readCommand(row), m_declaration.readTimeoutSeconds);
+    QStringList values;
+    const bool read = rowFromReply(reply, &values);
+    for (const CellWrite &write : accepted) {
+        const QString kept = read ? values.value(write.index) : QString();
+        if (read && TableDiff::sameFigure(kept, write.text))
+            continue;
+        const QString note = read
+            ? QStringLiteral("Not kept as written: the %1 holds %2 here, %3 was written. Write it again; if it "
+                             "stays, the %1's memory may be failing")
+                  .arg(m_declaration.instrumentName, kept.isEmpty() ? QStringLiteral("nothing") : kept, write.text)
+            : QStringLiteral("Written, but the row could not be read back to check it (%1)").arg(reply);
+        m_table.setState(row, write.column, CellTable::CellState::NotVerified, note);
+        ++summary.notVerified;
+        if (m_hooks.notVerified)
+            m_hooks.notVerified(write, kept);
+    }
+}
+
 void TableOperation::sendClosingRecord(SaveSummary &summary)
 {
     summary.versionRecord = closingRecord(summary);
@@ -287,6 +320,8 @@ QString TableOperation::saveReport(const SaveSummary &summary) const
         problems << QStringLiteral("%1 refused by the %2 (red)").arg(refused).arg(d.instrumentName);
     if (summary.unconfirmed > 0)
         problems << QStringLiteral("%1 not taken as sent (blue)").arg(summary.unconfirmed);
+    if (summary.notVerified > 0)
+        problems << QStringLiteral("%1 not kept as written when read back (purple)").arg(summary.notVerified);
     if (summary.invalid > 0)
         problems << QStringLiteral("%1 not numbers, never sent (orange)").arg(summary.invalid);
     if (summary.notSent > 0)

@@ -76,6 +76,9 @@ public:
         std::function<bool(int range, const QString &reply)> rangeRead;
         /// After each pending cell was dealt with; false stops the save (the tail still runs).
         std::function<bool(const CellWrite &)> cellWritten;
+        /// A written cell whose row, read back, holds `kept` instead (empty when the row could
+        /// not be read back).
+        std::function<void(const CellWrite &, const QString &kept)> notVerified;
     };
 
     struct SaveSummary
@@ -91,12 +94,16 @@ public:
         int notSent = 0;       ///< pending cells in rows or columns the instrument does not hold
         QString versionRecord; ///< the record sent after the cells, "" when none was due
         bool versionAccepted = true;
+        int notVerified = 0; ///< accepted, but not read back as written
 
         /// Cells written but not taken as sent, or never sent for not being a value.
         int refused() const { return rejected + unconfirmed + notANumber; }
         /// Every cell that was to go to the instrument went and was accepted, and so was the
         /// record after them.
-        bool complete() const { return outcome == Outcome::Done && refused() == 0 && versionAccepted; }
+        bool complete() const
+        {
+            return outcome == Outcome::Done && refused() == 0 && versionAccepted && notVerified == 0;
+        }
     };
 
     /// One instrument command run inside setup mode after a confirmation, its result in the
@@ -124,6 +131,8 @@ public:
 
         // Reading: exchanges 1 to readExchanges.
         int readExchanges;
+        /// A save reads each row it wrote back (readCommand(row) reads that row alone).
+        bool rowsReadBack;
         int readTimeoutSeconds;
         int expectedReadLines; ///< announced through readStarting; 0 announces nothing
 
@@ -155,6 +164,9 @@ public:
     virtual ~TableOperation() = default;
 
     Hooks &hooks() { return m_hooks; }
+    /// Whether a save reads back the rows it wrote and checks every accepted cell (on unless
+    /// turned off; only for a table whose rows can be read alone).
+    void setVerifyWrites(bool on) { m_verifyWrites = on; }
 
     /// Reads the whole table afresh: the table's read exchanges in order, each reply placed in
     /// the grid. An exchange that gets no answer at all ends the reading with what was placed
@@ -216,6 +228,9 @@ protected:
     /// The write command for a cell's text, false when the text is not a value the instrument
     /// takes (sent, it would arrive as some other value).
     virtual bool writeCommand(int row, int index, const QString &text, QString *command) const = 0;
+    /// One row's values from the answer to readCommand(row), by the instrument's index; false
+    /// when the answer is not a whole row (no status, a refusal).
+    virtual bool rowFromReply(const QString &, QStringList *) const { return false; }
     /// A record sent after every cell was dealt with; "" when none is due.
     virtual QString closingRecord(const SaveSummary &) const { return {}; }
     /// Makes the grid ready for a file, then fills it.
@@ -241,6 +256,8 @@ private:
     /// Writes one pending cell; false when the save stops there.
     bool writeCell(CellWrite &write, SaveSummary &summary);
     void sendClosingRecord(SaveSummary &summary);
+    /// Reads the row back and marks every written cell it does not hold as written.
+    void verifyRow(int row, const QList<CellWrite> &accepted, SaveSummary &summary);
     void setStatus(const QString &text);
     void setBusy(bool on);
 
@@ -248,6 +265,7 @@ private:
     InstrumentChannel &m_dvm;
     Prompts &m_prompts;
     const Declaration &m_declaration;
+    bool m_verifyWrites = true;
     Hooks m_hooks;
     int m_rowsLoaded = 0;
 };

@@ -25,7 +25,13 @@ protected:
         hooks.busy = [this](bool on) { busyCalls << on; };
     }
 
-    CalFactorOperations operations() { return CalFactorOperations(table, dvm, prompts, hooks); }
+    /// The write sequences are checked here without the read-back, which has a test of its own.
+    CalFactorOperations operations(bool verify = false)
+    {
+        CalFactorOperations ops(table, dvm, prompts, hooks);
+        ops.setVerifyWrites(verify);
+        return ops;
+    }
 
     /// Commands sent, without the CAL:PRINT re-read that follows some operations.
     QStringList commandsBeforeReread() const
@@ -176,6 +182,45 @@ TEST_F(CalFactorOperationsTest, SaveSendsPendingCellsRowByRowLeftToRightAndMarks
     EXPECT_EQ(table.text(2, 1), "007") << "the cell keeps the text as typed";
     EXPECT_EQ(table.state(1, 2), State::Rejected) << "a red cell is not sent again";
     EXPECT_EQ(busyCalls, QList<bool>({true, false}));
+}
+
+TEST_F(CalFactorOperationsTest, EachWrittenRangeIsReadBackAndAFactorNotKeptAsWrittenTurnsPurple)
+{
+    table.reshapeForFactors();
+    makePending(1, 1, QStringLiteral("10"));
+    makePending(1, 2, QStringLiteral("20"));
+    makePending(2, 1, QStringLiteral("30"));
+    makePending(3, 1, QStringLiteral("40"));
+    // Range 1 keeps its second factor wrong, range 2 gives no usable answer, range 3 is right.
+    dvm.responder = [](const QString &command) {
+        if (command == QLatin1String("CAL:PRINT 001"))
+            return QStringLiteral("10\r21\r*0\r");
+        if (command == QLatin1String("CAL:PRINT 002"))
+            return QStringLiteral("*3\r");
+        if (command == QLatin1String("CAL:PRINT 003"))
+            return QStringLiteral("40.0\r*0\r");
+        return QStringLiteral("*0\r");
+    };
+    QStringList heard;
+    hooks.notVerified = [&heard](const TableOperation::CellWrite &w, const QString &kept) {
+        heard << QStringLiteral("%1,%2 %3").arg(w.row).arg(w.index).arg(kept);
+    };
+    const auto summary = operations(true).saveToCalibrator();
+    EXPECT_EQ(dvm.commands(),
+              QStringList({kSystemPassword, "CALIBRATION:SETCAL 0,1,10", "CALIBRATION:SETCAL 1,1,20", "CAL:PRINT 001",
+                           "CALIBRATION:SETCAL 0,2,30", "CAL:PRINT 002", "CALIBRATION:SETCAL 0,3,40", "CAL:PRINT 003",
+                           kExitPassword}));
+    EXPECT_EQ(summary.accepted, 4);
+    EXPECT_EQ(summary.notVerified, 2);
+    EXPECT_FALSE(summary.complete());
+    EXPECT_EQ(heard, QStringList({"1,1 21", "2,0 "}));
+    EXPECT_EQ(table.state(1, 1), State::InStep);
+    EXPECT_EQ(table.state(1, 2), State::NotVerified);
+    EXPECT_TRUE(table.note(1, 2).contains(QLatin1String("holds 21 here, 20 was written")))
+        << table.note(1, 2).toStdString();
+    EXPECT_EQ(table.state(2, 1), State::NotVerified);
+    EXPECT_TRUE(table.note(2, 1).contains(QLatin1String("could not be read back"))) << table.note(2, 1).toStdString();
+    EXPECT_EQ(table.state(3, 1), State::InStep) << "40.0 is the 40 written";
 }
 
 TEST_F(CalFactorOperationsTest, PasswordNeededOnTheThirdCellStopsTheSaveAndStillLeavesSetupMode)

@@ -128,7 +128,7 @@ TEST_F(CalCommandsTest, DiffComparesTheInstrumentWithAFileAndTwoFilesWithoutTheI
     EXPECT_TRUE(missing.err.contains(QLatin1String("missing.cal"))) << missing.err.toStdString();
 }
 
-TEST_F(CalCommandsTest, AFactorStoredWrongWhileAnsweredAsTakenShowsInTheDiffAfterTheWrite)
+TEST_F(CalCommandsTest, AFactorStoredWrongWhileAnsweredAsTakenIsCaughtByTheReadBack)
 {
     ASSERT_EQ(run({"cal", "read", path("meter.cal")}).exitCode, 0);
     QByteArray file = readAll(path("meter.cal"));
@@ -136,11 +136,30 @@ TEST_F(CalCommandsTest, AFactorStoredWrongWhileAnsweredAsTakenShowsInTheDiffAfte
     ASSERT_TRUE(writeAll(path("changed.cal"), file));
     sim.memory().setMisstored(2, 0);
 
-    const CliResult write = run({"cal", "write", path("changed.cal")});
-    EXPECT_TRUE(write.out.contains(QLatin1String("range 2 factor 0 value 4321 ok\n"))) << "the instrument said *0";
+    // Without the read-back the instrument's "*0" is all there is to go by.
+    const CliResult unchecked = run({"cal", "write", path("changed.cal"), "--no-verify"});
+    EXPECT_EQ(unchecked.exitCode, 0) << unchecked.err.toStdString();
+    EXPECT_TRUE(unchecked.out.contains(QLatin1String("range 2 factor 0 value 4321 ok\n")));
     const CliResult diff = run({"cal", "diff", path("changed.cal")});
     EXPECT_EQ(diff.exitCode, 3);
     EXPECT_TRUE(diff.out.contains(QLatin1String(": instrument 4322, changed.cal 4321\n"))) << diff.out.toStdString();
+
+    const int heardBefore = sim.calibrator.commandsHeard();
+    const CliResult checked = run({"cal", "write", path("changed.cal")});
+    EXPECT_EQ(checked.exitCode, 3) << checked.err.toStdString();
+    EXPECT_TRUE(checked.out.contains(QLatin1String("range 2 factor 0 value 4321 ok\nrange 2 factor 1 value")))
+        << "each range is read back once all its factors are written";
+    EXPECT_TRUE(
+        checked.out.contains(QLatin1String("range 2 factor 0 value 4321 not verified: the instrument keeps 4322\n")))
+        << checked.out.toStdString();
+    EXPECT_EQ(checked.out.count(QLatin1String("not verified")), 1);
+    EXPECT_TRUE(checked.err.contains(QLatin1String("1 factors not kept as written"))) << checked.err.toStdString();
+    int rangesWritten = 0;
+    for (int range = RangeLayout::kFirstRange; range <= RangeLayout::kLastRange; ++range)
+        rangesWritten += sim.memory().factors(range).isEmpty() ? 0 : 1;
+    // One write a factor and one read-back a range written, besides the passwords.
+    EXPECT_GE(sim.calibrator.commandsHeard() - heardBefore, factorCount() + rangesWritten);
+    EXPECT_FALSE(sim.memory().inSetupMode());
 }
 
 TEST_F(CalCommandsTest, ReadThatTimesOutWritesNoFileAndLeavesAnExistingOneUntouched)

@@ -47,6 +47,17 @@ void reportCell(RunContext &run, const TableOperation::CellWrite &w)
         << Qt::endl;
 }
 
+void reportNotVerified(RunContext &run, const TableOperation::CellWrite &w, const QString &kept)
+{
+    run.out() << QStringLiteral("range %1 factor %2 value %3 not verified: %4")
+                     .arg(w.row)
+                     .arg(w.index)
+                     .arg(w.text,
+                          kept.isEmpty() ? QStringLiteral("the range could not be read back")
+                                         : QStringLiteral("the instrument keeps %1").arg(kept))
+              << Qt::endl;
+}
+
 int factorsIn(const CellTable &table)
 {
     int factors = 0;
@@ -101,6 +112,7 @@ const TableCommands::Family &factors()
                     .arg(refused)
                     .arg(summary.accepted + refused);
             },
+        .reportNotVerified = reportNotVerified,
         .confirmed = {{.word = QStringLiteral("backup"),
                        .summary = QStringLiteral("copy the active factors to the instrument's backup storage (CB)"),
                        .yesHelp = QStringLiteral("overwrite the backup factors"),

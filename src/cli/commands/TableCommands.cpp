@@ -13,6 +13,7 @@
 #include <vector>
 
 const QString TableCommands::kYes = QStringLiteral("yes");
+const QString TableCommands::kNoVerify = QStringLiteral("no-verify");
 
 namespace {
 
@@ -57,6 +58,12 @@ QList<CliCommand> TableCommands::commands(const Family &family)
 {
     QList<CliCommand> commands{fileCommand(family, QStringLiteral("read"), family.readSummary, read),
                                fileCommand(family, QStringLiteral("write"), family.writeSummary, write)};
+    if (family.reportNotVerified) {
+        commands.last().options.append(
+            {kNoVerify, QString(),
+             QStringLiteral("do not read each written range back to check it (faster; a value the instrument "
+                            "keeps wrong goes unseen)")});
+    }
     commands.append({.words = {family.word, QStringLiteral("diff")},
                      .argumentUsage = QStringLiteral("%1 [%1]").arg(family.fileUsage),
                      .summary = QStringLiteral("compare the instrument's %1 with a file's, or two files'; one line per "
@@ -106,6 +113,12 @@ int TableCommands::write(RunContext &run, const Family &family)
         family.reportCell(run, w);
         return !session.failed();
     };
+    session.operations().setVerifyWrites(family.reportNotVerified && !run.isSet(kNoVerify));
+    if (family.reportNotVerified) {
+        session.operations().hooks().notVerified = [&](const CellWrite &w, const QString &kept) {
+            family.reportNotVerified(run, w, kept);
+        };
+    }
     const SaveSummary summary = session.operations().save();
     if (session.failed())
         return ExitUnreachable;
@@ -131,6 +144,13 @@ int TableCommands::write(RunContext &run, const Family &family)
     const QString notAccepted = family.notAccepted(summary);
     if (!notAccepted.isEmpty())
         return run.fail(ExitRefused, notAccepted);
+    if (summary.notVerified > 0) {
+        return run.fail(ExitRefused,
+                        QStringLiteral("%1 %2 not kept as written when read back; write them again, and "
+                                       "if they stay so, the instrument's memory may be failing")
+                            .arg(summary.notVerified)
+                            .arg(family.values));
+    }
     return ExitSuccess;
 }
 

@@ -76,6 +76,9 @@ public:
         QString closingRefused;
         /// write: the message when values were not accepted; "" when every one was.
         QString (*notAccepted)(const SaveSummary &summary);
+        /// write: the line for a value that, read back, is not what was written; null for a
+        /// family whose rows are not read back.
+        void (*reportNotVerified)(RunContext &run, const CellWrite &write, const QString &kept);
 
         /// The commands that change data in the instrument, in the order the usage text lists them.
         QList<Confirmed> confirmed;
@@ -98,6 +101,8 @@ public:
 
     /// The option that answers the command's question.
     static const QString kYes;
+    /// The option that skips reading written rows back.
+    static const QString kNoVerify;
 
 private:
     static int read(RunContext &run, const Family &family);

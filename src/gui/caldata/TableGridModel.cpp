@@ -13,6 +13,8 @@ QColor TableGridModel::stateColor(CellTable::CellState state)
         return unconfirmedColor();
     case CellTable::CellState::Invalid:
         return invalidColor();
+    case CellTable::CellState::NotVerified:
+        return notVerifiedColor();
     case CellTable::CellState::InStep:
         break;
     }

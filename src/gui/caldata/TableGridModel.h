@@ -9,8 +9,8 @@
  * @brief Shows a table window's CellTable (factors or specifications) in a QTableView, each
  * cell coloured by its state so the engineer sees at a glance what still has to go to the
  * instrument and what it made of what was sent: pending light blue, refused red, being written
- * green, neither taken nor refused blue, not a value at all orange. A cell's tooltip says why it
- * is red, blue or orange.
+ * green, neither taken nor refused blue, not a value at all orange, not kept as written purple. A cell's tooltip says
+ * why it is red, blue, orange or purple.
  */
 class TableGridModel : public HeadedGridModel
 {
@@ -26,6 +26,8 @@ public:
     static QColor writingColor() { return QColor(0, 255, 0); }
     /// The instrument's status was neither yes nor no.
     static QColor unconfirmedColor() { return QColor(0, 0, 255); }
+    /// Accepted, but read back it is not what was written.
+    static QColor notVerifiedColor() { return QColor(214, 140, 255); }
     /// The colour of a cell in a given state; invalid for a cell in step (the grid's own).
     static QColor stateColor(CellTable::CellState state);
 
