@@ -6,8 +6,6 @@
 #include "platform/Prompts.h"
 #include "session/InstrumentSession.h"
 
-#include <QScopeGuard>
-
 namespace {
 
 const QString kFindTitle = QStringLiteral("Locate Ethernet Devices");
@@ -24,12 +22,6 @@ QString withoutLineEnds(QString text)
 EthernetLocator::EthernetLocator(InstrumentSession &session, Prompts &prompts, QObject *parent)
     : QObject(parent), m_session(session), m_prompts(prompts)
 {
-}
-
-void EthernetLocator::setBusy(bool busy) const
-{
-    if (busyHook)
-        busyHook(busy);
 }
 
 const QList<EthernetModuleRecord> &EthernetLocator::modules() const
@@ -50,7 +42,7 @@ const EthernetModuleRecord &EthernetLocator::activeModule() const
 void EthernetLocator::loadActiveModule()
 {
     m_session.ethernetDevice = ethernetRecordOf(m_session.savedEndpoint(InterfaceEthernet));
-    emit activeModuleChanged();
+    emit activeModuleChanged(m_session.ethernetDevice);
 }
 
 QString EthernetLocator::activeNameText(const EthernetModuleRecord &module)
@@ -60,15 +52,13 @@ QString EthernetLocator::activeNameText(const EthernetModuleRecord &module)
 
 bool EthernetLocator::findModules(bool selectLoneModule)
 {
-    setBusy(true);
-    const auto idle = qScopeGuard([this] { setBusy(false); });
     EthernetModuleLink &link = m_session.context().ethernetModules();
 
     const bool found = link.FindEthernetModules();
     m_rows.clear();
     link.selectedModuleMac.clear();
     if (!found) {
-        emit modulesChanged();
+        emit modulesChanged(m_rows);
         m_prompts.message(QStringLiteral("No Devices Found"), kFindTitle, Prompts::Icon::Information);
         return false;
     }
@@ -97,7 +87,7 @@ bool EthernetLocator::findModules(bool selectLoneModule)
         row.reply = module.IdentReply.trimmed();
         m_rows.append(row);
     }
-    emit modulesChanged();
+    emit modulesChanged(m_rows);
     if (selectLoneModule && link.modules.size() == 1)
         selectModule(0);
     return true;
@@ -122,7 +112,7 @@ bool EthernetLocator::selectModule(int index)
     link.selectedModuleIndex = index;
     m_session.ethernetDevice = link.modules.at(index);
     link.selectedModuleMac = m_session.ethernetDevice.macText();
-    emit activeModuleChanged();
+    emit activeModuleChanged(m_session.ethernetDevice);
     const Endpoint module = ethernetEndpointOf(m_session.ethernetDevice);
     m_session.saveConnection(module);
     if (m_session.dvm())
@@ -132,8 +122,6 @@ bool EthernetLocator::selectModule(int index)
 
 QString EthernetLocator::sendTestCommand(const QString &text)
 {
-    setBusy(true);
-    const auto idle = qScopeGuard([this] { setBusy(false); });
     // The box's own CR goes with the text; the transport adds another, which the instrument
     // takes as an empty line.
     const QString command = withoutLineEnds(text);

@@ -6,8 +6,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
-
 class EthernetModuleLink;
 class InstrumentSession;
 class Prompts;
@@ -63,16 +61,13 @@ public:
     /// does: the reply to the first line, or up to the status line for "pa".
     QString sendTestCommand(const QString &text);
 
-    /// Called with true when a long action starts and false when it ends (the hourglass).
-    std::function<void(bool busy)> busyHook;
-
 signals:
-    void modulesChanged();
-    void activeModuleChanged();
+    /// The rows as they are now, and the module in use now. The signals carry copies: the
+    /// search may run on another thread than the window that hears them.
+    void modulesChanged(const QList<EthernetLocator::Row> &rows);
+    void activeModuleChanged(const EthernetModuleRecord &module);
 
 private:
-    void setBusy(bool busy) const;
-
     InstrumentSession &m_session;
     Prompts &m_prompts;
     QList<Row> m_rows;

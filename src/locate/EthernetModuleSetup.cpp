@@ -6,7 +6,6 @@
 #include "platform/Settings.h"
 
 #include <QRandomGenerator>
-#include <QScopeGuard>
 
 namespace {
 
@@ -32,12 +31,6 @@ struct EthernetModuleSetup::Step
 EthernetModuleSetup::EthernetModuleSetup(EthernetModuleLink &link, Prompts &prompts, std::function<void()> rediscover)
     : m_link(link), m_prompts(prompts), m_rediscover(std::move(rediscover))
 {
-}
-
-void EthernetModuleSetup::setBusy(bool busy) const
-{
-    if (busyHook)
-        busyHook(busy);
 }
 
 bool EthernetModuleSetup::runSteps(std::initializer_list<Step> steps)
@@ -75,8 +68,6 @@ void EthernetModuleSetup::rebootAndRediscover(int pauseMs, const QString &messag
 
 bool EthernetModuleSetup::initialiseModule()
 {
-    setBusy(true);
-    const auto idle = qScopeGuard([this] { setBusy(false); });
     const Prompts::Icon warning = Prompts::Icon::Warning;
     if (!runSteps({
             {QStringLiteral("L"), Test::FirstA, kLoginFailed, warning, kSetupTitle},
@@ -137,8 +128,6 @@ bool EthernetModuleSetup::setDhcp(bool on)
 bool EthernetModuleSetup::setAndReboot(const QString &command, const QString &failed, int pauseMs,
                                        const QString &messageBeforePause)
 {
-    setBusy(true);
-    const auto idle = qScopeGuard([this] { setBusy(false); });
     if (!needsChosenModule())
         return false;
     const Prompts::Icon critical = Prompts::Icon::Critical;

@@ -52,9 +52,6 @@ public:
     /// "" when `own` is not IPv4.
     static QString proposeAddress(const QHostAddress &own, int randomStep);
 
-    /// Called with true when a long sequence starts and false when it ends (the hourglass).
-    std::function<void(bool busy)> busyHook;
-
 private:
     enum class Test {
         FirstA,
@@ -69,7 +66,6 @@ private:
     bool setAndReboot(const QString &command, const QString &failed, int pauseMs,
                       const QString &messageBeforePause = {});
     void rebootAndRediscover(int pauseMs, const QString &messageBeforePause = {});
-    void setBusy(bool busy) const;
 
     EthernetModuleLink &m_link;
     Prompts &m_prompts;

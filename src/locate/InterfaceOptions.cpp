@@ -72,21 +72,35 @@ QList<int> InterfaceOptions::openPorts()
     return ports;
 }
 
-InterfaceOptions::Outcome InterfaceOptions::apply(const Choice &choice, const QList<int> &openPorts)
+QList<InterfaceOptions::OpenPort> InterfaceOptions::openPortsWithDetails()
 {
-    int gpibAddress = 0;
+    QList<OpenPort> ports;
+    for (int n : openPorts())
+        ports.append({n, portDetails(m_session.context().portTable().devicePath(n))});
+    return ports;
+}
+
+InterfaceOptions::Outcome InterfaceOptions::check(const Choice &choice, const QList<int> &openPorts)
+{
     if (choice.interfaceType == InterfaceGPIB) {
         bool ok = false;
-        gpibAddress = choice.gpibAddress.trimmed().toInt(&ok);
+        const int gpibAddress = choice.gpibAddress.trimmed().toInt(&ok);
         if (!ok || gpibAddress < kFirstGpibAddress || gpibAddress > kLastGpibAddress)
             return Outcome::InvalidGpibAddress;
     } else if (choice.serialPort < PortTable::kFirstPort || choice.serialPort > PortTable::kLastPort
                || !openPorts.contains(choice.serialPort)) {
         return Outcome::InvalidSerialPort;
     }
+    return Outcome::Applied;
+}
 
-    const Endpoint endpoint =
-        choice.interfaceType == InterfaceGPIB ? Endpoint::gpib(gpibAddress) : Endpoint::serialPort(choice.serialPort);
+InterfaceOptions::Outcome InterfaceOptions::apply(const Choice &choice, const QList<int> &openPorts)
+{
+    if (const Outcome wrong = check(choice, openPorts); wrong != Outcome::Applied)
+        return wrong;
+    const Endpoint endpoint = choice.interfaceType == InterfaceGPIB
+        ? Endpoint::gpib(choice.gpibAddress.trimmed().toInt())
+        : Endpoint::serialPort(choice.serialPort);
     reconfigure(choice.modelString, endpoint);
     bool saved = m_session.saveConnection(endpoint);
     saved = Settings::setValue(SettingsKey::DVM1, choice.modelString) && saved;

@@ -30,6 +30,13 @@ public:
         QString modelString;
     };
 
+    /// A serial port that opens, with its device details for a tooltip (portDetails).
+    struct OpenPort
+    {
+        int number = 0;
+        QString details;
+    };
+
     enum class Outcome {
         Applied,
         InvalidSerialPort,
@@ -54,10 +61,14 @@ public:
     /// The serial ports 1 to 16 that open, the instrument's own open port included (it is
     /// counted as it stands, not closed to be tried). The serial control is left as it is.
     QList<int> openPorts();
+    /// openPorts() with the details of each port's device.
+    QList<OpenPort> openPortsWithDetails();
 
-    /// Checks the choice (a serial port must be one of openPorts, a GPIB address a whole number
-    /// from 1 to 30) and, when it holds, reconfigures `DVM` and stores the choice. Nothing changes
-    /// when the choice does not hold. A failed save still leaves `DVM` on the new choice.
+    /// Whether the choice holds: a serial port must be one of openPorts, a GPIB address a whole
+    /// number from 1 to 30. Applied when it holds, otherwise what is wrong; nothing is touched.
+    static Outcome check(const Choice &choice, const QList<int> &openPorts);
+    /// Checks the choice and, when it holds, reconfigures `DVM` and stores the choice. Nothing
+    /// changes when the choice does not hold. A failed save still leaves `DVM` on the new choice.
     Outcome apply(const Choice &choice, const QList<int> &openPorts);
 
     /// The message for an outcome ("" for Applied).

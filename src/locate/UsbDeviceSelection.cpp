@@ -39,7 +39,7 @@ void UsbDeviceSelection::load()
     m_session.usbDevice = UsbDeviceRecord();
     m_session.usbDevice.Name = saved.name;
     m_session.usbDevice.SerialNumber = saved.address;
-    emit activeDeviceChanged();
+    emit activeDeviceChanged(saved.name, saved.address);
 }
 
 const UsbDeviceRecord &UsbDeviceSelection::activeDevice() const
@@ -67,7 +67,7 @@ bool UsbDeviceSelection::fillList(bool trimSerialNumbers)
                            UsbIdentificationPass::kNotOpened});
         }
     }
-    emit rowsChanged();
+    emit rowsChanged(m_rows, m_accessProblem);
     return m_count > 0;
 }
 
@@ -78,7 +78,7 @@ void UsbDeviceSelection::queryReplies(bool removeLineEnds)
     const QStringList column = UsbIdentificationPass::run(m_session.context().usb(), m_count, removeLineEnds);
     for (int i = 0; i < column.size() && i < m_rows.size(); ++i)
         m_rows[i].reply = column.at(i);
-    emit rowsChanged();
+    emit rowsChanged(m_rows, m_accessProblem);
 }
 
 void UsbDeviceSelection::take(const UsbDeviceRecord &device, bool switchDvm)
@@ -86,7 +86,7 @@ void UsbDeviceSelection::take(const UsbDeviceRecord &device, bool switchDvm)
     UsbDeviceRecord chosen = device;
     chosen.Handle = 0;
     m_session.usbDevice = chosen;
-    emit activeDeviceChanged();
+    emit activeDeviceChanged(chosen.Name, chosen.SerialNumber);
     const Endpoint bridge = Endpoint::usb(chosen.SerialNumber, chosen.Name);
     const bool saved = m_session.saveConnection(bridge);
     if (switchDvm && m_session.dvm())
@@ -100,14 +100,12 @@ bool UsbDeviceSelection::begin()
     if (m_busy)
         return false;
     m_busy = true;
-    emit busyChanged(true);
     return true;
 }
 
 void UsbDeviceSelection::end()
 {
     m_busy = false;
-    emit busyChanged(false);
 }
 
 void UsbDeviceSelection::listAndQuery()

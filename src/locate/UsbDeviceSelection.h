@@ -46,7 +46,7 @@ public:
 
     /// "List USB Devices": lists the devices and asks each for its identification.
     void listDevices();
-    /// Whether an action is running.
+    /// Whether an action is running (on the thread that runs it).
     bool isBusy() const { return m_busy; }
     /// "Select Device" with the selected row (-1: none). True when a device was taken.
     bool selectDevice(int selectedRow);
@@ -69,10 +69,10 @@ public:
     static constexpr int kTestTimeoutSeconds = 2;
 
 signals:
-    void rowsChanged();
-    void activeDeviceChanged();
-    /// The window shows the hourglass while busy.
-    void busyChanged(bool busy);
+    /// The rows as they are now, and why USB is out of reach ("" when it is not). The signals
+    /// carry copies: the actions may run on another thread than the window that hears them.
+    void rowsChanged(const QList<UsbDeviceSelection::Row> &rows, const QString &accessProblem);
+    void activeDeviceChanged(const QString &name, const QString &serialNumber);
 
 private:
     /// Marks an action as running; false (and nothing to do) when one already runs.

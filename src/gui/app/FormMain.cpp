@@ -44,6 +44,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtMath>
@@ -693,7 +694,7 @@ void FormMain::Command_Autolocate_Click()
 
 void FormMain::Command_SetupSerial_Click()
 {
-    runModalWindow([this] {
+    openModalWindow([this] {
         FormOptions options(m_session, m_prompts, this);
         options.exec();
     });
@@ -705,16 +706,31 @@ void FormMain::MenuOptionsOptions_Click()
     Command_SetupSerial_Click();
 }
 
-void FormMain::runModalWindow(std::function<void()> exec)
+void FormMain::openModalWindow(std::function<void()> exec)
 {
-    // A location window lists, searches, tests and replaces the connection: it opens in the
-    // instrument's turn and holds it while it is open, so no other window's exchange is cut into
-    // by its searches, and none of its searches by another window's exchange.
-    OperationQueue::Request request;
-    request.name = QStringLiteral("Interface window");
-    request.work = [exec = std::move(exec)](OperationControl &) { exec(); };
-    request.done = [this] { UpdateStatusBar(); };
-    m_session.operations().submit(this, std::move(request));
+    OperationQueue &queue = m_session.operations();
+    // While the queue runs its work on this thread, a click handled during an operation's wait
+    // is inside that operation: a window opened now would hold the operation until it closed,
+    // and its own actions would wait behind it. It opens once the operation has returned.
+    if (queue.isBusy() && queue.workThread() == QThread::currentThread()) {
+        if (m_modalPending)
+            return; // asked for again meanwhile: it opens once
+        m_modalPending = true;
+        auto once = std::make_shared<QMetaObject::Connection>();
+        *once = connect(&queue, &OperationQueue::busyChanged, this, [this, once, exec = std::move(exec)](bool busy) {
+            if (busy)
+                return;
+            disconnect(*once);
+            QTimer::singleShot(0, this, [this, exec] {
+                m_modalPending = false;
+                if (!m_endWhenIdle)
+                    openModalWindow(exec);
+            });
+        });
+        return;
+    }
+    exec();
+    UpdateStatusBar();
 }
 
 void FormMain::runMainStep(const QString &name, bool writes, std::function<void(OperationControl &)> work,

@@ -117,9 +117,10 @@ public:
     /// window's buttons disabled until it has ended; `after` runs while the window exists.
     void runMainStep(const QString &name, bool writes, std::function<void(OperationControl &)> work,
                      std::function<void()> after);
-    /// Opens a location window (exec runs it modally) as an operation of the instrument's queue,
-    /// in its turn; the status bar shows the connection once it has closed.
-    void runModalWindow(std::function<void()> exec);
+    /// Opens a location window: exec() runs it modally on this thread, not as an operation (its
+    /// own actions wait their turn on the instrument's queue); the status bar shows the
+    /// connection once it has closed.
+    void openModalWindow(std::function<void()> exec);
 
 signals:
     /// The main window has closed: the program ends.
@@ -196,5 +197,6 @@ private:
     QList<QPointer<QWidget>> m_modeless;
     bool m_unloaded = false;
     bool m_endWhenIdle = false;
+    bool m_modalPending = false; ///< a location window opens once the running operation returns
     QMetaObject::Connection m_endWhenIdleConnection;
 };

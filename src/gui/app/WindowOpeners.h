@@ -37,13 +37,13 @@ void openModelessWithStatus(FormMain &main)
     main.showModeless(new Form(main.session(), main.prompts(), report, &main));
 }
 
-/// Opens a location window modally, in the instrument's turn: the main window waits until it
-/// closes, and no other window's work runs while it is open.
+/// Opens a location window modally: the main window waits until it closes, then shows the
+/// connection. The window's own work waits its turn on the instrument's queue.
 template <class Form>
 void openModal(FormMain &main)
 {
     FormMain *window = &main;
-    main.runModalWindow([window] {
+    main.openModalWindow([window] {
         Form form(window->session(), window->prompts(), window);
         form.exec();
     });

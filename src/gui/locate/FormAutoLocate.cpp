@@ -72,8 +72,8 @@ FormAutoLocate::FormAutoLocate(InstrumentSession &session, Prompts &prompts, QWi
       m_prompts(prompts),
       m_ui(new Ui),
       m_operations(new WindowOperations(*this, session.operations(), prompts)),
-      m_search(new SerialSearch(session, this)),
-      m_usbSearch(new UsbInstrumentSearch(session, this))
+      m_search(std::make_shared<SerialSearch>(session)),
+      m_usbSearch(std::make_shared<UsbInstrumentSearch>(session))
 {
     setWindowTitle(QStringLiteral("Automatic 5200 Series Location"));
     Ui &ui = *m_ui;
@@ -151,21 +151,35 @@ FormAutoLocate::FormAutoLocate(InstrumentSession &session, Prompts &prompts, QWi
     connect(ui.Command_Retry, &QPushButton::clicked, this, &FormAutoLocate::Command_Retry_Click);
     connect(ui.Command_OK, &QPushButton::clicked, this, &FormAutoLocate::Command_OK_Click);
 
+    OperationQueue &queue = session.operations();
     // A search dropped before its turn (the window was closed meanwhile) leaves Retry usable.
-    connect(&session.operations(), &OperationQueue::finished, this, [this](QObject *owner) {
+    connect(&queue, &OperationQueue::finished, this, [this](QObject *owner) {
         if (owner == this && !m_session.operations().hasOperation(this))
-            m_locating = false;
+            m_searching = false;
     });
-    connect(m_search, &SerialSearch::detail, this, &FormAutoLocate::AddDetail);
-    connect(m_search, &SerialSearch::portsListed, this, &FormAutoLocate::fillLists);
-    connect(m_search, &SerialSearch::searchStarted, this, [this] {
+    // What the work says goes to the details pane; run on a thread of its own, the search's
+    // signals and the reported status arrive here queued, in the order they were sent.
+    connect(&queue, &OperationQueue::statusReported, this, [this](QObject *owner, const QString &text) {
+        if (owner == this)
+            AddDetail(text);
+    });
+    connect(m_operations, &WindowOperations::waiting, ui.Label_Progress, &QLabel::setText);
+    connect(m_operations, &WindowOperations::started, this, [this] {
+        if (m_ui->Label_Progress->text() == m_operations->lastWaitingText())
+            m_ui->Label_Progress->clear();
+    });
+    connect(m_search.get(), &SerialSearch::detail, this, &FormAutoLocate::AddDetail);
+    connect(m_search.get(), &SerialSearch::portsListed, this, &FormAutoLocate::fillLists);
+    connect(m_search.get(), &SerialSearch::searchStarted, this, [this] {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         setWindowTitle(QStringLiteral("Automatic 5200 Location"));
         m_ui->Label_Progress->setText(SerialSearch::kCheckingSerialPorts);
     });
-    connect(m_search, &SerialSearch::searchFinished, this, [] { QApplication::restoreOverrideCursor(); });
-    connect(m_usbSearch, &UsbInstrumentSearch::detail, this, &FormAutoLocate::AddDetail);
-    connect(m_usbSearch, &UsbInstrumentSearch::result, m_search, &SerialSearch::addResult);
+    connect(m_search.get(), &SerialSearch::searchFinished, this, [] { QApplication::restoreOverrideCursor(); });
+    connect(m_usbSearch.get(), &UsbInstrumentSearch::detail, this, &FormAutoLocate::AddDetail);
+    // Between the two searches, on the work's thread: the found text is read once the work ended.
+    connect(m_usbSearch.get(), &UsbInstrumentSearch::result, m_search.get(), &SerialSearch::addResult,
+            Qt::DirectConnection);
 
     ApplyShowDetails();
     Form_Load();
@@ -211,7 +225,7 @@ void FormAutoLocate::ApplyShowDetails()
 void FormAutoLocate::FillPortLists()
 {
     // Listing opens and closes every port, the instrument's own among them: in its turn.
-    SerialSearch *search = m_search;
+    std::shared_ptr<SerialSearch> search = m_search;
     OperationQueue::Request request;
     request.name = QStringLiteral("List serial ports");
     request.work = [search](OperationControl &) { search->listPorts(); };
@@ -237,20 +251,40 @@ void FormAutoLocate::SearchSerialPorts()
 {
     if (isSearching())
         return;
+    // The ports are those the list shows: after the listing of the window's opening.
     QList<int> ports;
     for (int row = 0; row < m_ui->List_RS2321->count(); ++row)
         ports << SerialSearch::portFromEntry(m_ui->List_RS2321->item(row)->text());
-    SerialSearch *search = m_search;
+    std::shared_ptr<SerialSearch> search = m_search;
+    runSearch(m_ui->Command_Locate6481->text(),
+              [search, ports](OperationControl &) { return search->searchPorts(ports); }, {});
+}
+
+bool FormAutoLocate::runSearch(const QString &name, std::function<bool(OperationControl &)> work,
+                               std::function<void(bool found)> then)
+{
+    if (m_searching)
+        return false;
+    auto found = std::make_shared<std::optional<bool>>();
     OperationQueue::Request request;
-    request.name = m_ui->Command_Locate6481->text();
-    request.work = [search, ports](OperationControl &) { search->searchPorts(ports); };
-    m_operations->run(std::move(request));
+    request.name = name;
+    request.work = [found, work = std::move(work)](OperationControl &control) { *found = work(control); };
+    request.done = [this, found, then = std::move(then)] {
+        m_searching = false;
+        if (then)
+            then(found->value_or(false));
+    };
+    QPointer<FormAutoLocate> self(this);
+    m_searching = true;
+    if (!m_operations->run(std::move(request)) && self)
+        m_searching = false; // refused: the program is ending
+    return self && found->value_or(false);
 }
 
 bool FormAutoLocate::Locate_All(std::function<void(bool found)> then)
 {
     // The port listing of the window's opening may still wait its turn: the search follows it.
-    if (m_locating || m_search->isSearching() || m_usbSearch->isSearching() || m_searchingEthernet)
+    if (m_searching)
         return false;
     Ui &ui = *m_ui;
     ui.Text_Status->clear();
@@ -260,22 +294,14 @@ bool FormAutoLocate::Locate_All(std::function<void(bool found)> then)
 
     // "Checking Serial Ports", the port lists, then the search over the listed ports. The search
     // holds its own objects, never the window's widgets: those hear it through its signals.
-    SerialSearch *search = m_search;
-    auto found = std::make_shared<std::optional<bool>>();
-    OperationQueue::Request request;
-    request.name = QStringLiteral("Autolocate");
-    request.work = [search, found](OperationControl &) { *found = search->locateAll(); };
-    request.done = [this, found, then = std::move(then)] {
-        m_locating = false;
-        showResult(found->value_or(false));
-        if (then)
-            then(found->value_or(false));
-    };
-    QPointer<FormAutoLocate> self(this);
-    m_locating = true;
-    if (!m_operations->run(std::move(request)) && self)
-        m_locating = false; // refused: the program is ending
-    return self && found->value_or(false);
+    std::shared_ptr<SerialSearch> search = m_search;
+    return runSearch(
+        QStringLiteral("Autolocate"), [search](OperationControl &) { return search->locateAll(); },
+        [this, then = std::move(then)](bool found) {
+            showResult(found);
+            if (then)
+                then(found);
+        });
 }
 
 void FormAutoLocate::showResult(bool found)
@@ -305,33 +331,32 @@ bool FormAutoLocate::okIsBold() const
 
 bool FormAutoLocate::isSearching() const
 {
-    return m_operations->isRunning() || m_search->isSearching() || m_usbSearch->isSearching() || m_searchingEthernet;
+    return m_operations->isRunning();
 }
 
-bool FormAutoLocate::Locate_DVM_USB()
+bool FormAutoLocate::Locate_DVM_USB(std::function<void(bool found)> then)
 {
-    if (isSearching())
-        return false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool found = m_usbSearch->search();
-    QApplication::restoreOverrideCursor();
-    return found;
+    std::shared_ptr<UsbInstrumentSearch> search = m_usbSearch;
+    return runSearch(
+        QStringLiteral("USB search"), [search](OperationControl &) { return search->search(); }, std::move(then));
 }
 
-bool FormAutoLocate::Locate_DVM_Ethernet()
+bool FormAutoLocate::Locate_DVM_Ethernet(std::function<void(bool found)> then)
 {
-    if (isSearching())
-        return false;
-    m_searchingEthernet = true;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QString foundText;
-    const bool found =
-        EthernetInstrumentSearch(m_session).run([this](const QString &text) { AddDetail(text); }, foundText);
-    QApplication::restoreOverrideCursor();
-    m_searchingEthernet = false;
-    if (found)
-        m_ui->Label_Progress->setText(shownText(foundText));
-    return found;
+    InstrumentSession *session = &m_session;
+    auto foundText = std::make_shared<QString>();
+    return runSearch(
+        QStringLiteral("Ethernet search"),
+        [session, foundText](OperationControl &control) {
+            return EthernetInstrumentSearch(*session).run(
+                [&control](const QString &text) { control.reportStatus(text); }, *foundText);
+        },
+        [this, foundText, then = std::move(then)](bool found) {
+            if (found)
+                m_ui->Label_Progress->setText(shownText(*foundText));
+            if (then)
+                then(found);
+        });
 }
 
 void FormAutoLocate::Command_Details_Click()
@@ -362,6 +387,6 @@ void FormAutoLocate::done(int result)
 {
     OperationQueue &queue = m_session.operations();
     queue.stop(this);
-    if (!queue.hasOperation(this) && !m_usbSearch->isSearching() && !m_searchingEthernet)
+    if (!queue.hasOperation(this))
         QDialog::done(result);
 }

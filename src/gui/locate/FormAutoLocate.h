@@ -3,8 +3,10 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 class InstrumentSession;
+class OperationControl;
 class WindowOperations;
 class Prompts;
 class SerialSearch;
@@ -16,7 +18,10 @@ struct PortListing;
  * the search in a details pane, and leaves the settings and `DVM` pointing at what it found.
  *
  * The search itself lives in the location library (SerialSearch); this window holds the layout
- * and the wiring. Loading it (constructing) lists the ports that open.
+ * and the wiring. Loading it (constructing) lists the ports that open. The listing and every
+ * search are operations of the window on the instrument's queue; their detail lines reach the
+ * window as signals of the search or through the operation's reported status, never by a call
+ * into the window from the work.
  */
 class FormAutoLocate : public QDialog
 {
@@ -42,14 +47,15 @@ public:
     /// while one runs).
     bool isSearching() const;
 
-    /// Searches the USB bridges for the calibrator, reporting in the details pane; true when one
-    /// was found (then the settings and `DVM` use it over USB). A call while a search of this
-    /// window runs returns false.
-    bool Locate_DVM_USB();
+    /// Searches the USB bridges for the calibrator as an operation of the window, reporting in
+    /// the details pane; a calibrator found is then used over USB (the settings and `DVM`).
+    /// `then` hears the outcome once it has ended; true when the search ran at once and found
+    /// one. A call while a search of this window runs or waits returns false.
+    bool Locate_DVM_USB(std::function<void(bool found)> then = {});
 
-    /// Searches the Ethernet modules for the calibrator (not part of Locate_All); true when one
-    /// answered. The settings and `DVM` then point at its module.
-    bool Locate_DVM_Ethernet();
+    /// Searches the Ethernet modules for the calibrator (not part of Locate_All), as
+    /// Locate_DVM_USB does; the settings and `DVM` then point at the module that answered.
+    bool Locate_DVM_Ethernet(std::function<void(bool found)> then = {});
 
 protected:
     void done(int result) override;
@@ -64,6 +70,10 @@ private:
     void SearchSerialPorts();
     void fillLists(const PortListing &listing);
     void showResult(bool found);
+    /// Runs one search as the window's operation; `then` hears whether it found the calibrator.
+    /// True when it ran at once and found it.
+    bool runSearch(const QString &name, std::function<bool(OperationControl &)> work,
+                   std::function<void(bool found)> then);
 
     void Command_Details_Click();
     void Command_Locate6481_Click();
@@ -74,9 +84,9 @@ private:
     Prompts &m_prompts;
     Ui *m_ui;
     WindowOperations *m_operations;
-    SerialSearch *m_search;
-    UsbInstrumentSearch *m_usbSearch;
+    /// Shared with the work that runs them, which may outlive the window.
+    std::shared_ptr<SerialSearch> m_search;
+    std::shared_ptr<UsbInstrumentSearch> m_usbSearch;
     bool ShowDetails = false;
-    bool m_searchingEthernet = false;
-    bool m_locating = false; ///< a Locate_All runs or waits its turn
+    bool m_searching = false; ///< a search of the window runs or waits its turn
 };

@@ -2,6 +2,7 @@
 
 #include "gui/common/Named.h"
 #include "gui/locate/GpibBusPanel.h"
+#include "gui/locate/LocationOperations.h"
 #include "instrument/InterfaceType.h"
 #include "locate/InterfaceOptions.h"
 #include "locate/SerialSearch.h"
@@ -12,6 +13,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -31,12 +33,18 @@ struct FormOptions::Ui
     QLineEdit *Text_GPIBAddress;
     GpibBusPanel *Frame_GPIBBus;
     QComboBox *Combo_Model;
+    QLabel *Label_Status;
     QPushButton *Command_OK;
     QPushButton *Command_Cancel;
 };
 
 FormOptions::FormOptions(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_session(session), m_prompts(prompts), m_ui(new Ui), m_options(new InterfaceOptions(session))
+    : QDialog(parent),
+      m_session(session),
+      m_prompts(prompts),
+      m_ui(new Ui),
+      m_options(new InterfaceOptions(session)),
+      m_operations(new LocationOperations(*this, session.operations(), prompts))
 {
     setWindowTitle(kTitle);
     setModal(true);
@@ -56,7 +64,8 @@ FormOptions::FormOptions(InstrumentSession &session, Prompts &prompts, QWidget *
                                         .arg(InterfaceOptions::kFirstGpibAddress)
                                         .arg(InterfaceOptions::kLastGpibAddress));
     // The bus search and the address change; it says so when there is no GPIB library or board.
-    ui.Frame_GPIBBus = named(new GpibBusPanel(session.context().gpibBus(), prompts, interfaceBox), "Frame_GPIBBus");
+    ui.Frame_GPIBBus =
+        named(new GpibBusPanel(session.context().gpibBus(), prompts, *m_operations, interfaceBox), "Frame_GPIBBus");
     auto *interfaceLayout = new QFormLayout(interfaceBox);
     interfaceLayout->addRow(ui.Option_RS232, ui.Combo_CommPort);
     interfaceLayout->addRow(ui.Option_GPIB, ui.Text_GPIBAddress);
@@ -73,10 +82,13 @@ FormOptions::FormOptions(InstrumentSession &session, Prompts &prompts, QWidget *
     ui.Command_OK = named(buttons->addButton(QDialogButtonBox::Ok), "Command_OK");
     ui.Command_Cancel = named(buttons->addButton(QDialogButtonBox::Cancel), "Command_Cancel");
     ui.Command_OK->setDefault(true);
+    // What the window's work waits for or does.
+    ui.Label_Status = m_operations->addStatusLine(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(interfaceBox);
     layout->addWidget(modelBox);
+    layout->addWidget(ui.Label_Status);
     layout->addWidget(buttons);
 
     connect(ui.Option_RS232, &QRadioButton::toggled, this, &FormOptions::ApplyInterfaceChoice);
@@ -87,6 +99,9 @@ FormOptions::FormOptions(InstrumentSession &session, Prompts &prompts, QWidget *
         m_ui->Option_GPIB->setChecked(true);
         m_ui->Text_GPIBAddress->setText(QString::number(address));
     });
+    // Cancel stays: it closes the window once the work has ended.
+    connect(m_operations, &LocationOperations::workingChanged, ui.Command_OK,
+            [ok = ui.Command_OK](bool working) { ok->setEnabled(!working); });
 
     Form_Load();
 }
@@ -114,20 +129,32 @@ void FormOptions::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
+void FormOptions::done(int result)
+{
+    if (m_operations->mayClose())
+        QDialog::done(result);
+}
+
 void FormOptions::FillPortList()
 {
-    QComboBox *combo = m_ui->Combo_CommPort;
-    const int wanted = combo->count() ? combo->currentData().toInt() : m_options->stored().serialPort;
-    m_openPorts = m_options->openPorts();
-    combo->clear();
-    for (int port : m_openPorts) {
-        combo->addItem(SerialSearch::portEntry(port), port);
-        combo->setItemData(combo->count() - 1,
-                           InterfaceOptions::portDetails(m_session.context().portTable().devicePath(port)),
-                           Qt::ToolTipRole);
-    }
-    // A stored port that does not open is not offered, so nothing is chosen for it.
-    combo->setCurrentIndex(m_openPorts.indexOf(wanted));
+    // Each port is opened to see whether it can be: in the instrument's turn.
+    InstrumentSession *session = &m_session;
+    m_operations->run<QList<InterfaceOptions::OpenPort>>(
+        QStringLiteral("List serial ports"),
+        [session](OperationControl &) { return InterfaceOptions(*session).openPortsWithDetails(); },
+        [this](const QList<InterfaceOptions::OpenPort> &ports) {
+            QComboBox *combo = m_ui->Combo_CommPort;
+            const int wanted = combo->count() ? combo->currentData().toInt() : m_options->stored().serialPort;
+            m_openPorts.clear();
+            combo->clear();
+            for (const InterfaceOptions::OpenPort &port : ports) {
+                m_openPorts << port.number;
+                combo->addItem(SerialSearch::portEntry(port.number), port.number);
+                combo->setItemData(combo->count() - 1, port.details, Qt::ToolTipRole);
+            }
+            // A stored port that does not open is not offered, so nothing is chosen for it.
+            combo->setCurrentIndex(m_openPorts.indexOf(wanted));
+        });
 }
 
 void FormOptions::ApplyInterfaceChoice()
@@ -146,20 +173,25 @@ void FormOptions::Command_OK_Click()
     choice.gpibAddress = ui.Text_GPIBAddress->text();
     choice.modelString = ui.Combo_Model->currentData().toString();
 
-    const InterfaceOptions::Outcome outcome = m_options->apply(choice, m_openPorts);
-    switch (outcome) {
-    case InterfaceOptions::Outcome::Applied:
-        accept();
-        return;
-    case InterfaceOptions::Outcome::InvalidSerialPort:
-    case InterfaceOptions::Outcome::InvalidGpibAddress:
-        // Nothing was changed: the user corrects the choice or cancels.
-        m_prompts.message(InterfaceOptions::message(outcome), kTitle, Prompts::Icon::Warning);
-        return;
-    case InterfaceOptions::Outcome::SaveFailed:
-        // The instrument is reached the new way for this session; only the next start loses it.
-        m_prompts.message(InterfaceOptions::message(outcome), kTitle, Prompts::Icon::Critical);
-        accept();
+    // A choice that does not hold is refused here, before anything waits for the instrument:
+    // nothing is changed, and the user corrects the choice or cancels.
+    if (const auto wrong = InterfaceOptions::check(choice, m_openPorts); wrong != InterfaceOptions::Outcome::Applied) {
+        m_prompts.message(InterfaceOptions::message(wrong), kTitle, Prompts::Icon::Warning);
         return;
     }
+    InstrumentSession *session = &m_session;
+    const QList<int> openPorts = m_openPorts;
+    m_operations->run<InterfaceOptions::Outcome>(
+        kTitle,
+        [session, choice, openPorts](OperationControl &) {
+            return InterfaceOptions(*session).apply(choice, openPorts);
+        },
+        [this](InterfaceOptions::Outcome outcome) {
+            // The choice was checked above, so it was applied. The instrument is reached the new
+            // way for this session even when the settings could not be stored; only the next
+            // start loses it.
+            if (outcome == InterfaceOptions::Outcome::SaveFailed)
+                m_prompts.message(InterfaceOptions::message(outcome), kTitle, Prompts::Icon::Critical);
+            accept();
+        });
 }

@@ -5,13 +5,16 @@
 
 class InstrumentSession;
 class InterfaceOptions;
+class LocationOperations;
 class Prompts;
 
 /**
  * @brief The interface options window: chooses RS-232 or GPIB, the serial port or GPIB address,
  * and the model, stores them in the settings and reconfigures `DVM` on OK. Shown modally (exec()).
  *
- * The serial ports offered are those that open, listed afresh each time the window opens.
+ * The serial ports offered are those that open, listed afresh each time the window opens. The
+ * listing, the GPIB panel's actions and OK's change of `DVM` are the window's operations on the
+ * instrument's queue; the status line beside the buttons says what they wait for or do.
  */
 class FormOptions : public QDialog
 {
@@ -22,6 +25,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void done(int result) override;
 
 private:
     struct Ui;
@@ -35,5 +39,6 @@ private:
     Prompts &m_prompts;
     Ui *m_ui;
     InterfaceOptions *m_options;
+    LocationOperations *m_operations;
     QList<int> m_openPorts;
 };

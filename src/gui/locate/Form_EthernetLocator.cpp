@@ -6,13 +6,11 @@
 #include "gui/common/ReplyText.h"
 #include "gui/common/ValueGrid.h"
 #include "gui/locate/AdvancedToggle.h"
+#include "gui/locate/LocationOperations.h"
 #include "instrument/ethernet/EthernetModuleRecord.h"
-#include "locate/EthernetLocator.h"
 #include "locate/EthernetModuleSetup.h"
-#include "platform/Prompts.h"
 #include "session/InstrumentSession.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,7 +20,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -66,6 +63,7 @@ struct Form_EthernetLocator::Ui
     QPushButton *Command_Select;
     QPushButton *Command_Advanced;
     QPushButton *Command_Exit;
+    QLabel *Label_Status;
     QGroupBox *Frame2;
     QLineEdit *Text2;
     QPlainTextEdit *Text1;
@@ -81,17 +79,17 @@ struct Form_EthernetLocator::Ui
     QPushButton *Command7;
     QPushButton *Command8;
     QPushButton *Command_Reboot;
-    QList<QWidget *> commands; ///< everything a long action disables (Exit stays enabled)
+    QList<QWidget *> commands; ///< everything an action disables (Exit stays enabled)
 };
 
 Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &prompts, QWidget *parent)
     : QDialog(parent),
-      m_session(session),
-      m_prompts(prompts),
       m_ui(new Ui),
-      m_locator(new EthernetLocator(session, prompts, this)),
-      m_setup(
-          new EthernetModuleSetup(session.context().ethernetModules(), prompts, [this] { m_locator->findModules(); }))
+      m_locator(std::make_shared<EthernetLocator>(session, prompts)),
+      // After a reboot the modules are looked for again, in the same operation.
+      m_setup(std::make_shared<EthernetModuleSetup>(session.context().ethernetModules(), prompts,
+                                                    [locator = m_locator] { locator->findModules(); })),
+      m_operations(new LocationOperations(*this, session.operations(), prompts))
 {
     setWindowTitle(kTitle);
     setModal(true);
@@ -139,10 +137,12 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     ui.Command_Select = button(QStringLiteral("Select"), "Command_Select", ui.Frame_Modules);
     ui.Command_Advanced = button(advancedCaption(false), "Command_Advanced", ui.Frame_Modules);
     ui.Command_Exit = button(QStringLiteral("Exit"), "Command_Exit", ui.Frame_Modules);
+    // What the window's work waits for or does, between the buttons.
+    ui.Label_Status = m_operations->addStatusLine(ui.Frame_Modules);
     auto *modulesButtons = new QHBoxLayout;
     for (QPushButton *b : {ui.Command_BroadcastFind, ui.Command_Select, ui.Command_Advanced})
         modulesButtons->addWidget(b);
-    modulesButtons->addStretch();
+    modulesButtons->addWidget(ui.Label_Status, 1);
     modulesButtons->addWidget(ui.Command_Exit);
     auto *modulesLayout = new QVBoxLayout(ui.Frame_Modules);
     modulesLayout->addWidget(ui.ListView_Modules);
@@ -209,10 +209,14 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
                    ui.Command8,
                    ui.Command_Reboot};
 
-    m_locator->busyHook = [this](bool busy) { setBusy(busy); };
-    m_setup->busyHook = [this](bool busy) { setBusy(busy); };
-    connect(m_locator, &EthernetLocator::modulesChanged, this, &Form_EthernetLocator::FillModulesList);
-    connect(m_locator, &EthernetLocator::activeModuleChanged, this, &Form_EthernetLocator::DisplayActiveEthernetModule);
+    // From the work, as it goes: on a thread of its own these arrive queued, as copies.
+    connect(m_locator.get(), &EthernetLocator::modulesChanged, this, &Form_EthernetLocator::FillModulesList);
+    connect(m_locator.get(), &EthernetLocator::activeModuleChanged, this,
+            &Form_EthernetLocator::DisplayActiveEthernetModule);
+    connect(m_operations, &LocationOperations::workingChanged, this, [this](bool working) {
+        for (QWidget *w : std::as_const(m_ui->commands))
+            w->setEnabled(!working);
+    });
 
     connect(ui.ListView_Modules, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem *item) { SelectEthernetModule(m_ui->ListView_Modules->indexOfTopLevelItem(item)); });
@@ -220,14 +224,26 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     connect(ui.Command_Select, &QPushButton::clicked, this, &Form_EthernetLocator::Command_Select_Click);
     connect(ui.Command_Advanced, &QPushButton::clicked, this, &Form_EthernetLocator::Command_Advanced_Click);
     connect(ui.Command_Exit, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ui.Command1, &QPushButton::clicked, this, [this] { m_setup->flashLeds(); });
-    connect(ui.Command_SetSerial, &QPushButton::clicked, this, [this] { m_setup->initialiseModule(); });
-    connect(ui.Command_SetName, &QPushButton::clicked, this, [this] { m_setup->setupDeviceName(); });
-    connect(ui.Command_Reboot, &QPushButton::clicked, this, [this] { m_setup->reboot(); });
-    connect(ui.Command4, &QPushButton::clicked, this, [this] { m_setup->setIp(m_ui->Text_IP->text()); });
-    connect(ui.Command5, &QPushButton::clicked, this, [this] { m_setup->getIp(); });
-    connect(ui.Command7, &QPushButton::clicked, this, [this] { m_setup->setDhcp(true); });
-    connect(ui.Command8, &QPushButton::clicked, this, [this] { m_setup->setDhcp(false); });
+    connect(ui.Command1, &QPushButton::clicked, this,
+            [this] { runSetup(m_ui->Command1, [](EthernetModuleSetup &setup) { setup.flashLeds(); }); });
+    connect(ui.Command_SetSerial, &QPushButton::clicked, this, [this] {
+        runSetup(m_ui->Command_SetSerial, [](EthernetModuleSetup &setup) { setup.initialiseModule(); });
+    });
+    connect(ui.Command_SetName, &QPushButton::clicked, this,
+            [this] { runSetup(m_ui->Command_SetName, [](EthernetModuleSetup &setup) { setup.setupDeviceName(); }); });
+    connect(ui.Command_Reboot, &QPushButton::clicked, this,
+            [this] { runSetup(m_ui->Command_Reboot, [](EthernetModuleSetup &setup) { setup.reboot(); }); });
+    connect(ui.Command4, &QPushButton::clicked, this, [this] {
+        const QString address = m_ui->Text_IP->text();
+        runSetup(m_ui->Command4, [address](EthernetModuleSetup &setup) { setup.setIp(address); });
+    });
+    connect(ui.Command5, &QPushButton::clicked, this,
+            [this] { runSetup(m_ui->Command5, [](EthernetModuleSetup &setup) { setup.getIp(); }); });
+    connect(ui.Command7, &QPushButton::clicked, this,
+            [this] { runSetup(m_ui->Command7, [](EthernetModuleSetup &setup) { setup.setDhcp(true); }); });
+    connect(ui.Command8, &QPushButton::clicked, this,
+            [this] { runSetup(m_ui->Command8, [](EthernetModuleSetup &setup) { setup.setDhcp(false); }); });
+    // The proposal reads this computer's own address; no module is asked.
     connect(ui.Command9, &QPushButton::clicked, this, [this] {
         const QString proposal = m_setup->generateIp();
         if (!proposal.isEmpty())
@@ -236,14 +252,12 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     ui.Text2->installEventFilter(this);
     ui.Text1->viewport()->installEventFilter(this);
 
-    m_locator->loadActiveModule();
     // Wide enough for the list's seven columns and a whole identification.
     resize(qMax(sizeHint().width(), kInitialWidth), sizeHint().height());
 }
 
 Form_EthernetLocator::~Form_EthernetLocator()
 {
-    delete m_setup;
     delete m_ui;
 }
 
@@ -260,59 +274,51 @@ void Form_EthernetLocator::showEvent(QShowEvent *event)
 void Form_EthernetLocator::Form_Load()
 {
     CenterForm(this);
-    Command_BroadcastFind_Click();
+    // The module in use is loaded in the same turn as the discovery, so no other window's work
+    // changes it in between.
+    runFind(m_ui->Command_BroadcastFind->text(), [](EthernetLocator &locator) {
+        locator.loadActiveModule();
+        locator.findModules();
+    });
 }
 
-void Form_EthernetLocator::setBusy(bool busy)
+bool Form_EthernetLocator::isBusy() const
 {
-    m_busy += busy ? 1 : -1;
-    if (busy) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        if (m_busy == 1) {
-            // A disabled control loses the focus; the user typing test lines goes on typing.
-            m_focusBeforeBusy = focusWidget();
-            for (QWidget *w : std::as_const(m_ui->commands))
-                w->setEnabled(false);
-        }
-        return;
-    }
-    QApplication::restoreOverrideCursor();
-    if (m_busy > 0)
-        return;
-    for (QWidget *w : std::as_const(m_ui->commands))
-        w->setEnabled(true);
-    if (m_focusBeforeBusy && m_focusBeforeBusy->isEnabled())
-        m_focusBeforeBusy->setFocus();
-    m_focusBeforeBusy = nullptr;
-    if (m_closeRequested) {
-        m_closeRequested = false;
-        QTimer::singleShot(0, this, [this] { done(m_closeResult); });
-    }
+    return m_operations->isWorking();
 }
 
 void Form_EthernetLocator::done(int result)
 {
-    // Events run while the window waits for a module; closing waits until that is over.
-    if (isBusy()) {
-        m_closeRequested = true;
-        m_closeResult = result;
-        return;
-    }
-    QDialog::done(result);
+    // The window's work holds no part of it, but what it finds is shown here: closing waits
+    // until it is over.
+    if (m_operations->mayClose())
+        QDialog::done(result);
+}
+
+void Form_EthernetLocator::runFind(const QString &name, std::function<void(EthernetLocator &)> action)
+{
+    std::shared_ptr<EthernetLocator> locator = m_locator;
+    m_operations->run(name, [locator, action = std::move(action)](OperationControl &) { action(*locator); });
+}
+
+void Form_EthernetLocator::runSetup(QPushButton *button, std::function<void(EthernetModuleSetup &)> sequence)
+{
+    std::shared_ptr<EthernetModuleSetup> setup = m_setup;
+    m_operations->run(button->text(),
+                      [setup, sequence = std::move(sequence)](OperationControl &) { sequence(*setup); });
 }
 
 void Form_EthernetLocator::Command_BroadcastFind_Click()
 {
-    if (isBusy())
-        return;
-    m_locator->findModules();
+    runFind(m_ui->Command_BroadcastFind->text(), [](EthernetLocator &locator) { locator.findModules(); });
 }
 
-void Form_EthernetLocator::FillModulesList()
+void Form_EthernetLocator::FillModulesList(const QList<EthernetLocator::Row> &rows)
 {
+    m_rows = rows;
     QTreeWidget *list = m_ui->ListView_Modules;
     list->clear();
-    for (const EthernetLocator::Row &row : m_locator->rows()) {
+    for (const EthernetLocator::Row &row : rows) {
         auto *item = new QTreeWidgetItem(list);
         item->setText(ColumnIP, row.ip.trimmed());
         item->setText(ColumnMAC, row.mac.trimmed());
@@ -328,14 +334,14 @@ void Form_EthernetLocator::FillModulesList()
 
 void Form_EthernetLocator::SelectEthernetModule(int row)
 {
-    if (row < 0 || row >= m_locator->rows().size())
+    if (row < 0 || row >= m_rows.size())
         return;
-    m_locator->selectModule(m_locator->rows().at(row).moduleIndex);
+    const int index = m_rows.at(row).moduleIndex;
+    runFind(m_ui->Command_Select->text(), [index](EthernetLocator &locator) { locator.selectModule(index); });
 }
 
-void Form_EthernetLocator::DisplayActiveEthernetModule()
+void Form_EthernetLocator::DisplayActiveEthernetModule(const EthernetModuleRecord &module)
 {
-    const EthernetModuleRecord &module = m_locator->activeModule();
     m_ui->Label_ActiveIP->setText(module.IP);
     m_ui->Label_ActiveMAC->setText(module.MAC);
     m_ui->Label_ActivePort->setText(QString::number(module.Port));
@@ -360,9 +366,11 @@ void Form_EthernetLocator::Command_Advanced_Click()
 
 void Form_EthernetLocator::SendTestData()
 {
-    if (isBusy())
-        return;
-    appendReply(m_ui->Text1, m_locator->sendTestCommand(m_ui->Text2->text()));
+    const QString text = m_ui->Text2->text();
+    std::shared_ptr<EthernetLocator> locator = m_locator;
+    m_operations->run<QString>(
+        m_ui->Frame2->title(), [locator, text](OperationControl &) { return locator->sendTestCommand(text); },
+        [this](const QString &reply) { appendReply(m_ui->Text1, reply); });
 }
 
 bool Form_EthernetLocator::eventFilter(QObject *watched, QEvent *event)

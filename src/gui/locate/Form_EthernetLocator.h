@@ -1,12 +1,17 @@
 #pragma once
 
-#include <QDialog>
-#include <QPointer>
+#include "locate/EthernetLocator.h"
 
-class EthernetLocator;
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
 class EthernetModuleSetup;
 class InstrumentSession;
+class LocationOperations;
 class Prompts;
+class QPushButton;
 
 /**
  * @brief "Ethernet-Serial Setup": lists the Ethernet-serial modules on the network, chooses the
@@ -14,8 +19,10 @@ class Prompts;
  * chosen module (the "Advanced" setup commands).
  *
  * Shown modally. Discovery, choice and configuration live in the location library
- * (EthernetLocator, EthernetModuleSetup); this window holds the layout and the wiring. Showing it
- * the first time runs "Find Modules".
+ * (EthernetLocator, EthernetModuleSetup); this window holds the layout and the wiring, and runs
+ * each action that reaches the network as its operation on the instrument's queue (the status
+ * line beside the buttons says what it waits for or does). Showing it the first time loads the
+ * module in use from the settings and runs "Find Modules".
  */
 class Form_EthernetLocator : public QDialog
 {
@@ -28,7 +35,7 @@ public:
     /// nothing happens.
     void SelectEthernetModule(int row);
     /// Shows the module in use in the "Active Module" frame.
-    void DisplayActiveEthernetModule();
+    void DisplayActiveEthernetModule(const EthernetModuleRecord &module);
 
     /// "Find Modules": also run when the window is first shown and after the setup commands
     /// that reboot the module.
@@ -36,8 +43,9 @@ public:
     void Command_Select_Click();
     void Command_Advanced_Click();
 
-    /// Whether a long action (discovery, a setup sequence, a test command) is running.
-    bool isBusy() const { return m_busy > 0; }
+    /// Whether an action (discovery, a choice, a setup sequence, a test command) runs or waits
+    /// its turn.
+    bool isBusy() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -48,19 +56,19 @@ private:
     struct Ui;
 
     void Form_Load();
-    void FillModulesList();
+    void FillModulesList(const QList<EthernetLocator::Row> &rows);
     void SendTestData();
-    void setBusy(bool busy);
+    /// Runs one of the locator's actions as the window's operation.
+    void runFind(const QString &name, std::function<void(EthernetLocator &)> action);
+    /// A setup command's button runs its sequence as the window's operation.
+    void runSetup(QPushButton *button, std::function<void(EthernetModuleSetup &)> sequence);
 
-    InstrumentSession &m_session;
-    Prompts &m_prompts;
     Ui *m_ui;
-    EthernetLocator *m_locator;
-    EthernetModuleSetup *m_setup;
-    int m_busy = 0;
-    /// The control that had the focus when a long action disabled the controls; it gets it back.
-    QPointer<QWidget> m_focusBeforeBusy;
+    /// Shared with the work that runs their actions, which may outlive the window.
+    std::shared_ptr<EthernetLocator> m_locator;
+    std::shared_ptr<EthernetModuleSetup> m_setup;
+    LocationOperations *m_operations;
+    /// The rows the list shows, as the last discovery gave them.
+    QList<EthernetLocator::Row> m_rows;
     bool m_loaded = false;
-    bool m_closeRequested = false;
-    int m_closeResult = 0;
 };

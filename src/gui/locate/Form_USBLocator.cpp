@@ -6,9 +6,9 @@
 #include "gui/common/ReplyText.h"
 #include "gui/common/ValueGrid.h"
 #include "gui/locate/AdvancedToggle.h"
-#include "locate/UsbDeviceSelection.h"
+#include "gui/locate/LocationOperations.h"
+#include "session/InstrumentSession.h"
 
-#include <QApplication>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -44,6 +44,7 @@ struct Form_USBLocator::Ui
     QGroupBox *Frame_USB;
     QTreeWidget *ListView_USBDevices;
     QLabel *Label_Access;
+    QLabel *Label_Status;
     QPushButton *Command_Locate;
     QPushButton *Command_SelectUSB;
     QPushButton *Command_Autodetect;
@@ -59,7 +60,10 @@ struct Form_USBLocator::Ui
 };
 
 Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_selection(new UsbDeviceSelection(session, prompts, this)), m_ui(new Ui)
+    : QDialog(parent),
+      m_selection(std::make_shared<UsbDeviceSelection>(session, prompts)),
+      m_ui(new Ui),
+      m_operations(new LocationOperations(*this, session.operations(), prompts))
 {
     setWindowTitle(QStringLiteral("USB Device Detection"));
     Ui &ui = *m_ui;
@@ -85,6 +89,8 @@ Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, Q
     ui.Label_Access->setWordWrap(true);
     ui.Label_Access->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ui.Label_Access->hide();
+    // What the window's work waits for or does.
+    ui.Label_Status = m_operations->addStatusLine(ui.Frame_USB);
 
     ui.Command_Locate =
         commandButton(QStringLiteral("List USB Devices"), QStringLiteral("Command_Locate"), ui.Frame_USB);
@@ -105,7 +111,8 @@ Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, Q
     auto *usbLayout = new QGridLayout(ui.Frame_USB);
     usbLayout->addWidget(ui.ListView_USBDevices, 0, 0);
     usbLayout->addWidget(ui.Label_Access, 1, 0);
-    usbLayout->addLayout(buttons, 0, 1, 2, 1);
+    usbLayout->addWidget(ui.Label_Status, 2, 0);
+    usbLayout->addLayout(buttons, 0, 1, 3, 1);
     usbLayout->setColumnStretch(0, 1);
 
     ui.Frame_Test = named(new QGroupBox(QStringLiteral("Test Communication"), this), "Frame_Test");
@@ -150,13 +157,17 @@ Form_USBLocator::Form_USBLocator(InstrumentSession &session, Prompts &prompts, Q
     connect(ui.Command_Clear, &QPushButton::clicked, this, &Form_USBLocator::Command_Clear_Click);
     connect(ui.Text1, &QLineEdit::returnPressed, this, &Form_USBLocator::Text1_Enter);
 
-    connect(m_selection, &UsbDeviceSelection::rowsChanged, this, &Form_USBLocator::fillListView);
-    connect(m_selection, &UsbDeviceSelection::activeDeviceChanged, this, &Form_USBLocator::DisplayActiveUSBModule);
-    connect(m_selection, &UsbDeviceSelection::busyChanged, this, [](bool busy) {
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
+    // From the work, as it goes: on a thread of its own these arrive queued, as copies.
+    connect(m_selection.get(), &UsbDeviceSelection::rowsChanged, this, &Form_USBLocator::fillListView);
+    connect(m_selection.get(), &UsbDeviceSelection::activeDeviceChanged, this,
+            &Form_USBLocator::DisplayActiveUSBModule);
+
+    // Exit, Advanced and Clear stay: they reach no device.
+    connect(m_operations, &LocationOperations::workingChanged, this, [this](bool working) {
+        for (QWidget *w : std::initializer_list<QWidget *>{m_ui->Command_Locate, m_ui->Command_SelectUSB,
+                                                           m_ui->Command_Autodetect, m_ui->Command_AutomaticUSB,
+                                                           m_ui->Text1, m_ui->Command_testID, m_ui->Command1})
+            w->setEnabled(!working);
     });
 }
 
@@ -176,14 +187,43 @@ void Form_USBLocator::showEvent(QShowEvent *event)
     }
 }
 
+void Form_USBLocator::done(int result)
+{
+    if (m_operations->mayClose())
+        QDialog::done(result);
+}
+
+bool Form_USBLocator::isBusy() const
+{
+    return m_operations->isWorking();
+}
+
 void Form_USBLocator::Form_Load()
 {
     CenterForm(this);
     m_ui->Command_Advanced->setText(advancedCaption(false));
     m_ui->Frame_Test->hide();
-    m_selection->load();
-    DisplayActiveUSBModule();
-    Command_Locate_Click();
+    // The device in use is loaded in the same turn as the listing, so no other window's work
+    // changes it in between.
+    runAction(m_ui->Command_Locate->text(), [](UsbDeviceSelection &selection) {
+        selection.load();
+        selection.listDevices();
+    });
+}
+
+void Form_USBLocator::runAction(const QString &name, std::function<void(UsbDeviceSelection &)> action)
+{
+    std::shared_ptr<UsbDeviceSelection> selection = m_selection;
+    m_operations->run(name, [selection, action = std::move(action)](OperationControl &) { action(*selection); });
+}
+
+void Form_USBLocator::runTest(std::function<QString(UsbDeviceSelection &)> exchange)
+{
+    std::shared_ptr<UsbDeviceSelection> selection = m_selection;
+    m_operations->run<QString>(
+        m_ui->Frame_Test->title(),
+        [selection, exchange = std::move(exchange)](OperationControl &) { return exchange(*selection); },
+        [this](const QString &reply) { appendReply(m_ui->Text2, reply); });
 }
 
 bool Form_USBLocator::eventFilter(QObject *watched, QEvent *event)
@@ -199,47 +239,48 @@ bool Form_USBLocator::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void Form_USBLocator::DisplayActiveUSBModule()
+void Form_USBLocator::DisplayActiveUSBModule(const QString &name, const QString &serialNumber)
 {
-    m_ui->Label_ActiveName->setText(m_selection->activeDevice().Name);
-    m_ui->Label_ActiveSerialNumber->setText(m_selection->activeDevice().SerialNumber);
+    m_ui->Label_ActiveName->setText(name);
+    m_ui->Label_ActiveSerialNumber->setText(serialNumber);
 }
 
-void Form_USBLocator::fillListView()
+void Form_USBLocator::fillListView(const QList<UsbDeviceSelection::Row> &rows, const QString &accessProblem)
 {
     QTreeWidget *list = m_ui->ListView_USBDevices;
     list->clear();
-    for (const UsbDeviceSelection::Row &row : m_selection->rows())
+    for (const UsbDeviceSelection::Row &row : rows)
         list->addTopLevelItem(new QTreeWidgetItem({row.name, row.serialNumber, oneLine(row.reply)}));
     for (int column = 0; column < 2; ++column)
         list->resizeColumnToContents(column);
-    const QString problem = m_selection->accessProblem();
-    m_ui->Label_Access->setText(problem);
-    m_ui->Label_Access->setVisible(!problem.isEmpty());
+    m_ui->Label_Access->setText(accessProblem);
+    m_ui->Label_Access->setVisible(!accessProblem.isEmpty());
     // The rows change during a long listing; show them as they come.
     list->repaint();
 }
 
 void Form_USBLocator::Command_Locate_Click()
 {
-    m_selection->listDevices();
+    runAction(m_ui->Command_Locate->text(), [](UsbDeviceSelection &selection) { selection.listDevices(); });
 }
 
 void Form_USBLocator::Command_SelectUSB_Click()
 {
     const QModelIndex current = m_ui->ListView_USBDevices->currentIndex();
     const bool selected = current.isValid() && m_ui->ListView_USBDevices->selectionModel()->isSelected(current);
-    m_selection->selectDevice(selected ? current.row() : -1);
+    const int row = selected ? current.row() : -1;
+    runAction(m_ui->Command_SelectUSB->text(), [row](UsbDeviceSelection &selection) { selection.selectDevice(row); });
 }
 
 void Form_USBLocator::Command_Autodetect_Click()
 {
-    m_selection->autolocate();
+    runAction(m_ui->Command_Autodetect->text(), [](UsbDeviceSelection &selection) { selection.autolocate(); });
 }
 
 void Form_USBLocator::Command_AutomaticUSB_Click()
 {
-    m_selection->automaticByAdapterId();
+    runAction(m_ui->Command_AutomaticUSB->text(),
+              [](UsbDeviceSelection &selection) { selection.automaticByAdapterId(); });
 }
 
 void Form_USBLocator::Command_Advanced_Click()
@@ -250,12 +291,12 @@ void Form_USBLocator::Command_Advanced_Click()
 
 void Form_USBLocator::Command_testID_Click()
 {
-    appendReply(m_ui->Text2, m_selection->testIdentify());
+    runTest([](UsbDeviceSelection &selection) { return selection.testIdentify(); });
 }
 
 void Form_USBLocator::Command1_Click()
 {
-    appendReply(m_ui->Text2, m_selection->testDate());
+    runTest([](UsbDeviceSelection &selection) { return selection.testDate(); });
 }
 
 void Form_USBLocator::Command_Clear_Click()
@@ -265,5 +306,6 @@ void Form_USBLocator::Command_Clear_Click()
 
 void Form_USBLocator::Text1_Enter()
 {
-    appendReply(m_ui->Text2, m_selection->sendTestCommand(m_ui->Text1->text()));
+    const QString command = m_ui->Text1->text();
+    runTest([command](UsbDeviceSelection &selection) { return selection.sendTestCommand(command); });
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class Gpib488;
+class LocationOperations;
 class Prompts;
 class QLabel;
 class QListWidget;
@@ -14,13 +15,14 @@ class QSpinBox;
  * each with its identification, offers the chosen one's address, and moves an instrument to a
  * new address. The work is GpibBusSearch's; this holds the controls.
  *
- * The library's calls block, so the window is repainted between addresses while it searches.
+ * The search and the move are actions of the window the panel sits in (its LocationOperations):
+ * they wait their turn on the instrument's queue, and the panel's status says what they do.
  */
 class GpibBusPanel : public QWidget
 {
     Q_OBJECT
 public:
-    GpibBusPanel(Gpib488 &bus, Prompts &prompts, QWidget *parent = nullptr);
+    GpibBusPanel(Gpib488 &bus, Prompts &prompts, LocationOperations &operations, QWidget *parent = nullptr);
 
     /// The address of the instrument the list shows as chosen, or 0.
     int chosenAddress() const;
@@ -34,9 +36,12 @@ private:
     void Command_ChangeAddress_Click();
     void List_Instruments_Changed();
     void showStatus(const QString &text);
+    /// The buttons are on when no action of the window runs and there is something to do.
+    void updateButtons();
 
     Gpib488 &m_bus;
     Prompts &m_prompts;
+    LocationOperations &m_operations;
     QPushButton *m_search;
     QListWidget *m_list;
     QSpinBox *m_newAddress;

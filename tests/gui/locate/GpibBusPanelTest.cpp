@@ -5,12 +5,14 @@
 #include "fixtures/ScriptedPrompts.h"
 #include "fixtures/SimGpib.h"
 #include "gui/locate/FormOptions.h"
+#include "gui/locate/LocationOperations.h"
 #include "instrument/IDVM.h"
 #include "instrument/gpib/GpibLibrary.h"
 #include "session/InstrumentSession.h"
 #include "sim/VirtualCalibrator.h"
 #include "sim/gpib/SimGpibBus.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -42,7 +44,11 @@ protected:
     ScriptedPrompts prompts;
     VirtualCalibrator calibrator{QStringLiteral("5241")};
     SimGpibBus bus;
-    GpibBusPanel panel{bus, prompts};
+    // The panel's actions are operations of the window it sits in.
+    OperationQueue queue;
+    QDialog window;
+    LocationOperations *operations = new LocationOperations(window, queue, prompts);
+    GpibBusPanel panel{bus, prompts, *operations};
     QList<int> chosen;
 };
 
@@ -85,7 +91,9 @@ TEST(GpibBusPanel, WithoutALibraryTheSearchIsOffAndTheReasonShows)
 {
     ScriptedPrompts prompts;
     GpibLibrary none({QStringLiteral("/nonexistent/libgpib.so.0")});
-    GpibBusPanel panel(none, prompts);
+    OperationQueue queue;
+    QDialog window;
+    GpibBusPanel panel(none, prompts, *new LocationOperations(window, queue, prompts));
     EXPECT_FALSE(panel.findChild<QPushButton *>(QStringLiteral("Command_SearchBus"))->isEnabled());
     EXPECT_EQ(panel.findChild<QLabel *>(QStringLiteral("Label_BusStatus"))->text(),
               QStringLiteral("GPIB: no IEEE-488.2 library found"));
