@@ -93,7 +93,7 @@ int CellTable::pendingInRowsLocked(int first, int last) const
     int count = 0;
     for (int row = qMax(1, first); row <= qMin(last, m_grid.rows() - 1); ++row) {
         for (int column = 1; column < m_grid.columns(); ++column) {
-            if (m_grid.state(row, column) == CellState::Pending && !m_grid.text(row, column).isEmpty())
+            if (isToWrite(m_grid.state(row, column)) && !m_grid.text(row, column).isEmpty())
                 ++count;
         }
     }

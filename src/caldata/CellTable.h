@@ -35,6 +35,10 @@ public:
         NotVerified, ///< accepted, but read back it differs from what was written (or could not be read)
     };
 
+    /// Whether a cell in this state is still to go to the instrument: changed here, or written
+    /// but not kept as written.
+    static bool isToWrite(CellState state) { return state == CellState::Pending || state == CellState::NotVerified; }
+
     int rowCount() const;
     int columnCount() const;
     bool contains(int row, int column) const;

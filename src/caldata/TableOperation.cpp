@@ -147,7 +147,7 @@ TableOperation::SaveSummary TableOperation::save()
         auto verify = qScopeGuard([&] { verifyRow(row, accepted, summary); });
         for (int column = 1; column < m_table.columnCount(); ++column) {
             const QString text = m_table.text(row, column);
-            if (text.isEmpty() || m_table.state(row, column) != CellTable::CellState::Pending)
+            if (text.isEmpty() || !CellTable::isToWrite(m_table.state(row, column)))
                 continue;
             CellWrite write{row, column, indexOfColumn(column), text, WriteResult::NotSent, {}};
             const bool goOn = writeCell(write, summary);

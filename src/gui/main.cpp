@@ -68,6 +68,9 @@ int main(int argc, char **argv)
         return kExitCannotStart;
     if (!window)
         return kExitNotFound;
+    // Start-up has found the instrument; from here on its work runs on a thread of its own, so
+    // no window ever waits for it.
+    session.useWorkThread();
     QObject::connect(window.get(), &FormMain::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (parser.isSet(quitWhenConnected)) {
         // Once the events queued by the start-up (the window's first paint among them) have run.

@@ -221,6 +221,8 @@ TEST_F(CalFactorOperationsTest, EachWrittenRangeIsReadBackAndAFactorNotKeptAsWri
     EXPECT_EQ(table.state(2, 1), State::NotVerified);
     EXPECT_TRUE(table.note(2, 1).contains(QLatin1String("could not be read back"))) << table.note(2, 1).toStdString();
     EXPECT_EQ(table.state(3, 1), State::InStep) << "40.0 is the 40 written";
+    EXPECT_EQ(table.pendingCount(), 2) << "what is not kept as written is still to be written";
+    EXPECT_EQ(operations().saveToCalibrator().accepted, 2) << "the next save writes the purple cells again";
 }
 
 TEST_F(CalFactorOperationsTest, PasswordNeededOnTheThirdCellStopsTheSaveAndStillLeavesSetupMode)

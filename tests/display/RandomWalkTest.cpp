@@ -171,6 +171,8 @@ struct ProgramRun
     std::unique_ptr<InstrumentSession> session = std::make_unique<InstrumentSession>();
     std::unique_ptr<FormMain> main;
     bool ended = false;
+    /// The engineer's last press of a password button asked for setup mode.
+    bool setupModeAskedFor = false;
     /// The last exchanges, as they ended ("CAL:PASSWORD ... -> busy"), for a failure's message.
     QStringList exchanges;
 
@@ -366,6 +368,13 @@ private:
         if (!button)
             return false;
         note(QStringLiteral("press: %1 in %2").arg(button->objectName(), describe(window)));
+        // The main window's password buttons put the instrument in setup mode, or take it out,
+        // because the engineer asks for it: the program leaves it as it was asked to.
+        const QString name = button->objectName();
+        if (name == QLatin1String("Command_SendPassword") || name == QLatin1String("Command_SetupPassword"))
+            m_run.setupModeAskedFor = true;
+        else if (name == QLatin1String("Command_SendExitPassword"))
+            m_run.setupModeAskedFor = false;
         click(button);
         return true;
     }
@@ -637,6 +646,7 @@ protected:
         run->calibrator().knobs().paceCharsPerSecond = 960;
         run->calibrator().knobs().replyDelayMs = std::uniform_int_distribution<int>(20, 400)(random);
         run->main = std::make_unique<FormMain>(*run->session, prompts);
+        run->session->useWorkThread();
         ProgramRun *raw = run.get();
         QObject::connect(run->main.get(), &FormMain::unloaded, [raw] { raw->ended = true; });
         run->main->show();
@@ -681,7 +691,8 @@ TEST_F(RandomWalk, TheProgramSurvivesAUserClickingAbout)
         // and takes every window with it.
         OperationQueue &queue = run->session->operations();
         EXPECT_TRUE(waitFor([&] { return !queue.hasWork(); })) << "work still running after the end; " << replay;
-        EXPECT_FALSE(run->calibrator().memory().inSetupMode()) << replay;
+        if (!run->setupModeAskedFor)
+            EXPECT_FALSE(run->calibrator().memory().inSetupMode()) << replay;
         const auto windowsLeft = [&] {
             QStringList left;
             for (const QPointer<QWidget> &w : walk.windowsSeen()) {
@@ -697,7 +708,11 @@ TEST_F(RandomWalk, TheProgramSurvivesAUserClickingAbout)
         run->calibrator().knobs().replyDelayMs = 0;
         IDVM *dvm = run->session->dvm();
         ASSERT_NE(dvm, nullptr);
-        EXPECT_TRUE(dvm->CheckIdentity(dvm->Identify().trimmed())) << replay;
+        // The program has ended and its queue takes no more work: asked on the instrument's
+        // thread directly, where the port lives.
+        bool answers = false;
+        run->session->operations().callOnWorkThread([&] { answers = dvm->CheckIdentity(dvm->Identify().trimmed()); });
+        EXPECT_TRUE(answers) << replay;
         if (HasFailure())
             break;
     } while (clock.elapsed() < seconds * 1000);

@@ -47,7 +47,8 @@ TEST_F(CalFileFaultTest, AFileOf10000Lines)
                  "\"Calibration Settings Not Loaded\"; rows 1-149 keep what was read; nothing is sent");
     QByteArray contents;
     for (int line = 1; line <= 10000; ++line)
-        contents += CalFactorTable::rangeLabel(1 + (line - 1) % 149).toLatin1() + " , " + QByteArray::number(line) + ",\r\n";
+        contents +=
+            CalFactorTable::rangeLabel(1 + (line - 1) % 149).toLatin1() + " , " + QByteArray::number(line) + ",\r\n";
     ASSERT_TRUE(writeAll(path("long.cal"), contents));
     prompts.fileNames.enqueue(path("long.cal"));
     EXPECT_EQ(operations().loadFromFile(), Outcome::Failed);

@@ -100,7 +100,6 @@ private:
     bool m_ok = false;
 };
 
-
 /// A device that is always full: /dev/full, or for root, who may replace nodes in /dev (just what
 /// a regression would do), a node of the same device in `folder`. Empty, with the reason, when
 /// there is none.

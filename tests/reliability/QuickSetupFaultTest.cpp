@@ -101,12 +101,12 @@ TEST_F(QuickSetupFaultTest, InstrumentRestartsInsteadOfTakingTheBackupBeforeTheC
 struct RestartCase
 {
     const char *name;
-    const char *what;    ///< the command in words
-    QByteArray command;  ///< the instrument restarts instead of carrying out this command ...
-    int occurrence;      ///< ... the n-th time it comes
-    int timeoutSeconds;  ///< the command's time-out
-    QString box;         ///< what the failed step says
-    QString report;      ///< the report up to the failure
+    const char *what;   ///< the command in words
+    QByteArray command; ///< the instrument restarts instead of carrying out this command ...
+    int occurrence;     ///< ... the n-th time it comes
+    int timeoutSeconds; ///< the command's time-out
+    QString box;        ///< what the failed step says
+    QString report;     ///< the report up to the failure
     QList<QByteArray> neverHeard;
     bool factorsCleared; ///< "CC" was carried out before the restart
 };
@@ -146,24 +146,57 @@ TEST_P(QuickSetupRestartTest, StopsAtTheStepAndLeavesTheInstrumentOutOfSetupMode
     }
 }
 
-const QString kUpToTheClear = QStringLiteral("Date Set\r\nCalibration Password Set\r\nCalibration Factors Backed Up\r\n");
+const QString kUpToTheClear =
+    QStringLiteral("Date Set\r\nCalibration Password Set\r\nCalibration Factors Backed Up\r\n");
 
 INSTANTIATE_TEST_SUITE_P(
     AtEachStep, QuickSetupRestartTest,
-    ::testing::Values(
-        RestartCase{"Clock", "the clock command (A)", "A", 1, 10, "Error setting time", "",
-                    {"K", "CB", "CC", "Ws", "&05"}, false},
-        RestartCase{"PasswordBeforeTheUserPassword", "the system password before the user password",
-                    "SYSTEM:PASSWORD", 2, 10, "Error sending password", "Date Set\r\n",
-                    {"K", "CB", "CC", "Ws", "&05"}, false},
-        RestartCase{"UserPassword", "the user password (K)", "K", 1, 10, "Error setting calibration password",
-                    "Date Set\r\n", {"CB", "CC", "Ws", "&05"}, false},
-        RestartCase{"Clear", "the clear of the factors (CC)", "CC", 1, 60, "Error clearing cal factors",
-                    kUpToTheClear, {"Ws", "&05"}, false},
-        RestartCase{"ThirdSpecificationFigure", "the third figure of the default specifications (Ws)", "Ws", 3, 10,
-                    "No clear answer from the meter: 26 changed cells not written, they stay pending",
-                    kUpToTheClear + "Calibration Factors Cleared\r\nERROR: Default Specifications Not Loaded\r\n",
-                    {"&05"}, true}),
+    ::testing::Values(RestartCase{"Clock",
+                                  "the clock command (A)",
+                                  "A",
+                                  1,
+                                  10,
+                                  "Error setting time",
+                                  "",
+                                  {"K", "CB", "CC", "Ws", "&05"},
+                                  false},
+                      RestartCase{"PasswordBeforeTheUserPassword",
+                                  "the system password before the user password",
+                                  "SYSTEM:PASSWORD",
+                                  2,
+                                  10,
+                                  "Error sending password",
+                                  "Date Set\r\n",
+                                  {"K", "CB", "CC", "Ws", "&05"},
+                                  false},
+                      RestartCase{"UserPassword",
+                                  "the user password (K)",
+                                  "K",
+                                  1,
+                                  10,
+                                  "Error setting calibration password",
+                                  "Date Set\r\n",
+                                  {"CB", "CC", "Ws", "&05"},
+                                  false},
+                      RestartCase{"Clear",
+                                  "the clear of the factors (CC)",
+                                  "CC",
+                                  1,
+                                  60,
+                                  "Error clearing cal factors",
+                                  kUpToTheClear,
+                                  {"Ws", "&05"},
+                                  false},
+                      RestartCase{"ThirdSpecificationFigure",
+                                  "the third figure of the default specifications (Ws)",
+                                  "Ws",
+                                  3,
+                                  10,
+                                  "No clear answer from the meter: 26 changed cells not written, they stay pending",
+                                  kUpToTheClear
+                                      + "Calibration Factors Cleared\r\nERROR: Default Specifications Not Loaded\r\n",
+                                  {"&05"},
+                                  true}),
     [](const ::testing::TestParamInfo<RestartCase> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -71,7 +71,8 @@ TEST_F(SerialFaultTest, DISABLED_Soak)
         QString reply;
         switch (i % 4) {
         case 0:
-            reply = dvm().SendString(QStringLiteral("CAL:PRINT %1").arg(1 + i % 149, 3, 10, QLatin1Char('0')), true, 2, 1);
+            reply =
+                dvm().SendString(QStringLiteral("CAL:PRINT %1").arg(1 + i % 149, 3, 10, QLatin1Char('0')), true, 2, 1);
             break;
         case 1:
             reply = dvm().SendString(QStringLiteral("T"), true, 2, 1);
@@ -84,7 +85,8 @@ TEST_F(SerialFaultTest, DISABLED_Soak)
             break;
         }
         // Everything but the identity ends with a status line.
-        const bool whole = i % 4 == 3 ? reply.startsWith(QLatin1String("Quorvadine")) : Reply::isStatus(reply.section(QLatin1Char('\r'), -2));
+        const bool whole = i % 4 == 3 ? reply.startsWith(QLatin1String("Quorvadine"))
+                                      : Reply::isStatus(reply.section(QLatin1Char('\r'), -2));
         if (whole)
             ++answered;
         else
@@ -99,8 +101,8 @@ TEST_F(SerialFaultTest, DISABLED_Soak)
         sim.knobs().replyDelayMs = 0;
     }
     const qint64 heapAtEnd = liveHeapBytes();
-    std::printf("SOAK exchanges=%d answered=%d failed=%d heap_after_warmup=%lld heap_at_end=%lld\n", total,
-                answered, failed, static_cast<long long>(heapAfterWarmUp), static_cast<long long>(heapAtEnd));
+    std::printf("SOAK exchanges=%d answered=%d failed=%d heap_after_warmup=%lld heap_at_end=%lld\n", total, answered,
+                failed, static_cast<long long>(heapAfterWarmUp), static_cast<long long>(heapAtEnd));
     // Every fault costs at most the exchange it hit and the one after it.
     EXPECT_GE(answered, total - 2 * (total / 97 + 1));
     // The value last confirmed is in the instrument, or one written after it whose answer was lost.

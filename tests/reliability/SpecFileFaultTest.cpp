@@ -133,7 +133,8 @@ TEST_F(SpecFileFaultTest, AFileThatCannotBeRead)
     fillTable();
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.spec")));
     ASSERT_TRUE(writeAll(path("huge.spec"), QByteArray(5 * 1024 * 1024, '1')));
-    for (const QString &name : {QStringLiteral("missing.spec"), QStringLiteral("folder.spec"), QStringLiteral("huge.spec")}) {
+    for (const QString &name :
+         {QStringLiteral("missing.spec"), QStringLiteral("folder.spec"), QStringLiteral("huge.spec")}) {
         prompts.shown.clear();
         prompts.fileNames.enqueue(path(name));
         EXPECT_EQ(specOperations().loadFromFile(), Outcome::Failed) << name.toStdString();

@@ -51,7 +51,10 @@ protected:
         return figures;
     }
 
-    bool instrumentHolds(const Figure &f) { return sim.memory().specifications().row(f.row).figures[f.index] == f.value; }
+    bool instrumentHolds(const Figure &f)
+    {
+        return sim.memory().specifications().row(f.row).figures[f.index] == f.value;
+    }
     State stateOf(const Figure &f) const { return specs.state(f.row, f.index + 1); }
     QList<QByteArray> heardStarting(const QByteArray &start) const
     {
@@ -70,7 +73,8 @@ protected:
     QList<int> garbled;
 };
 
-const QString kFiftyOneLeft = QStringLiteral("No clear answer from the meter: 51 changed cells not written, they stay pending");
+const QString kFiftyOneLeft =
+    QStringLiteral("No clear answer from the meter: 51 changed cells not written, they stay pending");
 
 TEST_F(SpecSaveFaultTest, InstrumentSilentFromThe50thCellOfA100CellSave)
 {

@@ -231,13 +231,15 @@ TEST_F(FormCalFactorsTest, SaveColoursRefusedCellsRedAndATypedValueStillInTheEdi
     sendKey(grid, Qt::Key_6, QStringLiteral("6"));
     ASSERT_TRUE(editor->isVisible());
     dvm->responder = [](const QString &command) {
+        if (command == QLatin1String("CAL:PRINT 001"))
+            return QStringLiteral("0\r6\r0\r*0\r"); // the range read back holds the 6 written
         return command.startsWith(QLatin1String("CALIBRATION:SETCAL 0,")) ? QStringLiteral("*9\r")
                                                                           : QStringLiteral("*0\r");
     };
     button("Command_SaveAll")->click();
     EXPECT_EQ(dvm->commands(),
               QStringList({"SYSTEM:PASSWORD 5820316", "CALIBRATION:SETCAL 0,1,5", "CALIBRATION:SETCAL 1,1,6",
-                           "CAL:PASSWORD 0"}));
+                           "CAL:PRINT 001", "CAL:PASSWORD 0"}));
     EXPECT_EQ(background(1, 1).value<QColor>(), QColor(255, 0, 0));
     EXPECT_EQ(cellData(1, 1, Qt::ToolTipRole).toString(),
               "Refused by the calibrator: *9: the calibrator did not understand the command or its value");
@@ -343,6 +345,8 @@ TEST_F(FormCalFactorsTest, EndingDuringASaveAsksAboutWhatItLeftAndCancelKeepsThe
             main.findChild<QAction *>(QStringLiteral("MenuSetupSpecifications"))->trigger();
             openedWhileEnding = !main.findChildren<QWidget *>(QStringLiteral("FormSpecifications")).isEmpty();
         }
+        if (command == QLatin1String("CAL:PRINT 001"))
+            return QStringLiteral("5\r5\r0\r0\r*0\r"); // the two written before the stop, read back
         return QStringLiteral("*0\r");
     };
     button("Command_SaveAll")->click();
