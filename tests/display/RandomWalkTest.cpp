@@ -9,12 +9,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMutex>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <iostream>
 #include <memory>
@@ -171,17 +173,35 @@ struct ProgramRun
     std::unique_ptr<InstrumentSession> session = std::make_unique<InstrumentSession>();
     std::unique_ptr<FormMain> main;
     bool ended = false;
-    /// The engineer's last press of a password button asked for setup mode.
-    bool setupModeAskedFor = false;
     /// The last exchanges, as they ended ("CAL:PASSWORD ... -> busy"), for a failure's message.
+    /// Written on the instrument's thread, read once the work has stopped.
     QStringList exchanges;
+    /// The last password the instrument heard came from the main window's own password buttons
+    /// ("Send Cal Password", "Send Setup Password"), which leave setup mode on because the engineer
+    /// asks for it. The walk never presses them, but a click aimed at a button beside them lands
+    /// there when the window's layout moves between aim and click.
+    std::atomic<bool> setupModeAskedFor = false;
+    QMutex runningLock;
+    QString runningOperation;
 
     ProgramRun()
     {
+        OperationQueue *queue = &session->operations();
+        QObject::connect(queue, &OperationQueue::started, [this, queue] {
+            QMutexLocker locker(&runningLock);
+            runningOperation = queue->runningName();
+        });
         session->context().setExchangeObserver([this](const ExchangeRequest &request, const ExchangeReply &reply) {
             static const char *const outcomes[] = {"answered", "not awaited", "timed out",
                                                    "busy",     "overflow",    "not connected",
                                                    "no board", "open failed", "link failed"};
+            if (request.command.startsWith(QLatin1String("CAL:PASSWORD"))) {
+                setupModeAskedFor = false;
+            } else if (request.command.contains(QLatin1String(":PASSWORD "))) {
+                QMutexLocker locker(&runningLock);
+                setupModeAskedFor = runningOperation == QLatin1String("Calibrate Password")
+                    || runningOperation == QLatin1String("Setup Password");
+            }
             const auto outcome = std::size_t(reply.outcome);
             exchanges << QStringLiteral("%1 -> %2")
                              .arg(request.command,
@@ -368,13 +388,6 @@ private:
         if (!button)
             return false;
         note(QStringLiteral("press: %1 in %2").arg(button->objectName(), describe(window)));
-        // The main window's password buttons put the instrument in setup mode, or take it out,
-        // because the engineer asks for it: the program leaves it as it was asked to.
-        const QString name = button->objectName();
-        if (name == QLatin1String("Command_SendPassword") || name == QLatin1String("Command_SetupPassword"))
-            m_run.setupModeAskedFor = true;
-        else if (name == QLatin1String("Command_SendExitPassword"))
-            m_run.setupModeAskedFor = false;
         click(button);
         return true;
     }
@@ -691,7 +704,9 @@ TEST_F(RandomWalk, TheProgramSurvivesAUserClickingAbout)
         // and takes every window with it.
         OperationQueue &queue = run->session->operations();
         EXPECT_TRUE(waitFor([&] { return !queue.hasWork(); })) << "work still running after the end; " << replay;
-        if (!run->setupModeAskedFor)
+        if (run->setupModeAskedFor)
+            std::cout << "run " << runs << ": setup mode left on by the main window's password button" << std::endl;
+        else
             EXPECT_FALSE(run->calibrator().memory().inSetupMode()) << replay;
         const auto windowsLeft = [&] {
             QStringList left;
