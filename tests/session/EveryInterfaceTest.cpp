@@ -40,22 +40,24 @@ void PrintTo(const Route &route, std::ostream *os)
     *os << route.name;
 }
 
-/// The same exchanges over every interface the program has, through the one seam: the session
-/// starts the simulated set-up with all its fronts and the driver is pointed at one of them.
+/// Starts the simulated set-up with all its fronts and points a driver at the one of the route.
+void connectSimulated(InstrumentSession &session, int interfaceType)
+{
+    SimulatedInstrument::Options options;
+    options.settingsScope = QStringLiteral("calsetup session test");
+    QString error;
+    ASSERT_TRUE(session.startSimulation(options, &error)) << error.toStdString();
+    session.createDvm(QStringLiteral("5200"));
+    const Endpoint endpoint = session.simulation()->endpoint(interfaceType);
+    ASSERT_FALSE(endpoint.address.isEmpty());
+    ASSERT_TRUE(session.connect(endpoint, &error)) << error.toStdString();
+}
+
+/// The same exchanges over every interface the program has, through the one seam.
 class EveryInterface : public ::testing::TestWithParam<Route>
 {
 protected:
-    void SetUp() override
-    {
-        SimulatedInstrument::Options options;
-        options.settingsScope = QStringLiteral("calsetup session test");
-        QString error;
-        ASSERT_TRUE(session.startSimulation(options, &error)) << error.toStdString();
-        session.createDvm(QStringLiteral("5200"));
-        const Endpoint endpoint = session.simulation()->endpoint(GetParam().interfaceType);
-        ASSERT_FALSE(endpoint.address.isEmpty());
-        ASSERT_TRUE(session.connect(endpoint, &error)) << error.toStdString();
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(connectSimulated(session, GetParam().interfaceType)); }
 
     IDVM &dvm() { return *session.dvm(); }
     VirtualCalibrator &calibrator() { return session.simulation()->calibrator(); }
@@ -137,13 +139,8 @@ class EveryInterfaceOnTheWorkThread : public ::testing::TestWithParam<Route>
 protected:
     void SetUp() override
     {
-        SimulatedInstrument::Options options;
-        options.settingsScope = QStringLiteral("calsetup session test");
-        QString error;
-        ASSERT_TRUE(session.startSimulation(options, &error)) << error.toStdString();
-        session.createDvm(QStringLiteral("5200"));
+        ASSERT_NO_FATAL_FAILURE(connectSimulated(session, GetParam().interfaceType));
         // A first exchange on this thread leaves the device open here: moving has to let go of it.
-        ASSERT_TRUE(session.connect(session.simulation()->endpoint(GetParam().interfaceType), &error));
         ASSERT_TRUE(session.dvm()->CheckIdentity(session.dvm()->Identify().trimmed()));
         session.useWorkThread();
     }

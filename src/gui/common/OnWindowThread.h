@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MainThreadCall.h"
+
 #include <QCoreApplication>
 #include <QObject>
 #include <QPointer>
@@ -43,9 +45,5 @@ std::function<void(Args...)> onWindowThread(QObject *window, std::function<void(
 /// it). The windows' thread never waits for the instrument's, so this cannot deadlock.
 inline void runOnWindowThread(const std::function<void()> &call)
 {
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() == app->thread())
-        call();
-    else
-        QMetaObject::invokeMethod(app, call, Qt::BlockingQueuedConnection);
+    callOnMainThread(call);
 }

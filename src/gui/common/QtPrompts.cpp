@@ -1,5 +1,6 @@
 #include "gui/common/QtPrompts.h"
 
+#include "platform/MainThreadCall.h"
 #include "platform/Settings.h"
 
 #include <QAbstractButton>
@@ -104,22 +105,6 @@ QString chosenFile(QFileDialog &dialog, const QString &suggestedName)
     return dialog.selectedFiles().value(0);
 }
 
-/// Runs ask on the GUI thread and gives back its answer. Widgets live only there, so a question
-/// from another thread (an operation's work) is handed over and its thread waits for the answer;
-/// the GUI thread goes on handling events meanwhile. The GUI thread must not itself be waiting
-/// for the asking thread then, or both would wait for ever.
-template <typename Ask>
-auto onGuiThread(Ask ask) -> decltype(ask())
-{
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() == app->thread())
-        return ask();
-    decltype(ask()) answer{};
-    QMetaObject::invokeMethod(
-        app, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
-    return answer;
-}
-
 } // namespace
 
 std::unique_ptr<QMessageBox> QtPrompts::makeMessageBox(const QString &text, const QString &title, Icon icon,
@@ -174,7 +159,7 @@ Prompts::Answer QtPrompts::answerFor(int standardButton)
 Prompts::Answer QtPrompts::message(const QString &text, const QString &title, Icon icon, Buttons buttons,
                                    Answer defaultAnswer)
 {
-    return onGuiThread([&] {
+    return callOnMainThread([&] {
         auto box = makeMessageBox(text, title, icon, buttons, defaultAnswer, QApplication::activeWindow());
         return answerFor(box->exec());
     });
@@ -183,7 +168,7 @@ Prompts::Answer QtPrompts::message(const QString &text, const QString &title, Ic
 int QtPrompts::choose(const QString &text, const QString &title, Icon icon, const QStringList &choices,
                       int defaultChoice, int escapeChoice)
 {
-    return onGuiThread([&] {
+    return callOnMainThread([&] {
         auto box = makeChoiceBox(text, title, icon, choices, defaultChoice, escapeChoice, QApplication::activeWindow());
         box->exec();
         // A box closed without a button (the window's close box with no escape) counts as escaped.
@@ -195,7 +180,7 @@ int QtPrompts::choose(const QString &text, const QString &title, Icon icon, cons
 
 QString QtPrompts::openFileName(const QString &title, const QString &filter, const QString &suggestedName)
 {
-    return onGuiThread([&] {
+    return callOnMainThread([&] {
         QFileDialog dialog(QApplication::activeWindow(), title, startFolder(suggestedName), filter);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -206,7 +191,7 @@ QString QtPrompts::openFileName(const QString &title, const QString &filter, con
 QString QtPrompts::saveFileName(const QString &title, const QString &filter, const QString &suggestedName,
                                 const QString &defaultSuffix)
 {
-    return onGuiThread([&] {
+    return callOnMainThread([&] {
         QFileDialog dialog(QApplication::activeWindow(), title, startFolder(suggestedName), filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
