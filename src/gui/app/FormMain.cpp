@@ -569,8 +569,10 @@ void FormMain::closeEvent(QCloseEvent *event)
 void FormMain::Form_QueryUnload()
 {
     // An open USB bridge is released before the program goes, or the next start cannot open it.
+    // The work has stopped by now; the bridge is let go on the thread it lives on.
+    InstrumentSession *session = &m_session;
     if (IDVM *dvm = m_session.dvm(); dvm && dvm->GetInterfaceType() == InterfaceUSB)
-        m_session.close();
+        m_session.operations().callOnWorkThread([session] { session->close(); });
 }
 
 void FormMain::Form_Unload()
@@ -607,21 +609,35 @@ QString FormMain::DisplayReading(const QString &Reading)
     return formatEngineeringReading(Reading).value_or(Reading);
 }
 
+// The port lives where the instrument's work runs: it is opened and closed in the work's turn.
 void FormMain::OpenCommPort()
 {
     SerialPortControl *port = m_session.context().dvm1Comm();
-    if (!port->open())
-        m_prompts.message(QStringLiteral("Cannot open port"), kFrontPanelTitle, Prompts::Icon::Critical);
-    UpdateStatusBar();
+    auto opened = std::make_shared<bool>(false);
+    runMainStep(
+        QStringLiteral("Open Comm Port"), false, [port, opened](OperationControl &) { *opened = port->open(); },
+        [this, opened] {
+            if (!*opened)
+                m_prompts.message(QStringLiteral("Cannot open port"), kFrontPanelTitle, Prompts::Icon::Critical);
+            UpdateStatusBar();
+        });
 }
 
 void FormMain::CloseCommPort()
 {
     SerialPortControl *port = m_session.context().dvm1Comm();
-    port->close();
-    if (port->isOpen())
-        m_prompts.message(QStringLiteral("Cannot Close Port"), kFrontPanelTitle, Prompts::Icon::Critical);
-    UpdateStatusBar();
+    auto stillOpen = std::make_shared<bool>(false);
+    runMainStep(
+        QStringLiteral("Close Comm Port"), false,
+        [port, stillOpen](OperationControl &) {
+            port->close();
+            *stillOpen = port->isOpen();
+        },
+        [this, stillOpen] {
+            if (*stillOpen)
+                m_prompts.message(QStringLiteral("Cannot Close Port"), kFrontPanelTitle, Prompts::Icon::Critical);
+            UpdateStatusBar();
+        });
 }
 
 void FormMain::ShowCommActivity(const QString &replySoFar)
@@ -825,10 +841,15 @@ void FormMain::Command_SendExitPassword_Click()
 
 void FormMain::Command_CloseComm_Click()
 {
-    if (SerialPortControl *port = m_session.context().dvm1Comm(); port && port->isOpen())
-        port->close();
+    SerialPortControl *port = m_session.context().dvm1Comm();
     // The panel would otherwise go on saying the port is open.
-    UpdateStatusBar();
+    runMainStep(
+        QStringLiteral("Close Comm Port"), false,
+        [port](OperationControl &) {
+            if (port && port->isOpen())
+                port->close();
+        },
+        [this] { UpdateStatusBar(); });
 }
 
 void FormMain::Command_Exit_Click()
