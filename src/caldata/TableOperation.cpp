@@ -250,6 +250,29 @@ bool TableOperation::writeCell(CellWrite &write, SaveSummary &summary)
     return false;
 }
 
+QList<int> TableOperation::rowsToWrite() const
+{
+    QList<int> rows;
+    for (int row = 1; row < m_table.rowCount(); ++row) {
+        if (m_table.pendingCountInRows(row, row) > 0)
+            rows << row;
+    }
+    return rows;
+}
+
+bool TableOperation::readRows(const QList<int> &rows, QHash<int, QStringList> *values)
+{
+    if (!m_declaration.rowsReadBack)
+        return false;
+    for (int row : rows) {
+        QStringList held;
+        if (!rowFromReply(send(readCommand(row), m_declaration.readTimeoutSeconds), &held))
+            return false;
+        values->insert(row, held);
+    }
+    return true;
+}
+
 void TableOperation::verifyRow(int row, const QList<CellWrite> &accepted, SaveSummary &summary)
 {
     // After a write that got no answer the line is dead: a read would only wait out its time.

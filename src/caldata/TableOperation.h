@@ -7,6 +7,7 @@
 #include "instrument/CommandHelpers.h"
 #include "platform/Prompts.h"
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
@@ -164,6 +165,15 @@ public:
     virtual ~TableOperation() = default;
 
     Hooks &hooks() { return m_hooks; }
+    /// Whether the table's rows can be read one at a time (readRows, the read-back after a save).
+    bool readsRows() const { return m_declaration.rowsReadBack; }
+    /// The rows that hold cells still to be written, in order.
+    QList<int> rowsToWrite() const;
+    /// The instrument's values of each row, by the instrument's index, as it holds them now
+    /// (what a save is about to change). False when the table cannot read a row alone or a row
+    /// gave no whole answer; *values then holds the rows read before it.
+    bool readRows(const QList<int> &rows, QHash<int, QStringList> *values);
+
     /// Whether a save reads back the rows it wrote and checks every accepted cell (on unless
     /// turned off; only for a table whose rows can be read alone).
     void setVerifyWrites(bool on) { m_verifyWrites = on; }

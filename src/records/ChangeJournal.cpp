@@ -103,6 +103,23 @@ QString ChangeJournal::lineDigest(const QByteArray &line)
     return DurableFiles::sha256Hex(line);
 }
 
+bool ChangeJournal::canAppend(QString *error) const
+{
+    QString why;
+    if (!DurableFiles::makeFolder(QFileInfo(m_path).path(), &why)) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    QFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        if (error)
+            *error = QStringLiteral("cannot open %1 for writing: %2").arg(m_path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
 bool ChangeJournal::append(JournalRecord &record, QString *error)
 {
     auto fail = [&](const QString &message) {

@@ -34,6 +34,12 @@ public:
     /// record's `prev` too.
     bool append(JournalRecord &record, QString *error = nullptr);
 
+    /// Whether a record could be appended now: the folder can be made and the file opened for
+    /// writing (an empty file is made when there is none). Asked before a change is sent, so a
+    /// journal that cannot be written refuses the change rather than losing its record. False,
+    /// with *error naming the file and the cause.
+    bool canAppend(QString *error = nullptr) const;
+
     /// A line that holds a record, with the bytes it is stored as (without the line break).
     struct Entry
     {

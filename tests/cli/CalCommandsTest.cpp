@@ -1,9 +1,14 @@
 #include "CliHarness.h"
 #include "fixtures/FakeClock.h"
 #include "fixtures/SimPty.h"
+#include "records/ChangeJournal.h"
+#include "records/DataFolders.h"
+#include "records/DurableFiles.h"
 #include "sim/RangeLayout.h"
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -160,6 +165,64 @@ TEST_F(CalCommandsTest, AFactorStoredWrongWhileAnsweredAsTakenIsCaughtByTheReadB
     // One write a factor and one read-back a range written, besides the passwords.
     EXPECT_GE(sim.calibrator.commandsHeard() - heardBefore, factorCount() + rangesWritten);
     EXPECT_FALSE(sim.memory().inSetupMode());
+}
+
+TEST_F(CalCommandsTest, AWriteIsJournalledWithEachFactorBeforeAfterAndWhetherItWasKept)
+{
+    QDir(DataFolders::root()).removeRecursively();
+    ASSERT_EQ(run({"cal", "read", path("meter.cal")}).exitCode, 0);
+    const QList<qint32> range2 = sim.memory().factors(2);
+    QByteArray file = readAll(path("meter.cal"));
+    file.replace("002: 2V DC , " + QByteArray::number(range2[0]) + ",", "002: 2V DC , 4321,");
+    ASSERT_TRUE(writeAll(path("changed.cal"), file));
+    sim.memory().setMisstored(3, 0);
+    sim.memory().setSerialNumber("QV-UNIT-7");
+
+    const CliResult write = run({"cal", "write", path("changed.cal")});
+    EXPECT_EQ(write.exitCode, 3) << "one factor is not kept as written";
+
+    const ChangeJournal journal(DataFolders::journalPath());
+    const ChangeJournal::Contents contents = journal.records();
+    ASSERT_EQ(contents.entries.size(), 1) << write.err.toStdString();
+    const JournalRecord &record = contents.entries.first().record;
+    EXPECT_EQ(record.operation, "cal write");
+    EXPECT_EQ(record.instrument.serial, "QV-UNIT-7");
+    EXPECT_TRUE(record.connection.contains(sim.devicePath())) << record.connection.toStdString();
+    ASSERT_TRUE(record.file.has_value());
+    EXPECT_EQ(record.file->sha256, DurableFiles::sha256Hex(file));
+    EXPECT_EQ(record.outcome, JournalOutcome::Partial);
+    EXPECT_EQ(record.changes.size(), factorCount());
+    auto change = [&record](int range, int index) {
+        for (const TableChange &c : record.changes)
+            if (c.range == range && c.column == index)
+                return c;
+        return TableChange{};
+    };
+    EXPECT_EQ(change(2, 0).before, QString::number(range2[0]));
+    EXPECT_EQ(change(2, 0).after, "4321");
+    EXPECT_TRUE(change(2, 0).verified);
+    EXPECT_FALSE(change(3, 0).verified);
+    EXPECT_TRUE(journal.verify().intact);
+}
+
+TEST_F(CalCommandsTest, AJournalThatCannotBeWrittenRefusesTheWriteBeforeAnythingIsSent)
+{
+    ASSERT_EQ(run({"cal", "read", path("meter.cal")}).exitCode, 0);
+    // A file where the journal's folder would be: no folder can be made there, whoever runs it.
+    ASSERT_TRUE(writeAll(path("blocker"), "not a folder"));
+    DataFolders::setRootOverride(path("blocker") + QStringLiteral("/data"));
+    const auto restore = qScopeGuard([] { DataFolders::setRootOverride({}); });
+    const int heardBefore = sim.calibrator.commandsHeard();
+
+    const CliResult refused = run({"cal", "write", path("meter.cal")});
+    EXPECT_EQ(refused.exitCode, 4);
+    EXPECT_TRUE(refused.err.contains(QLatin1String("change journal cannot be written"))) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains(QLatin1String("nothing was sent")));
+    EXPECT_EQ(sim.calibrator.commandsHeard(), heardBefore);
+
+    const CliResult unrecorded = run({"cal", "write", path("meter.cal"), "--no-journal"});
+    EXPECT_EQ(unrecorded.exitCode, 0) << unrecorded.err.toStdString();
+    EXPECT_TRUE(unrecorded.err.contains(QLatin1String("not recorded in the change journal")));
 }
 
 TEST_F(CalCommandsTest, ReadThatTimesOutWritesNoFileAndLeavesAnExistingOneUntouched)

@@ -2,11 +2,14 @@
 
 #include "caldata/CellTable.h"
 #include "caldata/TableDiff.h"
+#include "cli/ChangeRecording.h"
 #include "cli/CliPrompts.h"
 #include "cli/OperationExit.h"
 #include "cli/RunContext.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QTextStream>
 
 #include <optional>
@@ -59,6 +62,7 @@ QList<CliCommand> TableCommands::commands(const Family &family)
     QList<CliCommand> commands{fileCommand(family, QStringLiteral("read"), family.readSummary, read),
                                fileCommand(family, QStringLiteral("write"), family.writeSummary, write)};
     if (family.reportNotVerified) {
+        commands.last().options.append(ChangeRecording::option());
         commands.last().options.append(
             {kNoVerify, QString(),
              QStringLiteral("do not read each written range back to check it (faster; a value the instrument "
@@ -101,25 +105,79 @@ int TableCommands::read(RunContext &run, const Family &family)
     return ExitSuccess;
 }
 
+namespace {
+
+/// How a save ended, in the journal's words.
+JournalOutcome journalOutcome(const TableOperation::SaveSummary &summary)
+{
+    using Outcome = TableOperation::Outcome;
+    if (summary.complete())
+        return JournalOutcome::Done;
+    if (summary.accepted > 0)
+        return JournalOutcome::Partial;
+    if (summary.outcome == Outcome::NoSetupMode || summary.outcome == Outcome::PasswordNeeded || summary.refused() > 0)
+        return JournalOutcome::Refused;
+    return JournalOutcome::Failed;
+}
+
+} // namespace
+
 int TableCommands::write(RunContext &run, const Family &family)
 {
     const QString path = run.arguments().constFirst();
     Session session(run, family);
+    TableOperation &operations = session.operations();
     QString error;
-    if (!session.operations().loadFile(path, &error))
+    if (!operations.loadFile(path, &error))
         return run.fail(ExitUsage, QStringLiteral("%1: %2: %3; nothing was sent").arg(family.notLoaded, path, error));
 
-    session.operations().hooks().cellWritten = [&](const CellWrite &w) {
+    // A table whose rows are read one at a time has each value it changes recorded with what it
+    // was and what it became; the record is made sure of before anything is sent.
+    std::optional<ChangeRecording> recording;
+    QHash<int, QStringList> before;
+    if (operations.readsRows()) {
+        recording.emplace(run, family.word + QStringLiteral(" write"));
+        int exitCode = ExitSuccess;
+        if (!recording->begin(&exitCode))
+            return exitCode;
+        recording->setFile(path);
+        if (recording->enabled() && !operations.readRows(operations.rowsToWrite(), &before)) {
+            if (session.failed())
+                return ExitUnreachable;
+            return run.fail(ExitRefused,
+                            QStringLiteral("the %1 about to change could not be read for the change "
+                                           "journal; nothing was written")
+                                .arg(family.values));
+        }
+    }
+    const bool verify = family.reportNotVerified && !run.isSet(kNoVerify);
+    QList<CellWrite> accepted;
+    QSet<QPair<int, int>> notVerified;
+    operations.hooks().cellWritten = [&](const CellWrite &w) {
         family.reportCell(run, w);
+        if (w.result == TableOperation::WriteResult::Accepted)
+            accepted << w;
         return !session.failed();
     };
-    session.operations().setVerifyWrites(family.reportNotVerified && !run.isSet(kNoVerify));
+    operations.setVerifyWrites(verify);
     if (family.reportNotVerified) {
-        session.operations().hooks().notVerified = [&](const CellWrite &w, const QString &kept) {
+        operations.hooks().notVerified = [&](const CellWrite &w, const QString &kept) {
+            notVerified.insert({w.row, w.column});
             family.reportNotVerified(run, w, kept);
         };
     }
-    const SaveSummary summary = session.operations().save();
+    const SaveSummary summary = operations.save();
+    if (recording) {
+        TableKind kind = TableKind::Factors;
+        tableKindFromWord(family.word, &kind);
+        for (const CellWrite &w : accepted) {
+            recording->record().changes << TableChange{kind,    w.row,
+                                                       w.index, before.value(w.row).value(w.index),
+                                                       w.text,  verify && !notVerified.contains({w.row, w.column})};
+        }
+        if (!recording->finish(journalOutcome(summary)))
+            return ExitLocalFile;
+    }
     if (session.failed())
         return ExitUnreachable;
     switch (summary.outcome) {

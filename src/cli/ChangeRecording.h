@@ -1,0 +1,45 @@
+#pragma once
+
+#include "records/JournalRecord.h"
+
+#include <QString>
+
+class ChangeJournal;
+class RunContext;
+struct CliOption;
+
+/**
+ * @brief The command-line tool's side of the change journal for one command that changes the
+ * instrument: before anything is sent it makes sure the journal can be written (or that the
+ * engineer opted out with --no-journal, which it says on stderr), it names the instrument, and
+ * once the command has ended it writes the command's record, flushed to disk, before the tool
+ * reports done.
+ */
+class ChangeRecording
+{
+public:
+    static const QString kNoJournal;
+    /// The --no-journal option for a command's option table.
+    static CliOption option();
+
+    ChangeRecording(RunContext &run, const QString &operation);
+    ~ChangeRecording();
+
+    /// Whether a record is kept (the engineer did not opt out).
+    bool enabled() const { return m_enabled; }
+    /// Checks that the journal can take the record, then asks the instrument who it is. False,
+    /// after the message, when it cannot: *exitCode is then the tool's exit status and nothing
+    /// has been sent.
+    bool begin(int *exitCode);
+    /// The record being made: the command fills in its changes.
+    JournalRecord &record() { return m_record; }
+    /// The file the command read or wrote, with the digest of its bytes now.
+    void setFile(const QString &path);
+    /// Writes the record with its outcome. False, after a message, when it could not be written.
+    bool finish(JournalOutcome outcome);
+
+private:
+    RunContext &m_run;
+    JournalRecord m_record;
+    bool m_enabled = true;
+};
