@@ -158,6 +158,11 @@ TableFile::ReadResult CalFactorOperations::fillFromFile(const QByteArray &conten
     return CalFile::fill(m_table, contents);
 }
 
+QByteArray CalFactorOperations::fileBytes() const
+{
+    return CalFile::toBytes(m_table);
+}
+
 bool CalFactorOperations::writeFile(const QString &path, QString *error) const
 {
     return CalFile::save(m_table, path, error);

@@ -63,6 +63,9 @@ protected:
     TableFile::ReadResult fillFromFile(const QByteArray &contents) override;
     bool writeFile(const QString &path, QString *error) const override;
 
+public:
+    QByteArray fileBytes() const override;
+
 private:
     CalFactorTable &m_table;
 };

@@ -204,6 +204,11 @@ TableFile::ReadResult SpecOperations::fillFromFile(const QByteArray &contents)
     return SpecFile::fill(m_table, contents);
 }
 
+QByteArray SpecOperations::fileBytes() const
+{
+    return SpecFile::toBytes(m_table);
+}
+
 bool SpecOperations::writeFile(const QString &path, QString *error) const
 {
     return SpecFile::save(m_table, path, error);

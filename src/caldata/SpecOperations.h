@@ -61,6 +61,9 @@ protected:
     TableFile::ReadResult fillFromFile(const QByteArray &contents) override;
     bool writeFile(const QString &path, QString *error) const override;
 
+public:
+    QByteArray fileBytes() const override;
+
 private:
     SpecTable &m_table;
 };

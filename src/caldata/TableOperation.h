@@ -215,6 +215,8 @@ public:
     Outcome fileLoad(const QString &path);
     /// The same without a message (the command-line tool): false, with a reason, on failure.
     bool loadFile(const QString &path, QString *error);
+    /// The table as its file holds it (a snapshot of what the instrument held before a change).
+    virtual QByteArray fileBytes() const = 0;
     /// Writes the table's file without a dialog (the command-line tool): false, with a reason.
     bool saveFile(const QString &path, QString *error) const { return writeFile(path, error); }
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 class ChangeJournal;
+class TableOperation;
 class RunContext;
 struct CliOption;
 
@@ -29,8 +30,13 @@ public:
     bool enabled() const { return m_enabled; }
     /// Checks that the journal can take the record, then asks the instrument who it is. False,
     /// after the message, when it cannot: *exitCode is then the tool's exit status and nothing
-    /// has been sent.
-    bool begin(int *exitCode);
+    /// has been sent. A command that changes nothing (a read to a file) is not refused: it warns
+    /// and goes on without a record, and its instrument is asked who it is only at the end.
+    bool begin(int *exitCode, bool changesInstrument = true);
+    /// Reads the whole table about to change through ops and keeps it as a snapshot file, named
+    /// in the record. False, after the message, when it cannot be read or kept: nothing is to be
+    /// changed then, and *exitCode is the tool's exit status.
+    bool snapshot(TableOperation &ops, TableKind kind, int *exitCode);
     /// The record being made: the command fills in its changes.
     JournalRecord &record() { return m_record; }
     /// The file the command read or wrote, with the digest of its bytes now.
@@ -39,6 +45,8 @@ public:
     bool finish(JournalOutcome outcome);
 
 private:
+    void identify();
+
     RunContext &m_run;
     JournalRecord m_record;
     bool m_enabled = true;

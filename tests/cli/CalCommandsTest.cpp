@@ -183,8 +183,14 @@ TEST_F(CalCommandsTest, AWriteIsJournalledWithEachFactorBeforeAfterAndWhetherItW
 
     const ChangeJournal journal(DataFolders::journalPath());
     const ChangeJournal::Contents contents = journal.records();
-    ASSERT_EQ(contents.entries.size(), 1) << write.err.toStdString();
-    const JournalRecord &record = contents.entries.first().record;
+    ASSERT_EQ(contents.entries.size(), 2) << write.err.toStdString();
+    // The read says where meter.cal came from.
+    const JournalRecord &read = contents.entries.first().record;
+    EXPECT_EQ(read.operation, "cal read");
+    ASSERT_TRUE(read.file.has_value());
+    EXPECT_EQ(read.file->sha256, DurableFiles::sha256Hex(readAll(path("meter.cal"))));
+    EXPECT_TRUE(read.changes.isEmpty());
+    const JournalRecord &record = contents.entries.last().record;
     EXPECT_EQ(record.operation, "cal write");
     EXPECT_EQ(record.instrument.serial, "QV-UNIT-7");
     EXPECT_TRUE(record.connection.contains(sim.devicePath())) << record.connection.toStdString();
@@ -203,6 +209,24 @@ TEST_F(CalCommandsTest, AWriteIsJournalledWithEachFactorBeforeAfterAndWhetherItW
     EXPECT_TRUE(change(2, 0).verified);
     EXPECT_FALSE(change(3, 0).verified);
     EXPECT_TRUE(journal.verify().intact);
+}
+
+TEST_F(CalCommandsTest, AClearLeavesASnapshotOfTheFactorsItClearedAndItsRecord)
+{
+    QDir(DataFolders::root()).removeRecursively();
+    ASSERT_EQ(run({"cal", "read", path("before.cal")}).exitCode, 0);
+    ASSERT_NE(sim.memory().factors(2)[0], 0);
+    const CliResult clear = run({"cal", "clear", "--yes"});
+    EXPECT_EQ(clear.exitCode, 0) << clear.err.toStdString();
+    EXPECT_EQ(sim.memory().factors(2)[0], 0);
+
+    const JournalRecord record = ChangeJournal(DataFolders::journalPath()).records().entries.last().record;
+    EXPECT_EQ(record.operation, "cal clear");
+    EXPECT_EQ(record.outcome, JournalOutcome::Done);
+    ASSERT_TRUE(record.snapshot.has_value());
+    EXPECT_TRUE(record.snapshot->path.startsWith(DataFolders::snapshotFolder()));
+    EXPECT_EQ(readAll(record.snapshot->path), readAll(path("before.cal"))) << "the snapshot is the table as it was";
+    EXPECT_EQ(record.snapshot->sha256, DurableFiles::sha256Hex(readAll(path("before.cal"))));
 }
 
 TEST_F(CalCommandsTest, AJournalThatCannotBeWrittenRefusesTheWriteBeforeAnythingIsSent)

@@ -80,7 +80,7 @@ QList<CliCommand> TableCommands::commands(const Family &family)
     for (const Confirmed &command : family.confirmed) {
         commands.append({.words = {family.word, command.word},
                          .summary = command.summary,
-                         .options = {{kYes, QString(), command.yesHelp}},
+                         .options = {{kYes, QString(), command.yesHelp}, ChangeRecording::option()},
                          .run = [&family, command](RunContext &run) { return confirmed(run, family, command); }});
     }
     return commands;
@@ -90,6 +90,10 @@ int TableCommands::read(RunContext &run, const Family &family)
 {
     const QString path = run.arguments().constFirst();
     Session session(run, family);
+    // A read changes nothing, but its record says where the file came from.
+    ChangeRecording recording(run, family.word + QStringLiteral(" read"));
+    int exitCode = ExitSuccess;
+    recording.begin(&exitCode, false);
     const Outcome outcome = session.operations().load();
     // A table with holes where an exchange failed would pass for the instrument's memory: no
     // file is written, and an existing one is left as it was.
@@ -101,6 +105,9 @@ int TableCommands::read(RunContext &run, const Family &family)
     QString error;
     if (!session.operations().saveFile(path, &error))
         return run.fail(ExitUsage, QStringLiteral("Backup not saved: cannot write %1: %2").arg(path, error));
+    recording.setFile(path);
+    if (!recording.finish(JournalOutcome::Done))
+        return ExitLocalFile;
     run.out() << family.readDone(*session.parts.table, rows, path) << Qt::endl;
     return ExitSuccess;
 }
@@ -217,8 +224,19 @@ int TableCommands::confirmed(RunContext &run, const Family &family, const Confir
     if (!run.isSet(kYes))
         return run.usageError(QStringLiteral("%1; add --yes to go ahead").arg(confirmed.what));
     Session session(run, family);
+    TableKind kind = TableKind::Factors;
+    tableKindFromWord(family.word, &kind);
+    ChangeRecording recording(run, family.word + QLatin1Char(' ') + confirmed.word);
+    int exitCode = ExitSuccess;
+    if (!recording.begin(&exitCode) || !recording.snapshot(session.operations(), kind, &exitCode))
+        return exitCode;
     // The command-line tool shows no table, so it does not read one back afterwards.
-    return operationExit(run, session.operations().run(confirmed.command, false));
+    const OperationOutcome outcome = session.operations().run(confirmed.command, false);
+    if (!recording.finish(outcome == OperationOutcome::Done              ? JournalOutcome::Done
+                              : outcome == OperationOutcome::NoSetupMode ? JournalOutcome::Refused
+                                                                         : JournalOutcome::Failed))
+        return ExitLocalFile;
+    return operationExit(run, outcome);
 }
 
 int TableCommands::diff(RunContext &run, const Family &family)
