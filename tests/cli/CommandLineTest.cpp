@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RejectCase{{"send", "--no-wait"}, "send needs TEXT"},
                       RejectCase{{"cal", "read"}, "cal read needs FILE.cal"},
                       RejectCase{{"spec", "write", "a.spec", "b.spec"},
-                                 "too many arguments for spec write (usage: spec write FILE.spec)"},
+                                 "too many arguments for spec write (usage: spec write FILE.spec [--no-journal])"},
                       RejectCase{{"cal", "read", "a.cal", "--yes"}, "--yes does not apply to cal read"},
                       RejectCase{{"spec", "clear", "now"}, "spec clear takes no arguments"}));
 

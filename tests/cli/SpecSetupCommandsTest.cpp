@@ -1,9 +1,12 @@
 #include "CliHarness.h"
 #include "fixtures/FakeClock.h"
 #include "fixtures/SimPty.h"
+#include "records/ChangeJournal.h"
+#include "records/DataFolders.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -93,6 +96,26 @@ TEST_F(SpecSetupCommandsTest, SpecReadGivesBackTheTableThatWasWritten)
     EXPECT_EQ(readAll(path("back.spec")), expected);
 }
 
+TEST_F(SpecSetupCommandsTest, SpecWriteKeepsASnapshotAndRecordsEachFigureBeforeAndAfter)
+{
+    QDir(DataFolders::root()).removeRecursively();
+    ASSERT_EQ(run({"spec", "read", path("before.spec")}).exitCode, 0);
+    const QString was =
+        QString::fromLatin1(readAll(path("before.spec")).split('\n').value(1).split(',').value(1).trimmed());
+    ASSERT_TRUE(writeAll(path("one.spec"), "R001 A , 7.5,\r\n"));
+    const CliResult write = run({"spec", "write", path("one.spec")});
+    EXPECT_EQ(write.exitCode, 0) << write.err.toStdString();
+
+    const JournalRecord record = ChangeJournal(DataFolders::journalPath()).records().entries.last().record;
+    EXPECT_EQ(record.operation, "spec write");
+    ASSERT_TRUE(record.snapshot.has_value());
+    EXPECT_EQ(readAll(record.snapshot->path), readAll(path("before.spec"))) << "the table as it was";
+    ASSERT_EQ(record.changes.size(), 1);
+    EXPECT_EQ(record.changes.first().table, TableKind::Specifications);
+    EXPECT_EQ(record.changes.first().after, "7.5");
+    EXPECT_EQ(record.changes.first().before, was);
+}
+
 TEST_F(SpecSetupCommandsTest, SpecDiffOfTwoFilesNamesTheRowColumnAndBothFigures)
 {
     ASSERT_TRUE(writeAll(path("a.spec"), "R001 A , 1,2,3,\r\nR002 B , 4,5,6,\r\n"));
@@ -133,7 +156,8 @@ TEST_F(SpecSetupCommandsTest, SpecWriteStopsAtAnAnswerWithoutAStatus)
         // The password, "Ws1,0,1", then noise in front of the answer to "Ws1,1,2".
         sim.knobs().garbage = ++heard == 3 ? FaultKnobs::defaultGarbage() : QByteArray();
     });
-    const CliResult result = run({"spec", "write", path("three.spec")});
+    // The case counts the write's own lines: no identification or snapshot reading in front.
+    const CliResult result = run({"spec", "write", path("three.spec"), "--no-journal"});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.err.contains("row 1 figure 1 (2) no clear answer: it and the figures after it were not written"))
         << result.err.toStdString();

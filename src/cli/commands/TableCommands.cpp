@@ -61,8 +61,8 @@ QList<CliCommand> TableCommands::commands(const Family &family)
 {
     QList<CliCommand> commands{fileCommand(family, QStringLiteral("read"), family.readSummary, read),
                                fileCommand(family, QStringLiteral("write"), family.writeSummary, write)};
+    commands.last().options.append(ChangeRecording::option());
     if (family.reportNotVerified) {
-        commands.last().options.append(ChangeRecording::option());
         commands.last().options.append(
             {kNoVerify, QString(),
              QStringLiteral("do not read each written range back to check it (faster; a value the instrument "
@@ -138,17 +138,19 @@ int TableCommands::write(RunContext &run, const Family &family)
     if (!operations.loadFile(path, &error))
         return run.fail(ExitUsage, QStringLiteral("%1: %2: %3; nothing was sent").arg(family.notLoaded, path, error));
 
-    // A table whose rows are read one at a time has each value it changes recorded with what it
-    // was and what it became; the record is made sure of before anything is sent.
-    std::optional<ChangeRecording> recording;
-    QHash<int, QStringList> before;
-    if (operations.readsRows()) {
-        recording.emplace(run, family.word + QStringLiteral(" write"));
-        int exitCode = ExitSuccess;
-        if (!recording->begin(&exitCode))
-            return exitCode;
-        recording->setFile(path);
-        if (recording->enabled() && !operations.readRows(operations.rowsToWrite(), &before)) {
+    // Every value the write changes is recorded with what it was and what it became; the record
+    // is made sure of before anything is sent. A table whose rows are read one at a time has the
+    // rows about to change read; the specification table, read whole, is kept as a snapshot.
+    TableKind kind = TableKind::Factors;
+    tableKindFromWord(family.word, &kind);
+    ChangeRecording recording(run, family.word + QStringLiteral(" write"));
+    int exitCode = ExitSuccess;
+    if (!recording.begin(&exitCode))
+        return exitCode;
+    recording.setFile(path);
+    QHash<int, QStringList> before; // by the instrument's index
+    if (recording.enabled() && operations.readsRows()) {
+        if (!operations.readRows(operations.rowsToWrite(), &before)) {
             if (session.failed())
                 return ExitUnreachable;
             return run.fail(ExitRefused,
@@ -156,7 +158,24 @@ int TableCommands::write(RunContext &run, const Family &family)
                                            "journal; nothing was written")
                                 .arg(family.values));
         }
+    } else if (recording.enabled()) {
+        if (!recording.snapshot(operations, kind, &exitCode))
+            return exitCode;
+        const CellTable &held = *session.parts.table;
+        for (int row = 1; row < held.rowCount(); ++row) {
+            QStringList values;
+            for (int column = 1; column < held.columnCount(); ++column)
+                values << held.text(row, column);
+            before.insert(row, values);
+        }
+        // The snapshot's reading took the table's place: the file goes in again.
+        if (!operations.loadFile(path, &error))
+            return run.fail(ExitUsage,
+                            QStringLiteral("%1: %2: %3; nothing was sent").arg(family.notLoaded, path, error));
     }
+    auto beforeOf = [&](const CellWrite &w) {
+        return operations.readsRows() ? before.value(w.row).value(w.index) : before.value(w.row).value(w.column - 1);
+    };
     const bool verify = family.reportNotVerified && !run.isSet(kNoVerify);
     QList<CellWrite> accepted;
     QSet<QPair<int, int>> notVerified;
@@ -174,17 +193,12 @@ int TableCommands::write(RunContext &run, const Family &family)
         };
     }
     const SaveSummary summary = operations.save();
-    if (recording) {
-        TableKind kind = TableKind::Factors;
-        tableKindFromWord(family.word, &kind);
-        for (const CellWrite &w : accepted) {
-            recording->record().changes << TableChange{kind,    w.row,
-                                                       w.index, before.value(w.row).value(w.index),
-                                                       w.text,  verify && !notVerified.contains({w.row, w.column})};
-        }
-        if (!recording->finish(journalOutcome(summary)))
-            return ExitLocalFile;
+    for (const CellWrite &w : accepted) {
+        recording.record().changes << TableChange{
+            kind, w.row, w.index, beforeOf(w), w.text, verify && !notVerified.contains({w.row, w.column})};
     }
+    if (!recording.finish(journalOutcome(summary)))
+        return ExitLocalFile;
     if (session.failed())
         return ExitUnreachable;
     switch (summary.outcome) {
