@@ -127,6 +127,14 @@ JournalOutcome journalOutcome(const TableOperation::SaveSummary &summary)
     return JournalOutcome::Failed;
 }
 
+/// How a confirmed command (clear, backup, restore) ended, in the journal's words.
+JournalOutcome journalOutcome(OperationOutcome outcome)
+{
+    if (outcome == OperationOutcome::Done)
+        return JournalOutcome::Done;
+    return outcome == OperationOutcome::NoSetupMode ? JournalOutcome::Refused : JournalOutcome::Failed;
+}
+
 } // namespace
 
 int TableCommands::write(RunContext &run, const Family &family)
@@ -246,9 +254,7 @@ int TableCommands::confirmed(RunContext &run, const Family &family, const Confir
         return exitCode;
     // The command-line tool shows no table, so it does not read one back afterwards.
     const OperationOutcome outcome = session.operations().run(confirmed.command, false);
-    if (!recording.finish(outcome == OperationOutcome::Done              ? JournalOutcome::Done
-                              : outcome == OperationOutcome::NoSetupMode ? JournalOutcome::Refused
-                                                                         : JournalOutcome::Failed))
+    if (!recording.finish(journalOutcome(outcome)))
         return ExitLocalFile;
     return operationExit(run, outcome);
 }
