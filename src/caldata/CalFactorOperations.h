@@ -65,6 +65,10 @@ protected:
 
 public:
     QByteArray fileBytes() const override;
+    std::shared_ptr<TableOperation> reader(Hooks hooks) const override
+    {
+        return readerOver<CalFactorOperations, CalFactorTable>(std::move(hooks));
+    }
 
 private:
     CalFactorTable &m_table;

@@ -63,6 +63,10 @@ protected:
 
 public:
     QByteArray fileBytes() const override;
+    std::shared_ptr<TableOperation> reader(Hooks hooks) const override
+    {
+        return readerOver<SpecOperations, SpecTable>(std::move(hooks));
+    }
 
 private:
     SpecTable &m_table;

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class InstrumentChannel;
 
@@ -177,6 +178,10 @@ public:
     /// Whether a save reads back the rows it wrote and checks every accepted cell (on unless
     /// turned off; only for a table whose rows can be read alone).
     void setVerifyWrites(bool on) { m_verifyWrites = on; }
+    /// Whether a save will read its rows back.
+    bool verifiesWrites() const { return m_verifyWrites && m_declaration.rowsReadBack; }
+    /// The table the operation reads and writes.
+    const CellTable &cells() const { return m_table; }
 
     /// Reads the whole table afresh: the table's read exchanges in order, each reply placed in
     /// the grid. An exchange that gets no answer at all ends the reading with what was placed
@@ -219,10 +224,31 @@ public:
     virtual QByteArray fileBytes() const = 0;
     /// Writes the table's file without a dialog (the command-line tool): false, with a reason.
     bool saveFile(const QString &path, QString *error) const { return writeFile(path, error); }
+    /// A fresh operation of the same table kind on the same channel and prompts, over an empty
+    /// table of its own: reading the whole table for a snapshot must not disturb a grid that
+    /// holds the engineer's unwritten changes.
+    virtual std::shared_ptr<TableOperation> reader(Hooks hooks) const = 0;
 
 protected:
     TableOperation(CellTable &table, InstrumentChannel &dvm, Prompts &prompts, const Declaration &declaration,
                    Hooks hooks);
+
+    /// reader() for a table whose operations are built as Operations(table, dvm, prompts, hooks).
+    template <typename Operations, typename Table>
+    std::shared_ptr<TableOperation> readerOver(Hooks hooks) const
+    {
+        struct Held
+        {
+            Held(InstrumentChannel &dvm, Prompts &prompts, Hooks hooks)
+                : operations(table, dvm, prompts, std::move(hooks))
+            {
+            }
+            Table table;
+            Operations operations;
+        };
+        auto held = std::make_shared<Held>(m_dvm, m_prompts, std::move(hooks));
+        return std::shared_ptr<TableOperation>(held, &held->operations);
+    }
 
     // --- the table's hooks ---
     /// The empty grid a reading fills.

@@ -4,13 +4,6 @@
 #include "cli/CliCommand.h"
 #include "cli/RunContext.h"
 #include "instrument/IDVM.h"
-#include "records/ChangeJournal.h"
-#include "records/DataFolders.h"
-#include "records/DurableFiles.h"
-#include "records/SnapshotStore.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 const QString ChangeRecording::kNoJournal = QStringLiteral("no-journal");
 
@@ -19,27 +12,26 @@ CliOption ChangeRecording::option()
     return {kNoJournal, QString(), QStringLiteral("change the instrument without a record in the change journal")};
 }
 
-ChangeRecording::ChangeRecording(RunContext &run, const QString &operation)
-    : m_run(run), m_record(JournalRecord::stamped(operation)), m_enabled(!run.isSet(kNoJournal))
+ChangeRecording::ChangeRecording(RunContext &run, const QString &operation, TableKind kind)
+    : m_run(run), m_recorder(operation, kind)
 {
+    m_recorder.setEnabled(!run.isSet(kNoJournal));
 }
-
-ChangeRecording::~ChangeRecording() = default;
 
 bool ChangeRecording::begin(int *exitCode, bool changesInstrument)
 {
-    if (!m_enabled) {
+    if (!enabled()) {
         m_run.warn(QStringLiteral("--no-journal: this change is not recorded in the change journal"));
         return true;
     }
     QString error;
-    const bool writable = ChangeJournal(DataFolders::journalPath()).canAppend(&error);
+    const bool writable = TableChangeRecorder::journalWritable(&error);
     if (!changesInstrument) {
         // Nothing to refuse: the instrument is named in finish(), once the command has worked.
         if (!writable) {
             m_run.warn(
                 QStringLiteral("the change journal cannot be written (%1); this command is not recorded").arg(error));
-            m_enabled = false;
+            m_recorder.setEnabled(false);
         }
         return true;
     }
@@ -58,54 +50,65 @@ bool ChangeRecording::begin(int *exitCode, bool changesInstrument)
 
 void ChangeRecording::identify()
 {
-    m_record.instrument = InstrumentIdentity::fromAnswer(m_run.dvm().Identify().trimmed());
-    m_record.connection = m_run.connectionDescription();
+    m_recorder.identify(m_run.channel(), m_run.connectionDescription());
 }
 
-bool ChangeRecording::snapshot(TableOperation &ops, TableKind kind, int *exitCode)
+bool ChangeRecording::refuseReading(TableChangeRecorder::Failure failure, const QString &error, const QString &values,
+                                    int *exitCode)
 {
-    if (!m_enabled)
+    if (failure == TableChangeRecorder::Failure::None)
         return true;
-    // Read before any password is sent, so a table that cannot be kept is never changed.
-    if (ops.load() != OperationOutcome::Done) {
-        *exitCode = m_run.fail(m_run.failureReported() ? ExitUnreachable : ExitRefused,
-                               QStringLiteral("the table about to change could not be read whole for its snapshot; "
-                                              "nothing was changed"));
-        return false;
-    }
-    QString error;
-    const std::optional<FileReference> saved =
-        SnapshotStore(DataFolders::snapshotFolder())
-            .save(ops.fileBytes(), m_record.instrument.serial, m_record.operation, kind, &error);
-    if (!saved) {
+    if (failure == TableChangeRecorder::Failure::NotKept)
         *exitCode = m_run.fail(ExitLocalFile,
-                               QStringLiteral("the snapshot of the table about to change cannot be "
-                                              "kept (%1); nothing was changed")
+                               QStringLiteral("the snapshot of the table about to change cannot be kept (%1); "
+                                              "nothing was changed")
                                    .arg(error));
+    else if (m_run.failureReported())
+        *exitCode = ExitUnreachable;
+    else
+        *exitCode = m_run.fail(
+            ExitRefused,
+            QStringLiteral("the %1 about to change could not be read for the change journal; nothing was changed")
+                .arg(values));
+    return false;
+}
+
+bool ChangeRecording::snapshot(TableOperation &ops, int *exitCode)
+{
+    if (!enabled())
+        return true;
+    QString error;
+    const TableChangeRecorder::Failure failure = m_recorder.snapshot(ops, ops.hooks(), &error);
+    if (!refuseReading(failure, error, QStringLiteral("table"), exitCode))
         return false;
-    }
-    m_record.snapshot = *saved;
-    m_run.err() << QStringLiteral("snapshot of the table before the change: %1").arg(saved->path) << Qt::endl;
+    m_run.err() << QStringLiteral("snapshot of the table before the change: %1").arg(record().snapshot->path)
+                << Qt::endl;
     return true;
 }
 
-void ChangeRecording::setFile(const QString &path)
+bool ChangeRecording::prepareSave(TableOperation &ops, const QString &values, int *exitCode)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    m_record.file = FileReference{QFileInfo(path).absoluteFilePath(), DurableFiles::sha256Hex(file.readAll())};
+    if (!enabled())
+        return true;
+    QString error;
+    const TableChangeRecorder::Failure failure = m_recorder.readBefore(ops, ops.hooks(), &error);
+    if (!refuseReading(failure, error, values, exitCode))
+        return false;
+    if (record().snapshot)
+        m_run.err() << QStringLiteral("snapshot of the table before the change: %1").arg(record().snapshot->path)
+                    << Qt::endl;
+    m_recorder.watchSave(ops);
+    return true;
 }
 
 bool ChangeRecording::finish(JournalOutcome outcome)
 {
-    if (!m_enabled)
+    if (!enabled())
         return true;
-    if (m_record.instrument.identity.isEmpty())
+    if (record().instrument.identity.isEmpty())
         identify();
-    m_record.outcome = outcome;
     QString error;
-    if (ChangeJournal(DataFolders::journalPath()).append(m_record, &error))
+    if (m_recorder.finish(outcome, &error))
         return true;
     m_run.warn(
         QStringLiteral("the change was made but its record could not be written to the change journal: %1").arg(error));

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "records/JournalRecord.h"
+#include "caldata/TableChangeRecorder.h"
 
 #include <QString>
 
-class ChangeJournal;
 class TableOperation;
 class RunContext;
 struct CliOption;
@@ -14,7 +13,8 @@ struct CliOption;
  * instrument: before anything is sent it makes sure the journal can be written (or that the
  * engineer opted out with --no-journal, which it says on stderr), it names the instrument, and
  * once the command has ended it writes the command's record, flushed to disk, before the tool
- * reports done.
+ * reports done. The journal's work is TableChangeRecorder's; this adds the tool's messages and
+ * exit statuses.
  */
 class ChangeRecording
 {
@@ -23,31 +23,34 @@ public:
     /// The --no-journal option for a command's option table.
     static CliOption option();
 
-    ChangeRecording(RunContext &run, const QString &operation);
-    ~ChangeRecording();
+    ChangeRecording(RunContext &run, const QString &operation, TableKind kind = TableKind::Factors);
 
     /// Whether a record is kept (the engineer did not opt out).
-    bool enabled() const { return m_enabled; }
+    bool enabled() const { return m_recorder.enabled(); }
     /// Checks that the journal can take the record, then asks the instrument who it is. False,
     /// after the message, when it cannot: *exitCode is then the tool's exit status and nothing
     /// has been sent. A command that changes nothing (a read to a file) is not refused: it warns
     /// and goes on without a record, and its instrument is asked who it is only at the end.
     bool begin(int *exitCode, bool changesInstrument = true);
-    /// Reads the whole table about to change through ops and keeps it as a snapshot file, named
-    /// in the record. False, after the message, when it cannot be read or kept: nothing is to be
-    /// changed then, and *exitCode is the tool's exit status.
-    bool snapshot(TableOperation &ops, TableKind kind, int *exitCode);
-    /// The record being made: the command fills in its changes.
-    JournalRecord &record() { return m_record; }
+    /// Reads the whole table about to change (beside ops's own) and keeps it as a snapshot file,
+    /// named in the record. False, after the message, when it cannot be read or kept: nothing is
+    /// to be changed then, and *exitCode is the tool's exit status.
+    bool snapshot(TableOperation &ops, int *exitCode);
+    /// Reads what a save of ops's pending cells is about to change (the rows, or a snapshot), and
+    /// watches the save for the values it changes. False as snapshot() is.
+    bool prepareSave(TableOperation &ops, const QString &values, int *exitCode);
+    /// The record being made.
+    JournalRecord &record() { return m_recorder.record(); }
     /// The file the command read or wrote, with the digest of its bytes now.
-    void setFile(const QString &path);
+    void setFile(const QString &path) { m_recorder.setFile(path); }
     /// Writes the record with its outcome. False, after a message, when it could not be written.
     bool finish(JournalOutcome outcome);
 
 private:
     void identify();
+    bool refuseReading(TableChangeRecorder::Failure failure, const QString &error, const QString &values,
+                       int *exitCode);
 
     RunContext &m_run;
-    JournalRecord m_record;
-    bool m_enabled = true;
+    TableChangeRecorder m_recorder;
 };

@@ -8,8 +8,6 @@
 #include "cli/RunContext.h"
 
 #include <QFileInfo>
-#include <QHash>
-#include <QSet>
 #include <QTextStream>
 
 #include <optional>
@@ -112,31 +110,6 @@ int TableCommands::read(RunContext &run, const Family &family)
     return ExitSuccess;
 }
 
-namespace {
-
-/// How a save ended, in the journal's words.
-JournalOutcome journalOutcome(const TableOperation::SaveSummary &summary)
-{
-    using Outcome = TableOperation::Outcome;
-    if (summary.complete())
-        return JournalOutcome::Done;
-    if (summary.accepted > 0)
-        return JournalOutcome::Partial;
-    if (summary.outcome == Outcome::NoSetupMode || summary.outcome == Outcome::PasswordNeeded || summary.refused() > 0)
-        return JournalOutcome::Refused;
-    return JournalOutcome::Failed;
-}
-
-/// How a confirmed command (clear, backup, restore) ended, in the journal's words.
-JournalOutcome journalOutcome(OperationOutcome outcome)
-{
-    if (outcome == OperationOutcome::Done)
-        return JournalOutcome::Done;
-    return outcome == OperationOutcome::NoSetupMode ? JournalOutcome::Refused : JournalOutcome::Failed;
-}
-
-} // namespace
-
 int TableCommands::write(RunContext &run, const Family &family)
 {
     const QString path = run.arguments().constFirst();
@@ -151,61 +124,26 @@ int TableCommands::write(RunContext &run, const Family &family)
     // rows about to change read; the specification table, read whole, is kept as a snapshot.
     TableKind kind = TableKind::Factors;
     tableKindFromWord(family.word, &kind);
-    ChangeRecording recording(run, family.word + QStringLiteral(" write"));
+    ChangeRecording recording(run, family.word + QStringLiteral(" write"), kind);
     int exitCode = ExitSuccess;
     if (!recording.begin(&exitCode))
         return exitCode;
     recording.setFile(path);
-    QHash<int, QStringList> before; // by the instrument's index
-    if (recording.enabled() && operations.readsRows()) {
-        if (!operations.readRows(operations.rowsToWrite(), &before)) {
-            if (session.failed())
-                return ExitUnreachable;
-            return run.fail(ExitRefused,
-                            QStringLiteral("the %1 about to change could not be read for the change "
-                                           "journal; nothing was written")
-                                .arg(family.values));
-        }
-    } else if (recording.enabled()) {
-        if (!recording.snapshot(operations, kind, &exitCode))
-            return exitCode;
-        const CellTable &held = *session.parts.table;
-        for (int row = 1; row < held.rowCount(); ++row) {
-            QStringList values;
-            for (int column = 1; column < held.columnCount(); ++column)
-                values << held.text(row, column);
-            before.insert(row, values);
-        }
-        // The snapshot's reading took the table's place: the file goes in again.
-        if (!operations.loadFile(path, &error))
-            return run.fail(ExitUsage,
-                            QStringLiteral("%1: %2: %3; nothing was sent").arg(family.notLoaded, path, error));
-    }
-    auto beforeOf = [&](const CellWrite &w) {
-        return operations.readsRows() ? before.value(w.row).value(w.index) : before.value(w.row).value(w.column - 1);
-    };
     const bool verify = family.reportNotVerified && !run.isSet(kNoVerify);
-    QList<CellWrite> accepted;
-    QSet<QPair<int, int>> notVerified;
     operations.hooks().cellWritten = [&](const CellWrite &w) {
         family.reportCell(run, w);
-        if (w.result == TableOperation::WriteResult::Accepted)
-            accepted << w;
         return !session.failed();
     };
     operations.setVerifyWrites(verify);
     if (family.reportNotVerified) {
         operations.hooks().notVerified = [&](const CellWrite &w, const QString &kept) {
-            notVerified.insert({w.row, w.column});
             family.reportNotVerified(run, w, kept);
         };
     }
+    if (!recording.prepareSave(operations, family.values, &exitCode))
+        return exitCode;
     const SaveSummary summary = operations.save();
-    for (const CellWrite &w : accepted) {
-        recording.record().changes << TableChange{
-            kind, w.row, w.index, beforeOf(w), w.text, verify && !notVerified.contains({w.row, w.column})};
-    }
-    if (!recording.finish(journalOutcome(summary)))
+    if (!recording.finish(TableChangeRecorder::outcomeOf(summary)))
         return ExitLocalFile;
     if (session.failed())
         return ExitUnreachable;
@@ -248,13 +186,13 @@ int TableCommands::confirmed(RunContext &run, const Family &family, const Confir
     Session session(run, family);
     TableKind kind = TableKind::Factors;
     tableKindFromWord(family.word, &kind);
-    ChangeRecording recording(run, family.word + QLatin1Char(' ') + confirmed.word);
+    ChangeRecording recording(run, family.word + QLatin1Char(' ') + confirmed.word, kind);
     int exitCode = ExitSuccess;
-    if (!recording.begin(&exitCode) || !recording.snapshot(session.operations(), kind, &exitCode))
+    if (!recording.begin(&exitCode) || !recording.snapshot(session.operations(), &exitCode))
         return exitCode;
     // The command-line tool shows no table, so it does not read one back afterwards.
     const OperationOutcome outcome = session.operations().run(confirmed.command, false);
-    if (!recording.finish(journalOutcome(outcome)))
+    if (!recording.finish(TableChangeRecorder::outcomeOf(outcome)))
         return ExitLocalFile;
     return operationExit(run, outcome);
 }
