@@ -36,6 +36,41 @@ void TableChangeRecorder::setFile(const QString &path)
     m_record.file = FileReference{QFileInfo(path).absoluteFilePath(), DurableFiles::sha256Hex(file.readAll())};
 }
 
+TableChangeRecorder::Origin TableChangeRecorder::fileOrigin() const
+{
+    Origin origin;
+    if (!m_record.file)
+        return origin;
+    const auto readFromAnInstrument = [](const JournalRecord &record) {
+        return record.changes.isEmpty() && record.outcome == JournalOutcome::Done && !record.forced
+            && !record.instrument.serial.isEmpty();
+    };
+    const std::optional<JournalRecord> read =
+        ChangeJournal(DataFolders::journalPath()).findFile(m_record.file->sha256, readFromAnInstrument);
+    if (!read)
+        return origin;
+    origin.read = *read;
+    origin.kind =
+        read->instrument.serial == m_record.instrument.serial ? Origin::Kind::ThisUnit : Origin::Kind::AnotherUnit;
+    return origin;
+}
+
+QString TableChangeRecorder::anotherUnitText(const Origin &origin) const
+{
+    return QStringLiteral("%1 was read from the instrument with serial number %2 (%3, %4); the instrument "
+                          "connected has serial number %5")
+        .arg(QFileInfo(m_record.file ? m_record.file->path : QString()).fileName(), origin.read.instrument.serial,
+             origin.read.operation, origin.read.time.toUTC().toString(Qt::ISODate), m_record.instrument.serial);
+}
+
+QString TableChangeRecorder::unknownOriginText() const
+{
+    return QStringLiteral("The change journal does not know where %1 came from; make sure it holds the factors "
+                          "of the instrument with serial number %2")
+        .arg(QFileInfo(m_record.file ? m_record.file->path : QString()).fileName(),
+             m_record.instrument.serial.isEmpty() ? QStringLiteral("(unknown)") : m_record.instrument.serial);
+}
+
 TableChangeRecorder::Failure TableChangeRecorder::snapshot(const TableOperation &ops, TableOperation::Hooks hooks,
                                                            QString *error)
 {

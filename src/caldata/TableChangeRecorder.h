@@ -43,6 +43,25 @@ public:
     /// The file the operation read or wrote, with the digest of its bytes now.
     void setFile(const QString &path);
 
+    /// Where the journal says the record's file came from: the newest record that read a file
+    /// with these bytes from an instrument (a read that changed nothing and was done).
+    struct Origin
+    {
+        enum class Kind {
+            Unknown,     ///< no file, or the journal never saw one with these bytes read
+            ThisUnit,    ///< read from the instrument now connected
+            AnotherUnit, ///< read from an instrument with another serial number
+        };
+        Kind kind = Kind::Unknown;
+        JournalRecord read; ///< the reading's record, when known
+    };
+    /// identify() and setFile() first.
+    Origin fileOrigin() const;
+    /// What is wrong with a file read from another unit, naming both serial numbers.
+    QString anotherUnitText(const Origin &origin) const;
+    /// The warning for a file whose origin the journal does not know.
+    QString unknownOriginText() const;
+
     /// Why a reading before the change could not be kept; the change must not go ahead.
     enum class Failure {
         None,

@@ -53,6 +53,30 @@ void ChangeRecording::identify()
     m_recorder.identify(m_run.channel(), m_run.connectionDescription());
 }
 
+bool ChangeRecording::guardOrigin(bool force, int *exitCode)
+{
+    if (record().instrument.identity.isEmpty())
+        identify();
+    using Kind = TableChangeRecorder::Origin::Kind;
+    const TableChangeRecorder::Origin origin = m_recorder.fileOrigin();
+    if (origin.kind == Kind::Unknown)
+        m_run.warn(m_recorder.unknownOriginText());
+    if (origin.kind != Kind::AnotherUnit)
+        return true;
+    if (force) {
+        m_run.warn(m_recorder.anotherUnitText(origin)
+                   + QStringLiteral("; written all the same (--force), and the journal says so"));
+        record().forced = true;
+        return true;
+    }
+    *exitCode = m_run.fail(ExitRefused,
+                           m_recorder.anotherUnitText(origin)
+                               + QStringLiteral(". Its factors belong to the other unit; nothing was "
+                                                "sent. Add --force to write them all the same"));
+    finish(JournalOutcome::Refused);
+    return false;
+}
+
 bool ChangeRecording::refuseReading(TableChangeRecorder::Failure failure, const QString &error, const QString &values,
                                     int *exitCode)
 {

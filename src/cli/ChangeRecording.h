@@ -32,6 +32,11 @@ public:
     /// has been sent. A command that changes nothing (a read to a file) is not refused: it warns
     /// and goes on without a record, and its instrument is asked who it is only at the end.
     bool begin(int *exitCode, bool changesInstrument = true);
+    /// The guard against one unit's factors written onto another (setFile() first): a file the
+    /// journal says was read from an instrument with another serial number is refused, after the
+    /// message and a record of the refusal (*exitCode 3), unless `force`, which is said on stderr
+    /// and recorded; a file the journal does not know is written after a warning.
+    bool guardOrigin(bool force, int *exitCode);
     /// Reads the whole table about to change (beside ops's own) and keeps it as a snapshot file,
     /// named in the record. False, after the message, when it cannot be read or kept: nothing is
     /// to be changed then, and *exitCode is the tool's exit status.

@@ -257,12 +257,13 @@ ChangeJournal::Verification ChangeJournal::verify(const Contents &contents)
     return result;
 }
 
-std::optional<JournalRecord> ChangeJournal::findFile(const QString &sha256) const
+std::optional<JournalRecord> ChangeJournal::findFile(const QString &sha256,
+                                                     const std::function<bool(const JournalRecord &)> &accept) const
 {
     const QString wanted = sha256.toLower();
     const Contents contents = records();
     for (auto it = contents.entries.crbegin(); it != contents.entries.crend(); ++it) {
-        if (it->record.file && it->record.file->sha256 == wanted)
+        if (it->record.file && it->record.file->sha256 == wanted && (!accept || accept(it->record)))
             return it->record;
     }
     return std::nullopt;

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 /**
@@ -83,8 +84,10 @@ public:
     /// The chain of lines already read.
     static Verification verify(const Contents &contents);
 
-    /// The newest record whose file has this SHA-256 (either case), if any.
-    std::optional<JournalRecord> findFile(const QString &sha256) const;
+    /// The newest record whose file has this SHA-256 (either case) and that `accept` takes (any,
+    /// when it is empty), if any.
+    std::optional<JournalRecord> findFile(const QString &sha256,
+                                          const std::function<bool(const JournalRecord &)> &accept = {}) const;
 
     /// The digest a line's follower carries as its prev: the SHA-256 of the line's bytes as
     /// stored, without its line break.

@@ -229,6 +229,49 @@ TEST_F(CalCommandsTest, AClearLeavesASnapshotOfTheFactorsItClearedAndItsRecord)
     EXPECT_EQ(record.snapshot->sha256, DurableFiles::sha256Hex(readAll(path("before.cal"))));
 }
 
+TEST_F(CalCommandsTest, AFileReadFromOneUnitIsRefusedOnAnotherUnlessForcedAndAnUnknownOneIsWarnedOf)
+{
+    QDir(DataFolders::root()).removeRecursively();
+    sim.memory().setSerialNumber("QV-UNIT-A");
+    ASSERT_EQ(run({"cal", "read", path("unit-a.cal")}).exitCode, 0);
+    sim.memory().setSerialNumber("QV-UNIT-B");
+    const qint32 keptOnB = sim.memory().factors(2)[0] + 1;
+    ASSERT_TRUE(sim.memory().setFactor(2, 0, keptOnB)); // B's own, which A's file would replace
+    const int heardBefore = sim.calibrator.commandsHeard();
+
+    for (const QStringList &refused : {QStringList{"cal", "write", path("unit-a.cal")},
+                                       QStringList{"cal", "write", path("unit-a.cal"), "--no-journal"}}) {
+        const CliResult result = run(refused);
+        EXPECT_EQ(result.exitCode, 3) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains("QV-UNIT-A") && result.err.contains("QV-UNIT-B")) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains("--force"));
+    }
+    EXPECT_EQ(sim.memory().factors(2)[0], keptOnB) << "no factor reached the other unit";
+    EXPECT_LE(sim.calibrator.commandsHeard() - heardBefore, 4) << "only identifications were sent";
+    const ChangeJournal journal(DataFolders::journalPath());
+    EXPECT_EQ(journal.records().entries.last().record.outcome, JournalOutcome::Refused);
+
+    const CliResult forced = run({"cal", "write", path("unit-a.cal"), "--force"});
+    EXPECT_EQ(forced.exitCode, 0) << forced.err.toStdString();
+    EXPECT_TRUE(forced.err.contains("--force"));
+    EXPECT_NE(sim.memory().factors(2)[0], keptOnB);
+    const JournalRecord written = journal.records().entries.last().record;
+    EXPECT_TRUE(written.forced);
+    EXPECT_EQ(written.outcome, JournalOutcome::Done);
+    EXPECT_EQ(written.instrument.serial, "QV-UNIT-B");
+
+    // A file the journal never saw read is written, with a warning naming the unit.
+    QByteArray unknown = readAll(path("unit-a.cal"));
+    const QByteArray aValue = "002: 2V DC , " + QByteArray::number(keptOnB - 1) + ",";
+    ASSERT_TRUE(unknown.contains(aValue));
+    unknown.replace(aValue, "002: 2V DC , 4321,");
+    ASSERT_TRUE(writeAll(path("unknown.cal"), unknown));
+    const CliResult warned = run({"cal", "write", path("unknown.cal")});
+    EXPECT_EQ(warned.exitCode, 0) << warned.err.toStdString();
+    EXPECT_TRUE(warned.err.contains("does not know where unknown.cal came from")) << warned.err.toStdString();
+    EXPECT_TRUE(warned.err.contains("QV-UNIT-B"));
+}
+
 TEST_F(CalCommandsTest, AJournalThatCannotBeWrittenRefusesTheWriteBeforeAnythingIsSent)
 {
     ASSERT_EQ(run({"cal", "read", path("meter.cal")}).exitCode, 0);
@@ -312,8 +355,8 @@ TEST_F(CalCommandsTest, AFactorPastTheInstrumentsLastIndexIsNotSentAndCountsAgai
     const CliResult write = run({"cal", "write", path("long.cal")});
     EXPECT_EQ(write.exitCode, 3);
     EXPECT_TRUE(write.out.endsWith("range 1 factor 61 value 61 rejected\n")) << write.out.right(80).toStdString();
-    EXPECT_TRUE(write.err.startsWith("calsetup-cli: range 1 column 63 (62) not sent: the instrument has factor "
-                                     "indexes 0 to 61 only\ncalsetup-cli: "))
+    EXPECT_TRUE(write.err.contains("\ncalsetup-cli: range 1 column 63 (62) not sent: the instrument has factor "
+                                   "indexes 0 to 61 only\ncalsetup-cli: "))
         << write.err.toStdString();
     EXPECT_TRUE(write.err.endsWith(" of 63 factors were not accepted\n")) << write.err.toStdString();
 }

@@ -15,6 +15,7 @@
 
 const QString TableCommands::kYes = QStringLiteral("yes");
 const QString TableCommands::kNoVerify = QStringLiteral("no-verify");
+const QString TableCommands::kForce = QStringLiteral("force");
 
 namespace {
 
@@ -60,6 +61,12 @@ QList<CliCommand> TableCommands::commands(const Family &family)
     QList<CliCommand> commands{fileCommand(family, QStringLiteral("read"), family.readSummary, read),
                                fileCommand(family, QStringLiteral("write"), family.writeSummary, write)};
     commands.last().options.append(ChangeRecording::option());
+    if (family.word == QLatin1String("cal")) {
+        commands.last().options.append(
+            {kForce, QString(),
+             QStringLiteral("write a file the change journal says was read from another instrument (the journal "
+                            "records that it was forced)")});
+    }
     if (family.reportNotVerified) {
         commands.last().options.append(
             {kNoVerify, QString(),
@@ -129,6 +136,10 @@ int TableCommands::write(RunContext &run, const Family &family)
     if (!recording.begin(&exitCode))
         return exitCode;
     recording.setFile(path);
+    // One unit's factors on another would void its calibration without a word; the
+    // specification table belongs to the model and is loaded onto new units as it is.
+    if (kind == TableKind::Factors && !recording.guardOrigin(run.isSet(kForce), &exitCode))
+        return exitCode;
     const bool verify = family.reportNotVerified && !run.isSet(kNoVerify);
     operations.hooks().cellWritten = [&](const CellWrite &w) {
         family.reportCell(run, w);

@@ -103,6 +103,8 @@ public:
     static const QString kYes;
     /// The option that skips reading written rows back.
     static const QString kNoVerify;
+    /// The option that writes a factor file read from another instrument.
+    static const QString kForce;
 
 private:
     static int read(RunContext &run, const Family &family);
