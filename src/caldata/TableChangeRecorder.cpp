@@ -20,11 +20,27 @@ bool TableChangeRecorder::journalWritable(QString *error)
     return ChangeJournal(DataFolders::journalPath()).canAppend(error);
 }
 
-void TableChangeRecorder::identify(InstrumentChannel &channel, const QString &connection)
+InstrumentIdentity TableChangeRecorder::identityOf(InstrumentChannel &channel)
 {
     const QString answer =
         InstrumentDriver::identificationFrom(channel.exchange(InstrumentDriver::identifyRequest()).conventionalText());
-    m_record.instrument = InstrumentIdentity::fromAnswer(answer.trimmed());
+    return InstrumentIdentity::fromAnswer(answer.trimmed());
+}
+
+bool TableChangeRecorder::recordRead(const QString &operation, const InstrumentIdentity &instrument,
+                                     const QString &connection, const FileReference &file, QString *error)
+{
+    JournalRecord record = JournalRecord::stamped(operation);
+    record.instrument = instrument;
+    record.connection = connection;
+    record.file = file;
+    record.outcome = JournalOutcome::Done;
+    return ChangeJournal(DataFolders::journalPath()).append(record, error);
+}
+
+void TableChangeRecorder::identify(InstrumentChannel &channel, const QString &connection)
+{
+    m_record.instrument = identityOf(channel);
     m_record.connection = connection;
 }
 

@@ -38,10 +38,18 @@ public:
     /// Whether the journal can take the record now; false, with *error naming the file and the
     /// cause, when it cannot (the change must then not be sent).
     static bool journalWritable(QString *error);
+    /// Who the instrument says it is.
+    static InstrumentIdentity identityOf(InstrumentChannel &channel);
+    /// Records a table read to a file that changed nothing (so the file's origin is known later).
+    /// False, with *error, when the journal could not take it.
+    static bool recordRead(const QString &operation, const InstrumentIdentity &instrument, const QString &connection,
+                           const FileReference &file, QString *error);
     /// Asks the instrument who it is, and notes the connection in words.
     void identify(InstrumentChannel &channel, const QString &connection);
     /// The file the operation read or wrote, with the digest of its bytes now.
     void setFile(const QString &path);
+    /// The same, with the digest taken when the file was read (a window's grid loaded earlier).
+    void setFile(const FileReference &file) { m_record.file = file; }
 
     /// Where the journal says the record's file came from: the newest record that read a file
     /// with these bytes from an instrument (a read that changed nothing and was done).

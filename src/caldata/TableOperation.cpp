@@ -5,7 +5,10 @@
 #include "instrument/InstrumentChannel.h"
 #include "instrument/StatusMeaning.h"
 #include "platform/Clock.h"
+#include "records/DurableFiles.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 
 TableOperation::TableOperation(CellTable &table, InstrumentChannel &dvm, Prompts &prompts,
@@ -438,6 +441,9 @@ TableOperation::Outcome TableOperation::saveToFile()
                           .arg(path, reasonText(error)));
         return Outcome::Failed;
     }
+    QFile written(path);
+    if (written.open(QIODevice::ReadOnly))
+        m_lastFile = FileReference{QFileInfo(path).absoluteFilePath(), DurableFiles::sha256Hex(written.readAll())};
     reportOutcome(QStringLiteral("Saved to ") + path);
     return Outcome::Done;
 }
@@ -475,5 +481,7 @@ bool TableOperation::loadFile(const QString &path, QString *error)
     const TableFile::ReadResult result = fillFromFile(contents);
     if (!result.complete && error)
         *error = result.error;
+    if (result.complete)
+        m_lastFile = FileReference{QFileInfo(path).absoluteFilePath(), DurableFiles::sha256Hex(contents)};
     return result.complete;
 }

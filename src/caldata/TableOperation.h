@@ -6,12 +6,14 @@
 #include "caldata/TableReply.h"
 #include "instrument/CommandHelpers.h"
 #include "platform/Prompts.h"
+#include "records/JournalRecord.h"
 
 #include <QHash>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class InstrumentChannel;
 
@@ -224,6 +226,9 @@ public:
     virtual QByteArray fileBytes() const = 0;
     /// Writes the table's file without a dialog (the command-line tool): false, with a reason.
     bool saveFile(const QString &path, QString *error) const { return writeFile(path, error); }
+    /// The file the last loadFile / fileLoad / loadFromFile read, or the last saveToFile wrote,
+    /// with the digest of its bytes then; none before either.
+    const std::optional<FileReference> &lastFile() const { return m_lastFile; }
     /// A fresh operation of the same table kind on the same channel and prompts, over an empty
     /// table of its own: reading the whole table for a snapshot must not disturb a grid that
     /// holds the engineer's unwritten changes.
@@ -306,4 +311,5 @@ private:
     bool m_verifyWrites = true;
     Hooks m_hooks;
     int m_rowsLoaded = 0;
+    std::optional<FileReference> m_lastFile;
 };

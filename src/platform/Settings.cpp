@@ -27,6 +27,7 @@ const QHash<QString, QString> &defaults()
         {SettingsKey::Language.toLower(), QStringLiteral("English")},
         {SettingsKey::DefaultSpec.toLower(), QStringLiteral("default.spec")},
         {SettingsKey::DefaultUncert.toLower(), QStringLiteral("default.uncert")},
+        {SettingsKey::VerifyWrites.toLower(), QStringLiteral("1")},
     };
     return table;
 }

@@ -22,6 +22,8 @@ inline const QString DefaultSpec = QStringLiteral("DefaultSpec");
 inline const QString DefaultUncert = QStringLiteral("DefaultUncert");
 inline const QString LanguageDatabase = QStringLiteral("LanguageDatabase");
 inline const QString Language = QStringLiteral("Language");
+/// "0" turns off the reading back of the rows a factor save wrote.
+inline const QString VerifyWrites = QStringLiteral("VerifyWrites");
 /// "SerialPortDevice3" binds port number 3 to a device path (see PortTable).
 QString serialPortDevice(int portNumber);
 } // namespace SettingsKey

@@ -357,6 +357,15 @@ void FormMain::buildMenus()
     QAction *optionsEntry = options->addAction(QStringLiteral("&Options"));
     optionsEntry->setObjectName(QStringLiteral("MenuOptionsOptions"));
     connect(optionsEntry, &QAction::triggered, this, &FormMain::MenuOptionsOptions_Click);
+    // On by default: a factor the instrument answers as taken but keeps wrong is only seen by
+    // reading its range again, which costs a range's reading per range written.
+    QAction *verify = options->addAction(QStringLiteral("&Read Back Saved Factors"));
+    verify->setObjectName(QStringLiteral("MenuOptionsVerify"));
+    verify->setCheckable(true);
+    verify->setChecked(Settings::value(SettingsKey::VerifyWrites).trimmed() != QLatin1String("0"));
+    connect(verify, &QAction::toggled, this, [](bool on) {
+        Settings::setValue(SettingsKey::VerifyWrites, on ? QStringLiteral("1") : QStringLiteral("0"));
+    });
 
     QMenu *setup = menuBar()->addMenu(QStringLiteral("6481 Setup"));
     setup->setObjectName(QStringLiteral("MenuSetup"));

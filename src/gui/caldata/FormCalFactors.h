@@ -34,6 +34,7 @@ protected:
     OperationsFactory operations() override;
     int readingLength() const override;
     QString cellsName() const override;
+    TableKind tableKind() const override { return TableKind::Factors; }
     TableOperation::Command clearCommand() const override;
 
 private:

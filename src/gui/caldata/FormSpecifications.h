@@ -42,6 +42,7 @@ protected:
     const CellTable &cellTable() const override { return *m_table; }
     OperationsFactory operations() override;
     QString cellsName() const override;
+    TableKind tableKind() const override { return TableKind::Specifications; }
     TableOperation::Command clearCommand() const override;
     void addWindowHooks(TableOperation::Hooks &hooks) override;
     void closeEvent(QCloseEvent *event) override;

@@ -1,5 +1,6 @@
 #include "gui/caldata/TableWindow.h"
 
+#include "caldata/PromptedChangeRecording.h"
 #include "caldata/UnwrittenChanges.h"
 #include "gui/caldata/CurrentCellDelegate.h"
 #include "gui/caldata/GridCellEditor.h"
@@ -7,6 +8,8 @@
 #include "gui/common/Named.h"
 #include "gui/common/OnWindowThread.h"
 #include "gui/common/WindowOperations.h"
+#include "instrument/IDVM.h"
+#include "platform/Settings.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -208,10 +211,21 @@ TableWindow::SaveJob TableWindow::saveWithin()
                                          Text_Status->setText(outcome);
                                          m_lastSave = summary;
                                      }));
+    auto recording = std::make_shared<PromptedChangeRecording>(QStringLiteral("Quick Setup"), tableKind(),
+                                                               m_session.channel(), connectionText(), m_prompts);
+    recording->setFile(m_origin.file);
     return [make = operations(), own = ownHooks(), total = readingLength(), pending = cellTable().pendingCount(),
-            finish](OperationControl &control) {
+            finish, recording](OperationControl &control) {
         auto outcome = std::make_shared<QString>();
-        const TableOperation::SaveSummary summary = make(controlHooks(own, control, total, pending, outcome))->save();
+        const std::shared_ptr<TableOperation> ops = make(controlHooks(own, control, total, pending, outcome));
+        TableOperation::SaveSummary summary;
+        ops->setVerifyWrites(verifyWrites());
+        if (recording->beforeSave(*ops, outcome.get())) {
+            summary = ops->save();
+            recording->finish(TableChangeRecorder::outcomeOf(summary));
+        } else {
+            summary.outcome = TableOperation::Outcome::Cancelled;
+        }
         finish(summary, *outcome);
         return summary;
     };
@@ -236,23 +250,66 @@ void TableWindow::operationFinished(QObject *owner)
 bool TableWindow::FileLoad(const QString &filename)
 {
     bool loaded = false;
-    runOffline([&](TableOperation &ops) { loaded = ops.fileLoad(filename) == TableOperation::Outcome::Done; });
+    runOffline([&](TableOperation &ops) {
+        loaded = ops.fileLoad(filename) == TableOperation::Outcome::Done;
+        if (loaded)
+            m_origin = {std::nullopt, QString(), ops.lastFile()};
+    });
     return loaded;
+}
+
+QString TableWindow::connectionText() const
+{
+    IDVM *dvm = m_session.dvm();
+    return dvm ? dvm->GetDescription().simplified() : QString();
+}
+
+bool TableWindow::verifyWrites()
+{
+    return Settings::value(SettingsKey::VerifyWrites).trimmed() != QLatin1String("0");
 }
 
 void TableWindow::Command_LoadAllCalFactors_Click()
 {
-    runOnInstrument(captionOf("Command_LoadAllCalFactors"), OperationQueue::Effect::Reads,
-                    [](TableOperation &ops) { ops.load(); });
+    // Who answered is asked once the table has come whole, so a "Save to File" of it can say
+    // which unit the file belongs to.
+    auto who = std::make_shared<std::optional<InstrumentIdentity>>();
+    InstrumentChannel *channel = &m_session.channel();
+    runOnInstrument(
+        captionOf("Command_LoadAllCalFactors"), OperationQueue::Effect::Reads,
+        [who, channel](TableOperation &ops) {
+            if (ops.load() == TableOperation::Outcome::Done)
+                *who = TableChangeRecorder::identityOf(*channel);
+        },
+        [this, who, connection = connectionText()] {
+            m_origin = {*who, connection, std::nullopt};
+        });
 }
 
 void TableWindow::Command_SaveAll_Click()
 {
     auto summary = std::make_shared<TableOperation::SaveSummary>();
     summary->outcome = TableOperation::Outcome::Stopped; // in case it never starts
+    const QString name = captionOf("Command_SaveAll");
+    auto recording =
+        std::make_shared<PromptedChangeRecording>(name, tableKind(), m_session.channel(), connectionText(), m_prompts);
+    recording->setFile(m_origin.file);
     runOnInstrument(
-        captionOf("Command_SaveAll"), OperationQueue::Effect::Writes,
-        [summary](TableOperation &ops) { *summary = ops.save(); }, [this, summary] { m_lastSave = *summary; });
+        name, OperationQueue::Effect::Writes,
+        [summary, recording](TableOperation &ops) {
+            recording->setWarningSink(ops.hooks().status);
+            ops.setVerifyWrites(verifyWrites());
+            QString refusal;
+            if (!recording->beforeSave(ops, &refusal)) {
+                summary->outcome = TableOperation::Outcome::Cancelled;
+                if (ops.hooks().outcome)
+                    ops.hooks().outcome(refusal);
+                return;
+            }
+            *summary = ops.save();
+            recording->finish(TableChangeRecorder::outcomeOf(*summary));
+        },
+        [this, summary] { m_lastSave = *summary; });
 }
 
 void TableWindow::Command_ClearAll_Click()
@@ -270,18 +327,57 @@ bool TableWindow::runCommand(const QString &name, const TableOperation::Command 
         Text_Status->setText(TableOperation::cancelledText(command));
         return false;
     }
-    return runOnInstrument(name, OperationQueue::Effect::Writes,
-                           [command](TableOperation &ops) { ops.runConfirmed(command, true); });
+    // What the command replaces is kept first, read beside the grid, so the snapshot never costs
+    // the engineer's unwritten changes.
+    auto recording =
+        std::make_shared<PromptedChangeRecording>(name, tableKind(), m_session.channel(), connectionText(), m_prompts);
+    auto who = std::make_shared<std::optional<InstrumentIdentity>>();
+    return runOnInstrument(
+        name, OperationQueue::Effect::Writes,
+        [command, recording, who](TableOperation &ops) {
+            QString refusal;
+            if (!recording->beforeCommand(ops, &refusal)) {
+                if (ops.hooks().outcome)
+                    ops.hooks().outcome(refusal);
+                return;
+            }
+            const TableOperation::Outcome outcome = ops.runConfirmed(command, true);
+            recording->finish(TableChangeRecorder::outcomeOf(outcome));
+            if (outcome == TableOperation::Outcome::Done)
+                *who = recording->instrument();
+        },
+        [this, who, connection = connectionText()] {
+            if (*who)
+                m_origin = {*who, connection, std::nullopt};
+        });
 }
 
 void TableWindow::Command_FileLoad_Click()
 {
-    runOffline([](TableOperation &ops) { ops.loadFromFile(); });
+    runOffline([this](TableOperation &ops) {
+        if (ops.loadFromFile() == TableOperation::Outcome::Done)
+            m_origin = {std::nullopt, QString(), ops.lastFile()};
+    });
 }
 
 void TableWindow::Command_FileSave_Click()
 {
-    runOffline([](TableOperation &ops) { ops.saveToFile(); });
+    runOffline([this](TableOperation &ops) {
+        if (ops.saveToFile() != TableOperation::Outcome::Done || !ops.lastFile())
+            return;
+        // The file holds what the instrument gave, untouched: its record names the unit, so the
+        // file is known for that unit's when it is written back.
+        if (!m_origin.instrument || cellTable().pendingCount() > 0)
+            return;
+        QString error;
+        if (!TableChangeRecorder::recordRead(captionOf("Command_FileSave"), *m_origin.instrument, m_origin.connection,
+                                             *ops.lastFile(), &error)) {
+            m_prompts.message(QStringLiteral("The file was saved, but the change journal could not note where it "
+                                             "came from: %1")
+                                  .arg(error),
+                              captionOf("Command_FileSave"), Prompts::Icon::Warning);
+        }
+    });
 }
 
 void TableWindow::Command_Exit_Click()

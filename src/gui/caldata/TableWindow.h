@@ -1,6 +1,7 @@
 #pragma once
 
 #include "caldata/TableOperation.h"
+#include "records/JournalRecord.h"
 #include "session/InstrumentSession.h"
 #include "session/OperationQueue.h"
 
@@ -9,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class GridCellEditor;
 class HeadedGridModel;
@@ -126,6 +128,8 @@ protected:
     bool runCommand(const QString &name, const TableOperation::Command &command);
     /// The table's "Clear Meter" command.
     virtual TableOperation::Command clearCommand() const = 0;
+    /// Which of the instrument's tables the window shows, for the change journal.
+    virtual TableKind tableKind() const = 0;
 
     /// The caption of one of the window's buttons, which names the operation it starts.
     QString captionOf(const char *button) const;
@@ -149,6 +153,23 @@ private:
     bool runOffline(const std::function<void(TableOperation &)> &body);
     void showProgress(QObject *owner, int done, int total);
     void operationFinished(QObject *owner);
+
+    /// The instrument in words, for the change journal's records.
+    QString connectionText() const;
+    /// Whether a save reads its rows back (the window setting; on unless turned off).
+    static bool verifyWrites();
+
+    /// Where the grid's values came from: read from an instrument (who it said it was), or loaded
+    /// from a file. A "Save to File" of an unchanged reading is recorded as that instrument's, so
+    /// a later save of the file onto another unit is caught; a save of a file's values is checked
+    /// against where the file came from.
+    struct GridOrigin
+    {
+        std::optional<InstrumentIdentity> instrument;
+        QString connection;
+        std::optional<FileReference> file;
+    };
+    GridOrigin m_origin;
 
     InstrumentSession &m_session;
     Prompts &m_prompts;

@@ -37,7 +37,7 @@ private:
              {SettingsKey::DVM1, SettingsKey::Interface, SettingsKey::CommPort, SettingsKey::GPIBPort,
               SettingsKey::ScannerCommPort, SettingsKey::USBName, SettingsKey::USBSerialNumber, SettingsKey::EthernetIP,
               SettingsKey::EthernetPort, SettingsKey::EthernetMAC, SettingsKey::MainLeft, SettingsKey::MainTop,
-              SettingsKey::LanguageDatabase, SettingsKey::Language})
+              SettingsKey::LanguageDatabase, SettingsKey::Language, SettingsKey::VerifyWrites})
             Settings::remove(key);
     }
     QString m_previous;

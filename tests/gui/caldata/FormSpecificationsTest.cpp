@@ -246,7 +246,8 @@ TEST_F(FormSpecificationsTest, ClearMeterReportsToTheStatusBoxAndReadsTheTableAg
     prompts.answers << Prompts::Answer::Yes;
     button("Command_ClearAll")->click();
     EXPECT_EQ(statuses, QStringList{"Specifications cleared ok"});
-    EXPECT_EQ(dvm->commands(), (QStringList{"SYSTEM:PASSWORD 5820316", "WS", "CAL:PASSWORD 0", "ps"}));
+    // Who the instrument is and its table as it stood are read for the change journal first.
+    EXPECT_EQ(dvm->commands(), (QStringList{"*IDN?", "ps", "SYSTEM:PASSWORD 5820316", "WS", "CAL:PASSWORD 0", "ps"}));
 }
 
 } // namespace
