@@ -5,6 +5,7 @@
 #include "cli/RunContext.h"
 #include "records/ChangeJournal.h"
 #include "records/DataFolders.h"
+#include "records/JournalWording.h"
 
 #include <QTextStream>
 
@@ -14,22 +15,6 @@ namespace {
 
 const QString kSerial = QStringLiteral("serial");
 const QString kJson = QStringLiteral("json");
-
-/// One line of the listing: time, user, operation, serial number, how many changes, outcome.
-QString listingRow(const JournalRecord &record)
-{
-    const qsizetype changes = record.changes.size();
-    QString outcome = JournalRecord::outcomeWord(record.outcome);
-    if (record.forced)
-        outcome += QStringLiteral(" (forced)");
-    return QStringList{record.time.toUTC().toString(Qt::ISODateWithMs),
-                       record.user,
-                       record.operation,
-                       record.instrument.serial.isEmpty() ? QStringLiteral("-") : record.instrument.serial,
-                       QStringLiteral("%1 change%2").arg(changes).arg(changes == 1 ? "" : "s"),
-                       outcome}
-        .join(QStringLiteral("  "));
-}
 
 int list(RunContext &run)
 {
@@ -49,7 +34,7 @@ int list(RunContext &run)
             run.out() << QString::fromUtf8(entry.text) << '\n';
     } else {
         for (auto it = chosen.crbegin(); it != chosen.crend(); ++it)
-            run.out() << listingRow(it->record) << '\n';
+            run.out() << JournalWording::summary(it->record).join(QStringLiteral("  ")) << '\n';
     }
     run.out().flush();
     if (chosen.isEmpty() && contents.problems.isEmpty()) {
@@ -58,8 +43,7 @@ int list(RunContext &run)
                      : QStringLiteral("no records in %1").arg(journal.path()));
     }
     for (const ChangeJournal::Problem &problem : contents.problems)
-        run.warn(
-            QStringLiteral("%1 line %2 is not a record: %3").arg(journal.path()).arg(problem.line).arg(problem.reason));
+        run.warn(QStringLiteral("%1 %2").arg(journal.path(), JournalWording::notARecord(problem)));
     return contents.problems.isEmpty() ? ExitSuccess : ExitRefused;
 }
 
@@ -74,14 +58,12 @@ int verify(RunContext &run)
 {
     const ChangeJournal journal(DataFolders::journalPath());
     const ChangeJournal::Verification check = journal.verify();
+    const QString text = JournalWording::verification(check, journal.path());
     if (!check.readable)
-        return run.fail(ExitLocalFile, check.error);
+        return run.fail(ExitLocalFile, text);
     if (!check.intact)
-        return run.fail(ExitRefused, QStringLiteral("%1: %2").arg(journal.path(), check.reason));
-    run.out() << QStringLiteral("%1 record%2, chain intact, head %3\n")
-                     .arg(check.count)
-                     .arg(check.count == 1 ? "" : "s")
-                     .arg(check.head);
+        return run.fail(ExitRefused, text);
+    run.out() << text << '\n';
     return ExitSuccess;
 }
 

@@ -348,6 +348,10 @@ void FormMain::buildMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("MenuFile"));
+    QAction *journal = file->addAction(QStringLiteral("Change &Journal..."));
+    journal->setObjectName(QStringLiteral("MenuFileJournal"));
+    bindAction(journal, MainAction::ChangeJournal);
+    file->addSeparator();
     QAction *exit = file->addAction(QStringLiteral("E&xit"));
     exit->setObjectName(QStringLiteral("MenuFileExit"));
     connect(exit, &QAction::triggered, this, &FormMain::Command_Exit_Click);

@@ -21,4 +21,5 @@ enum class MainAction {
     Thermocouple,          ///< menu "Thermocouple"
     PRT,                   ///< menu "PRT"
     ImportedUncertainties, ///< menu "Imported Uncertainties"
+    ChangeJournal,         ///< menu File > "Change Journal..."
 };

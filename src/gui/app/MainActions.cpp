@@ -1,5 +1,6 @@
 #include "gui/app/MainActions.h"
 
+#include "gui/app/JournalActions.h"
 #include "gui/app/QuickSetupActions.h"
 #include "gui/app/WindowOpeners.h"
 #include "gui/caldata/FormCalFactors.h"
@@ -36,6 +37,7 @@ static MainActions buildStandardActions()
     actions.add(MainAction::PRT, [](FormMain &m) { QuickSetupActions::windowNotAvailable(m, "PRT"); });
     actions.add(MainAction::ImportedUncertainties,
                 [](FormMain &m) { QuickSetupActions::windowNotAvailable(m, "Imported Uncertainties"); });
+    actions.add(MainAction::ChangeJournal, JournalActions::showChangeJournal);
     return actions;
 }
 

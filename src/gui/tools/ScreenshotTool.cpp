@@ -20,8 +20,12 @@
 #include "gui/procedures/Form_OutputCorrection.h"
 #include "gui/procedures/Form_PowerCal.h"
 #include "gui/procedures/Form_kVAmp.h"
+#include "gui/records/FormChangeJournal.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
+#include "records/ChangeJournal.h"
+#include "records/DataFolders.h"
+#include "records/DurableFiles.h"
 #include "session/InstrumentSession.h"
 #include "sim/VirtualCalibrator.h"
 
@@ -32,6 +36,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyleFactory>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -81,6 +86,58 @@ struct Shot
     const char *fileName;
     std::function<QWidget *(Gallery &)> prepare;
 };
+
+/// A record of the picture's journal, at a fixed time so the picture stays the same.
+JournalRecord pictureRecord(int minutes, const QString &operation, const QString &identity)
+{
+    JournalRecord r;
+    r.time = kPictureTime.toUTC().addSecs(60 * minutes);
+    r.user = QStringLiteral("ana");
+    r.host = QStringLiteral("bench-3");
+    r.programName = QStringLiteral("calsetup");
+    r.programVersion = QStringLiteral(CALSETUP_VERSION);
+    r.operation = operation;
+    r.instrument = InstrumentIdentity::fromAnswer(identity);
+    r.connection = QStringLiteral("RS-232 port 1 (/dev/ttyUSB0)");
+    r.outcome = JournalOutcome::Done;
+    return r;
+}
+
+/// A file a record of the picture names. The file is not there; its digest is made from its name.
+FileReference pictureFile(const QString &path)
+{
+    return {path, DurableFiles::sha256Hex(path.toUtf8())};
+}
+
+/// Four records of two instruments: a clear and a specification write with their snapshots, a
+/// factor write, a refused load of another instrument's file.
+void writePictureJournal()
+{
+    const QString first = QStringLiteral("Quorvadine,5241,SN4711,3.07");
+    const QString second = QStringLiteral("Quorvadine,5241,SN5020,3.07");
+    JournalRecord clear = pictureRecord(0, QStringLiteral("cal clear"), first);
+    clear.snapshot =
+        pictureFile(DataFolders::snapshotFolder() + QStringLiteral("/SN4711-20261208-100000-cal-clear.cal"));
+    JournalRecord write = pictureRecord(4, QStringLiteral("cal write"), first);
+    write.file = pictureFile(QStringLiteral("/home/ana/SN4711.cal"));
+    write.changes = {{TableKind::Factors, 12, 0, QStringLiteral("1000"), QStringLiteral("1002"), true},
+                     {TableKind::Factors, 12, 1, QStringLiteral("998"), QStringLiteral("1001"), true},
+                     {TableKind::Factors, 13, 0, QStringLiteral("1003"), QStringLiteral("1000"), true}};
+    JournalRecord spec = pictureRecord(11, QStringLiteral("Save To Calibrator"), second);
+    spec.connection = QStringLiteral("Ethernet 127.0.0.1:50000");
+    spec.file = pictureFile(QStringLiteral("/home/ana/5241 default.spec"));
+    spec.snapshot =
+        pictureFile(DataFolders::snapshotFolder() + QStringLiteral("/SN5020-20261208-101100-Save-To-Calibrator.spec"));
+    spec.changes = {{TableKind::Specifications, 4, 1, QStringLiteral("12.5"), QStringLiteral("12.0"), true},
+                    {TableKind::Specifications, 4, 2, QStringLiteral("3"), QStringLiteral("2.5"), true},
+                    {TableKind::Specifications, 5, 1, QStringLiteral("15"), QStringLiteral("14"), false}};
+    spec.outcome = JournalOutcome::Partial;
+    JournalRecord refused = pictureRecord(15, QStringLiteral("cal write"), second);
+    refused.file = pictureFile(QStringLiteral("/home/ana/SN4711.cal"));
+    refused.outcome = JournalOutcome::Refused;
+    for (JournalRecord *r : {&clear, &write, &spec, &refused})
+        ChangeJournal(DataFolders::journalPath()).append(*r);
+}
 
 /// A window that is worth showing as it opens.
 template <class Form>
@@ -173,6 +230,15 @@ const Shot kShots[] = {
          specs->table().commit(3, 1, QStringLiteral("12.5"));
          return specs;
      }},
+    {"change-journal.png",
+     [](Gallery &g) -> QWidget * {
+         writePictureJournal();
+         auto *journal = new FormChangeJournal(g.prompts, nullptr, &g.main);
+         auto *records = journal->findChild<QTableView *>(QStringLiteral("Grid_Records"));
+         records->setCurrentIndex(records->model()->index(1, 0));
+         journal->Command_VerifyChain_Click();
+         return journal;
+     }},
 };
 
 bool save(QWidget *window, const QDir &folder, const char *fileName)
@@ -206,11 +272,19 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(Settings::applicationTitle());
 
     const QStringList args = QCoreApplication::arguments();
-    QDir folder(args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots"));
+    QDir folder(QDir(args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots")).absolutePath());
     if (!folder.mkpath(QStringLiteral("."))) {
         QTextStream(stderr) << "cannot create " << folder.path() << '\n';
         return 1;
     }
+    // The change journal and its snapshots go to a folder thrown away afterwards too. It is named
+    // from a temporary working folder, so the path the journal window shows is the same each run.
+    QTemporaryDir dataHome;
+    if (!QDir::setCurrent(dataHome.path())) {
+        QTextStream(stderr) << "cannot use " << dataHome.path() << '\n';
+        return 1;
+    }
+    DataFolders::setRootOverride(QStringLiteral("calsetup-data"));
 
     UnattendedPrompts prompts;
     InstrumentSession session;

@@ -16,6 +16,7 @@
 #include "gui/procedures/Form_OutputCorrection.h"
 #include "gui/procedures/Form_PowerCal.h"
 #include "gui/procedures/Form_kVAmp.h"
+#include "gui/records/FormChangeJournal.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -121,6 +122,8 @@ TEST_F(AccessibleNames, EveryBoxGridAndButtonOfEveryWindowHasANameOfItsOwn)
         {"Form_OutputCorrection", make<Form_OutputCorrection>},
         {"Form_CalibratorOutput", make<Form_CalibratorOutput>},
         {"Form_AdapterSetup", make<Form_AdapterSetup>},
+        {"FormChangeJournal",
+         [](InstrumentSession &, Prompts &p) -> QWidget * { return new FormChangeJournal(p, nullptr); }},
     };
     for (const auto &w : windows) {
         std::unique_ptr<QWidget> window(w.create(session, prompts));
