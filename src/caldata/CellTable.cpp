@@ -1,5 +1,9 @@
 #include "caldata/CellTable.h"
 
+#include <QHash>
+
+#include <utility>
+
 int CellTable::rowCount() const
 {
     QReadLocker locker(&m_lock);
@@ -34,6 +38,34 @@ QString CellTable::note(int row, int column) const
 {
     QReadLocker locker(&m_lock);
     return m_grid.note(row, column);
+}
+
+std::optional<QString> CellTable::mark(int row, int column) const
+{
+    QReadLocker locker(&m_lock);
+    return m_grid.mark(row, column);
+}
+
+void CellTable::replaceMarks(const QList<Mark> &marks)
+{
+    QHash<std::pair<int, int>, QString> wanted;
+    for (const Mark &mark : marks)
+        wanted.insert({mark.row, mark.column}, mark.otherText);
+    QList<std::pair<int, int>> changed;
+    QWriteLocker locker(&m_lock);
+    // Old marks and new ones change under one lock, so no reader sees the two comparisons mixed.
+    for (int row = 0; row < m_grid.rows(); ++row) {
+        for (int column = 0; column < m_grid.columns(); ++column) {
+            const auto found = wanted.constFind({row, column});
+            const std::optional<QString> mark =
+                found == wanted.constEnd() ? std::nullopt : std::optional<QString>(*found);
+            if (m_grid.setMark(row, column, mark))
+                changed.append({row, column});
+        }
+    }
+    locker.unlock();
+    for (const auto &[row, column] : changed)
+        emit cellChanged(row, column);
 }
 
 void CellTable::setText(int row, int column, const QString &text)

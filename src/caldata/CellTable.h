@@ -59,6 +59,22 @@ public:
     /// it pending; the same text leaves the cell, and its state, alone. True when it changed.
     bool commit(int row, int column, const QString &text);
 
+    /// What a compared file holds in a cell whose figure differs from it ("" for a figure the file
+    /// lacks); nullopt for a cell not marked. A mark stands beside the cell's state, so a
+    /// pending cell that differs is still written and still counted as unwritten. It goes when
+    /// the cell's text changes (an edit), with every reshape (a reading, a file loaded) and when
+    /// the marks are replaced.
+    std::optional<QString> mark(int row, int column) const;
+    struct Mark
+    {
+        int row = 0;
+        int column = 0;
+        QString otherText;
+    };
+    /// Replaces every mark with these (a mark outside the grid is dropped), signalling each cell
+    /// whose mark changed; an empty list takes every mark away.
+    void replaceMarks(const QList<Mark> &marks);
+
     /// Cells that are pending and hold text, i.e. what a save would try to write.
     int pendingCount() const;
     /// The same within rows first to last.

@@ -42,9 +42,13 @@ void FormCalFactors::buildControls()
     buttons->addWidget(makeButton(Command_FileLoad, "Command_FileLoad", QStringLiteral("Load from File"),
                                   [this] { Command_FileLoad_Click(); }),
                        0, 3);
+    buttons->addWidget(makeButton(Command_FileCompare, "Command_FileCompare", QStringLiteral("Compare with File..."),
+                                  [this] { Command_FileCompare_Click(); }),
+                       0, 4);
     buttons->addWidget(makeButton(Command_FileSave, "Command_FileSave", QStringLiteral("Save to File"),
                                   [this] { Command_FileSave_Click(); }),
-                       0, 4);
+                       0, 5);
+    // Six columns: the second row's three buttons take two each.
     buttons->addWidget(makeButton(Command_Backup, "Command_Backup",
                                   QStringLiteral("Backup Meter to Secondary Cal Storage"),
                                   [this] { Command_Backup_Click(); }),
@@ -54,20 +58,25 @@ void FormCalFactors::buildControls()
                                   [this] { Command_Restore_Click(); }),
                        1, 2, 1, 2);
     buttons->addWidget(
-        makeButton(Command_Exit, "Command_Exit", QStringLiteral("Exit"), [this] { Command_Exit_Click(); }), 1, 4);
+        makeButton(Command_Exit, "Command_Exit", QStringLiteral("Exit"), [this] { Command_Exit_Click(); }), 1, 4, 1, 2);
     layout->addLayout(buttons);
     buildStatusRow(layout);
 }
 
 QList<QPushButton *> FormCalFactors::operationButtons() const
 {
-    return {Command_LoadAllCalFactors, Command_SaveAll, Command_ClearAll, Command_FileLoad,
-            Command_FileSave,          Command_Backup,  Command_Restore};
+    return {Command_LoadAllCalFactors, Command_SaveAll,  Command_ClearAll, Command_FileLoad,
+            Command_FileCompare,       Command_FileSave, Command_Backup,   Command_Restore};
 }
 
 const CellTable &FormCalFactors::cellTable() const
 {
     return *m_table;
+}
+
+TableComparison FormCalFactors::comparison()
+{
+    return {*m_table, TableComparison::factors()};
 }
 
 TableWindow::OperationsFactory FormCalFactors::operations()

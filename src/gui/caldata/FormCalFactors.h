@@ -10,7 +10,7 @@ class QPushButton;
 /**
  * @brief The "Calibration Factors" window: the instrument's calibration factors in a grid, one
  * row per range and one column per factor, edited in place, written back, backed up, restored,
- * cleared, and saved to and loaded from ".cal" files.
+ * cleared, saved to and loaded from ".cal" files, and compared with one.
  *
  * The work itself is CalFactorOperations on a CalFactorTable; this window holds the controls,
  * the progress bar and the backup and restore buttons, TableWindow the grid, its editor, the
@@ -31,6 +31,7 @@ public:
 protected:
     QList<QPushButton *> operationButtons() const override;
     const CellTable &cellTable() const override;
+    TableComparison comparison() override;
     OperationsFactory operations() override;
     int readingLength() const override;
     QString cellsName() const override;
@@ -48,6 +49,7 @@ private:
     QPushButton *Command_SaveAll = nullptr;
     QPushButton *Command_ClearAll = nullptr;
     QPushButton *Command_FileLoad = nullptr;
+    QPushButton *Command_FileCompare = nullptr;
     QPushButton *Command_FileSave = nullptr;
     QPushButton *Command_Backup = nullptr;
     QPushButton *Command_Restore = nullptr;

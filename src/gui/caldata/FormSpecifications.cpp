@@ -66,6 +66,8 @@ void FormSpecifications::buildControls()
                                   [this] { Command_ClearAll_Click(); }));
     buttons->addWidget(makeButton(Command_FileLoad, "Command_FileLoad", QStringLiteral("Load from File"),
                                   [this] { Command_FileLoad_Click(); }));
+    buttons->addWidget(makeButton(Command_FileCompare, "Command_FileCompare", QStringLiteral("Compare with File..."),
+                                  [this] { Command_FileCompare_Click(); }));
     buttons->addWidget(makeButton(Command_FileSave, "Command_FileSave", QStringLiteral("Save to File"),
                                   [this] { Command_FileSave_Click(); }));
     buttons->addStretch(1);
@@ -77,7 +79,8 @@ void FormSpecifications::buildControls()
 
 QList<QPushButton *> FormSpecifications::operationButtons() const
 {
-    return {Command_LoadAllCalFactors, Command_SaveAll, Command_ClearAll, Command_FileLoad, Command_FileSave};
+    return {Command_LoadAllCalFactors, Command_SaveAll,     Command_ClearAll,
+            Command_FileLoad,          Command_FileCompare, Command_FileSave};
 }
 
 void FormSpecifications::showProgress(int expectedLines)

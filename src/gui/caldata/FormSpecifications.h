@@ -14,7 +14,7 @@ class QPushButton;
 /**
  * @brief The "Specifications" window: the instrument's specification table in a grid, one row
  * per range and a pair of figures per frequency band, edited in place, written back with its
- * version record, cleared, and saved to and loaded from ".spec" files.
+ * version record, cleared, saved to and loaded from ".spec" files, and compared with one.
  *
  * The work itself is SpecOperations on a SpecTable; this window holds the controls, the version
  * box and the download progress window, TableWindow the grid, its editor (here selecting the
@@ -40,6 +40,7 @@ public:
 protected:
     QList<QPushButton *> operationButtons() const override;
     const CellTable &cellTable() const override { return *m_table; }
+    TableComparison comparison() override { return {*m_table, TableComparison::figures()}; }
     OperationsFactory operations() override;
     QString cellsName() const override;
     TableKind tableKind() const override { return TableKind::Specifications; }
@@ -62,6 +63,7 @@ private:
     QPushButton *Command_SaveAll = nullptr;
     QPushButton *Command_ClearAll = nullptr;
     QPushButton *Command_FileLoad = nullptr;
+    QPushButton *Command_FileCompare = nullptr;
     QPushButton *Command_FileSave = nullptr;
     QPushButton *Command_Exit = nullptr;
 };

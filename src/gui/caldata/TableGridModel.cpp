@@ -1,5 +1,7 @@
 #include "gui/caldata/TableGridModel.h"
 
+#include "caldata/TableComparison.h"
+
 QColor TableGridModel::stateColor(CellTable::CellState state)
 {
     switch (state) {
@@ -34,20 +36,25 @@ bool TableGridModel::commitCell(int row, int column, const QString &text)
 
 QColor TableGridModel::background(int row, int column) const
 {
-    return m_table ? stateColor(m_table->state(row, column)) : QColor();
+    if (!m_table)
+        return {};
+    return m_table->mark(row, column) ? comparedColor() : stateColor(m_table->state(row, column));
 }
 
 QColor TableGridModel::foreground(int row, int column) const
 {
     // White on the blue of an unconfirmed write, which black would not stand out on.
-    if (m_table && m_table->state(row, column) == CellTable::CellState::Unconfirmed)
+    if (m_table && !m_table->mark(row, column) && m_table->state(row, column) == CellTable::CellState::Unconfirmed)
         return QColor(Qt::white);
     return {};
 }
 
 QString TableGridModel::toolTip(int row, int column) const
 {
-    return m_table ? m_table->note(row, column) : QString();
+    if (!m_table)
+        return {};
+    const QString compared = TableComparison::markNote(*m_table, row, column);
+    return compared.isEmpty() ? m_table->note(row, column) : compared;
 }
 
 QString TableGridModel::columnHeading(int column) const

@@ -11,6 +11,9 @@
  * instrument and what it made of what was sent: pending light blue, refused red, being written
  * green, neither taken nor refused blue, not a value at all orange, not kept as written purple. A cell's tooltip says
  * why it is red, blue, orange or purple.
+ *
+ * A cell that "Compare with File..." found different from the file is yellow over whatever its
+ * state's colour was, its tooltip giving the file's figure first; the state itself is untouched.
  */
 class TableGridModel : public HeadedGridModel
 {
@@ -28,6 +31,9 @@ public:
     static QColor unconfirmedColor() { return QColor(0, 0, 255); }
     /// Accepted, but read back it is not what was written.
     static QColor notVerifiedColor() { return QColor(214, 140, 255); }
+    /// Differs from the file it was last compared with: a yellow apart from the orange of a cell
+    /// that is no value, light enough for black text.
+    static QColor comparedColor() { return QColor(255, 240, 120); }
     /// The colour of a cell in a given state; invalid for a cell in step (the grid's own).
     static QColor stateColor(CellTable::CellState state);
 

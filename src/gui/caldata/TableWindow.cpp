@@ -380,6 +380,31 @@ void TableWindow::Command_FileSave_Click()
     });
 }
 
+void TableWindow::Command_FileCompare_Click()
+{
+    if (isWorking())
+        return;
+    // A value still in the editor is part of what the grid holds.
+    m_editor->close(true);
+    const QString path = m_prompts.openFileName(TableComparison::dialogTitle(), comparison().fileFilter());
+    if (path.isEmpty()) {
+        Text_Status->setText(TableComparison::cancelledText());
+        return;
+    }
+    FileCompare(path);
+}
+
+bool TableWindow::FileCompare(const QString &filename)
+{
+    // An operation may be filling the grid: what it holds is not yet worth comparing.
+    if (isWorking())
+        return false;
+    m_editor->close(true);
+    const TableComparison::Result result = comparison().compareWith(filename, m_prompts);
+    Text_Status->setText(result.report);
+    return result.outcome == OperationOutcome::Done;
+}
+
 void TableWindow::Command_Exit_Click()
 {
     close();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "caldata/TableComparison.h"
 #include "caldata/TableOperation.h"
 #include "records/JournalRecord.h"
 #include "session/InstrumentSession.h"
@@ -34,7 +35,9 @@ class WindowOperations;
  * asks first when it writes ("Stop ...? N of M ... are not written yet"), stops it at its next
  * exchange (setup mode is left on every way out), and the window closes once it has ended; what
  * was not written stays pending and the close then asks about it like any unwritten change.
- * Loading and saving files touches no instrument and runs at once.
+ * Loading and saving files touches no instrument and runs at once, and so does comparing the grid
+ * with a file ("Compare with File..."), which changes nothing in the grid but the marks on the
+ * cells that differ.
  */
 class TableWindow : public QWidget
 {
@@ -61,12 +64,17 @@ public:
     /// The save holds the table, not the window, which may close meanwhile.
     using SaveJob = std::function<TableOperation::SaveSummary(OperationControl &)>;
     SaveJob saveWithin();
+    /// Compares the grid with a table file and marks the cells that differ, the count in the
+    /// status line. False (after a message) when the file could not be read, or while an
+    /// operation of the window runs.
+    bool FileCompare(const QString &filename);
 
     void Command_LoadAllCalFactors_Click();
     void Command_SaveAll_Click();
     void Command_ClearAll_Click();
     void Command_FileLoad_Click();
     void Command_FileSave_Click();
+    void Command_FileCompare_Click();
     void Command_Exit_Click();
 
 protected:
@@ -117,6 +125,8 @@ protected:
     virtual QList<QPushButton *> operationButtons() const = 0;
     /// The window's table, whose unwritten changes are asked about before the window closes.
     virtual const CellTable &cellTable() const = 0;
+    /// "Compare with File..." over the window's table and its kind of file.
+    virtual TableComparison comparison() = 0;
 
     /// Runs body on the window's operations through the queue, named for the questions and the
     /// waiting; after runs once it has ended, if the window still exists. False when it could

@@ -2,6 +2,7 @@
 // files: calsetup-screenshots [OUTPUT_FOLDER] (default docs/screenshots). Runs on the offscreen
 // platform unless told otherwise, with settings in a temporary folder of its own.
 #include "caldata/CalFactorTable.h"
+#include "caldata/CalFile.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/FormProgress.h"
 #include "gui/app/Main.h"
@@ -197,6 +198,28 @@ const Shot kShots[] = {
          factors->Command_LoadAllCalFactors_Click();
          // One edited cell, light blue until it is written.
          factors->table().commit(2, 1, QStringLiteral("1700"));
+         return factors;
+     }},
+    {"calibration-factors-compared.png",
+     [](Gallery &g) -> QWidget * {
+         auto *factors = new FormCalFactors(g.session, g.prompts, {}, &g.main);
+         factors->Command_LoadAllCalFactors_Click();
+         CalFactorTable &shown = factors->table();
+         // A backup taken before two factors changed on the instrument and one was edited here
+         // the same way: the two are marked, the edit stays light blue.
+         shown.commit(2, 1, QStringLiteral("1700"));
+         CalFactorTable backup;
+         backup.reshapeForFactors();
+         for (int row = 1; row < shown.rowCount(); ++row) {
+             for (int column = 1; column < shown.columnCount(); ++column)
+                 backup.setText(row, column, shown.text(row, column));
+         }
+         backup.setText(3, 1, QStringLiteral("2090"));
+         backup.setText(12, 3, QStringLiteral("30"));
+         QTemporaryDir folder;
+         const QString path = folder.filePath(CalFile::defaultFileName(kPictureTime.date(), QLocale::c()));
+         if (CalFile::save(backup, path))
+             factors->FileCompare(path);
          return factors;
      }},
     {"date-and-time.png", opened<FormDate>},

@@ -1,6 +1,7 @@
 #include "gui/caldata/FormCalFactors.h"
 
 #include "caldata/CalFactorTable.h"
+#include "caldata/CalFile.h"
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
@@ -19,6 +20,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -27,8 +29,8 @@ namespace {
 using State = CalFactorTable::CellState;
 
 const char *const kCommandButtons[] = {
-    "Command_LoadAllCalFactors", "Command_SaveAll", "Command_ClearAll", "Command_FileLoad",
-    "Command_FileSave",          "Command_Backup",  "Command_Restore"};
+    "Command_LoadAllCalFactors", "Command_SaveAll",  "Command_ClearAll", "Command_FileLoad",
+    "Command_FileCompare",       "Command_FileSave", "Command_Backup",   "Command_Restore"};
 
 void sendKey(QWidget *to, int key, const QString &text = {})
 {
@@ -119,6 +121,7 @@ TEST_F(FormCalFactorsTest, OpensWithItsCaptionButtonsAndAnEmpty71By24Grid)
         {"Command_SaveAll", "Save To Calibrator"},
         {"Command_ClearAll", "Clear Meter"},
         {"Command_FileLoad", "Load from File"},
+        {"Command_FileCompare", "Compare with File..."},
         {"Command_FileSave", "Save to File"},
         {"Command_Backup", "Backup Meter to Secondary Cal Storage"},
         {"Command_Restore", "Restore Meter from Secondary Cal storage"},
@@ -227,10 +230,10 @@ TEST_F(FormCalFactorsTest, LoadFillsTheGridWithHeadingsAndLabelsWhileTheButtonsA
     EXPECT_EQ(grid->model()->headerData(20, Qt::Vertical).toString(), "021: 200mV AC");
     EXPECT_EQ(grid->model()->index(20, 1).data().toString(), "22");
     for (const QList<bool> &states : statesDuringLoad)
-        ASSERT_EQ(states, QList<bool>(7, false));
+        ASSERT_EQ(states, QList<bool>(8, false));
     EXPECT_EQ(exitDuringLoad, QList<bool>(kLoadExchanges, true));
     EXPECT_EQ(hourglass, QList<bool>(kLoadExchanges, true));
-    EXPECT_EQ(commandButtonStates(), QList<bool>(7, true));
+    EXPECT_EQ(commandButtonStates(), QList<bool>(8, true));
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
 }
 
@@ -271,7 +274,7 @@ TEST_F(FormCalFactorsTest, BackupResultGoesToTheStatusSink)
     EXPECT_EQ(statusLine(), "Cal Factors backed up ok; 149 ranges read") << "the window says so too";
     EXPECT_EQ(prompts.shown[0].title, "Backup Calibration");
     EXPECT_EQ(afterSnapshot().value(1), "CB");
-    EXPECT_EQ(commandButtonStates(), QList<bool>(7, true));
+    EXPECT_EQ(commandButtonStates(), QList<bool>(8, true));
 }
 
 TEST_F(FormCalFactorsTest, ClosingOverUnwrittenChangesAsksAndCancelKeepsTheWindow)
@@ -301,6 +304,49 @@ TEST_F(FormCalFactorsTest, ALoadFromFileCancelledIsNoError)
     EXPECT_EQ(statusLine(), "Load cancelled");
     button("Command_Exit")->click();
     EXPECT_EQ(prompts.shown.size(), 0) << "nothing unwritten, nothing asked";
+}
+
+// Two factors differ from the file (one of them changed here and not written yet); a third is
+// the same number written otherwise. Each differing cell is yellow, whatever its state, and says
+// what the file holds; an edit takes the mark away and the cell's own colour comes back.
+TEST_F(FormCalFactorsTest, CompareWithFileMarksTheCellsThatDifferAndCountsThem)
+{
+    table().reshapeForFactors();
+    CalFactorTable file;
+    file.reshapeForFactors();
+    for (const auto &[column, shown, filed] : {std::tuple{1, "7", "007"}, {2, "2", "20"}, {3, "3", "3"}}) {
+        table().setCell(1, column, QString::fromLatin1(shown), State::InStep);
+        file.setText(1, column, QString::fromLatin1(filed));
+    }
+    table().commit(1, 3, QStringLiteral("33"));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("before.cal"));
+    ASSERT_TRUE(CalFile::save(file, path));
+    const QColor yellow(255, 240, 120);
+
+    prompts.fileNames.enqueue(path);
+    button("Command_FileCompare")->click();
+    ASSERT_EQ(prompts.dialogs.size(), 1);
+    EXPECT_EQ(prompts.dialogs[0].mid(0, 2), QStringList({"Compare with File", "Cal Files (*.cal)"}));
+    EXPECT_EQ(statusLine(), "2 factors differ from before.cal");
+    EXPECT_FALSE(background(1, 1).isValid()) << "7 and 007 are one number";
+    EXPECT_FALSE(cellData(1, 1, Qt::ToolTipRole).isValid());
+    EXPECT_EQ(background(1, 2).value<QColor>(), yellow);
+    EXPECT_EQ(cellData(1, 2, Qt::ToolTipRole).toString(), "File: 20");
+    EXPECT_EQ(background(1, 3).value<QColor>(), yellow) << "over the pending cell's blue";
+    EXPECT_EQ(cellData(1, 3, Qt::ToolTipRole).toString(), "File: 3\nChanged here and not written yet");
+    EXPECT_EQ(table().state(1, 3), State::Pending);
+
+    select(1, 3);
+    sendKey(grid, Qt::Key_4, QStringLiteral("4"));
+    sendKey(editor, Qt::Key_Return, QStringLiteral("\r"));
+    EXPECT_EQ(background(1, 3).value<QColor>(), QColor(200, 230, 250)) << "edited, the cell is pending blue again";
+    EXPECT_FALSE(cellData(1, 3, Qt::ToolTipRole).isValid());
+    EXPECT_EQ(background(1, 2).value<QColor>(), yellow);
+
+    button("Command_FileCompare")->click(); // the dialog is cancelled
+    EXPECT_EQ(statusLine(), "Compare cancelled");
+    EXPECT_EQ(background(1, 2).value<QColor>(), yellow) << "a cancelled comparison keeps the marks";
 }
 
 TEST_F(FormCalFactorsTest, ExitDuringALoadStopsItAndThenClosesTheWindow)
@@ -402,13 +448,13 @@ TEST_F(FormCalFactorsTest, ALoadAskedForDuringAnotherWindowsOperationWaitsItsTur
     other.work = [&](OperationControl &) {
         button("Command_LoadAllCalFactors")->click();
         EXPECT_TRUE(dvm->sent.isEmpty()) << "nothing of the load goes out inside another operation";
-        EXPECT_EQ(commandButtonStates(), QList<bool>(7, false)) << "the buttons are off while the load waits";
+        EXPECT_EQ(commandButtonStates(), QList<bool>(8, false)) << "the buttons are off while the load waits";
         EXPECT_EQ(statusLine(), "Waiting for \"Read Calibrator Time\" to finish...");
     };
     session.operations().submit(&otherWindow, other);
     session.operations().waitUntilIdle();
     EXPECT_EQ(dvm->sent.size(), kLoadExchanges);
-    EXPECT_EQ(commandButtonStates(), QList<bool>(7, true));
+    EXPECT_EQ(commandButtonStates(), QList<bool>(8, true));
     EXPECT_TRUE(statusLine().startsWith(QLatin1String("149 ranges read"))) << statusLine().toStdString();
 }
 

@@ -99,6 +99,7 @@ TEST_F(FormSpecificationsTest, OpeningReadsTheTableThroughTheProgressWindow)
                                                               {"Command_SaveAll", "Save To Meter"},
                                                               {"Command_ClearAll", "Clear Meter"},
                                                               {"Command_FileLoad", "Load from File"},
+                                                              {"Command_FileCompare", "Compare with File..."},
                                                               {"Command_FileSave", "Save to File"},
                                                               {"Command_Exit", "Exit"}};
     for (const auto &[name, caption] : captions) {
