@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/ensure-packages.sh
-ensure_packages "${BUILD_PACKAGES[@]}" "${DISPLAY_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${DISPLAY_PACKAGES[@]}" "${INSTALL_TEST_PACKAGES[@]}"
 
 sanitize=false
 case "${1:-}" in

@@ -26,6 +26,10 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
                 libftdi1-dev libgtest-dev libgmock-dev)
 
+# What the test of the installed tree needs: the validators of the desktop entry and the
+# metainfo, groff to check the manual pages, shellcheck for the bash completion.
+INSTALL_TEST_PACKAGES=(desktop-file-utils appstream groff-base shellcheck)
+
 # What the tests of windows on a real display need: a virtual X server, a window manager, the tool
 # that closes a window through the window manager as its title bar does, and one that clicks.
 DISPLAY_PACKAGES=(xvfb openbox wmctrl xdotool)

@@ -1,5 +1,6 @@
 // calsim: a virtual calibrator for anyone who wants an instrument to talk to.
 
+#include "platform/ManPage.h"
 #include "sim/FaultKnobs.h"
 #include "sim/InstrumentMemory.h"
 #include "sim/PtyFront.h"
@@ -69,13 +70,30 @@ bool readNonNegative(const QCommandLineParser &parser, const QCommandLineOption 
     return true;
 }
 
+/// The page the build installs as calsim(1).
+QString manPage(const QString &description, const QList<QCommandLineOption> &options)
+{
+    ManPage page(QStringLiteral("calsim"), QStringLiteral("a virtual calibrator to try the setup utility on"));
+    page.addSynopsis(QStringLiteral("[--serial] [--ethernet] [OPTIONS]"));
+    page.addSection(QStringLiteral("Description"));
+    page.addParagraph(description);
+    page.addParagraph(
+        QStringLiteral("Start calsetup-cli with --port and the device printed, or calsetup and choose it; "
+                       "the fault options make the instrument slow, silent or noisy on purpose."));
+    page.addSection(QStringLiteral("Options"));
+    page.addItems(ManPage::helpOptionItems(false) + ManPage::optionItems(options));
+    page.addSection(QStringLiteral("Exit status"));
+    page.addParagraph(QStringLiteral("0 after an interrupt (SIGINT or SIGTERM), 1 for a usage error, 2 when the "
+                                     "pseudo-terminal or the Ethernet sockets cannot be opened."));
+    page.addSection(QStringLiteral("See also"));
+    page.addParagraph(QStringLiteral("calsetup(1), calsetup-cli(1)"));
+    return page.text();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("calsim"));
-
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "A virtual calibrator. With --serial it serves on a pseudo-terminal and prints the "
@@ -99,12 +117,22 @@ int main(int argc, char **argv)
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log every line heard and every reply on stderr."));
     const QCommandLineOption serialNumber(QStringLiteral("serial-number"), QStringLiteral("The serial number the instrument reports."), QStringLiteral("S"));
     const QCommandLineOption misstore(QStringLiteral("misstore"), QStringLiteral("Keep factor INDEX of RANGE off by one from what a write sends, while answering it as taken (a failing memory cell); repeat or separate with commas."), QStringLiteral("RANGE:INDEX"));
-    parser.addOptions({serial, model, delay, pace, split, gap, silent, garbage, reboot, noKv, erase, verbose, serialNumber, misstore});
     const QCommandLineOption ethernet(QStringLiteral("ethernet"), QStringLiteral("Serve Ethernet-serial modules on 127.0.0.2, 127.0.0.3, ..."));
     const QCommandLineOption modules(QStringLiteral("modules"), QStringLiteral("How many Ethernet modules (default 1)."), QStringLiteral("N"));
     const QCommandLineOption discoveryPort(QStringLiteral("discovery-port"), QStringLiteral("UDP port of the discovery target on 127.0.0.1 (default: any free port)."), QStringLiteral("PORT"));
     const QCommandLineOption dataPort(QStringLiteral("data-port"), QStringLiteral("UDP data port of the modules (default: any free port)."), QStringLiteral("PORT"));
-    parser.addOptions({ethernet, modules, discoveryPort, dataPort});
+    // --help and the manual page list them in this order.
+    const QList<QCommandLineOption> options{serial,       model,    delay,    pace,    split,         gap,
+                                            silent,       garbage,  reboot,   noKv,    erase,         verbose,
+                                            serialNumber, misstore, ethernet, modules, discoveryPort, dataPort};
+    parser.addOptions(options);
+    if (ManPage::requested(argc, argv)) {
+        std::fputs(manPage(parser.applicationDescription(), options).toUtf8().constData(), stdout);
+        return 0;
+    }
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("calsim"));
     parser.process(app);
     // QT_LOGGING_RULES, when set, still has the last word.
     // The category is quiet by default (it also runs inside the windowed program).

@@ -180,10 +180,8 @@ QString CommandLine::usageText(const QList<CliCommand> &commands)
                                   "Options may stand before or after the command.\n\n");
     QList<QPair<QString, QString>> connection;
     QList<QPair<QString, QString>> other;
-    for (const CliOption &option : commonOptions()) {
-        const bool isConnection = option.name != CliOptionName::Trace && option.name != CliOptionName::Help;
-        (isConnection ? connection : other) << qMakePair(optionUsage(option), option.help);
-    }
+    for (const CliOption &option : commonOptions())
+        (isConnectionOption(option) ? connection : other) << qMakePair(optionUsage(option), option.help);
     text += QStringLiteral("Connection (without one, the saved settings):\n");
     appendRows(text, connection, 2);
     text += QStringLiteral("\nOther options:\n");
@@ -196,8 +194,17 @@ QString CommandLine::usageText(const QList<CliCommand> &commands)
             own << qMakePair(optionUsage(option), option.help);
         appendRows(text, own, 6);
     }
-    text += QStringLiteral("\nExit status: 0 success, 1 usage error, 2 instrument cannot be reached, "
-                           "3 instrument refused or not found (or the journal's chain broken), 4 a file or device "
-                           "of this computer could not be used.\n");
+    text += QStringLiteral("\nExit status: %1\n").arg(exitStatusText());
     return text;
+}
+
+bool CommandLine::isConnectionOption(const CliOption &option)
+{
+    return option.name != CliOptionName::Trace && option.name != CliOptionName::Help;
+}
+
+QString CommandLine::exitStatusText()
+{
+    return QStringLiteral("0 success, 1 usage error, 2 instrument cannot be reached, 3 instrument refused or not found "
+                          "(or the journal's chain broken), 4 a file or device of this computer could not be used.");
 }

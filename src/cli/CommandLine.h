@@ -37,6 +37,10 @@ public:
 
     /// The usage text: connection options, other options and every command of the table.
     static QString usageText(const QList<CliCommand> &commands);
+    /// Whether a common option says where the instrument is (the rest: --trace, --help).
+    static bool isConnectionOption(const CliOption &option);
+    /// What each exit status means, one sentence, for the usage text and the manual page.
+    static QString exitStatusText();
 
     /// Empty when the line is usable.
     QString error() const { return m_error; }

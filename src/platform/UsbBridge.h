@@ -79,4 +79,8 @@ public:
     static constexpr int kMaxBufferedBytes = 1 << 20;
     /// The identity of FTDI bridges on the bus.
     static constexpr int kFtdiVendorId = 0x0403;
+    /// The FTDI bridges the program opens, those a listing for vendor and product 0 matches:
+    /// FT232R/FT245R, FT2232, FT4232, FT232H and the FT-X series. The installed udev rule gives
+    /// the user at the seat each of them.
+    static constexpr int kFtdiProductIds[] = {0x6001, 0x6010, 0x6011, 0x6014, 0x6015};
 };

@@ -14,8 +14,6 @@ namespace {
 // The chip's string fields are read into buffers of this size, as the library lists them.
 constexpr int kStringFieldLength = 256;
 constexpr int kReadChunk = 4096;
-// The product ids of the FTDI bridges a listing with vendor and product 0 matches.
-constexpr int kProductIds[] = {0x6001, 0x6010, 0x6011, 0x6014, 0x6015};
 // Error results of ftdi_usb_open_desc.
 constexpr int kOpenNotFound = -3;
 constexpr int kOpenFailed = -4;
@@ -168,8 +166,8 @@ int FtdiUsbBridge::open(const QString &serialNumber, const LineSettings &setting
 
     const QByteArray serial = serialNumber.toLatin1();
     int rc = kOpenNotFound;
-    int productId = kProductIds[0];
-    for (int id : kProductIds) {
+    int productId = UsbBridge::kFtdiProductIds[0];
+    for (int id : UsbBridge::kFtdiProductIds) {
         productId = id;
         rc = ftdi_usb_open_desc(context, kFtdiVendorId, id, nullptr, serial.constData());
         if (rc != kOpenNotFound)
