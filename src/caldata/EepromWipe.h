@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
+#include <memory>
+#include <vector>
 
 class InstrumentChannel;
+class TableChangeRecorder;
 class Prompts;
 
 /**
@@ -26,6 +31,24 @@ public:
     static bool confirm(Prompts &prompts);
     /// run() once both questions were answered yes.
     static Outcome runConfirmed(InstrumentChannel &dvm, Prompts &prompts, const std::function<void(bool)> &busy = {});
+
+    /// The change journal's side of an erase: both tables, read and kept as snapshots before
+    /// anything is sent, and a record of each once the erase has gone out (or not).
+    class Records
+    {
+    public:
+        Records();
+        ~Records();
+        /// False, with *error the whole message, when the journal or a snapshot cannot be kept:
+        /// nothing may be sent then.
+        bool keep(InstrumentChannel &dvm, Prompts &prompts, const QString &operation, const QString &connection,
+                  QString *error);
+        /// Writes the records; false, with *error, when one could not be written.
+        bool finish(Outcome outcome, QString *error);
+
+    private:
+        std::vector<std::unique_ptr<TableChangeRecorder>> m_tables;
+    };
 
     static constexpr int kEraseTimeoutSeconds = 10;
 };

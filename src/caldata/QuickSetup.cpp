@@ -1,7 +1,10 @@
 #include "caldata/QuickSetup.h"
 
+#include "caldata/CalFactorOperations.h"
+#include "caldata/CalFactorTable.h"
 #include "caldata/SpecOperations.h"
 #include "caldata/SpecTable.h"
+#include "caldata/TableChangeRecorder.h"
 #include "instrument/CommandHelpers.h"
 #include "instrument/InstrumentChannel.h"
 #include "instrument/Reply.h"
@@ -106,6 +109,81 @@ QuickSetup::QuickSetup(InstrumentChannel &dvm, Prompts &prompts, Hooks hooks)
 {
 }
 
+QuickSetup::~QuickSetup() = default;
+
+void QuickSetup::setRecording(const QString &operation, const QString &connection)
+{
+    m_recordAs = operation;
+    m_connection = connection;
+}
+
+bool QuickSetup::prepareRecords(Run &run, const QuickSetupChoices &choices)
+{
+    m_factorRecord.reset();
+    m_specRecord.reset();
+    if (!m_recordAs)
+        return true;
+    const QString specPath = choices.specFile.isEmpty() ? Settings::value(SettingsKey::DefaultSpec) : choices.specFile;
+    const bool factors = choices.backupCal || choices.clearCal;
+    const bool specs = choices.loadSpecs && !m_hooks.loadSpecifications && QFileInfo(specPath).isFile();
+    if (!factors && !specs)
+        return true;
+    auto refuse = [&run](const QString &text) {
+        run.setReport(text);
+        run.result.tasksFailed = true;
+        run.result.notRecorded = true;
+        return false;
+    };
+    QString error;
+    if (!TableChangeRecorder::journalWritable(&error))
+        return refuse(TableChangeRecorder::journalRefusal(error));
+    // Every table the run replaces is read and kept before the first password goes out.
+    auto keep = [&](TableKind kind, TableOperation &reading) {
+        return TableChangeRecorder::keeping(*m_recordAs, kind, reading, m_dvm, m_connection, &error);
+    };
+    if (factors) {
+        CalFactorTable table;
+        CalFactorOperations reading(table, m_dvm, m_prompts);
+        if (!(m_factorRecord = keep(TableKind::Factors, reading)))
+            return refuse(error);
+    }
+    if (specs) {
+        SpecTable table;
+        SpecOperations reading(table, m_dvm, m_prompts);
+        if (!(m_specRecord = keep(TableKind::Specifications, reading)))
+            return refuse(error);
+        m_specRecord->setFile(specPath);
+    }
+    return true;
+}
+
+void QuickSetup::finishRecords(const Run &run, const QuickSetupChoices &choices)
+{
+    QString error;
+    if (m_factorRecord) {
+        const bool backedUp =
+            !choices.backupCal || run.result.report.contains(QLatin1String("Calibration Factors Backed Up"));
+        const bool cleared =
+            !choices.clearCal || run.result.report.contains(QLatin1String("Calibration Factors Cleared"));
+        const bool either = (choices.backupCal && backedUp) || (choices.clearCal && cleared);
+        const JournalOutcome outcome = backedUp && cleared ? JournalOutcome::Done
+            : either                                       ? JournalOutcome::Partial
+                                                           : JournalOutcome::Failed;
+        if (!m_factorRecord->finish(outcome, &error))
+            m_prompts.message(QStringLiteral("The change journal could not take the record of the factors: ") + error);
+    }
+    if (m_specRecord) {
+        const JournalOutcome outcome = run.result.report.contains(QLatin1String("Default Specifications Loaded"))
+            ? JournalOutcome::Done
+            : JournalOutcome::Failed;
+        if (!m_specRecord->finish(outcome, &error))
+            m_prompts.message(QStringLiteral("The change journal could not take the record of the specifications: ")
+                              + error);
+    }
+    m_factorRecord.reset();
+    m_specRecord.reset();
+}
+
 QString QuickSetup::clockCommand(const QDateTime &at)
 {
     const QDate d = at.date();
@@ -137,10 +215,13 @@ QuickSetup::Result QuickSetup::run(const QuickSetupChoices &choices)
             if (m_hooks.busy)
                 m_hooks.busy(false);
         });
-        const bool reachedTheEnd = runSteps(run, choices);
-        // The sequence's own last step leaves setup mode whatever was ticked; a failure on the
-        // way leaves it too, so the instrument is never left open.
-        run.leaveSetupMode(reachedTheEnd);
+        if (prepareRecords(run, choices)) {
+            const bool reachedTheEnd = runSteps(run, choices);
+            // The sequence's own last step leaves setup mode whatever was ticked; a failure on
+            // the way leaves it too, so the instrument is never left open.
+            run.leaveSetupMode(reachedTheEnd);
+            finishRecords(run, choices);
+        }
     }
 
     const Result &result = run.result;
@@ -235,5 +316,7 @@ bool QuickSetup::loadSpecificationsHere(const QString &path)
     SpecOperations operations(table, m_dvm, m_prompts);
     if (operations.fileLoad(path) != SpecOperations::Outcome::Done)
         return false;
+    if (m_specRecord)
+        m_specRecord->watchSave(operations);
     return operations.saveToMeter().complete();
 }

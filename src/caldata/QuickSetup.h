@@ -4,8 +4,11 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 class InstrumentChannel;
+class TableChangeRecorder;
 class Prompts;
 
 /// What the Quick Setup frame's boxes ask for.
@@ -53,6 +56,9 @@ public:
     struct Result
     {
         bool tasksFailed = false;
+        /// The change journal could not take the run's record, or a table it replaces could not
+        /// be kept as a snapshot: nothing was sent.
+        bool notRecorded = false;
         /// The user password was refused before anything was sent.
         bool passwordInvalid = false;
         QString report;
@@ -60,6 +66,14 @@ public:
     };
 
     QuickSetup(InstrumentChannel &dvm, Prompts &prompts, Hooks hooks = {});
+    ~QuickSetup();
+
+    /// Keeps the change journal's records of the run, named `operation`: before anything is sent,
+    /// the factor table a backup or a clear replaces and the specification table a load replaces
+    /// (unless the loadSpecifications hook loads them, and records them itself) are read and kept
+    /// as snapshots; afterwards a record per table says how it ended and, for the
+    /// specifications, every figure written. Off unless called.
+    void setRecording(const QString &operation, const QString &connection);
 
     /// Runs the sequence (Command_SetupTasks_Click).
     Result run(const QuickSetupChoices &choices);
@@ -85,7 +99,15 @@ private:
     /// The specifications window's work without the window: FileLoad, then Save To Meter.
     bool loadSpecificationsHere(const QString &path);
 
+    /// The snapshots before the run; false (with the report saying why) when one cannot be kept.
+    bool prepareRecords(Run &run, const QuickSetupChoices &choices);
+    void finishRecords(const Run &run, const QuickSetupChoices &choices);
+
     InstrumentChannel &m_dvm;
     Prompts &m_prompts;
     Hooks m_hooks;
+    std::optional<QString> m_recordAs;
+    QString m_connection;
+    std::unique_ptr<TableChangeRecorder> m_factorRecord;
+    std::unique_ptr<TableChangeRecorder> m_specRecord;
 };

@@ -116,6 +116,20 @@ TableChangeRecorder::Failure TableChangeRecorder::snapshot(const TableOperation 
     return Failure::None;
 }
 
+std::unique_ptr<TableChangeRecorder> TableChangeRecorder::keeping(const QString &operation, TableKind kind,
+                                                                  TableOperation &reading, InstrumentChannel &channel,
+                                                                  const QString &connection, QString *error)
+{
+    auto recorder = std::make_unique<TableChangeRecorder>(operation, kind);
+    recorder->identify(channel, connection);
+    QString cause;
+    const Failure failure = recorder->snapshot(reading, {}, &cause);
+    if (failure == Failure::None)
+        return recorder;
+    *error = readingRefusal(failure, cause, QStringLiteral("table"));
+    return nullptr;
+}
+
 TableChangeRecorder::Failure TableChangeRecorder::readBefore(TableOperation &ops, TableOperation::Hooks hooks,
                                                              QString *error)
 {

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class InstrumentChannel;
 
 /**
@@ -80,6 +82,11 @@ public:
     /// it is) and keeps it as the record's snapshot; identify() first, for the serial number in
     /// the file's name. The hooks watch the reading (progress, a stop).
     Failure snapshot(const TableOperation &ops, TableOperation::Hooks hooks, QString *error);
+    /// A recorder of `operation` whose table (the one `reading` reads) is kept as a snapshot now;
+    /// null, with *error the whole message, when it cannot be read or kept.
+    static std::unique_ptr<TableChangeRecorder> keeping(const QString &operation, TableKind kind,
+                                                        TableOperation &reading, InstrumentChannel &channel,
+                                                        const QString &connection, QString *error);
     /// Reads what a save of ops's pending cells is about to change: the rows that hold them, where
     /// the table reads a row alone, or else the whole table as a snapshot.
     Failure readBefore(TableOperation &ops, TableOperation::Hooks hooks, QString *error);

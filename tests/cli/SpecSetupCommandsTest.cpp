@@ -186,10 +186,14 @@ TEST_F(SpecSetupCommandsTest, SpecClearNeedsYes)
 
 TEST_F(SpecSetupCommandsTest, SetupRunsEveryTaskAskedForAndPrintsTheReport)
 {
+    QDir(DataFolders::root()).removeRecursively();
     fake.clock.setDateTime(QDateTime(QDate(2030, 1, 1), QTime(9, 5)));
     ASSERT_EQ(run({"spec", "read", path("default.spec")}).exitCode, 0);
+    const QByteArray specsBefore = readAll(path("default.spec"));
+    ASSERT_EQ(run({"cal", "read", path("factors.cal")}).exitCode, 0);
     ASSERT_TRUE(writeAll(path("default.spec"), edited(readAll(path("default.spec")), 3)));
-    const double expected = specs().row(2).figures[1] + 1.25;
+    const double before = specs().row(2).figures[1];
+    const double expected = before + 1.25;
 
     const CliResult result =
         run({"setup", "--date", "--password", "1234", "--clear-cal", "--specs", path("default.spec")});
@@ -204,6 +208,29 @@ TEST_F(SpecSetupCommandsTest, SetupRunsEveryTaskAskedForAndPrintsTheReport)
         EXPECT_EQ(factor, 0);
     EXPECT_EQ(specs().row(2).figures[1], expected);
     EXPECT_FALSE(sim.memory().inSetupMode());
+
+    // Both tables the run replaced were kept before it, each with a record of its own.
+    const QList<ChangeJournal::Entry> entries = ChangeJournal(DataFolders::journalPath()).records().entries;
+    ASSERT_EQ(entries.size(), 4); // the two reads, then the setup's factors and specifications
+    const JournalRecord &factors = entries[2].record;
+    const JournalRecord &figures = entries[3].record;
+    EXPECT_EQ(factors.operation, "setup");
+    EXPECT_EQ(factors.outcome, JournalOutcome::Done);
+    ASSERT_TRUE(factors.snapshot.has_value());
+    EXPECT_EQ(readAll(factors.snapshot->path), readAll(path("factors.cal")));
+    EXPECT_EQ(figures.outcome, JournalOutcome::Done);
+    ASSERT_TRUE(figures.snapshot.has_value() && figures.file.has_value());
+    EXPECT_EQ(readAll(figures.snapshot->path), specsBefore);
+    EXPECT_FALSE(figures.changes.isEmpty());
+    bool found = false;
+    for (const TableChange &change : figures.changes) {
+        if (change.range == 2 && change.column == 1) {
+            found = true;
+            EXPECT_EQ(change.before.toDouble(), before);
+            EXPECT_EQ(change.after.toDouble(), expected);
+        }
+    }
+    EXPECT_TRUE(found) << "row 2's second figure is recorded";
 }
 
 TEST_F(SpecSetupCommandsTest, SetupThatCannotCompleteExitsNonZero)
@@ -234,9 +261,20 @@ TEST_F(SpecSetupCommandsTest, WipeNeedsYesAndLeavesTheInstrumentDeaf)
     EXPECT_EQ(run({"wipe"}).exitCode, 1);
     EXPECT_EQ(heard, 0);
 
+    QDir(DataFolders::root()).removeRecursively();
     const CliResult wiped = run({"wipe", "--yes"});
     EXPECT_EQ(wiped.exitCode, 0) << wiped.err.toStdString();
     EXPECT_EQ(wiped.out, "Meter will be unresponsive for several minutes\n");
+    // Both tables were kept before the erase.
+    const QList<ChangeJournal::Entry> entries = ChangeJournal(DataFolders::journalPath()).records().entries;
+    ASSERT_EQ(entries.size(), 2);
+    for (const ChangeJournal::Entry &entry : entries) {
+        EXPECT_EQ(entry.record.operation, "wipe");
+        EXPECT_EQ(entry.record.outcome, JournalOutcome::Done);
+        ASSERT_TRUE(entry.record.snapshot.has_value());
+        EXPECT_FALSE(readAll(entry.record.snapshot->path).isEmpty());
+    }
+    EXPECT_TRUE(entries[1].record.snapshot->path.endsWith(".spec"));
     // The tool does not wait for the erase; the calibrator takes it in a moment later.
     QDeadlineTimer cap(3000);
     while (specs().row(1).figures[0] != 0.0 && !cap.hasExpired())

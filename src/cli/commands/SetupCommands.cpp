@@ -2,6 +2,7 @@
 
 #include "caldata/EepromWipe.h"
 #include "caldata/QuickSetup.h"
+#include "cli/ChangeRecording.h"
 #include "cli/CliPrompts.h"
 #include "cli/CommandGroups.h"
 #include "cli/RunContext.h"
@@ -35,7 +36,15 @@ int setup(RunContext &run)
 
     run.reportFirstFailure();
     CliPrompts prompts(false);
-    const QuickSetup::Result result = QuickSetup(run.channel(), prompts).run(choices);
+    QuickSetup quickSetup(run.channel(), prompts);
+    if (!run.isSet(ChangeRecording::kNoJournal))
+        quickSetup.setRecording(QStringLiteral("setup"), run.connectionDescription());
+    else if (choices.backupCal || choices.clearCal || choices.loadSpecs)
+        run.warn(QStringLiteral("--no-journal: this change is not recorded in the change journal"));
+    const QuickSetup::Result result = quickSetup.run(choices);
+    if (result.notRecorded)
+        return run.fail(ExitLocalFile, result.report + QStringLiteral(". Free the disk or fix the folder's "
+                                                                      "permissions, or add --no-journal"));
 
     // The boxes of failed steps on stderr; the report, and the title of its box, on stdout.
     for (const CliPrompts::Shown &shown : std::as_const(prompts.messages)) {
@@ -64,7 +73,20 @@ int wipe(RunContext &run)
                                              "go ahead"));
     run.reportFirstFailure();
     CliPrompts prompts(true);
-    switch (EepromWipe::run(run.channel(), prompts)) {
+    // Both tables are kept before the erase; the erase is what nothing can undo.
+    EepromWipe::Records records;
+    const bool recorded = !run.isSet(ChangeRecording::kNoJournal);
+    QString error;
+    if (!recorded)
+        run.warn(QStringLiteral("--no-journal: this change is not recorded in the change journal"));
+    else if (!records.keep(run.channel(), prompts, QStringLiteral("wipe"), run.connectionDescription(), &error))
+        return run.failureReported() ? ExitUnreachable : run.fail(ExitLocalFile, error);
+    const EepromWipe::Outcome outcome = EepromWipe::run(run.channel(), prompts);
+    if (recorded && !records.finish(outcome, &error)) {
+        run.warn(QStringLiteral("the erase was sent but its record could not be written to the change journal: ") +
+                 error);
+    }
+    switch (outcome) {
     case EepromWipe::Outcome::Sent:
         for (const CliPrompts::Shown &shown : std::as_const(prompts.messages))
             run.out() << shown.text << Qt::endl;
@@ -92,12 +114,13 @@ QList<CliCommand> setupCommands()
                       QStringLiteral("copy the active calibration factors to the backup storage first (CB)")},
                      {kClearCal, QString(), QStringLiteral("clear the calibration factors (CC)")},
                      {kSpecs, QStringLiteral("FILE"),
-                      QStringLiteral("write this .spec file's table to the instrument")}},
+                      QStringLiteral("write this .spec file's table to the instrument")},
+                     ChangeRecording::option()},
          .run = setup},
         {.words = {QStringLiteral("wipe")},
          .summary = QStringLiteral("erase every setting of the instrument (WXerase); it hears nothing for several "
                                    "minutes afterwards"),
-         .options = {{kYes, QString(), QStringLiteral("erase")}},
+         .options = {{kYes, QString(), QStringLiteral("erase")}, ChangeRecording::option()},
          .run = wipe},
     };
 }

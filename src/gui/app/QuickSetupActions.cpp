@@ -6,6 +6,7 @@
 #include "gui/app/FormMain.h"
 #include "gui/caldata/FormSpecifications.h"
 #include "gui/common/OnWindowThread.h"
+#include "instrument/IDVM.h"
 #include "platform/Prompts.h"
 #include "session/InstrumentSession.h"
 
@@ -23,6 +24,13 @@ QString shownReport(QString report)
     if (report.endsWith(QLatin1Char('\n')))
         report.chop(1);
     return report;
+}
+
+/// The instrument in words, for the change journal's records.
+QString connectionText(FormMain &main)
+{
+    IDVM *dvm = main.session().dvm();
+    return dvm ? dvm->GetDescription().simplified() : QString();
 }
 
 } // namespace
@@ -66,9 +74,10 @@ void Command_SetupTasks_Click(FormMain &main)
     QPointer<FormMain> window(&main);
     InstrumentSession *session = &main.session();
     Prompts *prompts = &main.prompts();
+    const QString connection = connectionText(main);
     main.runMainStep(
         QStringLiteral("Perform Selected Tasks"), true,
-        [choices, status, window, session, prompts](OperationControl &control) {
+        [choices, status, window, session, prompts, connection](OperationControl &control) {
             QuickSetup::Hooks hooks;
             hooks.reportChanged = onWindowThread(status, std::function<void(QString)>([status](const QString &report) {
                                                      status->setPlainText(shownReport(report));
@@ -89,7 +98,11 @@ void Command_SetupTasks_Click(FormMain &main)
                 });
                 return save && save(control).complete();
             };
-            QuickSetup(session->channel(), *prompts, hooks).run(choices);
+            // The factors a backup or clear replaces are kept first; the specifications window
+            // records its own save.
+            QuickSetup quickSetup(session->channel(), *prompts, hooks);
+            quickSetup.setRecording(QStringLiteral("Quick Setup"), connection);
+            quickSetup.run(choices);
         },
         nullptr);
 }
@@ -115,7 +128,22 @@ void Command_WipeEEPROM_Click(FormMain &main)
     Prompts *prompts = &main.prompts();
     main.runMainStep(
         QStringLiteral("Wipe EEPROM"), true,
-        [session, prompts](OperationControl &) { EepromWipe::runConfirmed(session->channel(), *prompts); }, nullptr);
+        [session, prompts, connection = connectionText(main)](OperationControl &) {
+            // Both tables are kept before the erase: nothing is sent when they cannot be.
+            EepromWipe::Records records;
+            QString error;
+            if (!records.keep(session->channel(), *prompts, QStringLiteral("Wipe EEPROM"), connection, &error)) {
+                prompts->message(error, QStringLiteral("Wipe EEPROM"), Prompts::Icon::Critical);
+                return;
+            }
+            const EepromWipe::Outcome outcome = EepromWipe::runConfirmed(session->channel(), *prompts);
+            if (!records.finish(outcome, &error))
+                prompts->message(QStringLiteral("The erase was sent, but its record could not be written to the "
+                                                "change journal: ")
+                                     + error,
+                                 QStringLiteral("Wipe EEPROM"), Prompts::Icon::Warning);
+        },
+        nullptr);
 }
 
 void windowNotAvailable(FormMain &main, const QString &window)
