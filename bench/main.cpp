@@ -120,7 +120,7 @@ int main(int argc, char **argv)
     parser.setApplicationDescription(QStringLiteral("The speed and memory figures of the calibrator setup utility."));
     parser.addHelpOption();
     const QCommandLineOption only(QStringLiteral("only"),
-                                  QStringLiteral("Comma-separated figures to take: exchange, table, search, startup, memory."),
+                                  QStringLiteral("Comma-separated figures to take: exchange, table, save, search, startup, memory."),
                                   QStringLiteral("LIST"));
     const QCommandLineOption exchanges(QStringLiteral("exchanges"), QStringLiteral("Short exchanges per interface."),
                                        QStringLiteral("N"));
@@ -151,7 +151,7 @@ int main(int argc, char **argv)
         options.tableRuns = options.searchRuns = options.startupRuns = options.memoryRuns = n;
     }
     const QStringList wanted = parser.isSet(only) ? parser.value(only).split(QLatin1Char(','), Qt::SkipEmptyParts)
-                                                  : QStringList{"exchange", "table", "search", "startup", "memory"};
+                                                  : QStringList{"exchange", "table", "save", "search", "startup", "memory"};
     const bool md = parser.isSet(markdown);
 
     print(QStringLiteral("calbench on %1 processors (%2), %3 memory, %4, Qt %5, build %6, load average %7")
@@ -164,6 +164,8 @@ int main(int argc, char **argv)
             printGroup(g, md);
     if (wanted.contains(QLatin1String("table")))
         printGroup(benchFullTable(options, parser.value(calsim)), md);
+    if (wanted.contains(QLatin1String("save")))
+        printGroup(benchFactorSave(options, parser.value(calsim)), md);
     if (wanted.contains(QLatin1String("search")))
         printGroup(benchSerialSearch(options), md);
     if (wanted.contains(QLatin1String("startup")))
