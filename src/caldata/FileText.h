@@ -56,20 +56,37 @@ QByteArray tableRows(const Table &table)
 /// False, with a reason, when a label or figure holds a comma: the row layout cannot carry one
 /// (read back, "1,5" becomes two figures and every later figure of the row moves one column on,
 /// so a later save to the instrument would write them to the wrong factors).
+///
+/// Nor can it carry a gap: an empty value is left out of its line, so a value after it would come
+/// back one column further left, as the factor before it.
 template <typename Table>
 bool carriesEveryCell(const Table &table, QString *error)
 {
     for (int row = 1; row < table.rowCount(); ++row) {
+        int gap = 0; // the first empty value column of the row so far
         for (int column = 0; column < table.columnCount(); ++column) {
             const QString text = table.text(row, column);
-            if (!text.contains(QLatin1Char(',')))
-                continue;
-            if (error)
-                *error = QStringLiteral("row %1, column %2 holds \"%3\": a comma cannot be kept in the file")
-                             .arg(row)
-                             .arg(column)
-                             .arg(text);
-            return false;
+            if (text.contains(QLatin1Char(','))) {
+                if (error)
+                    *error = QStringLiteral("row %1, column %2 holds \"%3\": a comma cannot be kept in the file")
+                                 .arg(row)
+                                 .arg(column)
+                                 .arg(text);
+                return false;
+            }
+            if (column > 0 && text.isEmpty() && gap == 0)
+                gap = column;
+            if (column > 0 && !text.isEmpty() && gap > 0) {
+                if (error)
+                    *error = QStringLiteral("row %1, column %2 is empty but column %3 holds \"%4\": the file cannot "
+                                            "keep the gap (read back, the later values would move one column left). "
+                                            "Fill in or clear the values after it")
+                                 .arg(row)
+                                 .arg(gap)
+                                 .arg(column)
+                                 .arg(text);
+                return false;
+            }
         }
     }
     return true;

@@ -105,6 +105,39 @@ TEST(CalFile, AnEmptyCellInTheMiddleComesBackOneColumnFurtherLeft)
     EXPECT_EQ(back.text(1, 3), "");
 }
 
+TEST(CalFile, AGridTheFileCannotCarryIsNotSavedSoNoFactorMovesWhenItIsRead)
+{
+    struct Case
+    {
+        QStringList values; // columns 1 onward of row 1
+        bool saved;
+        const char *named; // in the reason when not saved
+    };
+    const Case cases[] = {
+        {{"1", "2", "", ""}, true, ""},
+        {{"1", "", "3"}, false, "column 2 is empty but column 3 holds"},
+        {{"", "2"}, false, "row 1, column 1 is empty but column 2 holds \"2\""},
+        {{"1", "1,5"}, false, "a comma cannot be kept"},
+    };
+    QTemporaryDir dir;
+    for (const Case &c : cases) {
+        CalFactorTable table;
+        table.reshapeForFactors();
+        table.setText(1, 0, QStringLiteral("001"));
+        for (int i = 0; i < c.values.size(); ++i)
+            table.setText(1, i + 1, c.values[i]);
+        ScriptedDVM dvm;
+        ScriptedPrompts prompts;
+        const QString path = dir.filePath(c.values.join(QLatin1Char('_')) + QStringLiteral(".cal"));
+        QString error;
+        EXPECT_EQ(CalFactorOperations(table, dvm, prompts).saveFile(path, &error), c.saved)
+            << c.values.join('|').toStdString();
+        EXPECT_EQ(QFile::exists(path), c.saved);
+        if (!c.saved)
+            EXPECT_TRUE(error.contains(QLatin1String(c.named))) << error.toStdString();
+    }
+}
+
 TEST(CalFile, OnlyTheFirst67FieldsOfALineAreTaken)
 {
     QByteArray line = "label , ";
