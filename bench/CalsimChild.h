@@ -15,6 +15,14 @@ public:
     /// Starts calsim with the arguments (--serial, --ethernet, ...) and reads the first
     /// `lines` lines it prints (where it serves); false with errorString() on failure.
     bool start(const QString &calsimPath, const QStringList &arguments, int lines = 1);
+    /// calsim of `model` on a pseudo-terminal that carries `charsPerSecond` characters a second
+    /// both ways, as a paced serial line would.
+    bool startPacedSerial(const QString &calsimPath, const QString &model, int charsPerSecond)
+    {
+        return start(calsimPath,
+                     {QStringLiteral("--serial"), QStringLiteral("--model"), model, QStringLiteral("--pace"),
+                      QString::number(charsPerSecond)});
+    }
     ~CalsimChild();
 
     /// With --serial the first line: the device to open.

@@ -65,9 +65,7 @@ FigureGroup benchFactorSave(const BenchOptions &options, const QString &calsimPa
                       .arg(kCharsPerSecond);
     const QString ratioTarget = QStringLiteral("<= %1").arg(kRatioLimit, 0, 'f', 2);
     CalsimChild calsim;
-    if (!calsim.start(calsimPath,
-                      {QStringLiteral("--serial"), QStringLiteral("--model"), kModel, QStringLiteral("--pace"),
-                       QString::number(kCharsPerSecond)})) {
+    if (!calsim.startPacedSerial(calsimPath, kModel, kCharsPerSecond)) {
         group.figures << Figure::unavailable(QStringLiteral("elapsed / bound"), calsim.errorString(), ratioTarget);
         return group;
     }

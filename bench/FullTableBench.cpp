@@ -79,9 +79,7 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
 
     // The calibrator runs in a process of its own, as an instrument would.
     CalsimChild calsim;
-    if (!calsim.start(calsimPath,
-                      {QStringLiteral("--serial"), QStringLiteral("--model"), kModel, QStringLiteral("--pace"),
-                       QString::number(kCharsPerSecond)})) {
+    if (!calsim.startPacedSerial(calsimPath, kModel, kCharsPerSecond)) {
         group.figures << Figure::unavailable(QStringLiteral("elapsed / bound"), calsim.errorString(), ratioTarget);
         return group;
     }
