@@ -199,18 +199,28 @@ bool SystemChecks::running(const QString &command) const
     return false;
 }
 
+bool SystemChecks::serviceState(const QStringList &binaries, SystemCheck *check, bool *isRunning) const
+{
+    if (!installed(binaries)) {
+        check->detail = QStringLiteral("not installed");
+        return false;
+    }
+    // The process is named after its program file.
+    *isRunning = running(check->name);
+    check->detail =
+        QStringLiteral("installed, %1").arg(*isRunning ? QStringLiteral("running") : QStringLiteral("not running"));
+    return true;
+}
+
 SystemCheck SystemChecks::brltty() const
 {
     SystemCheck check{QStringLiteral("brltty"), true, {}, {}};
-    if (!installed(
-            {QStringLiteral("/usr/bin/brltty"), QStringLiteral("/bin/brltty"), QStringLiteral("/usr/sbin/brltty")})) {
-        check.detail = QStringLiteral("not installed");
+    bool isRunning = false;
+    if (!serviceState(
+            {QStringLiteral("/usr/bin/brltty"), QStringLiteral("/bin/brltty"), QStringLiteral("/usr/sbin/brltty")},
+            &check, &isRunning))
         return check;
-    }
-    const bool isRunning = running(QStringLiteral("brltty"));
     const QList<UdevRules::Line> claims = UdevRules(m_env.system).brlttyClaims();
-    check.detail =
-        QStringLiteral("installed, %1").arg(isRunning ? QStringLiteral("running") : QStringLiteral("not running"));
     if (!claims.isEmpty())
         check.detail += QStringLiteral(", %1 hands FTDI bridges to it").arg(ruleWhere(claims.constFirst()));
     // The braille daemon takes a bridge it thinks is a braille display and holds its port.
@@ -224,14 +234,11 @@ SystemCheck SystemChecks::brltty() const
 SystemCheck SystemChecks::modemManager() const
 {
     SystemCheck check{QStringLiteral("ModemManager"), true, {}, {}};
-    if (!installed({QStringLiteral("/usr/sbin/ModemManager"), QStringLiteral("/usr/bin/ModemManager")})) {
-        check.detail = QStringLiteral("not installed");
+    bool isRunning = false;
+    if (!serviceState({QStringLiteral("/usr/sbin/ModemManager"), QStringLiteral("/usr/bin/ModemManager")}, &check,
+                      &isRunning))
         return check;
-    }
-    const bool isRunning = running(QStringLiteral("ModemManager"));
     const QList<UdevRules::Line> ignores = UdevRules(m_env.system).modemManagerIgnore();
-    check.detail =
-        QStringLiteral("installed, %1").arg(isRunning ? QStringLiteral("running") : QStringLiteral("not running"));
     if (!ignores.isEmpty()) {
         check.detail += QStringLiteral(", told to leave FTDI bridges alone in %1").arg(ruleWhere(ignores.constFirst()));
     } else if (isRunning) {

@@ -64,6 +64,8 @@ public:
 private:
     bool installed(const QStringList &binaries) const;
     bool running(const QString &command) const;
+    /// "not installed" (false) or "installed, running|not running" in the check's detail.
+    bool serviceState(const QStringList &binaries, SystemCheck *check, bool *isRunning) const;
     SystemCheck folder(const QString &name, const QString &path) const;
 
     Environment m_env;

@@ -54,36 +54,32 @@ QStringList UdevRules::folders()
             QStringLiteral("/usr/lib/udev/rules.d"), QStringLiteral("/lib/udev/rules.d")};
 }
 
-QList<UdevRules::Line> UdevRules::bridgeAccess() const
+QList<UdevRules::Line> UdevRules::bridgeLinesMatching(const QRegularExpression &pattern) const
 {
-    static const QRegularExpression grants(QStringLiteral(R"(uaccess|\bMODE\s*:?=|\bGROUP\s*:?=)"));
     QList<Line> found;
     for (const Line &line : m_lines) {
-        if (namesBridgeVendor(line.text) && grants.match(line.text).hasMatch())
+        if (namesBridgeVendor(line.text) && pattern.match(line.text).hasMatch())
             found << line;
     }
     return found;
+}
+
+QList<UdevRules::Line> UdevRules::bridgeAccess() const
+{
+    static const QRegularExpression grants(QStringLiteral(R"(uaccess|\bMODE\s*:?=|\bGROUP\s*:?=)"));
+    return bridgeLinesMatching(grants);
 }
 
 QList<UdevRules::Line> UdevRules::modemManagerIgnore() const
 {
     static const QRegularExpression ignore(QStringLiteral(R"(ENV\{ID_MM_DEVICE_IGNORE\}\s*=\s*"1")"));
-    QList<Line> found;
-    for (const Line &line : m_lines) {
-        if (namesBridgeVendor(line.text) && ignore.match(line.text).hasMatch())
-            found << line;
-    }
-    return found;
+    return bridgeLinesMatching(ignore);
 }
 
 QList<UdevRules::Line> UdevRules::brlttyClaims() const
 {
-    QList<Line> found;
-    for (const Line &line : m_lines) {
-        if (namesBridgeVendor(line.text) && line.text.contains(QStringLiteral("brltty"), Qt::CaseInsensitive))
-            found << line;
-    }
-    return found;
+    static const QRegularExpression brltty(QStringLiteral("brltty"), QRegularExpression::CaseInsensitiveOption);
+    return bridgeLinesMatching(brltty);
 }
 
 int UdevRules::fileNumber(const QString &fileName)

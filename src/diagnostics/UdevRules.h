@@ -3,6 +3,7 @@
 #include "platform/SystemView.h"
 
 #include <QList>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -38,5 +39,7 @@ public:
     static int fileNumber(const QString &fileName);
 
 private:
+    QList<Line> bridgeLinesMatching(const QRegularExpression &pattern) const;
+
     QList<Line> m_lines;
 };
