@@ -8,7 +8,8 @@ const QList<CliCommand> &commandTable()
         QList<CliCommand> all;
         for (const CommandGroup group :
              {basicCommands, locateCommands, calCommands, gpibCommands, outputCommands, measureCommands, clockCommands,
-              historyCommands, ethernetCommands, usbCommands, specCommands, setupCommands, journalCommands})
+              historyCommands, ethernetCommands, usbCommands, specCommands, setupCommands, journalCommands,
+              doctorCommands})
             all += group();
         return all;
     }();

@@ -39,5 +39,8 @@ QList<CliCommand> usbCommands();
 /// journal, journal path, journal verify.
 QList<CliCommand> journalCommands();
 
+/// doctor.
+QList<CliCommand> doctorCommands();
+
 /// Every command of the tool, in the order the usage text lists them.
 const QList<CliCommand> &commandTable();

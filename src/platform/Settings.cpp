@@ -71,6 +71,11 @@ QString Settings::applicationTitle()
     return QStringLiteral("6400 Series Setup Utility");
 }
 
+QString Settings::storePath()
+{
+    return Store().settings.fileName();
+}
+
 void Settings::setScope(const QString &applicationName)
 {
     currentScope() = applicationName;

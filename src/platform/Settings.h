@@ -43,6 +43,8 @@ public:
     /// Chooses the store; the simulator mode uses its own so a real installation is never touched.
     static void setScope(const QString &applicationName);
     static QString scope();
+    /// The file the store keeps its values in (on Linux an .conf file in the user's config folder).
+    static QString storePath();
 
     /// The stored text, or the key's default when absent.
     static QString value(const QString &key);

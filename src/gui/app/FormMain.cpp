@@ -393,6 +393,9 @@ void FormMain::buildMenus()
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));
+    QAction *diagnostics = help->addAction(QStringLiteral("Diagnostics..."));
+    diagnostics->setObjectName(QStringLiteral("HelpDiagnostics"));
+    bindAction(diagnostics, MainAction::Diagnostics);
     QAction *about = help->addAction(QStringLiteral("About"));
     about->setObjectName(QStringLiteral("AboutMenu"));
     connect(about, &QAction::triggered, this, &FormMain::AboutMenu_Click);

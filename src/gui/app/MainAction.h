@@ -22,4 +22,5 @@ enum class MainAction {
     PRT,                   ///< menu "PRT"
     ImportedUncertainties, ///< menu "Imported Uncertainties"
     ChangeJournal,         ///< menu File > "Change Journal..."
+    Diagnostics,           ///< menu Help > "Diagnostics..."
 };

@@ -1,5 +1,6 @@
 #include "gui/app/MainActions.h"
 
+#include "gui/app/FormDiagnostics.h"
 #include "gui/app/JournalActions.h"
 #include "gui/app/QuickSetupActions.h"
 #include "gui/app/WindowOpeners.h"
@@ -38,6 +39,7 @@ static MainActions buildStandardActions()
     actions.add(MainAction::ImportedUncertainties,
                 [](FormMain &m) { QuickSetupActions::windowNotAvailable(m, "Imported Uncertainties"); });
     actions.add(MainAction::ChangeJournal, JournalActions::showChangeJournal);
+    actions.add(MainAction::Diagnostics, openModeless<FormDiagnostics>);
     return actions;
 }
 

@@ -3,6 +3,8 @@
 // platform unless told otherwise, with settings in a temporary folder of its own.
 #include "caldata/CalFactorTable.h"
 #include "caldata/CalFile.h"
+#include "diagnostics/SystemChecks.h"
+#include "gui/app/FormDiagnostics.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/FormProgress.h"
 #include "gui/app/Main.h"
@@ -33,6 +35,8 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
@@ -252,6 +256,40 @@ const Shot kShots[] = {
          // One edited figure, light blue until it is written.
          specs->table().commit(3, 1, QStringLiteral("12.5"));
          return specs;
+     }},
+    {"diagnostics.png",
+     [](Gallery &g) -> QWidget * {
+         // A computer with two things in the way: an adapter in a group the user has not joined,
+         // and a lock left by a program that has ended.
+         static QTemporaryDir root;
+         const auto put = [](const QString &path, const QByteArray &text = {}) {
+             QDir().mkpath(QFileInfo(root.filePath(path)).path());
+             QFile file(root.filePath(path));
+             file.open(QIODevice::WriteOnly);
+             file.write(text);
+             file.close();
+             QFile::setPermissions(file.fileName(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                        QFile::WriteGroup);
+         };
+         put(QStringLiteral("dev/ttyUSB0"));
+         put(QStringLiteral("run/lock/LCK..ttyUSB1"), "     31337\n");
+         put(QStringLiteral("usr/lib/udev/rules.d/70-calsetup.rules"),
+             R"(SUBSYSTEM=="usb", ATTR{idVendor}=="0403", ATTR{idProduct}=="6001", TAG+="uaccess")");
+         put(QStringLiteral("usr/lib/x86_64-linux-gnu/libgpib.so.0"));
+         QDir().mkpath(root.filePath(QStringLiteral("home/engineer")));
+         SystemChecks::Environment env;
+         env.system.root = root.path();
+         env.system.uid = 1000;
+         env.system.groupName = [](uint) { return QStringLiteral("dialout"); };
+         env.libraryFolders = {QStringLiteral("/usr/lib/x86_64-linux-gnu")};
+         env.gpibCandidates = {QStringLiteral("libgpib.so.0")};
+         env.networkPorts = {{QStringLiteral("enp3s0"), {QStringLiteral("192.168.1.255")}}};
+         env.settingsFolder = QStringLiteral("/home/engineer/.config/calsetup");
+         env.dataFolder = QStringLiteral("/home/engineer/.local/share/calsetup");
+         SystemChecks::Environment::overrideCurrent(env);
+         auto *form = new FormDiagnostics(g.session, g.prompts, &g.main);
+         SystemChecks::Environment::overrideCurrent(std::nullopt);
+         return form;
      }},
     {"change-journal.png",
      [](Gallery &g) -> QWidget * {

@@ -2,6 +2,7 @@
 
 #include "instrument/Logging.h"
 #include "instrument/serial/PortTable.h"
+#include "platform/SerialDeviceAccess.h"
 
 #include <QSerialPort>
 #include <QThread>
@@ -62,6 +63,10 @@ bool SerialPortControl::openDevice(QSerialPort &port, const QString &path, QStri
     port.setFlowControl(QSerialPort::NoFlowControl);
     if (!port.open(QIODevice::ReadWrite)) {
         *error = port.errorString();
+        // A refusal has a cause the user can remove (a group not joined, a program holding the
+        // port, a lock left behind); say which and how.
+        if (port.error() == QSerialPort::PermissionError)
+            *error = SerialDeviceAccess::explainOpenFailure(SystemView::current(), path, *error);
         return false;
     }
     return true;
