@@ -168,7 +168,10 @@ TEST_F(PortTableTest, SwappedKernelNamesKeepTheirNumbers)
         dev.linkTo("serial/by-id/usb-B", dev.path("ttyUSB0"));
         PortTable fresh;
         PortTable &after = restart ? fresh : table;
-        dev.attach(after);
+        if (restart)
+            dev.attach(fresh);
+        else
+            table.refresh();
         EXPECT_EQ(after.devicePath(1), dev.path("serial/by-id/usb-A"));
         EXPECT_EQ(after.kernelName(1), dev.path("ttyUSB1"));
         EXPECT_EQ(after.devicePath(2), dev.path("serial/by-id/usb-B"));

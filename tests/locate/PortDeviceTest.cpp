@@ -1,5 +1,7 @@
 #include "locate/PortDevice.h"
 
+#include <QList>
+
 #include <gtest/gtest.h>
 
 namespace {
