@@ -2,7 +2,6 @@
 
 #include "instrument/serial/SerialDeviceNames.h"
 
-#include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QStringList>
 
@@ -29,7 +28,7 @@ PortDevice PortDevice::describe(const QString &devicePath)
 
 QString PortDevice::summary() const
 {
-    QStringList parts{QFileInfo(kernelName).fileName()};
+    QStringList parts{kernelName};
     // Makers often repeat their name in the description; it is said once.
     QString about = description;
     if (!manufacturer.isEmpty() && !description.startsWith(manufacturer, Qt::CaseInsensitive))

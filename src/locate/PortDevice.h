@@ -21,7 +21,7 @@ struct PortDevice
     static PortDevice describe(const QString &devicePath);
 
     /// One line for the window: the kernel name, what the adapter is, its serial number
-    /// ("ttyUSB0 - FTDI FT232R USB UART, serial number A10K3X").
+    /// ("/dev/ttyUSB0 - Qorvex USB UART - serial number A10K3X").
     QString summary() const;
     /// Every name and detail on lines of their own, for a tooltip.
     QString details() const;

@@ -15,16 +15,16 @@ TEST(PortDevice, SummaryNamesTheKernelDeviceAndWhatTheAdapterIs)
         QString summary;
     };
     const QList<Case> cases = {
-        {"a built-in port has nothing but its name", {"/dev/ttyS0", "/dev/ttyS0"}, "ttyS0"},
+        {"a built-in port has nothing but its name", {"/dev/ttyS0", "/dev/ttyS0"}, "/dev/ttyS0"},
         {"an adapter with maker, description and serial number",
          {"/dev/serial/by-id/usb-Q_X-if00", "/dev/ttyUSB1", "USB UART", "Qorvex", "A10K3X"},
-         "ttyUSB1 - Qorvex USB UART - serial number A10K3X"},
+         "/dev/ttyUSB1 - Qorvex USB UART - serial number A10K3X"},
         {"a maker the description names already is said once",
          {"/dev/serial/by-id/usb-Q", "/dev/ttyACM0", "Qorvex Serial", "Qorvex", ""},
-         "ttyACM0 - Qorvex Serial"},
+         "/dev/ttyACM0 - Qorvex Serial"},
         {"a serial number without description",
          {"/dev/serial/by-id/usb-Z", "/dev/ttyUSB4", "", "", "Z9"},
-         "ttyUSB4 - serial number Z9"},
+         "/dev/ttyUSB4 - serial number Z9"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.device.summary(), c.summary) << c.why;
