@@ -6,8 +6,6 @@
 #include "platform/Settings.h"
 #include "session/InstrumentSession.h"
 
-#include <QSerialPortInfo>
-
 namespace {
 
 const DriverFamily *familyOf(const IDVM *dvm)
@@ -75,8 +73,10 @@ QList<int> InterfaceOptions::openPorts()
 QList<InterfaceOptions::OpenPort> InterfaceOptions::openPortsWithDetails()
 {
     QList<OpenPort> ports;
-    for (int n : openPorts())
-        ports.append({n, portDetails(m_session.context().portTable().devicePath(n))});
+    for (int n : openPorts()) {
+        const PortDevice device = PortDevice::describe(m_session.context().portTable().devicePath(n));
+        ports.append({n, device, device.details()});
+    }
     return ports;
 }
 
@@ -135,21 +135,5 @@ QString InterfaceOptions::message(Outcome outcome)
 
 QString InterfaceOptions::portDetails(const QString &devicePath)
 {
-    QStringList lines{devicePath};
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos) {
-        if (info.systemLocation() != devicePath)
-            continue;
-        if (info.hasVendorIdentifier() && info.hasProductIdentifier())
-            lines << QStringLiteral("USB %1:%2")
-                         .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
-                         .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
-        if (!info.serialNumber().isEmpty())
-            lines << QStringLiteral("Serial number ") + info.serialNumber();
-        const QString about = QStringList{info.manufacturer(), info.description()}.join(QLatin1Char(' ')).trimmed();
-        if (!about.isEmpty())
-            lines << about;
-        break;
-    }
-    return lines.join(QLatin1Char('\n'));
+    return PortDevice::describe(devicePath).details();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "instrument/Endpoint.h"
+#include "locate/PortDevice.h"
 
 #include <QList>
 #include <QString>
@@ -30,11 +31,12 @@ public:
         QString modelString;
     };
 
-    /// A serial port that opens, with its device details for a tooltip (portDetails).
+    /// A serial port that opens, with the device behind it (its names, what the adapter is).
     struct OpenPort
     {
         int number = 0;
-        QString details;
+        PortDevice device;
+        QString details; ///< device.details(), for a tooltip
     };
 
     enum class Outcome {
@@ -74,7 +76,7 @@ public:
     /// The message for an outcome ("" for Applied).
     static QString message(Outcome outcome);
 
-    /// A port's device, its USB vendor and product id and its serial number, for a tooltip.
+    /// A port's device, its names, USB vendor and product id and serial number, for a tooltip.
     static QString portDetails(const QString &devicePath);
 
 private:

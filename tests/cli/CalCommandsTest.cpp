@@ -386,8 +386,12 @@ TEST_F(CalCommandsTest, AWriteWithoutSetupModeOrWithoutAFileSendsNoFactor)
     EXPECT_EQ(sim.memory().factors(1), before);
 
     const CliResult missing = run({"cal", "write", path("missing.cal")});
-    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.exitCode, 4) << "a file that cannot be used is no usage error";
     EXPECT_TRUE(missing.err.contains(QLatin1String("Calibration Settings Not Loaded"))) << missing.err.toStdString();
+
+    const CliResult unwritable = run({"cal", "read", path("no-such-folder/meter.cal")});
+    EXPECT_EQ(unwritable.exitCode, 4);
+    EXPECT_TRUE(unwritable.err.contains(QLatin1String("Backup not saved"))) << unwritable.err.toStdString();
 }
 
 TEST_F(CalCommandsTest, BackupRestoreAndClearDoNothingWithoutYes)

@@ -141,7 +141,7 @@ TEST_F(SpecSetupCommandsTest, SpecWriteListsWhatWasNotAcceptedAndExitsRefused)
     EXPECT_EQ(specs().row(1).figures[2], 3.0);
 
     const CliResult missing = run({"spec", "write", path("none.spec")});
-    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.exitCode, 4);
     EXPECT_TRUE(missing.err.contains("nothing was sent")) << missing.err.toStdString();
 }
 
@@ -242,7 +242,7 @@ TEST_F(SpecSetupCommandsTest, SetupThatCannotCompleteExitsNonZero)
     EXPECT_EQ(badPassword.out, "Cal Password must be numeric and 9 digits or less\nSetup Tasks Not Completed\n");
     EXPECT_EQ(heard, 0);
 
-    EXPECT_EQ(run({"setup", "--specs", path("none.spec")}).exitCode, 1);
+    EXPECT_EQ(run({"setup", "--specs", path("none.spec")}).exitCode, 4);
     EXPECT_EQ(heard, 0);
 
     sim.memory().setSystemPassword("0000000");

@@ -78,7 +78,7 @@ TEST_F(SpecFileFaultTest, AFileOf10000Lines)
     EXPECT_EQ(specs.version(), "LONG");
 
     const CliResult result = cli({"spec", "write", path("long.spec")});
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, 4);
     EXPECT_TRUE(result.err.startsWith(
         QStringLiteral("calsetup-cli: Error loading specifications: %1: more than 9999 rows; nothing was sent")
             .arg(path("long.spec"))))
@@ -145,7 +145,7 @@ TEST_F(SpecFileFaultTest, AFileThatCannotBeRead)
         EXPECT_EQ(specs.version(), "V7");
 
         const CliResult result = cli({"spec", "write", path(name)});
-        EXPECT_EQ(result.exitCode, 1) << name.toStdString();
+        EXPECT_EQ(result.exitCode, 4) << name.toStdString();
         EXPECT_TRUE(result.err.startsWith(QLatin1String("calsetup-cli: Error loading specifications: ")));
         EXPECT_TRUE(result.err.contains(QLatin1String("; nothing was sent"))) << result.err.toStdString();
     }
@@ -173,7 +173,7 @@ TEST_F(SpecFileFaultTest, ASaveIntoAReadOnlyFolder)
     EXPECT_EQ(readAll(file), previous);
 
     const CliResult result = cli({"spec", "read", file});
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, 4);
     EXPECT_TRUE(result.err.startsWith(QStringLiteral("calsetup-cli: Backup not saved: cannot write %1: ").arg(file)))
         << result.err.toStdString();
     EXPECT_EQ(readAll(file), previous);
@@ -217,7 +217,7 @@ TEST_F(SpecFileFaultTest, ASaveToTheFullDevice)
     EXPECT_FALSE(QFileInfo(full).isFile()) << "the device must still be a device";
 
     const CliResult result = cli({"spec", "read", full});
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, 4);
     EXPECT_TRUE(result.err.startsWith(QStringLiteral("calsetup-cli: Backup not saved: cannot write %1: ").arg(full)))
         << result.err.toStdString();
     EXPECT_FALSE(QFileInfo(full).isFile());

@@ -1,5 +1,6 @@
-#include "fixtures/FakeClock.h"
 #include "instrument/gpib/GpibBusSearch.h"
+
+#include "fixtures/FakeClock.h"
 #include "instrument/gpib/GpibLibrary.h"
 #include "sim/CommandInterpreter.h"
 #include "sim/SimStatus.h"
@@ -83,6 +84,24 @@ TEST_F(GpibBusSearchTest, NoBoardOrNoLibraryIsSaidInPlainWords)
     EXPECT_TRUE(withoutLibrary.busUnusable());
     EXPECT_EQ(withoutLibrary.error(),
               QStringLiteral("no GPIB library or board is present: no IEEE-488.2 library found"));
+}
+
+// The driver's own error (EDVR is code 0) is told apart from a missing board, by the search and by
+// the address change alike, and says what to do about it.
+TEST_F(GpibBusSearchTest, ADriverErrorSaysToLoadTheModuleAndOpenTheDeviceNode)
+{
+    bus.attach(calibrator, 4);
+    bus.setBoardFault(SimGpibBus::BoardFault::DriverError);
+    const QString expected = QStringLiteral(
+        "the GPIB driver reports an error (EDVR): check that the gpib kernel module is loaded and that you can "
+        "open /dev/gpib0 (sudo usermod -aG gpib $USER, or the installed udev rule)");
+    EXPECT_TRUE(search.search().isEmpty());
+    EXPECT_TRUE(search.busUnusable());
+    EXPECT_EQ(search.error(), expected);
+    EXPECT_FALSE(search.changeAddress(4, 5));
+    EXPECT_TRUE(search.busUnusable());
+    EXPECT_EQ(search.error(), expected);
+    EXPECT_EQ(bus.openHandles(), 0);
 }
 
 TEST_F(GpibBusSearchTest, AnInstrumentMovesToAFreeAddressAndItsAcknowledgementIsCleared)

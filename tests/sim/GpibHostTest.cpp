@@ -50,6 +50,7 @@ TEST_F(GpibHostTest, TheBoardAndTheListenerDecideBetweenFalseAndNothing)
         {"no listener", SimGpibBus::BoardFault::None, 5, QString(), ExchangeOutcome::LinkFailed},
         {"no board", SimGpibBus::BoardFault::NoBoard, 9, QStringLiteral("False"), ExchangeOutcome::NoBoard},
         {"locked board", SimGpibBus::BoardFault::Locked, 9, QStringLiteral("False"), ExchangeOutcome::NoBoard},
+        {"driver error", SimGpibBus::BoardFault::DriverError, 9, QStringLiteral("False"), ExchangeOutcome::NoBoard},
         {"bus error", SimGpibBus::BoardFault::BusError, 9, QString(), ExchangeOutcome::LinkFailed},
     };
     for (const Case &c : cases) {

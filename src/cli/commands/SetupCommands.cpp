@@ -29,10 +29,11 @@ int setup(RunContext &run)
     choices.clearCal = run.isSet(kClearCal);
     choices.loadSpecs = run.isSet(kSpecs);
     choices.specFile = run.value(kSpecs);
-    // A file named on the command line that is not there is a mistake in the command, not a
-    // default file that was never set up.
+    // A file named on the command line that is not there is found before anything is sent, rather
+    // than taken for a default file that was never set up.
     if (choices.loadSpecs && !QFileInfo(choices.specFile).isFile())
-        return run.usageError(QStringLiteral("--specs: no such file %1; nothing was sent").arg(choices.specFile));
+        return run.fail(ExitLocalFile,
+                        QStringLiteral("--specs: no such file %1; nothing was sent").arg(choices.specFile));
 
     run.reportFirstFailure();
     CliPrompts prompts(false);

@@ -109,7 +109,7 @@ int TableCommands::read(RunContext &run, const Family &family)
         return run.fail(ExitRefused, family.readIncomplete(rows, path));
     QString error;
     if (!session.operations().saveFile(path, &error))
-        return run.fail(ExitUsage, QStringLiteral("Backup not saved: cannot write %1: %2").arg(path, error));
+        return run.fail(ExitLocalFile, QStringLiteral("Backup not saved: cannot write %1: %2").arg(path, error));
     recording.setFile(path);
     if (!recording.finish(JournalOutcome::Done))
         return ExitLocalFile;
@@ -124,7 +124,8 @@ int TableCommands::write(RunContext &run, const Family &family)
     TableOperation &operations = session.operations();
     QString error;
     if (!operations.loadFile(path, &error))
-        return run.fail(ExitUsage, QStringLiteral("%1: %2: %3; nothing was sent").arg(family.notLoaded, path, error));
+        return run.fail(ExitLocalFile,
+                        QStringLiteral("%1: %2: %3; nothing was sent").arg(family.notLoaded, path, error));
 
     // Every value the write changes is recorded with what it was and what it became; the record
     // is made sure of before anything is sent. A table whose rows are read one at a time has the

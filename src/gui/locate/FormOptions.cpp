@@ -22,6 +22,8 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Interface Options");
+// Where each entry of the port list keeps the one-line account of its device.
+constexpr int kSummaryRole = Qt::UserRole + 1;
 
 } // namespace
 
@@ -30,6 +32,7 @@ struct FormOptions::Ui
     QRadioButton *Option_RS232;
     QRadioButton *Option_GPIB;
     QComboBox *Combo_CommPort;
+    QLabel *Label_PortDevice;
     QLineEdit *Text_GPIBAddress;
     GpibBusPanel *Frame_GPIBBus;
     QComboBox *Combo_Model;
@@ -55,6 +58,11 @@ FormOptions::FormOptions(InstrumentSession &session, Prompts &prompts, QWidget *
     ui.Option_RS232 = named(new QRadioButton(QStringLiteral("RS-232"), interfaceBox), "Option_RS232");
     ui.Option_GPIB = named(new QRadioButton(QStringLiteral("GPIB"), interfaceBox), "Option_GPIB");
     ui.Combo_CommPort = named(new QComboBox(interfaceBox), "Combo_CommPort");
+    // The chosen port's device: its kernel name now and what the adapter is; the stable name the
+    // number is kept by is on the label's tooltip and the list's, being long.
+    ui.Label_PortDevice = named(new QLabel(interfaceBox), "Label_PortDevice");
+    ui.Label_PortDevice->setWordWrap(true);
+    ui.Label_PortDevice->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ui.Text_GPIBAddress = named(new QLineEdit(interfaceBox), "Text_GPIBAddress");
     ui.Text_GPIBAddress->setMaxLength(3);
     // Their captions are the radio buttons in front of them.
@@ -68,6 +76,7 @@ FormOptions::FormOptions(InstrumentSession &session, Prompts &prompts, QWidget *
         named(new GpibBusPanel(session.context().gpibBus(), prompts, *m_operations, interfaceBox), "Frame_GPIBBus");
     auto *interfaceLayout = new QFormLayout(interfaceBox);
     interfaceLayout->addRow(ui.Option_RS232, ui.Combo_CommPort);
+    interfaceLayout->addRow(QString(), ui.Label_PortDevice);
     interfaceLayout->addRow(ui.Option_GPIB, ui.Text_GPIBAddress);
     interfaceLayout->addRow(ui.Frame_GPIBBus);
 
@@ -93,6 +102,7 @@ FormOptions::FormOptions(InstrumentSession &session, Prompts &prompts, QWidget *
 
     connect(ui.Option_RS232, &QRadioButton::toggled, this, &FormOptions::ApplyInterfaceChoice);
     connect(ui.Option_GPIB, &QRadioButton::toggled, this, &FormOptions::ApplyInterfaceChoice);
+    connect(ui.Combo_CommPort, &QComboBox::currentIndexChanged, this, &FormOptions::ShowPortDevice);
     connect(ui.Command_OK, &QPushButton::clicked, this, &FormOptions::Command_OK_Click);
     connect(ui.Command_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui.Frame_GPIBBus, &GpibBusPanel::addressChosen, this, [this](int address) {
@@ -151,10 +161,19 @@ void FormOptions::FillPortList()
                 m_openPorts << port.number;
                 combo->addItem(SerialSearch::portEntry(port.number), port.number);
                 combo->setItemData(combo->count() - 1, port.details, Qt::ToolTipRole);
+                combo->setItemData(combo->count() - 1, port.device.summary(), kSummaryRole);
             }
             // A stored port that does not open is not offered, so nothing is chosen for it.
             combo->setCurrentIndex(m_openPorts.indexOf(wanted));
+            ShowPortDevice();
         });
+}
+
+void FormOptions::ShowPortDevice()
+{
+    const QComboBox *combo = m_ui->Combo_CommPort;
+    m_ui->Label_PortDevice->setText(combo->currentData(kSummaryRole).toString());
+    m_ui->Label_PortDevice->setToolTip(combo->currentData(Qt::ToolTipRole).toString());
 }
 
 void FormOptions::ApplyInterfaceChoice()

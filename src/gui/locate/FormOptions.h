@@ -32,6 +32,7 @@ private:
 
     void Form_Load();
     void FillPortList();
+    void ShowPortDevice();
     void ApplyInterfaceChoice();
     void Command_OK_Click();
 

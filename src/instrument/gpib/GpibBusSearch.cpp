@@ -17,13 +17,26 @@ const QByteArray kChangeAddress = QByteArrayLiteral("SYST:COMM:GPIB:ADDR ");
 
 bool boardError(const Gpib488 &bus)
 {
+    // EDVR is the driver's own failure: the device node will not open or the module is missing.
     return bus.failed()
-           && (bus.iberr == Gpib488::ENEB || bus.iberr == Gpib488::ELCK || bus.iberr == Gpib488::EBUS);
+        && (bus.iberr == Gpib488::ENEB || bus.iberr == Gpib488::ELCK || bus.iberr == Gpib488::EBUS
+            || bus.iberr == Gpib488::EDVR);
+}
+
+/// The board's error code after a call that failed to reach it; a handle refused without any
+/// error code is taken as no board.
+int boardErrorOf(const Gpib488 &bus)
+{
+    return bus.failed() ? bus.iberr : Gpib488::ENEB;
 }
 
 QString boardErrorText(int iberr)
 {
     switch (iberr) {
+    case Gpib488::EDVR:
+        return QStringLiteral("the GPIB driver reports an error (EDVR): check that the gpib kernel module is "
+                              "loaded and that you can open /dev/gpib0 (sudo usermod -aG gpib $USER, or the "
+                              "installed udev rule)");
     case Gpib488::ELCK:
         return QStringLiteral("the GPIB board is locked by another program");
     case Gpib488::EBUS:
@@ -63,7 +76,7 @@ QList<GpibListener> GpibBusSearch::search()
         return found;
     const int ud = m_bus.ibdev(kBoard, kFirstAddress, Gpib488::NO_SAD, kListenTimeoutCode, 1, Gpib488::kEndOnLf);
     if (ud < 0 || boardError(m_bus)) {
-        failBus(boardErrorText(m_bus.iberr));
+        failBus(boardErrorText(boardErrorOf(m_bus)));
         if (ud >= 0)
             m_bus.ibonl(ud, 0);
         return found;
@@ -91,10 +104,10 @@ QList<GpibListener> GpibBusSearch::search()
 
 bool GpibBusSearch::listening(int address)
 {
-    m_boardError = 0;
+    m_boardError = kNoBoardError;
     const int ud = m_bus.ibdev(kBoard, address, Gpib488::NO_SAD, kListenTimeoutCode, 1, Gpib488::kEndOnLf);
     if (ud < 0 || boardError(m_bus)) {
-        m_boardError = m_bus.failed() ? m_bus.iberr : Gpib488::ENEB;
+        m_boardError = boardErrorOf(m_bus);
         if (ud >= 0)
             m_bus.ibonl(ud, 0);
         return false;
@@ -140,7 +153,7 @@ bool GpibBusSearch::changeAddress(int from, int to)
         return false;
     }
     if (!listening(from)) {
-        if (m_boardError)
+        if (m_boardError != kNoBoardError)
             return failBus(boardErrorText(m_boardError));
         m_error = QStringLiteral("no instrument listens at GPIB address %1").arg(from);
         return false;

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+
 #include <functional>
 
 class Gpib488;
@@ -60,5 +61,7 @@ private:
     Gpib488 &m_bus;
     QString m_error;
     bool m_busUnusable = false;
-    int m_boardError = 0; ///< iberr of a board failure seen by the last listening()
+    /// iberr of a board failure seen by the last listening(); EDVR is 0, so none is -1.
+    static constexpr int kNoBoardError = -1;
+    int m_boardError = kNoBoardError;
 };

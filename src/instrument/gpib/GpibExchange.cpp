@@ -16,7 +16,8 @@ constexpr int kAssertEoi = 1;
 bool boardUnusable(const Gpib488 &bus)
 {
     return bus.failed()
-           && (bus.iberr == Gpib488::ENEB || bus.iberr == Gpib488::EBUS || bus.iberr == Gpib488::ELCK);
+        && (bus.iberr == Gpib488::ENEB || bus.iberr == Gpib488::EBUS || bus.iberr == Gpib488::ELCK
+            || bus.iberr == Gpib488::EDVR);
 }
 
 } // namespace
@@ -24,8 +25,8 @@ bool boardUnusable(const Gpib488 &bus)
 GpibExchange::Result GpibExchange::run(const Request &request, QByteArray *reply)
 {
     reply->clear();
-    const int ud = m_bus.ibdev(kBoard, request.address, Gpib488::NO_SAD, request.timeoutCode, kAssertEoi,
-                               Gpib488::kEndOnLf);
+    const int ud =
+        m_bus.ibdev(kBoard, request.address, Gpib488::NO_SAD, request.timeoutCode, kAssertEoi, Gpib488::kEndOnLf);
     if (ud < 0 || boardUnusable(m_bus)) {
         qCDebug(lcInstrument) << "GPIB: no usable board, iberr" << m_bus.iberr;
         if (ud >= 0)

@@ -3,6 +3,7 @@
 #include "platform/Settings.h"
 
 #include <QSerialPortInfo>
+
 #include <algorithm>
 
 namespace {
@@ -41,6 +42,23 @@ void PortTable::refresh()
     ensureLoaded();
 }
 
+void PortTable::setDeviceSource(const SerialDeviceNames &names, std::function<QStringList()> systemPortLister)
+{
+    m_names = names;
+    m_systemPorts = std::move(systemPortLister);
+    m_automatic.clear();
+    refresh();
+}
+
+bool PortTable::isBound(const QString &path) const
+{
+    for (auto it = m_bindings.cbegin(); it != m_bindings.cend(); ++it) {
+        if (SerialDeviceNames::sameDevice(it.value(), path))
+            return true;
+    }
+    return false;
+}
+
 void PortTable::ensureLoaded() const
 {
     if (m_loaded)
@@ -55,21 +73,16 @@ void PortTable::ensureLoaded() const
             m_bindings.insert(n, QStringLiteral("COM%1").arg(n));
     }
 #else
-    auto isBound = [this](const QString &path) {
-        for (auto it = m_bindings.cbegin(); it != m_bindings.cend(); ++it) {
-            if (it.value() == path)
-                return true;
-        }
-        return false;
+    const auto takeIfPresent = [this](int n, const QString &path) {
+        if (!m_bindings.contains(n) && SerialDeviceNames::exists(path) && !isBound(path))
+            m_bindings.insert(n, path);
     };
-    for (int n = kFirstPort; n <= kLastPort; ++n) {
-        if (m_bindings.contains(n))
-            continue;
-        const QString stored = Settings::value(SettingsKey::serialPortDevice(n), QString()).trimmed();
-        if (!stored.isEmpty() && !isBound(stored))
-            m_bindings.insert(n, stored);
-    }
-    const QStringList ports = systemPorts();
+    for (int n = kFirstPort; n <= kLastPort; ++n)
+        takeIfPresent(n, Settings::value(SettingsKey::serialPortDevice(n), QString()).trimmed());
+    for (auto it = m_automatic.cbegin(); it != m_automatic.cend(); ++it)
+        takeIfPresent(it.key(), it.value());
+
+    const QStringList ports = m_systemPorts ? m_systemPorts() : systemPorts();
     int next = kFirstPort;
     for (const QString &path : ports) {
         if (isBound(path))
@@ -78,8 +91,11 @@ void PortTable::ensureLoaded() const
             ++next;
         if (next > kLastPort)
             break;
-        m_bindings.insert(next, path);
+        m_bindings.insert(next, m_names.stableName(path));
     }
+    m_automatic = m_bindings;
+    for (auto it = m_explicit.cbegin(); it != m_explicit.cend(); ++it)
+        m_automatic.remove(it.key());
 #endif
 }
 
@@ -96,7 +112,18 @@ int PortTable::numberOf(const QString &devicePath) const
         if (it.value() == devicePath)
             return it.key();
     }
+    // Asked by another of the device's names (its kernel name, say).
+    for (auto it = m_bindings.cbegin(); it != m_bindings.cend(); ++it) {
+        if (SerialDeviceNames::sameDevice(it.value(), devicePath))
+            return it.key();
+    }
     return 0;
+}
+
+QString PortTable::kernelName(int portNumber) const
+{
+    const QString path = devicePath(portNumber);
+    return path.isEmpty() ? QString() : SerialDeviceNames::kernelName(path);
 }
 
 QList<int> PortTable::numbers() const
@@ -149,16 +176,17 @@ bool PortTable::remember(int portNumber) const
     Q_UNUSED(portNumber);
     return true;
 #else
-    const QString path = devicePath(portNumber);
-    if (path.isEmpty())
+    const QString bound = devicePath(portNumber);
+    if (bound.isEmpty())
         return false;
-    bool ok = true;
+    // Stored by its stable name, so the number follows the adapter, not the order it was plugged in.
+    const QString path = m_names.stableName(bound);
     // A device lives under one number only.
     for (int n = kFirstPort; n <= kLastPort; ++n) {
-        if (n != portNumber && Settings::value(SettingsKey::serialPortDevice(n), QString()) == path)
+        const QString stored = Settings::value(SettingsKey::serialPortDevice(n), QString());
+        if (n != portNumber && !stored.isEmpty() && SerialDeviceNames::sameDevice(stored, path))
             Settings::remove(SettingsKey::serialPortDevice(n));
     }
-    ok = Settings::setValue(SettingsKey::serialPortDevice(portNumber), path);
-    return ok;
+    return Settings::setValue(SettingsKey::serialPortDevice(portNumber), path);
 #endif
 }

@@ -1,17 +1,25 @@
 #pragma once
 
+#include "instrument/serial/SerialDeviceNames.h"
+
 #include <QMap>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 /**
  * @brief Binds the port numbers 1 to 16 that the windows and settings speak of to devices.
  *
- * On Windows number n is "COMn". Elsewhere a number is bound to a device path: first the bindings
- * stored in the settings ("SerialPortDevice3" = "/dev/ttyUSB0"), then the system's serial ports
- * in a stable order (USB adapters, then built-in ports) on the lowest free numbers. When an
- * instrument is found, remember() stores its binding, so the device keeps its number across
- * restarts. Explicit bindings (a pseudo-terminal, a device given on the command line) come first.
+ * On Windows number n is "COMn". Elsewhere a number is bound to a device by its stable name
+ * ("/dev/serial/by-id/usb-...", see SerialDeviceNames), so an adapter that comes back under another
+ * kernel name keeps its number: first the explicit bindings (a pseudo-terminal, a device given on
+ * the command line), then the bindings stored in the settings ("SerialPortDevice3"), then the
+ * automatic bindings this table made before, then the system's other serial ports in a stable
+ * order (USB adapters, then built-in ports) on the lowest free numbers. A stored kernel name
+ * ("/dev/ttyUSB0", as older settings hold) is read as it is. A stored or automatic binding whose
+ * device is gone is left out of the table (its setting stays, so a replugged adapter takes its
+ * number back); an explicit one stays. When an instrument is found, remember() stores its binding.
  */
 class PortTable
 {
@@ -40,14 +48,26 @@ public:
     /// Stores the number's present binding in the settings.
     bool remember(int portNumber) const;
 
+    /// The kernel device a number reaches now ("" when unbound).
+    QString kernelName(int portNumber) const;
+
     /// The ports the system lists, in the order automatic numbering uses.
     static QStringList systemPorts();
 
+    /// Where the stable names are looked for and which kernel ports the system lists; tests
+    /// point both at a folder of their own.
+    void setDeviceSource(const SerialDeviceNames &names, std::function<QStringList()> systemPortLister);
+
 private:
     void ensureLoaded() const;
+    bool isBound(const QString &path) const;
 
     mutable bool m_loaded = false;
     bool m_explicitOnly = false;
     mutable QMap<int, QString> m_bindings;
+    /// The automatic part of the last load, kept so a refresh does not renumber the ports.
+    mutable QMap<int, QString> m_automatic;
     QMap<int, QString> m_explicit;
+    SerialDeviceNames m_names;
+    std::function<QStringList()> m_systemPorts;
 };

@@ -8,6 +8,7 @@
 #include "sim/gpib/SimGpibDevice.h"
 
 #include <QPointer>
+
 #include <algorithm>
 
 namespace {
@@ -86,6 +87,9 @@ const SimGpibBus::Handle *SimGpibBus::usable(int ud)
     case BoardFault::BusError:
         error(EBUS);
         return nullptr;
+    case BoardFault::DriverError:
+        error(EDVR);
+        return nullptr;
     case BoardFault::None:
         break;
     }
@@ -100,6 +104,10 @@ int SimGpibBus::ibdev(int board, int pad, int sad, int timo, int sendEoi, int eo
     }
     if (m_fault == BoardFault::Locked) {
         error(ELCK);
+        return -1;
+    }
+    if (m_fault == BoardFault::DriverError) {
+        error(EDVR);
         return -1;
     }
     if (pad < kFirstAddress || pad > kLastAddress || (sad != NO_SAD && (sad < 0x60 || sad > 0x7e))

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+
 #include <map>
 
 class SimGpibDevice;
@@ -26,7 +27,14 @@ class SimGpibBus : public QObject, public Gpib488
 {
     Q_OBJECT
 public:
-    enum class BoardFault { None, NoBoard, BusError, Locked };
+    /// DriverError is the driver failing as it does when /dev/gpib0 will not open (EDVR).
+    enum class BoardFault {
+        None,
+        NoBoard,
+        BusError,
+        Locked,
+        DriverError
+    };
 
     explicit SimGpibBus(QObject *parent = nullptr);
     ~SimGpibBus() override;

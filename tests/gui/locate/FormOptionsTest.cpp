@@ -9,6 +9,7 @@
 #include "session/InstrumentSession.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -60,6 +61,13 @@ TEST_F(FormOptionsTest, OffersThePortsThatOpenAndRelistsThemWhenItOpens)
     EXPECT_EQ(items(ports), QStringList({"COM1", "COM3"}));
     EXPECT_EQ(ports->currentText(), "COM3");
     EXPECT_TRUE(ports->itemData(1, Qt::ToolTipRole).toString().contains(three.devicePath()));
+    // The chosen port's device is named under the list and follows the choice.
+    auto *device = control<QLabel>(form, "Label_PortDevice");
+    EXPECT_EQ(device->text(), three.devicePath());
+    ports->setCurrentIndex(0);
+    EXPECT_EQ(device->text(), one.devicePath());
+    EXPECT_TRUE(device->toolTip().contains(one.devicePath()));
+    ports->setCurrentIndex(1);
     EXPECT_TRUE(control<QRadioButton>(form, "Option_RS232")->isChecked());
     EXPECT_FALSE(control<QLineEdit>(form, "Text_GPIBAddress")->isEnabled());
 
