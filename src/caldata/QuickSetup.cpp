@@ -38,6 +38,10 @@ public:
     }
 
     Result result;
+    // What the run did to the instrument's tables, for the change journal's records.
+    bool factorsBackedUp = false;
+    bool factorsCleared = false;
+    bool specificationsLoaded = false;
 
     void append(const QString &line)
     {
@@ -161,21 +165,16 @@ void QuickSetup::finishRecords(const Run &run, const QuickSetupChoices &choices)
 {
     QString error;
     if (m_factorRecord) {
-        const bool backedUp =
-            !choices.backupCal || run.result.report.contains(QLatin1String("Calibration Factors Backed Up"));
-        const bool cleared =
-            !choices.clearCal || run.result.report.contains(QLatin1String("Calibration Factors Cleared"));
-        const bool either = (choices.backupCal && backedUp) || (choices.clearCal && cleared);
+        const bool backedUp = !choices.backupCal || run.factorsBackedUp;
+        const bool cleared = !choices.clearCal || run.factorsCleared;
         const JournalOutcome outcome = backedUp && cleared ? JournalOutcome::Done
-            : either                                       ? JournalOutcome::Partial
+            : run.factorsBackedUp || run.factorsCleared    ? JournalOutcome::Partial
                                                            : JournalOutcome::Failed;
         if (!m_factorRecord->finish(outcome, &error))
             m_prompts.message(QStringLiteral("The change journal could not take the record of the factors: ") + error);
     }
     if (m_specRecord) {
-        const JournalOutcome outcome = run.result.report.contains(QLatin1String("Default Specifications Loaded"))
-            ? JournalOutcome::Done
-            : JournalOutcome::Failed;
+        const JournalOutcome outcome = run.specificationsLoaded ? JournalOutcome::Done : JournalOutcome::Failed;
         if (!m_specRecord->finish(outcome, &error))
             m_prompts.message(QStringLiteral("The change journal could not take the record of the specifications: ")
                               + error);
@@ -267,6 +266,7 @@ bool QuickSetup::runSteps(Run &run, const QuickSetupChoices &choices)
         reply.remove(QLatin1Char('\n'));
         if (reply != QLatin1String("*0"))
             return run.fail(QStringLiteral("Error backing up cal factors"));
+        run.factorsBackedUp = true;
         run.append(QStringLiteral("Calibration Factors Backed Up"));
     }
 
@@ -275,6 +275,7 @@ bool QuickSetup::runSteps(Run &run, const QuickSetupChoices &choices)
             return false;
         if (!run.command(QStringLiteral("CC"), kClearTimeoutSeconds))
             return run.fail(QStringLiteral("Error clearing cal factors"));
+        run.factorsCleared = true;
         run.append(QStringLiteral("Calibration Factors Cleared"));
     }
 
@@ -290,6 +291,7 @@ bool QuickSetup::runSteps(Run &run, const QuickSetupChoices &choices)
                 run.append(QStringLiteral("ERROR: Default Specifications Not Loaded"));
                 return run.fail(QString());
             }
+            run.specificationsLoaded = true;
             run.append(QStringLiteral("Default Specifications Loaded"));
         } else {
             // A missing file is reported and the run goes on: it is not counted as a failure.

@@ -82,18 +82,14 @@ bool ChangeRecording::refuseReading(TableChangeRecorder::Failure failure, const 
 {
     if (failure == TableChangeRecorder::Failure::None)
         return true;
-    if (failure == TableChangeRecorder::Failure::NotKept)
-        *exitCode = m_run.fail(ExitLocalFile,
-                               QStringLiteral("the snapshot of the table about to change cannot be kept (%1); "
-                                              "nothing was changed")
-                                   .arg(error));
-    else if (m_run.failureReported())
-        *exitCode = ExitUnreachable;
-    else
-        *exitCode = m_run.fail(
-            ExitRefused,
-            QStringLiteral("the %1 about to change could not be read for the change journal; nothing was changed")
-                .arg(values));
+    if (failure == TableChangeRecorder::Failure::Unread && m_run.failureReported()) {
+        *exitCode = ExitUnreachable; // the failed exchange has been reported
+        return false;
+    }
+    // The tool's messages start in lower case, after its name.
+    QString text = TableChangeRecorder::readingRefusal(failure, error, values);
+    text[0] = text[0].toLower();
+    *exitCode = m_run.fail(failure == TableChangeRecorder::Failure::NotKept ? ExitLocalFile : ExitRefused, text);
     return false;
 }
 
