@@ -1,6 +1,7 @@
 #pragma once
 
 #include "instrument/InstrumentChannel.h"
+#include "procedures/AdjustmentRecording.h"
 #include "procedures/FigureInput.h"
 #include "procedures/InputBox.h"
 
@@ -34,6 +35,9 @@ public:
     /// factor refused: *5: ...", "" before any.
     QString status() const { return m_status; }
 
+    /// The change journal's record of the factors the engineer stores.
+    AdjustmentRecording &recording() { return m_recording; }
+
 signals:
     void statusChanged(const QString &status);
 
@@ -49,6 +53,17 @@ protected:
     /// with the status and its meaning when it refused, or that no answer came.
     void reportAnswer(const QString &action, const QString &done, const QString &reply);
 
+    /// Before a factor goes: whether the journal can take the store's record; says why not.
+    bool journalReady() const;
+    /// A "CAL:PRINT" reply as the function's factors, noted for the journal as the range's
+    /// listing; empty when the reply did not end in a status line (then it is not the list).
+    QStringList noteFactorListing(int range, const QString &reply);
+    /// "a2", its answer in the status line, and the record of the session's factors, read back
+    /// with "CAL:PRINT" first (only when a factor was set).
+    void storeFactors(int range, int storeTimeout, int readTimeout);
+    /// "a0"'s side of the record: the session's factors are gone.
+    void abandonFactors() { m_recording.abandoned(); }
+
     /// The box's caption as its window shows it, for the message that refuses its text.
     virtual QString factorCaption(int index) const = 0;
     /// A factor box read in full, or the message naming it and nothing.
@@ -62,5 +77,7 @@ protected:
     QString m_measured;
 
 private:
+    QString m_title;
     QString m_status;
+    AdjustmentRecording m_recording;
 };

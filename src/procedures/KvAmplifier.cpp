@@ -56,6 +56,7 @@ void KvAmplifier::chooseRange(const QString &rangeCommand)
     // The output goes to standby before the range changes; the range needs a moment to settle
     // before its factors can be read.
     outputOff();
+    m_rangeNumber = rangeCommand.mid(1).toInt();
     send(rangeCommand);
     systemClock().pause(kRangeSettleMs);
     readFactors();
@@ -138,7 +139,9 @@ void KvAmplifier::outputOff()
 
 void KvAmplifier::readFactors()
 {
-    const QStringList lines = SplitLines(send(QStringLiteral("CAL:PRINT")));
+    const QString reply = send(QStringLiteral("CAL:PRINT"));
+    noteFactorListing(m_rangeNumber, reply);
+    const QStringList lines = SplitLines(reply);
     // Line 0 is the full-scale factor and line 2 the zero factor; line 1 is no factor of ours.
     if (lines.size() > 0)
         m_factors[0] = lines.at(0);
@@ -231,6 +234,8 @@ RefusedBox KvAmplifier::sendFactor(int index)
         return {};
     if (!factorNumber(index))
         return InputBox{InputBox::Kind::Factor, index};
+    if (!journalReady())
+        return {};
     send(QStringLiteral("a1"));
     const QString typed = commandText(m_factors[size_t(index)]).trimmed();
     const QString command = (index == 0 ? QStringLiteral("P") : QStringLiteral("Z")) + typed;
@@ -238,6 +243,8 @@ RefusedBox KvAmplifier::sendFactor(int index)
     const QString action = factorCaption(index) + QStringLiteral(" factor");
     reportAnswer(action, action + QStringLiteral(" set to ") + typed, reply);
     const QString status = reply.trimmed().left(2);
+    if (status == QLatin1String("*0"))
+        recording().noteAccepted(m_rangeNumber, factorLine(index), typed);
     if (status == QLatin1String("*5")) {
         m_prompts.message(QStringLiteral("Calibration Value out of range"), kFactorTitle, Prompts::Icon::Warning);
         readFactors();
@@ -250,8 +257,13 @@ RefusedBox KvAmplifier::sendFactor(int index)
 
 void KvAmplifier::store()
 {
-    reportAnswer(QStringLiteral("Store"), QStringLiteral("Factors stored"),
-                 send(QStringLiteral("a2"), kStoreTimeoutSeconds));
+    storeFactors(m_rangeNumber, kStoreTimeoutSeconds, kTimeoutSeconds);
+}
+
+int KvAmplifier::factorLine(int index)
+{
+    // Line 0 of the function's list is the full-scale factor and line 2 the zero factor.
+    return index == 0 ? 0 : 2;
 }
 
 void KvAmplifier::abort()

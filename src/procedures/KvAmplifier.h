@@ -82,6 +82,8 @@ private:
     /// nominal check ("" when that check does not apply to it). True when the factor may be used.
     bool acceptCalculation(int check, const QString &nominalMessage);
     RefusedBox storeCalculated(int index, double factor);
+    /// The line of the function's "CAL:PRINT" list that holds factor box `index`.
+    static int factorLine(int index);
 
     using AdjustmentProcedure::send;
     QString send(const QString &command) const { return send(command, kTimeoutSeconds); }
@@ -90,6 +92,8 @@ private:
     bool m_activated = false;
     QString m_voltage;
     QString m_frequency;
+    /// The instrument's range number of the function adjusted ("r6" DC, "r26" AC).
+    int m_rangeNumber = 6;
     bool m_frequencyShown = false;
     bool m_highVoltageOn = false;
 };

@@ -4,7 +4,13 @@
 namespace KvCalculations {
 
 /// Why a calculation refused to run; Ok when it produced a factor.
-enum class Check { Ok, NominalMustBe1000, NominalOutOfRange, MeasuredOutOfRange, FactorOutOfRange };
+enum class Check {
+    Ok,
+    NominalMustBe1000,
+    NominalOutOfRange,
+    MeasuredOutOfRange,
+    FactorOutOfRange
+};
 
 struct Result
 {

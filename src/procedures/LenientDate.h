@@ -3,13 +3,17 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+
 #include <optional>
 
 /// Dates and times as the instrument writes them and as the engineer reads them.
 namespace LenientDate {
 
 /// The date a time of day alone stands on, as the platform's date arithmetic counts it.
-inline QDate zeroDate() { return QDate(1899, 12, 30); }
+inline QDate zeroDate()
+{
+    return QDate(1899, 12, 30);
+}
 
 /// Reads a date, a time or both from an instrument's text, trying the user's locale forms first,
 /// then ISO 8601, then the day/month/year forms ("05/03/2026", "5-3-26", "25-Dec-09",

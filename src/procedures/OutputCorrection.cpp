@@ -9,7 +9,10 @@
 #include "procedures/LeadingNumber.h"
 
 OutputCorrection::OutputCorrection(InstrumentChannel &channel, Prompts &prompts)
-    : m_channel(channel), m_prompts(prompts), m_input(prompts, Title)
+    : m_channel(channel),
+      m_prompts(prompts),
+      m_input(prompts, Title),
+      m_recording(QStringLiteral("Set (%1)").arg(Title))
 {
 }
 
@@ -43,20 +46,57 @@ RefusedBox OutputCorrection::writeFactors(const std::array<QString, 3> &texts)
         if (!m_input.number(FactorCaptions[i], texts[i]))
             return InputBox{InputBox::Kind::Factor, int(i)};
     }
+    QString journalError;
+    if (!AdjustmentRecording::canRecord(&journalError)) {
+        m_prompts.message(journalError, Title, Prompts::Icon::Warning);
+        m_status = QStringLiteral("Factors not set: the change journal cannot be written");
+        return {};
+    }
+    // The instrument keeps each factor as it takes it; what it held goes into the journal.
+    m_recording.noteListing(kNoRange, listFactors());
     QStringList refused;
     for (size_t i = 0; i < texts.size(); ++i) {
-        const ExchangeReply reply = m_channel.exchange(
-            {FactorCommands[i] + QLatin1Char(' ') + commandText(texts[i]).trimmed(), true, kFactorTimeoutSeconds, 1});
+        const QString sent = commandText(texts[i]).trimmed();
+        const ExchangeReply reply =
+            m_channel.exchange({FactorCommands[i] + QLatin1Char(' ') + sent, true, kFactorTimeoutSeconds, 1});
         if (reportMissingInstrument(reply)) {
             m_status = QStringLiteral("Factors not set: no instrument is connected");
             return {};
         }
         const QString text = reply.conventionalText().remove(QLatin1Char('\n'));
-        if (!Reply::isSuccess(text.trimmed()))
+        if (Reply::isSuccess(text.trimmed()))
+            m_recording.noteAccepted(kNoRange, int(i), sent);
+        else
             refused << AnswerStatus::text(FactorCaptions[i], {}, text);
     }
+    if (!refused.isEmpty())
+        m_recording.noteRefused();
     m_status = refused.isEmpty() ? QStringLiteral("Correction factors set") : refused.join(QStringLiteral("; "));
+    if (!m_recording.hasChanges())
+        return {};
+    int unverified = 0;
+    QString error;
+    const bool recorded = m_recording.stored(m_channel, true, kNoRange, listFactors(), &unverified, &error);
+    if (unverified > 0)
+        m_status += QStringLiteral("; %1 read back otherwise than sent").arg(unverified);
+    if (!recorded)
+        m_prompts.message(
+            QStringLiteral("The factors were set, but the change journal could not record it: %1").arg(error), Title,
+            Prompts::Icon::Warning);
     return {};
+}
+
+QStringList OutputCorrection::listFactors()
+{
+    QStringList factors;
+    for (const QString &command : FactorCommands) {
+        const QStringList lines = SplitLines(
+            m_channel.exchange({command + QStringLiteral(" ?"), true, kFactorTimeoutSeconds, 1}).conventionalText());
+        // A value is a line followed by the status; anything else says nothing of the factor.
+        const bool value = lines.size() >= 2 && Reply::isStatus(lines.last().trimmed());
+        factors << (value ? lines.first().trimmed() : QString());
+    }
+    return factors;
 }
 
 RefusedBox OutputCorrection::sendDiagnostic(int row, const QString &text)

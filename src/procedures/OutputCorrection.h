@@ -1,6 +1,7 @@
 #pragma once
 
 #include "instrument/InstrumentChannel.h"
+#include "procedures/AdjustmentRecording.h"
 #include "procedures/FigureInput.h"
 #include "procedures/InputBox.h"
 #include "procedures/LatchControl.h"
@@ -42,7 +43,8 @@ public:
 
     /// Reads the three texts as numbers in full, then sends them as typed (blanks and line
     /// breaks aside), always all three, in order; the status line names any the instrument
-    /// refused.
+    /// refused. The change journal records what the instrument held and what a reading after
+    /// the last one found; a journal that cannot be written keeps every factor from going.
     RefusedBox writeFactors(const std::array<QString, 3> &texts);
 
     /// One diagnostic row: its prefix and the text read as a number in full.
@@ -60,7 +62,16 @@ public:
     /// diagnostic or latch command sent.
     QString status() const { return m_status; }
 
+    /// The change journal's record of the factors set.
+    AdjustmentRecording &recording() { return m_recording; }
+
 private:
+    /// The factors belong to no range of the instrument; the journal names them range 0.
+    static constexpr int kNoRange = 0;
+
+    /// The three factors as the instrument answers them now, each empty when the answer held no
+    /// value. Silent: the caller reports what went wrong.
+    QStringList listFactors();
     /// Says so when the exchange found no instrument to send to; true then.
     bool reportMissingInstrument(const ExchangeReply &reply) const;
 
@@ -70,4 +81,5 @@ private:
     QString m_status;
     LatchControl::Kind m_kind = LatchControl::Kind::Main;
     bool m_latchEnabled = false;
+    AdjustmentRecording m_recording;
 };

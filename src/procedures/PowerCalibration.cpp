@@ -147,7 +147,9 @@ void PowerCalibration::standby()
 
 void PowerCalibration::readFactors()
 {
-    const QStringList lines = SplitLines(send(QStringLiteral("CAL:PRINT"), kReadTimeoutSeconds));
+    const QString reply = send(QStringLiteral("CAL:PRINT"), kReadTimeoutSeconds);
+    noteFactorListing(rangeNumber(), reply);
+    const QStringList lines = SplitLines(reply);
     // The reply's last line is its status, so a box is filled only while a line follows it.
     const int highest = int(lines.size()) - 1;
     for (int i = 0; i < int(m_factors.size()); ++i) {
@@ -182,7 +184,10 @@ RefusedBox PowerCalibration::sendFactor(int index)
     const std::optional<double> value = factorNumber(index);
     if (!value)
         return InputBox{InputBox::Kind::Factor, index};
-    const QString command = QString::fromLatin1(kPowerFactorCommands[size_t(index)]) + formatGeneralNumber(*value);
+    if (!journalReady())
+        return {};
+    const QString figure = formatGeneralNumber(*value);
+    const QString command = QString::fromLatin1(kPowerFactorCommands[size_t(index)]) + figure;
     send(QStringLiteral("a1"), kCommandTimeoutSeconds);
     QString reply = send(command, kCommandTimeoutSeconds);
     // "*7" says the instrument was not ready to take a factor: "a1" and the factor go once more,
@@ -192,7 +197,9 @@ RefusedBox PowerCalibration::sendFactor(int index)
         reply = send(command, kCommandTimeoutSeconds);
     }
     const QString action = factorCaption(index) + QStringLiteral(" factor");
-    reportAnswer(action, action + QStringLiteral(" set to ") + formatGeneralNumber(*value), reply);
+    reportAnswer(action, action + QStringLiteral(" set to ") + figure, reply);
+    if (Reply::isSuccess(reply.trimmed()))
+        recording().noteAccepted(rangeNumber(), index, figure);
     if (reply.contains(QLatin1String("*5\r")))
         m_prompts.message(QStringLiteral("Cal Factor Out Of Range"), Settings::applicationTitle());
     else if (!reply.contains(QLatin1String("*0")))
@@ -202,13 +209,19 @@ RefusedBox PowerCalibration::sendFactor(int index)
 
 void PowerCalibration::store()
 {
-    reportAnswer(QStringLiteral("Store"), QStringLiteral("Factors stored"),
-                 send(QStringLiteral("a2"), kCommandTimeoutSeconds));
+    storeFactors(rangeNumber(), kCommandTimeoutSeconds, kReadTimeoutSeconds);
+}
+
+int PowerCalibration::rangeNumber() const
+{
+    // The instrument numbers the power ranges 120-125 on AC and 126-131 on DC.
+    return (m_frequency == Frequency::Dc ? 126 : 120) + m_range;
 }
 
 void PowerCalibration::abort()
 {
     reportAnswer(QStringLiteral("Abort"), QStringLiteral("Changes abandoned; factors read again"),
                  send(QStringLiteral("a0"), kCommandTimeoutSeconds));
+    abandonFactors();
     readFactors();
 }

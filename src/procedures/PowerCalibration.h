@@ -72,8 +72,11 @@ public:
     /// "a1" then the factor command; one repeat on "*7"; "*5" and failures reported, and the
     /// answer in the status line.
     RefusedBox sendFactor(int index);
+    /// "a2", and the journal's record of the factors set since the last store or abort.
     void store();
     void abort();
+    /// The instrument's range number of the selected current range and frequency.
+    int rangeNumber() const;
 
 signals:
     /// The model changed factor boxes itself (read or calculated).

@@ -1,15 +1,16 @@
 #pragma once
 
 #include <QString>
+
 #include <array>
 #include <optional>
 
 /// One current range of the power functions.
 struct PowerRange
 {
-    const char *caption;  ///< "100uA"; the measured current is typed in this unit
-    double zeroPointA;    ///< the current sent for the zero point, in amperes
-    double fullScaleA;    ///< the current sent for the full-scale point, in amperes
+    const char *caption;   ///< "100uA"; the measured current is typed in this unit
+    double zeroPointA;     ///< the current sent for the zero point, in amperes
+    double fullScaleA;     ///< the current sent for the full-scale point, in amperes
     double nominalReading; ///< the full-scale reading in the caption's unit
 };
 
@@ -24,7 +25,12 @@ inline constexpr std::array<PowerRange, 6> kPowerRanges = {{
 }};
 
 /// The four power factors and the command prefix that sends each.
-enum class PowerFactor { FullScale = 0, Zero = 1, Phase50Hz = 2, Phase400Hz = 3 };
+enum class PowerFactor {
+    FullScale = 0,
+    Zero = 1,
+    Phase50Hz = 2,
+    Phase400Hz = 3
+};
 inline constexpr std::array<const char *, 4> kPowerFactorCommands = {"P", "Z", "N", "MISCCAL "};
 
 /// The new full-scale factor from the present factor F and the measured current M (in the

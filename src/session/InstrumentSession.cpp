@@ -28,6 +28,11 @@ InstrumentSession::InstrumentSession(QObject *parent)
 {
 }
 
+QString InstrumentSession::connectionWords() const
+{
+    return m_dvm ? m_dvm->GetDescription().simplified() : QString();
+}
+
 InstrumentSession::~InstrumentSession()
 {
     if (m_operations.workThread() != thread()) {

@@ -40,6 +40,9 @@ public:
     /// The instrument object (`DVM`); null until one is made.
     IDVM *dvm() const { return m_dvm.get(); }
     void setDvm(std::unique_ptr<IDVM> dvm);
+    /// The driver and its connection in one line, as the change journal's records name it; empty
+    /// without a driver.
+    QString connectionWords() const;
     /// Makes `DVM` for a model string with CreateDVM and points it where the old one pointed (on
     /// RS-232, the serial port control's port, when there was none).
     void createDvm(const QString &model);

@@ -87,9 +87,14 @@ TEST(OutputCorrection, FactorsAreReadLineZeroEachAndWrittenAsTypedInOrder)
     s.dvm->sent.clear();
     s.replies.insert("AC_LF_FACTOR 1.01", "*5\r");
     EXPECT_FALSE(correction.writeFactors({"0.99 ", " 1.01", "1.2e0"}));
-    EXPECT_EQ(s.commands(), QStringList({"AC_HF_FACTOR 0.99", "AC_LF_FACTOR 1.01", "AC_LIN_FACTOR 1.2e0"}));
-    EXPECT_EQ(correction.status(), "AC LF Factor refused: *5: the value is outside what the calibrator takes");
+    // Read before and after for the change journal; the three go between.
+    EXPECT_EQ(s.commands().mid(3, 3), QStringList({"AC_HF_FACTOR 0.99", "AC_LF_FACTOR 1.01", "AC_LIN_FACTOR 1.2e0"}));
+    // The script answers the reading after with what it held, so the two taken are not confirmed.
+    EXPECT_EQ(correction.status(), "AC LF Factor refused: *5: the value is outside what the calibrator takes; 2 read "
+                                   "back otherwise than sent");
     s.replies.remove("AC_LF_FACTOR 1.01");
+    for (const char *command : {"AC_HF_FACTOR ?", "AC_LF_FACTOR ?", "AC_LIN_FACTOR ?"})
+        s.replies.insert(command, "1\r*0\r");
     correction.writeFactors({"1", "1", "1"});
     EXPECT_EQ(correction.status(), "Correction factors set");
 }

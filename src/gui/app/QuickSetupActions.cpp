@@ -26,13 +26,6 @@ QString shownReport(QString report)
     return report;
 }
 
-/// The instrument in words, for the change journal's records.
-QString connectionText(FormMain &main)
-{
-    IDVM *dvm = main.session().dvm();
-    return dvm ? dvm->GetDescription().simplified() : QString();
-}
-
 } // namespace
 
 namespace QuickSetupActions {
@@ -74,7 +67,7 @@ void Command_SetupTasks_Click(FormMain &main)
     QPointer<FormMain> window(&main);
     InstrumentSession *session = &main.session();
     Prompts *prompts = &main.prompts();
-    const QString connection = connectionText(main);
+    const QString connection = main.session().connectionWords();
     main.runMainStep(
         QStringLiteral("Perform Selected Tasks"), true,
         [choices, status, window, session, prompts, connection](OperationControl &control) {
@@ -128,7 +121,7 @@ void Command_WipeEEPROM_Click(FormMain &main)
     Prompts *prompts = &main.prompts();
     main.runMainStep(
         QStringLiteral("Wipe EEPROM"), true,
-        [session, prompts, connection = connectionText(main)](OperationControl &) {
+        [session, prompts, connection = main.session().connectionWords()](OperationControl &) {
             // Both tables are kept before the erase: nothing is sent when they cannot be.
             EepromWipe::Records records;
             QString error;

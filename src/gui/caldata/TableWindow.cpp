@@ -211,8 +211,8 @@ TableWindow::SaveJob TableWindow::saveWithin()
                                          Text_Status->setText(outcome);
                                          m_lastSave = summary;
                                      }));
-    auto recording = std::make_shared<PromptedChangeRecording>(QStringLiteral("Quick Setup"), tableKind(),
-                                                               m_session.channel(), connectionText(), m_prompts);
+    auto recording = std::make_shared<PromptedChangeRecording>(
+        QStringLiteral("Quick Setup"), tableKind(), m_session.channel(), m_session.connectionWords(), m_prompts);
     recording->setFile(m_origin.file);
     return [make = operations(), own = ownHooks(), total = readingLength(), pending = cellTable().pendingCount(),
             finish, recording](OperationControl &control) {
@@ -258,12 +258,6 @@ bool TableWindow::FileLoad(const QString &filename)
     return loaded;
 }
 
-QString TableWindow::connectionText() const
-{
-    IDVM *dvm = m_session.dvm();
-    return dvm ? dvm->GetDescription().simplified() : QString();
-}
-
 bool TableWindow::verifyWrites()
 {
     return Settings::value(SettingsKey::VerifyWrites).trimmed() != QLatin1String("0");
@@ -281,7 +275,7 @@ void TableWindow::Command_LoadAllCalFactors_Click()
             if (ops.load() == TableOperation::Outcome::Done)
                 *who = TableChangeRecorder::identityOf(*channel);
         },
-        [this, who, connection = connectionText()] {
+        [this, who, connection = m_session.connectionWords()] {
             m_origin = {*who, connection, std::nullopt};
         });
 }
@@ -291,8 +285,8 @@ void TableWindow::Command_SaveAll_Click()
     auto summary = std::make_shared<TableOperation::SaveSummary>();
     summary->outcome = TableOperation::Outcome::Stopped; // in case it never starts
     const QString name = captionOf("Command_SaveAll");
-    auto recording =
-        std::make_shared<PromptedChangeRecording>(name, tableKind(), m_session.channel(), connectionText(), m_prompts);
+    auto recording = std::make_shared<PromptedChangeRecording>(name, tableKind(), m_session.channel(),
+                                                               m_session.connectionWords(), m_prompts);
     recording->setFile(m_origin.file);
     runOnInstrument(
         name, OperationQueue::Effect::Writes,
@@ -329,8 +323,8 @@ bool TableWindow::runCommand(const QString &name, const TableOperation::Command 
     }
     // What the command replaces is kept first, read beside the grid, so the snapshot never costs
     // the engineer's unwritten changes.
-    auto recording =
-        std::make_shared<PromptedChangeRecording>(name, tableKind(), m_session.channel(), connectionText(), m_prompts);
+    auto recording = std::make_shared<PromptedChangeRecording>(name, tableKind(), m_session.channel(),
+                                                               m_session.connectionWords(), m_prompts);
     auto who = std::make_shared<std::optional<InstrumentIdentity>>();
     return runOnInstrument(
         name, OperationQueue::Effect::Writes,
@@ -346,7 +340,7 @@ bool TableWindow::runCommand(const QString &name, const TableOperation::Command 
             if (outcome == TableOperation::Outcome::Done)
                 *who = recording->instrument();
         },
-        [this, who, connection = connectionText()] {
+        [this, who, connection = m_session.connectionWords()] {
             if (*who)
                 m_origin = {*who, connection, std::nullopt};
         });

@@ -164,8 +164,6 @@ private:
     void showProgress(QObject *owner, int done, int total);
     void operationFinished(QObject *owner);
 
-    /// The instrument in words, for the change journal's records.
-    QString connectionText() const;
     /// Whether a save reads its rows back (the window setting; on unless turned off).
     static bool verifyWrites();
 

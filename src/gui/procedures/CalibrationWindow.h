@@ -48,6 +48,8 @@ protected:
     {
         connect(&m_model, &Model::statusChanged, this, &CalibrationWindow::showStatus);
         useOperations(session.operations(), prompts);
+        // Asked at a store, on the instrument's turn, when the connection in use is the one stored on.
+        m_model.recording().setConnection([&session] { return session.connectionWords(); });
     }
 
     /// One step of the model as an operation of the instrument's queue, in its turn (or skipped

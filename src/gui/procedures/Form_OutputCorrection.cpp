@@ -18,6 +18,7 @@
 Form_OutputCorrection::Form_OutputCorrection(InstrumentSession &session, Prompts &prompts, QWidget *parent)
     : ProcedureWindow(OutputCorrection::Title, parent, Placement::Centred), m_model(session.channel(), prompts)
 {
+    m_model.recording().setConnection([&session] { return session.connectionWords(); });
     useOperations(session.operations(), prompts);
     auto *frame2 = named(new QGroupBox(QStringLiteral("Correction Factors"), this), "Frame2");
     auto *factors = new QGridLayout(frame2);

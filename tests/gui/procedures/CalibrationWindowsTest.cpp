@@ -3,11 +3,15 @@
 #include "gui/procedures/Form_OutputCorrection.h"
 #include "gui/procedures/Form_PowerCal.h"
 #include "gui/procedures/Form_kVAmp.h"
+#include "records/ChangeJournal.h"
+#include "records/DataFolders.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -149,8 +153,11 @@ class CalibrationWindowTest : public ProcedureWindowTest
 using CalibrationWindows = ::testing::Types<Form_PowerCal, Form_kVAmp>;
 TYPED_TEST_SUITE(CalibrationWindowTest, CalibrationWindows);
 
-TYPED_TEST(CalibrationWindowTest, SetSendsItsOwnRowStoreStoresAndAbortShowsTheCalibratorsFactorsAgain)
+TYPED_TEST(CalibrationWindowTest, SetSendsItsOwnRowStoreStoresAndRecordsAndAbortShowsTheCalibratorsFactorsAgain)
 {
+    QTemporaryDir data;
+    DataFolders::setRootOverride(data.path());
+    const auto restore = qScopeGuard([] { DataFolders::setRootOverride({}); });
     this->replies.insert("CAL:PRINT", "20000\r0\r150\r0\r*0\r");
     TypeParam form(this->session, this->prompts);
     this->open(form);
@@ -160,7 +167,16 @@ TYPED_TEST(CalibrationWindowTest, SetSendsItsOwnRowStoreStoresAndAbortShowsTheCa
     EXPECT_EQ(this->commands(), QStringList({"a1", "Z4321"}));
     this->dvm->sent.clear();
     this->click(form, "Command_CalStore");
-    EXPECT_EQ(this->commands(), QStringList({"a2"}));
+    EXPECT_EQ(this->commands(), QStringList({"a2", "CAL:PRINT", "*IDN?"}));
+    // The zero factor is line 1 of the power function's list (range 120: 100uA AC) and line 2 of
+    // the kV amplifier's (range 6: DC); the listing after the store still shows the old value.
+    constexpr bool power = std::is_same_v<TypeParam, Form_PowerCal>;
+    const QList<ChangeJournal::Entry> entries = ChangeJournal(DataFolders::journalPath()).records().entries;
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(
+        entries[0].record.changes,
+        (QList<TableChange>{{TableKind::Factors, power ? 120 : 6, power ? 1 : 2, power ? "0" : "150", "4321", false}}));
+    EXPECT_EQ(this->text(form, "Label_Status"), "Factors stored, but 1 of those set read back otherwise than sent");
     this->dvm->sent.clear();
     this->click(form, "Command_CalAbort");
     EXPECT_EQ(this->commands(), QStringList({"a0", "CAL:PRINT"}));
