@@ -8,7 +8,7 @@
 InstrumentContext::InstrumentContext(QObject *parent)
     : QObject(parent),
       m_dvm1Comm(new SerialPortControl(&m_portTable, this)),
-      m_usb(m_state),
+      m_usb(m_state, this),
       m_ethernetModules(std::make_unique<EthernetModuleLink>())
 {
 }

@@ -66,6 +66,9 @@ public:
     virtual int bytesWaiting(int handle) = 0;
     /// Up to maxBytes of what has been received, without waiting.
     virtual QByteArray read(int handle, int maxBytes) = 0;
+    /// Drops everything received and not yet read, in the chip as well as in the host's buffers.
+    /// A bridge kept open between exchanges has no open to flush it; false on a library error.
+    virtual bool discardReceived(int handle) = 0;
     virtual void close(int handle) = 0;
 
     virtual QString lastError() const = 0;

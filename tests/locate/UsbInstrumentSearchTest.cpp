@@ -77,6 +77,20 @@ TEST_F(UsbInstrumentSearchTest, AnotherMakersInstrumentIsSkippedAndTheCalibrator
     EXPECT_TRUE(session.dvm()->CheckIdentity(session.dvm()->Identify()));
 }
 
+TEST_F(UsbInstrumentSearchTest, TheBridgeTheConnectionHoldsOpenIsFoundAgain)
+{
+    sim.addCalibrator(QStringLiteral("5241"), "Quorvadine USB", "S1");
+    sim.install(session);
+    session.connect(Endpoint::usb(QStringLiteral("S1")));
+    ASSERT_TRUE(session.dvm()->CheckIdentity(session.dvm()->Identify()));
+    ASSERT_EQ(session.context().usb().heldSerialNumber(), QStringLiteral("S1"));
+
+    EXPECT_TRUE(search.search()) << details.join('|').toStdString();
+    EXPECT_EQ(details.last(), QStringLiteral("Using USB Device Quorvadine USB (S1)"));
+    EXPECT_EQ(sim.bridge->openCount(0), 1) << "the search's probe took the held bridge";
+    EXPECT_TRUE(session.dvm()->CheckIdentity(session.dvm()->Identify()));
+}
+
 TEST_F(UsbInstrumentSearchTest, WhenNoneAnswersThePreviousDeviceIsPutBack)
 {
     answering("Other", "S1", "Acme,5241,1,1");

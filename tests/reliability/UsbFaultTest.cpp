@@ -129,6 +129,8 @@ TEST_F(UsbFaultTest, UnpluggedInTheMiddleOfAnExchange)
     calibrator.knobs().replyDelayMs = 0;
     EXPECT_TRUE(Reply::isSuccess(dvm().SendString(QStringLiteral("CAL:PASSWORD 0"), true, 10, 1)));
     EXPECT_EQ(sim.bridge->heardLines(0).last(), "CAL:PASSWORD 0");
+    EXPECT_EQ(sim.bridge->openCount(0), 2) << "opened afresh after the failure, and held";
+    fake.clock.advance(UsbBridgeAccess::kIdleCloseMs);
     EXPECT_FALSE(sim.bridge->anyOpen());
 }
 
@@ -235,6 +237,21 @@ TEST_F(UsbFaultTest, AMegabyteWithoutALineEnd)
     expectRowsRead(1, 149);
 }
 
+TEST_F(UsbFaultTest, AFullLoadOpensTheBridgeOnceAndTheIdleTimeGivesItBack)
+{
+    describeCase("over USB, a complete factor load (149 exchanges) and then nothing",
+                 "the bridge is opened once for the whole load and stays open; 2 s after the last exchange it "
+                 "is closed (the system's serial driver comes back)");
+    EXPECT_EQ(operations().loadFromCalibrator(), Outcome::Done);
+    expectRowsRead(1, 149);
+    EXPECT_GE(sim.bridge->heardLines(0).size(), 149);
+    EXPECT_EQ(sim.bridge->openCount(0), 1);
+    EXPECT_EQ(sim.bridge->closeCount(0), 0);
+    fake.clock.advance(UsbBridgeAccess::kIdleCloseMs);
+    EXPECT_FALSE(sim.bridge->anyOpen());
+    EXPECT_EQ(sim.bridge->closeCount(0), 1);
+}
+
 TEST_F(UsbFaultTest, RepliesSlowerThanTheTimeout)
 {
     describeCase("over USB, every reply comes 11 s late (the time-outs are 5 and 10 s)",
@@ -281,7 +298,8 @@ TEST_F(UsbFaultTest, InstrumentSilentFromThe50thCellOfA100CellSave)
               QStringList({"No clear answer from the calibrator: 51 changed cells not written, they stay pending"}));
     EXPECT_EQ(sim.bridge->heardLines(0).last().left(12), "CAL:PASSWORD") << "the exit password went out";
     EXPECT_FALSE(memory().inSetupMode()) << "the unanswered exit password was carried out";
-    EXPECT_FALSE(sim.bridge->anyOpen());
+    fake.clock.advance(UsbBridgeAccess::kIdleCloseMs);
+    EXPECT_FALSE(sim.bridge->anyOpen()) << "a time-out is no bridge failure: the idle time closes it";
 
     calibrator.knobs().silentFromCommand = 0;
     EXPECT_EQ(operations().saveToCalibrator().accepted, 51);

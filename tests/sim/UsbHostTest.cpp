@@ -145,7 +145,7 @@ TEST_F(UsbHostTest, TheDriverTalksToTheCalibratorWithTheLineSettingsOfTheBridge)
     EXPECT_TRUE(Reply::isSuccess(dvm.SendString(QStringLiteral("SYSTEM:PASSWORD 5820316"), true, 5, 1)));
     EXPECT_TRUE(calibrator->memory().systemUnlocked());
     EXPECT_EQ(sim.bridge->heardLines(0).last(), "SYSTEM:PASSWORD 5820316");
-    EXPECT_FALSE(sim.bridge->anyOpen()) << "each exchange closes the bridge again";
+    EXPECT_EQ(sim.bridge->openCount(0), 1) << "the bridge stays open from one exchange to the next";
     EXPECT_FALSE(session.context().usb().exchangeRunning());
 
     const UsbBridge::LineSettings line = sim.bridge->lastLineSettings();

@@ -266,6 +266,19 @@ QByteArray FtdiUsbBridge::read(int handle, int maxBytes)
     return taken;
 }
 
+bool FtdiUsbBridge::discardReceived(int handle)
+{
+    OpenDevice *device = find(handle);
+    if (!device)
+        return false;
+    device->received.clear();
+    if (ftdi_tciflush(device->context) < 0)
+        return fail(ErrorKind::Failed, QStringLiteral("Clearing the FTDI bridge's receive buffer failed: %1")
+                                           .arg(libraryText(device->context)));
+    succeed();
+    return true;
+}
+
 void FtdiUsbBridge::close(int handle)
 {
     const auto it = m_open.find(handle);
@@ -298,6 +311,7 @@ int FtdiUsbBridge::open(const QString &, const LineSettings &) { return 0; }
 bool FtdiUsbBridge::write(int, const QByteArray &) { return false; }
 int FtdiUsbBridge::bytesWaiting(int) { return -1; }
 QByteArray FtdiUsbBridge::read(int, int) { return {}; }
+bool FtdiUsbBridge::discardReceived(int) { return false; }
 void FtdiUsbBridge::close(int) {}
 
 #endif

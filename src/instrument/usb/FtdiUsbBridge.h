@@ -30,6 +30,7 @@ public:
     bool write(int handle, const QByteArray &bytes) override;
     int bytesWaiting(int handle) override;
     QByteArray read(int handle, int maxBytes) override;
+    bool discardReceived(int handle) override;
     void close(int handle) override;
     QString lastError() const override { return m_error; }
     ErrorKind lastErrorKind() const override { return m_errorKind; }

@@ -17,6 +17,7 @@ public:
     bool write(int, const QByteArray &) override { return false; }
     int bytesWaiting(int) override { return -1; }
     QByteArray read(int, int) override { return {}; }
+    bool discardReceived(int) override { return false; }
     void close(int) override {}
     QString lastError() const override { return m_reason; }
     ErrorKind lastErrorKind() const override { return ErrorKind::Unavailable; }

@@ -5,6 +5,8 @@
 #include "instrument/usb/SystemUsbBridge.h"
 #include "platform/Clock.h"
 
+#include <QObject>
+
 namespace {
 
 /// A fixed-size text field of the library: at most 256 characters, cut at the first NUL.
@@ -19,9 +21,16 @@ QString fixedField(const QByteArray &raw)
 
 } // namespace
 
-UsbBridgeAccess::UsbBridgeAccess(TransportState &state) : m_state(state) {}
+UsbBridgeAccess::UsbBridgeAccess(TransportState &state, QObject *owner)
+    : m_state(state), m_idleTimerContext(std::make_unique<QObject>(owner))
+{
+}
 
-UsbBridgeAccess::~UsbBridgeAccess() = default;
+UsbBridgeAccess::~UsbBridgeAccess()
+{
+    // The program ends: the system gets its serial driver back.
+    releaseHeld();
+}
 
 void UsbBridgeAccess::setBridge(std::shared_ptr<UsbBridge> bridge)
 {
@@ -91,6 +100,12 @@ bool UsbBridgeAccess::noUsbAccess() const
 }
 
 bool UsbBridgeAccess::OpenUSBDevice(const QString &serialNumber, int &handle)
+{
+    releaseHeld(serialNumber);
+    return openDevice(serialNumber, handle);
+}
+
+bool UsbBridgeAccess::openDevice(const QString &serialNumber, int &handle)
 {
     if (serialNumber.isEmpty()) {
         m_openError = QStringLiteral("No USB device has been selected");
@@ -169,17 +184,25 @@ QString UsbBridgeAccess::USBReadReply(int handle)
     return QString::fromLatin1(text);
 }
 
-void UsbBridgeAccess::discardStaleInput(int handle)
+bool UsbBridgeAccess::discardStaleInput(int handle)
 {
     // The bridge's chip keeps what the instrument sent while no one listened: the late answer to
     // an exchange that gave up. Taken as this command's answer it could pass a late "*0" off as
     // acceptance, so it goes, as the serial and Ethernet routes throw away what waits before a
-    // command. Bounded, so a device that never stops talking cannot hold the exchange here.
+    // command. The bridge stays open between exchanges, so no open flushes the chip: it is told
+    // to, and what was already on its way to the host is read off. Bounded, so a device that
+    // never stops talking cannot hold the exchange here.
     UsbBridge &usb = *bridge();
+    if (!usb.discardReceived(handle)) {
+        qCDebug(lcInstrument).noquote() << "usb: clearing the receive buffer failed:" << usb.lastError();
+        return false;
+    }
     qint64 discarded = 0;
     while (discarded <= TransportState::kMaxReplyBytes) {
         const int waiting = usb.bytesWaiting(handle);
-        if (waiting <= 0)
+        if (waiting < 0)
+            return false;
+        if (waiting == 0)
             break;
         const QByteArray stale = usb.read(handle, waiting);
         if (stale.isEmpty())
@@ -187,10 +210,62 @@ void UsbBridgeAccess::discardStaleInput(int handle)
         qCDebug(lcInstrument).noquote() << "discard" << visibleWireText(stale);
         discarded += stale.size();
     }
+    return true;
 }
 
 void UsbBridgeAccess::closeDevice(int handle)
 {
-    if (handle > 0)
-        bridge()->close(handle);
+    if (handle <= 0)
+        return;
+    if (handle == m_heldHandle) {
+        m_heldHandle = 0;
+        m_heldSerialNumber.clear();
+        ++m_holdGeneration;
+    }
+    qCDebug(lcInstrument) << "usb close" << handle;
+    bridge()->close(handle);
+}
+
+int UsbBridgeAccess::holdOpen(const QString &serialNumber)
+{
+    // An idle close armed before this exchange must not take the bridge from under it.
+    ++m_holdGeneration;
+    if (m_heldHandle > 0 && m_heldSerialNumber == serialNumber)
+        return m_heldHandle;
+    releaseHeld();
+    int handle = 0;
+    if (!openDevice(serialNumber, handle))
+        return 0;
+    m_heldHandle = handle;
+    m_heldSerialNumber = serialNumber;
+    return handle;
+}
+
+void UsbBridgeAccess::exchangeEnded(bool bridgeFailed)
+{
+    if (m_heldHandle <= 0)
+        return;
+    // A bridge that failed (pulled out, the library's error) is given back at once, so the next
+    // exchange opens it afresh rather than talking to a dead handle.
+    if (bridgeFailed) {
+        releaseHeld();
+        return;
+    }
+    const quint64 generation = ++m_holdGeneration;
+    systemClock().schedule(kIdleCloseMs, m_idleTimerContext.get(), [this, generation] {
+        // Events run while an exchange waits: one running now re-arms the close when it ends.
+        if (generation == m_holdGeneration && !m_exchangeRunning)
+            releaseHeld();
+    });
+}
+
+void UsbBridgeAccess::releaseHeld()
+{
+    closeDevice(m_heldHandle);
+}
+
+void UsbBridgeAccess::releaseHeld(const QString &serialNumber)
+{
+    if (!m_exchangeRunning && m_heldHandle > 0 && m_heldSerialNumber == serialNumber)
+        releaseHeld();
 }

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class QObject;
 class TransportState;
 
 /**
@@ -16,12 +17,20 @@ class TransportState;
  * the USB device window uses them directly to list the bridges and ask each who it is.
  *
  * One per program (in the instrument context): the bridge library in use and its last listing
- * belong to the computer, not to one connection.
+ * belong to the computer, not to one connection. So is the bridge the exchanges keep open: on
+ * Linux opening a bridge detaches the system's serial driver and closing re-attaches it, so its
+ * /dev/ttyUSBn node would vanish and come back around every command, and whatever udev starts for
+ * the new node (a modem prober, a braille reader) could write to the instrument between two of
+ * ours. The exchanges therefore take the bridge once (holdOpen) and give it back when the
+ * connection closes, when it fails, when another bridge or a listing pass needs it, or after
+ * kIdleCloseMs without an exchange; every transport of the program shares the one held bridge, so
+ * a search's probe on the same bridge reuses it rather than failing to open it a second time.
  */
 class UsbBridgeAccess
 {
 public:
-    explicit UsbBridgeAccess(TransportState &state);
+    /// owner: the object whose thread the idle time runs on (the instrument context).
+    explicit UsbBridgeAccess(TransportState &state, QObject *owner = nullptr);
     ~UsbBridgeAccess();
 
     /// Puts a bridge backend in place (the simulated one, or a test's).
@@ -47,8 +56,24 @@ public:
     bool noUsbAccess() const;
 
     /// Opens the bridge with this serial number at 9600 baud, 8N1, no flow control, read time-out
-    /// 5000 ms. False at once for an empty serial number.
+    /// 5000 ms. False at once for an empty serial number. A bridge the exchanges hold open with
+    /// this serial number is given back first (unless an exchange runs on it), since a bridge
+    /// opens only once.
     bool OpenUSBDevice(const QString &serialNumber, int &handle);
+
+    /// The handle of the bridge with this serial number for an exchange: the one held open
+    /// already, or a fresh open (after giving back a held bridge with another serial number);
+    /// 0 when it will not open (openError says why). The idle time stops until exchangeEnded.
+    int holdOpen(const QString &serialNumber);
+    /// The exchange on the held bridge is over: a bridge that failed in it is closed at once,
+    /// any other stays open for kIdleCloseMs more.
+    void exchangeEnded(bool bridgeFailed);
+    /// Closes the held bridge (the system's serial driver comes back), if any.
+    void releaseHeld();
+    /// Closes the held bridge if it is the one with this serial number and no exchange runs.
+    void releaseHeld(const QString &serialNumber);
+    /// The serial number of the bridge held open now; "" when none is.
+    QString heldSerialNumber() const { return m_heldHandle > 0 ? m_heldSerialNumber : QString(); }
     /// Writes the text as 8-bit characters; true when all of it went.
     bool USBWrite(const QString &text, int handle);
     /// Bytes received and waiting to be read; -1 on a library error.
@@ -59,8 +84,10 @@ public:
     /// closing CR or LF; "" when a byte did not come or the library failed. At most 101
     /// characters.
     QString USBReadReply(int handle);
-    /// Reads and drops whatever waits in a freshly opened bridge before a command goes out.
-    void discardStaleInput(int handle);
+    /// Drops whatever waits in the bridge, in its chip and in the host, before a command goes out.
+    /// False when the library reports the handle dead (the bridge went away since it was opened).
+    bool discardStaleInput(int handle);
+    /// Closes this handle (the held bridge too, when it is that one).
     void closeDevice(int handle);
     /// The reason of the last failed open.
     QString openError() const { return m_openError; }
@@ -84,10 +111,15 @@ public:
     static constexpr int kMaxReplyLineChars = 101;
     static constexpr int kListAttempts = 5;
     static constexpr int kListRetryPauseMs = 250;
+    /// How long a held bridge stays open after its last exchange: long enough for the pauses
+    /// between the commands of a table operation, short enough to give the bridge back to the
+    /// system soon after the user stops.
+    static constexpr int kIdleCloseMs = 2000;
 
 private:
     /// Waits until bytes wait on the device or timeoutMs passed: their number, 0, or -1 on error.
     int waitForBytes(int handle, int timeoutMs);
+    bool openDevice(const QString &serialNumber, int &handle);
 
     TransportState &m_state;
     std::shared_ptr<UsbBridge> m_bridge;
@@ -95,4 +127,10 @@ private:
     UsbBridge::ErrorKind m_listingErrorKind = UsbBridge::ErrorKind::None;
     QString m_openError;
     bool m_exchangeRunning = false;
+    QString m_heldSerialNumber;
+    int m_heldHandle = 0;
+    /// Counts the holds and releases, so an idle close armed before one of them does nothing.
+    quint64 m_holdGeneration = 0;
+    /// The idle close runs on this object's thread and never after it is gone.
+    std::unique_ptr<QObject> m_idleTimerContext;
 };

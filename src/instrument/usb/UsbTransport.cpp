@@ -40,7 +40,10 @@ UsbTransport::~UsbTransport()
 bool UsbTransport::open(const Endpoint &endpoint, QString *error)
 {
     Q_UNUSED(error);
+    // Pointed at another bridge: the one held for this connection goes back to the system now.
     // An exchange running meanwhile keeps its bridge until it ends; the next one opens this one.
+    if (endpoint.address != m_serialNumber)
+        m_usb.releaseHeld(m_serialNumber);
     m_serialNumber = endpoint.address;
     return true;
 }
@@ -48,10 +51,11 @@ bool UsbTransport::open(const Endpoint &endpoint, QString *error)
 void UsbTransport::close()
 {
     // A bridge left open (the program ends in the middle of an exchange) cannot be opened by the
-    // next start.
+    // next start, and its system serial driver would stay detached.
     if (m_handle > 0)
         m_usb.closeDevice(m_handle);
     m_handle = 0;
+    m_usb.releaseHeld(m_serialNumber);
 }
 
 QList<Endpoint> UsbTransport::endpoints()
@@ -121,16 +125,30 @@ ExchangeReply UsbTransport::exchange(const ExchangeRequest &request)
     auto done = qScopeGuard([this] { m_usb.setExchangeRunning(false); });
     TransportState &state = m_usb.state();
 
-    int handle = 0;
-    if (!m_usb.OpenUSBDevice(m_serialNumber, handle)) {
+    // The bridge stays open from one exchange to the next (see UsbBridgeAccess). A held one that
+    // went away meanwhile (unplugged, perhaps plugged in again) is opened afresh, once, so the
+    // exchange fails as a bridge that will not open, or goes through, as with a fresh open.
+    int handle = m_usb.holdOpen(m_serialNumber);
+    if (handle > 0 && !m_usb.discardStaleInput(handle)) {
+        m_usb.releaseHeld();
+        handle = m_usb.holdOpen(m_serialNumber);
+        if (handle > 0 && !m_usb.discardStaleInput(handle)) {
+            m_usb.releaseHeld();
+            return ExchangeReply::ended(ExchangeOutcome::LinkFailed);
+        }
+    }
+    if (handle <= 0) {
         // A serial wait running meanwhile gives up too.
         state.abortComms = true;
         return ExchangeReply::ended(ExchangeOutcome::OpenFailed, m_usb.openError());
     }
     m_handle = handle;
-    auto release = qScopeGuard([this] { close(); });
+    bool bridgeFailed = true;
+    auto release = qScopeGuard([this, &bridgeFailed] {
+        m_handle = 0;
+        m_usb.exchangeEnded(bridgeFailed);
+    });
 
-    m_usb.discardStaleInput(handle);
     const bool written = m_usb.USBWrite(request.command + QLatin1Char('\r'), handle);
     state.paceBeforeSend();
     state.markSent();
@@ -141,6 +159,8 @@ ExchangeReply UsbTransport::exchange(const ExchangeRequest &request)
     // A command sent without waiting still takes up to a second for an answer line to discard.
     const Gathered got = request.awaitReply ? gather(handle, request.timeoutSeconds, request.endCondition)
                                             : gather(handle, kUnacknowledgedSeconds, 0);
+    // A flood is cut off with the bridge: reopening clears whatever the peer still sends.
+    bridgeFailed = got.failed || got.overflow;
     ExchangeReply reply;
     reply.text = QString::fromLatin1(got.reply);
     if (got.overflow) {

@@ -7,8 +7,10 @@ class UsbBridgeAccess;
 
 /**
  * @brief One command and its reply through a USB-serial bridge, addressed by its serial number:
- * open the bridge, drop what waits in it, write the command with CR, gather the answer as it comes
- * in chunks, close the bridge again. No handle outlives an exchange.
+ * take the bridge (opened by the first exchange and held open between them, see UsbBridgeAccess),
+ * drop what waits in it, write the command with CR, gather the answer as it comes in chunks. A
+ * bridge that fails during the exchange is closed at once; closing the transport or pointing it
+ * at another bridge gives the held one back.
  *
  * With end condition 0 the reply ends at a chunk whose last byte is CR or LF, with 1 once the first
  * "*" is followed by a digit and CR. The time-out counts from the last chunk, so a long answer

@@ -82,6 +82,11 @@ int SimUsbBridge::openCount(int index) const
     return m_devices.at(size_t(index))->opens;
 }
 
+int SimUsbBridge::closeCount(int index) const
+{
+    return m_devices.at(size_t(index))->closes;
+}
+
 bool SimUsbBridge::anyOpen() const
 {
     for (const auto &device : m_devices) {
@@ -206,15 +211,27 @@ QByteArray SimUsbBridge::read(int handle, int maxBytes)
     return taken;
 }
 
+bool SimUsbBridge::discardReceived(int handle)
+{
+    Device *device = byHandle(handle);
+    if (!device)
+        return false;
+    device->received.clear();
+    return true;
+}
+
 void SimUsbBridge::close(int handle)
 {
     for (const auto &device : m_devices) {
         if (handle > 0 && device->handle == handle) {
+            device->closes += 1;
             device->handle = 0;
             device->received.clear();
             device->lines.clear();
         }
-        if (handle > 0 && device->deadHandle == handle)
+        if (handle > 0 && device->deadHandle == handle) {
+            device->closes += 1;
             device->deadHandle = 0;
+        }
     }
 }

@@ -62,8 +62,9 @@ public:
 
     /// Every line the host wrote to this bridge, without CR.
     QList<QByteArray> heardLines(int index) const;
-    /// How often this bridge was opened, and the line settings of the last open.
+    /// How often this bridge was opened and closed, and the line settings of the last open.
     int openCount(int index) const;
+    int closeCount(int index) const;
     LineSettings lastLineSettings() const { return m_lastSettings; }
     /// Whether the host holds any handle now (a dead one from before an unplugging included).
     bool anyOpen() const;
@@ -74,6 +75,7 @@ public:
     bool write(int handle, const QByteArray &bytes) override;
     int bytesWaiting(int handle) override;
     QByteArray read(int handle, int maxBytes) override;
+    bool discardReceived(int handle) override;
     void close(int handle) override;
     QString lastError() const override { return m_error; }
     ErrorKind lastErrorKind() const override { return m_errorKind; }
@@ -98,6 +100,7 @@ private:
         int deadHandle = 0;
         bool plugged = true;
         int opens = 0;
+        int closes = 0;
         QList<QByteArray> heard;
         ErrorKind refusal = ErrorKind::None;
         QString refusalReason;
