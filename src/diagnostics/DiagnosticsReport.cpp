@@ -5,6 +5,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <iterator>
 
 QString DiagnosticsReport::text(const QList<SystemCheck> &checks)
 {
@@ -16,6 +17,14 @@ QString DiagnosticsReport::text(const QList<SystemCheck> &checks)
             text += QStringLiteral("    fix: %1\n").arg(check.fix);
     }
     return text;
+}
+
+QString DiagnosticsReport::problems(const QList<SystemCheck> &checks)
+{
+    QList<SystemCheck> failed;
+    std::copy_if(checks.cbegin(), checks.cend(), std::back_inserter(failed),
+                 [](const SystemCheck &c) { return !c.ok; });
+    return text(failed);
 }
 
 QByteArray DiagnosticsReport::json(const QList<SystemCheck> &checks)

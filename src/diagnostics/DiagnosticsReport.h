@@ -14,6 +14,8 @@ class DiagnosticsReport
 {
 public:
     static QString text(const QList<SystemCheck> &checks);
+    /// The same lines for the checks that failed alone; empty when every check passed.
+    static QString problems(const QList<SystemCheck> &checks);
     /// {"checks": [{"name", "ok", "detail", "fix"}]}
     static QByteArray json(const QList<SystemCheck> &checks);
     static bool allPassed(const QList<SystemCheck> &checks);

@@ -4,6 +4,7 @@
 #include "instrument/ethernet/EthernetModuleLink.h"
 #include "instrument/ethernet/EthernetTransport.h"
 #include "platform/Prompts.h"
+#include "platform/Settings.h"
 #include "session/InstrumentSession.h"
 
 namespace {
@@ -55,6 +56,7 @@ bool EthernetLocator::findModules(bool selectLoneModule)
     EthernetModuleLink &link = m_session.context().ethernetModules();
 
     const bool found = link.FindEthernetModules();
+    emit searchedChanged(searchedText());
     m_rows.clear();
     link.selectedModuleMac.clear();
     if (!found) {
@@ -63,19 +65,35 @@ bool EthernetLocator::findModules(bool selectLoneModule)
         return false;
     }
 
-    for (int i = 0; i < link.modules.size(); ++i) {
-        EthernetModuleRecord &module = link.modules[i];
+    for (EthernetModuleRecord &module : link.modules) {
+        if (module.hasAddress())
+            identify(module);
+    }
+    listModules();
+    if (selectLoneModule && link.modules.size() == 1)
+        selectModule(0);
+    return true;
+}
+
+void EthernetLocator::identify(EthernetModuleRecord &module)
+{
+    // The instrument behind each module is asked who it is, through a transport of its own:
+    // the module in use stays the one the "Active Module" frame shows until another is chosen.
+    EthernetTransport probe(m_session.context());
+    probe.open(ethernetEndpointOf(module));
+    const QString reply =
+        probe.exchange({QStringLiteral("*IDN?"), true, kIdentifyTimeoutSeconds, 0}).conventionalText();
+    module.IdentReply = EthernetModuleRecord::fixedLength(withoutLineEnds(reply), EthernetModuleRecord::kReplyLength);
+}
+
+void EthernetLocator::listModules()
+{
+    const QList<EthernetModuleRecord> &list = modules();
+    m_rows.clear();
+    for (int i = 0; i < list.size(); ++i) {
+        const EthernetModuleRecord &module = list.at(i);
         if (!module.hasAddress())
             continue;
-        // The instrument behind each module is asked who it is, through a transport of its own:
-        // the module in use stays the one the "Active Module" frame shows until another is chosen.
-        EthernetTransport probe(m_session.context());
-        probe.open(ethernetEndpointOf(module));
-        const QString reply =
-            probe.exchange({QStringLiteral("*IDN?"), true, kIdentifyTimeoutSeconds, 0}).conventionalText();
-        module.IdentReply =
-            EthernetModuleRecord::fixedLength(withoutLineEnds(reply), EthernetModuleRecord::kReplyLength);
-
         Row row;
         row.moduleIndex = i;
         row.ip = module.IP;
@@ -88,8 +106,58 @@ bool EthernetLocator::findModules(bool selectLoneModule)
         m_rows.append(row);
     }
     emit modulesChanged(m_rows);
-    if (selectLoneModule && link.modules.size() == 1)
-        selectModule(0);
+}
+
+QString EthernetLocator::searchedText() const
+{
+    const QString searched = m_session.context().ethernetModules().searchedText();
+    return searched.isEmpty() ? QString() : QStringLiteral("Searched: ") + searched;
+}
+
+QString EthernetLocator::discoveryTarget()
+{
+    return Settings::value(SettingsKey::EthernetDiscovery).trimmed();
+}
+
+bool EthernetLocator::setDiscoveryTarget(const QString &text)
+{
+    const QString target = text.trimmed();
+    if (!target.isEmpty() && !EthernetDiscoveryTarget::parse(target)) {
+        m_prompts.message(QStringLiteral("\"%1\" is not a discovery target. Give an IPv4 address with an optional "
+                                         "port (ADDRESS[:PORT], e.g. 192.168.1.255 or 10.0.0.255:32767), or leave "
+                                         "the box empty to search every network interface.")
+                              .arg(target),
+                          kFindTitle, Prompts::Icon::Warning);
+        return false;
+    }
+    return Settings::setValue(SettingsKey::EthernetDiscovery, target);
+}
+
+bool EthernetLocator::addModuleAt(const QString &text)
+{
+    const QString given = text.trimmed();
+    const std::optional<EthernetDiscoveryTarget> address = EthernetDiscoveryTarget::parse(given);
+    if (!address || given.isEmpty()) {
+        m_prompts.message(QStringLiteral("\"%1\" is not a module address. Give the module's IPv4 address, "
+                                         "e.g. 192.168.1.123, with :PORT when it does not listen on %2.")
+                              .arg(given)
+                              .arg(EthernetDiscoveryTarget::kDefaultPort),
+                          kFindTitle, Prompts::Icon::Warning);
+        return false;
+    }
+    EthernetModuleLink &link = m_session.context().ethernetModules();
+    const bool answered = link.askModuleAt(*address);
+    if (!answered) {
+        m_prompts.message(QStringLiteral("No module answered at %1.").arg(address->toString()), kFindTitle,
+                          Prompts::Icon::Information);
+        return false;
+    }
+    // The records of what answered there, added or refreshed, are the ones without an identity.
+    for (EthernetModuleRecord &module : link.modules) {
+        if (module.hasAddress() && module.foundThrough == address)
+            identify(module);
+    }
+    listModules();
     return true;
 }
 

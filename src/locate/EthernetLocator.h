@@ -40,6 +40,21 @@ public:
     /// answered; false then.
     bool findModules(bool selectLoneModule = true);
 
+    /// "Searched: eth0 192.168.0.255, eth1 10.1.255.255": where the last search went, for the
+    /// line under the list; empty before the first.
+    QString searchedText() const;
+
+    /// The discovery target the settings hold ("" for every interface).
+    static QString discoveryTarget();
+    /// Stores text (trimmed) as the discovery target when it is empty or ADDRESS[:PORT]; else
+    /// says what it should be and changes nothing. True when stored.
+    bool setDiscoveryTarget(const QString &text);
+
+    /// Asks the module at text (ADDRESS[:PORT], port 32767 when left out) directly, for networks
+    /// that do not pass broadcasts, and lists it with its instrument's identity when it answers.
+    /// A message names the address when the text is not one or nothing answered there.
+    bool addModuleAt(const QString &text);
+
     /// Chooses modules()[index] (SelectEthernetModule). False, changing nothing, outside the list.
     bool selectModule(int index);
     /// The index of the listed module with this MAC address (blanks and case ignored), or -1.
@@ -66,8 +81,15 @@ signals:
     /// search may run on another thread than the window that hears them.
     void modulesChanged(const QList<EthernetLocator::Row> &rows);
     void activeModuleChanged(const EthernetModuleRecord &module);
+    /// searchedText() after each search.
+    void searchedChanged(const QString &text);
 
 private:
+    /// Asks the instrument behind the module who it is and keeps the answer in its record.
+    void identify(EthernetModuleRecord &module);
+    /// The rows from the modules as they are now, and modulesChanged.
+    void listModules();
+
     InstrumentSession &m_session;
     Prompts &m_prompts;
     QList<Row> m_rows;

@@ -9,6 +9,14 @@ const QStringList &StartupRecovery::choiceCaptions()
     return captions;
 }
 
+QString StartupRecovery::notFoundText(const QString &findings)
+{
+    const QString found = findings.trimmed();
+    if (found.isEmpty())
+        return kNotFound;
+    return kNotFound + QStringLiteral("\n\nWhat on this computer may keep it from being found:\n") + found;
+}
+
 StartupRecovery::StartupRecovery(Prompts &prompts, QString title, Steps steps)
     : m_prompts(prompts), m_title(std::move(title)), m_steps(std::move(steps))
 {
@@ -37,7 +45,8 @@ bool StartupRecovery::run()
 StartupRecovery::Choice StartupRecovery::ask()
 {
     // Closing the box is quitting, as it was before there was anything else to choose.
-    const int answer = m_prompts.choose(kNotFound, m_title, Prompts::Icon::Critical, choiceCaptions(),
+    const QString findings = m_steps.findings ? m_steps.findings() : QString();
+    const int answer = m_prompts.choose(notFoundText(findings), m_title, Prompts::Icon::Critical, choiceCaptions(),
                                         int(Choice::Retry), int(Choice::Quit));
     if (answer < int(Choice::Retry) || answer > int(Choice::Quit))
         return Choice::Quit;

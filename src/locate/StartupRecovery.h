@@ -31,11 +31,17 @@ public:
         /// Lets the user choose and configure the interface; true when the calibrator answers on
         /// what was chosen.
         std::function<bool()> chooseInterface;
+        /// What on this computer may keep the calibrator away (the doctor's problems, each with
+        /// its fix), asked each time the box is shown; empty when nothing is wrong. The caller's,
+        /// since the checks sit beside this layer, not below it.
+        std::function<QString()> findings;
     };
 
     static inline const QString kNotFound = QStringLiteral("Calibrator Not Found. Please restart program.");
     /// The buttons, in the order of Choice.
     static const QStringList &choiceCaptions();
+    /// The box's text: kNotFound, then the findings when there are any.
+    static QString notFoundText(const QString &findings);
 
     StartupRecovery(Prompts &prompts, QString title, Steps steps);
 

@@ -23,7 +23,7 @@ const QHash<QString, QString> &defaults()
         {SettingsKey::GPIBPort.toLower(), QStringLiteral("1")},
         {SettingsKey::ScannerCommPort.toLower(), QStringLiteral("1")},
         {SettingsKey::EthernetPort.toLower(), QStringLiteral("0")},
-        {SettingsKey::EthernetDiscovery.toLower(), QStringLiteral("255.255.255.255:32767")},
+        {SettingsKey::EthernetDiscovery.toLower(), QString()},
         {SettingsKey::Language.toLower(), QStringLiteral("English")},
         {SettingsKey::DefaultSpec.toLower(), QStringLiteral("default.spec")},
         {SettingsKey::DefaultUncert.toLower(), QStringLiteral("default.uncert")},

@@ -176,13 +176,25 @@ TEST(EthernetNetworkSafety, TestsReachLoopbackOnly)
 {
     ScopedFakeClock fake;
     ASSERT_TRUE(qEnvironmentVariableIsSet("CALSETUP_LOOPBACK_ONLY"));
-    EthernetModuleLink link;
-    link.setTargetOverride(EthernetDiscoveryTarget::parse(QStringLiteral("255.255.255.255:32767")));
-    EXPECT_FALSE(link.FindEthernetModules());
-    EXPECT_EQ(fake.clock.nowMs(), 0); // refused, not waited for
-    link.selectedModuleMac = QStringLiteral("02-00-00-00-00-01");
-    EXPECT_EQ(link.ModuleCommand(QStringLiteral("L")), "");
-    EXPECT_FALSE(link.lastCommandAnswered());
+    // The broadcast target given by hand, and a real network's interface in the list discovery
+    // goes through when no target is given.
+    for (const bool everyInterface : {false, true}) {
+        EthernetModuleLink link;
+        if (everyInterface)
+            link.setInterfaceProvider([] {
+                return QList<BroadcastInterface>{{QStringLiteral("eth0"), QHostAddress(QStringLiteral("192.168.0.10")),
+                                                  QHostAddress(QStringLiteral("192.168.0.255"))}};
+            });
+        else
+            link.setTargetOverride(EthernetDiscoveryTarget::parse(QStringLiteral("255.255.255.255:32767")));
+        EXPECT_EQ(link.searchesEveryInterface(), everyInterface);
+        EXPECT_FALSE(link.FindEthernetModules());
+        EXPECT_EQ(fake.clock.nowMs(), 0); // refused, not waited for
+        link.selectedModuleMac = QStringLiteral("02-00-00-00-00-01");
+        EXPECT_EQ(link.ModuleCommand(QStringLiteral("L")), "");
+        EXPECT_FALSE(link.lastCommandAnswered());
+        EXPECT_EQ(fake.clock.nowMs(), 0);
+    }
 
     InstrumentContext context;
     EthernetTransport transport(context);

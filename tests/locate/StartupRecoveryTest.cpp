@@ -88,4 +88,23 @@ TEST(StartupRecovery, AnAnswerOutsideTheChoicesQuits)
     EXPECT_EQ(searches, 1);
 }
 
+// The findings are asked afresh for each box: a problem put right before a retry is gone from
+// the next one, and the first line stays what it always was.
+TEST(StartupRecovery, EachBoxShowsTheFindingsOfThatMoment)
+{
+    ScriptedPrompts prompts;
+    prompts.chosen.enqueue(int(Choice::Retry));
+    prompts.chosen.enqueue(int(Choice::Quit));
+    QStringList findings{QStringLiteral("problem  serial /dev/ttyUSB0: not in dialout\n    fix: join dialout\n"),
+                         QString()};
+    StartupRecovery recovery(prompts, {}, {[] { return false; }, {}, [&findings] { return findings.takeFirst(); }});
+    EXPECT_FALSE(recovery.run());
+    ASSERT_EQ(prompts.shown.size(), 2);
+    EXPECT_EQ(prompts.shown.at(0).text,
+              StartupRecovery::kNotFound
+                  + "\n\nWhat on this computer may keep it from being found:\n"
+                    "problem  serial /dev/ttyUSB0: not in dialout\n    fix: join dialout");
+    EXPECT_EQ(prompts.shown.at(1).text, StartupRecovery::kNotFound);
+}
+
 } // namespace

@@ -20,7 +20,7 @@ TEST_F(SettingsTest, AbsentKeysGiveTheirDefaults)
 {
     EXPECT_EQ(Settings::value(SettingsKey::DVM1), "5200");
     EXPECT_EQ(Settings::intValue(SettingsKey::CommPort), 1);
-    EXPECT_EQ(Settings::value(SettingsKey::EthernetDiscovery), "255.255.255.255:32767");
+    EXPECT_EQ(Settings::value(SettingsKey::EthernetDiscovery), "");
     EXPECT_EQ(Settings::value(SettingsKey::USBName), "");
 }
 

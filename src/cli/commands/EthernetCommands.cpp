@@ -22,8 +22,8 @@ const QString kDiscovery = QStringLiteral("discovery");
 
 const CliOption kDiscoveryOption{
     kDiscovery, QStringLiteral("ADDRESS[:PORT]"),
-    QStringLiteral("where discovery and module commands go (default: the Ethernet_Discovery setting, "
-                   "255.255.255.255:32767)")};
+    QStringLiteral("where discovery and module commands go (default: the Ethernet_Discovery setting; "
+                   "when that is empty, every interface's broadcast address, port 32767)")};
 
 /// The windows' message boxes, as lines on stderr; the tool never waits for an answer.
 class StderrPrompts : public Prompts
@@ -74,7 +74,7 @@ struct EthernetRun
             }
             link.setTargetOverride(target);
         }
-        if (!link.target()) {
+        if (!link.hasUsableTarget()) {
             *status = run.usageError(
                 QStringLiteral("the saved %1 \"%2\" is not ADDRESS[:PORT]; give --discovery")
                     .arg(SettingsKey::EthernetDiscovery, Settings::value(SettingsKey::EthernetDiscovery)));
@@ -83,7 +83,13 @@ struct EthernetRun
         return true;
     }
 
-    QString targetText() const { return run.session().context().ethernetModules().target()->toString(); }
+    QString targetText() const
+    {
+        const EthernetModuleLink &link = run.session().context().ethernetModules();
+        if (const auto target = link.target())
+            return target->toString();
+        return link.searchedText().isEmpty() ? QStringLiteral("every interface") : link.searchedText();
+    }
 
     /// The module's MAC as the windows keep it: trimmed, and short enough for the record.
     bool takeMac(const QString &text, int *status)
@@ -139,7 +145,10 @@ struct EthernetRun
     /// Runs discovery; false, after saying so, when no module answered.
     bool findModules(int *status)
     {
-        if (locator.findModules(false))
+        const bool found = locator.findModules(false);
+        // stdout keeps the table alone; where the search went is for the reader.
+        run.err() << "Searched: " << run.session().context().ethernetModules().searchedText() << Qt::endl;
+        if (found)
             return true;
         *status = run.fail(ExitRefused, QStringLiteral("no Ethernet module answered at %1").arg(targetText()));
         return false;

@@ -3,6 +3,7 @@
 #include "gui/app/FormProgress.h"
 #include "gui/app/Main.h"
 #include "gui/app/StartForm.h"
+#include "gui/app/StartupFindings.h"
 #include "gui/app/WindowPosition.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Named.h"
@@ -460,8 +461,9 @@ bool FormMain::Form_Load()
     show();
     QCoreApplication::processEvents();
 
-    StartupRecovery recovery(m_prompts, Settings::applicationTitle(),
-                             {[this] { return searchAtStartUp(); }, [this] { return chooseInterfaceAtStartUp(); }});
+    StartupRecovery recovery(
+        m_prompts, Settings::applicationTitle(),
+        {[this] { return searchAtStartUp(); }, [this] { return chooseInterfaceAtStartUp(); }, startupFindings});
     if (!recovery.run())
         return false;
     UpdateStatusBar();

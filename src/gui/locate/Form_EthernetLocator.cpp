@@ -59,6 +59,11 @@ struct Form_EthernetLocator::Ui
     QLabel *Label_ActiveName;
     QGroupBox *Frame_Modules;
     QTreeWidget *ListView_Modules;
+    QLabel *Label_Searched;
+    QLineEdit *Text_Discovery;
+    QPushButton *Command_SetDiscovery;
+    QLineEdit *Text_ModuleAddress;
+    QPushButton *Command_AddModule;
     QPushButton *Command_BroadcastFind;
     QPushButton *Command_Select;
     QPushButton *Command_Advanced;
@@ -144,8 +149,38 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
         modulesButtons->addWidget(b);
     modulesButtons->addWidget(ui.Label_Status, 1);
     modulesButtons->addWidget(ui.Command_Exit);
+    // Where the searches go: what was searched last, the target (empty for every interface),
+    // and a module asked by its address where broadcasts do not get through.
+    ui.Label_Searched = named(new QLabel(ui.Frame_Modules), "Label_Searched");
+    ui.Label_Searched->setWordWrap(true);
+    ui.Label_Searched->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *discoveryLabel = new QLabel(QStringLiteral("Discovery target"), ui.Frame_Modules);
+    ui.Text_Discovery = named(new QLineEdit(EthernetLocator::discoveryTarget(), ui.Frame_Modules), "Text_Discovery");
+    ui.Text_Discovery->setPlaceholderText(QStringLiteral("every interface"));
+    ui.Text_Discovery->setToolTip(QStringLiteral("ADDRESS[:PORT] where discovery and module commands go; "
+                                                 "empty searches every network interface"));
+    discoveryLabel->setBuddy(ui.Text_Discovery);
+    ui.Command_SetDiscovery = button(QStringLiteral("Use"), "Command_SetDiscovery", ui.Frame_Modules,
+                                     QStringLiteral("Keep this target and search there"));
+    auto *addressLabel = new QLabel(QStringLiteral("Module address"), ui.Frame_Modules);
+    ui.Text_ModuleAddress = named(new QLineEdit(ui.Frame_Modules), "Text_ModuleAddress");
+    ui.Text_ModuleAddress->setPlaceholderText(QStringLiteral("e.g. 192.168.1.123"));
+    addressLabel->setBuddy(ui.Text_ModuleAddress);
+    ui.Command_AddModule = button(QStringLiteral("Add"), "Command_AddModule", ui.Frame_Modules,
+                                  QStringLiteral("Ask the module at this address and add it to the list"));
+    auto *searchLayout = new QGridLayout;
+    searchLayout->addWidget(discoveryLabel, 0, 0);
+    searchLayout->addWidget(ui.Text_Discovery, 0, 1);
+    searchLayout->addWidget(ui.Command_SetDiscovery, 0, 2);
+    searchLayout->addWidget(addressLabel, 0, 3);
+    searchLayout->addWidget(ui.Text_ModuleAddress, 0, 4);
+    searchLayout->addWidget(ui.Command_AddModule, 0, 5);
+    searchLayout->setColumnStretch(1, 1);
+    searchLayout->setColumnStretch(4, 1);
     auto *modulesLayout = new QVBoxLayout(ui.Frame_Modules);
     modulesLayout->addWidget(ui.ListView_Modules);
+    modulesLayout->addWidget(ui.Label_Searched);
+    modulesLayout->addLayout(searchLayout);
     modulesLayout->addLayout(modulesButtons);
 
     ui.advancedPart = new QWidget(this);
@@ -197,6 +232,10 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
                    ui.Command_Select,
                    ui.Command_Advanced,
                    ui.ListView_Modules,
+                   ui.Text_Discovery,
+                   ui.Command_SetDiscovery,
+                   ui.Text_ModuleAddress,
+                   ui.Command_AddModule,
                    ui.Text2,
                    ui.Command1,
                    ui.Command_SetSerial,
@@ -213,6 +252,7 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     connect(m_locator.get(), &EthernetLocator::modulesChanged, this, &Form_EthernetLocator::FillModulesList);
     connect(m_locator.get(), &EthernetLocator::activeModuleChanged, this,
             &Form_EthernetLocator::DisplayActiveEthernetModule);
+    connect(m_locator.get(), &EthernetLocator::searchedChanged, ui.Label_Searched, &QLabel::setText);
     connect(m_operations, &LocationOperations::workingChanged, this, [this](bool working) {
         for (QWidget *w : std::as_const(m_ui->commands))
             w->setEnabled(!working);
@@ -224,6 +264,8 @@ Form_EthernetLocator::Form_EthernetLocator(InstrumentSession &session, Prompts &
     connect(ui.Command_Select, &QPushButton::clicked, this, &Form_EthernetLocator::Command_Select_Click);
     connect(ui.Command_Advanced, &QPushButton::clicked, this, &Form_EthernetLocator::Command_Advanced_Click);
     connect(ui.Command_Exit, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui.Command_SetDiscovery, &QPushButton::clicked, this, &Form_EthernetLocator::Command_SetDiscovery_Click);
+    connect(ui.Command_AddModule, &QPushButton::clicked, this, &Form_EthernetLocator::Command_AddModule_Click);
     connect(ui.Command1, &QPushButton::clicked, this,
             [this] { runSetup(m_ui->Command1, [](EthernetModuleSetup &setup) { setup.flashLeds(); }); });
     connect(ui.Command_SetSerial, &QPushButton::clicked, this, [this] {
@@ -311,6 +353,21 @@ void Form_EthernetLocator::runSetup(QPushButton *button, std::function<void(Ethe
 void Form_EthernetLocator::Command_BroadcastFind_Click()
 {
     runFind(m_ui->Command_BroadcastFind->text(), [](EthernetLocator &locator) { locator.findModules(); });
+}
+
+void Form_EthernetLocator::Command_SetDiscovery_Click()
+{
+    // A target that is kept is searched at once, so the list matches what the box says.
+    if (m_locator->setDiscoveryTarget(m_ui->Text_Discovery->text()))
+        Command_BroadcastFind_Click();
+    else
+        m_ui->Text_Discovery->setFocus();
+}
+
+void Form_EthernetLocator::Command_AddModule_Click()
+{
+    const QString address = m_ui->Text_ModuleAddress->text();
+    runFind(m_ui->Command_AddModule->text(), [address](EthernetLocator &locator) { locator.addModuleAt(address); });
 }
 
 void Form_EthernetLocator::FillModulesList(const QList<EthernetLocator::Row> &rows)

@@ -42,6 +42,11 @@ public:
     void Command_BroadcastFind_Click();
     void Command_Select_Click();
     void Command_Advanced_Click();
+    /// Keeps the discovery target box's text (empty: every interface) and searches there; a text
+    /// that is no target is refused with a message.
+    void Command_SetDiscovery_Click();
+    /// Asks the module at the address box's address and lists it when it answers.
+    void Command_AddModule_Click();
 
     /// Whether an action (discovery, a choice, a setup sequence, a test command) runs or waits
     /// its turn.

@@ -8,8 +8,9 @@
  * @brief Where discovery and module commands go: an address and a UDP port, written
  * "ADDRESS[:PORT]" in the setting "Ethernet_Discovery" and the command line's --discovery.
  *
- * On a real network this is the broadcast address 255.255.255.255 and port 32767, which every
- * module listens to. A test or a virtual calibrator puts a loopback address here instead.
+ * Every module listens on port 32767. Left empty (the default), discovery goes to the broadcast
+ * address of every interface instead; a target is for a network where that does not reach the
+ * modules, or for a test or a virtual calibrator, which put a loopback address here.
  */
 struct EthernetDiscoveryTarget
 {
@@ -28,6 +29,8 @@ struct EthernetDiscoveryTarget
     /// CALSETUP_LOOPBACK_ONLY set (the test suite sets it) only loopback addresses may be reached,
     /// so no test can broadcast on a real network by mistake.
     static bool mayReach(const QHostAddress &address);
+
+    bool operator==(const EthernetDiscoveryTarget &other) const = default;
 
     QString toString() const { return address.toString() + QLatin1Char(':') + QString::number(port); }
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "instrument/ethernet/BoundUdpSocket.h"
+#include "instrument/ethernet/BroadcastInterface.h"
 #include "instrument/ethernet/EthernetDiscoveryTarget.h"
 #include "instrument/ethernet/EthernetModuleRecord.h"
 
@@ -19,6 +20,11 @@
  * begins with "A"); a module command is "W" + the module's MAC address, which makes that module
  * listen, then the command itself. Both go to the discovery target, not to the module's IP
  * address, so a module whose address does not suit the local network can still be reached.
+ *
+ * Without a target (the setting empty, no override) discovery goes to the broadcast address of
+ * every interface that can broadcast, each through a socket of its own so every reply is known to
+ * have come through its interface; a module's commands then go to the broadcast address it was
+ * found through.
  */
 class EthernetModuleLink
 {
@@ -44,13 +50,29 @@ public:
     /// Index into modules of the chosen module; -1 when none was chosen.
     int selectedModuleIndex = -1;
 
-    /// Where discovery and module commands go: --discovery when given, else the setting.
+    /// Where discovery and module commands go: --discovery when given, else the setting; nothing
+    /// when the setting is empty (every interface) or not usable.
     std::optional<EthernetDiscoveryTarget> target() const;
     void setTargetOverride(std::optional<EthernetDiscoveryTarget> target) { m_override = std::move(target); }
+    /// True when no target is given: discovery goes to every interface's broadcast address.
+    bool searchesEveryInterface() const;
+    /// True when the searches have somewhere to go: every interface, or a usable target.
+    bool hasUsableTarget() const { return searchesEveryInterface() || target().has_value(); }
+
+    /// Replaces the system's interface list (the tests give loopback "interfaces"), and the port
+    /// the modules listen on behind them.
+    void setInterfaceProvider(BroadcastInterfaceProvider provider,
+                              quint16 port = EthernetDiscoveryTarget::kDefaultPort);
 
     /// Sends "X" and rebuilds modules from the replies. True when at least one reply was read up to
     /// its MAC address. When nothing answered at all the list stays as it was.
     bool FindEthernetModules();
+    /// Sends "X" to one module's own address (where broadcasts do not get through) and adds its
+    /// record to modules, or refreshes it when the module is listed already. True when it answered.
+    bool askModuleAt(const EthernetDiscoveryTarget &address);
+    /// What the last search sent to: "eth0 192.168.0.255, eth1 10.1.255.255", or the target
+    /// "127.0.0.1:40000"; "no interface that can broadcast" when there was nowhere to send.
+    QString searchedText() const { return m_searched; }
 
     /// "W" + selectedModuleMac, then command. The module's reply to the command when it begins
     /// with "A"; "" when no module is chosen, nothing answered or the module refused.
@@ -75,14 +97,33 @@ public:
     quint16 localPort() const;
 
 private:
-    bool send(const QByteArray &datagram, const EthernetDiscoveryTarget &to);
-    /// Waits until a datagram is waiting or timeoutMs passed; true when one is waiting.
-    bool waitForDatagram(int timeoutMs);
-    QByteArray readDatagram(QHostAddress *sender = nullptr);
+    /// One place discovery sends to, and what the search reports it as.
+    struct Route
+    {
+        EthernetDiscoveryTarget target;
+        QString label;
+    };
+    QList<Route> routes() const;
+    /// Sends "X" along each route and gathers the replies, each record marked with its route.
+    /// True when a reply was read up to its MAC address; heard is set when anything came at all.
+    bool discover(const QList<Route> &routes, QList<EthernetModuleRecord> *found, bool *heard);
+    /// Where the chosen module's commands go: the target, else the route it was found through.
+    std::optional<EthernetDiscoveryTarget> commandTarget() const;
+    /// Sends "W" + mac along each route until one is answered; that route, or nothing.
+    std::optional<EthernetDiscoveryTarget> findCommandRoute(const QByteArray &select);
+
+    bool send(const QByteArray &datagram, const EthernetDiscoveryTarget &to, QUdpSocket *socket = nullptr);
+    /// Waits until a datagram is waiting on any of sockets (the command socket when none is named)
+    /// or timeoutMs passed; true when one is waiting.
+    bool waitForDatagram(int timeoutMs, const QList<QUdpSocket *> &sockets = {});
+    QByteArray readDatagram(QHostAddress *sender = nullptr, QUdpSocket *socket = nullptr);
     void discardWaiting();
 
     BoundUdpSocket m_socket;
     std::optional<EthernetDiscoveryTarget> m_override;
+    BroadcastInterfaceProvider m_interfaces = systemBroadcastInterfaces;
+    quint16 m_interfacePort = EthernetDiscoveryTarget::kDefaultPort;
+    QString m_searched;
     bool m_lastAnswered = false;
     bool m_waiting = false;
 };

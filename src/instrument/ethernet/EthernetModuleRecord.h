@@ -1,6 +1,10 @@
 #pragma once
 
+#include "instrument/ethernet/EthernetDiscoveryTarget.h"
+
 #include <QString>
+
+#include <optional>
 
 /**
  * @brief An Ethernet-serial module: where to send datagrams and how it identifies itself.
@@ -28,6 +32,9 @@ struct EthernetModuleRecord
     QString DHCPState;   ///< "M" DHCP off, "I" address obtained, anything else failed
     QString StatusFlag5; ///< kept as the module sent it; its meaning is the module's
     QString StatusFlag3; ///< kept as the module sent it; its meaning is the module's
+    /// Where its discovery reply came through (an interface's broadcast address, or its own
+    /// address when asked by hand); not kept in the settings.
+    std::optional<EthernetDiscoveryTarget> foundThrough;
 
     /// Cuts or pads a text to a fixed length, as the fixed-length record fields do.
     static QString fixedLength(const QString &text, int length)

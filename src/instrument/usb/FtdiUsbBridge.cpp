@@ -81,12 +81,18 @@ FtdiUsbBridge::~FtdiUsbBridge()
 
 QString FtdiUsbBridge::udevRuleAdvice(int productId)
 {
-    return QStringLiteral("Add a udev rule, for example a file /etc/udev/rules.d/60-ftdi-bridge.rules "
-                          "holding the line\n"
+    // The package's rule covers the bridges this program opens; the hand-written line is for a
+    // bridge of another product number, or a computer where the rule cannot be installed.
+    return QStringLiteral("Installing the calsetup package puts the rule in place as "
+                          "/usr/lib/udev/rules.d/70-calsetup.rules (a hand install copies "
+                          "packaging/70-calsetup.rules to /etc/udev/rules.d/); then run "
+                          "\"udevadm control --reload-rules\" and \"udevadm trigger\" as root "
+                          "and plug the bridge in again.\n"
+                          "Otherwise add a udev rule by hand, for example a file "
+                          "/etc/udev/rules.d/60-calsetup-bridge.rules holding the line\n"
                           "SUBSYSTEM==\"usb\", ATTRS{idVendor}==\"%1\", ATTRS{idProduct}==\"%2\", "
                           "MODE=\"0660\", TAG+=\"uaccess\"\n"
-                          "then run \"udevadm control --reload-rules\" and \"udevadm trigger\" as root "
-                          "and plug the bridge in again.")
+                          "and reload the rules the same way.")
         .arg(kFtdiVendorId, 4, 16, QLatin1Char('0'))
         .arg(productId, 4, 16, QLatin1Char('0'));
 }

@@ -6,13 +6,12 @@
 #include <QUdpSocket>
 
 namespace {
-// Loopback addresses the modules take: 127.0.0.2 upwards, 127.0.0.1 being the discovery target.
-constexpr quint32 kFirstModuleAddress = (127u << 24) | 2u;
+// The modules take the loopback addresses after the discovery target's: 127.0.0.2 upwards.
 constexpr int kMaxModules = 250;
 } // namespace
 
-EthernetFront::EthernetFront(VirtualCalibrator &calibrator, QObject *parent)
-    : QObject(parent), m_calibrator(calibrator)
+EthernetFront::EthernetFront(VirtualCalibrator &calibrator, QObject *parent, const QHostAddress &hub)
+    : QObject(parent), m_calibrator(calibrator), m_hubAddress(hub)
 {
 }
 
@@ -24,7 +23,8 @@ EthernetFront::~EthernetFront()
 EthernetModuleSim &EthernetFront::addModule()
 {
     const int n = int(qMin<qsizetype>(m_modules.size(), kMaxModules - 1));
-    auto *module = new EthernetModuleSim(m_calibrator, QHostAddress(kFirstModuleAddress + quint32(n)), this);
+    auto *module =
+        new EthernetModuleSim(m_calibrator, QHostAddress(m_hubAddress.toIPv4Address() + 1 + quint32(n)), this);
     module->behaviour().mac = QStringLiteral("02-00-00-00-00-%1").arg(n + 1, 2, 16, QLatin1Char('0')).toUpper();
     m_modules.append(module);
     return *module;
@@ -37,8 +37,9 @@ bool EthernetFront::open(quint16 discoveryPort, quint16 dataPort)
     if (m_modules.isEmpty())
         addModule();
     m_hub = new QUdpSocket(this);
-    if (!m_hub->bind(QHostAddress(QHostAddress::LocalHost), discoveryPort)) {
-        m_error = QStringLiteral("cannot bind the discovery target 127.0.0.1:%1: %2")
+    if (!m_hub->bind(m_hubAddress, discoveryPort)) {
+        m_error = QStringLiteral("cannot bind the discovery target %1:%2: %3")
+                      .arg(m_hubAddress.toString())
                       .arg(discoveryPort)
                       .arg(m_hub->errorString());
         close();
@@ -71,7 +72,7 @@ quint16 EthernetFront::discoveryPort() const
 
 QString EthernetFront::discoveryTarget() const
 {
-    return QStringLiteral("127.0.0.1:%1").arg(discoveryPort());
+    return QStringLiteral("%1:%2").arg(m_hubAddress.toString()).arg(discoveryPort());
 }
 
 void EthernetFront::fanOut()

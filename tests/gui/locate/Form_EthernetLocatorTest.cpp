@@ -163,6 +163,37 @@ TEST_F(FormEthernetLocatorTest, TestCommunicationBoxSendsOnEnterKeepsTheFocusAnd
     EXPECT_TRUE(form->isVisible());
 }
 
+// The line under the list says where the search went; the target box refuses a text that is none
+// and keeps one that is; a module on another network is added by its address.
+TEST_F(FormEthernetLocatorTest, SearchedLineTargetBoxAndAModuleAddedByAddress)
+{
+    start(1);
+    SimEthernet other(1, QStringLiteral("5241"), QHostAddress(QStringLiteral("127.0.1.1")));
+    ASSERT_TRUE(other.isOpen());
+    other.module().behaviour().mac = QStringLiteral("02-00-00-00-01-01");
+    // The other network's fixture took the setting; the window searches the first one.
+    Settings::setValue(SettingsKey::EthernetDiscovery, sim->discoveryTarget());
+    showAndFind();
+    EXPECT_EQ(label("Label_Searched"), "Searched: " + sim->discoveryTarget());
+    auto *target = child<QLineEdit>("Text_Discovery");
+    EXPECT_EQ(target->text(), sim->discoveryTarget());
+
+    target->setText(QStringLiteral("10.0.0"));
+    child<QPushButton>("Command_SetDiscovery")->click();
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_TRUE(prompts.shown.front().text.startsWith("\"10.0.0\" is not a discovery target"));
+    EXPECT_EQ(Settings::value(SettingsKey::EthernetDiscovery), sim->discoveryTarget());
+
+    child<QLineEdit>("Text_ModuleAddress")->setText(QStringLiteral("127.0.1.2:%1").arg(other.module().commandPort()));
+    child<QPushButton>("Command_AddModule")->click();
+    QDeadlineTimer cap(10000);
+    while ((form->isBusy() || list()->topLevelItemCount() < 2) && !cap.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_EQ(list()->topLevelItemCount(), 2);
+    EXPECT_EQ(list()->topLevelItem(1)->text(0), "127.0.1.2");
+    EXPECT_EQ(prompts.shown.size(), 1);
+}
+
 TEST_F(FormEthernetLocatorTest, NoModuleSaysSoAndListsNothing)
 {
     start(1);
