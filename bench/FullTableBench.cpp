@@ -11,7 +11,9 @@
 #include "gui/app/FormMain.h"
 #include "gui/app/Main.h"
 #include "gui/caldata/FormCalFactors.h"
+#include "gui/records/FormCommunicationLog.h"
 #include "instrument/IDVM.h"
+#include "records/TraceLog.h"
 #include "session/InstrumentSession.h"
 #include "sim/RangeLayout.h"
 #include "sim/VirtualCalibrator.h"
@@ -142,6 +144,30 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
             return group;
         }
     }
+
+    // The same read with the communication log open: every exchange's record queued from the
+    // instrument's thread and shown in batches.
+    QList<double> loggedElapsed;
+    QList<double> loggedStalls;
+    auto *log = new FormCommunicationLog(prompts);
+    log->show();
+    for (int run = 0; run < options.tableRuns; ++run) {
+        onInstrument([&] {
+            context.dvm()->Identify();
+            measuring.clock.pause(kQuietBeforeMs);
+        });
+        QElapsedTimer timer;
+        timer.start();
+        gaps.start();
+        window->Command_LoadAllCalFactors_Click();
+        context.operations().waitUntilIdle();
+        gaps.stop();
+        loggedElapsed << elapsedMs(timer);
+        loggedStalls << gaps.longestMs();
+    }
+    log->log().flush();
+    const int loggedLines = log->log().rowCount();
+    delete log;
     delete window;
 
     // The same read with no window at all: what the core costs on its own.
@@ -179,6 +205,12 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
                                   1, true);
     group.figures << Figure::info(QStringLiteral("pauses as measured, median"), ms(Stats::median(paused)),
                                   QStringLiteral("%1 ms asked for").arg(bound.pauseMs, 0, 'f', 0));
+    group.figures << Figure::info(QStringLiteral("elapsed with the communication log open, median"),
+                                  ms(Stats::median(loggedElapsed)),
+                                  QStringLiteral("ratio %1, %2 lines logged, longest gap %3 ms")
+                                      .arg(Stats::median(loggedElapsed) / bound.totalMs(), 0, 'f', 3)
+                                      .arg(loggedLines)
+                                      .arg(*std::max_element(loggedStalls.begin(), loggedStalls.end()), 0, 'f', 1));
     group.figures << Figure::info(
         QStringLiteral("the same without windows (the core alone), median"), ms(Stats::median(coreElapsed)),
         QStringLiteral("ratio %1").arg(Stats::median(coreElapsed) / bound.totalMs(), 0, 'f', 3));
