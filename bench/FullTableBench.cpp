@@ -120,8 +120,9 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
     QList<double> paused;
     QList<double> stalls;
     EventGapMeter gaps;
-    for (int run = 0; run < options.tableRuns; ++run) {
-        // The port is open (the first command after the search opens it) and quiet.
+    // One read through the window from a quiet, open port (the first command after the search
+    // opens it); its elapsed time and the window thread's longest gap.
+    auto readOnce = [&](QList<double> &elapsedInto, QList<double> &stallsInto) {
         onInstrument([&] {
             context.dvm()->Identify();
             measuring.clock.pause(kQuietBeforeMs);
@@ -133,8 +134,11 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
         window->Command_LoadAllCalFactors_Click();
         context.operations().waitUntilIdle();
         gaps.stop();
-        elapsed << elapsedMs(timer);
-        stalls << gaps.longestMs();
+        elapsedInto << elapsedMs(timer);
+        stallsInto << gaps.longestMs();
+    };
+    for (int run = 0; run < options.tableRuns; ++run) {
+        readOnce(elapsed, stalls);
         paused << measuring.clock.pausedMs();
         if (!tableIsComplete(window->table())) {
             group.figures << Figure::unavailable(QStringLiteral("elapsed / bound"),
@@ -151,20 +155,8 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
     QList<double> loggedStalls;
     auto *log = new FormCommunicationLog(prompts);
     log->show();
-    for (int run = 0; run < options.tableRuns; ++run) {
-        onInstrument([&] {
-            context.dvm()->Identify();
-            measuring.clock.pause(kQuietBeforeMs);
-        });
-        QElapsedTimer timer;
-        timer.start();
-        gaps.start();
-        window->Command_LoadAllCalFactors_Click();
-        context.operations().waitUntilIdle();
-        gaps.stop();
-        loggedElapsed << elapsedMs(timer);
-        loggedStalls << gaps.longestMs();
-    }
+    for (int run = 0; run < options.tableRuns; ++run)
+        readOnce(loggedElapsed, loggedStalls);
     log->log().flush();
     const int loggedLines = log->log().rowCount();
     delete log;
