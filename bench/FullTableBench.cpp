@@ -11,7 +11,9 @@
 #include "gui/app/FormMain.h"
 #include "gui/app/Main.h"
 #include "gui/caldata/FormCalFactors.h"
+#include "gui/records/FormCommunicationLog.h"
 #include "instrument/IDVM.h"
+#include "records/TraceLog.h"
 #include "session/InstrumentSession.h"
 #include "sim/RangeLayout.h"
 #include "sim/VirtualCalibrator.h"
@@ -118,8 +120,9 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
     QList<double> paused;
     QList<double> stalls;
     EventGapMeter gaps;
-    for (int run = 0; run < options.tableRuns; ++run) {
-        // The port is open (the first command after the search opens it) and quiet.
+    // One read through the window from a quiet, open port (the first command after the search
+    // opens it); its elapsed time and the window thread's longest gap.
+    auto readOnce = [&](QList<double> &elapsedInto, QList<double> &stallsInto) {
         onInstrument([&] {
             context.dvm()->Identify();
             measuring.clock.pause(kQuietBeforeMs);
@@ -131,8 +134,11 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
         window->Command_LoadAllCalFactors_Click();
         context.operations().waitUntilIdle();
         gaps.stop();
-        elapsed << elapsedMs(timer);
-        stalls << gaps.longestMs();
+        elapsedInto << elapsedMs(timer);
+        stallsInto << gaps.longestMs();
+    };
+    for (int run = 0; run < options.tableRuns; ++run) {
+        readOnce(elapsed, stalls);
         paused << measuring.clock.pausedMs();
         if (!tableIsComplete(window->table())) {
             group.figures << Figure::unavailable(QStringLiteral("elapsed / bound"),
@@ -142,6 +148,18 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
             return group;
         }
     }
+
+    // The same read with the communication log open: every exchange's record queued from the
+    // instrument's thread and shown in batches.
+    QList<double> loggedElapsed;
+    QList<double> loggedStalls;
+    auto *log = new FormCommunicationLog(prompts);
+    log->show();
+    for (int run = 0; run < options.tableRuns; ++run)
+        readOnce(loggedElapsed, loggedStalls);
+    log->log().flush();
+    const int loggedLines = log->log().rowCount();
+    delete log;
     delete window;
 
     // The same read with no window at all: what the core costs on its own.
@@ -179,6 +197,12 @@ FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPat
                                   1, true);
     group.figures << Figure::info(QStringLiteral("pauses as measured, median"), ms(Stats::median(paused)),
                                   QStringLiteral("%1 ms asked for").arg(bound.pauseMs, 0, 'f', 0));
+    group.figures << Figure::info(QStringLiteral("elapsed with the communication log open, median"),
+                                  ms(Stats::median(loggedElapsed)),
+                                  QStringLiteral("ratio %1, %2 lines logged, longest gap %3 ms")
+                                      .arg(Stats::median(loggedElapsed) / bound.totalMs(), 0, 'f', 3)
+                                      .arg(loggedLines)
+                                      .arg(*std::max_element(loggedStalls.begin(), loggedStalls.end()), 0, 'f', 1));
     group.figures << Figure::info(
         QStringLiteral("the same without windows (the core alone), median"), ms(Stats::median(coreElapsed)),
         QStringLiteral("ratio %1").arg(Stats::median(coreElapsed) / bound.totalMs(), 0, 'f', 3));

@@ -1,7 +1,10 @@
 // calsim: a virtual calibrator for anyone who wants an instrument to talk to.
 
+#include "platform/Clock.h"
 #include "platform/ManPage.h"
+#include "platform/TraceLine.h"
 #include "sim/FaultKnobs.h"
+#include "sim/HeardLines.h"
 #include "sim/InstrumentMemory.h"
 #include "sim/PtyFront.h"
 #include "sim/VirtualCalibrator.h"
@@ -90,6 +93,21 @@ QString manPage(const QString &description, const QList<QCommandLineOption> &opt
     return page.text();
 }
 
+/// The instrument's side of the trace, in the form the program's --trace prints its own.
+void printHeard(const QByteArray &line, const QByteArray &reply)
+{
+    const QDateTime now = systemClock().currentDateTime();
+    const bool silent = reply.isEmpty();
+    const TraceLine lines[] = {
+        {now, -1, QStringLiteral("calsim"), QStringLiteral("heard"), visibleWireText(line), QString(), false},
+        {now, -1, QStringLiteral("calsim"), QStringLiteral("reply"), visibleWireText(reply),
+         silent ? QStringLiteral("silent") : QString(), silent},
+    };
+    for (const TraceLine &l : lines)
+        std::fprintf(stderr, "%s\n", qPrintable(TraceFormat::textLine(l)));
+    std::fflush(stderr);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -147,6 +165,8 @@ int main(int argc, char **argv)
         return usageError(QStringLiteral("choose where to serve: --serial, --ethernet or both"));
 
     VirtualCalibrator calibrator(modelName);
+    if (parser.isSet(verbose))
+        HeardLines::setObserver(printHeard);
     FaultKnobs &knobs = calibrator.knobs();
     int rebootMs = calibrator.memory().rebootMs();
     int eraseMs = calibrator.memory().eraseMs();

@@ -6,11 +6,10 @@ class QTextStream;
 
 /**
  * @brief The tool's logging for one run: the virtual calibrator's chatter stays quiet, and with
- * trace on, every message of the instrument layer (each command and reply on the wire) goes to
- * the error stream with the time of day in front.
+ * trace on, stderr carries the trace (CliTrace prints it) and errors, no other chatter.
  *
- * Trace is an explicit request, so it wins over QT_LOGGING_RULES. Everything is put back as it
- * was when the object goes away, so a test can run the tool in-process again and again.
+ * Everything is put back as it was when the object goes away, so a test can run the tool
+ * in-process again and again.
  */
 class CliLogging
 {

@@ -2,9 +2,11 @@
 
 #include "cli/CliConnection.h"
 #include "cli/CliLogging.h"
+#include "cli/CliTrace.h"
 #include "cli/CommandGroups.h"
 #include "cli/CommandLine.h"
 #include "cli/RunContext.h"
+#include "instrument/TraceBus.h"
 #include "session/InstrumentSession.h"
 
 #include <QTextStream>
@@ -26,8 +28,11 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
 
     CliLogging logging(line.isSet(CliOptionName::Trace), err);
     InstrumentSession session;
-    CliConnection connection(session);
+    CliTrace trace(traceBus(), line.isSet(CliOptionName::Trace), err);
     QString error;
+    if (line.isSet(CliOptionName::TraceFile) && !trace.openFile(line.value(CliOptionName::TraceFile), &error))
+        return RunContext::printFailure(err, ExitLocalFile, error);
+    CliConnection connection(session);
     int status = ExitSuccess;
     if (line.command()->needsInstrumentFor(int(line.arguments().size())))
         status = connection.setUp(line, &error);

@@ -70,6 +70,9 @@ const QList<CliOption> &CommandLine::commonOptions()
                         "simulated GPIB bus; with --usb %1, through a simulated USB bridge)")
              .arg(QString::fromLatin1(SimUsbBridge::kBuiltInSerialNumber))},
         {CliOptionName::Trace, QString(), QStringLiteral("show every command and reply with its time on stderr")},
+        {CliOptionName::TraceFile, QStringLiteral("FILE"),
+         QStringLiteral("write every command and reply to FILE as CSV (time, duration_ms, interface, direction, "
+                        "text, outcome)")},
         {CliOptionName::Help, QString(), QStringLiteral("show this text")},
     };
     return options;
@@ -200,7 +203,8 @@ QString CommandLine::usageText(const QList<CliCommand> &commands)
 
 bool CommandLine::isConnectionOption(const CliOption &option)
 {
-    return option.name != CliOptionName::Trace && option.name != CliOptionName::Help;
+    return option.name != CliOptionName::Trace && option.name != CliOptionName::TraceFile
+        && option.name != CliOptionName::Help;
 }
 
 QString CommandLine::exitStatusText()

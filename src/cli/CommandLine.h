@@ -16,6 +16,7 @@ inline const QString Gpib = QStringLiteral("gpib");
 inline const QString Model = QStringLiteral("model");
 inline const QString Simulate = QStringLiteral("simulate");
 inline const QString Trace = QStringLiteral("trace");
+inline const QString TraceFile = QStringLiteral("trace-file");
 inline const QString Help = QStringLiteral("help");
 } // namespace CliOptionName
 
@@ -37,7 +38,7 @@ public:
 
     /// The usage text: connection options, other options and every command of the table.
     static QString usageText(const QList<CliCommand> &commands);
-    /// Whether a common option says where the instrument is (the rest: --trace, --help).
+    /// Whether a common option says where the instrument is (the rest: --trace, --trace-file, --help).
     static bool isConnectionOption(const CliOption &option);
     /// What each exit status means, one sentence, for the usage text and the manual page.
     static QString exitStatusText();

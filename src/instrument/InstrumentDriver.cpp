@@ -2,6 +2,7 @@
 
 #include "instrument/InstrumentContext.h"
 #include "instrument/NumberFormat.h"
+#include "instrument/TraceBus.h"
 #include "platform/Clock.h"
 
 #include <QScopeGuard>
@@ -11,6 +12,36 @@ namespace {
 constexpr int kSetRangeTimeoutSeconds = 10;
 constexpr int kSetRangeSettleMs = 100;
 constexpr int kInitialiseMs = 250;
+
+/// The endpoint in the trace's words, with the serial port's device where the port table binds one.
+QString traceInterface(InstrumentContext *context, const Endpoint &endpoint)
+{
+    QString devicePath;
+    if (context && endpoint.interfaceType == InterfaceRS232 && endpoint.number() >= 0)
+        devicePath = context->portTable().devicePath(endpoint.number());
+    return TraceWords::endpoint(endpoint, devicePath);
+}
+
+/// What the route puts after a command on the line: GPIB ends a message with EOI, the others
+/// with CR.
+QString commandEnd(int interfaceType)
+{
+    return interfaceType == InterfaceGPIB ? QString() : QStringLiteral("\r");
+}
+
+void traceConnection(InstrumentContext *context, const Endpoint &endpoint, TraceRecord::Kind kind,
+                     ExchangeOutcome outcome, const QString &detail)
+{
+    if (!traceBus().isListened())
+        return;
+    TraceRecord record;
+    record.kind = kind;
+    record.start = systemClock().currentDateTime();
+    record.interface = traceInterface(context, endpoint);
+    record.outcome = outcome;
+    record.detail = detail;
+    traceBus().publish(record);
+}
 
 } // namespace
 
@@ -37,12 +68,31 @@ FailureTexts InstrumentDriver::failureTexts() const
 
 ExchangeReply InstrumentDriver::exchange(const ExchangeRequest &request)
 {
+    // Nothing of the trace is made while nobody listens: one atomic read per exchange.
+    const bool tracing = traceBus().isListened();
+    Clock &clock = systemClock();
+    TraceRecord record;
+    qint64 startMs = 0;
+    if (tracing) {
+        record.start = clock.currentDateTime();
+        record.awaited = request.awaitReply;
+        startMs = clock.nowMs();
+    }
+
     // A second exchange while one waits would share the transport's receive buffer: refuse it.
     if (m_busy || !m_transport) {
         const ExchangeReply refused =
             ExchangeReply::ended(m_busy ? ExchangeOutcome::Busy : ExchangeOutcome::NotConnected);
         if (m_context)
             m_context->exchangeFinished(request, refused);
+        if (tracing) {
+            // Nothing went on the line: the command is shown without the line end.
+            record.command = request.command;
+            record.awaited = false;
+            record.outcome = refused.outcome;
+            record.interface = traceInterface(m_context, m_endpoint);
+            traceBus().publish(record);
+        }
         return refused;
     }
     Transport *transport = m_transport.get();
@@ -60,6 +110,17 @@ ExchangeReply InstrumentDriver::exchange(const ExchangeRequest &request)
     reply.spelling = failureTexts();
     if (m_context)
         m_context->exchangeFinished(clean, reply);
+    if (tracing) {
+        record.durationMs = clock.nowMs() - startMs;
+        record.command = clean.command + commandEnd(m_endpoint.interfaceType);
+        record.reply = reply.text;
+        record.outcome = reply.outcome;
+        record.detail = reply.detail;
+        record.interface = traceInterface(m_context, m_endpoint);
+        traceBus().publish(record);
+        if (reply.outcome == ExchangeOutcome::LinkFailed)
+            traceConnection(m_context, m_endpoint, TraceRecord::Kind::Lost, reply.outcome, reply.detail);
+    }
     return reply;
 }
 
@@ -75,18 +136,28 @@ bool InstrumentDriver::connect(const Endpoint &endpoint, QString *error)
         if (!m_transport) {
             if (error)
                 *error = QStringLiteral("no transport for interface %1").arg(endpoint.interfaceType);
+            traceConnection(m_context, endpoint, TraceRecord::Kind::Opened, ExchangeOutcome::NotConnected,
+                            QStringLiteral("no transport for interface %1").arg(endpoint.interfaceType));
             return false;
         }
     }
     if (!m_transport)
         return false;
-    return m_transport->open(endpoint, error);
+    QString why;
+    const bool opened = m_transport->open(endpoint, &why);
+    if (!opened && error)
+        *error = why;
+    traceConnection(m_context, endpoint, TraceRecord::Kind::Opened,
+                    opened ? ExchangeOutcome::Answered : ExchangeOutcome::OpenFailed, why);
+    return opened;
 }
 
 void InstrumentDriver::close()
 {
-    if (m_transport)
+    if (m_transport) {
         m_transport->close();
+        traceConnection(m_context, m_endpoint, TraceRecord::Kind::Closed, ExchangeOutcome::Answered, {});
+    }
 }
 
 void InstrumentDriver::Initialise()

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/TraceLine.h"
+
 #include <QLoggingCategory>
 
-/// Every command and reply of the instrument layer; "--trace" and the communication log read it.
+/// The instrument layer's own diagnostics (library loading, chunks as they arrive); the trace of
+/// exchanges is made of TraceRecords, not of these messages.
 Q_DECLARE_LOGGING_CATEGORY(lcInstrument)
-
-/// Shows control characters of wire text readably: CR as \r, LF as \n, others as \xNN.
-QString visibleWireText(const QByteArray &bytes);

@@ -1,6 +1,7 @@
 #include "sim/VirtualCalibrator.h"
 
 #include "sim/CommandGroups.h"
+#include "sim/HeardLines.h"
 #include "sim/SimLog.h"
 
 VirtualCalibrator::VirtualCalibrator(const QString &model, QObject *parent)
@@ -23,6 +24,7 @@ QByteArray VirtualCalibrator::handleLine(const QByteArray &line)
     QByteArray reply = m_interpreter.execute(line);
     if (m_knobs.silentFromCommand > 0 && m_commandsHeard >= m_knobs.silentFromCommand)
         reply.clear();
-    qCDebug(lcSim) << "heard" << line << "answers" << reply;
+    if (!HeardLines::tell(line, reply))
+        qCDebug(lcSim) << "heard" << line << "answers" << reply;
     return reply;
 }

@@ -52,8 +52,8 @@ TEST(CompletionTable, DerivesWhatEachValueAndArgumentMayBe)
     EXPECT_TRUE(table.contains(QStringLiteral("['setup']='--specs --end --at --yes'")));
     // Options that take a value (a switch does not), whatever their kind.
     EXPECT_TRUE(table.contains(
-        QStringLiteral("_calsetup_cli_value_options=('--port' '--ethernet' '--usb' '--gpib' '--model' '--specs' "
-                       "'--end' '--at')")))
+        QStringLiteral("_calsetup_cli_value_options=('--port' '--ethernet' '--usb' '--gpib' '--model' "
+                       "'--trace-file' '--specs' '--end' '--at')")))
         << table.toStdString();
     EXPECT_TRUE(table.contains(QStringLiteral("['--end']='0 1'")));
     EXPECT_TRUE(table.contains(QStringLiteral("['--model']='5200 5600 6400'")));

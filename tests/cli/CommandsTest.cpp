@@ -6,7 +6,9 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -132,13 +134,52 @@ TEST_F(CliCommands, TraceShowsEveryCommandAndReplyWithItsTime)
         EXPECT_TRUE(stamped.match(line).hasMatch()) << "not a trace line: " << line.toStdString();
     EXPECT_TRUE(result.err.contains(QStringLiteral(" send CAL:PRINT 002\\r\n"))) << result.err.toStdString();
     EXPECT_TRUE(result.err.contains(QStringLiteral(" recv "))) << result.err.toStdString();
-    EXPECT_TRUE(result.err.contains(QStringLiteral("*0\\r\\n"))) << result.err.toStdString();
+    // The reply as the exchange gathered it: lines joined by CR, up to the status line.
+    EXPECT_TRUE(result.err.contains(QStringLiteral("*0\\r\n"))) << result.err.toStdString();
     // The trace leaves the results alone.
     EXPECT_TRUE(result.out.endsWith("*0\n"));
 
     // Off again for the next run.
     const CliResult quiet = run({"send", "CAL:PRINT 002"});
     EXPECT_TRUE(quiet.err.isEmpty()) << quiet.err.toStdString();
+}
+
+TEST_F(CliCommands, TraceFileHoldsTheRecordsAsCsvAndStderrStaysQuiet)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("trace.csv"));
+    const CliResult result = run({"--trace-file", path, "send", "CAL:PRINT 002"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_GE(rows.size(), 4) << rows.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(rows[0], "time,duration_ms,interface,direction,text,outcome");
+    int sends = 0;
+    for (const QString &row : rows.mid(1)) {
+        if (row.contains(QLatin1String(",send,CAL:PRINT 002\\r,answered"))) {
+            ++sends;
+            EXPECT_TRUE(row.contains(sim.devicePath())) << row.toStdString();
+        }
+    }
+    EXPECT_EQ(sends, 1) << rows.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(rows.last().contains(QLatin1String(",recv,")) || rows.last().contains(QLatin1String(",close,")));
+
+    // Both at once: the text on stderr, the rows in the file.
+    const CliResult both = run({"--trace", "--trace-file", path, "send", "CAL:PRINT 002"});
+    EXPECT_EQ(both.exitCode, 0);
+    EXPECT_TRUE(both.err.contains(QStringLiteral(" send CAL:PRINT 002\\r\n"))) << both.err.toStdString();
+}
+
+TEST_F(CliCommands, TraceFileThatCannotBeWrittenExitsFourNamingIt)
+{
+    const QString path = QStringLiteral("/no/such/folder/trace.csv");
+    const int heard = sim.calibrator.commandsHeard();
+    const CliResult result = run({"--trace-file", path, "send", "CAL:PRINT 002"});
+    EXPECT_EQ(result.exitCode, 4);
+    EXPECT_TRUE(result.err.contains(path)) << result.err.toStdString();
+    EXPECT_EQ(sim.calibrator.commandsHeard(), heard) << "nothing is sent without the trace asked for";
 }
 
 TEST_F(CliCommands, PortThatWillNotOpenIsUnreachable)

@@ -1,5 +1,6 @@
 #include "fixtures/FakeClock.h"
 #include "instrument/RangeNames.h"
+#include "sim/HeardLines.h"
 #include "sim/InstrumentMemory.h"
 #include "sim/RangeLayout.h"
 #include "sim/VirtualCalibrator.h"
@@ -256,3 +257,15 @@ TEST_F(InterpreterTest, LaterGroupsPlugInByExactWordOrLongestPrefix)
 }
 
 } // namespace
+
+TEST_F(InterpreterTest, TheLineObserverHearsEachLineWithTheReplyEvenWhenSilent)
+{
+    QList<QPair<QByteArray, QByteArray>> heard;
+    HeardLines::setObserver([&](const QByteArray &line, const QByteArray &reply) { heard.append({line, reply}); });
+    const QByteArray idn = ask("*IDN?");
+    ask("L");
+    HeardLines::setObserver({});
+    ASSERT_EQ(heard.size(), 2);
+    EXPECT_EQ(heard[0], qMakePair(QByteArray("*IDN?"), idn));
+    EXPECT_EQ(heard[1], qMakePair(QByteArray("L"), QByteArray()));
+}

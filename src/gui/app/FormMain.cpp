@@ -4,6 +4,7 @@
 #include "gui/app/Main.h"
 #include "gui/app/StartForm.h"
 #include "gui/app/StartupFindings.h"
+#include "gui/app/TraceToFile.h"
 #include "gui/app/WindowPosition.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Named.h"
@@ -13,6 +14,7 @@
 #include "gui/locate/FormAutoLocate.h"
 #include "gui/locate/FormChooseInterface.h"
 #include "gui/locate/FormOptions.h"
+#include "gui/records/FormCommunicationLog.h"
 #include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
 #include "instrument/InformationText.h"
@@ -23,6 +25,7 @@
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
+#include "platform/TraceSettings.h"
 #include "procedures/InstrumentRestart.h"
 #include "session/ConnectionStatus.h"
 #include "session/InstrumentSession.h"
@@ -31,6 +34,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDebug>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -120,6 +124,13 @@ FormMain::FormMain(InstrumentSession &session, Prompts &prompts, const MainActio
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(Settings::applicationTitle());
+    // Each program start traces into a new file, so the last session's trace stays whole.
+    auto *traceToFile = new TraceToFile(this);
+    if (Settings::value(SettingsKey::TraceToFile, QStringLiteral("0")).trimmed() == QLatin1String("1")) {
+        QString error;
+        if (!traceToFile->setOn(true, &error))
+            qWarning().noquote() << "trace file:" << error;
+    }
     buildUi();
     // Exchanges report their activity from the instrument's thread; the panel is drawn here.
     m_session.context().state().activityHook = onWindowThread(
@@ -391,6 +402,35 @@ void FormMain::buildMenus()
         a->setObjectName(QString::fromLatin1(entry.name));
         bindAction(a, entry.action);
     }
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("MenuView"));
+    QAction *log = view->addAction(QStringLiteral("Communication &Log..."));
+    log->setObjectName(QStringLiteral("ViewCommunicationLog"));
+    connect(log, &QAction::triggered, this, [this] {
+        // One log window for the program's life: closed, it goes on collecting.
+        auto *form = findChild<FormCommunicationLog *>(QString(), Qt::FindDirectChildrenOnly);
+        if (!form)
+            form = new FormCommunicationLog(m_prompts, this);
+        form->show();
+        form->raise();
+        form->activateWindow();
+    });
+    QAction *traceFile = view->addAction(QStringLiteral("&Trace to File"));
+    traceFile->setObjectName(QStringLiteral("ViewTraceToFile"));
+    traceFile->setCheckable(true);
+    auto *traceToFile = findChild<TraceToFile *>(QString(), Qt::FindDirectChildrenOnly);
+    traceFile->setChecked(traceToFile && traceToFile->isOn());
+    connect(traceFile, &QAction::toggled, this, [this, traceFile, traceToFile](bool on) {
+        QString error;
+        if (!traceToFile || !traceToFile->setOn(on, &error)) {
+            m_prompts.critical(error, QStringLiteral("Trace to File"));
+            const QSignalBlocker quiet(traceFile);
+            traceFile->setChecked(false);
+            return;
+        }
+        Settings::setValue(SettingsKey::TraceToFile, on ? QStringLiteral("1") : QStringLiteral("0"));
+    });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));

@@ -24,11 +24,13 @@
 #include "gui/procedures/Form_PowerCal.h"
 #include "gui/procedures/Form_kVAmp.h"
 #include "gui/records/FormChangeJournal.h"
+#include "gui/records/FormCommunicationLog.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
 #include "records/ChangeJournal.h"
 #include "records/DataFolders.h"
 #include "records/DurableFiles.h"
+#include "records/TraceLog.h"
 #include "session/InstrumentSession.h"
 #include "sim/VirtualCalibrator.h"
 
@@ -299,6 +301,18 @@ const Shot kShots[] = {
          records->setCurrentIndex(records->model()->index(1, 0));
          journal->Command_VerifyChain_Click();
          return journal;
+     }},
+    {"communication-log.png",
+     [](Gallery &g) -> QWidget * {
+         // The log listening while the factor window loads every range from the calibrator, then
+         // one command the calibrator refuses (no such range), in colour.
+         auto *log = new FormCommunicationLog(g.prompts, &g.main);
+         auto *factors = new FormCalFactors(g.session, g.prompts, {}, &g.main);
+         factors->Command_LoadAllCalFactors_Click();
+         g.session.channel().exchange({QStringLiteral("CAL:PRINT 999"), true, 2, 1});
+         delete factors;
+         log->log().flush();
+         return log;
      }},
 };
 
