@@ -16,6 +16,7 @@ inline const QString Gpib = QStringLiteral("gpib");
 inline const QString Model = QStringLiteral("model");
 inline const QString Simulate = QStringLiteral("simulate");
 inline const QString Trace = QStringLiteral("trace");
+inline const QString Json = QStringLiteral("json");
 inline const QString Help = QStringLiteral("help");
 } // namespace CliOptionName
 
@@ -32,12 +33,12 @@ public:
     /// option, a missing value or a wrong number of arguments leaves error() set.
     static CommandLine parse(const QStringList &arguments, const QList<CliCommand> &commands);
 
-    /// The options every command takes (connection, --trace, --help).
+    /// The options every command takes (connection, --trace, --json, --help).
     static const QList<CliOption> &commonOptions();
 
     /// The usage text: connection options, other options and every command of the table.
     static QString usageText(const QList<CliCommand> &commands);
-    /// Whether a common option says where the instrument is (the rest: --trace, --help).
+    /// Whether a common option says where the instrument is (the rest: --trace, --json, --help).
     static bool isConnectionOption(const CliOption &option);
     /// What each exit status means, one sentence, for the usage text and the manual page.
     static QString exitStatusText();
