@@ -73,7 +73,8 @@ const QList<CliOption> &CommandLine::commonOptions()
         {CliOptionName::Json, QString(),
          QStringLiteral("print the result as one JSON document on stdout (each command's JSON line below says "
                         "its shape); messages stay on stderr, the exit status is the same, and a command that "
-                        "fails prints nothing on stdout")},
+                        "fails prints nothing on stdout (a verdict, such as diff's differences, comes with its "
+                        "document)")},
         {CliOptionName::Help, QString(), QStringLiteral("show this text")},
     };
     return options;
