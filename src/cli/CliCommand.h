@@ -33,6 +33,9 @@ struct CliCommand
     QStringList words{};     ///< {"identify"}; a group's commands may share a first word ("cal read")
     QString argumentUsage{}; ///< the positional arguments for the usage text ("TEXT")
     QString summary{};       ///< one line for the usage text
+    /// The shape of what --json prints, for the usage text and the manual page; empty for a
+    /// command that reports nothing.
+    QString json{};
     int minArguments = 0;
     int maxArguments = 0;       ///< kAnyNumber: no upper limit
     QList<CliOption> options{}; ///< options only this command takes

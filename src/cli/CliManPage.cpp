@@ -42,7 +42,10 @@ QString cliManPage(const QList<CliCommand> &commands)
     page.addSection(QStringLiteral("Commands"));
     QList<ManPage::Item> commandItems;
     for (const CliCommand &command : commands) {
-        ManPage::Item item{command.words.join(QLatin1Char(' ')), command.argumentUsage, command.summary};
+        QString text = command.summary;
+        if (!command.json.isEmpty())
+            text += QStringLiteral(". JSON: ") + command.json;
+        ManPage::Item item{command.words.join(QLatin1Char(' ')), command.argumentUsage, text};
         for (const CliOption &option : command.options)
             item.items << optionItem(option);
         commandItems << item;

@@ -11,7 +11,7 @@
 
 #include <QTextStream>
 
-int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
+int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err, bool errIsTerminal)
 {
     const QList<CliCommand> &commands = commandTable();
     const CommandLine line = CommandLine::parse(arguments, commands);
@@ -38,7 +38,7 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
         status = connection.setUp(line, &error);
     else if (line.isSet(CliOptionName::Simulate))
         session.useSimulatedSettings(); // the simulated run's own journal, apart from a real one
-    RunContext run(line, session, connection.description(), out, err);
+    RunContext run(line, session, connection.description(), out, err, errIsTerminal);
     if (status != ExitSuccess)
         return run.fail(ExitCode(status), error);
     const int result = line.command()->run(run);

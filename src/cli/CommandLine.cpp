@@ -73,6 +73,11 @@ const QList<CliOption> &CommandLine::commonOptions()
         {CliOptionName::TraceFile, QStringLiteral("FILE"),
          QStringLiteral("write every command and reply to FILE as CSV (time, duration_ms, interface, direction, "
                         "text, outcome)")},
+        {CliOptionName::Json, QString(),
+         QStringLiteral("print the result as one JSON document on stdout (each command's JSON line below says "
+                        "its shape); messages stay on stderr, the exit status is the same, and a command that "
+                        "fails prints nothing on stdout (a verdict, such as diff's differences, comes with its "
+                        "document)")},
         {CliOptionName::Help, QString(), QStringLiteral("show this text")},
     };
     return options;
@@ -147,10 +152,9 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QList<CliComm
             if (command.words.constFirst() == positional.constFirst())
                 candidates << command.words.join(QLatin1Char(' '));
         }
-        line.m_error = candidates.isEmpty()
-                           ? QStringLiteral("unknown command \"%1\"").arg(positional.constFirst())
-                           : QStringLiteral("\"%1\" needs one of: %2")
-                                 .arg(positional.constFirst(), candidates.join(QStringLiteral(", ")));
+        line.m_error = candidates.isEmpty() ? QStringLiteral("unknown command \"%1\"").arg(positional.constFirst())
+                                            : QStringLiteral("\"%1\" needs one of: %2")
+                                                  .arg(positional.constFirst(), candidates.join(QStringLiteral(", ")));
         return line;
     }
     const CliCommand &command = *line.m_command;
@@ -169,10 +173,9 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QList<CliComm
         line.m_error = QStringLiteral("%1 needs %2").arg(commandName, command.argumentUsage);
     } else if (command.maxArguments != CliCommand::kAnyNumber && count > command.maxArguments) {
         line.m_error = command.maxArguments == 0
-                           ? QStringLiteral("%1 takes no arguments (got \"%2\")")
-                                 .arg(commandName, line.m_arguments.join(QLatin1Char(' ')))
-                           : QStringLiteral("too many arguments for %1 (usage: %2)")
-                                 .arg(commandName, command.usageLine());
+            ? QStringLiteral("%1 takes no arguments (got \"%2\")")
+                  .arg(commandName, line.m_arguments.join(QLatin1Char(' ')))
+            : QStringLiteral("too many arguments for %1 (usage: %2)").arg(commandName, command.usageLine());
     }
     return line;
 }
@@ -192,6 +195,8 @@ QString CommandLine::usageText(const QList<CliCommand> &commands)
     text += QStringLiteral("\nCommands:\n");
     for (const CliCommand &command : commands) {
         text += QStringLiteral("  %1\n      %2\n").arg(command.usageLine(), command.summary);
+        if (!command.json.isEmpty())
+            text += QStringLiteral("      JSON: %1\n").arg(command.json);
         QList<QPair<QString, QString>> own;
         for (const CliOption &option : command.options)
             own << qMakePair(optionUsage(option), option.help);
@@ -204,7 +209,7 @@ QString CommandLine::usageText(const QList<CliCommand> &commands)
 bool CommandLine::isConnectionOption(const CliOption &option)
 {
     return option.name != CliOptionName::Trace && option.name != CliOptionName::TraceFile
-        && option.name != CliOptionName::Help;
+        && option.name != CliOptionName::Json && option.name != CliOptionName::Help;
 }
 
 QString CommandLine::exitStatusText()

@@ -17,6 +17,7 @@ inline const QString Model = QStringLiteral("model");
 inline const QString Simulate = QStringLiteral("simulate");
 inline const QString Trace = QStringLiteral("trace");
 inline const QString TraceFile = QStringLiteral("trace-file");
+inline const QString Json = QStringLiteral("json");
 inline const QString Help = QStringLiteral("help");
 } // namespace CliOptionName
 
@@ -33,12 +34,13 @@ public:
     /// option, a missing value or a wrong number of arguments leaves error() set.
     static CommandLine parse(const QStringList &arguments, const QList<CliCommand> &commands);
 
-    /// The options every command takes (connection, --trace, --help).
+    /// The options every command takes (connection, --trace, --json, --help).
     static const QList<CliOption> &commonOptions();
 
     /// The usage text: connection options, other options and every command of the table.
     static QString usageText(const QList<CliCommand> &commands);
-    /// Whether a common option says where the instrument is (the rest: --trace, --trace-file, --help).
+    /// Whether a common option says where the instrument is (the rest: --trace, --trace-file, --json,
+    /// --help).
     static bool isConnectionOption(const CliOption &option);
     /// What each exit status means, one sentence, for the usage text and the manual page.
     static QString exitStatusText();

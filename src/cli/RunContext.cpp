@@ -1,14 +1,20 @@
 #include "cli/RunContext.h"
 
 #include "cli/CommandLine.h"
+#include "cli/JsonOutput.h"
 #include "instrument/IDVM.h"
 #include "session/InstrumentSession.h"
 
 #include <QTextStream>
 
 RunContext::RunContext(const CommandLine &line, InstrumentSession &session, const QString &connectionDescription,
-                       QTextStream &out, QTextStream &err)
-    : m_line(line), m_session(session), m_connection(connectionDescription), m_out(out), m_err(err)
+                       QTextStream &out, QTextStream &err, bool errIsTerminal)
+    : m_line(line),
+      m_session(session),
+      m_connection(connectionDescription),
+      m_out(out),
+      m_err(err),
+      m_errIsTerminal(errIsTerminal)
 {
     m_session.context().setExchangeObserver(
         [this](const ExchangeRequest &request, const ExchangeReply &reply) { exchangeFinished(request, reply); });
@@ -44,6 +50,23 @@ int RunContext::noSetupModeExit()
         return ExitUnreachable;
     return fail(ExitRefused,
                 QStringLiteral("Error entering setup mode: %1 did not accept the password").arg(m_connection));
+}
+
+bool RunContext::json() const
+{
+    return m_line.isSet(CliOptionName::Json);
+}
+
+void RunContext::printJson(const QJsonObject &document) const
+{
+    m_out << JsonOutput::document(document) << Qt::flush;
+}
+
+void RunContext::printJsonLines(const QList<QByteArray> &lines) const
+{
+    for (const QByteArray &line : lines)
+        m_out << QString::fromUtf8(line) << '\n';
+    m_out.flush();
 }
 
 const QStringList &RunContext::arguments() const

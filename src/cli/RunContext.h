@@ -4,12 +4,13 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTextStream>
 
 class CommandLine;
 class IDVM;
 class InstrumentChannel;
 class InstrumentSession;
-class QTextStream;
+class QJsonObject;
 
 /// The tool's exit status.
 enum ExitCode : int {
@@ -26,12 +27,16 @@ enum ExitCode : int {
  *
  * Results go to out(), messages to err(); the tool binds them to stdout and stderr, a test to
  * strings. The run hears every exchange as it ends, so a command can ask how the last one went.
+ *
+ * With --json the text a command writes to out() goes nowhere: the command says what it found
+ * once, with printJson(), so stdout holds one document or, when the command fails, nothing.
  */
 class RunContext
 {
 public:
+    /// errIsTerminal: whether err() reaches a person's terminal, where progress counters go.
     RunContext(const CommandLine &line, InstrumentSession &session, const QString &connectionDescription,
-               QTextStream &out, QTextStream &err);
+               QTextStream &out, QTextStream &err, bool errIsTerminal = false);
     ~RunContext();
 
     RunContext(const RunContext &) = delete;
@@ -51,8 +56,18 @@ public:
     /// False, after a usage message on err(), when the value is not such a number.
     bool intValue(const QString &option, int min, int max, int fallback, int *value);
 
-    QTextStream &out() const { return m_out; }
+    /// The text results; with --json a stream that keeps nothing.
+    QTextStream &out() const { return json() ? m_discarded : m_out; }
     QTextStream &err() const { return m_err; }
+
+    /// Whether --json asks for the result as one JSON document.
+    bool json() const;
+    /// Prints the command's one document on stdout.
+    void printJson(const QJsonObject &document) const;
+    /// Prints lines that are JSON documents each, as they are (the journal's stored records).
+    void printJsonLines(const QList<QByteArray> &lines) const;
+    /// Whether progress counters are shown on err().
+    bool errIsTerminal() const { return m_errIsTerminal; }
 
     /// Where the instrument is: "RS-232 port 3 (/dev/pts/4)", "GPIB address 7", ...
     QString connectionDescription() const { return m_connection; }
@@ -99,6 +114,9 @@ private:
     QString m_connection;
     QTextStream &m_out;
     QTextStream &m_err;
+    bool m_errIsTerminal;
+    QString m_discardedText;
+    mutable QTextStream m_discarded{&m_discardedText};
     ExchangeReply m_lastReply;
     bool m_reportFirstFailure = false;
     bool m_failureReported = false;

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 int main(int argc, char **argv)
 {
@@ -30,5 +31,5 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(CALSETUP_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return runCli(QCoreApplication::arguments().mid(1), out, err);
+    return runCli(QCoreApplication::arguments().mid(1), out, err, isatty(fileno(stderr)) != 0);
 }

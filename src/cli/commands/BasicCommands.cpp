@@ -1,10 +1,14 @@
 // identify, info, send: what a first contact with an instrument needs.
 
 #include "cli/CommandGroups.h"
+#include "cli/JsonOutput.h"
 #include "cli/RunContext.h"
+#include "instrument/CommandHelpers.h"
 #include "instrument/IDVM.h"
 #include "instrument/InformationText.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QTextStream>
 
 namespace {
@@ -40,8 +44,15 @@ int identify(RunContext &run)
     // Identify keeps the LF of a USB answer; the terminal gets one line either way.
     while (id.endsWith(QLatin1Char('\r')) || id.endsWith(QLatin1Char('\n')))
         id.chop(1);
-    printReply(run.out(), id);
-    if (!dvm.CheckIdentity(id)) {
+    const bool accepted = dvm.CheckIdentity(id);
+    if (run.json()) {
+        // An instrument the driver does not take is a refusal: nothing on stdout.
+        if (accepted)
+            run.printJson(JsonOutput::identity(id));
+    } else {
+        printReply(run.out(), id);
+    }
+    if (!accepted) {
         const QString driver = dvm.GetDescription().section(QLatin1String("\r\n"), 0, 0);
         return run.fail(ExitRefused,
                         QStringLiteral("%1 is not an instrument the %2 driver works with "
@@ -49,6 +60,29 @@ int identify(RunContext &run)
                             .arg(run.connectionDescription(), driver));
     }
     return ExitSuccess;
+}
+
+/// Line n of the reply with a label taken off its front, when it has it.
+QString field(const QStringList &lines, int n, const QString &label = {})
+{
+    QString text = lines.value(n).trimmed();
+    if (!label.isEmpty() && text.startsWith(label))
+        text = text.mid(label.size()).trimmed();
+    return text;
+}
+
+/// The information rows' facts: the lines of the answer to T in order are the firmware version,
+/// the serial number, the model, the date and the time, then the status line.
+QJsonObject informationJson(const QString &reply)
+{
+    const QStringList lines = SplitLines(reply);
+    return {{QStringLiteral("firmware"), field(lines, 0, QStringLiteral("Version"))},
+            {QStringLiteral("serial"), field(lines, 1, QStringLiteral("S/N"))},
+            {QStringLiteral("model"), field(lines, 2)},
+            {QStringLiteral("date"), field(lines, 3)},
+            {QStringLiteral("time"), field(lines, 4)},
+            {QStringLiteral("status"), lines.size() > 5 ? lines.constLast().trimmed() : QString()},
+            {QStringLiteral("rows"), QJsonArray::fromStringList(InformationText::rows(reply))}};
 }
 
 int info(RunContext &run)
@@ -59,11 +93,24 @@ int info(RunContext &run)
     const bool shownAsTimeout = run.exchangeFailed() && reply == run.lastReply().spelling.timedOut;
     if (reply.isEmpty() || (run.exchangeFailed() && !shownAsTimeout))
         return run.unreachable(QStringLiteral("T"));
+    if (run.json() && !run.exchangeFailed())
+        run.printJson(informationJson(reply));
     for (const QString &row : InformationText::rows(reply))
         run.out() << row << '\n';
     if (run.exchangeFailed())
         return run.unreachable(QStringLiteral("T"));
     return ExitSuccess;
+}
+
+/// The reply's status line ("*0"), null when it has none.
+QJsonValue statusLine(const QString &reply)
+{
+    const QStringList lines = SplitLines(reply);
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        if (it->startsWith(QLatin1Char('*')))
+            return it->trimmed();
+    }
+    return QJsonValue::Null;
 }
 
 int send(RunContext &run)
@@ -83,6 +130,12 @@ int send(RunContext &run)
     printReply(run.out(), reply);
     if (run.exchangeFailed())
         return run.unreachable(command);
+    if (run.json()) {
+        QJsonObject document{{QStringLiteral("command"), command},
+                             {QStringLiteral("lines"), QJsonArray::fromStringList(SplitLines(reply))}};
+        document.insert(QStringLiteral("status"), statusLine(reply));
+        run.printJson(document);
+    }
     return ExitSuccess;
 }
 
@@ -93,13 +146,17 @@ QList<CliCommand> basicCommands()
     return {
         {.words = {QStringLiteral("identify")},
          .summary = QStringLiteral("ask the instrument who it is (*IDN?); exit 3 when the driver does not accept it"),
+         .json = QStringLiteral("{\"identity\", \"model\", \"serial\", \"firmware\"}"),
          .run = identify},
         {.words = {QStringLiteral("info")},
          .summary = QStringLiteral("show version, model, date and time as the main window's Information box does"),
+         .json = QStringLiteral("{\"firmware\", \"serial\", \"model\", \"date\", \"time\", \"status\", \"rows\": "
+                                "[the text's rows]}"),
          .run = info},
         {.words = {QStringLiteral("send")},
          .argumentUsage = QStringLiteral("TEXT"),
          .summary = QStringLiteral("send one command and print the reply, one line per row"),
+         .json = QStringLiteral("{\"command\", \"lines\": [the reply's lines], \"status\": \"*0\" or null}"),
          .minArguments = 1,
          .maxArguments = CliCommand::kAnyNumber,
          .options = {{kNoWait, QString(), QStringLiteral("send without waiting for a reply")},

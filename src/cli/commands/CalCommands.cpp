@@ -74,6 +74,8 @@ const TableCommands::Family &factors()
         .word = QStringLiteral("cal"),
         .fileUsage = QStringLiteral("FILE.cal"),
         .open = &TableCommands::partsOf<CalFactorTable, CalFactorOperations>,
+        .readUnit = QStringLiteral("range"),
+        .readExchanges = CalFactorTable::kLastRange,
         .readSummary = QStringLiteral("read every range's calibration factors and save them as \"Save to File\" does; "
                                       "no file is written when an exchange fails"),
         .readIncomplete =

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "procedures/InstrumentClock.h"
 
+#include <QJsonObject>
 #include <QTextStream>
 
 namespace {
@@ -25,7 +26,10 @@ int report(RunContext &run, const InstrumentClock::Reading &reading)
         return run.fail(ExitRefused,
                         QStringLiteral("%1: the calibrator's date and time could not be read from its answer to T")
                             .arg(InstrumentClock::InvalidReply));
-    run.out() << shown(*reading.at) << '\n';
+    if (run.json())
+        run.printJson({{QStringLiteral("dateTime"), reading.at->toString(Qt::ISODate)}});
+    else
+        run.out() << shown(*reading.at) << '\n';
     return ExitSuccess;
 }
 
@@ -70,10 +74,12 @@ QList<CliCommand> clockCommands()
     return {
         {.words = {QStringLiteral("clock"), QStringLiteral("read")},
          .summary = QStringLiteral("print the calibrator's date and time (from T)"),
+         .json = QStringLiteral("{\"dateTime\": \"YYYY-MM-DDTHH:MM:SS\"}"),
          .run = readClock},
         {.words = {QStringLiteral("clock"), QStringLiteral("set")},
          .summary = QStringLiteral("set the calibrator's clock to the computer's time, or to --at; print it as "
                                    "read back"),
+         .json = QStringLiteral("{\"dateTime\"} as read back"),
          .options = {{kAt, QStringLiteral("\"YYYY-MM-DD HH:MM\""), QStringLiteral("the date and time to set")}},
          .run = setClock},
     };

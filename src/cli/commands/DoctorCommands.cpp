@@ -6,20 +6,20 @@
 #include "diagnostics/DiagnosticsReport.h"
 #include "diagnostics/SystemChecks.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 
 namespace {
 
-const QString kJson = QStringLiteral("json");
-
 int doctor(RunContext &run)
 {
     const QList<SystemCheck> checks = SystemChecks(SystemChecks::Environment::current()).run();
-    if (run.isSet(kJson))
-        run.out() << QString::fromUtf8(DiagnosticsReport::json(checks));
+    // The report is the result even when a check fails: it is printed whatever the exit status.
+    if (run.json())
+        run.printJson(QJsonDocument::fromJson(DiagnosticsReport::json(checks)).object());
     else
-        run.out() << DiagnosticsReport::text(checks);
-    run.out().flush();
+        run.out() << DiagnosticsReport::text(checks) << Qt::flush;
     return DiagnosticsReport::allPassed(checks) ? ExitSuccess : ExitRefused;
 }
 
@@ -32,8 +32,7 @@ QList<CliCommand> doctorCommands()
          .summary = QStringLiteral("check this computer for what keeps the tool from an instrument (serial device "
                                    "access, stale locks, services that take USB bridges, udev rules, the GPIB library, "
                                    "network broadcast, writable folders) and say how to fix it; exit 3 on a problem"),
-         .options = {{kJson, QString(),
-                      QStringLiteral("print {\"checks\": [{\"name\", \"ok\", \"detail\", \"fix\"}]}")}},
+         .json = QStringLiteral("{\"checks\": [{\"name\", \"ok\", \"detail\", \"fix\"}]}"),
          .run = doctor,
          .needsInstrument = false},
     };

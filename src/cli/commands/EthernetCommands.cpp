@@ -2,6 +2,7 @@
 // window finds, chooses and configures them.
 
 #include "cli/CommandGroups.h"
+#include "cli/JsonOutput.h"
 #include "cli/RunContext.h"
 #include "instrument/ethernet/EthernetDiscoveryTarget.h"
 #include "instrument/ethernet/EthernetModuleLink.h"
@@ -12,6 +13,8 @@
 #include "session/InstrumentSession.h"
 
 #include <QHostAddress>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QTextStream>
 
 #include <functional>
@@ -19,6 +22,10 @@
 namespace {
 
 const QString kDiscovery = QStringLiteral("discovery");
+
+const QString kModulesJson =
+    QStringLiteral("{\"modules\": [{\"ip\", \"mac\", \"port\", \"dhcp\", \"owner\", \"device\", \"reply\", "
+                   "\"instrument\": {\"identity\", \"model\", \"serial\", \"firmware\"}}], \"selected\": MAC or null}");
 
 const CliOption kDiscoveryOption{
     kDiscovery, QStringLiteral("ADDRESS[:PORT]"),
@@ -132,6 +139,38 @@ struct EthernetRun
                       << locator.activeModule().Port << '\n';
     }
 
+    /// A command that ends with the list has done its work: with --json, the list is its document.
+    int listed()
+    {
+        if (run.json())
+            run.printJson(tableJson());
+        return ExitSuccess;
+    }
+
+    /// The same rows for --json; the instrument's identity parsed where it answered.
+    QJsonObject tableJson() const
+    {
+        QJsonArray modules;
+        for (const EthernetLocator::Row &row : locator.rows()) {
+            bool numeric = false;
+            const int port = row.port.trimmed().toInt(&numeric);
+            modules.append(
+                QJsonObject{{QStringLiteral("ip"), row.ip.trimmed()},
+                            {QStringLiteral("mac"), row.mac.trimmed()},
+                            {QStringLiteral("port"), numeric ? QJsonValue(port) : QJsonValue(row.port.trimmed())},
+                            {QStringLiteral("dhcp"), row.dhcp},
+                            {QStringLiteral("owner"), row.owner.trimmed()},
+                            {QStringLiteral("device"), row.device.trimmed()},
+                            {QStringLiteral("reply"), row.reply},
+                            {QStringLiteral("instrument"), JsonOutput::identity(row.reply)}});
+        }
+        QJsonObject document{{QStringLiteral("modules"), modules}};
+        const QString chosen = locator.selectedModuleMac();
+        document.insert(QStringLiteral("selected"),
+                        chosen.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(chosen));
+        return document;
+    }
+
     /// Exit status of a configuration sequence that failed: silence is "cannot reach", a "no" is
     /// a refusal.
     int sequenceFailed(const QString &what)
@@ -163,7 +202,7 @@ struct EthernetRun
         printTable();
         if (!rediscovered)
             return run.fail(ExitUnreachable, QStringLiteral("the module did not answer discovery after its reboot"));
-        return ExitSuccess;
+        return listed();
     }
 
     RunContext &run;
@@ -201,7 +240,7 @@ int find(EthernetRun &ethernet)
     if (!ethernet.findModules(&status))
         return status;
     ethernet.printTable();
-    return ExitSuccess;
+    return ethernet.listed();
 }
 
 int selectModule(EthernetRun &ethernet)
@@ -218,7 +257,7 @@ int selectModule(EthernetRun &ethernet)
     }
     ethernet.locator.selectModule(index);
     ethernet.printTable();
-    return ExitSuccess;
+    return ethernet.listed();
 }
 
 int init(EthernetRun &ethernet)
@@ -260,11 +299,13 @@ QList<CliCommand> ethernetCommands()
         {.words = {QStringLiteral("ethernet"), QStringLiteral("find")},
          .summary =
              QStringLiteral("list the Ethernet modules that answer discovery, with their instruments' identities"),
+         .json = kModulesJson,
          .options = {kDiscoveryOption},
          .run = onTarget(find)},
         {.words = {QStringLiteral("ethernet"), QStringLiteral("select")},
          .argumentUsage = QStringLiteral("MAC"),
          .summary = QStringLiteral("find the modules, then make this one the saved connection"),
+         .json = kModulesJson,
          .minArguments = 1,
          .maxArguments = 1,
          .options = {kDiscoveryOption},
@@ -272,6 +313,7 @@ QList<CliCommand> ethernetCommands()
         {.words = {QStringLiteral("ethernet"), QStringLiteral("init")},
          .argumentUsage = QStringLiteral("MAC"),
          .summary = QStringLiteral("set the module's serial port and names for the instrument, reboot it, find again"),
+         .json = kModulesJson,
          .minArguments = 1,
          .maxArguments = 1,
          .options = {kDiscoveryOption},
@@ -279,6 +321,7 @@ QList<CliCommand> ethernetCommands()
         {.words = {QStringLiteral("ethernet"), QStringLiteral("set-ip")},
          .argumentUsage = QStringLiteral("MAC ADDRESS"),
          .summary = QStringLiteral("give the module a fixed IP address, reboot it, find again"),
+         .json = kModulesJson,
          .minArguments = 2,
          .maxArguments = 2,
          .options = {kDiscoveryOption},
@@ -286,6 +329,7 @@ QList<CliCommand> ethernetCommands()
         {.words = {QStringLiteral("ethernet"), QStringLiteral("dhcp")},
          .argumentUsage = QStringLiteral("MAC on|off"),
          .summary = QStringLiteral("switch the module's DHCP on or off, reboot it, find again"),
+         .json = kModulesJson,
          .minArguments = 2,
          .maxArguments = 2,
          .options = {kDiscoveryOption},

@@ -1,10 +1,13 @@
 // gpib find, gpib move: the GPIB bus itself, as the interface options window shows it.
 
 #include "cli/CommandGroups.h"
+#include "cli/JsonOutput.h"
 #include "cli/RunContext.h"
 #include "instrument/gpib/GpibBusSearch.h"
 #include "session/InstrumentSession.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QTextStream>
 
 namespace {
@@ -20,10 +23,17 @@ int find(RunContext &run)
                         QStringLiteral("no instrument listens on the GPIB bus (addresses %1 to %2)")
                             .arg(GpibBusSearch::kFirstAddress)
                             .arg(GpibBusSearch::kLastAddress));
+    QJsonArray listed;
     for (const GpibListener &listener : found) {
         run.out() << listener.address << '\t'
                   << (listener.identity.isEmpty() ? QStringLiteral("(no answer to *IDN?)") : listener.identity) << '\n';
+        listed.append(QJsonObject{{QStringLiteral("address"), listener.address},
+                                  {QStringLiteral("instrument"),
+                                   listener.identity.isEmpty() ? QJsonValue(QJsonValue::Null)
+                                                               : QJsonValue(JsonOutput::identity(listener.identity))}});
     }
+    if (run.json())
+        run.printJson({{QStringLiteral("listeners"), listed}});
     return ExitSuccess;
 }
 
@@ -50,6 +60,8 @@ int move(RunContext &run)
     if (!search.changeAddress(from, to))
         return run.fail(ExitRefused, search.error());
     run.out() << "moved to GPIB address " << to << '\n';
+    if (run.json())
+        run.printJson({{QStringLiteral("from"), from}, {QStringLiteral("address"), to}});
     return ExitSuccess;
 }
 
@@ -60,10 +72,13 @@ QList<CliCommand> gpibCommands()
     return {
         {.words = {QStringLiteral("gpib"), QStringLiteral("find")},
          .summary = QStringLiteral("list the GPIB addresses where an instrument listens, with its identification"),
+         .json = QStringLiteral("{\"listeners\": [{\"address\", \"instrument\": {\"identity\", \"model\", \"serial\", "
+                                "\"firmware\"} or null}]}"),
          .run = find},
         {.words = {QStringLiteral("gpib"), QStringLiteral("move")},
          .argumentUsage = QStringLiteral("FROM TO"),
          .summary = QStringLiteral("move the instrument at GPIB address FROM to address TO (SYST:COMM:GPIB:ADDR)"),
+         .json = QStringLiteral("{\"from\", \"address\": TO}"),
          .minArguments = 2,
          .maxArguments = 2,
          .run = move},

@@ -7,6 +7,8 @@
 #include "instrument/Reply.h"
 #include "procedures/CalibrationHistory.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QTextStream>
 
 namespace {
@@ -31,12 +33,26 @@ int history(RunContext &run)
     // Newest first, each date in one fixed form and then its ranges, one a line.
     const CalibrationHistory parsed = CalibrationHistory::parse(reply);
     const QList<CalEvent> &events = parsed.events();
+    QJsonArray listed;
     for (int k = parsed.dateLineCount(); k >= 1; --k) {
         const CalEvent &event = events.at(k);
+        const QStringList ranges = CalibrationHistory::rangeItems(event);
         run.out() << (event.dateValid ? event.eventDate.date().toString(Qt::ISODate) : QStringLiteral("---")) << '\n';
-        for (const QString &item : CalibrationHistory::rangeItems(event))
+        for (const QString &item : ranges)
             run.out() << "  " << item << '\n';
+        QJsonArray numbers;
+        for (int range = 0; range < CalEvent::kRangeSlots; ++range) {
+            if (event.rangeCalibrated.test(range))
+                numbers.append(range);
+        }
+        listed.append(QJsonObject{
+            {QStringLiteral("date"),
+             event.dateValid ? QJsonValue(event.eventDate.date().toString(Qt::ISODate)) : QJsonValue(QJsonValue::Null)},
+            {QStringLiteral("ranges"), QJsonArray::fromStringList(ranges)},
+            {QStringLiteral("rangeNumbers"), numbers}});
     }
+    if (run.json())
+        run.printJson({{QStringLiteral("events"), listed}});
     return ExitSuccess;
 }
 
@@ -48,6 +64,8 @@ QList<CliCommand> historyCommands()
         {.words = {QStringLiteral("history")},
          .summary = QStringLiteral("list the calibration events, newest first, each date followed by its ranges "
                                    "as \"name (n)\""),
+         .json = QStringLiteral("{\"events\": [{\"date\": \"YYYY-MM-DD\" or null, \"ranges\": [\"name (n)\"], "
+                                "\"rangeNumbers\": [n]}]}, newest first"),
          .run = history},
     };
 }

@@ -7,6 +7,7 @@
 #include "records/DataFolders.h"
 #include "records/JournalWording.h"
 
+#include <QJsonObject>
 #include <QTextStream>
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 namespace {
 
 const QString kSerial = QStringLiteral("serial");
-const QString kJson = QStringLiteral("json");
 
 int list(RunContext &run)
 {
@@ -28,10 +28,13 @@ int list(RunContext &run)
         if (!run.isSet(kSerial) || entry.record.instrument.serial == run.value(kSerial))
             chosen << entry;
     }
-    if (run.isSet(kJson)) {
-        // The lines as they are stored and in their order, so the output can be checked again.
+    if (run.json()) {
+        // The lines as they are stored and in their order, so the output can be checked again:
+        // the one command whose --json is a document a line rather than one document.
+        QList<QByteArray> lines;
         for (const ChangeJournal::Entry &entry : std::as_const(chosen))
-            run.out() << QString::fromUtf8(entry.text) << '\n';
+            lines << entry.text;
+        run.printJsonLines(lines);
     } else {
         for (auto it = chosen.crbegin(); it != chosen.crend(); ++it)
             run.out() << JournalWording::summary(it->record).join(QStringLiteral("  ")) << '\n';
@@ -49,6 +52,11 @@ int list(RunContext &run)
 
 int path(RunContext &run)
 {
+    if (run.json()) {
+        run.printJson({{QStringLiteral("journal"), DataFolders::journalPath()},
+                       {QStringLiteral("snapshots"), DataFolders::snapshotFolder()}});
+        return ExitSuccess;
+    }
     run.out() << "journal    " << DataFolders::journalPath() << '\n'
               << "snapshots  " << DataFolders::snapshotFolder() << '\n';
     return ExitSuccess;
@@ -63,7 +71,10 @@ int verify(RunContext &run)
         return run.fail(ExitLocalFile, text);
     if (!check.intact)
         return run.fail(ExitRefused, text);
-    run.out() << text << '\n';
+    if (run.json())
+        run.printJson({{QStringLiteral("intact"), true}, {QStringLiteral("message"), text}});
+    else
+        run.out() << text << '\n';
     return ExitSuccess;
 }
 
@@ -75,21 +86,21 @@ QList<CliCommand> journalCommands()
         {.words = {QStringLiteral("journal")},
          .summary = QStringLiteral("list the change journal's records, newest first, one a line: time (UTC), user, "
                                    "operation, serial number, number of changes, outcome"),
+         .json = QStringLiteral("the records as stored, one JSON object a line, oldest first"),
          .options = {{kSerial, QStringLiteral("S"),
                       QStringLiteral("only the records of the instrument with this "
-                                     "serial number")},
-                     {kJson, QString(),
-                      QStringLiteral("print the records as stored, one JSON object a line, "
-                                     "oldest first")}},
+                                     "serial number")}},
          .run = list,
          .needsInstrument = false},
         {.words = {QStringLiteral("journal"), QStringLiteral("path")},
          .summary = QStringLiteral("print where the change journal and the table snapshots are kept"),
+         .json = QStringLiteral("{\"journal\": PATH, \"snapshots\": FOLDER}"),
          .run = path,
          .needsInstrument = false},
         {.words = {QStringLiteral("journal"), QStringLiteral("verify")},
          .summary = QStringLiteral("check the journal's chain of digests: exit 0 when every line follows the one "
                                    "before it, 3 naming the first line that does not"),
+         .json = QStringLiteral("{\"intact\": true, \"message\"}"),
          .run = verify,
          .needsInstrument = false},
     };

@@ -7,6 +7,8 @@
 #include "locate/SerialSearch.h"
 #include "session/InstrumentSession.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QSet>
 #include <QTextStream>
 
@@ -45,14 +47,21 @@ int locate(RunContext &run)
     }
 
     SerialSearch search(run.session());
-    QObject::connect(&search, &SerialSearch::detail, [&run](const QString &text) {
+    QStringList details;
+    QObject::connect(&search, &SerialSearch::detail, [&run, &details](const QString &text) {
         // A reply's CR puts what follows on a line of its own, as in the window.
         QString shown = text;
         shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         run.out() << shown << '\n' << Qt::flush;
+        details << shown.split(QLatin1Char('\n'));
     });
     if (!search.locateAll(candidates))
         return run.fail(ExitRefused, QStringLiteral("no instrument found on the serial ports"));
+    if (run.json()) {
+        run.printJson({{QStringLiteral("port"), search.foundPort()},
+                       {QStringLiteral("device"), ports.devicePath(search.foundPort())},
+                       {QStringLiteral("details"), QJsonArray::fromStringList(details)}});
+    }
     return ExitSuccess;
 }
 
@@ -64,6 +73,7 @@ QList<CliCommand> locateCommands()
         {.words = {QStringLiteral("locate")},
          .summary = QStringLiteral("search the serial ports for the calibrator as \"Autolocate\" does and store "
                                    "the port it answers on; exit 3 when none answers"),
+         .json = QStringLiteral("{\"port\": N, \"device\", \"details\": [the search's lines]}"),
          .options = {{kPorts, QStringLiteral("DEV,DEV,..."),
                       QStringLiteral("search these devices, as ports 1, 2, ... (default: every port 1 to 16)")}},
          .run = locate},

@@ -1,12 +1,14 @@
 // measure: one reading of the reference DMM, set up for a function and value as SetRange does.
 
 #include "cli/CommandGroups.h"
+#include "cli/JsonOutput.h"
 #include "cli/RunContext.h"
 #include "instrument/IDVM.h"
 #include "instrument/InstrumentDriver.h"
 #include "instrument/ReadingFormat.h"
 #include "instrument/TypedNumber.h"
 
+#include <QJsonObject>
 #include <QTextStream>
 
 namespace {
@@ -37,7 +39,14 @@ int measure(RunContext &run)
     while (reading.endsWith(QLatin1Char('\r')))
         reading.chop(1);
     // The raw reading, then the same in engineering notation (unchanged when it has no exponent).
-    run.out() << reading << '\n' << formatEngineeringReading(reading).value_or(reading) << '\n';
+    const QString engineering = formatEngineeringReading(reading).value_or(reading);
+    if (run.json()) {
+        QJsonObject document = JsonOutput::figure(reading);
+        document.insert(QStringLiteral("function"), function);
+        document.insert(QStringLiteral("engineering"), engineering);
+        run.printJson(document);
+    }
+    run.out() << reading << '\n' << engineering << '\n';
     return ExitSuccess;
 }
 
@@ -51,6 +60,8 @@ QList<CliCommand> measureCommands()
          .summary = QStringLiteral("set the reference DMM up for FN (DCV, DCI, ACV, ACI, RES, FRES, FREQ, PRT, "
                                    "THERMOCOUPLE) and VALUE, read once, print the raw reading and its "
                                    "engineering form"),
+         .json = QStringLiteral("{\"function\", \"text\": the raw reading, \"value\": its number or null, "
+                                "\"engineering\"}"),
          .minArguments = 2,
          .maxArguments = 2,
          .run = measure},

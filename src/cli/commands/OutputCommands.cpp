@@ -8,6 +8,8 @@
 #include "instrument/Reply.h"
 #include "procedures/CalibratorOutput.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QTextStream>
 
 namespace {
@@ -43,8 +45,12 @@ int setOutput(RunContext &run)
     }
     if (display->isEmpty() || run.exchangeFailed())
         return run.unreachable(QStringLiteral("X"));
-    for (const QString &line : displayLines(*display))
+    const QStringList lines = displayLines(*display);
+    for (const QString &line : lines)
         run.out() << line << '\n';
+    if (run.json())
+        run.printJson({{QStringLiteral("setting"), setting.trimmed()},
+                       {QStringLiteral("display"), QJsonArray::fromStringList(lines)}});
     return ExitSuccess;
 }
 
@@ -57,6 +63,8 @@ int switchOutput(RunContext &run, const QString &command)
         return run.fail(
             ExitRefused,
             QStringLiteral("the calibrator refused %1 (it answered %2)").arg(command, RunContext::oneLine(reply)));
+    if (run.json())
+        run.printJson({{QStringLiteral("command"), command}, {QStringLiteral("reply"), RunContext::oneLine(reply)}});
     return ExitSuccess;
 }
 
@@ -79,14 +87,17 @@ QList<CliCommand> outputCommands()
          .argumentUsage = QStringLiteral("TEXT"),
          .summary = QStringLiteral("send the output setting (\"o\" and TEXT, e.g. 10V); when it is taken, print "
                                    "the calibrator's display; exit 3 when it is refused"),
+         .json = QStringLiteral("{\"setting\", \"display\": [the display's lines]}"),
          .minArguments = 1,
          .maxArguments = CliCommand::kAnyNumber,
          .run = setOutput},
         {.words = {QStringLiteral("output"), QStringLiteral("on")},
          .summary = QStringLiteral("switch the output on (S0)"),
+         .json = QStringLiteral("{\"command\": \"S0\", \"reply\"}"),
          .run = outputOn},
         {.words = {QStringLiteral("output"), QStringLiteral("standby")},
          .summary = QStringLiteral("switch the output to standby (S1)"),
+         .json = QStringLiteral("{\"command\": \"S1\", \"reply\"}"),
          .run = outputStandby},
     };
 }

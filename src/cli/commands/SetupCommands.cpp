@@ -8,6 +8,8 @@
 #include "cli/RunContext.h"
 
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QTextStream>
 
 namespace {
@@ -44,8 +46,10 @@ int setup(RunContext &run)
         run.warn(QStringLiteral("--no-journal: this change is not recorded in the change journal"));
     const QuickSetup::Result result = quickSetup.run(choices);
     if (result.notRecorded)
-        return run.fail(ExitLocalFile, result.report + QStringLiteral(". Free the disk or fix the folder's "
-                                                                      "permissions, or add --no-journal"));
+        return run.fail(ExitLocalFile,
+                        result.report
+                            + QStringLiteral(". Free the disk or fix the folder's "
+                                             "permissions, or add --no-journal"));
 
     // The boxes of failed steps on stderr; the report, and the title of its box, on stdout.
     for (const CliPrompts::Shown &shown : std::as_const(prompts.messages)) {
@@ -59,6 +63,15 @@ int setup(RunContext &run)
         if (!report.endsWith(QLatin1Char('\n')))
             run.out() << '\n';
         run.out() << (result.completed() ? QuickSetup::kCompletedTitle : QuickSetup::kNotCompletedTitle) << Qt::endl;
+        // The report says task by task what was done, a failed one too: it is printed either way.
+        if (run.json()) {
+            QStringList lines = report.split(QLatin1Char('\n'));
+            lines.removeAll(QString());
+            run.printJson({{QStringLiteral("report"), QJsonArray::fromStringList(lines)},
+                           {QStringLiteral("completed"), result.completed()},
+                           {QStringLiteral("title"),
+                            result.completed() ? QuickSetup::kCompletedTitle : QuickSetup::kNotCompletedTitle}});
+        }
     }
     if (result.completed())
         return ExitSuccess;
@@ -84,14 +97,21 @@ int wipe(RunContext &run)
         return run.failureReported() ? ExitUnreachable : run.fail(ExitLocalFile, error);
     const EepromWipe::Outcome outcome = EepromWipe::run(run.channel(), prompts);
     if (recorded && !records.finish(outcome, &error)) {
-        run.warn(QStringLiteral("the erase was sent but its record could not be written to the change journal: ") +
-                 error);
+        run.warn(QStringLiteral("the erase was sent but its record could not be written to the change journal: ")
+                 + error);
     }
     switch (outcome) {
-    case EepromWipe::Outcome::Sent:
-        for (const CliPrompts::Shown &shown : std::as_const(prompts.messages))
+    case EepromWipe::Outcome::Sent: {
+        QStringList messages;
+        for (const CliPrompts::Shown &shown : std::as_const(prompts.messages)) {
             run.out() << shown.text << Qt::endl;
+            messages << shown.text;
+        }
+        if (run.json())
+            run.printJson(
+                {{QStringLiteral("sent"), true}, {QStringLiteral("messages"), QJsonArray::fromStringList(messages)}});
         return ExitSuccess;
+    }
     case EepromWipe::Outcome::NoSetupMode:
         return run.noSetupModeExit();
     case EepromWipe::Outcome::Cancelled:
@@ -108,6 +128,7 @@ QList<CliCommand> setupCommands()
         {.words = {QStringLiteral("setup")},
          .summary = QStringLiteral("run the Quick Setup tasks asked for, in the window's order, and print the "
                                    "report; exit 0 only when every task was done"),
+         .json = QStringLiteral("{\"report\": [its lines], \"completed\", \"title\"}, also when a task failed"),
          .options = {{kDate, QString(), QStringLiteral("set the instrument's clock to this computer's (A)")},
                      {kPassword, QStringLiteral("DIGITS"),
                       QStringLiteral("set the user's calibration password, one to nine digits (K)")},
@@ -121,6 +142,7 @@ QList<CliCommand> setupCommands()
         {.words = {QStringLiteral("wipe")},
          .summary = QStringLiteral("erase every setting of the instrument (WXerase); it hears nothing for several "
                                    "minutes afterwards"),
+         .json = QStringLiteral("{\"sent\": true, \"messages\": [what the instrument was told]}"),
          .options = {{kYes, QString(), QStringLiteral("erase")}, ChangeRecording::option()},
          .run = wipe},
     };

@@ -57,6 +57,8 @@ const TableCommands::Family &specifications()
         .word = QStringLiteral("spec"),
         .fileUsage = QStringLiteral("FILE.spec"),
         .open = &TableCommands::partsOf<SpecTable, SpecOperations>,
+        .readUnit = QStringLiteral("row"),
+        .readExchanges = 0,
         .readSummary = QStringLiteral("read the specification table (ps) and save it as \"Save to File\" does; "
                                       "no file is written when the exchange fails"),
         .readIncomplete =

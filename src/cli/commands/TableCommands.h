@@ -53,6 +53,10 @@ public:
         /// The table and its operations on the command's instrument object and prompts.
         Parts (*open)(InstrumentChannel &dvm, Prompts &prompts);
 
+        /// read: what one read exchange brings, for the progress counter ("range"), and how many
+        /// there are; 0 when the table comes in one exchange and says its length as it starts.
+        QString readUnit;
+        int readExchanges;
         /// read: its line in the usage text.
         QString readSummary;
         /// read: why no file was written after a reading that ended early (no exchange failed).

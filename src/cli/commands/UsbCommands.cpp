@@ -1,10 +1,13 @@
 // usb list, usb select: the USB bridges attached to this computer.
 
 #include "cli/CommandGroups.h"
+#include "cli/JsonOutput.h"
 #include "cli/RunContext.h"
 #include "instrument/usb/UsbIdentificationPass.h"
 #include "session/InstrumentSession.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QTextStream>
 
 namespace {
@@ -35,10 +38,16 @@ int usbList(RunContext &run)
     UsbBridgeAccess &usb = run.session().context().usb();
     // Every bridge is asked at once, as the window does; the answers come as one line each.
     const QStringList replies = UsbIdentificationPass::run(usb, count, true);
+    QJsonArray listed;
     for (int i = 0; i < count; ++i) {
         const UsbDeviceRecord &device = usb.devices.at(i);
         run.out() << device.Name << '\t' << device.SerialNumber.trimmed() << '\t' << replies.at(i) << '\n';
+        listed.append(QJsonObject{{QStringLiteral("name"), device.Name},
+                                  {QStringLiteral("bridgeSerial"), device.SerialNumber.trimmed()},
+                                  {QStringLiteral("instrument"), JsonOutput::identity(replies.at(i))}});
     }
+    if (run.json())
+        run.printJson({{QStringLiteral("devices"), listed}});
     return ExitSuccess;
 }
 
@@ -63,6 +72,9 @@ int usbSelect(RunContext &run)
         if (!session.saveConnection(Endpoint::usb(device.SerialNumber, device.Name)))
             return run.fail(ExitUnreachable, QStringLiteral("the settings could not be written"));
         run.out() << device.SerialNumber << " selected (" << device.Name << ")\n";
+        if (run.json())
+            run.printJson(
+                {{QStringLiteral("selected"), device.SerialNumber.trimmed()}, {QStringLiteral("name"), device.Name}});
         return ExitSuccess;
     }
     return run.fail(ExitRefused,
@@ -78,10 +90,13 @@ QList<CliCommand> usbCommands()
         {.words = {QStringLiteral("usb"), QStringLiteral("list")},
          .summary = QStringLiteral("list the USB bridges: name, serial number and answer to *IDN?, tab-separated; "
                                    "exit 3 when there are none"),
+         .json = QStringLiteral("{\"devices\": [{\"name\", \"bridgeSerial\", \"instrument\": {\"identity\", "
+                                "\"model\", \"serial\", \"firmware\"}}]}"),
          .run = usbList},
         {.words = {QStringLiteral("usb"), QStringLiteral("select")},
          .argumentUsage = QStringLiteral("SERIAL"),
          .summary = QStringLiteral("make the attached USB bridge with this serial number the saved connection"),
+         .json = QStringLiteral("{\"selected\": SERIAL, \"name\"}"),
          .minArguments = 1,
          .maxArguments = 1,
          .run = usbSelect},
