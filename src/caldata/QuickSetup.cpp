@@ -129,7 +129,9 @@ bool QuickSetup::prepareRecords(Run &run, const QuickSetupChoices &choices)
         return true;
     const QString specPath = choices.specFile.isEmpty() ? Settings::value(SettingsKey::DefaultSpec) : choices.specFile;
     const bool factors = choices.backupCal || choices.clearCal;
-    const bool specs = choices.loadSpecs && !m_hooks.loadSpecifications && QFileInfo(specPath).isFile();
+    // A window that loads the specifications records its own save, with every figure; the table it
+    // replaces is still kept here, before the first password goes out.
+    const bool specs = choices.loadSpecs && QFileInfo(specPath).isFile();
     if (!factors && !specs)
         return true;
     auto refuse = [&run](const QString &text) {

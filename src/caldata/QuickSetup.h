@@ -70,9 +70,9 @@ public:
 
     /// Keeps the change journal's records of the run, named `operation`: before anything is sent,
     /// the factor table a backup or a clear replaces and the specification table a load replaces
-    /// (unless the loadSpecifications hook loads them, and records them itself) are read and kept
-    /// as snapshots; afterwards a record per table says how it ended and, for the
-    /// specifications, every figure written. Off unless called.
+    /// are read and kept as snapshots; afterwards a record per table says how it ended and, for
+    /// the specifications loaded here, every figure written (a loadSpecifications hook's save
+    /// records its figures itself). Off unless called.
     void setRecording(const QString &operation, const QString &connection);
 
     /// Runs the sequence (Command_SetupTasks_Click).

@@ -82,6 +82,11 @@ TEST_F(QuickSetupActionsTest, PerformSelectedTasksLoadsTheDefaultSpecificationsT
     EXPECT_EQ(specs.row(2).figures[0], 9.0);
     EXPECT_EQ(sim.memory().record(5), "Spec ___ 08/12/26");
     EXPECT_FALSE(sim.memory().inSetupMode());
+    // The table the load replaced was read and kept before the first password went out.
+    const auto firstPassword = std::find_if(heard.cbegin(), heard.cend(),
+                                            [](const QByteArray &line) { return line.contains("PASSWORD"); });
+    ASSERT_NE(firstPassword, heard.cend());
+    EXPECT_TRUE(std::find(heard.cbegin(), firstPassword, QByteArray("ps")) != firstPassword);
 
     // The window shows the file it wrote, every figure in step.
     FormSpecifications *window = openSpecifications();
