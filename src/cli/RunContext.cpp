@@ -3,6 +3,9 @@
 #include "cli/CommandLine.h"
 #include "cli/JsonOutput.h"
 #include "instrument/IDVM.h"
+#include "instrument/serial/SerialPortControl.h"
+#include "platform/SerialDeviceAccess.h"
+#include "platform/SystemView.h"
 #include "session/InstrumentSession.h"
 
 #include <QTextStream>
@@ -143,6 +146,21 @@ QString RunContext::oneLine(const QString &reply)
     return text;
 }
 
+bool RunContext::serialDeviceRefusedHere() const
+{
+    IDVM *dvm = m_session.dvm();
+    SerialPortControl *control = m_session.context().dvm1Comm();
+    if (!dvm || !control || dvm->endpoint().interfaceType != InterfaceRS232)
+        return false;
+    const QString device = control->devicePath();
+    if (device.isEmpty())
+        return false;
+    const SystemView &system = SystemView::current();
+    const SerialDeviceAccess::Access access = SerialDeviceAccess::access(system, device);
+    const SerialDeviceAccess::Lock lock = SerialDeviceAccess::lock(system, device);
+    return (access.exists && !access.accessible) || (lock.present && lock.alive);
+}
+
 int RunContext::unreachable(const QString &command, const ExchangeReply &reply)
 {
     QString why;
@@ -152,6 +170,8 @@ int RunContext::unreachable(const QString &command, const ExchangeReply &reply)
         why = QStringLiteral("cannot use %1").arg(m_connection);
         if (!reply.detail.isEmpty())
             why += QStringLiteral(": ") + reply.detail;
+        if (reply.outcome == ExchangeOutcome::OpenFailed && serialDeviceRefusedHere())
+            return fail(ExitLocalFile, why);
         break;
     case ExchangeOutcome::NotConnected:
     case ExchangeOutcome::NoBoard:

@@ -15,10 +15,11 @@ class QJsonObject;
 /// The tool's exit status.
 enum ExitCode : int {
     ExitSuccess = 0,
-    ExitUsage = 1,       ///< the command line is wrong; nothing was sent
-    ExitUnreachable = 2, ///< the port will not open, no answer in time, no usable interface
-    ExitRefused = 3,     ///< the instrument answered but refused, or is not the one we look for
-    ExitLocalFile = 4,   ///< a file or device of this computer could not be used
+    ExitUsage = 1, ///< the command line is wrong; nothing was sent
+    ExitUnreachable =
+        2, ///< the port will not open (for a reason not of this computer), no answer in time, no usable interface
+    ExitRefused = 3,   ///< the instrument answered but refused, or is not the one we look for
+    ExitLocalFile = 4, ///< a file or device of this computer could not be used
 };
 
 /**
@@ -107,6 +108,9 @@ public:
     int noSetupModeExit();
 
 private:
+    /// The serial device in use exists but this user may not open it, or a living process holds
+    /// its lock: the cause is on this computer (exit 4), not with the instrument.
+    bool serialDeviceRefusedHere() const;
     void exchangeFinished(const ExchangeRequest &request, const ExchangeReply &reply);
 
     const CommandLine &m_line;
