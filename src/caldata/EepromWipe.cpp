@@ -50,7 +50,8 @@ EepromWipe::Records::Records() = default;
 EepromWipe::Records::~Records() = default;
 
 bool EepromWipe::Records::keep(InstrumentChannel &dvm, Prompts &prompts, const QString &operation,
-                               const QString &connection, QString *error)
+                               const QString &connection, QString *error,
+                               const std::function<void(const QString &, int, int)> &progress)
 {
     m_tables.clear();
     if (!TableChangeRecorder::journalWritable(error)) {
@@ -64,7 +65,7 @@ bool EepromWipe::Records::keep(InstrumentChannel &dvm, Prompts &prompts, const Q
     for (auto [kind, reading] : {std::pair<TableKind, TableOperation *>{TableKind::Factors, &readFactors},
                                  {TableKind::Specifications, &readSpecs}}) {
         std::unique_ptr<TableChangeRecorder> kept =
-            TableChangeRecorder::keeping(operation, kind, *reading, dvm, connection, error);
+            TableChangeRecorder::keeping(operation, kind, *reading, dvm, connection, error, progress);
         if (!kept)
             return false;
         m_tables.push_back(std::move(kept));

@@ -40,9 +40,10 @@ public:
         Records();
         ~Records();
         /// False, with *error the whole message, when the journal or a snapshot cannot be kept:
-        /// nothing may be sent then.
+        /// nothing may be sent then. Each table's reading is counted through `progress` (the step
+        /// named "factors" or "specifications"), when one is given.
         bool keep(InstrumentChannel &dvm, Prompts &prompts, const QString &operation, const QString &connection,
-                  QString *error);
+                  QString *error, const std::function<void(const QString &step, int done, int total)> &progress = {});
         /// Writes the records; false, with *error, when one could not be written.
         bool finish(Outcome outcome, QString *error);
 

@@ -145,7 +145,7 @@ bool QuickSetup::prepareRecords(Run &run, const QuickSetupChoices &choices)
         return refuse(TableChangeRecorder::journalRefusal(error));
     // Every table the run replaces is read and kept before the first password goes out.
     auto keep = [&](TableKind kind, TableOperation &reading) {
-        return TableChangeRecorder::keeping(*m_recordAs, kind, reading, m_dvm, m_connection, &error);
+        return TableChangeRecorder::keeping(*m_recordAs, kind, reading, m_dvm, m_connection, &error, m_hooks.progress);
     };
     if (factors) {
         CalFactorTable table;
@@ -320,6 +320,10 @@ bool QuickSetup::loadSpecificationsHere(const QString &path)
     SpecOperations operations(table, m_dvm, m_prompts);
     if (operations.fileLoad(path) != SpecOperations::Outcome::Done)
         return false;
+    // Counted once the file is in: its pending figures are what the save writes.
+    operations.hooks().progress =
+        TableOperation::counting(QStringLiteral("writing specifications"), table.pendingCount(), m_hooks.progress)
+            .progress;
     if (m_specRecord)
         m_specRecord->watchSave(operations);
     return operations.saveToMeter().complete();

@@ -51,6 +51,10 @@ public:
         std::function<bool(const QString &path)> loadSpecifications;
         /// True when the run starts talking to the instrument, false when it is done.
         std::function<void(bool)> busy;
+        /// The long stretches counted as they go: the snapshots' readings ("factors",
+        /// "specifications") and the specification file's figures as they are written ("writing
+        /// specifications"); done of total each time one more is.
+        std::function<void(const QString &step, int done, int total)> progress;
     };
 
     struct Result

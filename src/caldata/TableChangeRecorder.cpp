@@ -118,12 +118,15 @@ TableChangeRecorder::Failure TableChangeRecorder::snapshot(const TableOperation 
 
 std::unique_ptr<TableChangeRecorder> TableChangeRecorder::keeping(const QString &operation, TableKind kind,
                                                                   TableOperation &reading, InstrumentChannel &channel,
-                                                                  const QString &connection, QString *error)
+                                                                  const QString &connection, QString *error,
+                                                                  const TableOperation::Progress &progress)
 {
     auto recorder = std::make_unique<TableChangeRecorder>(operation, kind);
     recorder->identify(channel, connection);
     QString cause;
-    const Failure failure = recorder->snapshot(reading, {}, &cause);
+    const QString step = kind == TableKind::Factors ? QStringLiteral("factors") : QStringLiteral("specifications");
+    const Failure failure =
+        recorder->snapshot(reading, TableOperation::counting(step, reading.readLength(), progress), &cause);
     if (failure == Failure::None)
         return recorder;
     *error = readingRefusal(failure, cause, QStringLiteral("table"));

@@ -83,10 +83,12 @@ public:
     /// the file's name. The hooks watch the reading (progress, a stop).
     Failure snapshot(const TableOperation &ops, TableOperation::Hooks hooks, QString *error);
     /// A recorder of `operation` whose table (the one `reading` reads) is kept as a snapshot now;
-    /// null, with *error the whole message, when it cannot be read or kept.
+    /// null, with *error the whole message, when it cannot be read or kept. The reading is counted
+    /// through `progress`, as "factors" or "specifications", when one is given.
     static std::unique_ptr<TableChangeRecorder> keeping(const QString &operation, TableKind kind,
                                                         TableOperation &reading, InstrumentChannel &channel,
-                                                        const QString &connection, QString *error);
+                                                        const QString &connection, QString *error,
+                                                        const TableOperation::Progress &progress = {});
     /// Reads what a save of ops's pending cells is about to change: the rows that hold them, where
     /// the table reads a row alone, or else the whole table as a snapshot.
     Failure readBefore(TableOperation &ops, TableOperation::Hooks hooks, QString *error);

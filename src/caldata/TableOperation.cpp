@@ -17,6 +17,22 @@ TableOperation::TableOperation(CellTable &table, InstrumentChannel &dvm, Prompts
 {
 }
 
+TableOperation::Hooks TableOperation::counting(const QString &step, int total, Progress progress)
+{
+    Hooks hooks;
+    if (!progress || total <= 0)
+        return hooks;
+    hooks.progress = [step, total, progress = std::move(progress), done = 0]() mutable {
+        progress(step, qMin(++done, total), total);
+    };
+    return hooks;
+}
+
+int TableOperation::readLength() const
+{
+    return m_declaration.expectedReadLines > 0 ? m_declaration.expectedReadLines : m_declaration.readExchanges;
+}
+
 ExchangeReply TableOperation::exchange(const QString &command, int timeoutSeconds)
 {
     return m_dvm.exchange({command, true, timeoutSeconds, 1});

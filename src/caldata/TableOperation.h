@@ -165,6 +165,15 @@ public:
         Command clear;
     };
 
+    /// A long stretch's counter for a caller with no window: the step's name ("factors"), what is
+    /// done so far and of how many.
+    using Progress = std::function<void(const QString &step, int done, int total)>;
+    /// Hooks that count the stretch's progress calls as `step`s up to `total` and pass each count
+    /// on (never past the total: a reading calls once more when its last exchange ends).
+    static Hooks counting(const QString &step, int total, Progress progress);
+    /// How many progress calls a whole reading makes: its exchanges, or the lines it expects.
+    int readLength() const;
+
     virtual ~TableOperation() = default;
 
     Hooks &hooks() { return m_hooks; }

@@ -240,19 +240,50 @@ TEST_F(JsonOutputTest, AFailingCommandKeepsItsExitStatusAndPrintsNothingOnStdout
     EXPECT_EQ(unreachable.out, "");
 }
 
-TEST_F(JsonOutputTest, TheReadingCountsRangesOnATerminalOnlyAndClearsItsLine)
+/// A long command, whether stderr is a terminal, and the counter's first and last text ("" when
+/// nothing may be shown).
+struct ProgressCase
 {
-    const CliResult terminal = run({"cal", "read", path("a.cal")}, true);
-    ASSERT_EQ(terminal.exitCode, 0) << terminal.err.toStdString();
-    EXPECT_TRUE(terminal.err.contains("\rrange 1/149")) << terminal.err.toStdString();
-    EXPECT_TRUE(terminal.err.contains("\rrange 149/149"));
-    // The line is blanked at the end, so what is printed next starts at the margin.
-    EXPECT_TRUE(terminal.err.endsWith(QString(QStringLiteral("range 149/149").size(), ' ') + '\r'));
+    const char *name;
+    QStringList arguments;
+    bool terminal;
+    QString first;
+    QString last;
+};
 
-    const CliResult piped = run({"cal", "read", path("b.cal")}, false);
-    ASSERT_EQ(piped.exitCode, 0);
-    EXPECT_EQ(piped.err, "");
-    EXPECT_EQ(piped.out, QString(terminal.out).replace("a.cal", "b.cal"));
+class ProgressLineTest : public JsonOutputTest, public ::testing::WithParamInterface<ProgressCase>
+{
+};
+
+TEST_P(ProgressLineTest, CountsOnATerminalOnlyAndClearsItsLine)
+{
+    const ProgressCase &c = GetParam();
+    QStringList arguments = c.arguments;
+    arguments.replaceInStrings("@", dir.path() + '/');
+    const CliResult result = run(arguments, c.terminal);
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_FALSE(result.out.contains('\r')) << "the counter stays off stdout";
+    if (c.first.isEmpty()) {
+        EXPECT_EQ(result.err, "");
+        return;
+    }
+    EXPECT_TRUE(result.err.startsWith('\r' + c.first)) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains('\r' + c.last)) << result.err.toStdString();
+    // The line is blanked at the end, so what is printed next starts at the margin.
+    EXPECT_TRUE(result.err.endsWith(QString(c.last.size(), ' ') + '\r')) << result.err.toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    LongCommands, ProgressLineTest,
+    ::testing::Values(ProgressCase{"CalRead", {"cal", "read", "@a.cal"}, true, "range 1/149", "range 149/149"},
+                      ProgressCase{"CalReadPiped", {"cal", "read", "@a.cal"}, false, "", ""},
+                      // The snapshot of the factors a clear replaces is the long part of a setup.
+                      ProgressCase{"SetupClear", {"setup", "--clear-cal"}, true, "factors 1/149", "factors 149/149"},
+                      ProgressCase{"SetupClearPiped", {"setup", "--clear-cal"}, false, "", ""},
+                      // Both tables are kept before an erase, one after the other on the same line
+                      // (the calibrator holds fewer rows than the 60 a reading expects).
+                      ProgressCase{"Wipe", {"wipe", "--yes"}, true, "factors 1/149", "specifications 1/60"},
+                      ProgressCase{"WipePiped", {"wipe", "--yes"}, false, "", ""}),
+    [](const ::testing::TestParamInfo<ProgressCase> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "cli/ChangeRecording.h"
 #include "cli/CliPrompts.h"
 #include "cli/CommandGroups.h"
+#include "cli/ProgressLine.h"
 #include "cli/RunContext.h"
 
 #include <QFileInfo>
@@ -39,12 +40,19 @@ int setup(RunContext &run)
 
     run.reportFirstFailure();
     CliPrompts prompts(false);
-    QuickSetup quickSetup(run.channel(), prompts);
+    // The snapshots and the specification file's figures take a while: counted on a terminal.
+    ProgressLine progressLine(run.err(), run.errIsTerminal());
+    QuickSetup::Hooks hooks;
+    hooks.progress = [&progressLine](const QString &step, int done, int total) {
+        progressLine.show(step, done, total);
+    };
+    QuickSetup quickSetup(run.channel(), prompts, hooks);
     if (!run.isSet(ChangeRecording::kNoJournal))
         quickSetup.setRecording(QStringLiteral("setup"), run.connectionDescription());
     else if (choices.backupCal || choices.clearCal || choices.loadSpecs)
         run.warn(QStringLiteral("--no-journal: this change is not recorded in the change journal"));
     const QuickSetup::Result result = quickSetup.run(choices);
+    progressLine.clear();
     if (result.notRecorded)
         return run.fail(ExitLocalFile,
                         result.report
@@ -91,10 +99,16 @@ int wipe(RunContext &run)
     EepromWipe::Records records;
     const bool recorded = !run.isSet(ChangeRecording::kNoJournal);
     QString error;
+    ProgressLine progressLine(run.err(), run.errIsTerminal());
+    auto progress = [&progressLine](const QString &step, int done, int total) { progressLine.show(step, done, total); };
     if (!recorded)
         run.warn(QStringLiteral("--no-journal: this change is not recorded in the change journal"));
-    else if (!records.keep(run.channel(), prompts, QStringLiteral("wipe"), run.connectionDescription(), &error))
+    else if (!records.keep(run.channel(), prompts, QStringLiteral("wipe"), run.connectionDescription(), &error,
+                           progress)) {
+        progressLine.clear();
         return run.failureReported() ? ExitUnreachable : run.fail(ExitLocalFile, error);
+    }
+    progressLine.clear();
     const EepromWipe::Outcome outcome = EepromWipe::run(run.channel(), prompts);
     if (recorded && !records.finish(outcome, &error)) {
         run.warn(QStringLiteral("the erase was sent but its record could not be written to the change journal: ")
