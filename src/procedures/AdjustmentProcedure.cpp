@@ -58,14 +58,20 @@ bool AdjustmentProcedure::journalReady() const
     return false;
 }
 
-QStringList AdjustmentProcedure::noteFactorListing(int range, const QString &reply)
+QStringList AdjustmentProcedure::factorListing(const QString &reply)
 {
     QStringList lines = SplitLines(reply);
     if (lines.isEmpty() || !Reply::isStatus(lines.last().trimmed()))
         return {};
     lines.removeLast();
-    m_recording.noteListing(range, lines);
     return lines;
+}
+
+void AdjustmentProcedure::noteFactorListing(int range, const QString &reply)
+{
+    const QStringList factors = factorListing(reply);
+    if (!factors.isEmpty())
+        m_recording.noteListing(range, factors);
 }
 
 void AdjustmentProcedure::storeFactors(int range, int storeTimeout, int readTimeout)
@@ -75,11 +81,7 @@ void AdjustmentProcedure::storeFactors(int range, int storeTimeout, int readTime
     if (!m_recording.hasChanges())
         return;
     const bool taken = Reply::isSuccess(reply.trimmed());
-    QStringList readBack = SplitLines(send(QStringLiteral("CAL:PRINT"), readTimeout));
-    if (!readBack.isEmpty() && Reply::isStatus(readBack.last().trimmed()))
-        readBack.removeLast();
-    else
-        readBack.clear();
+    const QStringList readBack = factorListing(send(QStringLiteral("CAL:PRINT"), readTimeout));
     int unverified = 0;
     QString error;
     const bool recorded = m_recording.stored(m_channel, taken, range, readBack, &unverified, &error);

@@ -55,9 +55,11 @@ protected:
 
     /// Before a factor goes: whether the journal can take the store's record; says why not.
     bool journalReady() const;
-    /// A "CAL:PRINT" reply as the function's factors, noted for the journal as the range's
-    /// listing; empty when the reply did not end in a status line (then it is not the list).
-    QStringList noteFactorListing(int range, const QString &reply);
+    /// A "CAL:PRINT" reply as the function's factors: its lines before the status line; empty when
+    /// the reply did not end in a status line (then it is not the list).
+    static QStringList factorListing(const QString &reply);
+    /// The same, noted for the journal as the range's listing.
+    void noteFactorListing(int range, const QString &reply);
     /// "a2", its answer in the status line, and the record of the session's factors, read back
     /// with "CAL:PRINT" first (only when a factor was set).
     void storeFactors(int range, int storeTimeout, int readTimeout);

@@ -1,25 +1,9 @@
 #include "procedures/AdjustmentRecording.h"
 
 #include "caldata/TableChangeRecorder.h"
+#include "caldata/TableDiff.h"
 #include "records/ChangeJournal.h"
 #include "records/DataFolders.h"
-
-namespace {
-
-/// The instrument lists a factor as a whole number and rounds what it is sent, so a factor is
-/// kept when the two read as the same number; a text that is no number is kept only as itself.
-bool sameFactor(const QString &sent, const QString &listed)
-{
-    bool sentIsNumber = false;
-    bool listedIsNumber = false;
-    const double a = sent.trimmed().toDouble(&sentIsNumber);
-    const double b = listed.trimmed().toDouble(&listedIsNumber);
-    if (sentIsNumber && listedIsNumber)
-        return a == b;
-    return sent.trimmed() == listed.trimmed();
-}
-
-} // namespace
 
 AdjustmentRecording::AdjustmentRecording(QString operation) : m_operation(std::move(operation)) {}
 
@@ -60,7 +44,7 @@ bool AdjustmentRecording::stored(InstrumentChannel &channel, bool storeTaken, in
     QHash<QPair<int, int>, qsizetype> index;
     for (const Accepted &change : std::as_const(m_accepted)) {
         const bool verified = storeTaken && change.range == range && change.line < readBack.size()
-            && sameFactor(change.sent, readBack.at(change.line));
+            && TableDiff::sameFigure(change.sent, readBack.at(change.line));
         const TableChange entry{TableKind::Factors, change.range,
                                 change.line,        m_before.value(change.range).value(change.line),
                                 change.sent,        verified};

@@ -1,5 +1,6 @@
 #include "gui/records/FormCommunicationLog.h"
 
+#include "gui/common/Named.h"
 #include "instrument/TraceBus.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
@@ -68,24 +69,19 @@ void FormCommunicationLog::buildControls()
 
     auto *bar = new QHBoxLayout;
     bar->addWidget(new QLabel(QStringLiteral("Filter:"), this));
-    Text_Filter = new QLineEdit(this);
-    Text_Filter->setObjectName(QStringLiteral("Text_Filter"));
+    Text_Filter = named(new QLineEdit(this), "Text_Filter");
     Text_Filter->setPlaceholderText(QStringLiteral("text, interface or outcome"));
     Text_Filter->setClearButtonEnabled(true);
     bar->addWidget(Text_Filter, 1);
-    Check_ErrorsOnly = new QCheckBox(QStringLiteral("&Errors only"), this);
-    Check_ErrorsOnly->setObjectName(QStringLiteral("Check_ErrorsOnly"));
+    Check_ErrorsOnly = named(new QCheckBox(QStringLiteral("&Errors only"), this), "Check_ErrorsOnly");
     bar->addWidget(Check_ErrorsOnly);
-    Command_Pause = new QPushButton(QStringLiteral("&Pause"), this);
-    Command_Pause->setObjectName(QStringLiteral("Command_Pause"));
+    Command_Pause = named(new QPushButton(QStringLiteral("&Pause"), this), "Command_Pause");
     bar->addWidget(Command_Pause);
-    Command_Clear = new QPushButton(QStringLiteral("C&lear"), this);
-    Command_Clear->setObjectName(QStringLiteral("Command_Clear"));
+    Command_Clear = named(new QPushButton(QStringLiteral("C&lear"), this), "Command_Clear");
     bar->addWidget(Command_Clear);
     outer->addLayout(bar);
 
-    Grid_Log = new QTableView(this);
-    Grid_Log->setObjectName(QStringLiteral("Grid_Log"));
+    Grid_Log = named(new QTableView(this), "Grid_Log");
     Grid_Log->setModel(m_filter);
     Grid_Log->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid_Log->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -109,14 +105,11 @@ void FormCommunicationLog::buildControls()
     outer->addWidget(Grid_Log, 1);
 
     auto *foot = new QHBoxLayout;
-    Text_Count = new QLabel(this);
-    Text_Count->setObjectName(QStringLiteral("Text_Count"));
+    Text_Count = named(new QLabel(this), "Text_Count");
     foot->addWidget(Text_Count, 1);
-    Command_Copy = new QPushButton(QStringLiteral("&Copy"), this);
-    Command_Copy->setObjectName(QStringLiteral("Command_Copy"));
+    Command_Copy = named(new QPushButton(QStringLiteral("&Copy"), this), "Command_Copy");
     foot->addWidget(Command_Copy);
-    Command_SaveAs = new QPushButton(QStringLiteral("&Save As..."), this);
-    Command_SaveAs->setObjectName(QStringLiteral("Command_SaveAs"));
+    Command_SaveAs = named(new QPushButton(QStringLiteral("&Save As..."), this), "Command_SaveAs");
     foot->addWidget(Command_SaveAs);
     outer->addLayout(foot);
 
