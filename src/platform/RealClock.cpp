@@ -4,12 +4,32 @@
 #include <QEventLoop>
 #include <QHash>
 #include <QList>
-#include <QThread>
 #include <QTimer>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
+
+// The event loop is left this long before a pause's end or a wake-up's moment; a sleep makes up
+// the rest. A dispatcher that rounds its poll time-out up fires up to a millisecond late, so the
+// margin is more than that; meanwhile the thread paints nothing for at most this long.
+constexpr qint64 kSleepMarginUs = 1500;
+
+/// Sleeps the thread until elapsed reads atNs; at once when that is past.
+void sleepUntil(const QElapsedTimer &elapsed, qint64 atNs)
+{
+    const qint64 remainingNs = atNs - elapsed.nsecsElapsed();
+    if (remainingNs > 0)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(remainingNs));
+}
+
+/// Whole milliseconds the event loop may run before a moment delayUs away, leaving the margin.
+int loopMsBefore(qint64 delayUs)
+{
+    return int(qBound(qint64(0), (delayUs - kSleepMarginUs) / 1000, qint64(24 * 3600 * 1000)));
+}
 
 /// What one thread has going on with one clock: its nested waits, innermost last, and a wake
 /// that came while none of them ran.
@@ -43,18 +63,24 @@ QDateTime RealClock::currentDateTime() const
     return QDateTime::currentDateTime();
 }
 
+qint64 RealClock::nowUs() const
+{
+    return m_elapsed.nsecsElapsed() / 1000;
+}
+
 void RealClock::pause(int ms)
 {
     if (ms <= 0)
         return;
-    if (!QCoreApplication::instance()) {
-        QThread::msleep(ms);
-        return;
+    const qint64 endNs = m_elapsed.nsecsElapsed() + qint64(ms) * 1000000;
+    const int loopMs = loopMsBefore(qint64(ms) * 1000);
+    if (QCoreApplication::instance() && loopMs > 0) {
+        // Paint events and socket notifiers still run; mouse clicks and keys wait until the pause ends.
+        QEventLoop loop;
+        QTimer::singleShot(loopMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    // Paint events and socket notifiers still run; mouse clicks and keys wait until the pause ends.
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    sleepUntil(m_elapsed, endNs);
 }
 
 void RealClock::waitUntil(qint64 deadlineMs)
@@ -100,6 +126,16 @@ void RealClock::wake()
 void RealClock::schedule(int delayMs, QObject *context, std::function<void()> callback)
 {
     QTimer::singleShot(qMax(0, delayMs), Qt::PreciseTimer, context, std::move(callback));
+}
+
+void RealClock::scheduleAtUs(qint64 atUs, QObject *context, std::function<void()> callback)
+{
+    const QElapsedTimer elapsed = m_elapsed;
+    QTimer::singleShot(loopMsBefore(atUs - nowUs()), Qt::PreciseTimer, context,
+                       [elapsed, atUs, callback = std::move(callback)] {
+                           sleepUntil(elapsed, atUs * 1000);
+                           callback();
+                       });
 }
 
 namespace {

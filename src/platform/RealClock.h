@@ -10,6 +10,12 @@
  * Waits belong to the thread that makes them: wake() ends the innermost wait of the calling
  * thread, or is kept for that thread's next wait, so an instrument exchange waiting on a worker
  * thread and one waiting on the GUI thread never end each other.
+ *
+ * Fixed pauses and wake-ups at a set microsecond keep their time: an event loop's timer may
+ * come a millisecond late (some dispatchers round their poll time-out up to whole milliseconds),
+ * which over the hundreds of pauses of a table read adds up to a visible share of it. So the
+ * event loop runs until shortly before the moment, and a short sleep of the thread makes up the
+ * rest.
  */
 class RealClock : public Clock
 {
@@ -23,6 +29,8 @@ public:
     void waitUntil(qint64 deadlineMs) override;
     void wake() override;
     void schedule(int delayMs, QObject *context, std::function<void()> callback) override;
+    qint64 nowUs() const override;
+    void scheduleAtUs(qint64 atUs, QObject *context, std::function<void()> callback) override;
 
 private:
     QElapsedTimer m_elapsed;

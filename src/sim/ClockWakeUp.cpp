@@ -4,13 +4,13 @@
 
 ClockWakeUp::ClockWakeUp(QObject *context, std::function<void()> wake) : m_context(context), m_wake(std::move(wake)) {}
 
-void ClockWakeUp::scheduleAt(qint64 atMs)
+void ClockWakeUp::scheduleAtUs(qint64 atUs)
 {
     Clock &clock = systemClock();
     const quint64 generation = m_generation;
     m_pending = true;
     m_clock = &clock;
-    clock.schedule(int(qMax<qint64>(0, atMs - clock.nowMs())), m_context, [this, generation] {
+    clock.scheduleAtUs(atUs, m_context, [this, generation] {
         if (generation != m_generation)
             return;
         m_pending = false;

@@ -22,8 +22,9 @@ public:
     ClockWakeUp(QObject *context, std::function<void()> wake);
     Q_DISABLE_COPY_MOVE(ClockWakeUp)
 
-    /// Asks for wake at atMs on the process clock, at once (on the clock's next turn) if that is past.
-    void scheduleAt(qint64 atMs);
+    /// Asks for wake at atUs (microseconds) on the process clock, at once (on the clock's next
+    /// turn) if that is past.
+    void scheduleAtUs(qint64 atUs);
     /// True while a wake-up is still to come; one promised by a clock that is no longer the
     /// process clock never will be, and is forgotten as by reset().
     bool stillPending();

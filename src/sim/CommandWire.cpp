@@ -11,7 +11,7 @@ CommandWire::CommandWire(const FaultKnobs *knobs, Handler handler, QObject *pare
 void CommandWire::feed(const QByteArray &bytes)
 {
     const qint64 cps = qMax(0, m_knobs->paceCharsPerSecond);
-    const qint64 now = systemClock().nowMs();
+    const qint64 now = systemClock().nowUs();
     if (cps == 0 && m_queue.empty()) {
         const quint64 generation = m_wakeUp.generation();
         for (const QByteArray &line : m_assembler.feed(bytes)) {
@@ -23,17 +23,17 @@ void CommandWire::feed(const QByteArray &bytes)
     }
 
     // Character k of these bytes has crossed at start + (k + 1) / cps; a line is heard with its CR.
-    const qint64 start = qMax(now, m_wireFreeAtMs);
+    const qint64 start = qMax(now, m_wireFreeAtUs);
     qsizetype from = 0;
     for (qsizetype cr = bytes.indexOf('\r'); cr >= 0; cr = bytes.indexOf('\r', from)) {
-        const qint64 heardAt = cps ? start + wireMs(cr + 1, cps) : now;
+        const qint64 heardAt = cps ? start + wireUs(cr + 1, cps) : now;
         for (const QByteArray &line : m_assembler.feed(bytes.mid(from, cr + 1 - from)))
             m_queue.push_back(Line{line, heardAt});
         from = cr + 1;
     }
     m_assembler.feed(bytes.mid(from));
     if (cps)
-        m_wireFreeAtMs = start + wireMs(bytes.size(), cps);
+        m_wireFreeAtUs = start + wireUs(bytes.size(), cps);
 
     if (!m_wakeUp.stillPending())
         pump();
@@ -43,15 +43,15 @@ void CommandWire::clear()
 {
     m_assembler.clear();
     m_queue.clear();
-    m_wireFreeAtMs = 0;
+    m_wireFreeAtUs = 0;
     m_wakeUp.reset();
 }
 
 void CommandWire::pump()
 {
     while (!m_queue.empty()) {
-        if (m_queue.front().heardAtMs > systemClock().nowMs()) {
-            m_wakeUp.scheduleAt(m_queue.front().heardAtMs);
+        if (m_queue.front().heardAtUs > systemClock().nowUs()) {
+            m_wakeUp.scheduleAtUs(m_queue.front().heardAtUs);
             return;
         }
         const QByteArray line = m_queue.front().text;

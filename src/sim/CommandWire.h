@@ -41,7 +41,7 @@ private:
     struct Line
     {
         QByteArray text;
-        qint64 heardAtMs;
+        qint64 heardAtUs;
     };
 
     void pump();
@@ -50,6 +50,6 @@ private:
     Handler m_handler;
     LineAssembler m_assembler;
     std::deque<Line> m_queue;
-    qint64 m_wireFreeAtMs = 0; ///< when the last character written so far has crossed
+    qint64 m_wireFreeAtUs = 0; ///< when the last character written so far has crossed
     ClockWakeUp m_wakeUp;      ///< a clear() resets it, which running loops notice too
 };

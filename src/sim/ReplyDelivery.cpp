@@ -9,7 +9,7 @@
 namespace {
 // A paced reply goes out in chunks at most this often; a real serial driver hands over its
 // receive buffer in bursts too.
-constexpr int kPaceTickMs = 10;
+constexpr qint64 kPaceTickUs = 10000;
 } // namespace
 
 ReplyDelivery::ReplyDelivery(const FaultKnobs *knobs, Sink sink, QObject *parent)
@@ -28,7 +28,7 @@ void ReplyDelivery::deliver(const QByteArray &reply)
     }
     const QByteArray data = k.garbage + reply;
     const qsizetype pieces = qBound(qsizetype(1), qsizetype(k.splitPieces), data.size());
-    const qint64 notBefore = systemClock().nowMs() + qMax(0, k.replyDelayMs);
+    const qint64 notBefore = systemClock().nowUs() + qint64(qMax(0, k.replyDelayMs)) * 1000;
     qsizetype from = 0;
     for (qsizetype i = 0; i < pieces; ++i) {
         // The first pieces take one byte more when the length does not divide evenly.
@@ -56,29 +56,30 @@ void ReplyDelivery::pump()
     m_pumping = true;
     const auto done = qScopeGuard([this] { m_pumping = false; });
     while (!m_queue.empty()) {
-        const qint64 now = systemClock().nowMs();
+        const qint64 now = systemClock().nowUs();
         Piece &piece = m_queue.front();
         if (!m_pacing) {
-            const qint64 due = piece.firstOfReply ? piece.notBeforeMs : m_lastPieceEndMs + piece.gapAfterPreviousMs;
+            const qint64 due =
+                piece.firstOfReply ? piece.notBeforeUs : m_lastPieceEndUs + qint64(piece.gapAfterPreviousMs) * 1000;
             if (due > now) {
-                m_wakeUp.scheduleAt(due);
+                m_wakeUp.scheduleAtUs(due);
                 return;
             }
             if (piece.charsPerSecond == 0) {
                 const QByteArray bytes = piece.bytes;
                 m_queue.pop_front();
-                m_lastPieceEndMs = now;
+                m_lastPieceEndUs = now;
                 m_sink(bytes);
                 continue;
             }
             m_pacing = true;
-            m_paceStartMs = now;
+            m_paceStartUs = now;
             m_pacedChars = 0;
         }
 
         const qint64 cps = piece.charsPerSecond;
         const qsizetype size = piece.bytes.size();
-        const qsizetype arrived = qMin<qsizetype>(size, charsCrossed(now - m_paceStartMs, cps));
+        const qsizetype arrived = qMin<qsizetype>(size, charsCrossed(now - m_paceStartUs, cps));
         if (arrived > m_pacedChars) {
             const QByteArray chunk = piece.bytes.mid(m_pacedChars, arrived - m_pacedChars);
             m_pacedChars = arrived;
@@ -91,12 +92,12 @@ void ReplyDelivery::pump()
             m_queue.pop_front();
             m_pacing = false;
             m_pacedChars = 0;
-            m_lastPieceEndMs = now;
+            m_lastPieceEndUs = now;
             continue;
         }
-        const qint64 nextCharAt = m_paceStartMs + wireMs(m_pacedChars + 1, cps);
-        const qint64 lastCharAt = m_paceStartMs + wireMs(size, cps);
-        m_wakeUp.scheduleAt(qMin(qMax(nextCharAt, now + kPaceTickMs), lastCharAt));
+        const qint64 nextCharAt = m_paceStartUs + wireUs(m_pacedChars + 1, cps);
+        const qint64 lastCharAt = m_paceStartUs + wireUs(size, cps);
+        m_wakeUp.scheduleAtUs(qMin(qMax(nextCharAt, now + kPaceTickUs), lastCharAt));
         return;
     }
 }

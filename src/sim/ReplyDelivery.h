@@ -39,7 +39,7 @@ private:
     {
         QByteArray bytes;
         bool firstOfReply;
-        qint64 notBeforeMs;     ///< first piece: absolute time on the process clock
+        qint64 notBeforeUs;     ///< first piece: absolute time on the process clock
         int gapAfterPreviousMs; ///< later pieces: quiet after the previous piece ended
         int charsPerSecond;
     };
@@ -49,10 +49,10 @@ private:
     const FaultKnobs *m_knobs;
     Sink m_sink;
     std::deque<Piece> m_queue;
-    qint64 m_lastPieceEndMs = 0;
+    qint64 m_lastPieceEndUs = 0;
     // Progress of the piece being paced: when its first character started and how many went out.
     bool m_pacing = false;
-    qint64 m_paceStartMs = 0;
+    qint64 m_paceStartUs = 0;
     qsizetype m_pacedChars = 0;
     bool m_pumping = false;
     ClockWakeUp m_wakeUp; ///< a cancel() resets it, which the pump notices too

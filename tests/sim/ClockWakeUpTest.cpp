@@ -20,13 +20,13 @@ protected:
 TEST_F(ClockWakeUpTest, WakesOnceAtTheMomentAskedAndNotAfterAReset)
 {
     fake.clock.advance(100);
-    wakeUp.scheduleAt(250);
+    wakeUp.scheduleAtUs(250000);
     EXPECT_TRUE(wakeUp.stillPending());
     fake.clock.advance(1000);
     EXPECT_EQ(wokenAt, QList<qint64>({250}));
     EXPECT_FALSE(wakeUp.stillPending());
 
-    wakeUp.scheduleAt(1500);
+    wakeUp.scheduleAtUs(1500000);
     const quint64 before = wakeUp.generation();
     wakeUp.reset();
     EXPECT_NE(wakeUp.generation(), before) << "a queue that called out must see it was reset";
@@ -37,7 +37,7 @@ TEST_F(ClockWakeUpTest, WakesOnceAtTheMomentAskedAndNotAfterAReset)
 
 TEST_F(ClockWakeUpTest, AWakeUpFromAClockThatWasSwappedOutIsForgotten)
 {
-    wakeUp.scheduleAt(50);
+    wakeUp.scheduleAtUs(50000);
     FakeClock next;
     setSystemClock(&next);
     const quint64 before = wakeUp.generation();
