@@ -24,6 +24,54 @@ bool isThreeDigits(const QString &text)
     return true;
 }
 
+/// A plain decimal field ("005.00", "-.25") of at most 15 significant digits as the grid writes
+/// its value ("5", "-0.25"), straight from its digits; empty when the field is not of that shape.
+/// formatGeneralNumber writes such a value back digit for digit, so this is the same text
+/// without two conversions per figure: a whole table has some eight hundred.
+QString plainDecimalText(QStringView text)
+{
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    if (negative)
+        text = text.mid(1);
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    QStringView whole = point < 0 ? text : text.left(point);
+    QStringView fraction = point < 0 ? QStringView() : text.mid(point + 1);
+    if (whole.isEmpty() && fraction.isEmpty())
+        return {};
+    for (QStringView part : {whole, fraction}) {
+        for (QChar ch : part) {
+            if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+                return {};
+        }
+    }
+    while (!whole.isEmpty() && whole.front() == QLatin1Char('0'))
+        whole = whole.mid(1);
+    while (!fraction.isEmpty() && fraction.back() == QLatin1Char('0'))
+        fraction.chop(1);
+    // Significant digits: from the first that is not a zero to the last.
+    qsizetype significant = whole.size() + fraction.size();
+    if (whole.isEmpty()) {
+        qsizetype leading = 0;
+        while (leading < fraction.size() && fraction.at(leading) == QLatin1Char('0'))
+            ++leading;
+        significant -= leading;
+    }
+    if (significant > 15)
+        return {};
+    if (significant == 0)
+        return QStringLiteral("0");
+    QString result;
+    result.reserve(whole.size() + fraction.size() + 3);
+    if (negative)
+        result += QLatin1Char('-');
+    result += whole.isEmpty() ? QStringView(u"0") : whole;
+    if (!fraction.isEmpty()) {
+        result += QLatin1Char('.');
+        result += fraction;
+    }
+    return result;
+}
+
 const TableOperation::Declaration &specTable()
 {
     using State = CellTable::CellState;
@@ -133,6 +181,8 @@ QString SpecOperations::labelText(const QString &label)
 QString SpecOperations::figureText(const QString &field)
 {
     const QString text = trimBlanks(field);
+    if (QString plain = plainDecimalText(text); !plain.isEmpty())
+        return plain;
     double value = 0.0;
     // A field that is no number is shown as it came rather than as a made-up 0.
     return parseFigure(text, &value) ? formatGeneralNumber(value) : text;

@@ -3,6 +3,7 @@
 #include "fixtures/FakeClock.h"
 #include "fixtures/ScriptedDVM.h"
 #include "fixtures/ScriptedPrompts.h"
+#include "instrument/NumberFormat.h"
 #include "instrument/Reply.h"
 
 #include <QDir>
@@ -95,6 +96,45 @@ TEST_F(SpecOperationsTest, LabelsAndFiguresAreTakenAsTheGridShowsThem)
     EXPECT_EQ(t.text(2, 2), "-3");
     EXPECT_EQ(t.text(2, 3), "1000");
     EXPECT_EQ(t.state(2, 3), State::InStep);
+}
+
+// A plain decimal field is shown from its digits, without a conversion through a double; the text
+// must be the one the value's own formatting gives, or a figure read would show (and be written
+// back) otherwise than the same figure typed.
+TEST(SpecFigureText, APlainDecimalIsShownExactlyAsItsValueIsWritten)
+{
+    const QList<std::pair<QString, QString>> cases{
+        {"005.00", "5"},      {"-0.00", "0"},   {".5", "0.5"},     {"5.", "5"},
+        {"-.250", "-0.25"},   {"000", "0"},     {"0.000002", "0.000002"},
+        {"123456789012345", "123456789012345"}, {"1234567890123456", "1234567890123460"},
+        {"1.5e3", "1500"},    {"-", "-"},       {".", "."},        {"+7", "7"}};
+    for (const auto &[field, shown] : cases)
+        EXPECT_EQ(SpecOperations::figureText(field), shown) << field.toStdString();
+
+    // Every shape of field around the fifteen-digit edge, against the general formatting.
+    quint32 seed = 12345;
+    auto digit = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return QChar(u'0' + (seed >> 16) % 10);
+    };
+    for (int wholeDigits = 0; wholeDigits <= 9; ++wholeDigits) {
+        for (int fractionDigits = 0; fractionDigits <= 9; ++fractionDigits) {
+            for (int sample = 0; sample < 40; ++sample) {
+                QString field = sample % 3 == 0 ? QStringLiteral("-") : QString();
+                for (int i = 0; i < wholeDigits; ++i)
+                    field += (sample % 4 == 1 && i < 2) ? QChar(u'0') : digit();
+                if (fractionDigits > 0 || sample % 5 == 0)
+                    field += QLatin1Char('.');
+                for (int i = 0; i < fractionDigits; ++i)
+                    field += (sample % 4 == 2 && i >= fractionDigits - 2) ? QChar(u'0') : digit();
+                bool ok = false;
+                const double value = field.toDouble(&ok);
+                if (!ok)
+                    continue;
+                EXPECT_EQ(SpecOperations::figureText(field), formatGeneralNumber(value)) << field.toStdString();
+            }
+        }
+    }
 }
 
 TEST_F(SpecOperationsTest, FieldsBeyondTheFourteenthFigureHaveNoColumnAndAreLeftOut)
