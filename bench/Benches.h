@@ -9,9 +9,9 @@ QList<FigureGroup> benchShortExchanges(const BenchOptions &options, const QStrin
 /// "Load from Calibrator" of ranges 1-149 in the factor window at 960 characters a second,
 /// against calsim in a process of its own.
 FigureGroup benchFullTable(const BenchOptions &options, const QString &calsimPath);
-/// "Save To Calibrator" of every factor at 960 characters a second, with and without the
-/// read-back, against calsim in a process of its own.
-FigureGroup benchFactorSave(const BenchOptions &options, const QString &calsimPath);
+/// Every long operation (factor load and save, specification read and write, history, Quick
+/// Setup) at 960 characters a second against its wire bound, with the host's share of the rest.
+FigureGroup benchLongOperations(const BenchOptions &options, const QString &calsimPath);
 /// The serial search over sixteen pseudo-terminals.
 FigureGroup benchSerialSearch(const BenchOptions &options);
 /// calsetup --simulate as a child process, to the connected main window.

@@ -2,6 +2,8 @@
 
 #include "platform/RealClock.h"
 
+class ExchangeTimeline;
+
 /**
  * @brief The real clock, counting the time spent in fixed pauses.
  *
@@ -16,16 +18,23 @@ public:
     void pause(int ms) override;
     void waitUntil(qint64 deadlineMs) override { m_real.waitUntil(deadlineMs); }
     void wake() override { m_real.wake(); }
-    void noteSent() override { m_real.noteSent(); }
+    void noteSent() override;
     void schedule(int delayMs, QObject *context, std::function<void()> callback) override
     {
         m_real.schedule(delayMs, context, std::move(callback));
+    }
+    qint64 nowUs() const override { return m_real.nowUs(); }
+    void scheduleAtUs(qint64 atUs, QObject *context, std::function<void()> callback) override
+    {
+        m_real.scheduleAtUs(atUs, context, std::move(callback));
     }
 
     /// Time spent in pause() since the last reset, in milliseconds, as measured.
     double pausedMs() const { return double(m_pausedNs) / 1e6; }
     /// Time the pauses asked for since the last reset.
     qint64 requestedPauseMs() const { return m_requestedMs; }
+    /// Notes every pause and command in timeline (none: nullptr).
+    void setTimeline(ExchangeTimeline *timeline) { m_timeline = timeline; }
     void resetPauses()
     {
         m_pausedNs = 0;
@@ -36,6 +45,7 @@ private:
     RealClock m_real;
     qint64 m_pausedNs = 0;
     qint64 m_requestedMs = 0;
+    ExchangeTimeline *m_timeline = nullptr;
 };
 
 /// Installs a MeasuringClock as the process clock for its lifetime.

@@ -5,9 +5,11 @@
 #include "Figure.h"
 
 #include "platform/Settings.h"
+#include "records/DataFolders.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -115,12 +117,14 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("calbench"));
     Settings::setScope(QStringLiteral("calbench"));
+    // The change journal and its snapshots (Quick Setup keeps them) go to the same folder.
+    DataFolders::setRootOverride(QDir(configHome.path()).filePath(QStringLiteral("data")));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The speed and memory figures of the calibrator setup utility."));
     parser.addHelpOption();
     const QCommandLineOption only(QStringLiteral("only"),
-                                  QStringLiteral("Comma-separated figures to take: exchange, table, save, search, startup, memory."),
+                                  QStringLiteral("Comma-separated figures to take: exchange, table, operations, search, startup, memory."),
                                   QStringLiteral("LIST"));
     const QCommandLineOption exchanges(QStringLiteral("exchanges"), QStringLiteral("Short exchanges per interface."),
                                        QStringLiteral("N"));
@@ -151,7 +155,7 @@ int main(int argc, char **argv)
         options.tableRuns = options.searchRuns = options.startupRuns = options.memoryRuns = n;
     }
     const QStringList wanted = parser.isSet(only) ? parser.value(only).split(QLatin1Char(','), Qt::SkipEmptyParts)
-                                                  : QStringList{"exchange", "table", "save", "search", "startup", "memory"};
+                                                  : QStringList{"exchange", "table", "operations", "search", "startup", "memory"};
     const bool md = parser.isSet(markdown);
 
     print(QStringLiteral("calbench on %1 processors (%2), %3 memory, %4, Qt %5, build %6, load average %7")
@@ -164,8 +168,8 @@ int main(int argc, char **argv)
             printGroup(g, md);
     if (wanted.contains(QLatin1String("table")))
         printGroup(benchFullTable(options, parser.value(calsim)), md);
-    if (wanted.contains(QLatin1String("save")))
-        printGroup(benchFactorSave(options, parser.value(calsim)), md);
+    if (wanted.contains(QLatin1String("operations")))
+        printGroup(benchLongOperations(options, parser.value(calsim)), md);
     if (wanted.contains(QLatin1String("search")))
         printGroup(benchSerialSearch(options), md);
     if (wanted.contains(QLatin1String("startup")))
