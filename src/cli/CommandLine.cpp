@@ -215,5 +215,8 @@ bool CommandLine::isConnectionOption(const CliOption &option)
 QString CommandLine::exitStatusText()
 {
     return QStringLiteral("0 success, 1 usage error, 2 instrument cannot be reached, 3 instrument refused or not found "
-                          "(or the journal's chain broken), 4 a file or device of this computer could not be used.");
+                          "(or the journal's chain broken), 4 a file or device of this computer could not be used; "
+                          "interrupted (Ctrl-C, a closed terminal, a kill) while talking to the instrument, 128 plus "
+                          "the signal's number (130 for Ctrl-C), after a held USB bridge is given back to the "
+                          "system.");
 }

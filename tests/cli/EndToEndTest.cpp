@@ -2,8 +2,10 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -22,6 +24,38 @@ TEST(CalsetupCliProgram, SimulatedIdentifyAnswersOnStdoutAndExitsZero)
     EXPECT_EQ(process.exitCode(), 0) << errors.toStdString();
     EXPECT_TRUE(process.readAllStandardOutput().startsWith("Quorvadine,5241,"));
     EXPECT_TRUE(errors.isEmpty()) << errors.toStdString();
+}
+
+// Ctrl-C in the middle of a factor read over USB: the tool says so, gives the bridge it holds
+// back to the system's serial driver (a plain end by the signal left the bridge without its
+// serial device until replugged), writes no file and ends with the shell's status for Ctrl-C.
+TEST(CalsetupCliProgram, CtrlCDuringAUsbReadGivesTheBridgeBackAndExits130)
+{
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("interrupted.cal"));
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.path());
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), folder.path());
+    process.setProcessEnvironment(environment);
+    process.setReadChannel(QProcess::StandardError);
+    process.start(QStringLiteral(CALSETUP_CLI_EXECUTABLE),
+                  {QStringLiteral("--simulate"), QStringLiteral("--usb"), QStringLiteral("QVSIM001"),
+                   QStringLiteral("--trace"), QStringLiteral("cal"), QStringLiteral("read"), file});
+    QByteArray errors;
+    // A few ranges read: the bridge is held open between them.
+    while (errors.count(" recv ") < 3 && process.waitForReadyRead(20000))
+        errors += process.readAllStandardError();
+    ASSERT_GE(errors.count(" recv "), 3) << errors.toStdString();
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(20000));
+    errors += process.readAllStandardError();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130);
+    EXPECT_TRUE(errors.contains("calsetup-cli: interrupted")) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("the USB bridge QVSIM001 is back with the system's serial driver"))
+        << errors.toStdString();
+    EXPECT_FALSE(QFile::exists(file));
 }
 
 // An ordinary user on a device only root may open: the message names the cause and the fix, and the
